@@ -1,0 +1,216 @@
+#include "platform/message_loop.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <mutex>
+
+#include "platform/messages.h"
+
+namespace platform {
+namespace {
+
+std::once_flag s_initOnce;
+std::atomic<bool> s_initialised{false};
+Uint32 s_postedEventType = static_cast<Uint32>(-1);
+
+// Registered targets, touched only on the user-interface thread. Ids are never
+// reused, so a late message for a gone target finds nothing.
+std::map<TargetId, MessageTarget*>& Targets() {
+  static std::map<TargetId, MessageTarget*> targets;
+  return targets;
+}
+TargetId s_nextTargetId = 1;
+
+std::vector<std::pair<int, EventTranslator>>& Translators() {
+  static std::vector<std::pair<int, EventTranslator>> translators;
+  return translators;
+}
+int s_nextTranslatorHandle = 1;
+
+thread_local MessageLoop* t_currentLoop = nullptr;
+
+// Messages after which idle processing may run again: everything but the
+// frequent, cheap ones.
+bool ReenablesIdle(unsigned message) {
+  return message != kMsgPaint && message != kMsgNcMouseMove && message != kMsgSysTimer &&
+         message != kMsgMouseMove;
+}
+
+}  // namespace
+
+bool InitialiseMessaging() {
+  std::call_once(s_initOnce, [] {
+    // Closing the last window must not end the program behind our back: the
+    // main window decides that. SIGINT and SIGTERM still arrive as SDL_QUIT.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) return;
+    s_postedEventType = SDL_RegisterEvents(1);
+    if (s_postedEventType == static_cast<Uint32>(-1)) return;
+    s_initialised = true;
+  });
+  return s_initialised;
+}
+
+TargetId RegisterMessageTarget(MessageTarget* target) {
+  InitialiseMessaging();
+  const TargetId id = s_nextTargetId++;
+  Targets()[id] = target;
+  return id;
+}
+
+void UnregisterMessageTarget(TargetId id) { Targets().erase(id); }
+
+bool PostMessage(TargetId target, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (!InitialiseMessaging()) return false;
+  SDL_Event ev;
+  SDL_zero(ev);
+  ev.type = s_postedEventType;
+  ev.user.code = static_cast<Sint32>(message);
+  // The target id and both parameters travel in the two pointer fields and
+  // the window id: wParam in data1, lParam in data2.
+  ev.user.windowID = target;
+  ev.user.data1 = reinterpret_cast<void*>(wParam);
+  ev.user.data2 = reinterpret_cast<void*>(lParam);
+  return SDL_PushEvent(&ev) == 1;
+}
+
+void PostQuitMessage(int exitValue) {
+  PostMessage(kNoTarget, kMsgQuit, static_cast<std::uintptr_t>(static_cast<unsigned>(exitValue)), 0);
+}
+
+int AddEventTranslator(EventTranslator translator) {
+  const int handle = s_nextTranslatorHandle++;
+  Translators().emplace_back(handle, std::move(translator));
+  return handle;
+}
+
+void RemoveEventTranslator(int handle) {
+  auto& list = Translators();
+  list.erase(std::remove_if(list.begin(), list.end(), [handle](const auto& e) { return e.first == handle; }),
+             list.end());
+}
+
+void DispatchMessage(const Message& msg) {
+  auto& targets = Targets();
+  auto it = targets.find(msg.target);
+  if (it == targets.end() || !it->second) return;
+  it->second->OnMessage(msg);
+}
+
+MessageLoop::MessageLoop() {
+  InitialiseMessaging();
+  m_previous = t_currentLoop;
+  t_currentLoop = this;
+}
+
+MessageLoop::~MessageLoop() { t_currentLoop = m_previous; }
+
+MessageLoop* MessageLoop::Current() { return t_currentLoop; }
+
+void MessageLoop::AddMessageFilter(MessageFilter* filter) {
+  if (std::find(m_filters.begin(), m_filters.end(), filter) == m_filters.end()) m_filters.push_back(filter);
+}
+
+void MessageLoop::RemoveMessageFilter(MessageFilter* filter) {
+  m_filters.erase(std::remove(m_filters.begin(), m_filters.end(), filter), m_filters.end());
+}
+
+void MessageLoop::AddIdleHandler(IdleHandler* handler) {
+  if (std::find(m_idleHandlers.begin(), m_idleHandlers.end(), handler) == m_idleHandlers.end())
+    m_idleHandlers.push_back(handler);
+}
+
+void MessageLoop::RemoveIdleHandler(IdleHandler* handler) {
+  m_idleHandlers.erase(std::remove(m_idleHandlers.begin(), m_idleHandlers.end(), handler), m_idleHandlers.end());
+}
+
+int MessageLoop::NextMessage(int timeoutMs, Message& out) {
+  SDL_Event ev;
+  const int got = timeoutMs < 0 ? SDL_WaitEvent(&ev) : (timeoutMs == 0 ? SDL_PollEvent(&ev)
+                                                                       : SDL_WaitEventTimeout(&ev, timeoutMs));
+  if (!got) return 0;
+  if (ev.type == SDL_QUIT) {
+    // SIGINT and SIGTERM: end the loop the normal way, so the program's
+    // own shutdown runs.
+    out = Message{kNoTarget, kMsgQuit, 0, 0};
+    return -1;
+  }
+  if (ev.type == s_postedEventType) {
+    out.target = ev.user.windowID;
+    out.message = static_cast<unsigned>(ev.user.code);
+    out.wParam = reinterpret_cast<std::uintptr_t>(ev.user.data1);
+    out.lParam = reinterpret_cast<std::intptr_t>(ev.user.data2);
+    return out.target == kNoTarget && out.message == kMsgQuit ? -1 : 1;
+  }
+  // Copy the list: a translator may add or remove translators.
+  const auto translators = Translators();
+  for (const auto& [handle, translate] : translators) {
+    Message m;
+    if (translate(ev, m)) {
+      out = m;
+      return 1;
+    }
+  }
+  out = Message{};  // not ours: delivered as a null message nobody receives
+  return 1;
+}
+
+bool MessageLoop::OfferToFilters(Message& msg) {
+  // Newest first; a filter may remove itself or others while it runs.
+  const auto filters = m_filters;
+  for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
+    if (std::find(m_filters.begin(), m_filters.end(), *it) == m_filters.end()) continue;
+    if ((*it)->PreTranslateMessage(msg)) return true;
+  }
+  return false;
+}
+
+void MessageLoop::RunIdleHandlers() {
+  const auto handlers = m_idleHandlers;
+  for (IdleHandler* h : handlers) {
+    if (std::find(m_idleHandlers.begin(), m_idleHandlers.end(), h) == m_idleHandlers.end()) continue;
+    h->OnIdle();
+  }
+}
+
+int MessageLoop::Run() {
+  bool idle = true;
+  for (;;) {
+    Message msg;
+    int got = NextMessage(0, msg);
+    if (got == 0) {
+      if (idle) {
+        RunIdleHandlers();
+        idle = false;
+      }
+      got = NextMessage(-1, msg);
+      if (got == 0) continue;  // a retrieval error is skipped
+    }
+    if (got < 0) return static_cast<int>(static_cast<unsigned>(msg.wParam));
+    if (msg.message == kMsgNull && msg.target == kNoTarget) continue;
+    if (!OfferToFilters(msg)) DispatchMessage(msg);
+    if (ReenablesIdle(msg.message)) idle = true;
+  }
+}
+
+bool MessageLoop::PumpMessages(unsigned timeoutMs, int* quitValue) {
+  const Uint64 deadline = SDL_GetTicks64() + timeoutMs;
+  for (;;) {
+    const Uint64 now = SDL_GetTicks64();
+    const int wait = now >= deadline ? 0 : static_cast<int>(deadline - now);
+    Message msg;
+    const int got = NextMessage(wait, msg);
+    if (got == 0) return true;
+    if (got < 0) {
+      if (quitValue) *quitValue = static_cast<int>(static_cast<unsigned>(msg.wParam));
+      return false;
+    }
+    if (msg.message == kMsgNull && msg.target == kNoTarget) continue;
+    if (!OfferToFilters(msg)) DispatchMessage(msg);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,91 @@
+#pragma once
+// Window-message numbers, virtual-key codes and key-state flags. The canvas
+// carries these values in its events, so they are the ones the design names.
+
+#include <cstdint>
+
+namespace platform {
+
+// General messages.
+inline constexpr unsigned kMsgNull = 0x0000;
+inline constexpr unsigned kMsgDestroy = 0x0002;
+inline constexpr unsigned kMsgSize = 0x0005;
+inline constexpr unsigned kMsgSetFocus = 0x0007;
+inline constexpr unsigned kMsgKillFocus = 0x0008;
+inline constexpr unsigned kMsgPaint = 0x000F;
+inline constexpr unsigned kMsgClose = 0x0010;
+inline constexpr unsigned kMsgQuit = 0x0012;
+inline constexpr unsigned kMsgNcMouseMove = 0x00A0;
+inline constexpr unsigned kMsgSysCommand = 0x0112;
+inline constexpr unsigned kMsgTimer = 0x0113;
+inline constexpr unsigned kMsgSysTimer = 0x0118;
+
+// Keyboard.
+inline constexpr unsigned kMsgKeyDown = 256;
+inline constexpr unsigned kMsgKeyUp = 257;
+inline constexpr unsigned kMsgChar = 258;
+inline constexpr unsigned kMsgSysKeyDown = 260;
+inline constexpr unsigned kMsgSysKeyUp = 261;
+
+// Mouse, in client coordinates.
+inline constexpr unsigned kMsgMouseMove = 512;
+inline constexpr unsigned kMsgLButtonDown = 513;
+inline constexpr unsigned kMsgLButtonUp = 514;
+inline constexpr unsigned kMsgLButtonDblClk = 515;
+inline constexpr unsigned kMsgRButtonDown = 516;
+inline constexpr unsigned kMsgRButtonUp = 517;
+inline constexpr unsigned kMsgRButtonDblClk = 518;
+inline constexpr unsigned kMsgMButtonDown = 519;
+inline constexpr unsigned kMsgMButtonUp = 520;
+inline constexpr unsigned kMsgMButtonDblClk = 521;
+inline constexpr unsigned kMsgMouseLeave = 675;
+
+// Private messages of the framework's services.
+inline constexpr unsigned kMsgUser = 0x0400;
+inline constexpr unsigned kMsgTimerTick = 1031;     // timer service: a tick is due
+inline constexpr unsigned kMsgDispatchEvents = 1101; // event dispatcher: drain the queue
+
+// Key-state flags carried by mouse messages.
+inline constexpr unsigned kKeyStateLButton = 0x0001;
+inline constexpr unsigned kKeyStateRButton = 0x0002;
+inline constexpr unsigned kKeyStateShift = 0x0004;
+inline constexpr unsigned kKeyStateControl = 0x0008;
+inline constexpr unsigned kKeyStateMButton = 0x0010;
+
+// System commands.
+inline constexpr unsigned kSysCommandMinimize = 0xF020;
+inline constexpr unsigned kSysCommandMaximize = 0xF030;
+inline constexpr unsigned kSysCommandClose = 0xF060;
+inline constexpr unsigned kSysCommandRestore = 0xF120;
+
+// Virtual-key codes.
+inline constexpr unsigned kVkBack = 0x08;
+inline constexpr unsigned kVkTab = 0x09;
+inline constexpr unsigned kVkReturn = 0x0D;
+inline constexpr unsigned kVkShift = 0x10;
+inline constexpr unsigned kVkControl = 0x11;
+inline constexpr unsigned kVkMenu = 0x12;  // Alt
+inline constexpr unsigned kVkEscape = 0x1B;
+inline constexpr unsigned kVkSpace = 0x20;
+inline constexpr unsigned kVkPrior = 0x21;
+inline constexpr unsigned kVkNext = 0x22;
+inline constexpr unsigned kVkEnd = 0x23;
+inline constexpr unsigned kVkHome = 0x24;
+inline constexpr unsigned kVkLeft = 0x25;
+inline constexpr unsigned kVkUp = 0x26;
+inline constexpr unsigned kVkRight = 0x27;
+inline constexpr unsigned kVkDown = 0x28;
+inline constexpr unsigned kVkDelete = 0x2E;
+inline constexpr unsigned kVkF1 = 0x70;
+inline constexpr unsigned kVkF4 = 0x73;
+
+// Builds and reads the second parameter of a mouse message: signed client
+// coordinates in the low and high 16 bits.
+inline std::intptr_t MakeMousePosition(int x, int y) {
+  return static_cast<std::intptr_t>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16) |
+                                    static_cast<std::uint16_t>(x));
+}
+inline int MousePositionX(std::intptr_t l) { return static_cast<std::int16_t>(l & 0xFFFF); }
+inline int MousePositionY(std::intptr_t l) { return static_cast<std::int16_t>((l >> 16) & 0xFFFF); }
+
+}  // namespace platform

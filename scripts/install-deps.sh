@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs whatever this project needs and the machine lacks, asking apt-get
+# only for packages that are not installed yet. Safe to run again and again.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
+  libcairo2-dev libpango1.0-dev libexpat1-dev libfontconfig-dev
+  fonts-liberation fonts-dejavu-core
+  musescore-general-soundfont-small
+  xvfb xauth xdotool imagemagick x11-utils
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The program ends cleanly with exit code 0 when asked to stop by SIGTERM or
+# SIGINT, running its normal shutdown. It runs from a copy in a fresh folder,
+# as every end-to-end test does, so it has a library of its own.
+set -euo pipefail
+bin_dir="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp "$bin_dir/tandrill" "$work/"
+
+for sig in TERM INT; do
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$work/tandrill" -admin &
+  pid=$!
+  sleep 1
+  kill -s "$sig" "$pid"
+  set +e
+  wait "$pid"
+  rc=$?
+  set -e
+  if [ "$rc" -ne 0 ]; then
+    echo "FAIL: exit code $rc after SIG$sig" >&2
+    exit 1
+  fi
+  echo "ok: exit code 0 after SIG$sig"
+done
