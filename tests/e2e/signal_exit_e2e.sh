@@ -7,12 +7,20 @@ bin_dir="$1"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$bin_dir/tandrill" "$work/"
+# Job control on, so the background program does not start with SIGINT ignored.
+set -m
 
 for sig in TERM INT; do
   SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$work/tandrill" -admin &
   pid=$!
   sleep 1
   kill -s "$sig" "$pid"
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -9 "$pid"
+    echo "FAIL: still running 5 s after SIG$sig" >&2
+    exit 1
+  fi
   set +e
   wait "$pid"
   rc=$?
