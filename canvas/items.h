@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "canvas/objects.h"
+#include "canvas/object.h"
 #include "platform/graphics.h"
 #include "platform/matrix.h"
 #include "platform/types.h"

@@ -67,13 +67,8 @@ void CRSCanvasImage::SetVisible(bool visible) { CRSCanvasItem::SetVisible(visibl
 const Gdiplus::Bitmap* CRSCanvasImage::PreparedPicture() {
   if (!m_attributes) return m_picture.get();
   if (!m_prepared) {
-    const int w = m_picture->GetWidth(), h = m_picture->GetHeight();
-    auto prepared = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat::Format32bppARGB);
-    if (!prepared->IsValid()) return m_picture.get();
-    Gdiplus::Graphics pg(prepared.get());
-    pg.DrawImage(m_picture.get(), RectF(0, 0, static_cast<float>(w), static_cast<float>(h)), 0.0f, 0.0f,
-                 static_cast<float>(w), static_cast<float>(h), Gdiplus::UnitPixel, m_attributes.get());
-    m_prepared = std::move(prepared);
+    m_prepared = m_attributes->Apply(*m_picture);
+    if (!m_prepared) return m_picture.get();
   }
   return m_prepared.get();
 }

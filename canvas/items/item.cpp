@@ -2,10 +2,35 @@
 // transforms, z-order placement, invalidation and the behaviour list.
 // Painting, hit testing and mouse events live in item_paint.cpp.
 
+#include <algorithm>
 #include <cmath>
 
 #include "canvas/items.h"
 #include "canvas/items/change_frame.h"
+namespace {
+
+// Moves `child` within its parent's list so that it comes just before
+// `before` (at the end when null). The object tree offers no reordering of
+// its own; the entries are rotated in place, which keeps every reference
+// count as it was (a remove and re-insert would announce a change of
+// parent to everyone tracking the child).
+void MoveChildBefore(CRSObject& parent, CRSObject* child, CRSObject* before) {
+  auto& children = const_cast<CRSObject::ChildList&>(parent.GetChildren());
+  auto from = std::find_if(children.begin(), children.end(),
+                           [child](const CRSAutoPtrPolymorphic<CRSObject>& e) { return e.get() == child; });
+  if (from == children.end()) return;
+  auto to = before ? std::find_if(children.begin(), children.end(),
+                                  [before](const CRSAutoPtrPolymorphic<CRSObject>& e) { return e.get() == before; })
+                   : children.end();
+  if (to == from) return;
+  if (to > from) {
+    std::rotate(from, from + 1, to);
+  } else {
+    std::rotate(to, from, from + 1);
+  }
+}
+
+}  // namespace
 
 CRSCanvasItem::CRSCanvasItem(const PointF& position, CRSObject* parent, const std::string& name)
     : CRSObject(nullptr, name), m_position(position) {
@@ -76,7 +101,12 @@ void CRSCanvasItem::SetParent(CRSObject* parent) {
   Invalidate();
   const bool wasEnabled = m_updatesEnabled;
   m_updatesEnabled = false;
+  auto* oldParentItem = GetParentItem();
   CRSObject::SetParent(parent);
+  // Slots run during the move may have read a parent's child items before
+  // this item was linked or unlinked: both lists are stale now.
+  if (oldParentItem) oldParentItem->MarkChildItemsDirty();
+  if (CRSCanvasItem* newParentItem = GetParentItem()) newParentItem->MarkChildItemsDirty();
   UpdateTransform();
   m_updatesEnabled = wasEnabled;
   Invalidate();
@@ -85,8 +115,10 @@ void CRSCanvasItem::SetParent(CRSObject* parent) {
 CRSObject* CRSCanvasItem::FindInsertPosition(CRSObject* child) {
   auto* item = dynamic_cast<CRSCanvasItem*>(child);
   if (!item || item->m_zOrder == kZOrderTop) return nullptr;
-  for (CRSCanvasItem* existing : GetChildItems()) {
-    if (existing != item && existing->m_zOrder > item->m_zOrder) return existing;
+  // The child is not linked yet (or is being moved): walk the list itself.
+  for (const auto& entry : GetChildren()) {
+    auto* existing = dynamic_cast<CRSCanvasItem*>(entry.get());
+    if (existing && existing != item && existing->m_zOrder > item->m_zOrder) return existing;
   }
   return nullptr;
 }
@@ -202,7 +234,7 @@ void CRSCanvasItem::SetZOrder(int zOrder) {
   m_zOrder = std::clamp(zOrder, 0, kZOrderTop);
   CRSObject* parent = GetParent();
   if (!parent) return;
-  parent->MoveChildBefore(this, parent->FindInsertPosition(this));
+  MoveChildBefore(*parent, this, parent->FindInsertPosition(this));
   if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->MarkChildItemsDirty();
   sigZOrderChanged(this);
   Invalidate();

@@ -21,7 +21,7 @@ void CRSCanvasShapeText::RebuildPath() {
   // A path fitted to the item is laid out unbounded and then stretched; one
   // that is not keeps the text's own size inside the item's rectangle.
   const RectF layout = GetFitPath() ? RectF() : RectF(0.0f, 0.0f, GetSize().Width, GetSize().Height);
-  path->AddString(m_text, &family, m_font->GetStyle(), m_font->GetSize(), layout, m_format.get());
+  path->AddString(m_text, &family, m_font->GetStyle(), m_font->GetSizeInPixels(), layout, m_format.get());
   m_builtSize = GetSize();
   SetPath(path.release());
 }

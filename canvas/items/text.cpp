@@ -31,8 +31,12 @@ void CRSCanvasText::PaintContent(Gdiplus::Graphics& g, bool) {
 
 SizeF CRSCanvasText::MeasureText() const {
   if (m_text.empty() || !m_font) return SizeF();
+  // Measuring needs a drawing context; a one-pixel picture stands in for
+  // the screen, whose resolution every context shares.
+  static Gdiplus::Bitmap screen(1, 1, PixelFormat::Format32bppARGB);
+  Gdiplus::Graphics g(&screen);
   RectF bounds;
-  Gdiplus::Graphics::MeasureStringOnScreen(m_text, m_font.get(), RectF(), m_format.get(), &bounds);
+  g.MeasureString(m_text, m_font.get(), RectF(), m_format.get(), &bounds);
   return bounds.GetSize();
 }
 
