@@ -264,7 +264,7 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     g.SetClip(invalidF);
     g.TranslateTransform(-offset.X, -offset.Y);
-    if (AlphaOf(m_backgroundColor) != 0) {
+    if (Gdiplus::AlphaOf(m_backgroundColor) != 0) {
       // Everything of the invalid area that the root does not cover.
       Gdiplus::GraphicsStateSaver saved(g);
       const SizeF rootSize = m_root ? m_root->GetSize() : SizeF();
@@ -379,7 +379,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
     m_dragAllowed = false;
     Gdiplus::Matrix toLocal = target->GetTransformTo(nullptr);
     PointF local = rootPoint;
-    if (toLocal.Invert()) toLocal.TransformPoints(&local, 1);
+    if (toLocal.Invert() == Gdiplus::Ok) toLocal.TransformPoints(&local, 1);
     DispatchEvent(target.get(), new CRSCanvasEvents::Mouse(static_cast<int>(message), local, keyFlags));
   }
   if (!HasWindow()) return;
