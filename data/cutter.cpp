@@ -69,6 +69,8 @@ void CPuzzleCutter::DropCaches() {
   }
   m_cutEdges.clear();
   m_cutEdgesValid = false;
+  m_cutsPath.Reset();
+  m_cutsPathValid = false;
 }
 
 void CPuzzleCutter::SetImageSize(int width, int height) {
@@ -85,8 +87,8 @@ void CPuzzleCutter::SetImageSize(int width, int height) {
   }
   DropCaches();
   RebuildGrid();
-  OnGridSizeChanged(GetGridSize());
-  OnCutsPathChanged();
+  sigGridSize(GetGridSize());
+  sigCutsPath(GetCutsPath());
 }
 
 void CPuzzleCutter::SetPieceSize(int pieceSize) {
@@ -99,7 +101,7 @@ void CPuzzleCutter::SetPieceSize(int pieceSize) {
   m_pieceSize = clamped;
   DropCaches();
   RebuildGrid();
-  OnGridSizeChanged(GetGridSize());
+  sigGridSize(GetGridSize());
 }
 
 void CPuzzleCutter::SetDeviation(float deviation) {
@@ -107,7 +109,7 @@ void CPuzzleCutter::SetDeviation(float deviation) {
   // The jitter stays, so the cuts move smoothly while the slider moves.
   m_deviation = deviation;
   DropCaches();
-  OnCutsPathChanged();
+  sigCutsPath(GetCutsPath());
 }
 
 void CPuzzleCutter::SetShapeType(int shapeType) {
@@ -134,7 +136,7 @@ void CPuzzleCutter::ApplyShapeType() {
       row[x].SetTopShape(y > 0 && y < grid.Height ? m_shapeType : cutter_shapes::kStraightLine);
     }
   }
-  OnCutsPathChanged();
+  sigCutsPath(GetCutsPath());
 }
 
 // The sign comes first and the size second; both are part of the sequence
@@ -278,6 +280,49 @@ const std::vector<CutterEdgePtr>& CPuzzleCutter::GetCutEdges() const {
     }
   }
   return m_cutEdges;
+}
+
+const GraphicsPath& CPuzzleCutter::GetCutsPath() const {
+  if (m_cutsPathValid) return m_cutsPath;
+  // Gathered as points and types and handed over in one go: thousands of
+  // figures, rebuilt on every slider step.
+  std::vector<PointF> points;
+  std::vector<std::uint8_t> types;
+  for (const CutterEdgePtr& edge : GetCutEdges()) {
+    const std::vector<PointF>& pts = edge->GetPoints();
+    if (pts.empty()) continue;
+    points.push_back(pts[0]);
+    types.push_back(Gdiplus::PathPointTypeStart);
+    size_t i = 1;
+    for (CutterCurve::Segment seg : edge->GetSegments()) {
+      const int count = seg == CutterCurve::Segment::Line ? 1 : 3;
+      const auto type = seg == CutterCurve::Segment::Line ? Gdiplus::PathPointTypeLine : Gdiplus::PathPointTypeBezier;
+      for (int k = 0; k < count; ++k, ++i) {
+        points.push_back(pts[i]);
+        types.push_back(type);
+      }
+    }
+  }
+  m_cutsPath = GraphicsPath(points.data(), types.data(), static_cast<int>(points.size()));
+  m_cutsPathValid = true;
+  return m_cutsPath;
+}
+
+std::pair<std::string, GraphicsPath> CPuzzleCutter::GetShape(int shapeType) {
+  const CutterCurve& unit = *cutter_shapes::GetUnitShape(shapeType);
+  GraphicsPath path;
+  const std::vector<PointF>& pts = unit.GetPoints();
+  size_t i = 1;
+  for (CutterCurve::Segment seg : unit.GetSegments()) {
+    if (seg == CutterCurve::Segment::Line) {
+      path.AddLine(pts[i - 1], pts[i]);
+      i += 1;
+    } else {
+      path.AddBezier(pts[i - 1], pts[i], pts[i + 1], pts[i + 2]);
+      i += 3;
+    }
+  }
+  return {cutter_shapes::GetShapeName(shapeType), path};
 }
 
 std::vector<PointF> CPuzzleCutter::GetPieceOutline(int column, int row) const {
