@@ -282,38 +282,13 @@ const std::vector<CutterEdgePtr>& CPuzzleCutter::GetCutEdges() const {
   return m_cutEdges;
 }
 
-const GraphicsPath& CPuzzleCutter::GetCutsPath() const {
-  if (m_cutsPathValid) return m_cutsPath;
-  // Gathered as points and types and handed over in one go: thousands of
-  // figures, rebuilt on every slider step.
-  std::vector<PointF> points;
-  std::vector<std::uint8_t> types;
-  for (const CutterEdgePtr& edge : GetCutEdges()) {
-    const std::vector<PointF>& pts = edge->GetPoints();
-    if (pts.empty()) continue;
-    points.push_back(pts[0]);
-    types.push_back(Gdiplus::PathPointTypeStart);
-    size_t i = 1;
-    for (CutterCurve::Segment seg : edge->GetSegments()) {
-      const int count = seg == CutterCurve::Segment::Line ? 1 : 3;
-      const auto type = seg == CutterCurve::Segment::Line ? Gdiplus::PathPointTypeLine : Gdiplus::PathPointTypeBezier;
-      for (int k = 0; k < count; ++k, ++i) {
-        points.push_back(pts[i]);
-        types.push_back(type);
-      }
-    }
-  }
-  m_cutsPath = GraphicsPath(points.data(), types.data(), static_cast<int>(points.size()));
-  m_cutsPathValid = true;
-  return m_cutsPath;
-}
+namespace {
 
-std::pair<std::string, GraphicsPath> CPuzzleCutter::GetShape(int shapeType) {
-  const CutterCurve& unit = *cutter_shapes::GetUnitShape(shapeType);
-  GraphicsPath path;
-  const std::vector<PointF>& pts = unit.GetPoints();
+// Appends a placed curve to path as it stands (lines and Béziers).
+void AppendCurve(GraphicsPath& path, const std::vector<CutterCurve::Segment>& segments,
+                 const std::vector<PointF>& pts) {
   size_t i = 1;
-  for (CutterCurve::Segment seg : unit.GetSegments()) {
+  for (CutterCurve::Segment seg : segments) {
     if (seg == CutterCurve::Segment::Line) {
       path.AddLine(pts[i - 1], pts[i]);
       i += 1;
@@ -322,6 +297,26 @@ std::pair<std::string, GraphicsPath> CPuzzleCutter::GetShape(int shapeType) {
       i += 3;
     }
   }
+}
+
+}  // namespace
+
+const GraphicsPath& CPuzzleCutter::GetCutsPath() const {
+  if (m_cutsPathValid) return m_cutsPath;
+  m_cutsPath.Reset();
+  for (const CutterEdgePtr& edge : GetCutEdges()) {
+    if (edge->GetPoints().empty()) continue;
+    m_cutsPath.StartFigure();
+    AppendCurve(m_cutsPath, edge->GetSegments(), edge->GetPoints());
+  }
+  m_cutsPathValid = true;
+  return m_cutsPath;
+}
+
+std::pair<std::string, GraphicsPath> CPuzzleCutter::GetShape(int shapeType) {
+  const CutterCurve& unit = *cutter_shapes::GetUnitShape(shapeType);
+  GraphicsPath path;
+  AppendCurve(path, unit.GetSegments(), unit.GetPoints());
   return {cutter_shapes::GetShapeName(shapeType), path};
 }
 

@@ -185,9 +185,15 @@ TEST(CutterXml, MissingPointsMakeTheCutUnreadable) {
 class Listener : public sigslot::has_slots {
  public:
   void OnGrid(Size s) { grids.push_back(s); }
-  void OnPath(const GraphicsPath& path) { paths.push_back(path.GetPointCount()); }
+  void OnPath(const GraphicsPath& path) {
+    paths.push_back(path.GetPointCount());
+    int starts = 0;
+    for (std::uint8_t t : path.Types()) starts += (t & Gdiplus::PathPointTypePathTypeMask) == 0;
+    figures.push_back(starts);
+  }
   std::vector<Size> grids;
   std::vector<int> paths;
+  std::vector<int> figures;
 };
 
 TEST(CutterSignals, ChangesAnnounceTheGridAndTheOutline) {
@@ -223,6 +229,7 @@ TEST(CutterSignals, ChangesAnnounceTheGridAndTheOutline) {
   EXPECT_EQ(listener.paths.size(), paths + 2);
   // Straight edges: two points a figure, one figure an edge.
   EXPECT_EQ(listener.paths.back(), 2 * (12 * 8 + 11 * 9));
+  EXPECT_EQ(listener.figures.back(), 12 * 8 + 11 * 9);
 }
 
 TEST(CutterSignals, DeviationKeepsTheJitterSoTheCutsMoveSmoothly) {

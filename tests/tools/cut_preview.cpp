@@ -13,6 +13,7 @@
 #include <string>
 
 #include "data/cutter.h"
+#include "platform/cairo_path.h"
 #include "platform/random.h"
 
 namespace {
@@ -45,20 +46,7 @@ void StrokeEdges(Bitmap& target, const CPuzzleCutter& cutter, int left, int top,
                  double b) {
   cairo_t* cr = cairo_create(target.GetSurface());
   cairo_translate(cr, left, top);
-  for (const CutterEdgePtr& edge : cutter.GetCutEdges()) {
-    const auto& pts = edge->GetPoints();
-    cairo_move_to(cr, pts[0].X, pts[0].Y);
-    size_t i = 1;
-    for (CutterCurve::Segment seg : edge->GetSegments()) {
-      if (seg == CutterCurve::Segment::Line) {
-        cairo_line_to(cr, pts[i].X, pts[i].Y);
-        i += 1;
-      } else {
-        cairo_curve_to(cr, pts[i].X, pts[i].Y, pts[i + 1].X, pts[i + 1].Y, pts[i + 2].X, pts[i + 2].Y);
-        i += 3;
-      }
-    }
-  }
+  Gdiplus::AppendPath(cr, cutter.GetCutsPath());
   cairo_set_source_rgb(cr, r, g, b);
   cairo_set_line_width(cr, 1.5);
   cairo_stroke(cr);
