@@ -135,7 +135,7 @@ TEST(CutterPieces, FullChaosOverlapStaysSmall) {
   EXPECT_LT(holes * 1000, pixels);
 }
 
-TEST(CutterPieces, CutPictureComesFromTheCentre) {
+TEST(CutterPieces, CutPictureComesFromTheCentreAndPiecesFromTheGrid) {
   auto picture = PatternPicture(1000, 700);
   CPuzzleCutter cutter;
   cutter.SetImageSize(1000, 700);
@@ -154,20 +154,13 @@ TEST(CutterPieces, CutPictureComesFromTheCentre) {
   EXPECT_EQ(scaled->GetWidth(), 462);
   EXPECT_EQ(scaled->GetHeight(), 336);
   EXPECT_EQ(scaled->GetPixelFormat(), PixelFormat::Format32bppARGB);
-}
 
-TEST(CutterPieces, MissingPiecesGiveNoBitmap) {
-  auto picture = PatternPicture(300, 200);
-  CPuzzleCutter cutter;
-  EXPECT_FALSE(cutter.GetCutImage(*picture));
-  cutter.SetImageSize(300, 200);
-  cutter.SetPieceSize(50);
-  auto cut = cutter.GetCutImage(*picture);
-  ASSERT_TRUE(cut);
-  EXPECT_FALSE(cutter.GetPieceImage(*cut, 6, 0).bitmap);
-  EXPECT_FALSE(cutter.GetPieceImage(*cut, 0, 4).bitmap);
-  EXPECT_FALSE(cutter.GetPieceImage(*cut, -1, 0).bitmap);
-  EXPECT_TRUE(cutter.GetPieceImage(*cut, 5, 3).bitmap);
+  EXPECT_TRUE(cutter.GetPieceImage(*scaled, 10, 7).bitmap);
+  EXPECT_FALSE(cutter.GetPieceImage(*scaled, 11, 0).bitmap);
+  EXPECT_FALSE(cutter.GetPieceImage(*scaled, 0, 8).bitmap);
+  EXPECT_FALSE(cutter.GetPieceImage(*scaled, -1, 0).bitmap);
+  CPuzzleCutter empty;
+  EXPECT_FALSE(empty.GetCutImage(*picture));
 }
 
 }  // namespace
