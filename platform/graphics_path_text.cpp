@@ -1,15 +1,39 @@
+// Text outlines for paths.
+#include <cairo.h>
+
+#include "platform/cairo_path.h"
+#include "platform/font.h"
+#include "platform/font_layout.h"
 #include "platform/graphics_path.h"
 
 namespace Gdiplus {
 
-Status GraphicsPath::AddString(const std::string&, const FontFamily*, int, float, const RectF&,
-                               const StringFormat*) {
-  return NotImplemented;
+Status GraphicsPath::AddString(const std::string& str, const FontFamily* family, int style, float emSize,
+                               const RectF& layoutRect, const StringFormat* format) {
+  if (!family || family->GetName().empty() || !(emSize > 0)) return InvalidParameter;
+  if (str.empty()) return Ok;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+  cairo_t* cr = cairo_create(surface);
+  Status status = Ok;
+  {
+    text::TextLayout layout(cr, str, {family->GetName(), emSize, style}, layoutRect, format, true);
+    cairo_move_to(cr, layout.Origin().X, layout.Origin().Y);
+    pango_cairo_layout_path(cr, layout.Get());
+    cairo_path_t* data = cairo_copy_path(cr);
+    if (data->status == CAIRO_STATUS_SUCCESS)
+      AppendCairoPathData(this, data);
+    else
+      status = OutOfMemory;
+    cairo_path_destroy(data);
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  return status;
 }
 
-Status GraphicsPath::AddString(const std::string&, const FontFamily*, int, float, const PointF&,
-                               const StringFormat*) {
-  return NotImplemented;
+Status GraphicsPath::AddString(const std::string& str, const FontFamily* family, int style, float emSize,
+                               const PointF& origin, const StringFormat* format) {
+  return AddString(str, family, style, emSize, RectF(origin.X, origin.Y, 0, 0), format);
 }
 
 }  // namespace Gdiplus

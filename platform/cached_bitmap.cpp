@@ -1,0 +1,34 @@
+#include "platform/cached_bitmap.h"
+
+#include <cairo.h>
+
+#include "platform/graphics.h"
+
+namespace Gdiplus {
+
+CachedBitmap::CachedBitmap(const Bitmap* bitmap, const Graphics* graphics) {
+  if (!bitmap || !bitmap->IsValid() || !graphics || !graphics->IsValid()) return;
+  // A copy in a format the target composites fastest: opaque pictures stay
+  // opaque, so drawing them is a plain copy.
+  cairo_surface_t* target = cairo_get_target(graphics->GetCairo());
+  const cairo_format_t format = bitmap->HasAlpha() ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+  cairo_surface_t* s = cairo_surface_create_similar_image(target, format, bitmap->GetWidth(), bitmap->GetHeight());
+  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(s);
+    return;
+  }
+  cairo_t* cr = cairo_create(s);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, bitmap->GetSurface(), 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  m_surface = s;
+  m_width = bitmap->GetWidth();
+  m_height = bitmap->GetHeight();
+}
+
+CachedBitmap::~CachedBitmap() {
+  if (m_surface) cairo_surface_destroy(m_surface);
+}
+
+}  // namespace Gdiplus
