@@ -57,6 +57,9 @@ class CPuzzleCutter : public sigslot::has_slots, public CRSXMLParser::XHandler {
 
   // A piece's bitmap and the top-left corner of that bitmap in the (scaled)
   // cut picture, which is where the piece lies when the puzzle is solved.
+  // The corner is on a whole pixel (the bounding box widened outwards to
+  // whole pixels), so that pieces laid at their places meet without
+  // resampling and the solved picture shows no seam.
   struct PieceImage {
     std::unique_ptr<Bitmap> bitmap;
     PointF position;
