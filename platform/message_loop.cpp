@@ -190,7 +190,7 @@ int MessageLoop::Run() {
       if (got == 0) continue;  // a retrieval error is skipped
     }
     if (got < 0) return static_cast<int>(static_cast<unsigned>(msg.wParam));
-    if (msg.message == kMsgNull && msg.target == kNoTarget) continue;
+    if (msg.message == kMsgNull) continue;  // an event that carried nothing for us
     if (!OfferToFilters(msg)) DispatchMessage(msg);
     if (ReenablesIdle(msg.message)) idle = true;
   }
@@ -208,7 +208,7 @@ bool MessageLoop::PumpMessages(unsigned timeoutMs, int* quitValue) {
       if (quitValue) *quitValue = static_cast<int>(static_cast<unsigned>(msg.wParam));
       return false;
     }
-    if (msg.message == kMsgNull && msg.target == kNoTarget) continue;
+    if (msg.message == kMsgNull) continue;  // an event that carried nothing for us
     if (!OfferToFilters(msg)) DispatchMessage(msg);
   }
 }

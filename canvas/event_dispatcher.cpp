@@ -1,0 +1,252 @@
+#include "canvas/event_dispatcher.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/messages.h"
+
+namespace {
+
+CRSEventDispatcher* s_instance = nullptr;
+bool s_shutDown = false;
+
+// Ends the dispatcher at process exit. Constructed after the dispatcher has
+// registered its message target, so it is destroyed before the platform's
+// table of targets is.
+struct ExitHook {
+  ~ExitHook() { CRSEventDispatcher::Shutdown(); }
+};
+
+// Walks the lists for key 0 and then for `type`, calling `ask` for each live
+// listener while the verdict stays above `floor`. `owner` guards the map's
+// owner: when a listener destroys it, the walk stops without touching the
+// map again.
+template <class Ask>
+int WalkListeners(CRSListenerMap& map, int type, int floor, const CRSAutoPtrLifeGuard* owner, Ask ask) {
+  int verdict = kVerdictContinue;
+  const int keys[2] = {CRSEvents::kEventAll, type};
+  const int passes = type == CRSEvents::kEventAll ? 1 : 2;
+  map.BeginWalk();
+  for (int pass = 0; pass < passes && verdict > floor; ++pass) {
+    CRSListenerMap::List* list = map.Find(keys[pass]);
+    if (!list) continue;
+    // Indexing, not iterators: listeners may append to the list meanwhile.
+    for (std::size_t i = 0; i < list->size() && verdict > floor; ++i) {
+      CRSEventReceiver* listener = (*list)[i].get();
+      if (!listener) {
+        map.NoteDeadEntry();
+        continue;
+      }
+      const int answer = ask(listener);
+      if (owner && !owner->Alive()) return kVerdictStop;
+      verdict = CRSListenerMap::Combine(verdict, answer);
+    }
+  }
+  map.EndWalk();
+  return verdict;
+}
+
+}  // namespace
+
+// ---- free functions ----
+
+void PostEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+  if (!event) return;
+  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) {
+    d->Post(target, event);
+  } else {
+    delete event;
+  }
+}
+
+void DispatchEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+  if (!event) return;
+  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) {
+    d->Dispatch(target, event);
+  } else {
+    if (target) DeliverTo(target, *event);
+    delete event;
+  }
+}
+
+void DeliverTo(CRSEventReceiver* receiver, CRSEvents::BasicEvent& event) {
+  if (!receiver || receiver->IsBeingDeleted()) return;
+  CRSAutoPtrLifeGuard guard(receiver);
+  const int verdict = WalkListeners(receiver->GetFilters(), event.GetType(), kVerdictSkipTarget, &guard,
+                                    [&](CRSEventReceiver* filter) { return filter->FilterEvent(receiver, event); });
+  if (verdict > kVerdictSkipHandler && guard.Alive()) receiver->OnEvent(event);
+}
+
+void FlushEvents(CRSEventReceiver* target) {
+  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) d->Flush(target);
+}
+
+void DiscardEvents() {
+  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) d->Discard();
+}
+
+void AddGlobalListener(CRSEventReceiver* receiver, int type) {
+  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) d->GetGlobalListeners().Add(receiver, type);
+}
+
+void RemoveGlobalListener(CRSEventReceiver* receiver, int type) {
+  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) d->GetGlobalListeners().Remove(receiver, type);
+}
+
+void AddFilter(CRSEventReceiver* onReceiver, CRSEventReceiver* filterReceiver, int type) {
+  if (onReceiver) onReceiver->GetFilters().Add(filterReceiver, type);
+}
+
+void RemoveFilter(CRSEventReceiver* onReceiver, CRSEventReceiver* filterReceiver, int type) {
+  if (onReceiver) onReceiver->GetFilters().Remove(filterReceiver, type);
+}
+
+// ---- the dispatcher ----
+
+CRSEventDispatcher* CRSEventDispatcher::Get() {
+  if (!s_instance && !s_shutDown) Create();
+  return s_instance;
+}
+
+void CRSEventDispatcher::Create() {
+  if (s_instance) return;
+  s_shutDown = false;
+  s_instance = new CRSEventDispatcher();
+  static ExitHook exitHook;
+}
+
+void CRSEventDispatcher::Shutdown() {
+  CRSEventDispatcher* d = s_instance;
+  if (!d) return;
+  d->Discard();
+  // Listeners that only the dispatcher kept (the global-events object) are
+  // deleted with their entries; their destruction may post events.
+  d->m_globalListeners.Clear();
+  d->Discard();
+  s_instance = nullptr;
+  s_shutDown = true;
+  delete d;
+}
+
+void CRSEventDispatcher::ForgetReceiver(CRSEventReceiver* receiver) {
+  CRSEventDispatcher* d = s_instance;
+  if (!d || !receiver) return;
+  std::vector<CRSEvents::BasicEvent*> dropped;
+  for (auto* queue : {&d->m_mainQueue, &d->m_deferredQueue}) {
+    for (auto it = queue->begin(); it != queue->end();) {
+      if (it->target == receiver) {
+        dropped.push_back(it->event);
+        it = queue->erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  receiver->m_queuedEventCount = 0;
+  // Deleted only now that both queues are consistent: an event's destructor
+  // may release the last reference to another receiver.
+  for (CRSEvents::BasicEvent* event : dropped) delete event;
+}
+
+void CRSEventDispatcher::RemoveFromGlobalListeners(CRSEventReceiver* receiver) {
+  if (s_instance) s_instance->m_globalListeners.Remove(receiver, CRSEvents::kEventAll);
+}
+
+CRSEventDispatcher::CRSEventDispatcher() { m_targetId = platform::RegisterMessageTarget(this); }
+
+CRSEventDispatcher::~CRSEventDispatcher() {
+  platform::UnregisterMessageTarget(m_targetId);
+  Discard();
+}
+
+void CRSEventDispatcher::RequestDrain() { platform::PostMessage(m_targetId, platform::kMsgDispatchEvents, 0, 0); }
+
+void CRSEventDispatcher::Enqueue(std::deque<Entry>& queue, Entry entry) {
+  if (entry.target) ++entry.target->m_queuedEventCount;
+  queue.push_back(entry);
+}
+
+CRSEventDispatcher::Entry CRSEventDispatcher::Unlink(std::deque<Entry>& queue, std::deque<Entry>::iterator it) {
+  Entry entry = *it;
+  queue.erase(it);
+  if (entry.target) --entry.target->m_queuedEventCount;
+  return entry;
+}
+
+void CRSEventDispatcher::Post(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+  if (target && target->IsBeingDeleted()) {
+    // It could never be delivered, and its entry would outlive the target.
+    delete event;
+    return;
+  }
+  // One message drains the whole queue, so a new one is needed only when the
+  // queue was (nearly) empty.
+  if (m_mainQueue.size() < 2) RequestDrain();
+  Enqueue(m_mainQueue, Entry{target, event, m_nextSerial++});
+}
+
+void CRSEventDispatcher::Dispatch(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+  ++m_depth;
+  {
+    CRSAutoPtrLifeGuard guard(target);
+    const int verdict = WalkListeners(m_globalListeners, event->GetType(), kVerdictStop, nullptr,
+                                      [&](CRSEventReceiver* listener) {
+                                        // A listener may have destroyed the target.
+                                        return listener->FilterGlobalEvent(guard.Alive() ? target : nullptr, *event);
+                                      });
+    if (verdict > kVerdictSkipTarget && target && guard.Alive()) DeliverTo(target, *event);
+  }
+  --m_depth;
+  delete event;
+  // Deferred events wait for the loop; make sure a drain message comes even
+  // when nothing else is posted.
+  if (m_depth == 0 && !m_deferredQueue.empty()) RequestDrain();
+}
+
+void CRSEventDispatcher::Process(Entry entry) {
+  if (entry.event->DeferWhileDispatching() && m_depth > 0) {
+    Enqueue(m_deferredQueue, entry);
+  } else {
+    Dispatch(entry.target, entry.event);
+  }
+  DrainDeferred();
+}
+
+void CRSEventDispatcher::DrainDeferred() {
+  while (m_depth == 0 && !m_deferredQueue.empty()) {
+    Entry entry = Unlink(m_deferredQueue, m_deferredQueue.begin());
+    Dispatch(entry.target, entry.event);
+  }
+}
+
+void CRSEventDispatcher::OnMessage(const platform::Message& msg) {
+  if (msg.message != platform::kMsgDispatchEvents) return;
+  while (!m_mainQueue.empty()) Process(Unlink(m_mainQueue, m_mainQueue.begin()));
+  DrainDeferred();
+}
+
+void CRSEventDispatcher::Flush(CRSEventReceiver* target) {
+  // Only what is queued now: a handler that posts again must not keep the
+  // flush going for ever.
+  const std::uint64_t limit = m_nextSerial;
+  for (;;) {
+    auto it = std::find_if(m_mainQueue.begin(), m_mainQueue.end(), [&](const Entry& e) {
+      return e.serial < limit && (!target || e.target == target);
+    });
+    if (it == m_mainQueue.end()) break;
+    Process(Unlink(m_mainQueue, it));
+  }
+}
+
+void CRSEventDispatcher::Discard() {
+  // Deleting an event may queue more (a destroyed object's children asking
+  // for their own deletion), so repeat until both queues stay empty.
+  while (!m_mainQueue.empty() || !m_deferredQueue.empty()) {
+    std::vector<CRSEvents::BasicEvent*> dropped;
+    for (auto* queue : {&m_mainQueue, &m_deferredQueue}) {
+      while (!queue->empty()) dropped.push_back(Unlink(*queue, queue->begin()).event);
+    }
+    for (CRSEvents::BasicEvent* event : dropped) delete event;
+  }
+}

@@ -1,0 +1,370 @@
+#pragma once
+// Canvas items: the retained tree that the window paints, hit-tests and sends
+// mouse events into. Every item is an object with a place in its parent's
+// coordinate space (position, origin, size, scale, rotation); it paints its
+// own content in local coordinates, reports the areas that need repainting to
+// the root item, and lets unhandled mouse events bubble to its parent.
+//
+// Ownership: an item owns its children (through the object tree) and its
+// behaviours; pictures, brushes, pens and image attributes are shared by
+// reference count, so one bitmap may be shown by many items. A raw pointer
+// returned by an accessor is not owned and lives no longer than its owner.
+
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "canvas/object.h"
+#include "platform/graphics.h"
+#include "platform/matrix.h"
+#include "platform/types.h"
+
+class CRSCanvasItem : public CRSObject {
+ public:
+  // Z-orders run from 0 to kZOrderTop; items with kZOrderTop always go last.
+  static constexpr int kZOrderDefault = 0x3FFFFFFF;
+  static constexpr int kZOrderTop = 0x7FFFFFFE;
+  // The standard arrow, shown where no item along the parent chain names a
+  // cursor of its own.
+  static constexpr int kCursorArrow = 32512;
+
+  CRSCanvasItem(const PointF& position, CRSObject* parent, const std::string& name);
+  ~CRSCanvasItem() override;
+
+  // Emitted only on the root item, by UpdateNow.
+  sigslot::signal0 sigUpdateNow;
+  sigslot::signal1<CRSCanvasItem*> sigGeometryChanged;
+  sigslot::signal1<CRSCanvasItem*> sigZOrderChanged;
+  sigslot::signal1<CRSCanvasItem*> sigContentChanged;
+  // Emitted only on the root item: (item to repaint, its local rectangle).
+  sigslot::signal2<CRSCanvasItem*, const RectF&> sigInvalidate;
+  sigslot::signal2<CRSCanvasItem*, bool> sigVisibleChanged;
+  sigslot::signal2<CRSCanvasItem*, const SizeF&> sigResized;
+  sigslot::signal2<CRSCanvasItem*, const SizeF&> sigMinSizeChanged;
+  sigslot::signal3<CRSCanvasItem*, Gdiplus::Graphics&, bool> sigPrePaint;
+
+  // --- the object tree -------------------------------------------------
+  void SetParent(CRSObject* parent) override;
+  CRSObject* FindInsertPosition(CRSObject* child) override;
+  void OnAddChild(CRSObject* child) override;
+  void OnRemoveChild(CRSObject* child) override;
+  void OnEvent(CRSEvents::BasicEvent& event) override;
+
+  // The parent when it is an item, else null.
+  CRSCanvasItem* GetParentItem() const;
+  // The topmost item above this one (this item when it has no item parent).
+  CRSCanvasItem* GetRootItem();
+  // The child items in painting order (bottom first). The vector is rebuilt
+  // after the children change; do not keep it across changes.
+  const std::vector<CRSCanvasItem*>& GetChildItems() const;
+
+  // --- drawing and hit testing ------------------------------------------
+  virtual void Paint(Gdiplus::Graphics& g, int maxZ, bool useCache);
+  virtual void PaintContent(Gdiplus::Graphics& g, bool useCache);
+  virtual RectF GetLocalRect();
+  virtual void SetMinSize(const SizeF& minSize);
+  virtual void UpdateTransform();
+  virtual void Invalidate();
+  virtual bool ContainsPoint(const PointF& local);
+  virtual CRSCanvasItem* HitTest(const PointF& local);
+  virtual void SetVisible(bool visible);
+  virtual void OnMouse(int message, PointF local, int keyFlags, bool* handled);
+  virtual void DoSetSize(const SizeF& size);
+
+  // --- geometry -----------------------------------------------------------
+  void SetPosition(const PointF& position);
+  void MoveBy(const PointF& delta);
+  void MoveBy(int dx, int dy);
+  void SetOrigin(const PointF& origin);
+  PointF GetTopLeft() const;
+  void MoveTopLeftTo(const PointF& topLeft);
+  // Clamps to the minimum size; returns the size in force afterwards.
+  SizeF SetSize(const SizeF& size);
+  void SetScale(const PointF& scale);
+  void SetRotation(float degrees);
+  void SetZOrder(int zOrder);
+  void SetCursor(int cursorId) { m_cursor = cursorId; }
+  void SetUpdatesEnabled(bool enabled) { m_updatesEnabled = enabled; }
+  void SetCullByBounds(bool cull) { m_cullByBounds = cull; }
+  void SetPrePaintNotification(bool on) { m_prePaintNotification = on; }
+
+  // Local → ancestor (the whole chain up to and including the root when the
+  // ancestor is null or not above this item).
+  Gdiplus::Matrix GetTransformTo(const CRSCanvasItem* ancestor) const;
+  PointF MapToAncestor(const PointF& local, const CRSCanvasItem* ancestor) const;
+  RectF GetBoundsIn(const CRSCanvasItem* ancestor);
+  // Walks to the root and asks the window there to paint everything invalid.
+  void UpdateNow();
+
+  bool DrawsItself() const { return m_drawsItself; }
+  bool GetUpdatesEnabled() const { return m_updatesEnabled; }
+  bool GetCullByBounds() const { return m_cullByBounds; }
+  bool IsVisible() const { return m_visible; }
+  bool GetPrePaintNotification() const { return m_prePaintNotification; }
+  const PointF& GetPosition() const { return m_position; }
+  const PointF& GetOrigin() const { return m_origin; }
+  const SizeF& GetSize() const { return m_size; }
+  const SizeF& GetMinSize() const { return m_minSize; }
+  const PointF& GetScale() const { return m_scale; }
+  float GetRotation() const { return m_rotation; }
+  const Gdiplus::Matrix& GetTransform() const { return m_transform; }
+  int GetZOrder() const { return m_zOrder; }
+  int GetCursor() const { return m_cursor; }
+
+  // Sum of the rotations of this item and all its ancestors, normalised.
+  float GetAccumulatedRotation() const;
+  // Product of the scales of this item and all its ancestors.
+  PointF GetAccumulatedScale() const;
+
+  // --- behaviours (owned by the item, deleted with it) ---------------------
+  // Behaviours are objects of their own family; the item keeps them as
+  // plain objects and deletes them when it goes.
+  void AddBehaviour(CRSObject* behaviour);
+  void RemoveBehaviour(CRSObject* behaviour);
+  // The live behaviours, in attachment order.
+  std::vector<CRSObject*> GetBehaviours() const;
+
+  // The cursor id loaded by the last cursor walk (0 before the first one).
+  static int GetLoadedCursor();
+  // The window layer installs this to show a system cursor by id.
+  using CursorSetter = void (*)(int cursorId);
+  static void SetCursorSetter(CursorSetter setter);
+
+  // x − 360·n with n = round(x) / 360 truncated, minus 1 for negative x:
+  // 370 → 10, −10 → 350, −360 → 360, 359.7 → −0.3.
+  static float NormalizeAngle(float degrees);
+
+ protected:
+  // Marks that the item paints content of its own (images, brush items).
+  void SetDrawsItself(bool draws) { m_drawsItself = draws; }
+  // True when this item and every ancestor are visible and have updates on.
+  bool CanInvalidate() const;
+  // The inverse of the transform, kept beside it for hit testing.
+  const Gdiplus::Matrix& GetInverseTransform() const { return m_inverse; }
+  void RebuildMatrix();
+
+ private:
+  void RunCursorWalk();
+  void MarkChildItemsDirty() { m_childItemsDirty = true; }
+
+  bool m_drawsItself = false;
+  bool m_updatesEnabled = true;
+  bool m_cullByBounds = true;
+  bool m_visible = true;
+  bool m_prePaintNotification = false;
+  PointF m_position;
+  PointF m_origin;
+  SizeF m_size;
+  SizeF m_minSize;
+  PointF m_scale{1.0f, 1.0f};
+  float m_rotation = 0.0f;
+  Gdiplus::Matrix m_transform;
+  Gdiplus::Matrix m_inverse;
+  int m_zOrder = kZOrderDefault;
+  std::list<CRSAutoPtrPolymorphic<CRSObject>> m_behaviours;
+  int m_cursor = 0;
+
+  mutable std::vector<CRSCanvasItem*> m_childItems;
+  mutable bool m_childItemsDirty = true;
+};
+
+// A container: it draws nothing itself, answers hit tests for all of its
+// descendants and reports the union of its children as its rectangle. The
+// soft images behind an item ("imageShadow", "imageHighlight") are left out
+// of both, so a shadow neither enlarges a group nor makes it clickable.
+class CRSCanvasGroup : public CRSCanvasItem {
+ public:
+  static constexpr const char* kShadowName = "imageShadow";
+  static constexpr const char* kHighlightName = "imageHighlight";
+
+  CRSCanvasGroup(const PointF& position, CRSObject* parent, const std::string& name);
+  ~CRSCanvasGroup() override;
+
+  void OnAddChild(CRSObject* child) override;
+  void OnRemoveChild(CRSObject* child) override;
+  RectF GetLocalRect() override;
+  bool ContainsPoint(const PointF& local) override;
+  CRSCanvasItem* HitTest(const PointF& local) override;
+  virtual void OnChildrenChanged();
+
+  bool AreBoundsDirty() const { return m_boundsDirty; }
+
+ private:
+  void OnChildVisibleChanged(CRSCanvasItem* child, bool visible);
+  void OnChildChanged(CRSCanvasItem* child);
+
+  bool m_boundsDirty = true;
+  RectF m_bounds;
+};
+
+// True when the item is one of the soft images placed behind another item.
+bool IsShadowOrHighlight(const CRSObject* object);
+
+// A picture stretched over the item's rectangle. Axis-aligned images keep a
+// copy at device resolution, so a repaint is a plain copy of pixels.
+class CRSCanvasImage : public CRSCanvasItem {
+ public:
+  // Device caches are kept only for images smaller than this on screen.
+  static constexpr float kMaxCachedDevicePixels = 1000000.0f;
+
+  CRSCanvasImage(const PointF& position, CRSObject* parent, const std::string& name,
+                 std::shared_ptr<Gdiplus::Bitmap> picture = nullptr);
+  ~CRSCanvasImage() override;
+
+  void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
+  bool ContainsPoint(const PointF& local) override;
+  void SetVisible(bool visible) override;
+
+  void SetImage(std::shared_ptr<Gdiplus::Bitmap> picture, bool resize);
+  void SetImageAttributes(std::shared_ptr<Gdiplus::ImageAttributes> attributes);
+  void SetColorMatrix(const Gdiplus::ColorMatrix& matrix);
+  void SetCacheEnabled(bool on);
+
+  const std::shared_ptr<Gdiplus::Bitmap>& GetImage() const { return m_picture; }
+  const std::shared_ptr<Gdiplus::ImageAttributes>& GetImageAttributes() const { return m_attributes; }
+  bool GetCacheEnabled() const { return m_cacheEnabled; }
+  // Whether a device cache exists now (it is built by painting).
+  bool HasDeviceCache() const { return m_cached != nullptr; }
+  // How often the device cache was built and how often it was drawn; lets
+  // callers see which path a paint took.
+  int GetCacheBuildCount() const { return m_cacheBuilds; }
+  int GetCacheDrawCount() const { return m_cacheDraws; }
+
+ private:
+  void DropCaches();
+  const Gdiplus::Bitmap* PreparedPicture();
+  bool PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap& picture);
+
+  std::shared_ptr<Gdiplus::Bitmap> m_picture;
+  std::unique_ptr<Gdiplus::Bitmap> m_prepared;
+  std::shared_ptr<Gdiplus::ImageAttributes> m_attributes;
+  bool m_cacheEnabled = true;
+  std::unique_ptr<Gdiplus::CachedBitmap> m_cached;
+  float m_cachedRotation = 0.0f;
+  SizeF m_cachedScaledSize;
+  int m_cacheBuilds = 0;
+  int m_cacheDraws = 0;
+};
+
+// An item that fills with an ordered list of shared brushes.
+class CRSCanvasBrushItem : public CRSCanvasItem {
+ public:
+  CRSCanvasBrushItem(const PointF& position, CRSObject* parent, const std::string& name);
+  ~CRSCanvasBrushItem() override;
+
+  // Appends; returns the index of the last brush.
+  int AddBrush(std::shared_ptr<Gdiplus::Brush> brush);
+  // A null brush removes index; a valid index is replaced; others append.
+  void SetBrush(std::shared_ptr<Gdiplus::Brush> brush, int index);
+  // An index out of range means the last brush.
+  void RemoveBrush(int index);
+  // An index out of range means the last brush; null without brushes.
+  Gdiplus::Brush* GetBrush(int index) const;
+  int GetBrushCount() const { return static_cast<int>(m_brushes.size()); }
+
+ protected:
+  const std::vector<std::shared_ptr<Gdiplus::Brush>>& Brushes() const { return m_brushes; }
+
+ private:
+  std::vector<std::shared_ptr<Gdiplus::Brush>> m_brushes;
+};
+
+// A path filled with the brushes and outlined with the pens. By default the
+// path is stretched to the item's size whenever the size changes.
+class CRSCanvasShape : public CRSCanvasBrushItem {
+ public:
+  CRSCanvasShape(const PointF& position, CRSObject* parent, const std::string& name,
+                 Gdiplus::GraphicsPath* path = nullptr);
+  ~CRSCanvasShape() override;
+
+  void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
+  RectF GetLocalRect() override;
+  void UpdateTransform() override;
+  bool ContainsPoint(const PointF& local) override;
+  // Takes ownership.
+  virtual void SetPath(Gdiplus::GraphicsPath* path);
+  virtual void FitPath(bool adoptPathSize);
+
+  int AddPen(std::shared_ptr<Gdiplus::Pen> pen);
+  void SetPen(std::shared_ptr<Gdiplus::Pen> pen, int index);
+  void RemovePen(int index);
+  // An index out of range means the last pen; null without pens.
+  Gdiplus::Pen* GetPen(int index) const;
+  int GetPenCount() const { return static_cast<int>(m_pens.size()); }
+  float GetWidestPenWidth() const;
+
+  void SetFitPath(bool fit) { m_fitPath = fit; }
+  void SetAntiAliasFill(bool on);
+  void SetAntiAliasOutline(bool on);
+  bool GetFitPath() const { return m_fitPath; }
+  bool GetAntiAliasFill() const { return m_antiAliasFill; }
+  bool GetAntiAliasOutline() const { return m_antiAliasOutline; }
+  const Gdiplus::GraphicsPath* GetPath() const { return m_path.get(); }
+
+ private:
+  std::unique_ptr<Gdiplus::GraphicsPath> m_path;
+  std::vector<std::shared_ptr<Gdiplus::Pen>> m_pens;
+  bool m_fitPath = true;
+  bool m_fitting = false;
+  bool m_antiAliasFill = false;
+  bool m_antiAliasOutline = true;
+  SizeF m_fittedSize;
+};
+
+// A text drawn with the brushes; by default the item takes the text's size.
+class CRSCanvasText : public CRSCanvasBrushItem {
+ public:
+  CRSCanvasText(const PointF& position, CRSObject* parent, const std::string& name);
+  ~CRSCanvasText() override;
+
+  void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
+
+  void SetText(const std::string& text);
+  void SetFont(const Gdiplus::Font& font);
+  // The size is in points.
+  void SetFont(const std::string& familyName, float emSize, int style);
+  void SetSizeToText(bool on);
+  void SetHotkeyPrefix(bool show);
+
+  const std::string& GetText() const { return m_text; }
+  const Gdiplus::Font* GetFont() const { return m_font.get(); }
+  bool GetSizeToText() const { return m_sizeToText; }
+  bool GetHotkeyPrefix() const { return m_hotkeyPrefix; }
+  // The text's unbounded layout size; (0, 0) without text or font.
+  SizeF MeasureText() const;
+
+ private:
+  void Relayout();
+
+  std::unique_ptr<Gdiplus::StringFormat> m_format;
+  std::string m_text;
+  std::unique_ptr<Gdiplus::Font> m_font;
+  bool m_sizeToText = true;
+  bool m_hotkeyPrefix = false;
+};
+
+// A text turned into an outline path, filled and outlined as a shape.
+class CRSCanvasShapeText : public CRSCanvasShape {
+ public:
+  CRSCanvasShapeText(const PointF& position, CRSObject* parent, const std::string& name);
+  ~CRSCanvasShapeText() override;
+
+  void UpdateTransform() override;
+
+  void SetText(const std::string& text);
+  void SetFont(const Gdiplus::Font& font);
+  // The size is in points.
+  void SetFont(const std::string& familyName, float emSize, int style);
+
+  const std::string& GetText() const { return m_text; }
+  const Gdiplus::Font* GetFont() const { return m_font.get(); }
+
+ private:
+  void RebuildPath();
+
+  std::unique_ptr<Gdiplus::StringFormat> m_format;
+  std::string m_text;
+  std::unique_ptr<Gdiplus::Font> m_font;
+  SizeF m_builtSize;
+};

@@ -1,0 +1,141 @@
+// Image items: a shared picture, an optional colour matrix applied once into
+// a prepared copy, and a device-resolution cache for axis-aligned images.
+
+#include <cmath>
+
+#include "canvas/items.h"
+
+CRSCanvasImage::CRSCanvasImage(const PointF& position, CRSObject* parent, const std::string& name,
+                               std::shared_ptr<Gdiplus::Bitmap> picture)
+    : CRSCanvasItem(position, parent, name) {
+  SetDrawsItself(true);
+  if (picture) SetImage(std::move(picture), true);
+}
+
+CRSCanvasImage::~CRSCanvasImage() { DropCaches(); }
+
+void CRSCanvasImage::DropCaches() {
+  m_prepared.reset();
+  m_cached.reset();
+}
+
+void CRSCanvasImage::SetImage(std::shared_ptr<Gdiplus::Bitmap> picture, bool resize) {
+  if (picture == m_picture) return;
+  const bool wasEnabled = GetUpdatesEnabled();
+  if (resize) {
+    Invalidate();
+    SetUpdatesEnabled(false);
+  }
+  m_picture = std::move(picture);
+  DropCaches();
+  if (resize) {
+    SetOrigin(PointF());
+    if (m_picture && m_picture->GetWidth() != 0 && m_picture->GetHeight() != 0) {
+      SetSize(SizeF(static_cast<float>(m_picture->GetWidth()), static_cast<float>(m_picture->GetHeight())));
+    } else {
+      SetSize(SizeF());
+      m_picture.reset();
+    }
+    UpdateTransform();
+    SetUpdatesEnabled(wasEnabled);
+  }
+  sigContentChanged(this);
+  Invalidate();
+}
+
+void CRSCanvasImage::SetImageAttributes(std::shared_ptr<Gdiplus::ImageAttributes> attributes) {
+  m_attributes = std::move(attributes);
+  DropCaches();
+  Invalidate();
+}
+
+void CRSCanvasImage::SetColorMatrix(const Gdiplus::ColorMatrix& matrix) {
+  // Attributes may be shared with other images: change a copy of our own.
+  auto attributes = std::make_shared<Gdiplus::ImageAttributes>();
+  attributes->SetColorMatrix(&matrix);
+  SetImageAttributes(std::move(attributes));
+}
+
+void CRSCanvasImage::SetCacheEnabled(bool on) {
+  if (on == m_cacheEnabled) return;
+  m_cacheEnabled = on;
+  if (!on) m_cached.reset();
+}
+
+void CRSCanvasImage::SetVisible(bool visible) { CRSCanvasItem::SetVisible(visible); }
+
+const Gdiplus::Bitmap* CRSCanvasImage::PreparedPicture() {
+  if (!m_attributes) return m_picture.get();
+  if (!m_prepared) {
+    m_prepared = m_attributes->Apply(*m_picture);
+    if (!m_prepared) return m_picture.get();
+  }
+  return m_prepared.get();
+}
+
+bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap& picture) {
+  const float rotation = GetAccumulatedRotation();
+  const PointF scale = GetAccumulatedScale();
+  const SizeF scaledSize(GetSize().Width * scale.X, GetSize().Height * scale.Y);
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  const RectF local(0.0f, 0.0f, GetSize().Width, GetSize().Height);
+  PointF c[4] = {{0.0f, 0.0f}, {local.Width, 0.0f}, {0.0f, local.Height}, {local.Width, local.Height}};
+  world.TransformPoints(c, 4);
+  float left = c[0].X, right = c[0].X, top = c[0].Y, bottom = c[0].Y;
+  for (const PointF& p : c) {
+    left = std::min(left, p.X);
+    right = std::max(right, p.X);
+    top = std::min(top, p.Y);
+    bottom = std::max(bottom, p.Y);
+  }
+  const float deviceX = std::round(left), deviceY = std::round(top);
+
+  if (m_cached && !(m_cachedRotation == rotation && m_cachedScaledSize.Equals(scaledSize))) {
+    m_cached.reset();
+  }
+  if (!m_cached) {
+    const float area = (right - left) * (bottom - top);
+    const long quarter = std::lround(rotation);
+    if (area < kMaxCachedDevicePixels && quarter % 90 == 0) {
+      const int w = static_cast<int>(std::lround(right - left));
+      const int h = static_cast<int>(std::lround(bottom - top));
+      Gdiplus::Bitmap device(w, h, PixelFormat::Format32bppARGB);
+      if (device.IsValid()) {
+        Gdiplus::Graphics dg(&device);
+        Gdiplus::Matrix m = world;
+        m.Translate(-deviceX, -deviceY, MatrixOrderAppend);
+        dg.SetTransform(&m);
+        dg.DrawImage(&picture, local, 0.0f, 0.0f, static_cast<float>(picture.GetWidth()),
+                     static_cast<float>(picture.GetHeight()), Gdiplus::UnitPixel);
+        m_cached = std::make_unique<Gdiplus::CachedBitmap>(&device, &g);
+        m_cachedRotation = rotation;
+        m_cachedScaledSize = scaledSize;
+        ++m_cacheBuilds;
+      }
+    }
+  }
+  if (!m_cached) return false;
+  g.ResetTransform();
+  g.DrawCachedBitmap(m_cached.get(), static_cast<int>(deviceX), static_cast<int>(deviceY));
+  ++m_cacheDraws;
+  return true;
+}
+
+void CRSCanvasImage::PaintContent(Gdiplus::Graphics& g, bool useCache) {
+  if (!m_picture) return;
+  const Gdiplus::Bitmap* picture = PreparedPicture();
+  if (useCache && m_cacheEnabled && PaintFromCache(g, *picture)) return;
+  g.DrawImage(picture, RectF(0.0f, 0.0f, GetSize().Width, GetSize().Height), 0.0f, 0.0f,
+              static_cast<float>(picture->GetWidth()), static_cast<float>(picture->GetHeight()),
+              Gdiplus::UnitPixel);
+}
+
+bool CRSCanvasImage::ContainsPoint(const PointF& local) {
+  if (!m_picture || !GetLocalRect().Contains(local)) return false;
+  const float w = GetSize().Width, h = GetSize().Height;
+  const long px = std::lround(static_cast<float>(m_picture->GetWidth()) * local.X / w);
+  const long py = std::lround(static_cast<float>(m_picture->GetHeight()) * local.Y / h);
+  if (px < 0 || py < 0 || px >= m_picture->GetWidth() || py >= m_picture->GetHeight()) return false;
+  return m_picture->GetPixel(static_cast<int>(px), static_cast<int>(py)) > 0x00FFFFFFu;
+}

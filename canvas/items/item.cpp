@@ -1,0 +1,357 @@
+// The base canvas item: geometry setters with their invalidation frame,
+// transforms, z-order placement, invalidation and the behaviour list.
+// Painting, hit testing and mouse events live in item_paint.cpp.
+
+#include <algorithm>
+#include <cmath>
+
+#include "canvas/items.h"
+#include "canvas/items/change_frame.h"
+namespace {
+
+// Moves `child` within its parent's list so that it comes just before
+// `before` (at the end when null). The object tree offers no reordering of
+// its own; the entries are rotated in place, which keeps every reference
+// count as it was (a remove and re-insert would announce a change of
+// parent to everyone tracking the child).
+void MoveChildBefore(CRSObject& parent, CRSObject* child, CRSObject* before) {
+  auto& children = const_cast<CRSObject::ChildList&>(parent.GetChildren());
+  auto from = std::find_if(children.begin(), children.end(),
+                           [child](const CRSAutoPtrPolymorphic<CRSObject>& e) { return e.get() == child; });
+  if (from == children.end()) return;
+  auto to = before ? std::find_if(children.begin(), children.end(),
+                                  [before](const CRSAutoPtrPolymorphic<CRSObject>& e) { return e.get() == before; })
+                   : children.end();
+  if (to == from) return;
+  if (to > from) {
+    std::rotate(from, from + 1, to);
+  } else {
+    std::rotate(to, from, from + 1);
+  }
+}
+
+}  // namespace
+
+CRSCanvasItem::CRSCanvasItem(const PointF& position, CRSObject* parent, const std::string& name)
+    : CRSObject(nullptr, name), m_position(position) {
+  RebuildMatrix();
+  // The base constructor ran with no parent: linking here lets the virtual
+  // z-order placement and the item's own SetParent take part.
+  if (parent) SetParent(parent);
+}
+
+CRSCanvasItem::~CRSCanvasItem() {
+  sigUpdateNow.disconnect_all();
+  sigGeometryChanged.disconnect_all();
+  sigZOrderChanged.disconnect_all();
+  sigContentChanged.disconnect_all();
+  sigInvalidate.disconnect_all();
+  sigVisibleChanged.disconnect_all();
+  sigResized.disconnect_all();
+  sigMinSizeChanged.disconnect_all();
+  sigPrePaint.disconnect_all();
+  SetParent(nullptr);
+  m_updatesEnabled = false;
+  // Take the list first: a behaviour that goes away removes itself from its
+  // item, which must not disturb this walk.
+  std::list<CRSAutoPtrPolymorphic<CRSObject>> behaviours;
+  behaviours.swap(m_behaviours);
+  for (auto& entry : behaviours) {
+    CRSObject* behaviour = entry;
+    if (behaviour && !behaviour->IsBeingDeleted()) behaviour->Delete();
+  }
+  behaviours.clear();
+  DeleteChildren();
+}
+
+float CRSCanvasItem::NormalizeAngle(float x) {
+  // Rounding half away from zero, then integer division truncating toward
+  // zero, as the stored angles of saved puzzles were produced.
+  long n = std::lround(x) / 360;
+  if (x < 0.0f) n -= 1;
+  return x - 360.0f * static_cast<float>(n);
+}
+
+// --- tree --------------------------------------------------------------------
+
+CRSCanvasItem* CRSCanvasItem::GetParentItem() const {
+  return dynamic_cast<CRSCanvasItem*>(GetParent());
+}
+
+CRSCanvasItem* CRSCanvasItem::GetRootItem() {
+  CRSCanvasItem* item = this;
+  while (CRSCanvasItem* up = item->GetParentItem()) item = up;
+  return item;
+}
+
+const std::vector<CRSCanvasItem*>& CRSCanvasItem::GetChildItems() const {
+  if (m_childItemsDirty) {
+    m_childItems.clear();
+    for (const auto& entry : GetChildren()) {
+      CRSObject* child = entry;
+      if (auto* item = dynamic_cast<CRSCanvasItem*>(child)) m_childItems.push_back(item);
+    }
+    m_childItemsDirty = false;
+  }
+  return m_childItems;
+}
+
+void CRSCanvasItem::SetParent(CRSObject* parent) {
+  if (parent == GetParent()) return;
+  Invalidate();
+  const bool wasEnabled = m_updatesEnabled;
+  m_updatesEnabled = false;
+  auto* oldParentItem = GetParentItem();
+  CRSObject::SetParent(parent);
+  // Slots run during the move may have read a parent's child items before
+  // this item was linked or unlinked: both lists are stale now.
+  if (oldParentItem) oldParentItem->MarkChildItemsDirty();
+  if (CRSCanvasItem* newParentItem = GetParentItem()) newParentItem->MarkChildItemsDirty();
+  UpdateTransform();
+  m_updatesEnabled = wasEnabled;
+  Invalidate();
+}
+
+CRSObject* CRSCanvasItem::FindInsertPosition(CRSObject* child) {
+  auto* item = dynamic_cast<CRSCanvasItem*>(child);
+  if (!item || item->m_zOrder == kZOrderTop) return nullptr;
+  // The child is not linked yet (or is being moved): walk the list itself.
+  for (const auto& entry : GetChildren()) {
+    auto* existing = dynamic_cast<CRSCanvasItem*>(entry.get());
+    if (existing && existing != item && existing->m_zOrder > item->m_zOrder) return existing;
+  }
+  return nullptr;
+}
+
+void CRSCanvasItem::OnAddChild(CRSObject*) { MarkChildItemsDirty(); }
+
+void CRSCanvasItem::OnRemoveChild(CRSObject*) { MarkChildItemsDirty(); }
+
+// --- geometry ----------------------------------------------------------------
+
+void CRSCanvasItem::RebuildMatrix() {
+  m_transform.Reset();
+  m_transform.Translate(m_position.X, m_position.Y);
+  m_transform.Rotate(m_rotation);
+  m_transform.Scale(m_scale.X, m_scale.Y);
+  m_transform.Translate(-m_origin.X, -m_origin.Y);
+  m_inverse = m_transform;
+  m_inverse.Invert();
+}
+
+void CRSCanvasItem::UpdateTransform() {
+  RebuildMatrix();
+  sigGeometryChanged(this);
+}
+
+void CRSCanvasItem::SetPosition(const PointF& position) {
+  if (position.Equals(m_position)) return;
+  ChangeFrame frame(*this);
+  m_position = position;
+  UpdateTransform();
+}
+
+void CRSCanvasItem::MoveBy(const PointF& delta) {
+  if (delta.Equals(PointF())) return;
+  SetPosition(m_position + delta);
+}
+
+void CRSCanvasItem::MoveBy(int dx, int dy) {
+  MoveBy(PointF(static_cast<float>(dx), static_cast<float>(dy)));
+}
+
+void CRSCanvasItem::SetOrigin(const PointF& origin) {
+  if (origin.Equals(m_origin)) return;
+  ChangeFrame frame(*this);
+  // The new origin keeps its place on screen: it becomes the position.
+  PointF moved = origin;
+  m_transform.TransformPoints(&moved);
+  m_origin = origin;
+  m_position = moved;
+  UpdateTransform();
+}
+
+PointF CRSCanvasItem::GetTopLeft() const {
+  if (m_origin.Equals(PointF())) return m_position;
+  PointF corner;
+  m_transform.TransformPoints(&corner);
+  return corner;
+}
+
+void CRSCanvasItem::MoveTopLeftTo(const PointF& topLeft) {
+  if (topLeft.Equals(GetTopLeft())) return;
+  ChangeFrame frame(*this);
+  const PointF origin = m_origin;
+  m_origin = PointF();
+  m_position = topLeft;
+  RebuildMatrix();
+  PointF moved = origin;
+  m_transform.TransformPoints(&moved);
+  m_origin = origin;
+  m_position = moved;
+  UpdateTransform();
+}
+
+SizeF CRSCanvasItem::SetSize(const SizeF& size) {
+  const SizeF clamped(std::max(size.Width, m_minSize.Width), std::max(size.Height, m_minSize.Height));
+  if (!clamped.Equals(m_size)) {
+    ChangeFrame frame(*this);
+    DoSetSize(clamped);
+  }
+  return m_size;
+}
+
+void CRSCanvasItem::DoSetSize(const SizeF& size) {
+  SetOrigin(PointF());
+  m_size = size;
+  UpdateTransform();
+  sigResized(this, m_size);
+}
+
+void CRSCanvasItem::SetMinSize(const SizeF& minSize) {
+  m_minSize = minSize;
+  SetSize(SizeF(std::max(m_size.Width, minSize.Width), std::max(m_size.Height, minSize.Height)));
+  sigMinSizeChanged(this, minSize);
+}
+
+void CRSCanvasItem::SetScale(const PointF& scale) {
+  if (scale.X == 0.0f || scale.Y == 0.0f || scale.Equals(m_scale)) return;
+  ChangeFrame frame(*this);
+  m_scale = scale;
+  UpdateTransform();
+}
+
+void CRSCanvasItem::SetRotation(float degrees) {
+  const float normalized = NormalizeAngle(degrees);
+  if (Gdiplus::NearlyEqual(normalized, m_rotation)) return;
+  ChangeFrame frame(*this);
+  m_rotation = normalized;
+  UpdateTransform();
+}
+
+void CRSCanvasItem::SetZOrder(int zOrder) {
+  if (zOrder == m_zOrder) return;
+  m_zOrder = std::clamp(zOrder, 0, kZOrderTop);
+  CRSObject* parent = GetParent();
+  if (!parent) return;
+  MoveChildBefore(*parent, this, parent->FindInsertPosition(this));
+  if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->MarkChildItemsDirty();
+  sigZOrderChanged(this);
+  Invalidate();
+}
+
+Gdiplus::Matrix CRSCanvasItem::GetTransformTo(const CRSCanvasItem* ancestor) const {
+  Gdiplus::Matrix m;
+  for (const CRSCanvasItem* item = this; item && item != ancestor; item = item->GetParentItem()) {
+    m.Multiply(item->m_transform, MatrixOrderAppend);
+  }
+  return m;
+}
+
+PointF CRSCanvasItem::MapToAncestor(const PointF& local, const CRSCanvasItem* ancestor) const {
+  PointF p = local;
+  GetTransformTo(ancestor).TransformPoints(&p);
+  return p;
+}
+
+namespace {
+
+RectF TransformedBounds(const RectF& r, const Gdiplus::Matrix& m) {
+  PointF corners[4] = {{r.X, r.Y}, {r.GetRight(), r.Y}, {r.X, r.GetBottom()}, {r.GetRight(), r.GetBottom()}};
+  m.TransformPoints(corners, 4);
+  float left = corners[0].X, right = corners[0].X, top = corners[0].Y, bottom = corners[0].Y;
+  for (const PointF& c : corners) {
+    left = std::min(left, c.X);
+    right = std::max(right, c.X);
+    top = std::min(top, c.Y);
+    bottom = std::max(bottom, c.Y);
+  }
+  return RectF(left, top, right - left, bottom - top);
+}
+
+}  // namespace
+
+RectF CRSCanvasItem::GetBoundsIn(const CRSCanvasItem* ancestor) {
+  return TransformedBounds(GetLocalRect(), GetTransformTo(ancestor));
+}
+
+float CRSCanvasItem::GetAccumulatedRotation() const {
+  float sum = 0.0f;
+  for (const CRSCanvasItem* item = this; item; item = item->GetParentItem()) sum += item->m_rotation;
+  return NormalizeAngle(sum);
+}
+
+PointF CRSCanvasItem::GetAccumulatedScale() const {
+  PointF product(1.0f, 1.0f);
+  for (const CRSCanvasItem* item = this; item; item = item->GetParentItem()) {
+    product.X *= item->m_scale.X;
+    product.Y *= item->m_scale.Y;
+  }
+  return product;
+}
+
+void CRSCanvasItem::UpdateNow() { GetRootItem()->sigUpdateNow(); }
+
+RectF CRSCanvasItem::GetLocalRect() { return RectF(0.0f, 0.0f, m_size.Width, m_size.Height); }
+
+void CRSCanvasItem::SetVisible(bool visible) {
+  if (visible == m_visible) return;
+  if (!visible) {
+    Invalidate();
+    m_visible = false;
+  } else {
+    m_visible = true;
+    Invalidate();
+  }
+  sigVisibleChanged(this, visible);
+}
+
+// --- invalidation ------------------------------------------------------------
+
+bool CRSCanvasItem::CanInvalidate() const {
+  for (const CRSCanvasItem* item = this; item; item = item->GetParentItem()) {
+    if (!item->m_updatesEnabled || !item->m_visible) return false;
+  }
+  return true;
+}
+
+void CRSCanvasItem::Invalidate() {
+  if (!CanInvalidate()) return;
+  if (m_drawsItself) {
+    CRSCanvasItem* root = GetRootItem();
+    if (root->IsBeingDeleted()) return;
+    root->sigInvalidate(this, GetLocalRect());
+    return;
+  }
+  // A container's own rectangle may be far larger than what it shows; the
+  // items that draw report their own areas instead.
+  for (CRSCanvasItem* child : GetChildItems()) child->Invalidate();
+}
+
+// --- behaviours --------------------------------------------------------------
+
+void CRSCanvasItem::AddBehaviour(CRSObject* behaviour) {
+  if (!behaviour) return;
+  for (const auto& entry : m_behaviours) {
+    if (static_cast<CRSObject*>(entry) == behaviour) return;
+  }
+  m_behaviours.emplace_back();
+  m_behaviours.back() = behaviour;
+}
+
+void CRSCanvasItem::RemoveBehaviour(CRSObject* behaviour) {
+  for (auto it = m_behaviours.begin(); it != m_behaviours.end(); ++it) {
+    if (static_cast<CRSObject*>(*it) == behaviour) {
+      m_behaviours.erase(it);
+      return;
+    }
+  }
+}
+
+std::vector<CRSObject*> CRSCanvasItem::GetBehaviours() const {
+  std::vector<CRSObject*> live;
+  for (const auto& entry : m_behaviours) {
+    if (CRSObject* b = entry) live.push_back(b);
+  }
+  return live;
+}

@@ -1,0 +1,126 @@
+// Painting, hit testing, mouse events and the cursor walk of the base item.
+
+#include <cmath>
+
+#include "canvas/event_dispatcher.h"
+#include "canvas/items.h"
+#include "platform/messages.h"
+
+namespace {
+
+int s_mouseNesting = 0;
+int s_loadedCursor = 0;
+CRSCanvasItem::CursorSetter s_cursorSetter = nullptr;
+
+// The axis-aligned device rectangle covered by a local rectangle under the
+// given transform, grown outward to whole pixels so that the clip it becomes
+// stays a plain pixel box.
+RectF DeviceCullRect(const RectF& local, const Gdiplus::Matrix& world) {
+  PointF c[4] = {{local.X, local.Y},
+                 {local.GetRight(), local.Y},
+                 {local.X, local.GetBottom()},
+                 {local.GetRight(), local.GetBottom()}};
+  world.TransformPoints(c, 4);
+  float left = c[0].X, right = c[0].X, top = c[0].Y, bottom = c[0].Y;
+  for (const PointF& p : c) {
+    left = std::min(left, p.X);
+    right = std::max(right, p.X);
+    top = std::min(top, p.Y);
+    bottom = std::max(bottom, p.Y);
+  }
+  // One pixel of slack on every side keeps anti-aliased edges inside.
+  left = std::floor(left - 1.0f);
+  top = std::floor(top - 1.0f);
+  right = std::ceil(right + 1.0f);
+  bottom = std::ceil(bottom + 1.0f);
+  return RectF(left, top, right - left, bottom - top);
+}
+
+}  // namespace
+
+void CRSCanvasItem::PaintContent(Gdiplus::Graphics&, bool) {}
+
+void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
+  if (!m_visible) return;
+  if (m_drawsItself) {
+    const Gdiplus::GraphicsState state = g.Save();
+    if (m_prePaintNotification) sigPrePaint(this, g, useCache);
+    PaintContent(g, useCache);
+    g.Restore(state);
+  }
+  // Copy: painting may not change the tree, but a pre-paint slot might.
+  const std::vector<CRSCanvasItem*> children = GetChildItems();
+  for (CRSCanvasItem* child : children) {
+    if (child->m_zOrder > maxZ) break;
+    if (!child->m_visible) continue;
+    const Gdiplus::GraphicsState state = g.Save();
+    g.MultiplyTransform(&child->m_transform, MatrixOrderPrepend);
+    bool paint = true;
+    if (child->m_cullByBounds) {
+      Gdiplus::Matrix world;
+      g.GetTransform(&world);
+      const RectF device = DeviceCullRect(child->GetLocalRect(), world);
+      g.ResetTransform();
+      g.IntersectClip(device);
+      g.SetTransform(&world);
+      paint = !g.IsClipEmpty();
+    }
+    if (paint) child->Paint(g, maxZ, useCache);
+    g.Restore(state);
+  }
+}
+
+bool CRSCanvasItem::ContainsPoint(const PointF& local) {
+  return GetLocalRect().Contains(local);
+}
+
+CRSCanvasItem* CRSCanvasItem::HitTest(const PointF& local) {
+  if (!m_visible) return nullptr;
+  if (!GetLocalRect().Contains(local) && !ContainsPoint(local)) return nullptr;
+  const std::vector<CRSCanvasItem*>& children = GetChildItems();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    CRSCanvasItem* child = *it;
+    if (!child->m_visible) continue;
+    PointF p = local;
+    child->m_inverse.TransformPoints(&p);
+    if (CRSCanvasItem* hit = child->HitTest(p)) return hit;
+  }
+  return ContainsPoint(local) ? this : nullptr;
+}
+
+void CRSCanvasItem::OnMouse(int, PointF, int, bool*) {}
+
+void CRSCanvasItem::OnEvent(CRSEvents::BasicEvent& event) {
+  if (event.GetType() == CRSEvents::kEventMouse) {
+    auto& mouse = static_cast<CRSCanvasEvents::Mouse&>(event);
+    // A handler may end this item; the guard tells us whether it is still
+    // there to pass the event on and to read cursors from.
+    CRSAutoPtrLifeGuard alive(this);
+    ++s_mouseNesting;
+    OnMouse(mouse.GetMessage(), mouse.m_point, static_cast<int>(mouse.m_keyState), &mouse.m_handled);
+    if (!mouse.m_handled && alive.Alive()) {
+      if (CRSCanvasItem* parent = GetParentItem()) {
+        m_transform.TransformPoints(&mouse.m_point);
+        DeliverTo(parent, mouse);
+      }
+    }
+    if (--s_mouseNesting == 0 && alive.Alive()) RunCursorWalk();
+  } else if (event.GetType() == CRSEvents::kEventMouseLeave) {
+    bool handled = true;
+    OnMouse(static_cast<int>(platform::kMsgMouseLeave), PointF(), 0, &handled);
+  }
+}
+
+void CRSCanvasItem::RunCursorWalk() {
+  int id = 0;
+  for (CRSCanvasItem* item = this; item && id == 0; item = item->GetParentItem()) id = item->m_cursor;
+  if (id == 0) id = kCursorArrow;
+  if (id != s_loadedCursor) {
+    s_loadedCursor = id;
+    if (s_cursorSetter) s_cursorSetter(id);
+  }
+}
+
+int CRSCanvasItem::GetLoadedCursor() { return s_loadedCursor; }
+
+void CRSCanvasItem::SetCursorSetter(CursorSetter setter) { s_cursorSetter = setter; }

@@ -1,0 +1,140 @@
+// Shapes: a path stretched to the item's size, filled with the brushes and
+// outlined with the pens.
+
+#include "canvas/items.h"
+
+CRSCanvasShape::CRSCanvasShape(const PointF& position, CRSObject* parent, const std::string& name,
+                               Gdiplus::GraphicsPath* path)
+    : CRSCanvasBrushItem(position, parent, name) {
+  if (path) SetPath(path);
+}
+
+CRSCanvasShape::~CRSCanvasShape() = default;
+
+void CRSCanvasShape::PaintContent(Gdiplus::Graphics& g, bool) {
+  if (!m_path) return;
+  const Gdiplus::SmoothingMode previous = g.GetSmoothingMode();
+  if (m_antiAliasFill) g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  for (const auto& brush : Brushes()) g.FillPath(brush.get(), m_path.get());
+  g.SetSmoothingMode(previous);
+  if (m_antiAliasOutline) g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  for (const auto& pen : m_pens) g.DrawPath(pen.get(), m_path.get());
+  g.SetSmoothingMode(previous);
+}
+
+float CRSCanvasShape::GetWidestPenWidth() const {
+  float widest = 0.0f;
+  for (const auto& pen : m_pens) widest = std::max(widest, pen->GetWidth());
+  return widest;
+}
+
+RectF CRSCanvasShape::GetLocalRect() {
+  RectF r = CRSCanvasItem::GetLocalRect();
+  const float half = GetWidestPenWidth() / 2.0f;
+  r.Inflate(half, half);
+  return r;
+}
+
+bool CRSCanvasShape::ContainsPoint(const PointF& local) {
+  if (!m_path || !GetLocalRect().Contains(local)) return false;
+  if (GetBrushCount() > 0 && m_path->IsVisible(local)) return true;
+  if (!m_pens.empty()) return m_path->IsOutlineVisible(local, GetWidestPenWidth());
+  return false;
+}
+
+void CRSCanvasShape::SetPath(Gdiplus::GraphicsPath* path) {
+  if (path == m_path.get()) return;
+  m_path.reset(path);
+  FitPath(true);
+}
+
+void CRSCanvasShape::FitPath(bool adoptPathSize) {
+  if (!m_fitPath) return;
+  RectF b;
+  if (m_path) m_path->GetBounds(&b);
+  const bool wasEnabled = GetUpdatesEnabled();
+  if (adoptPathSize && !m_fitting) {
+    Invalidate();
+    SetUpdatesEnabled(false);
+    m_fitting = true;
+    SetOrigin(PointF());
+    if (m_path) {
+      Gdiplus::Matrix shift;
+      shift.Translate(-b.X, -b.Y);
+      m_path->Transform(&shift);
+    }
+    SetSize(SizeF(b.Width, b.Height));
+    m_fitting = false;
+  } else if (m_path) {
+    const float fx = b.Width != 0.0f ? GetSize().Width / b.Width : 1.0f;
+    const float fy = b.Height != 0.0f ? GetSize().Height / b.Height : 1.0f;
+    if (fx != 0.0f && fy != 0.0f) {
+      Gdiplus::Matrix fit;
+      fit.Translate(-b.X, -b.Y);
+      fit.Scale(fx, fy);
+      m_path->Transform(&fit);
+    }
+  }
+  SetUpdatesEnabled(wasEnabled);
+  Invalidate();
+  sigContentChanged(this);
+}
+
+void CRSCanvasShape::UpdateTransform() {
+  if (!GetSize().Equals(m_fittedSize)) {
+    m_fittedSize = GetSize();
+    FitPath(false);
+  }
+  CRSCanvasItem::UpdateTransform();
+}
+
+int CRSCanvasShape::AddPen(std::shared_ptr<Gdiplus::Pen> pen) {
+  // The outline may grow the item's rectangle: invalidate on both sides.
+  Invalidate();
+  m_pens.push_back(std::move(pen));
+  sigContentChanged(this);
+  Invalidate();
+  return static_cast<int>(m_pens.size()) - 1;
+}
+
+void CRSCanvasShape::SetPen(std::shared_ptr<Gdiplus::Pen> pen, int index) {
+  if (!pen) {
+    RemovePen(index);
+    return;
+  }
+  if (index >= 0 && index < GetPenCount()) {
+    Invalidate();
+    m_pens[static_cast<size_t>(index)] = std::move(pen);
+    sigContentChanged(this);
+    Invalidate();
+    return;
+  }
+  AddPen(std::move(pen));
+}
+
+void CRSCanvasShape::RemovePen(int index) {
+  if (m_pens.empty()) return;
+  if (index < 0 || index >= GetPenCount()) index = GetPenCount() - 1;
+  Invalidate();
+  m_pens.erase(m_pens.begin() + index);
+  sigContentChanged(this);
+  Invalidate();
+}
+
+Gdiplus::Pen* CRSCanvasShape::GetPen(int index) const {
+  if (m_pens.empty()) return nullptr;
+  if (index < 0 || index >= GetPenCount()) index = GetPenCount() - 1;
+  return m_pens[static_cast<size_t>(index)].get();
+}
+
+void CRSCanvasShape::SetAntiAliasFill(bool on) {
+  if (on == m_antiAliasFill) return;
+  m_antiAliasFill = on;
+  Invalidate();
+}
+
+void CRSCanvasShape::SetAntiAliasOutline(bool on) {
+  if (on == m_antiAliasOutline) return;
+  m_antiAliasOutline = on;
+  Invalidate();
+}

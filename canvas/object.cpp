@@ -1,0 +1,154 @@
+#include "canvas/object.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "canvas/event_dispatcher.h"
+
+CRSObject::CRSObject(CRSObject* parent, std::string name)
+    : CRSEventReceiver(kDeleteNow), m_name(std::move(name)) {
+  CRSObject::SetParent(parent);
+}
+
+CRSObject::~CRSObject() {
+  BeginDestruction();
+  sigDestroying();
+  sigDestroyed(this);
+  DeleteChildren();
+  SetParent(nullptr);
+  delete std::exchange(m_userData, nullptr);
+  m_name.clear();
+  // The child list is empty by now; letting go of its storage is enough.
+  ChildList().swap(m_children);
+  sigDestroying.disconnect_all();
+  sigDestroyed.disconnect_all();
+  sigParentChanged.disconnect_all();
+  KillAllTimers();
+}
+
+void CRSObject::DeleteLater() {
+  if (GetDeletionMode() == kDeletionQueued) return;
+  SetParent(nullptr);
+  CRSEventReceiver::DeleteLater();
+}
+
+void CRSObject::SetParent(CRSObject* newParent) {
+  CRSObject* const oldParent = m_parent;
+  if (newParent == oldParent) return;
+
+  const bool linkable = newParent && !IsBeingDeleted() && !newParent->IsBeingDeleted();
+  if (linkable) {
+    newParent->OnAddChild(this);
+    // The new parent may have placed the child elsewhere itself.
+    if (m_parent != oldParent) return;
+  }
+
+  // A count of our own keeps us alive while we leave the old parent's list,
+  // which may have been our only owner. Dropping it never deletes us: an
+  // object detached from its only owner survives with no count, to be
+  // deleted or adopted by its caller.
+  CRSAutoPtrLifeGuard self(this);
+  CRSAutoPtrLifeGuard adopter(newParent);
+  m_parent = nullptr;
+
+  if (oldParent) {
+    CRSAutoPtrPolymorphic<CRSObject> leaving;
+    auto& siblings = oldParent->m_children;
+    auto it = std::find_if(siblings.begin(), siblings.end(), [this](const auto& c) { return c.SameBlock(this); });
+    if (it != siblings.end()) {
+      leaving = std::move(*it);
+      siblings.erase(it);
+    }
+    leaving.Release();  // cannot delete us: we hold a count
+    oldParent->OnRemoveChild(this);
+    // The old parent's handler may have destroyed either of us.
+    if (!self.Alive()) return;
+  }
+
+  if (linkable && adopter.Alive() && !IsBeingDeleted() && !newParent->IsBeingDeleted()) {
+    m_parent = newParent;
+    auto& siblings = newParent->m_children;
+    const bool present =
+        std::any_of(siblings.begin(), siblings.end(), [this](const auto& c) { return c.SameBlock(this); });
+    if (!present) {
+      CRSObject* before = newParent->FindInsertPosition(this);
+      auto pos = before ? std::find_if(siblings.begin(), siblings.end(),
+                                       [before](const auto& c) { return c.SameBlock(before); })
+                        : siblings.end();
+      siblings.insert(pos, CRSAutoPtrPolymorphic<CRSObject>(this));
+    }
+    sigParentChanged(this, newParent, oldParent);
+  }
+}
+
+void CRSObject::DeleteChildren() {
+  while (!m_children.empty()) {
+    CRSObject* child = m_children.front().get();
+    const CRSAutoPtrBlock* block = m_children.front().block();
+    // Holding the block keeps its address from being reused while we check
+    // below whether the child left the list.
+    CRSAutoPtrLifeGuard guard(child);
+    if (child && !child->IsBeingDeleted()) child->Delete();
+    // A child normally leaves the list as it goes. One that did not (its
+    // deletion is already queued, or it was gone) is dropped here, so this
+    // loop always ends.
+    if (!m_children.empty() && m_children.front().block() == block) {
+      CRSAutoPtrPolymorphic<CRSObject> dropped = std::move(m_children.front());
+      m_children.erase(m_children.begin());
+      if (CRSObject* orphan = dropped.get()) orphan->m_parent = nullptr;
+    }
+  }
+}
+
+CRSObject* CRSObject::FindInsertPosition(CRSObject*) { return nullptr; }
+
+void CRSObject::OnAddChild(CRSObject*) {}
+
+void CRSObject::OnRemoveChild(CRSObject*) {}
+
+CRSObject* CRSObject::FindChild(const std::string& name) const {
+  for (const auto& child : m_children) {
+    if (child && child->GetName() == name) return child.get();
+  }
+  return nullptr;
+}
+
+void CRSObject::SetUserData(UserData* data) {
+  if (data == m_userData) return;
+  delete std::exchange(m_userData, data);
+}
+
+// ---- CRSObjectSmartList ----
+
+CRSObjectSmartList::~CRSObjectSmartList() { Clear(); }
+
+void CRSObjectSmartList::Add(CRSObject* object) {
+  if (!object || Contains(object)) return;
+  object->sigDestroyed.connect(this, &CRSObjectSmartList::OnObjectDestroyed);
+  m_items.emplace_back(object);
+}
+
+void CRSObjectSmartList::Remove(CRSObject* object) {
+  if (!object) return;
+  auto it = std::find_if(m_items.begin(), m_items.end(), [object](const auto& p) { return p.SameBlock(object); });
+  if (it == m_items.end()) return;
+  if (!object->IsBeingDeleted()) object->sigDestroyed.disconnect(this);
+  // Erase before letting go: the release may delete the object, whose
+  // destruction must find the list already without it.
+  CRSAutoPtrPolymorphic<CRSObject> released = std::move(*it);
+  m_items.erase(it);
+}
+
+bool CRSObjectSmartList::Contains(const CRSObject* object) const {
+  return std::any_of(m_items.begin(), m_items.end(), [object](const auto& p) { return p.SameBlock(object); });
+}
+
+void CRSObjectSmartList::Clear() {
+  List items;
+  items.swap(m_items);
+  for (auto& item : items) {
+    if (CRSObject* object = item.get()) object->sigDestroyed.disconnect(this);
+  }
+}
+
+void CRSObjectSmartList::OnObjectDestroyed(CRSObject* object) { Remove(object); }

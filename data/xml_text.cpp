@@ -1,0 +1,206 @@
+#include "data/xml_text.h"
+
+#include <cctype>
+#include <charconv>
+#include <limits>
+
+#include "data/base64.h"
+
+namespace xmltext {
+
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Skips the blanks "%d" and friends skip, and a "+" sign that from_chars
+// does not accept.
+std::string_view SkipLeading(std::string_view text, bool& negative) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n' ||
+                             text[i] == '\v' || text[i] == '\f'))
+    ++i;
+  negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  return text.substr(i);
+}
+
+// The code points of bytes 0x80-0x9F in Windows-1252; 0 marks the five
+// unassigned bytes.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string ToLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = LowerAscii(c);
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  return true;
+}
+
+const std::string* FindAttribute(const CRSXMLParser::Attributes& attributes, std::string_view name) {
+  for (const auto& [key, value] : attributes)
+    if (EqualsNoCase(key, name)) return &value;
+  return nullptr;
+}
+
+bool ParseInt(std::string_view text, int& out) {
+  bool negative = false;
+  std::string_view digits = SkipLeading(text, negative);
+  unsigned long long magnitude = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+  if (end == digits.data()) return false;
+  constexpr unsigned long long kMaxPositive = std::numeric_limits<int>::max();
+  if (ec == std::errc::result_out_of_range || magnitude > kMaxPositive + (negative ? 1 : 0)) {
+    out = negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    return true;
+  }
+  out = negative ? static_cast<int>(-static_cast<long long>(magnitude)) : static_cast<int>(magnitude);
+  return true;
+}
+
+bool ParseDouble(std::string_view text, double& out) {
+  bool negative = false;
+  std::string_view digits = SkipLeading(text, negative);
+  double value = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (end == digits.data()) return false;
+  if (ec == std::errc::result_out_of_range) {
+    // Out of range: a negative exponent means too small (0), else too large.
+    const std::size_t e = digits.substr(0, static_cast<std::size_t>(end - digits.data())).find_first_of("eE");
+    const bool tiny = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
+    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  out = negative ? -value : value;
+  return true;
+}
+
+bool ParseFloat(std::string_view text, float& out) {
+  double value = 0;
+  if (!ParseDouble(text, value)) return false;
+  out = static_cast<float>(value);
+  return true;
+}
+
+bool ParseHex(std::string_view text, std::uint32_t& out) {
+  bool negative = false;
+  std::string_view digits = SkipLeading(text, negative);
+  if (digits.size() >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    // "0x" with no hexadecimal digit after it still reads as 0, like sscanf.
+    if (digits.size() == 2 || !std::isxdigit(static_cast<unsigned char>(digits[2]))) {
+      out = 0;
+      return true;
+    }
+    digits.remove_prefix(2);
+  }
+  unsigned long long value = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+  if (end == digits.data()) return false;
+  if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFull) value = 0xFFFFFFFFull;
+  std::uint32_t v = static_cast<std::uint32_t>(value);
+  out = negative ? static_cast<std::uint32_t>(0u - v) : v;
+  return true;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len;
+    char32_t cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + len > n) return false;
+    for (std::size_t k = 1; k < len; ++k) {
+      if ((s[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (s[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF.
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else if (c < 0xA0) {
+      const char16_t mapped = kCp1252High[c - 0x80];
+      AppendUtf8(out, mapped ? mapped : 0xFFFD);
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+  return out;
+}
+
+std::string TextFromBytes(std::string_view bytes) {
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  return Windows1252ToUtf8(bytes);
+}
+
+std::string TextFromBase64(std::string_view base64) { return TextFromBytes(Base64DecodeToString(base64)); }
+
+std::string EscapeMarkup(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace xmltext

@@ -1,0 +1,139 @@
+#include "data/xml_writer.h"
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <unistd.h>
+
+#include "data/base64.h"
+#include "data/xml_text.h"
+
+void CRSXMLWriter::Write(std::string_view text) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t nl = text.find('\n', start);
+    if (nl == std::string_view::npos) {
+      m_bytes.append(text.substr(start));
+      return;
+    }
+    m_bytes.append(text.substr(start, nl - start));
+    m_bytes.append("\r\n");
+    start = nl + 1;
+  }
+}
+
+void CRSXMLWriter::Printf(const char* format, ...) {
+  char small[256];
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (n < 0) {
+    va_end(copy);
+    return;
+  }
+  if (static_cast<std::size_t>(n) < sizeof small) {
+    va_end(copy);
+    Write(std::string_view(small, static_cast<std::size_t>(n)));
+    return;
+  }
+  std::string big(static_cast<std::size_t>(n) + 1, '\0');
+  std::vsnprintf(big.data(), big.size(), format, copy);
+  va_end(copy);
+  big.resize(static_cast<std::size_t>(n));
+  Write(big);
+}
+
+void CRSXMLWriter::StartTag(std::string_view name) {
+  m_bytes += '<';
+  m_bytes += name;
+  m_bytes += ">\r\n";
+}
+
+void CRSXMLWriter::EndTag(std::string_view name) {
+  m_bytes += "</";
+  m_bytes += name;
+  m_bytes += ">\r\n";
+}
+
+void CRSXMLWriter::Leaf(std::string_view name, std::string_view value) {
+  m_bytes += '<';
+  m_bytes += name;
+  m_bytes += '>';
+  Write(value);
+  m_bytes += "</";
+  m_bytes += name;
+  m_bytes += ">\r\n";
+}
+
+void CRSXMLWriter::LeafEscaped(std::string_view name, std::string_view value) {
+  Leaf(name, xmltext::EscapeMarkup(value));
+}
+
+void CRSXMLWriter::LeafInt(std::string_view name, long long value) { Leaf(name, std::to_string(value)); }
+
+void CRSXMLWriter::LeafReal(std::string_view name, double value) { Leaf(name, FormatReal(value, 2)); }
+
+void CRSXMLWriter::LeafColour(std::string_view name, std::uint32_t colour) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%x", static_cast<unsigned>(colour));
+  Leaf(name, buf);
+}
+
+void CRSXMLWriter::Flag(std::string_view name, bool set) {
+  if (!set) return;
+  m_bytes += '<';
+  m_bytes += name;
+  m_bytes += "/>\r\n";
+}
+
+void CRSXMLWriter::LeafText(std::string_view name, std::string_view text) {
+  m_bytes += '<';
+  m_bytes += name;
+  m_bytes += '>';
+  Base64EncodeAppend(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), m_bytes);
+  m_bytes += "</";
+  m_bytes += name;
+  m_bytes += ">\r\n";
+}
+
+void CRSXMLWriter::LeafBytes(std::string_view name, std::span<const std::uint8_t> bytes) {
+  m_bytes += '<';
+  m_bytes += name;
+  m_bytes += '>';
+  Base64EncodeAppend(bytes, m_bytes);
+  m_bytes += "</";
+  m_bytes += name;
+  m_bytes += ">\r\n";
+}
+
+bool CRSXMLWriter::SaveToFile(const std::string& path) const {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  fs::path temp = target;
+  temp += ".tmp" + std::to_string(::getpid());
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(m_bytes.data(), 1, m_bytes.size(), f) == m_bytes.size();
+  ok = std::fflush(f) == 0 && ok;
+  ok = ::fsync(::fileno(f)) == 0 && ok;
+  ok = std::fclose(f) == 0 && ok;
+  std::error_code ec;
+  if (ok) fs::rename(temp, target, ec);
+  if (!ok || ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+std::string FormatReal(double value, int decimals) {
+  char buf[400];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  if (ec != std::errc()) return "0";
+  return std::string(buf, end);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Picture files in and out: BMP (also named .dib and .rle), GIF, JPEG, PNG
+// and TIFF are decoded into bitmaps (24-bit RGB for opaque pictures, 32-bit
+// premultiplied ARGB for pictures with alpha or a transparent colour); JPEG
+// and PNG are encoded to memory. JPEG pictures are turned upright by their
+// EXIF orientation. Pictures whose declared size is absurd are refused
+// before any pixel memory is allocated.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/bitmap.h"
+
+namespace platform {
+
+// The largest picture accepted, in pixels (a quarter of a gigapixel, 1 GiB
+// of ARGB), besides Bitmap::kMaxSide on either side.
+inline constexpr std::int64_t kMaxImagePixels = std::int64_t(1) << 28;
+
+// Decodes picture bytes; null when they are not a picture we can read.
+std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes);
+// Reads and decodes a picture file; null on any failure.
+std::unique_ptr<Gdiplus::Bitmap> LoadImageFile(const std::string& path);
+
+// True for the MIME types EncodeImage can write: "image/jpeg", "image/png".
+bool HasImageEncoder(std::string_view mime);
+// Encodes the picture as mime into out (replacing its content). JPEG is
+// written at the platform encoder's default quality and drops alpha; PNG
+// keeps alpha. False when the type is unknown or encoding fails.
+bool EncodeImage(const Gdiplus::Bitmap& image, std::string_view mime, std::vector<std::uint8_t>& out);
+
+// Saves the picture in the format its file extension names (lower-cased):
+// "png", "jpg"/"jpeg" and "bmp" are written; "gif" and "tif" are refused
+// (no writer for them), as is every other extension. False when nothing
+// was saved.
+bool SaveImageByExtension(const Gdiplus::Bitmap& image, const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+#include "platform/keyboard.h"
+
+#include <SDL.h>
+
+#include "platform/messages.h"
+
+namespace platform {
+
+unsigned VirtualKeyFromKeycode(std::int32_t keycode) {
+  if (keycode >= SDLK_a && keycode <= SDLK_z) return 'A' + static_cast<unsigned>(keycode - SDLK_a);
+  if (keycode >= SDLK_0 && keycode <= SDLK_9) return '0' + static_cast<unsigned>(keycode - SDLK_0);
+  if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return kVkF1 + static_cast<unsigned>(keycode - SDLK_F1);
+  if (keycode >= SDLK_KP_1 && keycode <= SDLK_KP_9) return 0x61 + static_cast<unsigned>(keycode - SDLK_KP_1);
+  switch (keycode) {
+    case SDLK_KP_0: return 0x60;
+    case SDLK_BACKSPACE: return kVkBack;
+    case SDLK_TAB: return kVkTab;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return kVkReturn;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return kVkShift;
+    case SDLK_LCTRL: case SDLK_RCTRL: return kVkControl;
+    case SDLK_LALT: case SDLK_RALT: return kVkMenu;
+    case SDLK_PAUSE: return 0x13;
+    case SDLK_CAPSLOCK: return 0x14;
+    case SDLK_ESCAPE: return kVkEscape;
+    case SDLK_SPACE: return kVkSpace;
+    case SDLK_PAGEUP: return kVkPrior;
+    case SDLK_PAGEDOWN: return kVkNext;
+    case SDLK_END: return kVkEnd;
+    case SDLK_HOME: return kVkHome;
+    case SDLK_LEFT: return kVkLeft;
+    case SDLK_UP: return kVkUp;
+    case SDLK_RIGHT: return kVkRight;
+    case SDLK_DOWN: return kVkDown;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_DELETE: return kVkDelete;
+    case SDLK_KP_MULTIPLY: return 0x6A;
+    case SDLK_KP_PLUS: return 0x6B;
+    case SDLK_KP_MINUS: return 0x6D;
+    case SDLK_KP_PERIOD: return 0x6E;
+    case SDLK_KP_DIVIDE: return 0x6F;
+    case SDLK_SEMICOLON: return 0xBA;
+    case SDLK_EQUALS: return 0xBB;
+    case SDLK_COMMA: return 0xBC;
+    case SDLK_MINUS: return 0xBD;
+    case SDLK_PERIOD: return 0xBE;
+    case SDLK_SLASH: return 0xBF;
+    case SDLK_BACKQUOTE: return 0xC0;
+    case SDLK_LEFTBRACKET: return 0xDB;
+    case SDLK_BACKSLASH: return 0xDC;
+    case SDLK_RIGHTBRACKET: return 0xDD;
+    case SDLK_QUOTE: return 0xDE;
+    default: return 0;
+  }
+}
+
+std::intptr_t MakeKeyData(unsigned scancode, bool altDown, bool repeat, bool release) {
+  std::uint32_t data = 1u | ((scancode & 0xFFu) << 16);
+  if (altDown) data |= 1u << 29;
+  if (repeat || release) data |= 1u << 30;
+  if (release) data |= 1u << 31;
+  return static_cast<std::intptr_t>(data);
+}
+
+}  // namespace platform

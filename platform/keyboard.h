@@ -1,0 +1,16 @@
+#pragma once
+// Translation of the platform's key codes into the design's virtual-key codes.
+
+#include <cstdint>
+
+namespace platform {
+
+// The virtual-key code for an SDL key code, or 0 when the key has none.
+unsigned VirtualKeyFromKeycode(std::int32_t keycode);
+
+// The second parameter of a key message: repeat count 1, the scan code in
+// bits 16-23, bit 29 while Alt is held, bit 30 for a repeat or a release,
+// bit 31 for a release.
+std::intptr_t MakeKeyData(unsigned scancode, bool altDown, bool repeat, bool release);
+
+}  // namespace platform

@@ -1,0 +1,493 @@
+#include "platform/window.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <map>
+
+#include "platform/bitmap.h"
+#include "platform/keyboard.h"
+#include "platform/messages.h"
+
+namespace platform {
+namespace {
+
+bool InitialiseVideo() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  // Drawing goes straight into the window surface's pixels; the accelerated
+  // framebuffer would route every frame through a software OpenGL texture.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  if (!InitialiseMessaging()) return false;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  // Characters arrive only while an edit field asks for them; otherwise
+  // Alt+P would also type a "p".
+  SDL_StopTextInput();
+  return true;
+}
+
+SDL_Cursor* CursorFor(int id) {
+  static std::map<int, SDL_Cursor*> cursors;
+  auto it = cursors.find(id);
+  if (it != cursors.end()) return it->second;
+  SDL_SystemCursor system = SDL_SYSTEM_CURSOR_ARROW;
+  switch (id) {
+    case kCursorIBeam: system = SDL_SYSTEM_CURSOR_IBEAM; break;
+    case kCursorWait: system = SDL_SYSTEM_CURSOR_WAIT; break;
+    case kCursorCross: system = SDL_SYSTEM_CURSOR_CROSSHAIR; break;
+    case kCursorSizeNWSE: system = SDL_SYSTEM_CURSOR_SIZENWSE; break;
+    case kCursorSizeNESW: system = SDL_SYSTEM_CURSOR_SIZENESW; break;
+    case kCursorSizeWE: system = SDL_SYSTEM_CURSOR_SIZEWE; break;
+    case kCursorSizeNS: system = SDL_SYSTEM_CURSOR_SIZENS; break;
+    case kCursorSizeAll: system = SDL_SYSTEM_CURSOR_SIZEALL; break;
+    case kCursorNo: system = SDL_SYSTEM_CURSOR_NO; break;
+    case kCursorHand: system = SDL_SYSTEM_CURSOR_HAND; break;
+    default: break;
+  }
+  SDL_Cursor* cursor = SDL_CreateSystemCursor(system);
+  cursors[id] = cursor;
+  return cursor;
+}
+
+unsigned ModifierFlags() {
+  const SDL_Keymod mod = SDL_GetModState();
+  unsigned flags = 0;
+  if (mod & KMOD_SHIFT) flags |= kKeyStateShift;
+  if (mod & KMOD_CTRL) flags |= kKeyStateControl;
+  return flags;
+}
+
+unsigned ButtonFlags(Uint32 sdlButtons) {
+  unsigned flags = 0;
+  if (sdlButtons & SDL_BUTTON_LMASK) flags |= kKeyStateLButton;
+  if (sdlButtons & SDL_BUTTON_RMASK) flags |= kKeyStateRButton;
+  if (sdlButtons & SDL_BUTTON_MMASK) flags |= kKeyStateMButton;
+  return flags;
+}
+
+Rect Union(const Rect& a, const Rect& b) {
+  if (a.IsEmptyArea()) return b;
+  if (b.IsEmptyArea()) return a;
+  const int l = std::min(a.X, b.X), t = std::min(a.Y, b.Y);
+  const int r = std::max(a.GetRight(), b.GetRight()), btm = std::max(a.GetBottom(), b.GetBottom());
+  return Rect(l, t, r - l, btm - t);
+}
+
+}  // namespace
+
+struct Window::Native {
+  Uint32 buttons = 0;  // mouse buttons down, as SDL masks, in event order
+};
+
+Window::Window(const std::string& title, int width, int height, WindowHandler* handler)
+    : m_native(std::make_unique<Native>()), m_handler(handler), m_title(title) {
+  if (!InitialiseVideo()) return;
+  SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                   std::max(1, width), std::max(1, height),
+                                   SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
+  if (!w) return;
+  m_window = w;
+  m_windowId = SDL_GetWindowID(w);
+  m_targetId = RegisterMessageTarget(this);
+  m_translatorHandle =
+      AddEventTranslator([this](const SDL_Event& event, Message& out) { return Translate(event, out); });
+  m_restoreRect = GetWindowRect();
+}
+
+Window::~Window() {
+  if (m_translatorHandle) RemoveEventTranslator(m_translatorHandle);
+  if (m_targetId != kNoTarget) UnregisterMessageTarget(m_targetId);
+  if (m_window) {
+    if (m_captured) SDL_CaptureMouse(SDL_FALSE);
+    SDL_DestroyWindow(static_cast<SDL_Window*>(m_window));
+  }
+}
+
+Size Window::GetScreenSize() {
+  if (!InitialiseVideo()) return Size();
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return Size();
+  return Size(mode.w, mode.h);
+}
+
+Rect Window::GetUsableScreenRect() {
+  if (!InitialiseVideo()) return Rect();
+  SDL_Rect r;
+  if (SDL_GetDisplayUsableBounds(0, &r) != 0) {
+    const Size s = GetScreenSize();
+    return Rect(0, 0, s.Width, s.Height);
+  }
+  return Rect(r.x, r.y, r.w, r.h);
+}
+
+void Window::Show() {
+  if (m_window) SDL_ShowWindow(static_cast<SDL_Window*>(m_window));
+}
+
+void Window::Hide() {
+  if (m_window) SDL_HideWindow(static_cast<SDL_Window*>(m_window));
+}
+
+void Window::ApplyMaximizedBounds() {
+  // Maximising is ours rather than the window manager's: a borderless window
+  // is sized to the usable screen directly, which also works with no window
+  // manager at all (where a maximise request would keep the old size).
+  const Rect usable = GetUsableScreenRect();
+  if (usable.IsEmptyArea()) return;
+  SetWindowRect(usable);
+}
+
+void Window::ShowMaximized() {
+  if (!m_window) return;
+  if (!m_maximized && !m_minimized) m_restoreRect = GetWindowRect();
+  const bool wasMinimized = m_minimized;
+  m_maximized = true;
+  m_minimized = false;
+  SDL_ShowWindow(static_cast<SDL_Window*>(m_window));
+  if (wasMinimized) SDL_RestoreWindow(static_cast<SDL_Window*>(m_window));
+  ApplyMaximizedBounds();
+  const Size s = GetClientSize();
+  SendMessage(kMsgSize, kSizeMaximized, MakeMousePosition(s.Width, s.Height));
+  InvalidateAll();
+}
+
+void Window::Minimize() {
+  if (!m_window || m_minimized) return;
+  m_minimized = true;
+  SDL_MinimizeWindow(static_cast<SDL_Window*>(m_window));
+  SendMessage(kMsgSize, kSizeMinimized, 0);
+}
+
+void Window::Restore() {
+  if (!m_window) return;
+  const bool wasMaximized = m_maximized && !m_minimized;
+  const bool wasMinimized = m_minimized;
+  m_minimized = false;
+  SDL_ShowWindow(static_cast<SDL_Window*>(m_window));
+  if (wasMinimized) SDL_RestoreWindow(static_cast<SDL_Window*>(m_window));
+  if (wasMaximized) {
+    m_maximized = false;
+    SetWindowRect(m_restoreRect);
+  }
+  const Size s = GetClientSize();
+  SendMessage(kMsgSize, m_maximized ? kSizeMaximized : kSizeRestored, MakeMousePosition(s.Width, s.Height));
+  InvalidateAll();
+}
+
+Rect Window::GetWindowRect() const {
+  if (!m_window) return Rect();
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(static_cast<SDL_Window*>(m_window), &x, &y);
+  SDL_GetWindowSize(static_cast<SDL_Window*>(m_window), &w, &h);
+  return Rect(x, y, w, h);
+}
+
+Size Window::GetClientSize() const {
+  const Rect r = GetWindowRect();
+  return Size(r.Width, r.Height);
+}
+
+void Window::SetWindowRect(const Rect& rect) {
+  if (!m_window) return;
+  SDL_Window* w = static_cast<SDL_Window*>(m_window);
+  SDL_SetWindowPosition(w, rect.X, rect.Y);
+  const Size before = GetClientSize();
+  SDL_SetWindowSize(w, std::max(1, rect.Width), std::max(1, rect.Height));
+  const Size after = GetClientSize();
+  // The size message is sent at once, so the owner can lay out before the
+  // next paint; the platform's own notice that follows is then a no-op.
+  if (!(before == after)) {
+    SendMessage(kMsgSize, m_maximized ? kSizeMaximized : kSizeRestored,
+                MakeMousePosition(after.Width, after.Height));
+    InvalidateAll();
+  }
+}
+
+void Window::MoveTo(int x, int y) {
+  if (m_window) SDL_SetWindowPosition(static_cast<SDL_Window*>(m_window), x, y);
+}
+
+void Window::ResizeTo(int width, int height) {
+  const Rect r = GetWindowRect();
+  SetWindowRect(Rect(r.X, r.Y, width, height));
+}
+
+void Window::CenterOnScreen() {
+  const Rect usable = GetUsableScreenRect();
+  const Rect r = GetWindowRect();
+  MoveTo(usable.X + (usable.Width - r.Width) / 2, usable.Y + (usable.Height - r.Height) / 2);
+}
+
+void Window::SetTitle(const std::string& title) {
+  m_title = title;
+  if (m_window) SDL_SetWindowTitle(static_cast<SDL_Window*>(m_window), title.c_str());
+}
+
+void Window::SetIcon(const Gdiplus::Bitmap& icon) {
+  if (!m_window || !icon.IsValid()) return;
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, icon.GetWidth(), icon.GetHeight(), 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!s) return;
+  // The platform wants straight alpha; the bitmap keeps it premultiplied.
+  for (int y = 0; y < icon.GetHeight(); ++y) {
+    auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch);
+    for (int x = 0; x < icon.GetWidth(); ++x) row[x] = icon.GetPixel(x, y);
+  }
+  SDL_SetWindowIcon(static_cast<SDL_Window*>(m_window), s);
+  SDL_FreeSurface(s);
+}
+
+bool Window::SupportsShapes() { return false; }
+
+bool Window::SetShape(const Gdiplus::Bitmap&) {
+  // Shaped windows need a window created for them from the start and a mask
+  // kept in step with every resize; the game's windows are rectangles on
+  // this platform, with their rounded outline drawn by the canvas.
+  return false;
+}
+
+void Window::SetFocus() {
+  if (!m_window) return;
+  SDL_RaiseWindow(static_cast<SDL_Window*>(m_window));
+  SDL_SetWindowInputFocus(static_cast<SDL_Window*>(m_window));
+}
+
+bool Window::HasFocus() const {
+  return m_window && (SDL_GetWindowFlags(static_cast<SDL_Window*>(m_window)) & SDL_WINDOW_INPUT_FOCUS);
+}
+
+void Window::SetCursor(int cursorId) {
+  if (SDL_Cursor* c = CursorFor(cursorId)) SDL_SetCursor(c);
+}
+
+void Window::SetCapture() {
+  m_captured = true;
+  SDL_CaptureMouse(SDL_TRUE);  // refused without focus; the buttons still report
+}
+
+void Window::ReleaseCapture() {
+  if (!m_captured) return;
+  m_captured = false;
+  SDL_CaptureMouse(SDL_FALSE);
+}
+
+void Window::TrackMouseLeave() { m_trackingLeave = true; }
+
+void Window::StartTextInput() { SDL_StartTextInput(); }
+void Window::StopTextInput() { SDL_StopTextInput(); }
+
+void Window::Invalidate(const Rect& rect) {
+  if (!m_window || m_destroyed) return;
+  const Size s = GetClientSize();
+  Rect clipped;
+  const int l = std::max(0, rect.X), t = std::max(0, rect.Y);
+  const int r = std::min(s.Width, rect.GetRight()), b = std::min(s.Height, rect.GetBottom());
+  if (r <= l || b <= t) return;
+  clipped = Rect(l, t, r - l, b - t);
+  m_invalid = Union(m_invalid, clipped);
+  if (!m_paintPosted) m_paintPosted = PostMessage(m_targetId, kMsgPaint);
+}
+
+void Window::InvalidateAll() {
+  const Size s = GetClientSize();
+  Invalidate(Rect(0, 0, s.Width, s.Height));
+}
+
+void Window::UpdateNow() {
+  if (m_invalid.IsEmptyArea() || m_destroyed) return;
+  Deliver(Message{m_targetId, kMsgPaint, 0, 0});
+}
+
+PixelBuffer Window::GetPixelBuffer() {
+  PixelBuffer buffer;
+  if (!m_window) return buffer;
+  SDL_Surface* s = SDL_GetWindowSurface(static_cast<SDL_Window*>(m_window));
+  if (!s || s->format->BytesPerPixel != 4) return buffer;
+  buffer.pixels = static_cast<std::uint32_t*>(s->pixels);
+  buffer.width = s->w;
+  buffer.height = s->h;
+  buffer.stride = s->pitch;
+  return buffer;
+}
+
+void Window::Present(const std::vector<Rect>& rects) {
+  if (!m_window || rects.empty()) return;
+  std::vector<SDL_Rect> sdlRects;
+  sdlRects.reserve(rects.size());
+  for (const Rect& r : rects)
+    if (!r.IsEmptyArea()) sdlRects.push_back(SDL_Rect{r.X, r.Y, r.Width, r.Height});
+  if (sdlRects.empty()) return;
+  SDL_UpdateWindowSurfaceRects(static_cast<SDL_Window*>(m_window), sdlRects.data(),
+                               static_cast<int>(sdlRects.size()));
+}
+
+void Window::SendMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
+  Deliver(Message{m_targetId, message, wParam, lParam});
+}
+
+void Window::Destroy() {
+  if (m_destroyed || !m_window) return;
+  m_destroyed = true;
+  if (m_captured) ReleaseCapture();
+  if (m_handler) m_handler->OnWindowMessage(Message{m_targetId, kMsgDestroy, 0, 0});
+  SDL_DestroyWindow(static_cast<SDL_Window*>(m_window));
+  m_window = nullptr;
+}
+
+void Window::DefaultHandling(const Message& msg) {
+  switch (msg.message) {
+    case kMsgSysKeyDown:
+      if (msg.wParam == kVkF4) SendMessage(kMsgClose);
+      break;
+    case kMsgClose:
+      Destroy();
+      break;
+    case kMsgSysCommand:
+      switch (msg.wParam & 0xFFF0u) {
+        case kSysCommandMinimize: Minimize(); break;
+        case kSysCommandMaximize: ShowMaximized(); break;
+        case kSysCommandRestore: Restore(); break;
+        case kSysCommandClose: SendMessage(kMsgClose); break;
+        default: break;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void Window::Deliver(const Message& msg) {
+  if (m_destroyed) return;
+  if (msg.message == kMsgPaint) {
+    m_paintPosted = false;
+    if (m_invalid.IsEmptyArea()) return;
+    // The handler reads the rectangle through GetInvalidRect while it paints;
+    // anything invalidated during the paint waits for the next one.
+    const bool handled = m_handler && m_handler->OnWindowMessage(msg);
+    (void)handled;
+    m_invalid = Rect();
+    return;
+  }
+  const bool handled = m_handler && m_handler->OnWindowMessage(msg);
+  if (!handled) DefaultHandling(msg);
+}
+
+void Window::OnMessage(const Message& msg) {
+  if (msg.message == kMsgPaint) m_paintPosted = false;
+  Deliver(msg);
+}
+
+bool Window::Translate(const SDL_Event& ev, Message& out) {
+  if (!m_window || m_destroyed) return false;
+  out = Message{m_targetId, kMsgNull, 0, 0};
+  switch (ev.type) {
+    case SDL_WINDOWEVENT: {
+      if (ev.window.windowID != m_windowId) return false;
+      switch (ev.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+          InvalidateAll();
+          return true;  // the paint message follows through the queue
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+          const Size s = GetClientSize();
+          out.message = kMsgSize;
+          out.wParam = m_minimized ? kSizeMinimized : (m_maximized ? kSizeMaximized : kSizeRestored);
+          out.lParam = MakeMousePosition(s.Width, s.Height);
+          InvalidateAll();
+          return true;
+        }
+        case SDL_WINDOWEVENT_MINIMIZED:
+          if (m_minimized) return true;
+          m_minimized = true;
+          out.message = kMsgSize;
+          out.wParam = kSizeMinimized;
+          return true;
+        case SDL_WINDOWEVENT_RESTORED:
+          if (!m_minimized) return true;
+          m_minimized = false;
+          out.message = kMsgSize;
+          out.wParam = m_maximized ? kSizeMaximized : kSizeRestored;
+          out.lParam = MakeMousePosition(GetClientSize().Width, GetClientSize().Height);
+          InvalidateAll();
+          return true;
+        case SDL_WINDOWEVENT_LEAVE:
+          if (!m_trackingLeave) return true;
+          m_trackingLeave = false;
+          out.message = kMsgMouseLeave;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          out.message = kMsgSetFocus;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          out.message = kMsgKillFocus;
+          return true;
+        case SDL_WINDOWEVENT_CLOSE:
+          out.message = kMsgClose;
+          return true;
+        default:
+          return true;
+      }
+    }
+    case SDL_MOUSEMOTION: {
+      if (ev.motion.windowID != m_windowId) return false;
+      m_native->buttons = ev.motion.state;
+      out.message = kMsgMouseMove;
+      out.wParam = ButtonFlags(m_native->buttons) | ModifierFlags();
+      out.lParam = MakeMousePosition(ev.motion.x, ev.motion.y);
+      return true;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      if (ev.button.windowID != m_windowId) return false;
+      const bool down = ev.type == SDL_MOUSEBUTTONDOWN;
+      const Uint32 mask = SDL_BUTTON(ev.button.button);
+      if (down) m_native->buttons |= mask; else m_native->buttons &= ~mask;
+      const bool dbl = down && ev.button.clicks >= 2;
+      switch (ev.button.button) {
+        case SDL_BUTTON_LEFT: out.message = down ? (dbl ? kMsgLButtonDblClk : kMsgLButtonDown) : kMsgLButtonUp; break;
+        case SDL_BUTTON_RIGHT: out.message = down ? (dbl ? kMsgRButtonDblClk : kMsgRButtonDown) : kMsgRButtonUp; break;
+        case SDL_BUTTON_MIDDLE: out.message = down ? (dbl ? kMsgMButtonDblClk : kMsgMButtonDown) : kMsgMButtonUp; break;
+        default: return true;  // extra buttons are not the game's
+      }
+      out.wParam = ButtonFlags(m_native->buttons) | ModifierFlags();
+      out.lParam = MakeMousePosition(ev.button.x, ev.button.y);
+      return true;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      if (ev.key.windowID != m_windowId && ev.key.windowID != 0) return false;
+      const bool down = ev.type == SDL_KEYDOWN;
+      const unsigned vk = VirtualKeyFromKeycode(ev.key.keysym.sym);
+      if (vk == 0) return true;
+      const bool alt = (ev.key.keysym.mod & KMOD_ALT) != 0 || vk == kVkMenu;
+      out.message = alt ? (down ? kMsgSysKeyDown : kMsgSysKeyUp) : (down ? kMsgKeyDown : kMsgKeyUp);
+      out.wParam = vk;
+      out.lParam = MakeKeyData(ev.key.keysym.scancode, (ev.key.keysym.mod & KMOD_ALT) != 0,
+                               ev.key.repeat != 0, !down);
+      return true;
+    }
+    case SDL_TEXTINPUT: {
+      if (ev.text.windowID != m_windowId && ev.text.windowID != 0) return false;
+      // One character message per code point of the typed text.
+      const unsigned char* p = reinterpret_cast<const unsigned char*>(ev.text.text);
+      std::vector<std::uint32_t> codepoints;
+      while (*p) {
+        std::uint32_t cp = *p;
+        int extra = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : cp >= 0xC0 ? 1 : 0;
+        cp &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0x7F;
+        ++p;
+        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p) cp = (cp << 6) | (*p & 0x3F);
+        codepoints.push_back(cp);
+      }
+      if (codepoints.empty()) return true;
+      for (size_t i = 1; i < codepoints.size(); ++i) PostMessage(m_targetId, kMsgChar, codepoints[i], 1);
+      out.message = kMsgChar;
+      out.wParam = codepoints[0];
+      out.lParam = 1;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace platform

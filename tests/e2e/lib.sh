@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Shared helpers for end-to-end tests: a private X server, the program run
+# from a copy in a fresh folder, pointer and keys through xdotool, and
+# screenshots read back as pixels.
+
+E2E_WORK="$(mktemp -d)"
+E2E_XVFB_PID=""
+
+e2e_cleanup() {
+  if [ -n "${E2E_APP_PID:-}" ] && kill -0 "$E2E_APP_PID" 2>/dev/null; then kill -9 "$E2E_APP_PID" 2>/dev/null || true; fi
+  if [ -n "$E2E_XVFB_PID" ]; then kill "$E2E_XVFB_PID" 2>/dev/null || true; fi
+  if [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_WORK"; else echo "kept $E2E_WORK"; fi
+}
+trap e2e_cleanup EXIT
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# Starts Xvfb on a free display number with the given screen size.
+e2e_start_x() {
+  local size="${1:-1280x800x24}"
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 "$size" -nolisten tcp >"$E2E_WORK/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 50); do
+      if xdpyinfo >/dev/null 2>&1; then return 0; fi
+      sleep 0.1
+    done
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+  done
+  e2e_fail "could not start Xvfb"
+}
+
+# Waits until the file exists and holds the given line pattern.
+e2e_wait_for() {
+  local file="$1" pattern="$2" tries="${3:-100}"
+  local i
+  for i in $(seq "$tries"); do
+    if [ -f "$file" ] && grep -q -- "$pattern" "$file"; then return 0; fi
+    sleep 0.1
+  done
+  e2e_fail "timed out waiting for '$pattern' in $file"
+}
+
+# Writes a screenshot of the whole screen and prints the colour of one pixel
+# as #RRGGBB.
+e2e_screenshot() {
+  import -window root "$1" 2>/dev/null || e2e_fail "screenshot failed"
+}
+e2e_pixel() {
+  local file="$1" x="$2" y="$3"
+  convert "$file" -format "%[hex:p{$x,$y}]" info: 2>/dev/null | cut -c1-6
+}
+
+# Drags with the left button from one screen point to another in steps.
+e2e_drag() {
+  local x0="$1" y0="$2" x1="$3" y1="$4" steps="${5:-10}"
+  xdotool mousemove "$x0" "$y0"
+  sleep 0.05
+  xdotool mousedown 1
+  local i
+  for i in $(seq 1 "$steps"); do
+    xdotool mousemove $((x0 + (x1 - x0) * i / steps)) $((y0 + (y1 - y0) * i / steps))
+    sleep 0.02
+  done
+  xdotool mouseup 1
+  sleep 0.1
+}
