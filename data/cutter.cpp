@@ -233,27 +233,15 @@ PointF CPuzzleCutter::GetPointPosition(int x, int y) const {
   return {p * x + d * j.X, p * y + d * j.Y};
 }
 
-std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::PlaceEdge(
-    PointF from, PointF to, bool forward, const CutterCurvePtr& base) const {
-  auto edge = std::make_shared<TopLeftCuts::PlacedEdge>();
-  edge->curve = forward ? base->Placed(from, to) : base->Placed(to, from);
-  const float tolerance = kFlatness / std::max({1.0f, m_scaleX, m_scaleY});
-  edge->curve.Flatten(edge->polyline, tolerance);
+CutterEdgePtr CPuzzleCutter::PlaceEdge(PointF from, PointF to, bool forward, const CutterCurvePtr& base) const {
   // Pieces on both sides read the polyline in grid order, whichever way the
-  // tab points.
-  if (!forward) std::reverse(edge->polyline.begin(), edge->polyline.end());
-  float left = edge->polyline[0].X, right = left, top = edge->polyline[0].Y, bottom = top;
-  for (const PointF& p : edge->polyline) {
-    left = std::min(left, p.X);
-    right = std::max(right, p.X);
-    top = std::min(top, p.Y);
-    bottom = std::max(bottom, p.Y);
-  }
-  edge->bounds = RectF(left, top, right - left, bottom - top);
-  return edge;
+  // tab points; the finer the scale, the finer the flattening.
+  const float tolerance = kFlatness / std::max({1.0f, m_scaleX, m_scaleY});
+  return forward ? std::make_shared<const CutterEdge>(base, from, to, false, tolerance)
+                 : std::make_shared<const CutterEdge>(base, to, from, true, tolerance);
 }
 
-std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::GetTopEdge(int x,
+CutterEdgePtr CPuzzleCutter::GetTopEdge(int x,
                                                                                         int y) const {
   if (!HasGridPoint(x, y) || !HasGridPoint(x + 1, y)) return nullptr;
   const TopLeftCuts& point = m_grid[y][x];
@@ -264,7 +252,7 @@ std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::Get
   return point.topEdge;
 }
 
-std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::GetLeftEdge(int x,
+CutterEdgePtr CPuzzleCutter::GetLeftEdge(int x,
                                                                                          int y) const {
   if (!HasGridPoint(x, y) || !HasGridPoint(x, y + 1)) return nullptr;
   const TopLeftCuts& point = m_grid[y][x];
@@ -276,7 +264,7 @@ std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::Get
   return point.leftEdge;
 }
 
-const std::vector<CutterCurve>& CPuzzleCutter::GetCutEdges() const {
+const std::vector<CutterEdgePtr>& CPuzzleCutter::GetCutEdges() const {
   if (m_cutEdgesValid) return m_cutEdges;
   m_cutEdges.clear();
   m_cutEdgesValid = true;
@@ -285,8 +273,8 @@ const std::vector<CutterCurve>& CPuzzleCutter::GetCutEdges() const {
   m_cutEdges.reserve(static_cast<size_t>(grid.Width + 1) * (grid.Height + 1) * 2);
   for (int y = 0; y <= grid.Height; ++y) {
     for (int x = 0; x <= grid.Width; ++x) {
-      if (x < grid.Width) m_cutEdges.push_back(GetTopEdge(x, y)->curve);
-      if (y < grid.Height) m_cutEdges.push_back(GetLeftEdge(x, y)->curve);
+      if (x < grid.Width) m_cutEdges.push_back(GetTopEdge(x, y));
+      if (y < grid.Height) m_cutEdges.push_back(GetLeftEdge(x, y));
     }
   }
   return m_cutEdges;
@@ -296,10 +284,10 @@ std::vector<PointF> CPuzzleCutter::GetPieceOutline(int column, int row) const {
   std::vector<PointF> outline;
   const Size grid = GetGridSize();
   if (column < 0 || row < 0 || column >= grid.Width || row >= grid.Height || !IsValid()) return outline;
-  const auto& top = GetTopEdge(column, row)->polyline;
-  const auto& right = GetLeftEdge(column + 1, row)->polyline;
-  const auto& bottom = GetTopEdge(column, row + 1)->polyline;
-  const auto& left = GetLeftEdge(column, row)->polyline;
+  const auto& top = GetTopEdge(column, row)->GetPolyline();
+  const auto& right = GetLeftEdge(column + 1, row)->GetPolyline();
+  const auto& bottom = GetTopEdge(column, row + 1)->GetPolyline();
+  const auto& left = GetLeftEdge(column, row)->GetPolyline();
   outline.reserve(top.size() + right.size() + bottom.size() + left.size());
   // Clockwise on screen: along the top, down the right side, back along the
   // bottom and up the left side. Each side starts where the last one ended,
@@ -314,10 +302,10 @@ std::vector<PointF> CPuzzleCutter::GetPieceOutline(int column, int row) const {
 RectF CPuzzleCutter::GetPieceBounds(int column, int row) const {
   const Size grid = GetGridSize();
   if (column < 0 || row < 0 || column >= grid.Width || row >= grid.Height || !IsValid()) return {};
-  RectF bounds = GetTopEdge(column, row)->bounds;
-  RectF::Union(bounds, bounds, GetLeftEdge(column + 1, row)->bounds);
-  RectF::Union(bounds, bounds, GetTopEdge(column, row + 1)->bounds);
-  RectF::Union(bounds, bounds, GetLeftEdge(column, row)->bounds);
+  RectF bounds = GetTopEdge(column, row)->GetBounds();
+  RectF::Union(bounds, bounds, GetLeftEdge(column + 1, row)->GetBounds());
+  RectF::Union(bounds, bounds, GetTopEdge(column, row + 1)->GetBounds());
+  RectF::Union(bounds, bounds, GetLeftEdge(column, row)->GetBounds());
   return bounds;
 }
 

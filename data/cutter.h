@@ -40,15 +40,10 @@ class CPuzzleCutter {
     int leftShape = cutter_shapes::kStraightLine;
     CutterCurvePtr leftBase;
 
-    // Placed edges, in grid order (left to right, top to bottom), flattened
-    // to the polylines the pieces are cut along. Dropped with every change.
-    struct PlacedEdge {
-      CutterCurve curve;  // in its own direction, from its A to its B
-      std::vector<PointF> polyline;  // from the lower-numbered grid point
-      RectF bounds;                  // of the polyline
-    };
-    mutable std::shared_ptr<const PlacedEdge> topEdge;
-    mutable std::shared_ptr<const PlacedEdge> leftEdge;
+    // The edges placed between their grid points; dropped with every
+    // change and placed again on first use.
+    mutable CutterEdgePtr topEdge;
+    mutable CutterEdgePtr leftEdge;
 
     void SetTopShape(int shape);
     void SetLeftShape(int shape);
@@ -113,13 +108,13 @@ class CPuzzleCutter {
 
   // The placed top edge of point (x, y) (x < columns) and its left edge
   // (y < rows); null outside the grid.
-  std::shared_ptr<const TopLeftCuts::PlacedEdge> GetTopEdge(int x, int y) const;
-  std::shared_ptr<const TopLeftCuts::PlacedEdge> GetLeftEdge(int x, int y) const;
+  CutterEdgePtr GetTopEdge(int x, int y) const;
+  CutterEdgePtr GetLeftEdge(int x, int y) const;
 
   // Every edge of the cut, each a separate figure: row by row, left to
   // right, the top edge and then the left edge of each point, borders
   // included. Built on demand and kept until the next change.
-  const std::vector<CutterCurve>& GetCutEdges() const;
+  const std::vector<CutterEdgePtr>& GetCutEdges() const;
 
   // The closed outline of piece (column, row) as a polygon in cut
   // coordinates; empty outside the grid or when the cutter is not valid.
@@ -152,7 +147,7 @@ class CPuzzleCutter {
   void DrawJitterX(TopLeftCuts& point);
   void DrawJitterY(TopLeftCuts& point);
   void ApplyShapeType();
-  std::shared_ptr<const TopLeftCuts::PlacedEdge> PlaceEdge(PointF from, PointF to, bool forward,
+  CutterEdgePtr PlaceEdge(PointF from, PointF to, bool forward,
                                                            const CutterCurvePtr& base) const;
   bool HasGridPoint(int x, int y) const;
 
@@ -164,6 +159,6 @@ class CPuzzleCutter {
   float m_scaleY = 1.0f;
   std::vector<std::vector<TopLeftCuts>> m_grid;
 
-  mutable std::vector<CutterCurve> m_cutEdges;
+  mutable std::vector<CutterEdgePtr> m_cutEdges;
   mutable bool m_cutEdgesValid = false;
 };

@@ -212,19 +212,19 @@ TEST(CutterEdges, TabsBulgeTheWayTheDirectionsSay) {
       const auto left = cutter.GetLeftEdge(x, y);
       // A rounded tab on a 100-pixel edge is 17 pixels high.
       if (g[y][x].topDirection) {
-        EXPECT_NEAR(top->bounds.GetBottom(), 100.0f * y + 17.0f, 0.2f);
-        EXPECT_EQ(top->bounds.GetTop(), 100.0f * y);
+        EXPECT_NEAR(top->GetBounds().GetBottom(), 100.0f * y + 17.0f, 0.2f);
+        EXPECT_EQ(top->GetBounds().GetTop(), 100.0f * y);
       } else {
-        EXPECT_NEAR(top->bounds.GetTop(), 100.0f * y - 17.0f, 0.2f);
+        EXPECT_NEAR(top->GetBounds().GetTop(), 100.0f * y - 17.0f, 0.2f);
       }
       if (g[y][x].leftDirection) {
-        EXPECT_NEAR(left->bounds.GetLeft(), 100.0f * x - 17.0f, 0.2f);
+        EXPECT_NEAR(left->GetBounds().GetLeft(), 100.0f * x - 17.0f, 0.2f);
       } else {
-        EXPECT_NEAR(left->bounds.GetRight(), 100.0f * x + 17.0f, 0.2f);
+        EXPECT_NEAR(left->GetBounds().GetRight(), 100.0f * x + 17.0f, 0.2f);
       }
       // Polylines run in grid order whichever way the tab points.
-      EXPECT_EQ(top->polyline.front().X, 100.0f * x);
-      EXPECT_EQ(left->polyline.back().Y, 100.0f * (y + 1));
+      EXPECT_EQ(top->GetPolyline().front().X, 100.0f * x);
+      EXPECT_EQ(left->GetPolyline().back().Y, 100.0f * (y + 1));
     }
   }
 }
@@ -256,13 +256,13 @@ TEST(CutterEdges, BorderEdgesAreStraightForEveryShape) {
     cutter.SetShapeType(shape);
     const Size grid = cutter.GetGridSize();
     for (int x = 0; x < grid.Width; ++x) {
-      EXPECT_EQ(MinY(cutter.GetTopEdge(x, 0)->polyline), 0.0f);
-      EXPECT_EQ(MaxY(cutter.GetTopEdge(x, 0)->polyline), 0.0f);
-      EXPECT_EQ(MaxY(cutter.GetTopEdge(x, grid.Height)->polyline), 200.0f);
+      EXPECT_EQ(MinY(cutter.GetTopEdge(x, 0)->GetPolyline()), 0.0f);
+      EXPECT_EQ(MaxY(cutter.GetTopEdge(x, 0)->GetPolyline()), 0.0f);
+      EXPECT_EQ(MaxY(cutter.GetTopEdge(x, grid.Height)->GetPolyline()), 200.0f);
     }
     for (int y = 0; y < grid.Height; ++y) {
-      EXPECT_EQ(cutter.GetLeftEdge(0, y)->bounds.Width, 0.0f);
-      EXPECT_EQ(cutter.GetLeftEdge(grid.Width, y)->bounds.GetLeft(), 300.0f);
+      EXPECT_EQ(cutter.GetLeftEdge(0, y)->GetBounds().Width, 0.0f);
+      EXPECT_EQ(cutter.GetLeftEdge(grid.Width, y)->GetBounds().GetLeft(), 300.0f);
     }
     EXPECT_EQ(cutter.GetCutEdges().size(), static_cast<size_t>(7 * 4 + 6 * 5)) << shape;
   }

@@ -45,11 +45,11 @@ void StrokeEdges(Bitmap& target, const CPuzzleCutter& cutter, int left, int top,
                  double b) {
   cairo_t* cr = cairo_create(target.GetSurface());
   cairo_translate(cr, left, top);
-  for (const CutterCurve& edge : cutter.GetCutEdges()) {
-    const auto& pts = edge.GetPoints();
+  for (const CutterEdgePtr& edge : cutter.GetCutEdges()) {
+    const auto& pts = edge->GetPoints();
     cairo_move_to(cr, pts[0].X, pts[0].Y);
     size_t i = 1;
-    for (CutterCurve::Segment seg : edge.GetSegments()) {
+    for (CutterCurve::Segment seg : edge->GetSegments()) {
       if (seg == CutterCurve::Segment::Line) {
         cairo_line_to(cr, pts[i].X, pts[i].Y);
         i += 1;

@@ -1,0 +1,260 @@
+#include "canvas/event_dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "canvas/global_events.h"
+#include "canvas/object.h"
+#include "platform/message_loop.h"
+#include "platform/messages.h"
+
+namespace {
+
+std::vector<std::string> g_log;
+
+// A receiver that logs what it sees and answers with a fixed verdict.
+class Probe : public CRSEventReceiver {
+ public:
+  explicit Probe(std::string name, int verdict = kVerdictContinue) : m_name(std::move(name)), m_verdict(verdict) {}
+  void OnEvent(CRSEvents::BasicEvent& e) override { g_log.push_back(m_name + ".on" + std::to_string(e.GetType())); }
+  int FilterEvent(CRSEventReceiver*, CRSEvents::BasicEvent&) override {
+    g_log.push_back(m_name + ".filter");
+    return Act();
+  }
+  int FilterGlobalEvent(CRSEventReceiver*, CRSEvents::BasicEvent&) override {
+    g_log.push_back(m_name + ".global");
+    return Act();
+  }
+  std::function<void()> action;  // run when asked as a listener or filter
+
+ private:
+  int Act() {
+    if (action) action();
+    return m_verdict;
+  }
+  std::string m_name;
+  int m_verdict;
+};
+
+class EventDispatcherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_log.clear();
+    CRSEventDispatcher::Create();
+  }
+  void TearDown() override {
+    for (auto& p : m_owned) RemoveGlobalListener(p, 0);
+    DiscardEvents();
+  }
+
+  // Listeners are heap objects: the dispatcher's lists share their ownership.
+  Probe* Global(const std::string& name, int verdict, int type = 0) {
+    auto* p = new Probe(name, verdict);
+    AddGlobalListener(p, type);
+    m_owned.emplace_back(p);
+    return p;
+  }
+  std::vector<CRSAutoPtrPolymorphic<Probe>> m_owned;
+  platform::MessageLoop loop;
+};
+
+TEST_F(EventDispatcherTest, GlobalVerdictsDecideWhoSeesTheEvent) {
+  struct Case {
+    std::vector<int> verdicts;
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {{3, 3}, {"g0.global", "g1.global", "t.on9"}},
+      {{1, 3}, {"g0.global", "g1.global"}},           // others run, target skipped
+      {{1, 4}, {"g0.global", "g1.global", "t.on9"}},  // a later 4 restores delivery
+      {{0, 3}, {"g0.global"}},                        // stop everything
+      {{2, 3}, {"g0.global", "g1.global", "t.on9"}},  // the target is still reached
+  };
+  for (const Case& c : cases) {
+    g_log.clear();
+    std::vector<Probe*> listeners;
+    for (size_t i = 0; i < c.verdicts.size(); ++i)
+      listeners.push_back(Global("g" + std::to_string(i), c.verdicts[i], i == 0 ? 0 : CRSEvents::kEventKey));
+    Probe target("t");
+    DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgKeyDown, 65, 0));
+    EXPECT_EQ(g_log, c.expected) << "verdicts " << c.verdicts[0] << "," << c.verdicts[1];
+    for (Probe* p : listeners) RemoveGlobalListener(p, 0);
+  }
+}
+
+TEST_F(EventDispatcherTest, FilterVerdictsAndOrderKeyZeroFirst) {
+  Probe target("t");
+  auto* typed = new Probe("typed", kVerdictContinue);
+  auto* all = new Probe("all", kVerdictSkipHandler);
+  CRSAutoPtrPolymorphic<Probe> keepTyped(typed), keepAll(all);
+  AddFilter(&target, typed, CRSEvents::kEventMouse);
+  AddFilter(&target, all, 0);
+  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {1, 2}, 1));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"all.filter", "typed.filter"}))
+      << "2 lets the other filters run but skips the handler";
+
+  g_log.clear();
+  RemoveFilter(&target, all, 0);
+  auto* stopper = new Probe("stop", kVerdictSkipTarget);
+  CRSAutoPtrPolymorphic<Probe> keepStopper(stopper);
+  AddFilter(&target, stopper, 0);
+  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {1, 2}, 1));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"stop.filter"})) << "1 stops the filters and the handler";
+
+  g_log.clear();
+  DispatchEvent(&target, new CRSEvents::BasicEvent(41));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"stop.filter"}));
+  RemoveFilter(&target, stopper, 0);
+  g_log.clear();
+  DispatchEvent(&target, new CRSEvents::BasicEvent(41));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"t.on41"})) << "the typed filter sees only its type";
+}
+
+TEST_F(EventDispatcherTest, AddingForAllTypesReplacesTypedEntriesAndIsNotDuplicated) {
+  Probe* p = Global("p", kVerdictContinue, CRSEvents::kEventKey);
+  AddGlobalListener(p, CRSEvents::kEventMouse);
+  AddGlobalListener(p, 0);
+  AddGlobalListener(p, CRSEvents::kEventKey);  // already there for every type
+  auto& map = CRSEventDispatcher::Get()->GetGlobalListeners();
+  EXPECT_TRUE(map.Contains(p, 0));
+  EXPECT_FALSE(map.Contains(p, CRSEvents::kEventKey));
+  EXPECT_FALSE(map.Contains(p, CRSEvents::kEventMouse));
+  DispatchEvent(nullptr, new CRSEvents::BasicEvent(CRSEvents::kEventKey));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"p.global"}));
+}
+
+TEST_F(EventDispatcherTest, ListenersRemovedDuringAWalkAreSkippedAndDropped) {
+  Probe* first = Global("first", kVerdictContinue);
+  Probe* second = Global("second", kVerdictContinue);
+  Probe* third = Global("third", kVerdictContinue);
+  first->action = [&] {
+    RemoveGlobalListener(first, 0);   // itself
+    RemoveGlobalListener(second, 0);  // one not yet called
+  };
+  DispatchEvent(nullptr, new CRSEvents::BasicEvent(41));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"first.global", "third.global"}));
+  g_log.clear();
+  DispatchEvent(nullptr, new CRSEvents::BasicEvent(41));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"third.global"}));
+  (void)third;
+}
+
+TEST_F(EventDispatcherTest, ListenerOwnedOnlyByItsEntriesDiesWithTheLastOne) {
+  struct Mortal : Probe {
+    bool* gone;
+    explicit Mortal(bool* g) : Probe("m"), gone(g) {}
+    ~Mortal() override { *gone = true; }
+  };
+  bool gone = false;
+  auto* m = new Mortal(&gone);
+  AddGlobalListener(m, CRSEvents::kEventKey);
+  AddGlobalListener(m, CRSEvents::kEventMouse);
+  RemoveGlobalListener(m, CRSEvents::kEventKey);
+  EXPECT_FALSE(gone) << "the mouse entry still owns it";
+  RemoveGlobalListener(m, 0);
+  EXPECT_TRUE(gone);
+}
+
+TEST_F(EventDispatcherTest, TargetDestroyedByAGlobalListenerIsNotReached) {
+  auto* target = new Probe("t");
+  Probe* killer = Global("killer", kVerdictContinue);
+  killer->action = [&] { target->Delete(); };
+  DispatchEvent(target, new CRSEvents::BasicEvent(41));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"killer.global"}));
+}
+
+TEST_F(EventDispatcherTest, QueuedEventsForADestroyedReceiverAreNeverDelivered) {
+  auto* doomed = new Probe("doomed");
+  Probe survivor("survivor");
+  PostEvent(doomed, new CRSEvents::BasicEvent(41));
+  PostEvent(&survivor, new CRSEvents::BasicEvent(42));
+  PostEvent(doomed, new CRSEvents::BasicEvent(43));
+  doomed->Delete();
+  EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 1u);
+  loop.PumpMessages(0);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"survivor.on42"}));
+}
+
+TEST_F(EventDispatcherTest, OneMessageDrainsTheQueueIncludingEventsPostedMeanwhile) {
+  Probe a("a");
+  Probe* reposter = Global("r", kVerdictContinue);
+  int reposts = 0;
+  reposter->action = [&] {
+    if (reposts++ < 2) PostEvent(&a, new CRSEvents::BasicEvent(50 + reposts));
+  };
+  PostEvent(&a, new CRSEvents::BasicEvent(50));
+  loop.PumpMessages(0);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"r.global", "a.on50", "r.global", "a.on51", "r.global", "a.on52"}));
+  EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 0u);
+}
+
+TEST_F(EventDispatcherTest, FlushDeliversOnlyTheTargetsQueuedEventsNow) {
+  Probe a("a"), b("b");
+  PostEvent(&a, new CRSEvents::BasicEvent(41));
+  PostEvent(&b, new CRSEvents::BasicEvent(42));
+  PostEvent(&a, new CRSEvents::BasicEvent(43));
+  FlushEvents(&a);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"a.on41", "a.on43"}));
+  EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 1u);
+  DiscardEvents();
+  loop.PumpMessages(0);
+  EXPECT_EQ(g_log.size(), 2u) << "discarded events are never delivered";
+}
+
+TEST_F(EventDispatcherTest, PostingWithoutADispatcherDeletesTheEvent) {
+  CRSEventDispatcher::Shutdown();
+  EXPECT_EQ(CRSEventDispatcher::Get(), nullptr);
+  struct Counted : CRSEvents::BasicEvent {
+    int* deleted;
+    explicit Counted(int* d) : BasicEvent(41), deleted(d) {}
+    ~Counted() override { ++*deleted; }
+  };
+  int deleted = 0;
+  Probe p("p");
+  PostEvent(&p, new Counted(&deleted));
+  EXPECT_EQ(deleted, 1);
+  EXPECT_TRUE(g_log.empty());
+  CRSEventDispatcher::Create();
+  EXPECT_NE(CRSEventDispatcher::Get(), nullptr);
+}
+
+// ---- one-shot global signals ----
+
+struct Counter : sigslot::has_slots {
+  int mouse = 0, key = 0;
+  void OnMouse() { ++mouse; }
+  void OnKey() { ++key; }
+};
+
+TEST_F(EventDispatcherTest, NextMouseDownAndKeyDownSlotsRunOnceOnTheRightInput) {
+  CRSGlobalEvents* global = CRSGlobalEvents::Get();
+  ASSERT_NE(global, nullptr);
+  Counter c;
+  global->sigNextMouseDown.connect(&c, &Counter::OnMouse);
+  global->sigNextKeyDown.connect(&c, &Counter::OnKey);
+  Probe target("t");
+
+  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgMouseMove, {0, 0}, 0));
+  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgRButtonDown, {0, 0}, 2));
+  DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgKeyUp, 65, 0));
+  EXPECT_EQ(c.mouse, 0);
+  EXPECT_EQ(c.key, 0);
+
+  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {0, 0}, 1));
+  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {0, 0}, 1));
+  EXPECT_EQ(c.mouse, 1);
+  DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgSysKeyDown, 80, 0));
+  DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgKeyDown, 80, 0));
+  EXPECT_EQ(c.key, 1);
+  EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "t.on7"), 4) << "the input still reaches its target";
+
+  global->sigNextMouseDown.connect(&c, &Counter::OnMouse);
+  DispatchEvent(nullptr, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {0, 0}, 1));
+  EXPECT_EQ(c.mouse, 2) << "connected anew, runs again";
+}
+
+}  // namespace
