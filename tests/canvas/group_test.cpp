@@ -88,6 +88,25 @@ TEST(GroupBoundsTest, BoundsCoverVisiblePiecesOnlyAndAreRecomputedAfterChanges) 
   EXPECT_TRUE(scene.group->GetLocalRect().Equals(RectF(0, 0, 0, 0)));
 }
 
+// Reads the group's bounds whenever its geometry changes, as an alignment
+// behaviour does.
+struct BoundsReader : sigslot::has_slots {
+  RectF last;
+  void OnGeometry(CRSCanvasItem* item) { last = item->GetLocalRect(); }
+};
+
+TEST(GroupBoundsTest, APieceJoiningWhileBoundsAreReadIsStillFoundAfterwards) {
+  PieceGroup scene;
+  BoundsReader reader;
+  scene.group->sigGeometryChanged.connect(&reader, &BoundsReader::OnGeometry);
+  auto* third = new CRSCanvasImage(PointF(0, 40), nullptr, "third", SolidPicture(40, 40, 0xFF0000FF));
+  third->SetParent(scene.group);
+  EXPECT_EQ(scene.root.HitTest(PointF(110, 150)), scene.group);
+  EXPECT_TRUE(scene.group->GetLocalRect().Equals(RectF(0, 0, 80, 80)));
+  auto frame = item_test::Render(scene.root, 200, 200);
+  EXPECT_EQ(frame->GetPixel(110, 150), 0xFF0000FFu);
+}
+
 TEST(GroupPaintTest, GroupsPaintTheirChildrenWhereverTheyAre) {
   PieceGroup scene;
   scene.group->SetRotation(90);
