@@ -1,0 +1,38 @@
+// Settings every test process starts with, whether CTest or a developer runs
+// the test program: no display and no sound device are needed, and the
+// sanitizers leave alone what the system libraries keep until exit.
+
+#include <cstdlib>
+
+namespace {
+
+struct HeadlessEnvironment {
+  HeadlessEnvironment() {
+    // A test that wants another driver (the disk audio capture) sets its own.
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+  }
+};
+const HeadlessEnvironment s_headless;
+
+}  // namespace
+
+// Process-wide caches of fontconfig, Pango, GLib and the others are allocated
+// once and kept until the process ends; their frames are often all the leak
+// checker can see, since those libraries have no frame pointers.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\n"
+         "leak:libpango\n"
+         "leak:libpangoft2\n"
+         "leak:libpangocairo\n"
+         "leak:libharfbuzz\n"
+         "leak:libglib\n"
+         "leak:libgobject\n"
+         "leak:libcairo\n"
+         "leak:libSDL2\n"
+         "leak:libfluidsynth\n"
+         "leak:libX11\n"
+         "leak:libdbus\n";
+}
+
+extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
