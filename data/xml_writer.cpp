@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <unistd.h>
 

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <cairo.h>
 #include <unistd.h>
 
 #include <algorithm>
