@@ -154,7 +154,6 @@ class Window : private MessageTarget {
   bool m_captured = false;
   bool m_trackingLeave = false;
   bool m_destroyed = false;
-  bool m_shaped = false;
 };
 
 }  // namespace platform
