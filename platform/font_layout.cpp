@@ -135,6 +135,26 @@ TextLayout::TextLayout(cairo_t* cr, const std::string& rawText, const TextStyle&
                                          : hAlign == 1.0f ? PANGO_ALIGN_RIGHT
                                                           : PANGO_ALIGN_LEFT);
 
+  // An unwrapped line wider than the rectangle loses the characters (or the
+  // words) that would not show in full.
+  const bool cutLine = trimming == StringTrimmingCharacter || trimming == StringTrimmingWord;
+  if (!widthSet && boundedW && cutLine && text.find('\n') == std::string::npos) {
+    PangoRectangle full;
+    pango_layout_get_extents(m_layout, nullptr, &full);
+    const int limit = static_cast<int>(rect.Width * PANGO_SCALE);
+    if (full.width > limit) {
+      int index = 0, trailing = 0;
+      pango_layout_xy_to_index(m_layout, limit, 0, &index, &trailing);
+      if (trimming == StringTrimmingWord) {
+        const size_t space = text.rfind(' ', static_cast<size_t>(index));
+        if (space != std::string::npos && space > 0) index = static_cast<int>(space);
+      }
+      text.resize(static_cast<size_t>(std::clamp(index, 0, static_cast<int>(text.size()))));
+      while (!text.empty() && text.back() == ' ') text.pop_back();
+      pango_layout_set_text(m_layout, text.c_str(), static_cast<int>(text.size()));
+    }
+  }
+
   // Whole lines only: drop the lines that would stick out of the rectangle.
   if ((flags & StringFormatFlagsLineLimit) && boundedH && !ellipsis) {
     PangoLayoutIter* it = pango_layout_get_iter(m_layout);

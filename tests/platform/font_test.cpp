@@ -74,8 +74,20 @@ TEST(FontTest, EllipsisTrimmingShortensToTheRectangle) {
     EXPECT_GT(box.Width, full / 4);
     EXPECT_LT(box.Height, font.GetHeight() * 1.5f);  // still one line
   }
-  // Without ellipsis and without wrapping the text keeps its width (and is
-  // clipped when drawn).
+  // Character and word trimming drop what would not show in full; the word
+  // form ends at a word boundary.
+  StringFormat chars(Gdiplus::StringFormatFlagsNoWrap), words(Gdiplus::StringFormatFlagsNoWrap);
+  words.SetTrimming(Gdiplus::StringTrimmingWord);
+  int charsFitted = 0, wordsFitted = 0;
+  const float charsWidth = Measure(text, font, RectF(0, 0, full / 2, 40), &chars, &charsFitted).Width;
+  const float wordsWidth = Measure(text, font, RectF(0, 0, full / 2, 40), &words, &wordsFitted).Width;
+  EXPECT_LE(charsWidth, full / 2);
+  EXPECT_GT(charsWidth, full / 2 - 12);
+  EXPECT_LE(wordsWidth, charsWidth);
+  EXPECT_LE(wordsFitted, charsFitted);
+  EXPECT_TRUE(text[wordsFitted] == ' ') << wordsFitted;
+  // Without any trimming and without wrapping the text keeps its width (and
+  // is clipped when drawn).
   StringFormat none(Gdiplus::StringFormatFlagsNoWrap);
   none.SetTrimming(Gdiplus::StringTrimmingNone);
   int fitted = 0;
