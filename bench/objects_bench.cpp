@@ -36,7 +36,11 @@ void BM_ObjectsFloorVirtualCall(benchmark::State& state) {
   auto sink = std::make_unique<Sink>();
   Sink* s = sink.get();
   benchmark::DoNotOptimize(s);
-  for (auto _ : state) s->Virtual(1);
+  for (auto _ : state) {
+    // Keeps the call from being resolved at compile time.
+    benchmark::DoNotOptimize(s);
+    s->Virtual(1);
+  }
   benchmark::DoNotOptimize(sink->m_sum);
 }
 BENCHMARK(BM_ObjectsFloorVirtualCall);

@@ -84,6 +84,10 @@ class CRSCanvasItem : public CRSObject {
   void SetScale(const PointF& scale);
   void SetRotation(float degrees);
   void SetZOrder(int zOrder);
+  // Moves the item in its parent's list to just before `sibling` (another
+  // child of the same parent), keeping its z-order: for an item that must be
+  // painted directly under one particular sibling, such as a glow.
+  void MoveBeforeSibling(CRSCanvasItem* sibling);
   void SetCursor(int cursorId) { m_cursor = cursorId; }
   void SetUpdatesEnabled(bool enabled) { m_updatesEnabled = enabled; }
   void SetCullByBounds(bool cull) { m_cullByBounds = cull; }

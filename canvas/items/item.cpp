@@ -240,6 +240,14 @@ void CRSCanvasItem::SetZOrder(int zOrder) {
   Invalidate();
 }
 
+void CRSCanvasItem::MoveBeforeSibling(CRSCanvasItem* sibling) {
+  CRSObject* parent = GetParent();
+  if (!parent || !sibling || sibling == this || sibling->GetParent() != parent) return;
+  MoveChildBefore(*parent, this, sibling);
+  if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->MarkChildItemsDirty();
+  Invalidate();
+}
+
 Gdiplus::Matrix CRSCanvasItem::GetTransformTo(const CRSCanvasItem* ancestor) const {
   Gdiplus::Matrix m;
   for (const CRSCanvasItem* item = this; item && item != ancestor; item = item->GetParentItem()) {

@@ -1,0 +1,45 @@
+// The keyboard entry point of an item tree.
+
+#include "canvas/behaviours.h"
+
+#include "canvas/event_dispatcher.h"
+
+CBehaviourMessageHandler::CBehaviourMessageHandler(CRSCanvasItem* root, const std::string& name)
+    : CRSCanvasBehaviour(root, name) {
+  ReplaceOthers<CBehaviourMessageHandler>();
+  if (root) root->sigParentChanged.connect(this, &CBehaviourMessageHandler::OnRootParentChanged);
+}
+
+CBehaviourMessageHandler::~CBehaviourMessageHandler() = default;
+
+CBehaviourMessageHandler* CBehaviourMessageHandler::GetOrCreate(CRSCanvasItem* item) {
+  if (!item) return nullptr;
+  CRSCanvasItem* root = item->GetRootItem();
+  if (auto* existing = Find<CBehaviourMessageHandler>(root)) return existing;
+  return new CBehaviourMessageHandler(root);
+}
+
+void CBehaviourMessageHandler::OnRootParentChanged(CRSObject*, CRSObject*, CRSObject*) {
+  CRSCanvasItem* item = GetItem();
+  if (!item || !item->GetParentItem()) return;
+  // The tree joined a larger one: whoever listened for keys here now
+  // listens at the new root, and this handler goes.
+  item->sigParentChanged.disconnect(this);
+  CBehaviourMessageHandler* successor = GetOrCreate(item->GetRootItem());
+  if (successor && successor != this) {
+    static constexpr int kTypes[] = {CRSEvents::kEventAll,        CRSEvents::kEventForceDeleteReceiver,
+                                     CRSEvents::kEventSignalEmit0, CRSEvents::kEventSignalEmit1,
+                                     CRSEvents::kEventSignalEmit2, CRSEvents::kEventMouse,
+                                     CRSEvents::kEventMouseLeave,  CRSEvents::kEventKey};
+    for (int type : kTypes) {
+      std::vector<CRSEventReceiver*> receivers;
+      if (CRSListenerMap::List* list = GetFilters().Find(type)) {
+        for (const auto& entry : *list) {
+          if (CRSEventReceiver* r = entry) receivers.push_back(r);
+        }
+      }
+      for (CRSEventReceiver* r : receivers) AddFilter(successor, r, type);
+    }
+  }
+  DeleteLater();
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The glow effect behind highlights and shadows: an item painted off screen,
+// its alpha spread by a box sum into a soft silhouette of one colour.
+//
+// Each output pixel (x, y) of a picture (n − 1) pixels wider and higher than
+// the source sums the source alpha over the n × n square whose bottom-right
+// corner is (x, y), pixels outside the source counting as nothing. Its value
+// is min(255, ⌊sum × strength / n²⌋), its alpha that value times the colour's
+// alpha, shifted down by 8, and its colour the colour's red, green and blue
+// (held premultiplied, as every picture of ours is).
+
+#include <memory>
+
+#include "platform/bitmap.h"
+#include "platform/types.h"
+
+class CRSCanvasItem;
+
+// Null when the source is invalid, n < 1, or the result would be larger than
+// a picture may be.
+std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n, ARGB colour, float strength);
+
+// Paints the item (its content and children, without device caches) into a
+// picture of its local rectangle and returns that picture's glow; null for an
+// item with an empty rectangle.
+std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength);
