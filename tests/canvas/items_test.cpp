@@ -336,6 +336,16 @@ TEST(ItemLifetimeTest, DestroyingAnItemLeavesTheParentThenTakesChildrenAndBehavi
   EXPECT_FALSE(behaviourAlive.Alive());
   EXPECT_EQ(watcher.rootChildren, 0u);
   EXPECT_TRUE(root.GetChildItems().empty());
+
+  // A behaviour already queued for deletion does not outlive its item.
+  auto* other = new CRSCanvasItem(PointF(), &root, "other");
+  auto* leaving = new CRSObject(nullptr, "leaving");
+  other->AddBehaviour(leaving);
+  CRSAutoPtrLifeGuard leavingAlive(leaving);
+  leaving->DeleteLater();
+  other->Delete();
+  EXPECT_FALSE(leavingAlive.Alive());
+  FlushEvents(nullptr);
 }
 
 TEST(ItemPaintTest, PrePaintNotificationPrecedesTheItemsOwnDrawing) {
