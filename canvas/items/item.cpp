@@ -58,7 +58,12 @@ CRSCanvasItem::~CRSCanvasItem() {
   behaviours.swap(m_behaviours);
   for (auto& entry : behaviours) {
     CRSObject* behaviour = entry;
-    if (behaviour && !behaviour->IsBeingDeleted()) behaviour->Delete();
+    if (!behaviour || behaviour->IsBeingDeleted()) continue;
+    // A behaviour whose deletion is already queued would otherwise outlive
+    // its item and reach for it when the queue finally ends it: it goes now,
+    // and the queued deletion finds nothing left to do.
+    behaviour->SetDeletionMode(CRSEventReceiver::kDeleteNow);
+    behaviour->Delete();
   }
   behaviours.clear();
   DeleteChildren();

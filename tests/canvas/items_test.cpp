@@ -311,4 +311,64 @@ TEST(ItemMouseTest, UnhandledEventsBubbleWithPointsInEachParentsCoordinates) {
   EXPECT_EQ(middle->calls.size(), 1u);
 }
 
+TEST(ItemLifetimeTest, DestroyingAnItemLeavesTheParentThenTakesChildrenAndBehavioursAlong) {
+  CRSCanvasItem root(PointF(), nullptr, "root");
+  auto* item = new CRSCanvasItem(PointF(), &root, "item");
+  auto* child = new CRSCanvasItem(PointF(), item, "child");
+  auto* behaviour = new CRSObject(nullptr, "behaviour");
+  item->AddBehaviour(behaviour);
+  item->AddBehaviour(behaviour);  // once only
+  EXPECT_EQ(item->GetBehaviours().size(), 1u);
+  CRSAutoPtrLifeGuard childAlive(child), behaviourAlive(behaviour), itemAlive(item);
+
+  // When the item announces its end it has already left its parent.
+  struct Watcher : sigslot::has_slots {
+    CRSCanvasItem* root = nullptr;
+    size_t rootChildren = 99;
+    void OnDestroying() { rootChildren = root->GetChildItems().size(); }
+  } watcher;
+  watcher.root = &root;
+  item->sigDestroying.connect(&watcher, &Watcher::OnDestroying);
+
+  item->Delete();
+  EXPECT_FALSE(itemAlive.Alive());
+  EXPECT_FALSE(childAlive.Alive());
+  EXPECT_FALSE(behaviourAlive.Alive());
+  EXPECT_EQ(watcher.rootChildren, 0u);
+  EXPECT_TRUE(root.GetChildItems().empty());
+
+  // A behaviour already queued for deletion does not outlive its item.
+  auto* other = new CRSCanvasItem(PointF(), &root, "other");
+  auto* leaving = new CRSObject(nullptr, "leaving");
+  other->AddBehaviour(leaving);
+  CRSAutoPtrLifeGuard leavingAlive(leaving);
+  leaving->DeleteLater();
+  other->Delete();
+  EXPECT_FALSE(leavingAlive.Alive());
+  FlushEvents(nullptr);
+}
+
+TEST(ItemPaintTest, PrePaintNotificationPrecedesTheItemsOwnDrawing) {
+  CRSCanvasItem root(PointF(), nullptr, "root");
+  auto* image = new CRSCanvasImage(PointF(0, 0), &root, "image");
+  image->SetSize(SizeF(10, 10));
+  // The slot fills the empty image the first time it is painted, as the
+  // glow behaviours do.
+  struct Filler : sigslot::has_slots {
+    std::vector<bool> cacheFlags;
+    void OnPrePaint(CRSCanvasItem* item, Gdiplus::Graphics&, bool useCache) {
+      cacheFlags.push_back(useCache);
+      static_cast<CRSCanvasImage*>(item)->SetImage(SolidPicture(10, 10, 0xFF00FF00), false);
+    }
+  } filler;
+  image->sigPrePaint.connect(&filler, &Filler::OnPrePaint);
+  auto frame = item_test::Render(root, 20, 20);
+  EXPECT_TRUE(filler.cacheFlags.empty());  // notification is off by default
+  image->SetPrePaintNotification(true);
+  frame = item_test::Render(root, 20, 20);
+  ASSERT_EQ(filler.cacheFlags.size(), 1u);
+  EXPECT_TRUE(filler.cacheFlags[0]);
+  EXPECT_EQ(frame->GetPixel(5, 5), 0xFF00FF00u);
+}
+
 }  // namespace

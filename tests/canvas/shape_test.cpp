@@ -6,7 +6,6 @@
 
 namespace {
 
-using item_test::Near;
 using item_test::Render;
 
 constexpr ARGB kWhite = 0xFFFFFFFF, kBlue = 0xFF0000FF, kRed = 0xFFFF0000;
@@ -167,35 +166,6 @@ TEST(TextPaintTest, ShapeTextIsAFilledOutlineOfTheText) {
 
   auto frame = Render(root, 120, 80);
   EXPECT_GT(CountDark(*frame, Rect(10, 10, static_cast<int>(bounds.Width), static_cast<int>(bounds.Height))), 200);
-}
-
-TEST(SoftSilhouetteTest, BoxSumsMatchTheirDefinition) {
-  // Two opaque pixels side by side, box 2: every output pixel sums what
-  // the 2 × 2 box ending there covers.
-  Gdiplus::Bitmap source(2, 1, PixelFormat::Format32bppARGB);
-  source.SetPixel(0, 0, 0xFF000000);
-  source.SetPixel(1, 0, 0xFF000000);
-  auto out = BuildSoftSilhouette(source, 2, 0x80000000, 1.0f);
-  ASSERT_NE(out, nullptr);
-  ASSERT_EQ(out->GetWidth(), 3);
-  ASSERT_EQ(out->GetHeight(), 2);
-  // sums: 255, 510, 255 on both rows → values 63, 127, 63 → alpha ×0x80 >> 8.
-  const int expected[3] = {31, 63, 31};
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(Gdiplus::AlphaOf(out->GetPixel(x, y)), expected[x]) << x << "," << y;
-
-  // Strength saturates at 255 before the colour's alpha is applied.
-  out = BuildSoftSilhouette(source, 1, 0x70FFFF00, 4.0f);
-  ASSERT_NE(out, nullptr);
-  EXPECT_EQ(Gdiplus::AlphaOf(out->GetPixel(0, 0)), (255 * 0x70) >> 8);
-  // The colour shows at that alpha (read back unpremultiplied).
-  EXPECT_TRUE(Near(out->GetPixel(0, 0) | 0xFF000000u, 0xFFFFFF00u, 2));
-
-  // Nonsense boxes and sources are refused.
-  EXPECT_EQ(BuildSoftSilhouette(source, 0, 0x80000000, 1.0f), nullptr);
-  EXPECT_EQ(BuildSoftSilhouette(Gdiplus::Bitmap(0, 0, PixelFormat::Format32bppARGB), 3, 0x80000000, 1.0f),
-            nullptr);
-  EXPECT_EQ(BuildSoftSilhouette(source, 40000, 0x80000000, 1.0f), nullptr);
 }
 
 TEST(SoftSilhouetteTest, AnItemBecomesAnImageFiveLargerWithBoxSix) {
