@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "app/library_check.h"
+#include "canvas/event_dispatcher.h"
+#include "canvas/global_events.h"
+#include "canvas/timer.h"
 #include "platform/clock.h"
 #include "platform/message_loop.h"
 #include "platform/random.h"
@@ -80,8 +83,17 @@ int Run(int argc, char** argv) {
 int RunProgram(int argc, char** argv) {
   if (!CheckGraphicsLibrary()) return -1;
   if (!platform::InitialiseMessaging()) return -1;
+  // The framework's process-wide services exist before any window: queued
+  // events, the one-shot input signals and the timer thread. The timer
+  // service stops at process exit, waiting a bounded time for its thread.
+  CRSEventDispatcher::Create();
+  CRSGlobalEvents::Get();
+  CRSTimerStatic::Create();
   platform::SeedRand(platform::GetTickCount());
   Run(argc, argv);
+  // Nothing queued is delivered once the loop has ended; discarding still
+  // runs the queued deletions, so objects waiting for them are freed.
+  DiscardEvents();
   // Whatever the quit message carried, a normal end exits with 0.
   return 0;
 }

@@ -175,6 +175,11 @@ CRSEventDispatcher::Entry CRSEventDispatcher::Unlink(std::deque<Entry>& queue, s
 }
 
 void CRSEventDispatcher::Post(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+  if (target && target->IsBeingDeleted()) {
+    // It could never be delivered, and its entry would outlive the target.
+    delete event;
+    return;
+  }
   // One message drains the whole queue, so a new one is needed only when the
   // queue was (nearly) empty.
   if (m_mainQueue.size() < 2) RequestDrain();

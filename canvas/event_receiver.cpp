@@ -7,11 +7,11 @@ CRSEventReceiver::CRSEventReceiver(int deletionMode) : m_deletionMode(deletionMo
 
 CRSEventReceiver::~CRSEventReceiver() {
   BeginDestruction();
-  // Events still queued for this receiver would reach freed memory; they are
-  // dropped undelivered.
-  if (m_queuedEventCount > 0) CRSEventDispatcher::ForgetReceiver(this);
   CRSEventDispatcher::RemoveFromGlobalListeners(this);
   m_filters.Clear();
+  // Events still queued for this receiver would reach freed memory; they are
+  // dropped undelivered. Last, so that nothing above can queue more.
+  if (m_queuedEventCount > 0) CRSEventDispatcher::ForgetReceiver(this);
   // has_slots disconnects the rest when its own destructor runs.
 }
 

@@ -69,6 +69,8 @@ void CPuzzleCutter::DropCaches() {
   }
   m_cutEdges.clear();
   m_cutEdgesValid = false;
+  m_cutsPath.Reset();
+  m_cutsPathValid = false;
 }
 
 void CPuzzleCutter::SetImageSize(int width, int height) {
@@ -85,8 +87,8 @@ void CPuzzleCutter::SetImageSize(int width, int height) {
   }
   DropCaches();
   RebuildGrid();
-  OnGridSizeChanged(GetGridSize());
-  OnCutsPathChanged();
+  sigGridSize(GetGridSize());
+  sigCutsPath(GetCutsPath());
 }
 
 void CPuzzleCutter::SetPieceSize(int pieceSize) {
@@ -99,7 +101,7 @@ void CPuzzleCutter::SetPieceSize(int pieceSize) {
   m_pieceSize = clamped;
   DropCaches();
   RebuildGrid();
-  OnGridSizeChanged(GetGridSize());
+  sigGridSize(GetGridSize());
 }
 
 void CPuzzleCutter::SetDeviation(float deviation) {
@@ -107,7 +109,7 @@ void CPuzzleCutter::SetDeviation(float deviation) {
   // The jitter stays, so the cuts move smoothly while the slider moves.
   m_deviation = deviation;
   DropCaches();
-  OnCutsPathChanged();
+  sigCutsPath(GetCutsPath());
 }
 
 void CPuzzleCutter::SetShapeType(int shapeType) {
@@ -134,7 +136,7 @@ void CPuzzleCutter::ApplyShapeType() {
       row[x].SetTopShape(y > 0 && y < grid.Height ? m_shapeType : cutter_shapes::kStraightLine);
     }
   }
-  OnCutsPathChanged();
+  sigCutsPath(GetCutsPath());
 }
 
 // The sign comes first and the size second; both are part of the sequence
@@ -233,27 +235,15 @@ PointF CPuzzleCutter::GetPointPosition(int x, int y) const {
   return {p * x + d * j.X, p * y + d * j.Y};
 }
 
-std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::PlaceEdge(
-    PointF from, PointF to, bool forward, const CutterCurvePtr& base) const {
-  auto edge = std::make_shared<TopLeftCuts::PlacedEdge>();
-  edge->curve = forward ? base->Placed(from, to) : base->Placed(to, from);
-  const float tolerance = kFlatness / std::max({1.0f, m_scaleX, m_scaleY});
-  edge->curve.Flatten(edge->polyline, tolerance);
+CutterEdgePtr CPuzzleCutter::PlaceEdge(PointF from, PointF to, bool forward, const CutterCurvePtr& base) const {
   // Pieces on both sides read the polyline in grid order, whichever way the
-  // tab points.
-  if (!forward) std::reverse(edge->polyline.begin(), edge->polyline.end());
-  float left = edge->polyline[0].X, right = left, top = edge->polyline[0].Y, bottom = top;
-  for (const PointF& p : edge->polyline) {
-    left = std::min(left, p.X);
-    right = std::max(right, p.X);
-    top = std::min(top, p.Y);
-    bottom = std::max(bottom, p.Y);
-  }
-  edge->bounds = RectF(left, top, right - left, bottom - top);
-  return edge;
+  // tab points; the finer the scale, the finer the flattening.
+  const float tolerance = kFlatness / std::max({1.0f, m_scaleX, m_scaleY});
+  return forward ? std::make_shared<const CutterEdge>(base, from, to, false, tolerance)
+                 : std::make_shared<const CutterEdge>(base, to, from, true, tolerance);
 }
 
-std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::GetTopEdge(int x,
+CutterEdgePtr CPuzzleCutter::GetTopEdge(int x,
                                                                                         int y) const {
   if (!HasGridPoint(x, y) || !HasGridPoint(x + 1, y)) return nullptr;
   const TopLeftCuts& point = m_grid[y][x];
@@ -264,7 +254,7 @@ std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::Get
   return point.topEdge;
 }
 
-std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::GetLeftEdge(int x,
+CutterEdgePtr CPuzzleCutter::GetLeftEdge(int x,
                                                                                          int y) const {
   if (!HasGridPoint(x, y) || !HasGridPoint(x, y + 1)) return nullptr;
   const TopLeftCuts& point = m_grid[y][x];
@@ -276,7 +266,7 @@ std::shared_ptr<const CPuzzleCutter::TopLeftCuts::PlacedEdge> CPuzzleCutter::Get
   return point.leftEdge;
 }
 
-const std::vector<CutterCurve>& CPuzzleCutter::GetCutEdges() const {
+const std::vector<CutterEdgePtr>& CPuzzleCutter::GetCutEdges() const {
   if (m_cutEdgesValid) return m_cutEdges;
   m_cutEdges.clear();
   m_cutEdgesValid = true;
@@ -285,21 +275,59 @@ const std::vector<CutterCurve>& CPuzzleCutter::GetCutEdges() const {
   m_cutEdges.reserve(static_cast<size_t>(grid.Width + 1) * (grid.Height + 1) * 2);
   for (int y = 0; y <= grid.Height; ++y) {
     for (int x = 0; x <= grid.Width; ++x) {
-      if (x < grid.Width) m_cutEdges.push_back(GetTopEdge(x, y)->curve);
-      if (y < grid.Height) m_cutEdges.push_back(GetLeftEdge(x, y)->curve);
+      if (x < grid.Width) m_cutEdges.push_back(GetTopEdge(x, y));
+      if (y < grid.Height) m_cutEdges.push_back(GetLeftEdge(x, y));
     }
   }
   return m_cutEdges;
+}
+
+namespace {
+
+// Appends a placed curve to path as it stands (lines and Béziers).
+void AppendCurve(GraphicsPath& path, const std::vector<CutterCurve::Segment>& segments,
+                 const std::vector<PointF>& pts) {
+  size_t i = 1;
+  for (CutterCurve::Segment seg : segments) {
+    if (seg == CutterCurve::Segment::Line) {
+      path.AddLine(pts[i - 1], pts[i]);
+      i += 1;
+    } else {
+      path.AddBezier(pts[i - 1], pts[i], pts[i + 1], pts[i + 2]);
+      i += 3;
+    }
+  }
+}
+
+}  // namespace
+
+const GraphicsPath& CPuzzleCutter::GetCutsPath() const {
+  if (m_cutsPathValid) return m_cutsPath;
+  m_cutsPath.Reset();
+  for (const CutterEdgePtr& edge : GetCutEdges()) {
+    if (edge->GetPoints().empty()) continue;
+    m_cutsPath.StartFigure();
+    AppendCurve(m_cutsPath, edge->GetSegments(), edge->GetPoints());
+  }
+  m_cutsPathValid = true;
+  return m_cutsPath;
+}
+
+std::pair<std::string, GraphicsPath> CPuzzleCutter::GetShape(int shapeType) {
+  const CutterCurve& unit = *cutter_shapes::GetUnitShape(shapeType);
+  GraphicsPath path;
+  AppendCurve(path, unit.GetSegments(), unit.GetPoints());
+  return {cutter_shapes::GetShapeName(shapeType), path};
 }
 
 std::vector<PointF> CPuzzleCutter::GetPieceOutline(int column, int row) const {
   std::vector<PointF> outline;
   const Size grid = GetGridSize();
   if (column < 0 || row < 0 || column >= grid.Width || row >= grid.Height || !IsValid()) return outline;
-  const auto& top = GetTopEdge(column, row)->polyline;
-  const auto& right = GetLeftEdge(column + 1, row)->polyline;
-  const auto& bottom = GetTopEdge(column, row + 1)->polyline;
-  const auto& left = GetLeftEdge(column, row)->polyline;
+  const auto& top = GetTopEdge(column, row)->GetPolyline();
+  const auto& right = GetLeftEdge(column + 1, row)->GetPolyline();
+  const auto& bottom = GetTopEdge(column, row + 1)->GetPolyline();
+  const auto& left = GetLeftEdge(column, row)->GetPolyline();
   outline.reserve(top.size() + right.size() + bottom.size() + left.size());
   // Clockwise on screen: along the top, down the right side, back along the
   // bottom and up the left side. Each side starts where the last one ended,
@@ -314,10 +342,10 @@ std::vector<PointF> CPuzzleCutter::GetPieceOutline(int column, int row) const {
 RectF CPuzzleCutter::GetPieceBounds(int column, int row) const {
   const Size grid = GetGridSize();
   if (column < 0 || row < 0 || column >= grid.Width || row >= grid.Height || !IsValid()) return {};
-  RectF bounds = GetTopEdge(column, row)->bounds;
-  RectF::Union(bounds, bounds, GetLeftEdge(column + 1, row)->bounds);
-  RectF::Union(bounds, bounds, GetTopEdge(column, row + 1)->bounds);
-  RectF::Union(bounds, bounds, GetLeftEdge(column, row)->bounds);
+  RectF bounds = GetTopEdge(column, row)->GetBounds();
+  RectF::Union(bounds, bounds, GetLeftEdge(column + 1, row)->GetBounds());
+  RectF::Union(bounds, bounds, GetTopEdge(column, row + 1)->GetBounds());
+  RectF::Union(bounds, bounds, GetLeftEdge(column, row)->GetBounds());
   return bounds;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 void CutterCurve::LineTo(PointF end) {
   m_points.push_back(end);
@@ -16,44 +17,59 @@ void CutterCurve::BezierTo(PointF c1, PointF c2, PointF end) {
   m_segments.push_back(Segment::Bezier);
 }
 
-CutterCurve CutterCurve::Placed(PointF a, PointF b) const {
-  CutterCurve placed;
-  if (m_points.empty()) return placed;
-  const float dx = b.X - a.X;
-  const float dy = b.Y - a.Y;
-  const float scale = std::sqrt(dx * dx + dy * dy) * 0.01f;
-  const float angle = std::atan2(dy, dx);
-  // The matrix of "scale, then rotate, then translate", in single precision
-  // as the vector layer keeps it.
-  const float m11 = scale * std::cos(angle);
-  const float m12 = scale * std::sin(angle);
-  placed.m_points.reserve(m_points.size());
-  for (const PointF& p : m_points) {
-    placed.m_points.emplace_back(p.X * m11 - p.Y * m12 + a.X, p.X * m12 + p.Y * m11 + a.Y);
-  }
+CutterEdge::CutterEdge(CutterCurvePtr shape, PointF a, PointF b, bool gridOrderReversed, float tolerance)
+    : m_shape(std::move(shape)), m_reversed(gridOrderReversed), m_tolerance(tolerance) {
+  const std::vector<PointF>& unit = m_shape->GetPoints();
+  if (unit.empty()) return;
+  // "Scale by |ab| / 100, then rotate by the angle of ab, then translate
+  // to a" in single precision. The scale times the rotation's cosine and
+  // sine is simply ab / 100.
+  const float m11 = (b.X - a.X) * 0.01f;
+  const float m12 = (b.Y - a.Y) * 0.01f;
+  m_points.reserve(unit.size());
+  for (const PointF& p : unit) m_points.emplace_back(p.X * m11 - p.Y * m12 + a.X, p.X * m12 + p.Y * m11 + a.Y);
   // The ends land on the grid points themselves, not merely within rounding
   // of them, so that the four edges meeting at a point close every piece
   // outline without a sliver between them.
-  placed.m_points.front() = a;
-  placed.m_points.back() = b;
-  placed.m_segments = m_segments;
-  return placed;
+  m_points.front() = a;
+  m_points.back() = b;
 }
 
-void CutterCurve::Flatten(std::vector<PointF>& out, float tolerance) const {
-  if (m_points.empty()) return;
-  out.push_back(m_points[0]);
+const std::vector<PointF>& CutterEdge::GetPolyline() const {
+  if (!m_polyline.empty() || m_points.empty()) return m_polyline;
+  CutterCurve::Flatten(m_shape->GetSegments(), m_points, m_polyline, m_tolerance);
+  if (m_reversed) std::reverse(m_polyline.begin(), m_polyline.end());
+  float left = m_polyline[0].X, right = left, top = m_polyline[0].Y, bottom = top;
+  for (const PointF& p : m_polyline) {
+    left = std::min(left, p.X);
+    right = std::max(right, p.X);
+    top = std::min(top, p.Y);
+    bottom = std::max(bottom, p.Y);
+  }
+  m_bounds = RectF(left, top, right - left, bottom - top);
+  return m_polyline;
+}
+
+const RectF& CutterEdge::GetBounds() const {
+  GetPolyline();
+  return m_bounds;
+}
+
+void CutterCurve::Flatten(const std::vector<Segment>& segments, const std::vector<PointF>& points,
+                          std::vector<PointF>& out, float tolerance) {
+  if (points.empty()) return;
+  out.push_back(points[0]);
   size_t i = 1;
-  for (Segment seg : m_segments) {
+  for (Segment seg : segments) {
     if (seg == Segment::Line) {
-      out.push_back(m_points[i]);
+      out.push_back(points[i]);
       i += 1;
       continue;
     }
-    const PointF& p0 = m_points[i - 1];
-    const PointF& p1 = m_points[i];
-    const PointF& p2 = m_points[i + 1];
-    const PointF& p3 = m_points[i + 2];
+    const PointF& p0 = points[i - 1];
+    const PointF& p1 = points[i];
+    const PointF& p2 = points[i + 1];
+    const PointF& p3 = points[i + 2];
     // A cubic cut into n equal steps strays at most 3/4 of its largest
     // second difference divided by n squared from the curve.
     const double ddx = std::max(std::fabs(p0.X - 2.0 * p1.X + p2.X), std::fabs(p1.X - 2.0 * p2.X + p3.X));

@@ -34,14 +34,12 @@ class CutterCurve {
   PointF GetStart() const { return m_points.front(); }
   PointF GetEnd() const { return m_points.back(); }
 
-  // This unit curve (running from (0, 0) to (100, 0)) placed between a and
-  // b: scaled by |ab| / 100, turned to the direction of ab and moved to a.
-  CutterCurve Placed(PointF a, PointF b) const;
-
   // Appends the curve as a polyline to out, start point included. Béziers
   // are cut into enough straight pieces that no piece strays more than
   // `tolerance` from the curve.
-  void Flatten(std::vector<PointF>& out, float tolerance) const;
+  void Flatten(std::vector<PointF>& out, float tolerance) const { Flatten(m_segments, m_points, out, tolerance); }
+  static void Flatten(const std::vector<Segment>& segments, const std::vector<PointF>& points,
+                      std::vector<PointF>& out, float tolerance);
 
  private:
   std::vector<PointF> m_points;
@@ -49,6 +47,35 @@ class CutterCurve {
 };
 
 using CutterCurvePtr = std::shared_ptr<const CutterCurve>;
+
+// A unit shape (running from (0, 0) to (100, 0)) placed between two grid
+// points a and b: scaled by |ab| / 100, turned to the direction of ab and
+// moved to a. Immutable once made, except for the polyline and its bounds,
+// which are worked out on first use: the cut outline needs only the curve,
+// the pieces only the polyline.
+class CutterEdge {
+ public:
+  // `gridOrderReversed`: the polyline is to run from b to a, because a is
+  // the later of the two grid points.
+  CutterEdge(CutterCurvePtr shape, PointF a, PointF b, bool gridOrderReversed, float tolerance);
+
+  const std::vector<CutterCurve::Segment>& GetSegments() const { return m_shape->GetSegments(); }
+  // The placed points, in the shape's own order (see CutterCurve).
+  const std::vector<PointF>& GetPoints() const { return m_points; }
+  // The flattened edge, from the earlier grid point to the later one.
+  const std::vector<PointF>& GetPolyline() const;
+  const RectF& GetBounds() const;
+
+ private:
+  CutterCurvePtr m_shape;
+  std::vector<PointF> m_points;
+  bool m_reversed;
+  float m_tolerance;
+  mutable std::vector<PointF> m_polyline;
+  mutable RectF m_bounds;
+};
+
+using CutterEdgePtr = std::shared_ptr<const CutterEdge>;
 
 namespace cutter_shapes {
 

@@ -216,8 +216,6 @@ void CRSXMLParser::Flush() {
       i = m_handlers.size();
     }
     m_hasPending = false;
-    m_pendingName.clear();
-    m_pendingAttributes.clear();
   } else if (!m_text.empty() && !m_handlers.empty()) {
     static const std::string kNone;
     m_handlers.back()->OnText(m_elements.empty() ? kNone : m_elements.back(), m_text);
@@ -230,8 +228,18 @@ void CRSXMLParser::HandleStart(const char* name, const char** attributes) {
   m_hasPending = true;
   m_pendingName = name;
   m_elements.push_back(m_pendingName);
-  m_pendingAttributes.clear();
-  for (const char** a = attributes; a && a[0] && a[1]; a += 2) m_pendingAttributes.emplace_back(a[0], a[1]);
+  // Attribute strings are assigned over the previous element's, so that a
+  // document of many similar elements does not allocate for each one.
+  std::size_t count = 0;
+  for (const char** a = attributes; a && a[0] && a[1]; a += 2, ++count) {
+    if (count < m_pendingAttributes.size()) {
+      m_pendingAttributes[count].first.assign(a[0]);
+      m_pendingAttributes[count].second.assign(a[1]);
+    } else {
+      m_pendingAttributes.emplace_back(a[0], a[1]);
+    }
+  }
+  m_pendingAttributes.resize(count);
 }
 
 void CRSXMLParser::HandleEnd(const char* name) {
@@ -261,7 +269,13 @@ void CRSXMLParser::HandleEnd(const char* name) {
 }
 
 void CRSXMLParser::HandleText(const char* text, int length) {
-  if (length > 0) m_text.append(text, static_cast<std::size_t>(length));
+  if (length <= 0) return;
+  if (m_text.size() + static_cast<std::size_t>(length) > m_maxTextBytes) {
+    // The tokenizer reports this as "parsing aborted" at this place.
+    XML_StopParser(m_tokenizer->parser, XML_FALSE);
+    return;
+  }
+  m_text.append(text, static_cast<std::size_t>(length));
 }
 
 std::string CRSXMLParser::GetErrorText() const {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/audio_midi.h"
+
 namespace platform::audio {
 namespace {
 
@@ -35,10 +37,7 @@ void OnChannelFinished(int channel) {
   if (target != kNoTarget) PostMessage(target, s_finishedMessage.load(), kEffectFinished, channel);
 }
 
-void OnMusicFinished() {
-  const TargetId target = s_finishedTarget.load();
-  if (target != kNoTarget) PostMessage(target, s_finishedMessage.load(), kMusicFinished, 0);
-}
+void OnMusicFinished() { NotifyMusicFinished(); }
 
 void OnPostMix(void*, Uint8* stream, int length) {
   const OutputTap tap = s_tap.load();
@@ -49,6 +48,7 @@ void OnPostMix(void*, Uint8* stream, int length) {
 
 void CloseAtExit() {
   if (!s_open) return;
+  midi::ReleaseMusicStream();
   Mix_ChannelFinished(nullptr);
   Mix_HookMusicFinished(nullptr);
   Mix_SetPostMix(nullptr, nullptr);
@@ -109,16 +109,19 @@ Mix_MusicType MixerType(AudioFormat format) {
 
 }  // namespace
 
+void NotifyMusicFinished() {
+  const TargetId target = s_finishedTarget.load();
+  if (target != kNoTarget) PostMessage(target, s_finishedMessage.load(), kMusicFinished, 0);
+}
+
 bool Open() {
   if (s_openTried) return s_open;
   s_openTried = true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  // Decoders that are missing simply leave their formats unplayable.
-  Mix_Init(MIX_INIT_FLAC | MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MID);
-  if (std::FILE* font = std::fopen(kSoundFontPath, "rb")) {
-    std::fclose(font);
-    Mix_SetSoundFonts(kSoundFontPath);
-  }
+  // Decoders that are missing simply leave their formats unplayable. MIDI
+  // is ours (audio_midi.cpp): the mixer's own would load the soundfont
+  // again for every piece.
+  Mix_Init(MIX_INIT_FLAC | MIX_INIT_MP3 | MIX_INIT_OGG);
   if (Mix_OpenAudio(kOutputRate, AUDIO_S16SYS, kOutputChannels, kOutputBufferFrames) != 0) {
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -135,6 +138,8 @@ bool Open() {
 }
 
 bool IsOpen() { return s_open; }
+
+bool WaitForMidi() { return s_open && midi::WaitUntilReady(); }
 
 void SetFinishedTarget(TargetId target, unsigned message) {
   s_finishedMessage = message;
@@ -222,17 +227,22 @@ std::unique_ptr<Music> Music::FromMemory(std::span<const std::uint8_t> bytes) {
   if (format == AudioFormat::kUnknown) return nullptr;
   std::vector<std::uint8_t> copy(bytes.begin(), bytes.end());
   if (!Open()) return std::unique_ptr<Music>(new Music(nullptr, {}, format));
-  // A RIFF-wrapped MIDI file is played from the standard MIDI data inside.
-  std::size_t start = 0;
-  if (format == AudioFormat::kMidi) start = static_cast<std::size_t>(MidiDataOffset(
-      [&copy](std::uint64_t offset, void* out, std::size_t count) -> std::size_t {
-        if (offset >= copy.size()) return 0;
-        const std::size_t n = std::min<std::size_t>(count, copy.size() - static_cast<std::size_t>(offset));
-        std::memcpy(out, copy.data() + offset, n);
-        return n;
-      },
-      copy.size()));
-  SDL_RWops* rw = SDL_RWFromConstMem(copy.data() + start, static_cast<int>(copy.size() - start));
+  if (format == AudioFormat::kMidi) {
+    // A RIFF-wrapped MIDI file is played from the standard MIDI data inside.
+    const auto start = static_cast<std::ptrdiff_t>(MidiDataOffset(
+        [&copy](std::uint64_t offset, void* out, std::size_t count) -> std::size_t {
+          if (offset >= copy.size()) return 0;
+          const std::size_t n = std::min<std::size_t>(count, copy.size() - static_cast<std::size_t>(offset));
+          std::memcpy(out, copy.data() + offset, n);
+          return n;
+        },
+        copy.size()));
+    if (!midi::Prepare()) return nullptr;
+    std::unique_ptr<Music> music(new Music(nullptr, {}, format));
+    music->m_song = std::make_unique<midi::Song>(std::vector<std::uint8_t>(copy.begin() + start, copy.end()));
+    return music;
+  }
+  SDL_RWops* rw = SDL_RWFromConstMem(copy.data(), static_cast<int>(copy.size()));
   if (!rw) return nullptr;
   // The stream reads `copy` for as long as the music lives; moving the
   // vector into the object below keeps its buffer where it is.
@@ -270,35 +280,50 @@ std::unique_ptr<Music> Music::FromFile(const std::string& path) {
 
 Music::~Music() {
   if (IsCurrent()) {
-    Mix_HaltMusic();
+    if (!m_song) Mix_HaltMusic();
     s_currentMusic = nullptr;
   }
+  m_song.reset();
   // Freed before m_bytes, which the decoder may read up to this call.
   if (m_music) Mix_FreeMusic(m_music);
 }
 
-bool Music::IsCurrent() const { return m_music && s_currentMusic == this; }
+bool Music::IsCurrent() const { return (m_music || m_song) && s_currentMusic == this; }
 
 bool Music::Play(bool loop) {
-  if (!m_music) return true;
+  if (!m_music && !m_song) return true;
   s_currentMusic = this;
+  if (m_song) return m_song->Play(loop);
+  midi::ReleaseMusicStream();
   return Mix_PlayMusic(m_music, loop ? -1 : 1) == 0;
 }
 
 void Music::Pause() {
-  if (IsCurrent()) Mix_PauseMusic();
+  if (!IsCurrent()) return;
+  m_song ? m_song->Pause() : Mix_PauseMusic();
 }
 
 void Music::Resume() {
-  if (IsCurrent()) Mix_ResumeMusic();
+  if (!IsCurrent()) return;
+  m_song ? m_song->Resume() : Mix_ResumeMusic();
 }
 
 void Music::Halt() {
-  if (IsCurrent()) Mix_HaltMusic();
+  if (!IsCurrent()) return;
+  if (m_song)
+    m_song->Halt();
+  else
+    Mix_HaltMusic();
 }
 
-bool Music::IsPlaying() const { return IsCurrent() && Mix_PlayingMusic() != 0; }
+bool Music::IsPlaying() const {
+  if (!IsCurrent()) return false;
+  return m_song ? m_song->IsPlaying() : Mix_PlayingMusic() != 0;
+}
 
-bool Music::IsPaused() const { return IsPlaying() && Mix_PausedMusic() != 0; }
+bool Music::IsPaused() const {
+  if (!IsPlaying()) return false;
+  return m_song ? m_song->IsPaused() : Mix_PausedMusic() != 0;
+}
 
 }  // namespace platform::audio

@@ -27,6 +27,10 @@ struct _Mix_Music;
 
 namespace platform::audio {
 
+namespace midi {
+class Song;
+}
+
 // The output format: 16-bit signed native-endian samples, two interleaved
 // channels. The buffer of 1024 frames (23 ms) keeps effects prompt without
 // starving the device on a busy machine.
@@ -48,6 +52,11 @@ bool IsOpen();
 inline constexpr std::uintptr_t kEffectFinished = 0;
 inline constexpr std::uintptr_t kMusicFinished = 1;
 void SetFinishedTarget(TargetId target, unsigned message);
+
+// Blocks until the MIDI synthesiser has loaded, if loading has begun (the
+// first MIDI piece begins it); false when MIDI cannot play. For tests and
+// measurements: the program itself never waits.
+bool WaitForMidi();
 
 // Sees every mixed buffer on its way to the device, on the audio thread;
 // for measurements. Null removes it.
@@ -84,6 +93,8 @@ class Effect {
 };
 
 // A piece of music. Only one plays at a time: starting one stops another.
+// MIDI plays through a synthesiser shared by all pieces (see audio_midi.h),
+// the other formats through the mixer's decoders.
 class Music {
  public:
   ~Music();
@@ -111,7 +122,9 @@ class Music {
   Music(_Mix_Music* music, std::vector<std::uint8_t> bytes, AudioFormat format);
   bool IsCurrent() const;
 
-  _Mix_Music* m_music;               // owned; null while the output is closed
+  // At most one of these is set, none while the output is closed.
+  _Mix_Music* m_music = nullptr;         // owned
+  std::unique_ptr<midi::Song> m_song;
   std::vector<std::uint8_t> m_bytes;  // what the decoder reads, for memory music
   AudioFormat m_format;
 };

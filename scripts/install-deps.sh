@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
+  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfluidsynth-dev
   libcairo2-dev libpango1.0-dev libexpat1-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core
   musescore-general-soundfont-small
-  xvfb xauth xdotool imagemagick x11-utils
+  xvfb xauth xdotool imagemagick x11-utils bc
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
 )

@@ -169,19 +169,6 @@ TEST_F(ObjectsTest, ParentBeingDeletedOnlyDetaches) {
   other->Delete();
 }
 
-TEST_F(ObjectsTest, UserDataIsOwned) {
-  struct Data : CRSObject::UserData {
-    ~Data() override { g_log.push_back("~data"); }
-  };
-  {
-    Node n(nullptr, "n");
-    n.SetUserData(new Data);
-    n.SetUserData(new Data);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"~data"})) << "the previous data is deleted";
-  }
-  EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "~data"), 2);
-}
-
 TEST_F(ObjectsTest, SmartListForgetsDestroyedObjectsAndKeepsOneEntryEach) {
   CRSObjectSmartList list;
   Node root(nullptr, "root");

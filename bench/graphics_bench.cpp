@@ -1,0 +1,94 @@
+// Hot paths of the graphics facade: filling a piece outline, drawing a small
+// picture and drawing a label, beside a floor (copying the same pixels).
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/graphics.h"
+
+namespace {
+
+void AddKnobEdge(GraphicsPath* p, const Matrix& place) {
+  GraphicsPath edge;
+  edge.AddLine(0, 0, 23, 0);
+  const PointF knob[12] = {{33, 0},          {38.666668f, 4.533333f}, {38.666668f, 8.5f},       {33, 11.333333f},
+                           {33, 17},         {45, 22.666666f},        {55, 22.666666f},         {67, 17},
+                           {67, 11.333333f}, {61.333332f, 8.5f},      {61.333332f, 4.533333f}, {67, 0}};
+  edge.AddCurve(knob, 12, 0.5f);
+  edge.AddLine(77, 0, 100, 0);
+  edge.Transform(place);
+  p->AddPath(&edge, true);
+}
+
+// An 80 × 80 piece with a knob or socket on every side.
+GraphicsPath PieceOutline() {
+  GraphicsPath p;
+  for (int side = 0; side < 4; ++side) {
+    Matrix m;
+    m.Translate(10, 10);
+    m.RotateAt(90.0f * side, PointF(40, 40));
+    m.Scale(0.8f, side % 2 ? 0.8f : -0.8f);
+    AddKnobEdge(&p, m);
+  }
+  p.CloseFigure();
+  return p;
+}
+
+// Floor: copying the 100 × 100 ARGB pixels the piece is drawn into.
+void BM_GraphicsFloor_Copy100x100(benchmark::State& state) {
+  std::vector<std::uint32_t> a(100 * 100, 0xFF102030), b(100 * 100);
+  for (auto _ : state) {
+    std::memcpy(b.data(), a.data(), a.size() * 4);
+    benchmark::DoNotOptimize(b.data());
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_GraphicsFloor_Copy100x100);
+
+// Piece rendering and the canvas redraw fill outlines like this one per piece.
+void BM_FillPath_Piece(benchmark::State& state) {
+  Bitmap bmp(100, 100, PixelFormat::Format32bppARGB);
+  Graphics g(&bmp);
+  g.SetSmoothingMode(SmoothingModeAntiAlias);
+  SolidBrush brush(0xFF806040);
+  const GraphicsPath piece = PieceOutline();
+  for (auto _ : state) {
+    g.FillPath(&brush, &piece);
+    g.Flush();
+  }
+}
+BENCHMARK(BM_FillPath_Piece);
+
+// Small pictures (thumbnails, icons, piece bitmaps) drawn 1:1.
+void BM_DrawImage40x40(benchmark::State& state) {
+  Bitmap src(40, 40, PixelFormat::Format32bppARGB);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) src.SetPixel(x, y, 0x80FF8040);
+  Bitmap bmp(100, 100, PixelFormat::Format32bppARGB);
+  Graphics g(&bmp);
+  for (auto _ : state) {
+    g.DrawImage(&src, PointF(30, 30));
+    g.Flush();
+  }
+}
+BENCHMARK(BM_DrawImage40x40);
+
+// Button captions and labels are laid out and drawn on every repaint.
+void BM_DrawString(benchmark::State& state) {
+  Bitmap bmp(200, 40, PixelFormat::Format32bppARGB);
+  Graphics g(&bmp);
+  const Font font("Microsoft Sans Serif", 10);
+  StringFormat format;
+  format.SetAlignment(Gdiplus::StringAlignmentCenter);
+  format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+  format.SetHotkeyPrefix(Gdiplus::HotkeyPrefixShow);
+  SolidBrush black(0xFF000000);
+  for (auto _ : state) {
+    g.DrawString("&New puzzle", &font, RectF(0, 0, 200, 40), &format, &black);
+    g.Flush();
+  }
+}
+BENCHMARK(BM_DrawString);
+
+}  // namespace

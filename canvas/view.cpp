@@ -1,0 +1,431 @@
+#include "canvas/view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "canvas/event_dispatcher.h"
+#include "canvas/events.h"
+#include "canvas/items.h"
+#include "canvas/view_input.h"
+#include "canvas/view_root.h"
+#include "platform/bitmap.h"
+#include "platform/brush.h"
+#include "platform/clock.h"
+#include "platform/graphics.h"
+#include "platform/image_codec.h"
+#include "platform/matrix.h"
+#include "platform/messages.h"
+#include "platform/resources.h"
+
+namespace {
+
+constexpr int kTopZOrder = 0x7FFFFFFE;
+
+// The root's local (0, 0) sits a little up and left of the window's corner, so
+// that pixel centres of the window fall where the items' coordinates expect.
+const PointF kRootTopLeft(-0.4f, -0.4f);
+
+int RoundToInt(float v) { return static_cast<int>(std::lround(v)); }
+
+Rect OutwardRect(const RectF& r) {
+  const int l = static_cast<int>(std::floor(r.X)), t = static_cast<int>(std::floor(r.Y));
+  const int rt = static_cast<int>(std::ceil(r.GetRight())), b = static_cast<int>(std::ceil(r.GetBottom()));
+  return Rect(l, t, rt - l, b - t);
+}
+
+}  // namespace
+
+CRSCanvasView::CRSCanvasView() = default;
+
+CRSCanvasView::~CRSCanvasView() {
+  KillAllTimers();
+  if (m_filterAdded && m_loop == platform::MessageLoop::Current() && m_loop) m_loop->RemoveMessageFilter(this);
+  if (m_root) DisconnectRoot(m_root.get());
+  m_root = nullptr;
+  if (m_window && !m_window->IsDestroyed()) {
+    // The handler is going away: the window must not call back into it.
+    platform::Window* w = m_window.get();
+    m_window.release();
+    delete w;
+  }
+}
+
+bool CRSCanvasView::Create(const std::string& title) {
+  if (m_window) return HasWindow();
+  auto window = std::make_unique<platform::Window>(title, 640, 480, this);
+  if (!window->IsValid()) return false;
+  m_window = std::move(window);
+  OnCreate();
+  return true;
+}
+
+void CRSCanvasView::OnCreate() {
+  m_loop = platform::MessageLoop::Current();
+  if (m_loop) {
+    m_loop->AddMessageFilter(this);
+    m_filterAdded = true;
+  }
+  auto icon = platform::DecodeImage(platform::FindResource("ICON", std::to_string(kIconResource)));
+  if (icon) m_window->SetIcon(*icon);
+  const Size screen = platform::Window::GetScreenSize();
+  if (screen.Width > 0 && screen.Height > 0)
+    m_window->ResizeTo(RoundToInt(screen.Width * 0.75f), RoundToInt(screen.Height * 0.75f));
+  m_window->CenterOnScreen();
+  m_window->SetFocus();
+  SetTimer(kWatchdogTimer, kWatchdogPeriodMs);
+}
+
+PointF CRSCanvasView::GetViewOffset() const {
+  if (!m_window || !m_root) return PointF();
+  const Size client = m_window->GetClientSize();
+  const SizeF root = m_root->GetSize();
+  return PointF(std::max(0.0f, (client.Width - root.Width) * 0.5f),
+                std::max(0.0f, (client.Height - root.Height) * 0.5f));
+}
+
+CRSViewRoot* CRSCanvasView::GetViewRoot() const { return dynamic_cast<CRSViewRoot*>(m_root.get()); }
+
+void CRSCanvasView::DisconnectRoot(CRSCanvasItem* root) {
+  root->sigInvalidate.disconnect(this);
+  root->sigUpdateNow.disconnect(this);
+  root->sigResized.disconnect(this);
+  root->sigContentChanged.disconnect(this);
+  root->sigDestroying.disconnect(this);
+  if (CRSViewRoot* parts = dynamic_cast<CRSViewRoot*>(root)) {
+    if (auto* s = parts->GetMinimizeClicked()) s->disconnect(this);
+    if (auto* s = parts->GetMaximizeClicked()) s->disconnect(this);
+    if (auto* s = parts->GetRestoreClicked()) s->disconnect(this);
+  }
+  if (CRSCanvasItem* title = m_titleText.get()) title->sigContentChanged.disconnect(this);
+  if (CRSCanvasItem* handle = m_dragHandle.get()) DisconnectDragHandle(handle, this);
+  m_titleText = nullptr;
+  m_dragHandle = nullptr;
+}
+
+void CRSCanvasView::SetRoot(CRSCanvasItem* root) {
+  if (m_root.get() == root) return;
+  if (CRSCanvasItem* old = m_root.get()) DisconnectRoot(old);
+  m_root = root;
+  m_captured = nullptr;
+  m_draggingWindow = false;
+  if (!root) return;
+
+  SizeWindowToRoot();
+  root->MoveTopLeftTo(kRootTopLeft);
+  CRSViewRoot* parts = GetViewRoot();
+  if (parts) {
+    if (CRSCanvasItem* handle = parts->GetDragHandle()) {
+      m_dragHandle = handle;
+      ConnectDragHandle(handle, this, &CRSCanvasView::OnDragHandlePressed);
+    }
+    if (CRSCanvasText* title = parts->GetTitleTextItem()) {
+      m_titleText = title;
+      title->sigContentChanged.connect(this, &CRSCanvasView::OnTitleChanged);
+      OnTitleChanged(title);
+    }
+  }
+  root->sigDestroying.connect(this, &CRSCanvasView::OnRootDestroying);
+  if (parts) {
+    if (auto* s = parts->GetMinimizeClicked()) s->connect(this, &CRSCanvasView::OnMinimizeClicked);
+    if (auto* s = parts->GetMaximizeClicked()) s->connect(this, &CRSCanvasView::OnMaximizeClicked);
+    if (auto* s = parts->GetRestoreClicked()) s->connect(this, &CRSCanvasView::OnRestoreClicked);
+  }
+  root->sigInvalidate.connect(this, &CRSCanvasView::OnRootInvalidate);
+  root->sigUpdateNow.connect(this, &CRSCanvasView::OnRootUpdateNow);
+  root->sigResized.connect(this, &CRSCanvasView::OnRootResized);
+  root->sigContentChanged.connect(this, &CRSCanvasView::OnRootContentChanged);
+  UpdateWindowShape();
+  if (HasWindow()) m_window->InvalidateAll();
+}
+
+void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
+  if (!HasWindow() || !item) return;
+  const Gdiplus::Matrix m = item->GetTransformTo(nullptr);
+  PointF corners[4] = {PointF(rect.X, rect.Y), PointF(rect.GetRight(), rect.Y),
+                       PointF(rect.X, rect.GetBottom()), PointF(rect.GetRight(), rect.GetBottom())};
+  m.TransformPoints(corners, 4);
+  float l = corners[0].X, t = corners[0].Y, r = l, b = t;
+  for (const PointF& p : corners) {
+    l = std::min(l, p.X); t = std::min(t, p.Y);
+    r = std::max(r, p.X); b = std::max(b, p.Y);
+  }
+  // Enlarged so that anti-aliased edges are repainted too.
+  const PointF offset = GetViewOffset();
+  const RectF device(l - 2.0f - offset.X, t - 2.0f - offset.Y, (r - l) + 5.0f, (b - t) + 5.0f);
+  m_window->Invalidate(OutwardRect(device));
+  if (m_repaintPendingSince == 0) m_repaintPendingSince = std::max<std::uint32_t>(1, platform::GetTickCount());
+}
+
+void CRSCanvasView::OnRootUpdateNow() {
+  if (HasWindow()) m_window->UpdateNow();
+}
+
+void CRSCanvasView::SizeWindowToRoot() {
+  if (!HasWindow() || !m_root || m_inSize) return;
+  m_inSize = true;
+  const SizeF s = m_root->GetSize();
+  m_window->ResizeTo(RoundToInt(s.Width), RoundToInt(s.Height));
+  m_inSize = false;
+}
+
+void CRSCanvasView::OnRootResized(CRSCanvasItem*, const SizeF&) {
+  SizeWindowToRoot();
+  UpdateWindowShape();
+}
+
+void CRSCanvasView::OnRootContentChanged(CRSCanvasItem*) { UpdateWindowShape(); }
+
+void CRSCanvasView::UpdateWindowShape() {
+  if (!HasWindow() || !m_root || !platform::Window::SupportsShapes()) return;
+  auto* shape = dynamic_cast<CRSCanvasShape*>(m_root.get());
+  if (!shape || !shape->GetPath()) return;
+  const Size client = m_window->GetClientSize();
+  Gdiplus::Bitmap mask(std::max(1, client.Width), std::max(1, client.Height), Gdiplus::PixelFormat::Format32bppARGB);
+  if (!mask.IsValid()) return;
+  {
+    Gdiplus::Graphics g(&mask);
+    g.TranslateTransform(-GetViewOffset().X + kRootTopLeft.X, -GetViewOffset().Y + kRootTopLeft.Y);
+    Gdiplus::SolidBrush opaque(Gdiplus::Color(0xFF000000u));
+    g.FillPath(&opaque, shape->GetPath());
+  }
+  m_window->SetShape(mask);
+  m_window->InvalidateAll();
+}
+
+void CRSCanvasView::OnRootDestroying() {
+  // The root is going: so is the window that shows it.
+  if (HasWindow()) m_window->Destroy();
+}
+
+void CRSCanvasView::OnDragHandlePressed(CRSCanvasItem*) { m_dragAllowed = true; }
+
+void CRSCanvasView::OnTitleChanged(CRSCanvasItem* item) {
+  auto* text = dynamic_cast<CRSCanvasText*>(item);
+  if (text && HasWindow()) m_window->SetTitle(text->GetText());
+}
+
+void CRSCanvasView::OnMinimizeClicked() {
+  if (HasWindow()) m_window->Minimize();
+}
+
+void CRSCanvasView::OnMaximizeClicked() {
+  if (HasWindow()) m_window->ShowMaximized();
+}
+
+void CRSCanvasView::OnRestoreClicked() {
+  if (HasWindow()) m_window->Restore();
+}
+
+void CRSCanvasView::OnSize(unsigned type) {
+  if (!m_root || m_inSize || !HasWindow()) return;
+  m_inSize = true;
+  CRSCanvasItem* root = m_root.get();
+  root->SetVisible(type != platform::kSizeMinimized);
+  if (CRSViewRoot* parts = GetViewRoot()) parts->SetMaximized(type == platform::kSizeMaximized);
+  const Size client = m_window->GetClientSize();
+  if (m_root && (client.Width != 0 || client.Height != 0))
+    m_root->SetSize(SizeF(static_cast<float>(client.Width), static_cast<float>(client.Height)));
+  if (m_root && type != platform::kSizeMinimized && type != platform::kSizeMaximized) {
+    const SizeF s = m_root->GetSize();
+    // The root's minimum size wins over a window made too small.
+    if (s.Width > client.Width + 1.0f || s.Height > client.Height + 1.0f)
+      m_window->ResizeTo(RoundToInt(s.Width), RoundToInt(s.Height));
+  }
+  m_inSize = false;
+  if (HasWindow()) m_window->InvalidateAll();
+}
+
+void CRSCanvasView::PaintTo(const Rect& invalid) {
+  m_repaintPendingSince = 0;
+  if (!HasWindow() || invalid.IsEmptyArea()) return;
+  const PointF offset = GetViewOffset();
+  const Size client = m_window->GetClientSize();
+
+  // The back buffer only grows, so resizing back and forth does not churn.
+  if (client.Width > m_backBufferSize.Width || client.Height > m_backBufferSize.Height) {
+    const int w = std::max<int>(client.Width, static_cast<int>(m_backBufferSize.Width));
+    const int h = std::max<int>(client.Height, static_cast<int>(m_backBufferSize.Height));
+    auto buffer = std::make_unique<Gdiplus::Bitmap>(w, h, Gdiplus::PixelFormat::Format24bppRGB);
+    if (buffer->IsValid()) {
+      m_backBuffer = std::move(buffer);
+      m_backBufferSize = SizeF(static_cast<float>(w), static_cast<float>(h));
+    }
+  }
+  if (!m_backBuffer) return;
+
+  const RectF invalidF(static_cast<float>(invalid.X), static_cast<float>(invalid.Y),
+                       static_cast<float>(invalid.Width), static_cast<float>(invalid.Height));
+  {
+    Gdiplus::Graphics g(m_backBuffer.get());
+    g.SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
+    g.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    g.SetClip(invalidF);
+    g.TranslateTransform(-offset.X, -offset.Y);
+    if (Gdiplus::AlphaOf(m_backgroundColor) != 0) {
+      // Everything of the invalid area that the root does not cover.
+      Gdiplus::GraphicsStateSaver saved(g);
+      const SizeF rootSize = m_root ? m_root->GetSize() : SizeF();
+      g.ExcludeClip(RectF(0, 0, rootSize.Width, rootSize.Height));
+      Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFFu));
+      g.FillRectangle(&white, RectF(invalidF.X + offset.X, invalidF.Y + offset.Y, invalidF.Width, invalidF.Height));
+    }
+    g.ResetClip();
+    g.SetClip(RectF(invalidF.X - 1, invalidF.Y - 1, invalidF.Width + 2, invalidF.Height + 2));
+    if (CRSCanvasItem* root = m_root.get()) {
+      const PointF topLeft = root->GetTopLeft();
+      g.TranslateTransform(topLeft.X, topLeft.Y);
+      root->Paint(g, kTopZOrder, true);
+    }
+  }
+
+  // One block copy of the invalid rectangle onto the window.
+  platform::PixelBuffer screen = m_window->GetPixelBuffer();
+  if (!screen.pixels) return;
+  const int l = std::max(0, invalid.X), t = std::max(0, invalid.Y);
+  const int r = std::min({invalid.GetRight(), screen.width, m_backBuffer->GetWidth()});
+  const int b = std::min({invalid.GetBottom(), screen.height, m_backBuffer->GetHeight()});
+  if (r <= l || b <= t) return;
+  for (int y = t; y < b; ++y) {
+    const std::uint32_t* src = m_backBuffer->GetRow(y) + l;
+    auto* dst = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(screen.pixels) + y * screen.stride) + l;
+    std::memcpy(dst, src, static_cast<size_t>(r - l) * 4);
+  }
+  m_window->Present({Rect(l, t, r - l, b - t)});
+}
+
+void CRSCanvasView::OnTimer(int id, unsigned) {
+  if (id != kWatchdogTimer) return;
+  if (m_repaintPendingSince == 0 || !m_root) return;
+  // Paint messages wait behind everything else in the queue; a long burst of
+  // posted events must not keep the screen stale.
+  if (platform::GetTickCount() - m_repaintPendingSince > kWatchdogDelayMs) OnRootUpdateNow();
+}
+
+bool CRSCanvasView::PreTranslateMessage(platform::Message& msg) {
+  if (!HasWindow() || msg.target != m_window->GetTargetId()) return false;
+  if ((msg.message == platform::kMsgSysKeyDown || msg.message == platform::kMsgSysKeyUp) &&
+      msg.wParam != platform::kVkF4) {
+    OnKey(msg.message, static_cast<unsigned>(msg.wParam), msg.lParam);
+    return true;
+  }
+  return false;
+}
+
+bool CRSCanvasView::OnWindowMessage(const platform::Message& msg) {
+  switch (msg.message) {
+    case platform::kMsgDestroy:
+      SetRoot(nullptr);
+      platform::PostQuitMessage(0);
+      return true;
+    case platform::kMsgSize:
+      OnSize(static_cast<unsigned>(msg.wParam));
+      return true;
+    case platform::kMsgPaint:
+      PaintTo(m_window->GetInvalidRect());
+      return true;
+    case platform::kMsgKeyDown:
+    case platform::kMsgKeyUp:
+    case platform::kMsgChar:
+    case platform::kMsgSysKeyDown:
+    case platform::kMsgSysKeyUp:
+      OnKey(msg.message, static_cast<unsigned>(msg.wParam), msg.lParam);
+      return false;  // the default handling still follows (Alt+F4 closes)
+    case platform::kMsgSysCommand:
+      return OnSysCommand(static_cast<unsigned>(msg.wParam));
+    case platform::kMsgMouseMove:
+    case platform::kMsgLButtonDown:
+    case platform::kMsgLButtonUp:
+    case platform::kMsgLButtonDblClk:
+    case platform::kMsgRButtonDown:
+    case platform::kMsgRButtonUp:
+    case platform::kMsgRButtonDblClk:
+    case platform::kMsgMButtonDown:
+    case platform::kMsgMButtonUp:
+    case platform::kMsgMButtonDblClk:
+    case platform::kMsgMouseLeave:
+      OnMouseMessage(msg.message, static_cast<unsigned>(msg.wParam), msg.lParam);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::intptr_t position) {
+  if (!m_root || !HasWindow()) return;
+  if (m_captured && message != platform::kMsgLButtonUp && !(keyFlags & platform::kKeyStateLButton)) {
+    // The release happened where we could not see it: end the capture first.
+    OnMouseMessage(platform::kMsgLButtonUp, keyFlags, position);
+    if (!m_root || !HasWindow()) return;
+  }
+  if (message == platform::kMsgMouseLeave) {
+    m_trackingLeave = false;
+    DispatchEvent(nullptr, new CRSCanvasEvents::Mouse(static_cast<int>(message), PointF(0, 0), 0));
+    return;
+  }
+  if (!m_trackingLeave) {
+    m_window->TrackMouseLeave();
+    m_trackingLeave = true;
+  }
+  const int cx = platform::MousePositionX(position), cy = platform::MousePositionY(position);
+  const PointF offset = GetViewOffset();
+  const PointF rootPoint(cx + offset.X, cy + offset.Y);
+
+  CRSAutoPtrPolymorphic<CRSCanvasItem> target = m_captured ? m_captured : CRSAutoPtrPolymorphic<CRSCanvasItem>();
+  if (!target) target = m_root->HitTest(rootPoint);
+  if (target) {
+    m_dragAllowed = false;
+    Gdiplus::Matrix toLocal = target->GetTransformTo(nullptr);
+    PointF local = rootPoint;
+    if (toLocal.Invert() == Gdiplus::Ok) toLocal.TransformPoints(&local, 1);
+    DispatchEvent(target.get(), new CRSCanvasEvents::Mouse(static_cast<int>(message), local, keyFlags));
+  }
+  if (!HasWindow()) return;
+
+  switch (message) {
+    case platform::kMsgMouseMove:
+      if (m_draggingWindow) {
+        const Rect r = m_window->GetWindowRect();
+        m_window->MoveTo(r.X + cx - m_dragStart.X, r.Y + cy - m_dragStart.Y);
+      }
+      break;
+    case platform::kMsgLButtonDown:
+      if (!target) break;
+      m_captured = target;
+      m_window->SetCapture();
+      if (m_dragAllowed && !m_window->IsMaximized()) {
+        m_draggingWindow = true;
+        m_dragStart = Point(cx, cy);
+      }
+      break;
+    case platform::kMsgLButtonUp:
+      m_draggingWindow = false;
+      m_captured = nullptr;
+      m_window->ReleaseCapture();
+      break;
+    default:
+      break;
+  }
+}
+
+void CRSCanvasView::OnKey(unsigned message, unsigned virtualKey, std::intptr_t keyData) {
+  if (!m_root) return;
+  CRSEventReceiver* handler = FindKeyHandler(m_root.get());
+  if (!handler) return;
+  DispatchEvent(handler, new CRSCanvasEvents::Key(static_cast<int>(message), virtualKey, static_cast<long>(keyData)));
+}
+
+bool CRSCanvasView::OnSysCommand(unsigned command) {
+  if (!m_root) return false;
+  const unsigned c = command & 0xFFF0u;
+  CRSViewRoot* parts = GetViewRoot();
+  CRSSignalEmittedTroughEvent0* click = nullptr;
+  if (c == platform::kSysCommandMinimize) click = parts ? parts->GetMinimizeClicked() : nullptr;
+  else if (c == platform::kSysCommandMaximize) click = parts ? parts->GetMaximizeClicked() : nullptr;
+  else if (c == platform::kSysCommandRestore) click = parts ? parts->GetRestoreClicked() : nullptr;
+  else return false;
+  if (click) click->EmitLater();
+  return true;
+}

@@ -1,0 +1,107 @@
+#pragma once
+// The one platform window of the framework: it shows a root canvas item,
+// keeps the window and the root the same size, paints the item tree through a
+// persistent back buffer, and turns window messages into the canvas's mouse
+// and key events.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "canvas/auto_ptr.h"
+#include "canvas/sigslot.h"
+#include "canvas/timer.h"
+#include "platform/message_loop.h"
+#include "platform/types.h"
+#include "platform/window.h"
+
+namespace Gdiplus {
+class Bitmap;
+}
+class CRSCanvasItem;
+class CRSViewRoot;
+
+class CRSCanvasView : public platform::WindowHandler,
+                      public platform::MessageFilter,
+                      public CRSTimer,
+                      public sigslot::has_slots {
+ public:
+  static constexpr int kWatchdogTimer = 1;
+  static constexpr unsigned kWatchdogPeriodMs = 150;
+  static constexpr unsigned kWatchdogDelayMs = 200;
+  static constexpr int kIconResource = 215;
+
+  CRSCanvasView();
+  ~CRSCanvasView() override;
+  CRSCanvasView(const CRSCanvasView&) = delete;
+  CRSCanvasView& operator=(const CRSCanvasView&) = delete;
+
+  // Creates the platform window (hidden) and runs the creation step. False
+  // when the platform refused to make a window.
+  bool Create(const std::string& title = std::string());
+  platform::Window* GetWindow() { return m_window.get(); }
+  bool HasWindow() const { return m_window && !m_window->IsDestroyed(); }
+
+  void SetRoot(CRSCanvasItem* root);
+  CRSCanvasItem* GetRoot() const { return m_root.get(); }
+  CRSCanvasItem* GetCaptured() const { return m_captured.get(); }
+  void SetBackgroundColor(ARGB colour) { m_backgroundColor = colour; }
+
+  // Per axis, half of what the client area has beyond the root's size.
+  PointF GetViewOffset() const;
+
+  // Paints the window's invalid rectangle through the back buffer and shows
+  // it. Called for every paint message.
+  virtual void PaintTo(const Rect& invalid);
+  const Gdiplus::Bitmap* GetBackBuffer() const { return m_backBuffer.get(); }
+  bool IsRepaintPending() const { return m_repaintPendingSince != 0; }
+  bool IsDraggingWindow() const { return m_draggingWindow; }
+
+  // The window procedure, public so that tests can send messages directly.
+  bool OnWindowMessage(const platform::Message& msg) override;
+
+ protected:
+  virtual void OnCreate();
+  void OnTimer(int id, unsigned elapsedMs) override;
+  bool PreTranslateMessage(platform::Message& msg) override;
+
+  void OnSize(unsigned type);
+  void OnMouseMessage(unsigned message, unsigned keyFlags, std::intptr_t position);
+  void OnKey(unsigned message, unsigned virtualKey, std::intptr_t keyData);
+  bool OnSysCommand(unsigned command);
+
+ private:
+  // Slots connected to the root.
+  void OnRootInvalidate(CRSCanvasItem* item, const RectF& rect);
+  void OnRootUpdateNow();
+  void OnRootResized(CRSCanvasItem* item, const SizeF& size);
+  void OnRootContentChanged(CRSCanvasItem* item);
+  void OnRootDestroying();
+  void OnDragHandlePressed(CRSCanvasItem* item);
+  void OnTitleChanged(CRSCanvasItem* item);
+  void OnMinimizeClicked();
+  void OnMaximizeClicked();
+  void OnRestoreClicked();
+
+  void DisconnectRoot(CRSCanvasItem* root);
+  void SizeWindowToRoot();
+  void UpdateWindowShape();
+  CRSViewRoot* GetViewRoot() const;
+
+  std::unique_ptr<platform::Window> m_window;
+  CRSAutoPtrPolymorphic<CRSCanvasItem> m_root;
+  CRSAutoPtrPolymorphic<CRSCanvasItem> m_captured;
+  CRSAutoPtrPolymorphic<CRSCanvasItem> m_dragHandle;
+  CRSAutoPtrPolymorphic<CRSCanvasItem> m_titleText;
+  bool m_trackingLeave = false;
+  std::unique_ptr<Gdiplus::Bitmap> m_backBuffer;
+  SizeF m_backBufferSize;
+  std::uint32_t m_repaintPendingSince = 0;
+  bool m_draggingWindow = false;
+  Point m_dragStart;
+  bool m_inSize = false;
+  bool m_dragAllowed = false;
+  ARGB m_backgroundColor = 0;
+  bool m_filterAdded = false;
+  platform::MessageLoop* m_loop = nullptr;
+};

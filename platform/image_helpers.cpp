@@ -1,0 +1,75 @@
+#include "platform/image_helpers.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/image_codec.h"
+#include "platform/resources.h"
+
+namespace platform {
+
+std::unique_ptr<Gdiplus::Bitmap> LoadImageFromResource(std::string_view type, std::string_view name) {
+  const std::span<const std::uint8_t> bytes = FindResource(type, name);
+  if (bytes.empty()) return nullptr;
+  return DecodeImage(bytes);
+}
+
+std::unique_ptr<Gdiplus::Bitmap> ScaledCopy(const Gdiplus::Bitmap& image, int width, int height,
+                                            Gdiplus::PixelFormat format, bool keepAspect) {
+  if (!image.IsValid() || width <= 0 || height <= 0) return nullptr;
+  const double iw = image.GetWidth(), ih = image.GetHeight();
+  if (keepAspect) {
+    const double scale = std::min(width / iw, height / ih);
+    width = std::max(1, static_cast<int>(std::lround(iw * scale)));
+    height = std::max(1, static_cast<int>(std::lround(ih * scale)));
+  }
+  auto out = std::make_unique<Gdiplus::Bitmap>(width, height, format);
+  if (!out->IsValid()) return nullptr;
+  cairo_surface_t* source = image.GetSurface();
+  cairo_surface_flush(source);
+  cairo_t* cr = cairo_create(out->GetSurface());
+  // A new RGB bitmap is black, so a picture with alpha lands on black.
+  if (format == Gdiplus::PixelFormat::Format24bppRGB) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+  }
+  cairo_scale(cr, width / iw, height / ih);
+  cairo_set_source_surface(cr, source, 0, 0);
+  cairo_pattern_t* pattern = cairo_get_source(cr);
+  // Shrinking needs the better filter; pad keeps the edges from fading to
+  // transparent when a picture is enlarged.
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+  cairo_rectangle(cr, 0, 0, iw, ih);
+  cairo_fill(cr);
+  const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(cr);
+  cairo_surface_flush(out->GetSurface());
+  if (!ok) return nullptr;
+  return out;
+}
+
+std::unique_ptr<Gdiplus::Bitmap> ColourKeyedCopy(const Gdiplus::Bitmap& image, Gdiplus::ARGB key) {
+  if (!image.IsValid()) return nullptr;
+  auto out = std::make_unique<Gdiplus::Bitmap>(image.GetWidth(), image.GetHeight(),
+                                               Gdiplus::PixelFormat::Format32bppARGB);
+  if (!out->IsValid()) return nullptr;
+  const std::uint32_t keyRgb = key & 0x00FFFFFFu;
+  for (int y = 0; y < image.GetHeight(); ++y) {
+    const std::uint32_t* src = image.GetRow(y);
+    std::uint32_t* dst = out->GetRow(y);
+    for (int x = 0; x < image.GetWidth(); ++x) {
+      std::uint32_t p = src[x];
+      if (!image.HasAlpha()) p |= 0xFF000000u;
+      // Only opaque pixels can match: a premultiplied partly transparent
+      // pixel no longer carries its own colour.
+      dst[x] = ((p >> 24) == 0xFF && (p & 0x00FFFFFFu) == keyRgb) ? 0u : p;
+    }
+  }
+  out->MarkDirty();
+  return out;
+}
+
+}  // namespace platform
