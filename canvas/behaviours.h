@@ -40,11 +40,13 @@ class CRSCanvasBehaviour : public CRSObject {
   CRSCanvasItem* GetItem() const { return m_item; }
 
   // The first behaviour of kind T (T or derived from it) on the item.
+  // Behaviours on their way out (deleted, or deletion queued) are skipped.
   template <class T>
   static T* Find(const CRSCanvasItem* item) {
     if (!item) return nullptr;
     for (CRSObject* b : item->GetBehaviours()) {
-      if (auto* found = dynamic_cast<T*>(b); found && !found->IsBeingDeleted()) return found;
+      auto* found = dynamic_cast<T*>(b);
+      if (found && !found->IsBeingDeleted() && found->GetDeletionMode() != kDeletionQueued) return found;
     }
     return nullptr;
   }

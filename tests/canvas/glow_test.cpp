@@ -74,21 +74,6 @@ TEST(GlowTest, MatchesTheFormulaForSeveralBoxesAndStrengths) {
   }
 }
 
-TEST(GlowTest, OpaqueAndInvalidSources) {
-  // A picture without alpha counts as opaque everywhere.
-  Gdiplus::Bitmap rgb(4, 4, PixelFormat::Format24bppRGB);
-  const auto glow = BuildGlow(rgb, 4, 0xFF000000, 1.0f);
-  ASSERT_NE(glow, nullptr);
-  EXPECT_EQ(Gdiplus::AlphaOf(glow->GetPixel(3, 3)), 255u * 255u >> 8);
-  EXPECT_EQ(Gdiplus::AlphaOf(glow->GetPixel(0, 0)), (255u * 1 / 16) * 255u >> 8);
-  EXPECT_EQ(Gdiplus::AlphaOf(glow->GetPixel(6, 6)), (255u * 1 / 16) * 255u >> 8);
-
-  EXPECT_EQ(BuildGlow(rgb, 0, 0xFF000000, 1.0f), nullptr);
-  Gdiplus::Bitmap invalid(0, 0, PixelFormat::Format32bppARGB);
-  EXPECT_EQ(BuildGlow(invalid, 3, 0xFF000000, 1.0f), nullptr);
-  EXPECT_EQ(BuildGlow(rgb, 40000, 0xFF000000, 1.0f), nullptr);
-}
-
 TEST(GlowTest, HighlightImageGetsTheGlowOfTheItemAtItsFirstPaint) {
   auto* root = new CRSCanvasItem(PointF(), nullptr, "root");
   root->SetSize(SizeF(200, 200));
