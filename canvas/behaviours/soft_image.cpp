@@ -65,6 +65,9 @@ void CBehaviourSoftImage::Place() {
   // Placing moves the image, and moving it inside a group makes the group
   // report a change that leads back here.
   m_placing = true;
+  // The area the image leaves must be repainted too: the soft edge reaches
+  // beyond the item's own repaint margin, and would otherwise stay behind.
+  image->Invalidate();
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
   PlaceImage(*image, *item);

@@ -73,6 +73,20 @@ rot=$(field piece-rotation 2)
 [ "$rot" = "0" ] || [ "$rot" = "360" ] || e2e_fail "rotation is $rot after Ctrl+right, expected 0"
 echo "ok: turned back counter-clockwise"
 
+# The turns leave nothing behind: around the piece, beyond the reach of its
+# shadow, every pixel shows the background again.
+e2e_screenshot "$E2E_WORK/after-turns.png"
+bx=$(int "$(echo "$wx + $(field piece-bounds 2)" | bc -l)"); by=$(int "$(echo "$wy + $(field piece-bounds 3)" | bc -l)")
+bw=$(int "$(field piece-bounds 4)"); bh=$(int "$(field piece-bounds 5)")
+stale=$(convert "$E2E_WORK/after-turns.png" -crop $((bw + 120))x$((bh + 120))+$((bx - 60))+$((by - 60)) +repage txt:- |
+  awk -v w="$bw" -v h="$bh" 'NR > 1 {
+      split($1, xy, /[,:]/); x = xy[1] - 60; y = xy[2] - 60
+      inside = (x >= -12 && x < w + 12 && y >= -12 && y < h + 12)
+      if (!inside && $3 != "#D8D0C0") n++
+    } END { print n + 0 }')
+[ "$stale" -eq 0 ] || e2e_fail "$stale pixels around the piece still show an old shadow"
+echo "ok: no trace of the turns around the piece"
+
 # 5. Alt+P reaches the key handler as system keys (260 with the key 80).
 xdotool key alt+p
 sleep 0.3
