@@ -61,6 +61,8 @@ bool CRSCanvasView::Create(const std::string& title) {
 }
 
 void CRSCanvasView::OnCreate() {
+  // Items choose the cursor shown over them; the platform shows it.
+  CRSCanvasItem::SetCursorSetter(&platform::Window::SetCursor);
   m_loop = platform::MessageLoop::Current();
   if (m_loop) {
     m_loop->AddMessageFilter(this);
@@ -177,7 +179,7 @@ void CRSCanvasView::OnRootResized(CRSCanvasItem*, const SizeF&) {
 void CRSCanvasView::OnRootContentChanged(CRSCanvasItem*) { UpdateWindowShape(); }
 
 void CRSCanvasView::UpdateWindowShape() {
-  if (!HasWindow() || !m_root || !platform::Window::SupportsShapes()) return;
+  if (!HasWindow() || !m_root || !m_window->SupportsShapes()) return;
   auto* shape = dynamic_cast<CRSCanvasShape*>(m_root.get());
   if (!shape || !shape->GetPath()) return;
   const Size client = m_window->GetClientSize();

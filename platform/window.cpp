@@ -8,6 +8,7 @@
 #include "platform/bitmap.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
+#include "platform/window_shape.h"
 
 namespace platform {
 namespace {
@@ -237,13 +238,17 @@ void Window::SetIcon(const Gdiplus::Bitmap& icon) {
   SDL_FreeSurface(s);
 }
 
-bool Window::SupportsShapes() { return false; }
+bool Window::SupportsShapes() const { return DisplaySupportsShapes(static_cast<SDL_Window*>(m_window)); }
 
-bool Window::SetShape(const Gdiplus::Bitmap&) {
-  // Shaped windows need a window created for them from the start and a mask
-  // kept in step with every resize; the game's windows are rectangles on
-  // this platform, with their rounded outline drawn by the canvas.
-  return false;
+bool Window::SetShape(const Gdiplus::Bitmap& mask) {
+  if (!m_window || !mask.IsValid()) return false;
+  const int w = mask.GetWidth(), h = mask.GetHeight();
+  std::vector<std::uint8_t> inside(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y) {
+    const std::uint32_t* row = mask.GetRow(y);
+    for (int x = 0; x < w; ++x) inside[static_cast<size_t>(y) * w + x] = (row[x] >> 24) != 0;
+  }
+  return ApplyWindowShape(static_cast<SDL_Window*>(m_window), inside, w, h);
 }
 
 void Window::SetFocus() {

@@ -94,13 +94,14 @@ class Window : private MessageTarget {
   const std::string& GetTitle() const { return m_title; }
   void SetIcon(const Gdiplus::Bitmap& icon);
   // Gives the window the outline of this mask (pixels with alpha above zero
-  // belong to the window); false where the display has no shaped windows.
+  // belong to the window); false where the display has no shaped windows
+  // (X servers without the shape extension, Wayland, the dummy driver).
   bool SetShape(const Gdiplus::Bitmap& mask);
-  static bool SupportsShapes();
+  bool SupportsShapes() const;
 
   void SetFocus();
   bool HasFocus() const;
-  void SetCursor(int cursorId);
+  static void SetCursor(int cursorId);
   void SetCapture();
   void ReleaseCapture();
   bool HasCapture() const { return m_captured; }

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libfluidsynth-dev
+  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libx11-dev libxext-dev libfluidsynth-dev
   libcairo2-dev libpango1.0-dev libexpat1-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core
   musescore-general-soundfont-small

@@ -44,6 +44,14 @@ right=$(e2e_pixel "$E2E_WORK/start.png" $((cx + 30)) "$cy")
 [ "$right" = "2040E0" ] || e2e_fail "right half is $right, expected blue"
 echo "ok: piece painted at $cx,$cy"
 
+# The root's rounded outline is the window's: its corner shows the screen
+# behind it, a little further in shows the root.
+corner=$(e2e_pixel "$E2E_WORK/start.png" $((wx + 3)) $((wy + 3)))
+inner=$(e2e_pixel "$E2E_WORK/start.png" $((wx + 30)) $((wy + 30)))
+[ "$inner" = "D8D0C0" ] || e2e_fail "inside the rounded corner is $inner"
+[ "$corner" != "D8D0C0" ] || e2e_fail "the window's corner is not cut round"
+echo "ok: the window takes the root's rounded outline"
+
 # 2. Drag by (+200, +100): the piece follows the pointer.
 x0=$(field piece-bounds 2)
 e2e_drag "$cx" "$cy" $((cx + 200)) $((cy + 100)) 10

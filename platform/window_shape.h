@@ -1,0 +1,19 @@
+#pragma once
+// Window outlines on displays that have them: the X server's shape extension
+// cuts the window to a mask, so a rounded root gives a rounded window.
+
+#include <cstdint>
+#include <vector>
+
+struct SDL_Window;
+
+namespace platform {
+
+// True when this window's display can give windows an outline of their own.
+bool DisplaySupportsShapes(SDL_Window* window);
+
+// Cuts the window to the mask: one byte a pixel, non-zero inside, rows of
+// `width` bytes. False when the display cannot.
+bool ApplyWindowShape(SDL_Window* window, const std::vector<std::uint8_t>& mask, int width, int height);
+
+}  // namespace platform
