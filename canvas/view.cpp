@@ -143,18 +143,11 @@ void CRSCanvasView::SetRoot(CRSCanvasItem* root) {
 
 void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
   if (!HasWindow() || !item) return;
-  const Gdiplus::Matrix m = item->GetTransformTo(nullptr);
-  PointF corners[4] = {PointF(rect.X, rect.Y), PointF(rect.GetRight(), rect.Y),
-                       PointF(rect.X, rect.GetBottom()), PointF(rect.GetRight(), rect.GetBottom())};
-  m.TransformPoints(corners, 4);
-  float l = corners[0].X, t = corners[0].Y, r = l, b = t;
-  for (const PointF& p : corners) {
-    l = std::min(l, p.X); t = std::min(t, p.Y);
-    r = std::max(r, p.X); b = std::max(b, p.Y);
-  }
+  const RectF bounds = Gdiplus::TransformedBounds(item->GetTransformTo(nullptr), rect);
   // Enlarged so that anti-aliased edges are repainted too.
   const PointF offset = GetViewOffset();
-  const RectF device(l - 2.0f - offset.X, t - 2.0f - offset.Y, (r - l) + 5.0f, (b - t) + 5.0f);
+  const RectF device(bounds.X - 2.0f - offset.X, bounds.Y - 2.0f - offset.Y, bounds.Width + 5.0f,
+                     bounds.Height + 5.0f);
   m_window->Invalidate(OutwardRect(device));
   if (m_repaintPendingSince == 0) m_repaintPendingSince = std::max<std::uint32_t>(1, platform::GetTickCount());
 }

@@ -1,5 +1,7 @@
 #include "platform/matrix.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <numbers>
 
@@ -200,6 +202,20 @@ Status Matrix::TransformVectors(PointF* points, int count) const {
     points[i] = PointF(static_cast<float>(x), static_cast<float>(y));
   }
   return Ok;
+}
+
+RectF TransformedBounds(const Matrix& m, const RectF& rect) {
+  PointF c[4] = {{rect.X, rect.Y}, {rect.GetRight(), rect.Y}, {rect.X, rect.GetBottom()},
+                 {rect.GetRight(), rect.GetBottom()}};
+  m.TransformPoints(c, 4);
+  float left = c[0].X, right = c[0].X, top = c[0].Y, bottom = c[0].Y;
+  for (const PointF& p : c) {
+    left = std::min(left, p.X);
+    right = std::max(right, p.X);
+    top = std::min(top, p.Y);
+    bottom = std::max(bottom, p.Y);
+  }
+  return RectF(left, top, right - left, bottom - top);
 }
 
 }  // namespace Gdiplus

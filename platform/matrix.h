@@ -85,6 +85,9 @@ class Matrix {
   double m_11 = 1, m_12 = 0, m_21 = 0, m_22 = 1, m_dx = 0, m_dy = 0;
 };
 
+// The axis-aligned bounding box of a rectangle transformed by m.
+RectF TransformedBounds(const Matrix& m, const RectF& rect);
+
 }  // namespace Gdiplus
 
 using Gdiplus::Matrix;

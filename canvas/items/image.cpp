@@ -80,15 +80,9 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
   Gdiplus::Matrix world;
   g.GetTransform(&world);
   const RectF local(0.0f, 0.0f, GetSize().Width, GetSize().Height);
-  PointF c[4] = {{0.0f, 0.0f}, {local.Width, 0.0f}, {0.0f, local.Height}, {local.Width, local.Height}};
-  world.TransformPoints(c, 4);
-  float left = c[0].X, right = c[0].X, top = c[0].Y, bottom = c[0].Y;
-  for (const PointF& p : c) {
-    left = std::min(left, p.X);
-    right = std::max(right, p.X);
-    top = std::min(top, p.Y);
-    bottom = std::max(bottom, p.Y);
-  }
+  const RectF device = Gdiplus::TransformedBounds(world, local);
+  const float left = device.GetLeft(), right = device.GetRight();
+  const float top = device.GetTop(), bottom = device.GetBottom();
   const float deviceX = std::round(left), deviceY = std::round(top);
 
   if (m_cached && !(m_cachedRotation == rotation && m_cachedScaledSize.Equals(scaledSize))) {

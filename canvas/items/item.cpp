@@ -267,25 +267,8 @@ PointF CRSCanvasItem::MapToAncestor(const PointF& local, const CRSCanvasItem* an
   return p;
 }
 
-namespace {
-
-RectF TransformedBounds(const RectF& r, const Gdiplus::Matrix& m) {
-  PointF corners[4] = {{r.X, r.Y}, {r.GetRight(), r.Y}, {r.X, r.GetBottom()}, {r.GetRight(), r.GetBottom()}};
-  m.TransformPoints(corners, 4);
-  float left = corners[0].X, right = corners[0].X, top = corners[0].Y, bottom = corners[0].Y;
-  for (const PointF& c : corners) {
-    left = std::min(left, c.X);
-    right = std::max(right, c.X);
-    top = std::min(top, c.Y);
-    bottom = std::max(bottom, c.Y);
-  }
-  return RectF(left, top, right - left, bottom - top);
-}
-
-}  // namespace
-
 RectF CRSCanvasItem::GetBoundsIn(const CRSCanvasItem* ancestor) {
-  return TransformedBounds(GetLocalRect(), GetTransformTo(ancestor));
+  return Gdiplus::TransformedBounds(GetTransformTo(ancestor), GetLocalRect());
 }
 
 float CRSCanvasItem::GetAccumulatedRotation() const {

@@ -16,18 +16,9 @@ CRSCanvasItem::CursorSetter s_cursorSetter = nullptr;
 // given transform, grown outward to whole pixels so that the clip it becomes
 // stays a plain pixel box.
 RectF DeviceCullRect(const RectF& local, const Gdiplus::Matrix& world) {
-  PointF c[4] = {{local.X, local.Y},
-                 {local.GetRight(), local.Y},
-                 {local.X, local.GetBottom()},
-                 {local.GetRight(), local.GetBottom()}};
-  world.TransformPoints(c, 4);
-  float left = c[0].X, right = c[0].X, top = c[0].Y, bottom = c[0].Y;
-  for (const PointF& p : c) {
-    left = std::min(left, p.X);
-    right = std::max(right, p.X);
-    top = std::min(top, p.Y);
-    bottom = std::max(bottom, p.Y);
-  }
+  const RectF device = Gdiplus::TransformedBounds(world, local);
+  float left = device.GetLeft(), right = device.GetRight();
+  float top = device.GetTop(), bottom = device.GetBottom();
   // One pixel of slack on every side keeps anti-aliased edges inside.
   left = std::floor(left - 1.0f);
   top = std::floor(top - 1.0f);
