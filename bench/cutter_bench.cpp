@@ -37,7 +37,7 @@ void BM_CutterOutline(benchmark::State& state) {
   for (auto _ : state) {
     cutter.SetDeviation(flip ? 0.5f : 0.52f);
     flip = !flip;
-    benchmark::DoNotOptimize(cutter.GetCutEdges().data());
+    benchmark::DoNotOptimize(cutter.GetCutsPath().GetPointCount());
   }
   state.counters["edges"] = static_cast<double>(cutter.GetCutEdges().size());
 }

@@ -69,6 +69,8 @@ void CPuzzleCutter::DropCaches() {
   }
   m_cutEdges.clear();
   m_cutEdgesValid = false;
+  m_cutsPath.Reset();
+  m_cutsPathValid = false;
 }
 
 void CPuzzleCutter::SetImageSize(int width, int height) {
@@ -85,8 +87,8 @@ void CPuzzleCutter::SetImageSize(int width, int height) {
   }
   DropCaches();
   RebuildGrid();
-  OnGridSizeChanged(GetGridSize());
-  OnCutsPathChanged();
+  sigGridSize(GetGridSize());
+  sigCutsPath(GetCutsPath());
 }
 
 void CPuzzleCutter::SetPieceSize(int pieceSize) {
@@ -99,7 +101,7 @@ void CPuzzleCutter::SetPieceSize(int pieceSize) {
   m_pieceSize = clamped;
   DropCaches();
   RebuildGrid();
-  OnGridSizeChanged(GetGridSize());
+  sigGridSize(GetGridSize());
 }
 
 void CPuzzleCutter::SetDeviation(float deviation) {
@@ -107,7 +109,7 @@ void CPuzzleCutter::SetDeviation(float deviation) {
   // The jitter stays, so the cuts move smoothly while the slider moves.
   m_deviation = deviation;
   DropCaches();
-  OnCutsPathChanged();
+  sigCutsPath(GetCutsPath());
 }
 
 void CPuzzleCutter::SetShapeType(int shapeType) {
@@ -134,7 +136,7 @@ void CPuzzleCutter::ApplyShapeType() {
       row[x].SetTopShape(y > 0 && y < grid.Height ? m_shapeType : cutter_shapes::kStraightLine);
     }
   }
-  OnCutsPathChanged();
+  sigCutsPath(GetCutsPath());
 }
 
 // The sign comes first and the size second; both are part of the sequence
@@ -278,6 +280,44 @@ const std::vector<CutterEdgePtr>& CPuzzleCutter::GetCutEdges() const {
     }
   }
   return m_cutEdges;
+}
+
+namespace {
+
+// Appends a placed curve to path as it stands (lines and Béziers).
+void AppendCurve(GraphicsPath& path, const std::vector<CutterCurve::Segment>& segments,
+                 const std::vector<PointF>& pts) {
+  size_t i = 1;
+  for (CutterCurve::Segment seg : segments) {
+    if (seg == CutterCurve::Segment::Line) {
+      path.AddLine(pts[i - 1], pts[i]);
+      i += 1;
+    } else {
+      path.AddBezier(pts[i - 1], pts[i], pts[i + 1], pts[i + 2]);
+      i += 3;
+    }
+  }
+}
+
+}  // namespace
+
+const GraphicsPath& CPuzzleCutter::GetCutsPath() const {
+  if (m_cutsPathValid) return m_cutsPath;
+  m_cutsPath.Reset();
+  for (const CutterEdgePtr& edge : GetCutEdges()) {
+    if (edge->GetPoints().empty()) continue;
+    m_cutsPath.StartFigure();
+    AppendCurve(m_cutsPath, edge->GetSegments(), edge->GetPoints());
+  }
+  m_cutsPathValid = true;
+  return m_cutsPath;
+}
+
+std::pair<std::string, GraphicsPath> CPuzzleCutter::GetShape(int shapeType) {
+  const CutterCurve& unit = *cutter_shapes::GetUnitShape(shapeType);
+  GraphicsPath path;
+  AppendCurve(path, unit.GetSegments(), unit.GetPoints());
+  return {cutter_shapes::GetShapeName(shapeType), path};
 }
 
 std::vector<PointF> CPuzzleCutter::GetPieceOutline(int column, int row) const {

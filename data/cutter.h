@@ -11,17 +11,19 @@
 // seam and no pixel twice (unless, at high irregularity, two tabs cross).
 
 #include <cstdint>
-#include <iosfwd>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "canvas/sigslot.h"
 #include "data/cutter_shapes.h"
+#include "data/xml.h"
 #include "platform/bitmap.h"
+#include "platform/graphics_path.h"
 #include "platform/types.h"
 
-class CPuzzleCutter {
+class CPuzzleCutter : public sigslot::has_slots, public CRSXMLParser::XHandler {
  public:
   // One grid point and the two edges that start there: the top edge of the
   // cell to its lower right (running right to the next point) and that
@@ -55,6 +57,9 @@ class CPuzzleCutter {
 
   // A piece's bitmap and the top-left corner of that bitmap in the (scaled)
   // cut picture, which is where the piece lies when the puzzle is solved.
+  // The corner is on a whole pixel (the bounding box widened outwards to
+  // whole pixels), so that pieces laid at their places meet without
+  // resampling and the solved picture shows no seam.
   struct PieceImage {
     std::unique_ptr<Bitmap> bitmap;
     PointF position;
@@ -68,8 +73,14 @@ class CPuzzleCutter {
   // drawing library takes, cut at the smallest piece size the settings offer.
   static constexpr int kMaxGridCells = Bitmap::kMaxSide / kMinPieceSize + 1;
 
+  // Emitted with (columns, rows) whenever the grid is rebuilt.
+  sigslot::signal1<Size> sigGridSize;
+  // Emitted with the combined outline of all cuts whenever it may have
+  // changed. The path belongs to the cutter and lives until its next change.
+  sigslot::signal1<const GraphicsPath&> sigCutsPath;
+
   CPuzzleCutter();
-  virtual ~CPuzzleCutter();
+  ~CPuzzleCutter() override;
 
   CPuzzleCutter(const CPuzzleCutter&) = delete;
   CPuzzleCutter& operator=(const CPuzzleCutter&) = delete;
@@ -111,10 +122,15 @@ class CPuzzleCutter {
   CutterEdgePtr GetTopEdge(int x, int y) const;
   CutterEdgePtr GetLeftEdge(int x, int y) const;
 
-  // Every edge of the cut, each a separate figure: row by row, left to
-  // right, the top edge and then the left edge of each point, borders
-  // included. Built on demand and kept until the next change.
+  // The name shown to the user and the unit path of a shape type.
+  static std::pair<std::string, GraphicsPath> GetShape(int shapeType);
+
+  // Every edge of the cut: row by row, left to right, the top edge and then
+  // the left edge of each point, borders included. Built on demand and kept
+  // until the next change.
   const std::vector<CutterEdgePtr>& GetCutEdges() const;
+  // The same edges as one path, each edge a figure of its own.
+  const GraphicsPath& GetCutsPath() const;
 
   // The closed outline of piece (column, row) as a polygon in cut
   // coordinates; empty outside the grid or when the cutter is not valid.
@@ -129,17 +145,34 @@ class CPuzzleCutter {
   // bitmap when the piece does not exist.
   PieceImage GetPieceImage(const Bitmap& cutImage, int column, int row) const;
 
-  // The `puzzle-cuts` element.
-  void Write(std::ostream& out) const;
+  // Writes the `puzzle-cuts` element.
+  void Write(CRSXMLWriter& out) override;
+  void Write(CRSXMLWriter& out) const;
 
- protected:
-  // Hooks for the two notices: the grid was rebuilt, the cut outline may
-  // have changed.
-  virtual void OnGridSizeChanged(Size /*grid*/) {}
-  virtual void OnCutsPathChanged() {}
+  // Reads the children of the `puzzle-cuts` element; the owner pushes the
+  // cutter when it meets that element, after calling Reset. Points outside
+  // the grid that the size and piece size call for (or, before those are
+  // known, beyond the largest grid there can be) are skipped, so a hostile
+  // file cannot make the grid grow without bound.
+  void OnElement(const std::string& name, const CRSXMLParser::Attributes& attributes,
+                 const std::string& text) override;
+  void OnDone() override;
 
  private:
-  friend class CPuzzleCutterReader;
+  // Reads the children of one `topleft-cuts` element into its grid point,
+  // or swallows them when the point was refused. One reader serves every
+  // point, so no handler ever points into the grid while the grid may grow.
+  class PointReader : public CRSXMLParser::XHandler {
+   public:
+    void Begin(TopLeftCuts* target) { m_target = target; }
+    void OnElement(const std::string& name, const CRSXMLParser::Attributes& attributes,
+                   const std::string& text) override;
+    void OnDone() override { m_target = nullptr; }
+
+   private:
+    TopLeftCuts* m_target = nullptr;
+  };
+
 
   void DropCaches();
   void RebuildGrid();
@@ -161,4 +194,8 @@ class CPuzzleCutter {
 
   mutable std::vector<CutterEdgePtr> m_cutEdges;
   mutable bool m_cutEdgesValid = false;
+  mutable GraphicsPath m_cutsPath;
+  mutable bool m_cutsPathValid = false;
+
+  PointReader m_pointReader;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/cutter.h"
+#include "platform/graphics_path.h"
 #include "platform/random.h"
 
 namespace {
@@ -108,6 +109,86 @@ TEST(CutterPieces, ScaledPiecesTileTheScaledPicture) {
   }
 }
 
+// The pieces are cut from their own outlines; the slow reference cuts them
+// the other way, from even-odd regions left of each column line and above
+// each row line, as piece (c, r) = inside column c + 1 and row r + 1, but
+// outside column c and row r. Both must give every pixel the same piece.
+TEST(CutterPieces, PiecesMatchTheColumnAndRowRegions) {
+  constexpr int kW = 200, kH = 150, kP = 50;
+  auto picture = PatternPicture(kW, kH);
+  for (int shape : {3, 6}) {
+    platform::SeedRand(40 + shape);
+    CPuzzleCutter cutter;
+    cutter.SetImageSize(kW, kH);
+    cutter.SetPieceSize(kP);
+    cutter.SetShapeType(shape);
+    cutter.SetDeviation(0.3f);
+    const Size grid = cutter.GetGridSize();
+    auto edgePath = [&](bool column, int line) {
+      GraphicsPath path(FillModeAlternate);
+      const int count = column ? grid.Height : grid.Width;
+      path.AddLine(PointF(0, 0), column ? cutter.GetPointPosition(line, 0) : cutter.GetPointPosition(0, line));
+      for (int k = 0; k < count; ++k) {
+        const auto& poly = (column ? cutter.GetLeftEdge(line, k) : cutter.GetTopEdge(k, line))->GetPolyline();
+        path.AddLines(poly.data(), static_cast<int>(poly.size()));
+      }
+      path.AddLine(column ? PointF(0, kH - kH % kP) : PointF(kW - kW % kP, 0), PointF(0, 0));
+      return path;
+    };
+    std::vector<GraphicsPath> columns, rows;
+    for (int i = 0; i <= grid.Width; ++i) columns.push_back(edgePath(true, i));
+    for (int j = 0; j <= grid.Height; ++j) rows.push_back(edgePath(false, j));
+    // Region 0 is empty and the last region is the whole cut picture.
+    auto inside = [&](bool column, int line, float x, float y) {
+      if (line == 0) return false;
+      if (line == (column ? grid.Width : grid.Height)) return true;
+      return (column ? columns : rows)[line].IsVisible(x, y);
+    };
+    auto cut = cutter.GetCutImage(*picture);
+    ASSERT_TRUE(cut);
+    const int cw = cut->GetWidth(), ch = cut->GetHeight();
+    std::vector<int> expected(static_cast<size_t>(cw) * ch, -1);
+    std::vector<int> expectedCount(static_cast<size_t>(grid.Width) * grid.Height, 0);
+    for (int y = 0; y < ch; ++y) {
+      for (int x = 0; x < cw; ++x) {
+        const float px = x + 0.5f, py = y + 0.5f;
+        int owners = 0;
+        for (int r = 0; r < grid.Height; ++r) {
+          if (!inside(false, r + 1, px, py) || inside(false, r, px, py)) continue;
+          for (int c = 0; c < grid.Width; ++c) {
+            if (inside(true, c + 1, px, py) && !inside(true, c, px, py)) {
+              expected[static_cast<size_t>(y) * cw + x] = r * grid.Width + c;
+              ++expectedCount[r * grid.Width + c];
+              ++owners;
+            }
+          }
+        }
+        ASSERT_EQ(owners, 1) << x << "," << y;
+      }
+    }
+    int mismatches = 0;
+    for (int r = 0; r < grid.Height; ++r) {
+      for (int c = 0; c < grid.Width; ++c) {
+        auto piece = cutter.GetPieceImage(*cut, c, r);
+        ASSERT_TRUE(piece.bitmap);
+        int opaque = 0;
+        for (int y = 0; y < piece.bitmap->GetHeight(); ++y) {
+          for (int x = 0; x < piece.bitmap->GetWidth(); ++x) {
+            const int cx = static_cast<int>(piece.position.X) + x, cy = static_cast<int>(piece.position.Y) + y;
+            const bool mine = cx >= 0 && cy >= 0 && cx < cw && cy < ch &&
+                              expected[static_cast<size_t>(cy) * cw + cx] == r * grid.Width + c;
+            const bool taken = (piece.bitmap->GetRow(y)[x] >> 24) != 0;
+            mismatches += mine != taken;
+            opaque += taken;
+          }
+        }
+        EXPECT_EQ(opaque, expectedCount[r * grid.Width + c]) << c << "," << r;
+      }
+    }
+    EXPECT_EQ(mismatches, 0) << "shape " << shape;
+  }
+}
+
 // At full irregularity two tabs of neighbouring edges may cross, and the
 // pixels where they overlap belong to two pieces. Measured, not forbidden.
 TEST(CutterPieces, FullChaosOverlapStaysSmall) {
@@ -135,7 +216,7 @@ TEST(CutterPieces, FullChaosOverlapStaysSmall) {
   EXPECT_LT(holes * 1000, pixels);
 }
 
-TEST(CutterPieces, CutPictureComesFromTheCentre) {
+TEST(CutterPieces, CutPictureComesFromTheCentreAndPiecesFromTheGrid) {
   auto picture = PatternPicture(1000, 700);
   CPuzzleCutter cutter;
   cutter.SetImageSize(1000, 700);
@@ -154,20 +235,13 @@ TEST(CutterPieces, CutPictureComesFromTheCentre) {
   EXPECT_EQ(scaled->GetWidth(), 462);
   EXPECT_EQ(scaled->GetHeight(), 336);
   EXPECT_EQ(scaled->GetPixelFormat(), PixelFormat::Format32bppARGB);
-}
 
-TEST(CutterPieces, MissingPiecesGiveNoBitmap) {
-  auto picture = PatternPicture(300, 200);
-  CPuzzleCutter cutter;
-  EXPECT_FALSE(cutter.GetCutImage(*picture));
-  cutter.SetImageSize(300, 200);
-  cutter.SetPieceSize(50);
-  auto cut = cutter.GetCutImage(*picture);
-  ASSERT_TRUE(cut);
-  EXPECT_FALSE(cutter.GetPieceImage(*cut, 6, 0).bitmap);
-  EXPECT_FALSE(cutter.GetPieceImage(*cut, 0, 4).bitmap);
-  EXPECT_FALSE(cutter.GetPieceImage(*cut, -1, 0).bitmap);
-  EXPECT_TRUE(cutter.GetPieceImage(*cut, 5, 3).bitmap);
+  EXPECT_TRUE(cutter.GetPieceImage(*scaled, 10, 7).bitmap);
+  EXPECT_FALSE(cutter.GetPieceImage(*scaled, 11, 0).bitmap);
+  EXPECT_FALSE(cutter.GetPieceImage(*scaled, 0, 8).bitmap);
+  EXPECT_FALSE(cutter.GetPieceImage(*scaled, -1, 0).bitmap);
+  CPuzzleCutter empty;
+  EXPECT_FALSE(empty.GetCutImage(*picture));
 }
 
 }  // namespace
