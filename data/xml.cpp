@@ -269,7 +269,13 @@ void CRSXMLParser::HandleEnd(const char* name) {
 }
 
 void CRSXMLParser::HandleText(const char* text, int length) {
-  if (length > 0) m_text.append(text, static_cast<std::size_t>(length));
+  if (length <= 0) return;
+  if (m_text.size() + static_cast<std::size_t>(length) > m_maxTextBytes) {
+    // The tokenizer reports this as "parsing aborted" at this place.
+    XML_StopParser(m_tokenizer->parser, XML_FALSE);
+    return;
+  }
+  m_text.append(text, static_cast<std::size_t>(length));
 }
 
 std::string CRSXMLParser::GetErrorText() const {

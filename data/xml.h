@@ -5,6 +5,7 @@
 // that each record reads the elements meant for it and hands nested records
 // their own elements by pushing their handlers.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,10 @@ class CRSXMLParser {
 
   // Files are fed to the tokenizer in chunks of this many bytes.
   static constexpr std::size_t kChunkSize = 10240;
+  // The longest run of character data kept for one delivery by default:
+  // far above any picture or music a file holds, far below what would
+  // exhaust memory. A longer run aborts the parse as a syntax error.
+  static constexpr std::size_t kDefaultMaxTextBytes = std::size_t(256) << 20;
 
   // The base of every record that reads itself. The parser does not own its
   // handlers: a handler must outlive the parse it takes part in, or leave it
@@ -93,6 +98,9 @@ class CRSXMLParser {
   // (and, when the handler asks for it, the element itself) goes to handler.
   void PushHandler(XHandler* handler);
 
+  // Lowers (or raises) the text limit for this parser's parses.
+  void SetMaxTextBytes(std::size_t bytes) { m_maxTextBytes = bytes; }
+
   int GetResult() const { return m_result; }
   // "SUCCESS", or "ERROR: " and what went wrong; for syntax errors the
   // tokenizer's own message with the line (from 1) and column (from 0).
@@ -120,6 +128,7 @@ class CRSXMLParser {
   int m_errorCode = 0;
   int m_errorLine = 0;
   int m_errorColumn = 0;
+  std::size_t m_maxTextBytes = kDefaultMaxTextBytes;
   bool m_hasPending = false;
   std::string m_pendingName;
   Attributes m_pendingAttributes;

@@ -10,6 +10,39 @@
 #include "data/base64.h"
 #include "data/xml_text.h"
 
+// Hands every character written to the stream to the writer, unbuffered,
+// so that the stream and the writer's own calls can be mixed freely.
+class CRSXMLWriter::StreamBuffer : public std::streambuf {
+ public:
+  explicit StreamBuffer(CRSXMLWriter& writer) : m_writer(writer) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    m_writer.Write(std::string_view(&ch, 1));
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    m_writer.Write(std::string_view(s, static_cast<std::size_t>(n)));
+    return n;
+  }
+
+ private:
+  CRSXMLWriter& m_writer;
+};
+
+CRSXMLWriter::CRSXMLWriter() = default;
+CRSXMLWriter::~CRSXMLWriter() = default;
+
+std::ostream& CRSXMLWriter::Stream() {
+  if (!m_stream) {
+    m_buffer = std::make_unique<StreamBuffer>(*this);
+    m_stream = std::make_unique<std::ostream>(m_buffer.get());
+  }
+  return *m_stream;
+}
+
 void CRSXMLWriter::Write(std::string_view text) {
   std::size_t start = 0;
   for (;;) {

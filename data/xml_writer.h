@@ -8,12 +8,19 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <memory>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
 
 class CRSXMLWriter {
  public:
+  CRSXMLWriter();
+  ~CRSXMLWriter();
+  CRSXMLWriter(const CRSXMLWriter&) = delete;
+  CRSXMLWriter& operator=(const CRSXMLWriter&) = delete;
+
   // Appends text, turning each "\n" into CR LF.
   void Write(std::string_view text);
   // printf-style formatting (numbers with the C locale's decimal point).
@@ -39,6 +46,10 @@ class CRSXMLWriter {
   // Raw bytes (music) as Base64.
   void LeafBytes(std::string_view name, std::span<const std::uint8_t> bytes);
 
+  // A standard stream over the same bytes (with the same "\n" to CR LF
+  // rule), for writers that format through std::ostream.
+  std::ostream& Stream();
+
   const std::string& GetBytes() const { return m_bytes; }
   std::string TakeBytes() { return std::move(m_bytes); }
   void Clear() { m_bytes.clear(); }
@@ -49,7 +60,11 @@ class CRSXMLWriter {
   bool SaveToFile(const std::string& path) const;
 
  private:
+  class StreamBuffer;
+
   std::string m_bytes;
+  std::unique_ptr<StreamBuffer> m_buffer;
+  std::unique_ptr<std::ostream> m_stream;
 };
 
 // The decimal text of value with the given number of decimals, always with

@@ -11,8 +11,7 @@ cairo_matrix_t ToCairoMatrix(const Matrix& m) {
 }
 
 Matrix FromCairoMatrix(const cairo_matrix_t& c) {
-  return Matrix(static_cast<float>(c.xx), static_cast<float>(c.yx), static_cast<float>(c.xy),
-                static_cast<float>(c.yy), static_cast<float>(c.x0), static_cast<float>(c.y0));
+  return Matrix::FromElements(c.xx, c.yx, c.xy, c.yy, c.x0, c.y0);
 }
 
 void ApplyMatrix(cairo_t* cr, const Matrix& matrix) {

@@ -16,6 +16,17 @@ constexpr double kSingularDeterminant = 1e-12;
 Matrix::Matrix(float m11, float m12, float m21, float m22, float dx, float dy)
     : m_11(m11), m_12(m12), m_21(m21), m_22(m22), m_dx(dx), m_dy(dy) {}
 
+Matrix Matrix::FromElements(double m11, double m12, double m21, double m22, double dx, double dy) {
+  Matrix m;
+  m.m_11 = m11;
+  m.m_12 = m12;
+  m.m_21 = m21;
+  m.m_22 = m22;
+  m.m_dx = dx;
+  m.m_dy = dy;
+  return m;
+}
+
 Matrix::Matrix(const RectF& rect, const PointF* dstplg) {
   if (!dstplg || rect.Width == 0.0f || rect.Height == 0.0f) return;
   // Unit square → parallelogram, preceded by rect → unit square.

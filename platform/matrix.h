@@ -32,6 +32,8 @@ class Matrix {
   // The transform that maps rect onto the parallelogram with corners
   // dstplg[0] (top-left), dstplg[1] (top-right) and dstplg[2] (bottom-left).
   Matrix(const RectF& rect, const PointF* dstplg);
+  // Full-precision elements, for platform code that holds them as doubles.
+  static Matrix FromElements(double m11, double m12, double m21, double m22, double dx, double dy);
 
   Matrix* Clone() const { return new Matrix(*this); }
 
@@ -86,6 +88,7 @@ class Matrix {
 }  // namespace Gdiplus
 
 using Gdiplus::Matrix;
+using Gdiplus::Status;
 using Gdiplus::MatrixOrder;
 using Gdiplus::MatrixOrderAppend;
 using Gdiplus::MatrixOrderPrepend;

@@ -50,21 +50,33 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   }
   // Copy: painting may not change the tree, but a pre-paint slot might.
   const std::vector<CRSCanvasItem*> children = GetChildItems();
+  if (children.empty()) return;
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  // The clip's device bounds let children that cannot meet it be skipped
+  // before any state is saved; for the rest the clip itself decides.
+  RectF clipBox;
+  g.ResetTransform();
+  g.GetClipBounds(&clipBox);
+  g.SetTransform(&world);
   for (CRSCanvasItem* child : children) {
     if (child->m_zOrder > maxZ) break;
     if (!child->m_visible) continue;
+    Gdiplus::Matrix childWorld = child->m_transform;
+    childWorld.Multiply(world, MatrixOrderAppend);
+    RectF device;
+    if (child->m_cullByBounds) {
+      device = DeviceCullRect(child->GetLocalRect(), childWorld);
+      if (!device.IntersectsWith(clipBox)) continue;
+    }
     const Gdiplus::GraphicsState state = g.Save();
-    g.MultiplyTransform(&child->m_transform, MatrixOrderPrepend);
     bool paint = true;
     if (child->m_cullByBounds) {
-      Gdiplus::Matrix world;
-      g.GetTransform(&world);
-      const RectF device = DeviceCullRect(child->GetLocalRect(), world);
       g.ResetTransform();
       g.IntersectClip(device);
-      g.SetTransform(&world);
       paint = !g.IsClipEmpty();
     }
+    g.SetTransform(&childWorld);
     if (paint) child->Paint(g, maxZ, useCache);
     g.Restore(state);
   }

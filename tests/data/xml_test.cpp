@@ -209,6 +209,14 @@ TEST(XmlParserTest, HostileDocumentsGiveAResultCodeAndNeverCrash) {
   EXPECT_EQ(parser.ParseText(huge, &root), 0);
   EXPECT_EQ(log.front().size(), std::string("element a v= []").size() + (16u << 20));
 
+  // A text run longer than the reader keeps ends the parse.
+  const std::string longText = "<a>" + std::string(5000, 't') + "</a>";
+  parser.SetMaxTextBytes(4096);
+  EXPECT_EQ(parser.ParseText(longText, &root), CRSXMLParser::kSyntaxError);
+  EXPECT_EQ(parser.GetErrorText().substr(0, 23), "ERROR: parsing aborted\n");
+  parser.SetMaxTextBytes(CRSXMLParser::kDefaultMaxTextBytes);
+  EXPECT_EQ(parser.ParseText(longText, &root), 0);
+
   // Entity expansion attacks are the tokenizer's business, but they must
   // end in an error, not in exhausted memory.
   std::string laughs = "<!DOCTYPE a [<!ENTITY l0 \"lollollollol\">";

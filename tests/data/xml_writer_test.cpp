@@ -56,7 +56,7 @@ TEST(XmlWriterTest, LinesEndInCrLfAndFollowTheTagForms) {
   out.LeafColour("alpha", 0xFF00000A);
   out.LeafText("name", "abc");
   out.Printf("<size-scale val=\"%g\" />", 0.75);
-  out.Write("<two/>\n<lines/>\n");
+  out.Stream() << "<two/>\n<li" << 'n' << "es/>" << '\n';
   out.EndTag("puzzle-data");
   EXPECT_EQ(out.GetBytes(),
             "<puzzle-data>\r\n<completed/>\r\n<piece-size>-42</piece-size>\r\n<rotation>90.00</rotation>\r\n"

@@ -1,0 +1,5 @@
+# Small programs that end-to-end tests drive in a real window. They are put
+# beside the game so the scripts find them in one folder.
+add_executable(tandrill_canvas_demo ${CMAKE_CURRENT_LIST_DIR}/canvas_demo.cpp)
+target_link_libraries(tandrill_canvas_demo PRIVATE tandrill_core)
+set_target_properties(tandrill_canvas_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
