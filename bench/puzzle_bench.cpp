@@ -1,0 +1,144 @@
+// The puzzle file and the connect test at full size: a 1296-piece puzzle of a
+// 1920 x 1080 picture saved, and loaded with every piece item built; and a
+// group of 600 pieces put down.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "canvas/behaviours.h"
+#include "canvas/event_dispatcher.h"
+#include "canvas/items.h"
+#include "data/puzzle_data.h"
+#include "play/group.h"
+#include "play/piece.h"
+
+namespace {
+
+constexpr int kPieceSize = 40;  // 48 x 27 = 1296 pieces
+
+std::string BenchFolder() {
+  static const std::string folder = [] {
+    char name[] = "/tmp/tandrill_puzzle_bench_XXXXXX";
+    return std::string(mkdtemp(name) ? name : "/tmp");
+  }();
+  return folder;
+}
+
+std::shared_ptr<Gdiplus::Bitmap> Picture() {
+  auto picture = std::make_shared<Gdiplus::Bitmap>(1920, 1080, PixelFormat::Format24bppRGB);
+  for (int y = 0; y < 1080; ++y)
+    for (int x = 0; x < 1920; ++x) picture->SetPixel(x, y, 0xFF000000u | (x * 7 & 0xFF) << 16 | (y * 3 & 0xFF) << 8);
+  return picture;
+}
+
+std::vector<CPuzzlePiece*> BuildAll(CPuzzleData& puzzle, CRSCanvasItem* area, const Gdiplus::Bitmap& cut) {
+  const Size grid = puzzle.GetCutter().GetGridSize();
+  std::vector<CPuzzlePiece*> pieces;
+  for (int r = 0; r < grid.Height; ++r)
+    for (int c = 0; c < grid.Width; ++c) {
+      CPuzzlePiece* piece = puzzle.CreatePieceItem(area, c, r, cut);
+      if (c < grid.Width - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
+      if (r < grid.Height - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
+      if (c > 0) piece->LinkNeighbour(pieces.back(), CPuzzlePiece::kRight);
+      if (r > 0) piece->LinkNeighbour(pieces[static_cast<std::size_t>((r - 1) * grid.Width + c)], CPuzzlePiece::kBelow);
+      pieces.push_back(piece);
+    }
+  return pieces;
+}
+
+CRSCanvasItem* Area() {
+  auto* area = new CRSCanvasItem(PointF(), nullptr, "area");
+  area->SetSize(SizeF(1920, 1080));
+  return area;
+}
+
+// Budget: < 100 ms.
+void BM_PuzzleSave1296(benchmark::State& state) {
+  CRSEventDispatcher::Create();
+  CPuzzleData::SetPuzzleFolder(BenchFolder());
+  CPuzzleData puzzle("bench save");
+  puzzle.SetPicture(Picture());
+  puzzle.GetCutter().SetPieceSize(kPieceSize);
+  auto cut = puzzle.GetCutter().GetCutImage(*puzzle.GetPicture());
+  CRSAutoPtrPolymorphic<CRSCanvasItem> area = Area();
+  BuildAll(puzzle, area, *cut);
+  for (auto _ : state) benchmark::DoNotOptimize(puzzle.Save());
+  state.counters["pieces"] = static_cast<double>(puzzle.GetPieces().size());
+  area->DeleteChildren();
+  DiscardEvents();
+}
+BENCHMARK(BM_PuzzleSave1296)->Unit(benchmark::kMillisecond);
+
+// Budget: < 400 ms for reading the file and building every piece with its
+// shadow.
+void BM_PuzzleLoadBuild1296(benchmark::State& state) {
+  CRSEventDispatcher::Create();
+  CPuzzleData::SetPuzzleFolder(BenchFolder());
+  {
+    CPuzzleData puzzle("bench load");
+    puzzle.SetPicture(Picture());
+    puzzle.GetCutter().SetPieceSize(kPieceSize);
+    auto cut = puzzle.GetCutter().GetCutImage(*puzzle.GetPicture());
+    CRSAutoPtrPolymorphic<CRSCanvasItem> area = Area();
+    BuildAll(puzzle, area, *cut);
+    puzzle.Save();
+    area->DeleteChildren();
+  }
+  for (auto _ : state) {
+    CPuzzleData puzzle("bench load");
+    if (!puzzle.Load()) state.SkipWithError("load failed");
+    auto cut = puzzle.GetCutter().GetCutImage(*puzzle.GetPicture());
+    CRSAutoPtrPolymorphic<CRSCanvasItem> area = Area();
+    auto pieces = BuildAll(puzzle, area, *cut);
+    benchmark::DoNotOptimize(pieces.data());
+    state.PauseTiming();
+    area->DeleteChildren();
+    DiscardEvents();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_PuzzleLoadBuild1296)->Unit(benchmark::kMillisecond);
+
+// Budget: < 2 ms for putting down a group of 600 pieces (each piece runs
+// its connect test; the 30 pieces along its lower edge find nothing).
+void BM_TryConnectGroup600(benchmark::State& state) {
+  CRSEventDispatcher::Create();
+  CRSAutoPtrPolymorphic<CRSCanvasItem> area = Area();
+  std::vector<CPuzzlePiece*> pieces;
+  const int cols = 30, rows = 21;
+  auto square = std::make_shared<Gdiplus::Bitmap>(20, 20, PixelFormat::Format32bppARGB);
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      auto* piece = new CPuzzlePiece(CPuzzlePiece::kItemName, square, 20.0f);
+      piece->SetCellCentre(PointF(c * 20 + 10.0f, r * 20 + 10.0f));
+      piece->SetAnchor(PointF(10, 10));
+      piece->SetParent(area);
+      if (c < cols - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
+      if (r < rows - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
+      if (c > 0) piece->LinkNeighbour(pieces.back(), CPuzzlePiece::kRight);
+      if (r > 0) piece->LinkNeighbour(pieces[static_cast<std::size_t>((r - 1) * cols + c)], CPuzzlePiece::kBelow);
+      // Rows above the last lie in their solved places; the last row far off.
+      piece->MoveTopLeftTo(PointF(c * 20.0f + (r == rows - 1 ? 1000.0f : 0.0f), r * 20.0f));
+      pieces.push_back(piece);
+    }
+  for (int i = 0; i < cols * (rows - 1); ++i) pieces[static_cast<std::size_t>(i)]->TryConnect();
+  auto* group = dynamic_cast<CPuzzleGroup*>(pieces.front()->GetParent());
+  if (!group || ComputeProgress(pieces) == 0) state.SkipWithError("no group");
+  std::vector<CPuzzlePiece*> members(pieces.begin(), pieces.begin() + cols * (rows - 1));
+  for (auto _ : state) {
+    bool any = false;
+    for (CPuzzlePiece* piece : members) any |= piece->TryConnect();
+    benchmark::DoNotOptimize(any);
+  }
+  state.counters["pieces"] = static_cast<double>(members.size());
+  area->DeleteChildren();
+  DiscardEvents();
+}
+BENCHMARK(BM_TryConnectGroup600)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,136 @@
+#pragma once
+// CPuzzleData: everything needed to play one puzzle — its name and title,
+// flags, picture, optional music, the cut, the saved place of every piece
+// and the time played — and the puzzle file that keeps it, one per puzzle
+// in the folder "puzzles" of the program directory.
+//
+// Ownership: the data owns its piece records; the records know the piece
+// items only weakly (the items belong to the play area). The cutter is a
+// member.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "canvas/object.h"
+#include "data/cutter.h"
+#include "data/puzzle_piece_data.h"
+#include "data/xml.h"
+#include "platform/bitmap.h"
+
+class CRSCanvasItem;
+class CPuzzlePiece;
+class CRSXMLWriter;
+
+class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
+ public:
+  static constexpr const char* kTag = "puzzle-data";
+  // Music shorter than this is kept inside the puzzle file.
+  static constexpr std::size_t kMaxEmbeddedMusicBytes = 1048576;
+  // Size scales outside this range are not believed when read from a file.
+  static constexpr float kMinSizeScale = 0.05f;
+  static constexpr float kMaxSizeScale = 4.0f;
+  // The scaled cut picture may not hold more pixels than this (a file must
+  // not make the play room allocate gigabytes).
+  static constexpr double kMaxCutPixels = 64.0 * 1024 * 1024;
+
+  using PieceList = std::vector<std::unique_ptr<CPuzzlePieceData>>;
+
+  explicit CPuzzleData(std::string name);
+  ~CPuzzleData() override;
+
+  // Empties the pieces; stores the picture and, when there is one, gives its
+  // size to the cutter and keeps its JPEG bytes as Base64.
+  void SetPicture(std::shared_ptr<Gdiplus::Bitmap> picture);
+  // Remembers the music file and keeps its bytes when it is shorter than
+  // kMaxEmbeddedMusicBytes. The same path again, with its bytes held, does
+  // nothing (the file is not read twice).
+  void SetMusicFile(const std::string& path);
+  void SetSizeScale(float scale);
+
+  // Reads the puzzle file of this name. True when the file was read whole
+  // and describes a puzzle that can be played (a picture, a sane cut);
+  // piece records outside the grid, repeated, or with impossible numbers
+  // are dropped.
+  bool Load();
+  // The same for a puzzle held as text (a gift's own puzzle).
+  bool LoadFromText(std::string_view text);
+  // Writes the puzzle file of this name, atomically; false when it could
+  // not be written (the old file is then kept as it was).
+  bool Save();
+
+  // Clears completion and time played; pieces with items leave their groups
+  // and are scattered, records without items are dropped.
+  void ResetProgress();
+
+  CPuzzlePieceData* GetPieceData(int column, int row) const;
+  CRSCanvasItem* GetPieceItem(int column, int row) const;
+  // Builds the piece item of a cell from the cut picture (as made by the
+  // cutter's GetCutImage, possibly with bevels drawn on it), adds it to
+  // parent and places it as its record says; a cell without a record gets a
+  // new one and is scattered. Null when the cell is not part of the cut.
+  CPuzzlePiece* CreatePieceItem(CRSCanvasItem* parent, int column, int row, const Gdiplus::Bitmap& cutImage);
+  // 0 to 100 over the pieces that have items.
+  int GetPercentCompleted() const;
+
+  // The whole "puzzle-data" element.
+  void Write(CRSXMLWriter& out) override;
+  void OnElement(const std::string& name, const CRSXMLParser::Attributes& attributes,
+                 const std::string& text) override;
+
+  const std::string& GetName() const { return m_name; }
+  const std::string& GetTitle() const { return m_title; }
+  void SetTitle(const std::string& title) { m_title = title; }
+  bool GetRotatePiecesWhenScatter() const { return m_rotatePieces; }
+  void SetRotatePiecesWhenScatter(bool on) { m_rotatePieces = on; }
+  bool IsCompleted() const { return m_completed; }
+  void SetCompleted(bool on) { m_completed = on; }
+  bool IsSurprise() const { return m_surprise; }
+  void SetSurprise(bool on) { m_surprise = on; }
+  std::int32_t GetTimePlayed() const { return m_timePlayed; }
+  void SetTimePlayed(std::int32_t ms) { m_timePlayed = ms; }
+  float GetSizeScale() const { return m_sizeScale; }
+  const std::string& GetMusicFileName() const { return m_musicFileName; }
+  const std::vector<std::uint8_t>& GetMusicData() const { return m_musicData; }
+  const std::string& GetPictureText() const { return m_pictureText; }
+  const std::shared_ptr<Gdiplus::Bitmap>& GetPicture() const { return m_picture; }
+  CPuzzleCutter& GetCutter() { return m_cutter; }
+  const CPuzzleCutter& GetCutter() const { return m_cutter; }
+  const PieceList& GetPieces() const { return m_pieces; }
+
+  // The puzzle file of a puzzle name: the folder, the name made safe as a
+  // file name, ".pzl".
+  static std::string GetPuzzleFileName(std::string_view name);
+  // The folder that holds the puzzle files, ending in "/": "puzzles/" in
+  // the program directory unless another folder was set (tests and tools).
+  static std::string GetPuzzleFolder();
+  static void SetPuzzleFolder(std::string folder);
+
+ private:
+  void ResetForReading();
+  int Parse(bool fromFile, std::string_view text);
+  // Drops records that cannot belong to this cut and says whether the
+  // puzzle can be played.
+  bool Validate();
+
+  std::string m_name;
+  bool m_rotatePieces = false;
+  bool m_completed = false;
+  std::string m_pictureText;
+  std::shared_ptr<Gdiplus::Bitmap> m_picture;
+  CPuzzleCutter m_cutter;
+  PieceList m_pieces;
+  std::string m_musicFileName;
+  std::vector<std::uint8_t> m_musicData;
+  std::int32_t m_timePlayed = 0;
+  std::string m_title;
+  bool m_surprise = false;
+  float m_sizeScale = 1.0f;
+  bool m_sawRoot = false;
+};
+
+// Removes the puzzle file of that name (only that file, inside the puzzles
+// folder). False when there was none.
+bool DeletePuzzleFile(std::string_view name);

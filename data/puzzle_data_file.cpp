@@ -1,0 +1,182 @@
+// The puzzle file: the "puzzle-data" element, where it lives, and how it is
+// read, checked and written.
+
+#include <climits>
+#include <cmath>
+#include <set>
+#include <utility>
+
+#include "app/startup.h"
+#include "data/base64.h"
+#include "data/embed.h"
+#include "data/puzzle_data.h"
+#include "data/xml_text.h"
+#include "data/xml_writer.h"
+#include "platform/files.h"
+
+namespace {
+
+std::string& FolderOverride() {
+  static std::string folder;
+  return folder;
+}
+
+// A file cannot hold more piece records than a grid can have cells; this
+// keeps a hostile file from making us build millions of records.
+constexpr std::size_t kMaxPieceRecords = 1u << 17;
+
+// Positions beyond this are not places on any canvas.
+constexpr float kMaxCoordinate = 1.0e6f;
+
+// Takes the rest of an element that is being skipped.
+class CIgnoreElement : public CRSXMLParser::XHandler {};
+
+CIgnoreElement g_ignore;
+
+bool Finite(float v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; }
+
+}  // namespace
+
+std::string CPuzzleData::GetPuzzleFolder() {
+  const std::string& folder = FolderOverride();
+  if (!folder.empty()) return folder;
+  return app::GetProgramDirectory() + "puzzles/";
+}
+
+void CPuzzleData::SetPuzzleFolder(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder.push_back('/');
+  FolderOverride() = std::move(folder);
+}
+
+std::string CPuzzleData::GetPuzzleFileName(std::string_view name) {
+  return GetPuzzleFolder() + platform::SafeFileStem(name) + ".pzl";
+}
+
+bool DeletePuzzleFile(std::string_view name) { return platform::RemoveFile(CPuzzleData::GetPuzzleFileName(name)); }
+
+bool CPuzzleData::Load() {
+  platform::EnsureDirectory(GetPuzzleFolder());
+  return Parse(true, GetPuzzleFileName(m_name)) == CRSXMLParser::kSuccess && Validate();
+}
+
+bool CPuzzleData::LoadFromText(std::string_view text) {
+  return Parse(false, text) == CRSXMLParser::kSuccess && Validate();
+}
+
+void CPuzzleData::ResetForReading() {
+  // The cutter's reset puts its scale back to 1; the puzzle's scale follows,
+  // so a file without a size scale reads as scale 1 on both.
+  m_cutter.Reset();
+  m_sizeScale = 1.0f;
+  m_pieces.clear();
+  m_picture.reset();
+  m_pictureText.clear();
+  m_musicData.clear();
+  m_completed = m_rotatePieces = m_surprise = false;
+  m_sawRoot = false;
+}
+
+int CPuzzleData::Parse(bool fromFile, std::string_view text) {
+  ResetForReading();
+  CRSXMLParser parser;
+  return fromFile ? parser.ParseFile(std::string(text), this) : parser.ParseText(text, this);
+}
+
+bool CPuzzleData::Validate() {
+  if (!m_sawRoot || !m_picture || !m_cutter.IsValid()) return false;
+  // The cut must lie inside the picture, and the scaled cut picture must be
+  // one the drawing library can hold without eating the machine.
+  const Size cut = m_cutter.GetImageSize();
+  if (cut.Width > m_picture->GetWidth() || cut.Height > m_picture->GetHeight()) return false;
+  const double w = cut.Width * static_cast<double>(m_sizeScale), h = cut.Height * static_cast<double>(m_sizeScale);
+  if (w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide || w * h > kMaxCutPixels) return false;
+
+  // Records that cannot be placed are dropped; their cells are then built
+  // as new pieces and scattered. The first record of a cell wins.
+  const Size grid = m_cutter.GetGridSize();
+  std::set<std::pair<int, int>> seen;
+  std::erase_if(m_pieces, [&](const std::unique_ptr<CPuzzlePieceData>& record) {
+    const int c = record->GetColumn(), r = record->GetRow();
+    if (c < 0 || r < 0 || c >= grid.Width || r >= grid.Height) return true;
+    if (!Finite(record->GetPosition().X) || !Finite(record->GetPosition().Y) || !Finite(record->GetRotation()))
+      return true;
+    return !seen.insert({c, r}).second;
+  });
+  return true;
+}
+
+void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attributes& attributes,
+                            const std::string& text) {
+  const std::string name = xmltext::ToLower(rawName);
+  CRSXMLParser* parser = GetParser();
+  if (name == kTag) {
+    m_sawRoot = true;
+  } else if (name == CPuzzlePieceData::kTag) {
+    if (!parser) return;
+    if (m_pieces.size() >= kMaxPieceRecords) {
+      parser->PushHandler(&g_ignore);
+      return;
+    }
+    CPuzzlePieceData* record = m_pieces.emplace_back(std::make_unique<CPuzzlePieceData>(0, 0)).get();
+    parser->PushHandler(record);
+  } else if (name == "puzzle-cuts") {
+    if (parser) parser->PushHandler(&m_cutter);
+  } else if (name == "name") {
+    m_name = xmltext::TextFromBase64(text);
+  } else if (name == "title") {
+    m_title = xmltext::TextFromBase64(text);
+  } else if (name == "completed") {
+    m_completed = true;
+  } else if (name == "rotate-pieces-when-scatter") {
+    m_rotatePieces = true;
+  } else if (name == "surprise") {
+    m_surprise = true;
+  } else if (name == "music-filename") {
+    std::string file = xmltext::TextFromBase64(text);
+    const auto first = file.find_first_not_of(" \t\r\n");
+    const auto last = file.find_last_not_of(" \t\r\n");
+    m_musicFileName = first == std::string::npos ? std::string() : file.substr(first, last - first + 1);
+  } else if (name == "music-data") {
+    Base64DecodeAppend(text, m_musicData);
+  } else if (name == "size-scale") {
+    float scale = 0.0f;
+    const std::string* value = xmltext::FindAttribute(attributes, "val");
+    // A scale outside the sane range would make the pieces vanish or ask
+    // for pictures larger than memory; the default stays.
+    if (value && xmltext::ParseFloat(*value, scale) && scale >= kMinSizeScale && scale <= kMaxSizeScale)
+      SetSizeScale(scale);
+  } else if (name == "time-played") {
+    std::uint32_t ms = 0;
+    if (xmltext::ParseHex(text, ms)) m_timePlayed = static_cast<std::int32_t>(std::min<std::uint32_t>(ms, INT_MAX));
+  } else if (name == "img-data") {
+    m_pictureText = text;
+    m_picture = DecodeImageBase64(m_pictureText);
+  }
+}
+
+void CPuzzleData::Write(CRSXMLWriter& out) {
+  out.StartTag(kTag);
+  out.LeafText("name", m_name);
+  out.LeafText("title", m_title);
+  out.Flag("completed", m_completed);
+  out.Flag("rotate-pieces-when-scatter", m_rotatePieces);
+  if (!m_musicFileName.empty()) out.LeafText("music-filename", m_musicFileName);
+  if (!m_musicData.empty()) out.LeafBytes("music-data", m_musicData);
+  out.Flag("surprise", m_surprise);
+  // The size scale and the time played share one line.
+  out.Printf("<size-scale val=\"%g\" />", static_cast<double>(m_sizeScale));
+  out.Printf("<time-played>0x%x</time-played>\n", static_cast<unsigned>(m_timePlayed));
+  out.Leaf("img-data", m_pictureText);
+  out.StartTag("pieces");
+  for (const auto& record : m_pieces) record->Write(out);
+  m_cutter.Write(out);
+  out.EndTag("pieces");
+  out.EndTag(kTag);
+}
+
+bool CPuzzleData::Save() {
+  if (!platform::EnsureDirectory(GetPuzzleFolder())) return false;
+  CRSXMLWriter out;
+  Write(out);
+  return platform::WriteFileAtomically(GetPuzzleFileName(m_name), out.GetBytes());
+}

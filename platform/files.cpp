@@ -1,0 +1,129 @@
+// Whole-file writes through a renamed temporary, and safe file names.
+
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+// File systems take 255 bytes a name; the stem leaves room for an extension.
+constexpr std::size_t kMaxStemBytes = 200;
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+bool KeepsAsIs(unsigned char c) {
+  if (c < 0x20 || c == 0x7F) return false;
+  switch (c) {
+    case '/': case '\\': case '%': case '~': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+      return false;
+    default:
+      return true;
+  }
+}
+
+std::uint64_t Fnv1a(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : text) {
+    hash ^= c;
+    hash *= 1099511628211ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  // The temporary lives beside the target so that the rename never crosses
+  // file systems; mkstemp gives it a name nobody else is using.
+  std::string temp = path + ".tmp-XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes);
+  ok = ::fchmod(fd, 0644) == 0 && ok;
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+bool EnsureDirectory(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  return std::filesystem::is_directory(path, ec);
+}
+
+bool RemoveFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec))) return false;
+  return std::filesystem::remove(path, ec) && !ec;
+}
+
+bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& out) {
+  out.clear();
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char buffer[1024];
+  bool ok = true;
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    if (n == 0) break;
+    if (out.size() + n > maxBytes) {
+      ok = false;
+      break;
+    }
+    out.append(buffer, n);
+  }
+  if (std::ferror(f)) ok = false;
+  std::fclose(f);
+  if (!ok) out.clear();
+  return ok;
+}
+
+std::string SafeFileStem(std::string_view name) {
+  if (name.empty()) return "%";
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string stem;
+  stem.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (KeepsAsIs(c) && !(i == 0 && c == '.')) {
+      stem.push_back(static_cast<char>(c));
+    } else {
+      stem.push_back('%');
+      stem.push_back(kHex[c >> 4]);
+      stem.push_back(kHex[c & 0xF]);
+    }
+  }
+  if (stem.size() <= kMaxStemBytes) return stem;
+  // Cut at a character boundary: never inside an escape or a UTF-8 sequence.
+  std::size_t cut = kMaxStemBytes - 17;
+  while (cut > 0 && ((static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)) --cut;
+  if (cut >= 1 && stem[cut - 1] == '%') cut -= 1;
+  else if (cut >= 2 && stem[cut - 2] == '%') cut -= 2;
+  char hash[17];
+  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(name)));
+  return stem.substr(0, cut) + "~" + hash;
+}
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#pragma once
+// Files the program writes for itself: whole-file writes that never leave a
+// half-written file behind, folder creation and removal, and the mapping of
+// names chosen by users (or by strangers, in gift puzzles) to file names.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Writes bytes to path through a temporary file in the same folder that is
+// flushed to the disk and then renamed over the old file, so a crash or a
+// full disk leaves either the old file or the new one, never a mixture.
+// False on any failure; the old file is then untouched.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Creates the folder (and its parents) when missing. True when it exists
+// afterwards; a plain file of that name is a failure.
+bool EnsureDirectory(const std::string& path);
+
+// Removes one plain file. False when it was not there or could not be
+// removed; folders are never removed.
+bool RemoveFile(const std::string& path);
+
+// Reads a whole file, refusing files larger than maxBytes. False when it
+// cannot be read or is too large; out is then empty.
+bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& out);
+
+// A file name stem for a name of the user's: the same name always gives the
+// same stem, and two different names never give the same one. Path
+// separators, control characters, "%" and "~" are written as "%XX"; a
+// leading dot is escaped too, so no stem is ".", ".." or hidden. An empty
+// name becomes "%". Very long names are shortened and end in "~" and a hash
+// of the whole name, so the file name stays within what file systems take.
+std::string SafeFileStem(std::string_view name);
+
+}  // namespace platform

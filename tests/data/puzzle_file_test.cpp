@@ -1,0 +1,179 @@
+// Hostile and broken puzzle files: they load as failures or with the bad
+// records dropped, and nothing outside the puzzles folder is ever written or
+// removed.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "canvas/event_dispatcher.h"
+#include "data/puzzle_data.h"
+#include "data/xml_writer.h"
+#include "platform/files.h"
+#include "tests/data/puzzle_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace puzzle_test;
+
+class PuzzleFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CRSEventDispatcher::Create();
+    root = MakeTempFolder();
+    folder = root + "/a/b/puzzles/";
+    CPuzzleData::SetPuzzleFolder(folder);
+    CPuzzleData good("good");
+    MakePlayable(good);
+    CRSXMLWriter out;
+    good.Write(out);
+    text = out.GetBytes();
+  }
+  void TearDown() override {
+    FlushEvents(nullptr);
+    CPuzzleData::SetPuzzleFolder({});
+    fs::remove_all(root);
+  }
+  static std::string Replace(std::string s, const std::string& from, const std::string& to) {
+    const auto at = s.find(from);
+    if (at != std::string::npos) s.replace(at, from.size(), to);
+    return s;
+  }
+  std::string root, folder, text;
+};
+
+TEST_F(PuzzleFileTest, BrokenFilesAreFailures) {
+  CPuzzleData puzzle("x");
+  ASSERT_TRUE(puzzle.LoadFromText(text));
+  const auto imgStart = text.find("<img-data>"), imgEnd = text.find("</img-data>\r\n") + 13;
+  const std::string cases[] = {
+      text.substr(0, text.size() / 2),                         // truncated
+      text.substr(0, imgStart) + text.substr(imgEnd),          // no picture
+      text.substr(0, imgStart) + "<img-data>QUJDRA==</img-data>\r\n" + text.substr(imgEnd),  // no picture inside
+      Replace(text, "<size w=\"200\" h=\"150\" />", "<size w=\"-200\" h=\"150\" />"),
+      Replace(text, "<size w=\"200\" h=\"150\" />", "<size w=\"2000000\" h=\"150\" />"),
+      Replace(text, "<size w=\"200\" h=\"150\" />", "<size w=\"30000\" h=\"30000\" />"),
+      Replace(text, "<piece-size>50</piece-size>", "<piece-size>-50</piece-size>"),
+      Replace(Replace(text, "<puzzle-data>", "<library>"), "</puzzle-data>", "</library>"),
+      "",
+  };
+  for (const std::string& bad : cases) {
+    CPuzzleData broken("x");
+    EXPECT_FALSE(broken.LoadFromText(bad)) << &bad - cases;
+  }
+  // A missing file is a failure too, and reading never creates it.
+  CPuzzleData missing("nowhere");
+  EXPECT_FALSE(missing.Load());
+  EXPECT_FALSE(fs::exists(CPuzzleData::GetPuzzleFileName("nowhere")));
+}
+
+TEST_F(PuzzleFileTest, BadPieceRecordsAndAbsurdScalesAreDropped) {
+  auto piece = [](const std::string& x, const std::string& y, const std::string& px) {
+    return "<puzzle-piece x=\"" + x + "\" y=\"" + y + "\">\r\n<pointf x=\"" + px +
+           "\" y=\"5\" />\r\n<rotation>90.00</rotation>\r\n</puzzle-piece>\r\n";
+  };
+  std::string bad = Replace(text, "<pieces>\r\n",
+                            "<pieces>\r\n" + piece("1", "1", "7") + piece("1", "1", "8") + piece("4", "0", "1") +
+                                piece("0", "3", "1") + piece("-1", "0", "1") + piece("2", "2", "nan") +
+                                piece("3", "2", "1e30") + piece("2147483647", "2147483647", "1"));
+  bad = Replace(bad, "<size-scale val=\"1\" />", "<size-scale val=\"1e9\" />");
+  CPuzzleData puzzle("x");
+  ASSERT_TRUE(puzzle.LoadFromText(bad));
+  ASSERT_EQ(puzzle.GetPieces().size(), 1u);
+  EXPECT_FLOAT_EQ(puzzle.GetPieceData(1, 1)->GetPosition().X, 7.0f);  // the first of a cell wins
+  EXPECT_FLOAT_EQ(puzzle.GetSizeScale(), 1.0f);
+  for (const char* scale : {"0", "-2", "nan", "inf", "0.001"}) {
+    CPuzzleData other("x");
+    ASSERT_TRUE(other.LoadFromText(Replace(text, "val=\"1\"", std::string("val=\"") + scale + "\"")));
+    EXPECT_FLOAT_EQ(other.GetSizeScale(), 1.0f) << scale;
+  }
+}
+
+TEST_F(PuzzleFileTest, NamesNeverEscapeThePuzzlesFolderNorShareAFile) {
+  // A file beside the folder that a careless name would reach.
+  fs::create_directories(folder);
+  const std::string outside = root + "/a/x.pzl";
+  WriteBytes(outside, 5, 'o');
+  const std::string names[] = {"../x", "../../x", "/etc/x", "..", ".", "", "a/b", "a%2Fb", "a\\b", "tab\tname",
+                               "~", std::string(400, 'n'), std::string(399, 'n') + "m"};
+  std::set<std::string> files;
+  for (const std::string& name : names) {
+    CPuzzleData puzzle(name);
+    MakePlayable(puzzle);
+    ASSERT_TRUE(puzzle.Save()) << name;
+    const std::string file = CPuzzleData::GetPuzzleFileName(name);
+    EXPECT_EQ(fs::path(file).parent_path(), fs::path(folder).parent_path()) << name;
+    EXPECT_TRUE(fs::is_regular_file(file)) << name;
+    EXPECT_LE(fs::path(file).filename().string().size(), 255u);
+    files.insert(file);
+    // The name read back is the name, not the file's.
+    CPuzzleData back(name);
+    ASSERT_TRUE(back.Load()) << name;
+    EXPECT_EQ(back.GetName(), name);
+  }
+  EXPECT_EQ(files.size(), std::size(names));
+  std::size_t inFolder = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) inFolder += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(inFolder, std::size(names) + 1) << "a temporary file was left behind or a file went elsewhere";
+  for (const std::string& name : names) EXPECT_TRUE(DeletePuzzleFile(name)) << name;
+  EXPECT_FALSE(DeletePuzzleFile("../x"));
+  EXPECT_TRUE(fs::exists(outside));
+  EXPECT_TRUE(fs::is_empty(folder));
+}
+
+TEST_F(PuzzleFileTest, SavingReplacesTheOldFileWholeOrNotAtAll) {
+  CPuzzleData first("keep");
+  MakePlayable(first);
+  first.SetTitle("first");
+  ASSERT_TRUE(first.Save());
+  const std::string file = CPuzzleData::GetPuzzleFileName("keep");
+  std::stringstream before;
+  before << std::ifstream(file).rdbuf();
+
+  // A save that cannot finish (the folder is gone and a file stands in its
+  // place) reports failure; a failed load leaves the file alone as well.
+  CPuzzleData::SetPuzzleFolder(root + "/blocked");
+  WriteBytes(root + "/blocked", 1, 'f');
+  CPuzzleData second("keep");
+  MakePlayable(second);
+  EXPECT_FALSE(second.Save());
+  CPuzzleData::SetPuzzleFolder(folder);
+  WriteBytes(folder + "broken.pzl", 10, '<');
+  CPuzzleData broken("broken");
+  EXPECT_FALSE(broken.Load());
+  std::stringstream after;
+  after << std::ifstream(file).rdbuf();
+  EXPECT_EQ(before.str(), after.str());
+
+  // A successful save replaces it, leaving nothing else in the folder.
+  second.SetTitle("second");
+  ASSERT_TRUE(second.Save());
+  CPuzzleData reread("keep");
+  ASSERT_TRUE(reread.Load());
+  EXPECT_EQ(reread.GetTitle(), "second");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
+TEST(SafeFileStemTest, MapsEveryNameToItsOwnHarmlessStem) {
+  using platform::SafeFileStem;
+  EXPECT_EQ(SafeFileStem("sunset.jpg"), "sunset.jpg");
+  EXPECT_EQ(SafeFileStem("Über Grün"), "Über Grün");
+  for (const char* bad : {"..", ".", "../../x", "a/b", "a\\b", "a\nb", ".hidden"}) {
+    const std::string stem = SafeFileStem(bad);
+    EXPECT_EQ(stem.find('/'), std::string::npos) << bad;
+    EXPECT_EQ(stem.find('\\'), std::string::npos) << bad;
+    EXPECT_NE(stem.front(), '.') << bad;
+    for (char c : stem) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << bad;
+  }
+  EXPECT_NE(SafeFileStem("a/b"), SafeFileStem("a%2Fb"));
+  EXPECT_NE(SafeFileStem(""), SafeFileStem("%"));
+  const std::string longA(300, 'x'), longB = std::string(299, 'x') + "y";
+  EXPECT_NE(SafeFileStem(longA), SafeFileStem(longB));
+  EXPECT_LE(SafeFileStem(std::string(300, '/')).size(), 200u);
+}
+
+}  // namespace
