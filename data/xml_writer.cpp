@@ -2,12 +2,10 @@
 
 #include <charconv>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
-#include <unistd.h>
 
 #include "data/base64.h"
 #include "data/xml_text.h"
+#include "platform/files.h"
 
 // Hands every character written to the stream to the writer, unbuffered,
 // so that the stream and the writer's own calls can be mixed freely.
@@ -144,23 +142,7 @@ void CRSXMLWriter::LeafBytes(std::string_view name, std::span<const std::uint8_t
 }
 
 bool CRSXMLWriter::SaveToFile(const std::string& path) const {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  fs::path temp = target;
-  temp += ".tmp" + std::to_string(::getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(m_bytes.data(), 1, m_bytes.size(), f) == m_bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = ::fsync(::fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  std::error_code ec;
-  if (ok) fs::rename(temp, target, ec);
-  if (!ok || ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  return platform::WriteFileAtomically(path, m_bytes);
 }
 
 std::string FormatReal(double value, int decimals) {

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/files.h"
 #include "platform/image_codec_probe.h"
 
 namespace platform {
@@ -237,24 +237,6 @@ Writer WriterForMime(std::string_view mime) {
   return Writer::kNone;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  namespace fs = std::filesystem;
-  fs::path temp(path);
-  temp += ".tmp" + std::to_string(::getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fflush(f) == 0 && ok;
-  ok = ::fsync(::fileno(f)) == 0 && ok;
-  ok = std::fclose(f) == 0 && ok;
-  std::error_code ec;
-  if (ok) fs::rename(temp, path, ec);
-  if (!ok || ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -312,7 +294,7 @@ bool SaveImageByExtension(const Gdiplus::Bitmap& image, const std::string& path)
   // extension, saves nothing rather than bytes of another format.
   std::vector<std::uint8_t> bytes;
   if (!EncodeWith(image, writer, bytes)) return false;
-  return WriteFileAtomically(path, bytes);
+  return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace platform
