@@ -26,6 +26,6 @@ class CRSMouseLeaveDispatcher : public CRSEventReceiver {
   std::vector<CRSAutoPtrPolymorphic<CRSObject>> m_hovered;
 };
 
-// The design's free functions over the process-wide hover list.
+// Free functions over the process-wide hover list.
 void AddHover(CRSObject* object);
 void RemoveHover(CRSObject* object);

@@ -1,6 +1,6 @@
 #pragma once
 // Milliseconds since the program's clock started, wrapping at 32 bits like
-// the platform tick count the design is written against. Differences of two
+// a classic platform tick count. Differences of two
 // readings are taken in unsigned arithmetic, so they stay right across a wrap.
 
 #include <cstdint>

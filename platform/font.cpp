@@ -13,7 +13,7 @@ namespace Gdiplus {
 
 namespace {
 
-// The program's font rules. The design's texts ask for Windows families;
+// The program's font rules. Its texts ask for Windows families;
 // Liberation faces share their metrics, so text keeps the width the layouts
 // were made for. Without the rule "Microsoft Sans Serif" falls to a much
 // wider face.

@@ -1,5 +1,5 @@
 #pragma once
-// Translation of the platform's key codes into the design's virtual-key codes.
+// Translation of SDL key codes into the program's virtual-key codes.
 
 #include <cstdint>
 

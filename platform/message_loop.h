@@ -1,7 +1,7 @@
 #pragma once
 // The message loop of the user-interface thread and posted private messages.
 //
-// Services that the design gives a hidden window (the event dispatcher, the
+// Services that own a hidden message window (the event dispatcher, the
 // timer service, the sound service) register a MessageTarget instead and
 // receive their private messages through it. Posting is safe from any thread;
 // delivery always happens on the thread that runs the loop. A message posted

@@ -1,6 +1,6 @@
 #pragma once
 // Window-message numbers, virtual-key codes and key-state flags. The canvas
-// carries these values in its events, so they are the ones the design names.
+// carries these values in its events, so every layer speaks the same numbers.
 
 #include <cstdint>
 

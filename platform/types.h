@@ -135,7 +135,7 @@ inline constexpr ARGB MakeARGB(std::uint8_t a, std::uint8_t r, std::uint8_t g, s
 
 }  // namespace Gdiplus
 
-// The canvas code names these types without the namespace, as the design does.
+// The canvas code names these types without the namespace.
 using Gdiplus::ARGB;
 using Gdiplus::Point;
 using Gdiplus::PointF;

@@ -1,6 +1,6 @@
 #pragma once
 // A top-level window of the platform: borderless, resizable, shaped where the
-// display allows it. Input and window changes arrive as the design's window
+// display allows it. Input and window changes arrive as the program's window
 // messages (mouse 512-521 and 675, keys 256-261, size, paint, close,
 // destroy, system commands) through the message loop, delivered to the
 // window's handler; what the handler leaves alone gets the default handling
@@ -27,7 +27,7 @@ inline constexpr unsigned kSizeRestored = 0;
 inline constexpr unsigned kSizeMinimized = 1;
 inline constexpr unsigned kSizeMaximized = 2;
 
-// Cursor ids of the design.
+// Cursor ids, as the canvas items name them.
 inline constexpr int kCursorArrow = 32512;
 inline constexpr int kCursorIBeam = 32513;
 inline constexpr int kCursorWait = 32514;

@@ -81,7 +81,7 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<platform::Window> window;
 };
 
-TEST_F(WindowTest, MouseButtonsBecomeTheDesignsMessagesWithFlagsAndSignedPositions) {
+TEST_F(WindowTest, MouseButtonsBecomeWindowMessagesWithFlagsAndSignedPositions) {
   Push(Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 20));
   const Message* down = recorder.Last(platform::kMsgLButtonDown);
   ASSERT_NE(down, nullptr);
