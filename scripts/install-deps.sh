@@ -9,7 +9,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libexpat1-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core
   musescore-general-soundfont-small
-  xvfb xauth xdotool imagemagick x11-utils bc
+  xvfb xauth xdotool imagemagick x11-utils bc python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
 )
