@@ -5,18 +5,14 @@
 #include <cstring>
 #include <vector>
 
+#include "data/cutter.h"
 #include "platform/graphics.h"
 
 namespace {
 
+// The cutter's "Classic" edge, placed on one side of the piece.
 void AddKnobEdge(GraphicsPath* p, const Matrix& place) {
-  GraphicsPath edge;
-  edge.AddLine(0, 0, 23, 0);
-  const PointF knob[12] = {{33, 0},          {38.666668f, 4.533333f}, {38.666668f, 8.5f},       {33, 11.333333f},
-                           {33, 17},         {45, 22.666666f},        {55, 22.666666f},         {67, 17},
-                           {67, 11.333333f}, {61.333332f, 8.5f},      {61.333332f, 4.533333f}, {67, 0}};
-  edge.AddCurve(knob, 12, 0.5f);
-  edge.AddLine(77, 0, 100, 0);
+  GraphicsPath edge = CPuzzleCutter::GetShape(6).second;
   edge.Transform(place);
   p->AddPath(&edge, true);
 }

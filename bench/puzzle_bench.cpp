@@ -14,6 +14,7 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/items.h"
 #include "data/puzzle_data.h"
+#include "play/piece_grid.h"
 #include "play/group.h"
 #include "play/piece.h"
 
@@ -37,18 +38,7 @@ std::shared_ptr<Gdiplus::Bitmap> Picture() {
 }
 
 std::vector<CPuzzlePiece*> BuildAll(CPuzzleData& puzzle, CRSCanvasItem* area, const Gdiplus::Bitmap& cut) {
-  const Size grid = puzzle.GetCutter().GetGridSize();
-  std::vector<CPuzzlePiece*> pieces;
-  for (int r = 0; r < grid.Height; ++r)
-    for (int c = 0; c < grid.Width; ++c) {
-      CPuzzlePiece* piece = puzzle.CreatePieceItem(area, c, r, cut);
-      if (c < grid.Width - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
-      if (r < grid.Height - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
-      if (c > 0) piece->LinkNeighbour(pieces.back(), CPuzzlePiece::kRight);
-      if (r > 0) piece->LinkNeighbour(pieces[static_cast<std::size_t>((r - 1) * grid.Width + c)], CPuzzlePiece::kBelow);
-      pieces.push_back(piece);
-    }
-  return pieces;
+  return CreateLinkedPieces(puzzle, area, cut);
 }
 
 CRSCanvasItem* Area() {
@@ -118,14 +108,11 @@ void BM_TryConnectGroup600(benchmark::State& state) {
       piece->SetCellCentre(PointF(c * 20 + 10.0f, r * 20 + 10.0f));
       piece->SetAnchor(PointF(10, 10));
       piece->SetParent(area);
-      if (c < cols - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
-      if (r < rows - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
-      if (c > 0) piece->LinkNeighbour(pieces.back(), CPuzzlePiece::kRight);
-      if (r > 0) piece->LinkNeighbour(pieces[static_cast<std::size_t>((r - 1) * cols + c)], CPuzzlePiece::kBelow);
       // Rows above the last lie in their solved places; the last row far off.
       piece->MoveTopLeftTo(PointF(c * 20.0f + (r == rows - 1 ? 1000.0f : 0.0f), r * 20.0f));
       pieces.push_back(piece);
     }
+  LinkPieceGrid(pieces, cols);
   for (int i = 0; i < cols * (rows - 1); ++i) pieces[static_cast<std::size_t>(i)]->TryConnect();
   auto* group = dynamic_cast<CPuzzleGroup*>(pieces.front()->GetParent());
   if (!group || ComputeProgress(pieces) == 0) state.SkipWithError("no group");

@@ -90,14 +90,16 @@ void CRSXMLWriter::EndTag(std::string_view name) {
   m_bytes += ">\r\n";
 }
 
-void CRSXMLWriter::Leaf(std::string_view name, std::string_view value) {
+void CRSXMLWriter::OpenLeaf(std::string_view name) {
   m_bytes += '<';
   m_bytes += name;
   m_bytes += '>';
+}
+
+void CRSXMLWriter::Leaf(std::string_view name, std::string_view value) {
+  OpenLeaf(name);
   Write(value);
-  m_bytes += "</";
-  m_bytes += name;
-  m_bytes += ">\r\n";
+  EndTag(name);
 }
 
 void CRSXMLWriter::LeafEscaped(std::string_view name, std::string_view value) {
@@ -122,23 +124,13 @@ void CRSXMLWriter::Flag(std::string_view name, bool set) {
 }
 
 void CRSXMLWriter::LeafText(std::string_view name, std::string_view text) {
-  m_bytes += '<';
-  m_bytes += name;
-  m_bytes += '>';
-  Base64EncodeAppend(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), m_bytes);
-  m_bytes += "</";
-  m_bytes += name;
-  m_bytes += ">\r\n";
+  LeafBytes(name, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 void CRSXMLWriter::LeafBytes(std::string_view name, std::span<const std::uint8_t> bytes) {
-  m_bytes += '<';
-  m_bytes += name;
-  m_bytes += '>';
+  OpenLeaf(name);
   Base64EncodeAppend(bytes, m_bytes);
-  m_bytes += "</";
-  m_bytes += name;
-  m_bytes += ">\r\n";
+  EndTag(name);
 }
 
 bool CRSXMLWriter::SaveToFile(const std::string& path) const {

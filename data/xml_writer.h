@@ -60,6 +60,8 @@ class CRSXMLWriter {
   bool SaveToFile(const std::string& path) const;
 
  private:
+  // "<name>" with nothing after it, the start of a one-line element.
+  void OpenLeaf(std::string_view name);
   class StreamBuffer;
 
   std::string m_bytes;

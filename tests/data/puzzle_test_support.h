@@ -12,6 +12,7 @@
 
 #include "canvas/items.h"
 #include "data/puzzle_data.h"
+#include "play/piece_grid.h"
 #include "play/piece.h"
 
 namespace puzzle_test {
@@ -51,20 +52,7 @@ inline CRSCanvasItem* MakeArea() {
 
 // Every piece of the grid, row by row, with its neighbour links.
 inline Pieces BuildPieces(CPuzzleData& puzzle, CRSCanvasItem* area, const Gdiplus::Bitmap& cut) {
-  const Size grid = puzzle.GetCutter().GetGridSize();
-  Pieces pieces;
-  for (int r = 0; r < grid.Height; ++r) {
-    for (int c = 0; c < grid.Width; ++c) {
-      CPuzzlePiece* piece = puzzle.CreatePieceItem(area, c, r, cut);
-      if (!piece) return {};
-      if (c < grid.Width - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
-      if (r < grid.Height - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
-      if (c > 0) piece->LinkNeighbour(pieces.back(), CPuzzlePiece::kRight);
-      if (r > 0) piece->LinkNeighbour(pieces[static_cast<std::size_t>((r - 1) * grid.Width + c)], CPuzzlePiece::kBelow);
-      pieces.push_back(piece);
-    }
-  }
-  return pieces;
+  return CreateLinkedPieces(puzzle, area, cut);
 }
 
 // Lays a loose piece exactly in its solved place beside ref.

@@ -22,6 +22,7 @@
 #include "canvas/timer.h"
 #include "canvas/view.h"
 #include "data/puzzle_data.h"
+#include "play/piece_grid.h"
 #include "play/group.h"
 #include "play/piece.h"
 #include "platform/files.h"
@@ -58,19 +59,12 @@ class Demo : public CRSTimer, public sigslot::has_slots {
   void Build(CRSCanvasItem* root, const Gdiplus::Bitmap& cut) {
     m_root = root;
     const Size grid = m_puzzle.GetCutter().GetGridSize();
-    for (int r = 0; r < grid.Height; ++r) {
-      for (int c = 0; c < grid.Width; ++c) {
-        CPuzzlePiece* piece = m_puzzle.CreatePieceItem(root, c, r, cut);
-        if (!piece) continue;
-        if (c < grid.Width - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
-        if (r < grid.Height - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
-        if (c > 0) piece->LinkNeighbour(m_pieces.back(), CPuzzlePiece::kRight);
-        if (r > 0) piece->LinkNeighbour(m_pieces[static_cast<std::size_t>((r - 1) * grid.Width + c)], CPuzzlePiece::kBelow);
-        piece->GetSolvedSignal()->connect(this, &Demo::OnSolved);
-        piece->sigConnectSound.connect(this, &Demo::OnConnectSound);
-        m_cells[piece] = {c, r};
-        m_pieces.push_back(piece);
-      }
+    m_pieces = CreateLinkedPieces(m_puzzle, root, cut);
+    for (std::size_t i = 0; i < m_pieces.size(); ++i) {
+      CPuzzlePiece* piece = m_pieces[i];
+      piece->GetSolvedSignal()->connect(this, &Demo::OnSolved);
+      piece->sigConnectSound.connect(this, &Demo::OnConnectSound);
+      m_cells[piece] = {static_cast<int>(i) % grid.Width, static_cast<int>(i) / grid.Width};
     }
     // The build-time pass: restored pieces join their groups, silently.
     for (CPuzzlePiece* piece : m_pieces) {

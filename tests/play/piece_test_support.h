@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "canvas/items.h"
+#include "play/piece_grid.h"
 #include "play/piece.h"
 #include "platform/bitmap.h"
 
@@ -40,14 +41,11 @@ inline Board MakeBoard(int cols, int rows) {
       piece->SetCellCentre(PointF((c + 0.5f) * kCell, (r + 0.5f) * kCell));
       piece->SetAnchor(PointF(kCell / 2, kCell / 2));
       piece->SetParent(board.area);
-      if (c < cols - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
-      if (r < rows - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
-      if (c > 0) piece->LinkNeighbour(board.pieces.back(), CPuzzlePiece::kRight);
-      if (r > 0) piece->LinkNeighbour(board.pieces[static_cast<std::size_t>((r - 1) * cols + c)], CPuzzlePiece::kBelow);
       piece->MoveTopLeftTo(PointF(100.0f + c * 200.0f, 100.0f + r * 200.0f));
       board.pieces.push_back(piece);
     }
   }
+  LinkPieceGrid(board.pieces, cols);
   return board;
 }
 
