@@ -238,14 +238,11 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
   const Size client = m_window->GetClientSize();
 
   // The back buffer only grows, so resizing back and forth does not churn.
-  if (client.Width > m_backBufferSize.Width || client.Height > m_backBufferSize.Height) {
-    const int w = std::max<int>(client.Width, static_cast<int>(m_backBufferSize.Width));
-    const int h = std::max<int>(client.Height, static_cast<int>(m_backBufferSize.Height));
-    auto buffer = std::make_unique<Gdiplus::Bitmap>(w, h, Gdiplus::PixelFormat::Format24bppRGB);
-    if (buffer->IsValid()) {
-      m_backBuffer = std::move(buffer);
-      m_backBufferSize = SizeF(static_cast<float>(w), static_cast<float>(h));
-    }
+  const int haveW = m_backBuffer ? m_backBuffer->GetWidth() : 0, haveH = m_backBuffer ? m_backBuffer->GetHeight() : 0;
+  if (client.Width > haveW || client.Height > haveH) {
+    auto buffer = std::make_unique<Gdiplus::Bitmap>(std::max(client.Width, haveW), std::max(client.Height, haveH),
+                                                    Gdiplus::PixelFormat::Format24bppRGB);
+    if (buffer->IsValid()) m_backBuffer = std::move(buffer);
   }
   if (!m_backBuffer) return;
 

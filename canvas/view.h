@@ -95,7 +95,6 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_titleText;
   bool m_trackingLeave = false;
   std::unique_ptr<Gdiplus::Bitmap> m_backBuffer;
-  SizeF m_backBufferSize;
   std::uint32_t m_repaintPendingSince = 0;
   bool m_draggingWindow = false;
   Point m_dragStart;

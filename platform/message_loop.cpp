@@ -168,6 +168,11 @@ bool MessageLoop::OfferToFilters(Message& msg) {
   return false;
 }
 
+void MessageLoop::Deliver(Message& msg) {
+  if (msg.message == kMsgNull) return;  // an event that carried nothing for us
+  if (!OfferToFilters(msg)) DispatchMessage(msg);
+}
+
 void MessageLoop::RunIdleHandlers() {
   const auto handlers = m_idleHandlers;
   for (IdleHandler* h : handlers) {
@@ -190,8 +195,7 @@ int MessageLoop::Run() {
       if (got == 0) continue;  // a retrieval error is skipped
     }
     if (got < 0) return static_cast<int>(static_cast<unsigned>(msg.wParam));
-    if (msg.message == kMsgNull) continue;  // an event that carried nothing for us
-    if (!OfferToFilters(msg)) DispatchMessage(msg);
+    Deliver(msg);
     if (ReenablesIdle(msg.message)) idle = true;
   }
 }
@@ -208,8 +212,7 @@ bool MessageLoop::PumpMessages(unsigned timeoutMs, int* quitValue) {
       if (quitValue) *quitValue = static_cast<int>(static_cast<unsigned>(msg.wParam));
       return false;
     }
-    if (msg.message == kMsgNull) continue;  // an event that carried nothing for us
-    if (!OfferToFilters(msg)) DispatchMessage(msg);
+    Deliver(msg);
   }
 }
 

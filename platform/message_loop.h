@@ -100,6 +100,9 @@ class MessageLoop {
   // Returns 0 for none, 1 for a message, -1 for the quit message.
   int NextMessage(int timeoutMs, Message& out);
   bool OfferToFilters(Message& msg);
+  // Offers a fetched message to the filters and, unless one takes it,
+  // delivers it to its target.
+  void Deliver(Message& msg);
   void RunIdleHandlers();
 
   std::vector<MessageFilter*> m_filters;
