@@ -24,6 +24,7 @@
 #include "platform/message_loop.h"
 #include "platform/messages.h"
 #include "platform/random.h"
+#include "tests/canvas/item_test_support.h"
 
 namespace {
 
@@ -43,19 +44,12 @@ std::shared_ptr<Gdiplus::Bitmap> TwoColourPicture(int w, int h) {
   return bitmap;
 }
 
-std::shared_ptr<Gdiplus::Bitmap> SolidPicture(int w, int h, ARGB colour) {
-  auto bitmap = std::make_shared<Gdiplus::Bitmap>(w, h, PixelFormat::Format32bppARGB);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) bitmap->SetPixel(x, y, colour);
-  return bitmap;
-}
-
 // Adds itself to the hover list while the pointer is over it and counts the
 // leave notices it gets.
 class HoverTarget : public CRSCanvasImage {
  public:
   HoverTarget(const PointF& at, CRSCanvasItem* parent)
-      : CRSCanvasImage(at, parent, "hover", SolidPicture(100, 50, 0xFF20C040u)) {}
+      : CRSCanvasImage(at, parent, "hover", item_test::SolidPicture(100, 50, 0xFF20C040u)) {}
   void OnMouse(int message, PointF, int, bool* handled) override {
     if (message == static_cast<int>(platform::kMsgMouseMove)) AddHover(this);
     if (message == static_cast<int>(platform::kMsgMouseLeave)) ++s_state.itemLeaves;

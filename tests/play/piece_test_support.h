@@ -8,6 +8,7 @@
 
 #include "canvas/items.h"
 #include "play/piece_grid.h"
+#include "tests/canvas/item_test_support.h"
 #include "play/piece.h"
 #include "platform/bitmap.h"
 
@@ -16,11 +17,7 @@ namespace piece_test {
 inline constexpr float kCell = 50.0f;
 
 inline std::shared_ptr<Gdiplus::Bitmap> Square(ARGB colour) {
-  auto bitmap = std::make_shared<Gdiplus::Bitmap>(static_cast<int>(kCell), static_cast<int>(kCell),
-                                                  PixelFormat::Format32bppARGB);
-  for (int y = 0; y < bitmap->GetHeight(); ++y)
-    for (int x = 0; x < bitmap->GetWidth(); ++x) bitmap->SetPixel(x, y, colour);
-  return bitmap;
+  return item_test::SolidPicture(static_cast<int>(kCell), static_cast<int>(kCell), colour);
 }
 
 struct Board {
