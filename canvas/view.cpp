@@ -43,12 +43,8 @@ CRSCanvasView::~CRSCanvasView() {
   if (m_filterAdded && m_loop == platform::MessageLoop::Current() && m_loop) m_loop->RemoveMessageFilter(this);
   if (m_root) DisconnectRoot(m_root.get());
   m_root = nullptr;
-  if (m_window && !m_window->IsDestroyed()) {
-    // The handler is going away: the window must not call back into it.
-    platform::Window* w = m_window.get();
-    m_window.release();
-    delete w;
-  }
+  // Destroying the platform window sends no messages back to this handler.
+  m_window.reset();
 }
 
 bool CRSCanvasView::Create(const std::string& title) {
