@@ -1,12 +1,7 @@
 #include "app/startup.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <climits>
-#include <cstdlib>
-#include <vector>
 
 #include "app/library_check.h"
 #include "canvas/event_dispatcher.h"
@@ -21,46 +16,21 @@ namespace {
 
 bool s_administrator = false;
 
-std::string ReadProgramPath() {
-  std::vector<char> buffer(PATH_MAX + 1);
-  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return {};
-  return std::string(buffer.data(), static_cast<size_t>(n));
-}
-
 }  // namespace
 
 bool IsAdministrator() { return s_administrator; }
 void SetAdministrator(bool on) { s_administrator = on; }
 
-bool CommandLineHasAdminSwitch(std::string_view commandLine) {
-  std::string lower(commandLine);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower.find("-admin") != std::string::npos;
-}
-
-std::string NormaliseDirectory(std::string_view directory) {
-  std::string out;
-  out.reserve(directory.size() + 1);
-  for (char c : directory) {
-    if (c == '\\') c = '/';
-    if (c == '/' && !out.empty() && out.back() == '/') continue;
-    out.push_back(c);
+bool HasAdminSwitch(int argc, char** argv) {
+  // The program's own path (argv[0]) is not an argument: a game installed
+  // under a folder whose name holds "-admin" must not turn the switch on.
+  for (int i = 1; i < argc; ++i) {
+    std::string lower(argv[i] ? argv[i] : "");
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower.find("-admin") != std::string::npos) return true;
   }
-  if (out.empty() || out.back() != '/') out.push_back('/');
-  return out;
-}
-
-std::string DirectoryOf(std::string_view programPath) {
-  const size_t cut = programPath.find_last_of("/\\");
-  if (cut == std::string_view::npos) return {};
-  return std::string(programPath.substr(0, cut + 1));
-}
-
-const std::string& GetProgramDirectory() {
-  static const std::string directory = NormaliseDirectory(DirectoryOf(ReadProgramPath()));
-  return directory;
+  return false;
 }
 
 namespace {
@@ -68,12 +38,7 @@ namespace {
 int Run(int argc, char** argv) {
   platform::MessageLoop loop;
 
-  std::string commandLine;
-  for (int i = 0; i < argc; ++i) {
-    if (i) commandLine.push_back(' ');
-    commandLine += argv[i];
-  }
-  SetAdministrator(CommandLineHasAdminSwitch(commandLine));
+  SetAdministrator(HasAdminSwitch(argc, argv));
 
   return loop.Run();
 }

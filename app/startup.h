@@ -1,7 +1,7 @@
 #pragma once
 // Process-wide state that every part of the program may read, and the entry
-// sequence that sets it up: the administrator flag, the program directory and
-// the seeded random generator.
+// sequence that sets it up: the administrator flag and the seeded random
+// generator. The program directory and the data folder are platform/paths.h.
 
 #include <string>
 #include <string_view>
@@ -12,19 +12,9 @@ namespace app {
 bool IsAdministrator();
 void SetAdministrator(bool on);
 
-// True when the joined command line holds "-admin" anywhere, in any case.
-bool CommandLineHasAdminSwitch(std::string_view commandLine);
-
-// The folder of the running program, normalised (see NormaliseDirectory);
-// computed on first call and kept for the life of the process.
-const std::string& GetProgramDirectory();
-
-// Every back-slash becomes a slash, runs of separators collapse into one, and
-// the result ends with exactly one slash.
-std::string NormaliseDirectory(std::string_view directory);
-
-// The directory part of a program path (up to its last separator).
-std::string DirectoryOf(std::string_view programPath);
+// True when an argument after the program's own path holds "-admin", in any
+// case.
+bool HasAdminSwitch(int argc, char** argv);
 
 // The whole program: entry sequence, run, exit sequence. Returns the process
 // exit code (0 after a normal end, -1 when a required library is missing).

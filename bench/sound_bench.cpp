@@ -14,8 +14,8 @@
 
 #include "platform/audio.h"
 #include "platform/message_loop.h"
-#include "play/sound.h"
-#include "tests/play/sound_samples.h"
+#include "canvas/sound.h"
+#include "tests/canvas/sound_samples.h"
 
 namespace {
 

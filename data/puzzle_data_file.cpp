@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "app/startup.h"
+#include "platform/paths.h"
 #include "data/base64.h"
 #include "data/embed.h"
 #include "data/puzzle_data.h"
@@ -40,7 +40,7 @@ bool Finite(float v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate
 std::string CPuzzleData::GetPuzzleFolder() {
   const std::string& folder = FolderOverride();
   if (!folder.empty()) return folder;
-  return app::GetProgramDirectory() + "puzzles/";
+  return platform::GetDataDirectory() + "puzzles/";
 }
 
 void CPuzzleData::SetPuzzleFolder(std::string folder) {

@@ -9,7 +9,7 @@
 #include "canvas/object.h"
 #include "data/xml.h"
 #include "data/xml_values.h"
-#include "play/piece_ref.h"
+#include "canvas/weak_ref.h"
 
 class CRSXMLWriter;
 
@@ -49,5 +49,5 @@ class CPuzzlePieceData : public CRSObject, public CRSXMLParser::XHandler {
   int m_row;
   CRSXMLPointF m_position;
   float m_rotation = 0.0f;
-  CPuzzleWeakRef<CRSCanvasItem> m_item;
+  CRSWeakRef<CRSCanvasItem> m_item;
 };

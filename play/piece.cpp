@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "canvas/behaviours.h"
-#include "play/sound.h"
+#include "canvas/sound.h"
 
 CPuzzlePiece::CPuzzlePiece(const std::string& name, std::shared_ptr<Gdiplus::Bitmap> bitmap,
                            float neighbourDistance)

@@ -16,7 +16,7 @@
 
 #include "canvas/items.h"
 #include "canvas/signal_through_event.h"
-#include "play/piece_ref.h"
+#include "canvas/weak_ref.h"
 
 class CPuzzlePiece : public CRSCanvasImage {
  public:
@@ -38,7 +38,7 @@ class CPuzzlePiece : public CRSCanvasImage {
   struct NeighbourSlot {
     float angle = 0.0f;  // normalised
     bool connected = false;
-    CPuzzleWeakRef<CPuzzlePiece> piece;
+    CRSWeakRef<CPuzzlePiece> piece;
   };
 
   using PieceSet = std::unordered_set<CPuzzlePiece*>;

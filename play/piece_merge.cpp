@@ -46,7 +46,7 @@ void MergePieces(CPuzzlePiece* a, CPuzzlePiece* b) {
 
   // The joiner's old group is taken off the canvas now and deleted only
   // later: a drag or a put-down of that group may still be on the stack.
-  CPuzzleWeakRef<CPuzzleGroup> oldGroup(dynamic_cast<CPuzzleGroup*>(joiner->GetParent()));
+  CRSWeakRef<CPuzzleGroup> oldGroup(dynamic_cast<CPuzzleGroup*>(joiner->GetParent()));
   if (oldGroup) oldGroup->SetParent(nullptr);
 
   const std::vector<CPuzzlePiece*> joiners = Component(joiner);

@@ -11,7 +11,8 @@ packages=(
   musescore-general-soundfont-small
   xvfb xauth xdotool imagemagick x11-utils bc python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev ccache
+  libcurl4-openssl-dev locales desktop-file-utils appstream
 )
 
 missing=()

@@ -4,7 +4,7 @@
 
 #include "canvas/events.h"
 #include "canvas/global_events.h"
-#include "play/sound.h"
+#include "canvas/sound.h"
 #include "platform/messages.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "canvas/events.h"
-#include "play/sound.h"
+#include "canvas/sound.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 

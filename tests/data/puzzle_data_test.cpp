@@ -15,7 +15,7 @@
 #include "data/xml_writer.h"
 #include "play/group.h"
 #include "play/piece.h"
-#include "play/sound.h"
+#include "canvas/sound.h"
 #include "tests/data/puzzle_test_support.h"
 
 namespace {
@@ -206,7 +206,7 @@ TEST_F(PuzzleDataTest, NewRecordsAreScatteredAndResetProgressLoosensEverything) 
   EXPECT_GT(places.size(), 6u) << "pieces were not spread";
   PutInPlace(pieces[1], pieces[0]);
   ASSERT_TRUE(pieces[0]->TryConnect());
-  CPuzzleWeakRef<CRSCanvasItem> group(pieces[0]->GetParentItem());
+  CRSWeakRef<CRSCanvasItem> group(pieces[0]->GetParentItem());
   puzzle.SetTimePlayed(5000);
   puzzle.SetCompleted(true);
 

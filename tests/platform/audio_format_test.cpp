@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "tests/play/sound_samples.h"
+#include "tests/canvas/sound_samples.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
 #include "play/group.h"
-#include "play/sound.h"
+#include "canvas/sound.h"
 #include "tests/play/piece_test_support.h"
 
 namespace {
@@ -99,7 +99,7 @@ TEST_F(PieceTest, LonePieceJoinsTheGroupAndTwoGroupsBecomeOne) {
   MoveBeside(s, s, r, PointF());
   ASSERT_TRUE(r->TryConnect());
   CPuzzleGroup* keeper = GroupOf(p);
-  CPuzzleWeakRef<CPuzzleGroup> joiner(GroupOf(r));
+  CRSWeakRef<CPuzzleGroup> joiner(GroupOf(r));
   ASSERT_NE(keeper, joiner.get());
   const PointF keeperAnchor = AnchorInScene(p);
 

@@ -1,8 +1,12 @@
 // Settings every test process starts with, whether CTest or a developer runs
-// the test program: no display and no sound device are needed, and the
-// sanitizers leave alone what the system libraries keep until exit.
+// the test program: no display and no sound device are needed, no test
+// writes into the developer's own data folder, and the sanitizers leave
+// alone what the system libraries keep until exit.
+
+#include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -11,6 +15,11 @@ struct HeadlessEnvironment {
     // A test that wants another driver (the disk audio capture) sets its own.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // Each test process gets a data folder of its own under the temporary
+    // folder unless the caller chose one.
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tandrill-test-data-" + std::to_string(getpid());
+    setenv("TANDRILL_DATA_DIR", folder.c_str(), 0);
   }
 };
 const HeadlessEnvironment s_headless;

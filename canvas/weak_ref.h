@@ -10,21 +10,21 @@
 #include "canvas/auto_ptr.h"
 
 template <class T>
-class CPuzzleWeakRef {
+class CRSWeakRef {
  public:
-  CPuzzleWeakRef() = default;
-  explicit CPuzzleWeakRef(T* object) { Assign(object); }
-  CPuzzleWeakRef(const CPuzzleWeakRef& other) : m_block(other.m_block) {
+  CRSWeakRef() = default;
+  explicit CRSWeakRef(T* object) { Assign(object); }
+  CRSWeakRef(const CRSWeakRef& other) : m_block(other.m_block) {
     if (m_block) ++m_block->refCount;
   }
-  CPuzzleWeakRef& operator=(const CPuzzleWeakRef& other) {
+  CRSWeakRef& operator=(const CRSWeakRef& other) {
     if (this != &other) {
-      CPuzzleWeakRef copy(other);
+      CRSWeakRef copy(other);
       std::swap(m_block, copy.m_block);
     }
     return *this;
   }
-  ~CPuzzleWeakRef() { Release(); }
+  ~CRSWeakRef() { Release(); }
 
   void Assign(T* object) {
     CRSAutoPtrBlock* block = object ? static_cast<CRSAutoPtrPolymorphicBase*>(object)->GetAutoPtrBlock() : nullptr;

@@ -1,4 +1,4 @@
-#include "play/sound.h"
+#include "canvas/sound.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // audio driver, and the tests read the samples it wrote to prove what was
 // heard and what was not.
 
-#include "play/sound.h"
+#include "canvas/sound.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 
 #include "platform/audio.h"
 #include "platform/message_loop.h"
-#include "tests/play/sound_samples.h"
+#include "tests/canvas/sound_samples.h"
 
 namespace {
 
