@@ -1,0 +1,28 @@
+#pragma once
+// CPuzzleView: the main window. Its creation step makes the root object,
+// gives it the main window's frame, works out the largest picture a puzzle
+// may keep, and opens the first room from the message loop once the window
+// is up.
+
+#include "canvas/signal_through_event.h"
+#include "canvas/view.h"
+
+class CPuzzleCanvas;
+
+class CPuzzleView : public CRSCanvasView {
+ public:
+  // The largest picture leaves this much room inside the client area.
+  static constexpr int kPictureMargin = 4;
+
+  CPuzzleView();
+  ~CPuzzleView() override;
+
+  CPuzzleCanvas* GetPuzzleCanvas() const;
+
+ protected:
+  void OnCreate() override;
+
+ private:
+  CRSAutoPtrPolymorphic<CPuzzleCanvas> m_canvas;
+  CRSSignalEmittedTroughEvent0 m_goHome;
+};
