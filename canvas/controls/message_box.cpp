@@ -41,7 +41,8 @@ CRSMessageBox::CRSMessageBox(const std::string& text, const std::string& title, 
   // reads on any background.
   const CRSStyleFont font = Style().GetStaticTextFont();
   CRSCanvasGroup* caption =
-      style_parts::MakeCaption(area, "text", text, font, Style().GetStaticTextColor(), false, true);
+      style_parts::MakeCaption(area, "text", text, font, Style().GetStaticTextColor(), false,
+                               style_parts::kShadowDrop);
   m_text = dynamic_cast<CRSCanvasText*>(caption->FindChild("text"));
   const SizeF textSize = caption->GetLocalRect().GetSize();
 
