@@ -89,7 +89,7 @@ void CRSControlStylesDrawn::LayoutStatic(CRSStatic& control) {
   const float innerWidth = std::max(0.0f, size.Width - 2.0f * kFieldPadding);
   holder->SetPosition(PointF(kFieldPadding, 2.0f));
   holder->SetSize(SizeF(innerWidth, std::max(0.0f, size.Height - 4.0f)));
-  const float room = innerWidth - kCaretWidth - 1.0f;
+  const float room = innerWidth - kCaretWidth - 2.0f;
   const float shift = textSize.Width > room ? room - textSize.Width : 0.0f;
   const float textTop = std::round((size.Height - textSize.Height) / 2.0f) - 2.0f;
   PlaceShadowedText(*text, control.GetShadowItem(), control.GetText(), v.staticTextFont, v.staticTextColor,
@@ -97,7 +97,7 @@ void CRSControlStylesDrawn::LayoutStatic(CRSStatic& control) {
 
   if (auto* caret = dynamic_cast<CRSCanvasShape*>(edit->GetCaretItem())) {
     const float caretHeight = std::max(4.0f, size.Height - 10.0f);
-    const float x = std::round(shift + textSize.Width) + 1.0f;
+    const float x = std::round(shift + textSize.Width) + 2.0f;
     SetShape(*caret, RectF(x, std::round((size.Height - caretHeight) / 2.0f) - 2.0f, kCaretWidth, caretHeight),
              RoundedRect(kCaretWidth, caretHeight, 0.0f),
              std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(v.staticTextColor)), 0, 0.0f);

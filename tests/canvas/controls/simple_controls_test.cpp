@@ -196,3 +196,65 @@ TEST_F(SimpleControlsTest, LongTextInAFieldShowsItsEndInsideTheField) {
 }
 
 }  // namespace
+
+namespace {
+
+// Paints every simple control over a striped picture, as a room would show
+// them, and probes the pixels that say each one is drawn in the style's
+// colours. With TANDRILL_SCENE_DIR set the scene is saved for a look.
+TEST(SimpleControlsScene, EveryControlDrawsWithTheStylesColoursOverABusyPicture) {
+  CRSAutoPtrPolymorphic<CRSCanvasItem> root(new CRSCanvasItem(PointF(), nullptr, "root"));
+  root->SetSize(SizeF(420, 300));
+  auto stripes = std::make_shared<Gdiplus::Bitmap>(420, 300, PixelFormat::Format32bppARGB);
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 420; ++x) stripes->SetPixel(x, y, ((x + y) / 12) % 2 ? 0xFFE8E0C0 : 0xFF305020);
+  new CRSCanvasImage(PointF(), root, "picture", stripes);
+
+  auto* group = new CRSGroupBox(PointF(10, 10), root, "group", "Settings");
+  group->SetSize(SizeF(400, 280));
+  new CRSStatic(PointF(20, 30), group, "label", "Pieces: 120");
+  auto* edit = new CRSEdit(PointF(20, 60), group, "name", "M\xC3\xBChle");
+  edit->SetSize(SizeF(180, 24));
+  edit->OnFocusChanged(true);
+  auto* check = new CRSCheckBox(PointF(20, 100), group, "check", "Rotate pieces");
+  check->SetChecked(true);
+  auto* bar = new CRSProgressBar(PointF(20, 140), group, "bar");
+  bar->SetSize(SizeF(200, 22));
+  bar->SetValue(60);
+  auto* slider = new CRSSlider(PointF(20, 180), group, "slider");
+  slider->SetSize(SizeF(200, 22));
+  slider->SetRange(0, 10);
+  slider->SetValue(5);
+
+  auto picture = item_test::Render(*root, 420, 300);
+  item_test::SaveSceneIfAsked(*picture, "simple_controls");
+  const CRSControlStyleValues values;
+  auto at = [&](CRSCanvasItem* item, float x, float y) {
+    const PointF p = item->MapToAncestor(PointF(x, y), nullptr);
+    return picture->GetPixel(static_cast<int>(p.X), static_cast<int>(p.Y));
+  };
+  // The check mark's middle stroke is the caption colour (white).
+  const RectF mark = check->GetMarkItem()->GetBoundsIn(check);
+  EXPECT_TRUE(item_test::Near(at(check, mark.X + mark.Width * 0.42f, mark.Y + mark.Height * 0.70f), values.buttonText, 60));
+  // The filled part of the bar is the pressed-face colour over the picture,
+  // the empty part is not.
+  const ARGB filled = at(bar, 20, 18), empty = at(bar, 180, 18);
+  EXPECT_GT(Gdiplus::BlueOf(filled), 200);
+  EXPECT_LT(Gdiplus::RedOf(filled), 120);
+  EXPECT_FALSE(item_test::Near(filled, empty, 40));
+  // Text sits on a dark shadow: somewhere in the label a white pixel has a
+  // dark one just below-right of it, even over the light stripes.
+  auto* label = static_cast<CRSCanvasItem*>(group->FindChild("label"));
+  bool shadowed = false;
+  const SizeF ls = label->GetSize();
+  for (int y = 2; y < ls.Height - 2 && !shadowed; ++y)
+    for (int x = 2; x < ls.Width - 2 && !shadowed; ++x)
+      shadowed = item_test::Near(at(label, x, y), 0xFFFFFFFF, 30) && Gdiplus::RedOf(at(label, x + 1, y + 1)) < 90 &&
+                 Gdiplus::RedOf(at(label, x + 1.0f, y + 1.0f)) < 90;
+  EXPECT_TRUE(shadowed);
+  // The slider's thumb sits in the middle for the middle value.
+  const RectF thumb = slider->GetThumbItem()->GetBoundsIn(slider);
+  EXPECT_NEAR(thumb.X + thumb.Width / 2.0f, 100.0f, 2.0f);
+}
+
+}  // namespace
