@@ -6,16 +6,6 @@
 #include "canvas/mouse_leave_dispatcher.h"
 #include "platform/messages.h"
 
-namespace {
-
-// The wheel message; the turn's signed amount travels in
-// the upper half of the key-state word.
-constexpr unsigned kMsgMouseWheelMessage = 0x020A;
-
-int WheelDelta(int keyFlags) { return static_cast<short>((static_cast<unsigned>(keyFlags) >> 16) & 0xFFFFu); }
-
-}  // namespace
-
 CRSSlider::CRSSlider(const PointF& position, CRSObject* parent, const std::string& name)
     : CRSCanvasItem(position, parent, name) {
   m_track = new CRSCanvasShape(PointF(), this, "track");
@@ -114,8 +104,8 @@ void CRSSlider::OnMouse(int message, PointF local, int keyFlags, bool* handled) 
         Relayout();
       }
       break;
-    case kMsgMouseWheelMessage: {
-      const int delta = WheelDelta(keyFlags);
+    case platform::kMsgMouseWheel: {
+      const int delta = platform::WheelDelta(static_cast<unsigned>(keyFlags));
       if (delta == 0) break;
       *handled = true;
       // One step per turn of the wheel, whatever its size, so a fine-grained

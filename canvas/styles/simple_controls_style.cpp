@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "canvas/controls/button.h"
 #include "canvas/controls/check_box.h"
 #include "canvas/controls/edit.h"
 #include "canvas/controls/group_box.h"
+#include "canvas/controls/multi_choices.h"
 #include "canvas/controls/progress_bar.h"
 #include "canvas/controls/slider.h"
 #include "canvas/controls/static.h"
@@ -267,4 +269,31 @@ void CRSControlStylesDrawn::DrawSlider(CRSSlider& control) {
            control.IsHot() || control.IsDragging() ? kFocusBorderWidth : 1.5f);
 }
 
-void CRSControlStylesDrawn::DrawMultiChoices(CRSMultiChoices&) {}
+// --- choice list ---------------------------------------------------------------------
+
+void CRSControlStylesDrawn::DrawMultiChoices(CRSMultiChoices& control) {
+  const CRSControlStyleValues& v = GetValues();
+  CRSCanvasShape* back = control.GetBackItem();
+  CRSCanvasText* text = control.GetTextItem();
+  CRSControlButton* previous = control.GetPreviousButton();
+  CRSControlButton* next = control.GetNextButton();
+  if (!back || !text || !previous || !next) return;
+  // Always a button tall; the buttons are square, one at each end, and the
+  // choice shows centred in the well between them.
+  const float height = std::max(1.0f, v.buttonHeight);
+  if (control.GetSize().Height != height) control.SetSize(SizeF(control.GetSize().Width, height));
+  const float width = std::max(control.GetSize().Width, 2.0f * height + 1.0f);
+  SetRoundedShape(*back, RectF(0.5f, 0.5f, width - 1.0f, height - 1.0f), SmallRadius(v, height), v.windowBackground,
+                  v.windowBorder, 1.0f);
+  const SizeF square(height, height);
+  if (!previous->GetFaceSize().Equals(square)) previous->SetFaceSize(square);
+  if (!next->GetFaceSize().Equals(square)) next->SetFaceSize(square);
+  previous->SetPosition(PointF(0.0f, 0.0f));
+  next->SetPosition(PointF(width - height, 0.0f));
+
+  SetTextItem(*text, text->GetText(), v.staticTextFont, v.staticTextColor);
+  const SizeF textSize = Measure(text);
+  const float middle = width / 2.0f;
+  PlaceShadowedText(*text, control.GetTextShadowItem(), text->GetText(), v.staticTextFont, v.staticTextColor,
+                    PointF(std::round(middle - textSize.Width / 2.0f), std::round((height - textSize.Height) / 2.0f)));
+}

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr unsigned kWheel = 0x020A;
-
 struct Watcher : sigslot::has_slots {
   std::vector<float> values;
   std::vector<bool> checks;
@@ -59,9 +57,9 @@ TEST_F(SimpleControlsTest, SliderStepsByATenthOfItsRangeTowardsTheClickAndClamps
   EXPECT_EQ(watcher.values, (std::vector<float>{40, 56, 195, 179, 195, 200})) << "no signal when nothing changed";
 
   // The wheel moves one step per turn, whatever the turn's size.
-  Mouse(slider, kWheel, 50, 11, static_cast<unsigned>(-360) << 16);
+  Mouse(slider, platform::kMsgMouseWheel, 50, 11, static_cast<unsigned>(platform::MakeWheelParam(-360, 0)));
   EXPECT_FLOAT_EQ(slider->GetValue(), 184.0f);
-  Mouse(slider, kWheel, 50, 11, 120u << 16);
+  Mouse(slider, platform::kMsgMouseWheel, 50, 11, static_cast<unsigned>(platform::MakeWheelParam(120, 0)));
   EXPECT_FLOAT_EQ(slider->GetValue(), 200.0f);
 
   // Dragging: the thumb's left edge runs over 160 pixels for 160 units, and
@@ -225,6 +223,10 @@ TEST(SimpleControlsScene, EveryControlDrawsWithTheStylesColoursOverABusyPicture)
   slider->SetSize(SizeF(200, 22));
   slider->SetRange(0, 10);
   slider->SetValue(5);
+  auto* choices = new CRSMultiChoices(PointF(20, 220), group, "choices");
+  choices->SetSize(SizeF(200, 22));
+  choices->AddChoice("Classic");
+  choices->AddChoice("Wavy");
 
   auto picture = item_test::Render(*root, 420, 300);
   item_test::SaveSceneIfAsked(*picture, "simple_controls");
@@ -255,6 +257,9 @@ TEST(SimpleControlsScene, EveryControlDrawsWithTheStylesColoursOverABusyPicture)
   // The slider's thumb sits in the middle for the middle value.
   const RectF thumb = slider->GetThumbItem()->GetBoundsIn(slider);
   EXPECT_NEAR(thumb.X + thumb.Width / 2.0f, 100.0f, 2.0f);
+  // The step that cannot be taken shows the disabled face.
+  EXPECT_EQ(choices->GetPreviousButton()->GetCurrentFace(), CRSControlButton::kFaceDisabled);
+  EXPECT_EQ(choices->GetNextButton()->GetCurrentFace(), CRSControlButton::kFaceNormal);
 }
 
 }  // namespace
