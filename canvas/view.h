@@ -11,6 +11,7 @@
 #include "canvas/auto_ptr.h"
 #include "canvas/sigslot.h"
 #include "canvas/timer.h"
+#include "canvas/weak_ref.h"
 #include "platform/message_loop.h"
 #include "platform/types.h"
 #include "platform/window.h"
@@ -46,6 +47,14 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSCanvasItem* GetRoot() const { return m_root.get(); }
   CRSCanvasItem* GetCaptured() const { return m_captured.get(); }
   void SetBackgroundColor(ARGB colour) { m_backgroundColor = colour; }
+
+  // The keyboard focus: the item that receives key and character messages
+  // first (null: they go straight to the root's key handler). Only an item
+  // of this view's tree that is focusable can hold it; anything else clears
+  // it. The platform's text input is on exactly while the holder takes text.
+  void SetFocusItem(CRSCanvasItem* item);
+  CRSCanvasItem* GetFocusItem() const { return m_focus.get(); }
+  bool IsTextInputOn() const { return m_textInputOn; }
 
   // Per axis, half of what the client area has beyond the root's size.
   PointF GetViewOffset() const;
@@ -84,6 +93,8 @@ class CRSCanvasView : public platform::WindowHandler,
   void OnRestoreClicked();
 
   void DisconnectRoot(CRSCanvasItem* root);
+  void OnFocusDestroying();
+  void SetTextInput(bool on);
   void SizeWindowToRoot();
   void UpdateWindowShape();
   CRSViewRoot* GetViewRoot() const;
@@ -93,6 +104,8 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_captured;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_dragHandle;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_titleText;
+  CRSWeakRef<CRSCanvasItem> m_focus;
+  bool m_textInputOn = false;
   bool m_trackingLeave = false;
   std::unique_ptr<Gdiplus::Bitmap> m_backBuffer;
   std::uint32_t m_repaintPendingSince = 0;
