@@ -309,13 +309,13 @@ bool CRSCanvasView::OnWindowMessage(const platform::Message& msg) {
   switch (msg.message) {
     case platform::kMsgDestroy:
       SetRoot(nullptr);
-      platform::PostQuitMessage(0);
+      if (m_isMainWindow) platform::PostQuitMessage(0);
       return true;
     case platform::kMsgSize:
       OnSize(static_cast<unsigned>(msg.wParam));
       return true;
     case platform::kMsgPaint:
-      PaintTo(m_window->GetInvalidRect());
+      PaintTo(m_window->GetPaintRect());
       return true;
     case platform::kMsgKeyDown:
     case platform::kMsgKeyUp:

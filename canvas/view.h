@@ -43,6 +43,12 @@ class CRSCanvasView : public platform::WindowHandler,
   platform::Window* GetWindow() { return m_window.get(); }
   bool HasWindow() const { return m_window && !m_window->IsDestroyed(); }
 
+  // The main window's end ends the program (its loop gets the quit
+  // message); any other window, such as a download or tool window, closes
+  // alone. Off until the program marks its main window.
+  void SetMainWindow(bool isMain) { m_isMainWindow = isMain; }
+  bool IsMainWindow() const { return m_isMainWindow; }
+
   void SetRoot(CRSCanvasItem* root);
   CRSCanvasItem* GetRoot() const { return m_root.get(); }
   CRSCanvasItem* GetCaptured() const { return m_captured.get(); }
@@ -115,5 +121,6 @@ class CRSCanvasView : public platform::WindowHandler,
   bool m_dragAllowed = false;
   ARGB m_backgroundColor = 0;
   bool m_filterAdded = false;
+  bool m_isMainWindow = false;
   platform::MessageLoop* m_loop = nullptr;
 };
