@@ -130,11 +130,11 @@ std::optional<DownloadSource> ReadSoundBankSource() {
   return MakeSource(fileUrl, size, sha256);
 }
 
-std::string CheckMidiLibraries(LibraryCheckUi& ui, const std::string& systemBankPath) {
+std::string CheckMidiLibraries(LibraryCheckUi& ui, const std::string& systemBankPath,
+                               const std::string& synthLibrary) {
   if (s_memory.running) return {};
 
-  const platform::LibraryStatus synth =
-      platform::ProbeLibrary(platform::kSynthLibraryName, platform::kSynthProbeFunction);
+  const platform::LibraryStatus synth = platform::ProbeLibrary(synthLibrary, platform::kSynthProbeFunction);
   if (synth != platform::LibraryStatus::kUsable) {
     // The synthesiser is a system package: nothing the game could download
     // would be safe to load, so the player is told what to install.

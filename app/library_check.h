@@ -82,7 +82,8 @@ inline constexpr const char* kSoundBankConfigName = "soundbank.conf";
 // (reported with the package to install, never downloaded), then the sound
 // bank (the system's, else the player's own, else downloaded after asking).
 // Returns the bank to load, or empty when MIDI stays silent.
-std::string CheckMidiLibraries(LibraryCheckUi& ui, const std::string& systemBankPath);
+std::string CheckMidiLibraries(LibraryCheckUi& ui, const std::string& systemBankPath,
+                               const std::string& synthLibrary = platform::kSynthLibraryName);
 
 // Installs CheckMidiLibraries, with the screen's boxes and window and the
 // system's bank, as the MIDI layer's first-need check.

@@ -319,6 +319,21 @@ TEST_F(LibraryCheck, MidiCheckUsesTheConfiguredSourceOrStaysSilent) {
   EXPECT_EQ(app::CheckMidiLibraries(m_ui, system), system);
 }
 
+TEST_F(LibraryCheck, AMissingSynthesiserNamesItsPackageOnceAndDownloadsNothing) {
+  const std::string bank = TinyBank();
+  setenv("TANDRILL_SOUNDBANK_URL", m_server.Url("/bank").c_str(), 1);
+  setenv("TANDRILL_SOUNDBANK_SIZE", std::to_string(bank.size()).c_str(), 1);
+  setenv("TANDRILL_SOUNDBANK_SHA256", Sha256(bank).c_str(), 1);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(app::CheckMidiLibraries(m_ui, m_folder + "none.sf3", "libno-such-synth.so.3"), "");
+  }
+  ASSERT_EQ(m_ui.messages.size(), 1u);
+  EXPECT_EQ(m_ui.messages[0].first, app::kQuestionTitle);
+  EXPECT_NE(m_ui.messages[0].second.find("\"libfluidsynth3\""), std::string::npos);
+  EXPECT_TRUE(m_ui.questions.empty());
+  EXPECT_TRUE(m_ui.windows.empty());
+}
+
 TEST_F(LibraryCheck, SourceNeedsAddressSizeAndChecksum) {
   const std::string sha = Sha256("x");
   unsetenv("TANDRILL_SOUNDBANK_URL");
