@@ -120,7 +120,13 @@ void HttpDownload::Notify() {
   m_changed.notify_all();
 }
 
-std::size_t HttpDownload::OnWrite(char* data, std::size_t size, std::size_t count, void* user) {
+struct HttpDownloadCallbacks {
+  static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* user);
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user);
+  static int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t);
+};
+
+std::size_t HttpDownloadCallbacks::OnWrite(char* data, std::size_t size, std::size_t count, void* user) {
   auto* self = static_cast<HttpDownload*>(user);
   const std::size_t bytes = size * count;
   const std::uint64_t after = self->m_received.load() + bytes;
@@ -135,12 +141,12 @@ std::size_t HttpDownload::OnWrite(char* data, std::size_t size, std::size_t coun
   return bytes;
 }
 
-std::size_t HttpDownload::OnHeader(char*, std::size_t size, std::size_t count, void* user) {
+std::size_t HttpDownloadCallbacks::OnHeader(char*, std::size_t size, std::size_t count, void* user) {
   static_cast<HttpDownload*>(user)->m_responded = true;
   return size * count;
 }
 
-int HttpDownload::OnProgress(void* user, long long total, long long, long long, long long) {
+int HttpDownloadCallbacks::OnProgress(void* user, curl_off_t total, curl_off_t, curl_off_t, curl_off_t) {
   auto* self = static_cast<HttpDownload*>(user);
   if (total > 0 && static_cast<std::uint64_t>(total) != self->m_total.load()) {
     self->m_total = static_cast<std::uint64_t>(total);
@@ -181,11 +187,11 @@ void HttpDownload::Run(std::string url, HttpLimits limits) {
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &HttpDownload::OnWrite);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &HttpDownloadCallbacks::OnWrite);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &HttpDownload::OnHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &HttpDownloadCallbacks::OnHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &HttpDownload::OnProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &HttpDownloadCallbacks::OnProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     const CURLcode code = curl_easy_perform(curl);

@@ -72,9 +72,8 @@ class HttpDownload {
  private:
   void Run(std::string url, HttpLimits limits);
   void Notify();
-  static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* self);
-  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
-  static int OnProgress(void* self, long long total, long long now, long long, long long);
+  // The transfer library's callbacks, in its own signatures (http_download.cpp).
+  friend struct HttpDownloadCallbacks;
 
   std::string m_path;
   void* m_file = nullptr;  // std::FILE*, owned by the worker while it runs
