@@ -55,8 +55,10 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
-  if (!CheckGraphicsLibrary()) return -1;
   if (!platform::InitialiseMessaging()) return -1;
+  // MIDI checks its libraries the first time a piece needs them, which may
+  // ask the player and download a sound bank.
+  InstallMidiLibraryCheck();
   // The framework's process-wide services exist before any window: queued
   // events, the one-shot input signals and the timer thread. The timer
   // service stops at process exit, waiting a bounded time for its thread.

@@ -5,14 +5,16 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libx11-dev libxext-dev libfluidsynth-dev
+  libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libx11-dev libxext-dev
   libcairo2-dev libpango1.0-dev libexpat1-dev libfontconfig-dev
   fonts-liberation fonts-dejavu-core
   musescore-general-soundfont-small
+  # The MIDI synthesiser is opened at run time; the game runs without it.
+  libfluidsynth3
   xvfb xauth xdotool imagemagick x11-utils bc python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev ccache
-  libcurl4-openssl-dev locales desktop-file-utils appstream
+  libcurl4-openssl-dev libssl-dev locales desktop-file-utils appstream
 )
 
 missing=()
