@@ -28,8 +28,7 @@ CHelpWindow::CHelpWindow(CRSCanvasItem* root, const std::string& text)
   SetMinSize(SizeF(320, 240));
 
   CRSCanvasItem* client = GetClientArea();
-  auto* page = new CRSScrollView(PointF(), client, "helpPage");
-  page->SetSize(client->GetSize());
+  auto* page = new CRSScrollView(PointF(), client, "helpPage", client->GetSize());
   (new CBehaviourSize(page, PointF(1, 1), CBehaviourSize::kWidth | CBehaviourSize::kHeight))->Update();
 
   auto* body = new CRSCanvasText(PointF(kPadding, kPadding), page->GetClientArea(), "helpText");
@@ -56,7 +55,7 @@ int CHelpWindow::FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& ev
     auto& key = static_cast<CRSCanvasEvents::Key&>(event);
     if (key.GetMessage() == kMsgKeyDown && key.m_virtualKey == kEscapeKey) {
       Close();
-      return CRSEvents::kVerdictStop;
+      return kVerdictStop;
     }
   }
   return CRSControlWindow::FilterEvent(target, event);

@@ -30,8 +30,7 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
     : CRSControlWindow(PointF(), nullptr, name, size) {
   // The floor: a scroll view filling the client area; rooms live on it.
   CRSCanvasItem* client = GetClientArea();
-  m_floorView = new CRSScrollView(PointF(), client, "");
-  m_floorView->SetSize(client->GetSize());
+  m_floorView = new CRSScrollView(PointF(), client, "", client->GetSize());
   auto* fill = new CBehaviourSize(m_floorView.get(), PointF(1, 1), CBehaviourSize::kWidth | CBehaviourSize::kHeight);
   fill->Update();
 
@@ -150,6 +149,9 @@ void CPuzzleCanvas::ApplyBrushes() {
 
 void CPuzzleCanvas::DoSetSize(const SizeF& size) {
   CRSControlWindow::DoSetSize(size);
+  // The frame's outline was rebuilt for the new size (square corners when
+  // maximised); the view cuts the platform window to it.
+  sigContentChanged.emit(this);
   if (m_gradientBrush) m_gradientBrush = app::MakeGradientBrush(m_library.GetGradientColour(), GetSize());
   ApplyBrushes();
 }
@@ -169,7 +171,7 @@ int CPuzzleCanvas::FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& 
     auto& key = static_cast<CRSCanvasEvents::Key&>(event);
     if (key.GetMessage() == kMsgKeyDown && key.m_virtualKey == kHelpKey) {
       ShowHelp();
-      return CRSEvents::kVerdictStop;
+      return kVerdictStop;
     }
   }
   return CRSControlWindow::FilterEvent(target, event);

@@ -21,7 +21,7 @@
 
 class CRSScrollView;
 
-class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost, public sigslot::has_slots {
+class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
  public:
   static constexpr int kHelpKey = 112;  // F1
 

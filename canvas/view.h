@@ -9,6 +9,7 @@
 #include <string>
 
 #include "canvas/auto_ptr.h"
+#include "canvas/items.h"
 #include "canvas/sigslot.h"
 #include "canvas/timer.h"
 #include "canvas/weak_ref.h"
@@ -19,7 +20,7 @@
 namespace Gdiplus {
 class Bitmap;
 }
-class CRSCanvasItem;
+
 class CRSViewRoot;
 
 class CRSCanvasView : public platform::WindowHandler,

@@ -1,5 +1,6 @@
 #include "rooms/store_room.h"
 
+#include "canvas/items.h"
 #include "data/room_host.h"
 
 CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& name)
