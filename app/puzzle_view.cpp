@@ -3,10 +3,27 @@
 #include <cmath>
 
 #include "app/puzzle_canvas.h"
+#include "platform/messages.h"
 #include "platform/window.h"
 
 CPuzzleView::CPuzzleView() = default;
-CPuzzleView::~CPuzzleView() = default;
+CPuzzleView::~CPuzzleView() { EndRoot(); }
+
+void CPuzzleView::EndRoot() {
+  // The root holds itself alive through the listeners it registers, so it
+  // is ended explicitly: its destruction ends the room and writes the
+  // library, whichever way the program ends (Quit, Alt+F4, the system
+  // asking the program to stop).
+  if (CPuzzleCanvas* canvas = m_canvas.get()) {
+    m_canvas = nullptr;
+    canvas->Delete();
+  }
+}
+
+bool CPuzzleView::OnWindowMessage(const platform::Message& msg) {
+  if (msg.message == platform::kMsgDestroy) EndRoot();
+  return CRSCanvasView::OnWindowMessage(msg);
+}
 
 CPuzzleCanvas* CPuzzleView::GetPuzzleCanvas() const { return m_canvas.get(); }
 

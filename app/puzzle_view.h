@@ -18,11 +18,14 @@ class CPuzzleView : public CRSCanvasView {
   ~CPuzzleView() override;
 
   CPuzzleCanvas* GetPuzzleCanvas() const;
+  bool OnWindowMessage(const platform::Message& msg) override;
 
  protected:
   void OnCreate() override;
 
  private:
+  void EndRoot();
+
   CRSAutoPtrPolymorphic<CPuzzleCanvas> m_canvas;
   CRSSignalEmittedTroughEvent0 m_goHome;
 };
