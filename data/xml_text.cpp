@@ -1,9 +1,5 @@
 #include "data/xml_text.h"
 
-#include <cctype>
-#include <charconv>
-#include <limits>
-
 #include "data/base64.h"
 
 namespace xmltext {
@@ -11,21 +7,6 @@ namespace xmltext {
 namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Skips the blanks "%d" and friends skip, and a "+" sign that from_chars
-// does not accept.
-std::string_view SkipLeading(std::string_view text, bool& negative) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n' ||
-                             text[i] == '\v' || text[i] == '\f'))
-    ++i;
-  negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  return text.substr(i);
-}
 
 // The code points of bytes 0x80-0x9F in Windows-1252; 0 marks the five
 // unassigned bytes.
@@ -66,64 +47,6 @@ const std::string* FindAttribute(const CRSXMLParser::Attributes& attributes, std
   for (const auto& [key, value] : attributes)
     if (EqualsNoCase(key, name)) return &value;
   return nullptr;
-}
-
-bool ParseInt(std::string_view text, int& out) {
-  bool negative = false;
-  std::string_view digits = SkipLeading(text, negative);
-  unsigned long long magnitude = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
-  if (end == digits.data()) return false;
-  constexpr unsigned long long kMaxPositive = std::numeric_limits<int>::max();
-  if (ec == std::errc::result_out_of_range || magnitude > kMaxPositive + (negative ? 1 : 0)) {
-    out = negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    return true;
-  }
-  out = negative ? static_cast<int>(-static_cast<long long>(magnitude)) : static_cast<int>(magnitude);
-  return true;
-}
-
-bool ParseDouble(std::string_view text, double& out) {
-  bool negative = false;
-  std::string_view digits = SkipLeading(text, negative);
-  double value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (end == digits.data()) return false;
-  if (ec == std::errc::result_out_of_range) {
-    // Out of range: a negative exponent means too small (0), else too large.
-    const std::size_t e = digits.substr(0, static_cast<std::size_t>(end - digits.data())).find_first_of("eE");
-    const bool tiny = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-  }
-  out = negative ? -value : value;
-  return true;
-}
-
-bool ParseFloat(std::string_view text, float& out) {
-  double value = 0;
-  if (!ParseDouble(text, value)) return false;
-  out = static_cast<float>(value);
-  return true;
-}
-
-bool ParseHex(std::string_view text, std::uint32_t& out) {
-  bool negative = false;
-  std::string_view digits = SkipLeading(text, negative);
-  if (digits.size() >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-    // "0x" with no hexadecimal digit after it still reads as 0, like sscanf.
-    if (digits.size() == 2 || !std::isxdigit(static_cast<unsigned char>(digits[2]))) {
-      out = 0;
-      return true;
-    }
-    digits.remove_prefix(2);
-  }
-  unsigned long long value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-  if (end == digits.data()) return false;
-  if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFull) value = 0xFFFFFFFFull;
-  std::uint32_t v = static_cast<std::uint32_t>(value);
-  out = negative ? static_cast<std::uint32_t>(0u - v) : v;
-  return true;
 }
 
 bool IsValidUtf8(std::string_view bytes) {

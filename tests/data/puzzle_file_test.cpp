@@ -93,6 +93,33 @@ TEST_F(PuzzleFileTest, BadPieceRecordsAndAbsurdScalesAreDropped) {
   }
 }
 
+// The cuts room's zoom gives any positive scale; the file keeps it as long
+// as the scaled cut picture (200 x 150 here) stays within the pixel budget.
+TEST_F(PuzzleFileTest, ZoomedScalesReadBackWhileTheScaledPictureFitsTheBudget) {
+  struct Case {
+    const char* written;
+    float read;
+  };
+  for (const Case& c : {Case{"6.5", 6.5f}, Case{"0.02", 0.02f}, Case{"30", 30.0f}, Case{"4.5", 4.5f},
+                        Case{"0.01", 0.01f}, Case{"1e+01", 10.0f},
+                        // 10000 x 7500 pixels, over the budget; and under a pixel.
+                        Case{"50", 1.0f}, Case{"0.004", 1.0f}}) {
+    CPuzzleData puzzle("x");
+    ASSERT_TRUE(puzzle.LoadFromText(Replace(text, "val=\"1\"", std::string("val=\"") + c.written + "\"")))
+        << c.written;
+    EXPECT_FLOAT_EQ(puzzle.GetSizeScale(), c.read) << c.written;
+    EXPECT_FLOAT_EQ(puzzle.GetCutter().GetScale().X, c.read) << c.written << ": the cutter follows the puzzle";
+  }
+  // A zoomed puzzle saved and reopened comes back at its size.
+  CPuzzleData zoomed("zoomed");
+  MakePlayable(zoomed);
+  zoomed.SetSizeScale(7.25f);
+  ASSERT_TRUE(zoomed.Save());
+  CPuzzleData back("zoomed");
+  ASSERT_TRUE(back.Load());
+  EXPECT_FLOAT_EQ(back.GetSizeScale(), 7.25f);
+}
+
 TEST_F(PuzzleFileTest, NamesNeverEscapeThePuzzlesFolderNorShareAFile) {
   // A file beside the folder that a careless name would reach.
   fs::create_directories(folder);
