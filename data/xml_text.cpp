@@ -1,5 +1,7 @@
 #include "data/xml_text.h"
 
+#include <cstring>
+
 #include "data/base64.h"
 
 namespace xmltext {
@@ -49,42 +51,56 @@ const std::string* FindAttribute(const CRSXMLParser::Attributes& attributes, std
   return nullptr;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
+void Utf8Checker::Feed(std::string_view bytes) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  std::size_t i = 0;
-  while (i < n) {
+  for (std::size_t i = 0; i < n && m_valid; ++i) {
+    // Files are mostly Base64: skip plain ASCII eight bytes at a time.
+    if (m_pending == 0) {
+      std::uint64_t word;
+      while (i + sizeof word <= n) {
+        std::memcpy(&word, s + i, sizeof word);
+        if (word & 0x8080808080808080ull) break;
+        i += sizeof word;
+      }
+      if (i == n) return;
+    }
     const unsigned char c = s[i];
-    if (c < 0x80) {
-      ++i;
+    if (m_pending == 0) {
+      if (c < 0x80) continue;
+      if (c >= 0xC2 && c <= 0xDF) {
+        m_length = 2;
+        m_code = c & 0x1F;
+      } else if (c >= 0xE0 && c <= 0xEF) {
+        m_length = 3;
+        m_code = c & 0x0F;
+      } else if (c >= 0xF0 && c <= 0xF4) {
+        m_length = 4;
+        m_code = c & 0x07;
+      } else {
+        m_valid = false;
+        return;
+      }
+      m_pending = m_length - 1;
       continue;
     }
-    std::size_t len;
-    char32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
+    if ((c & 0xC0) != 0x80) {
+      m_valid = false;
+      return;
     }
-    if (i + len > n) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
+    m_code = (m_code << 6) | (c & 0x3F);
+    if (--m_pending > 0) continue;
     // Overlong forms, surrogates and code points past U+10FFFF.
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += len;
+    if ((m_length == 3 && m_code < 0x800) || (m_length == 4 && (m_code < 0x10000 || m_code > 0x10FFFF)) ||
+        (m_code >= 0xD800 && m_code <= 0xDFFF))
+      m_valid = false;
   }
-  return true;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  Utf8Checker checker;
+  checker.Feed(bytes);
+  return checker.Finish();
 }
 
 std::string Windows1252ToUtf8(std::string_view bytes) {

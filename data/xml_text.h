@@ -26,6 +26,22 @@ using numtext::ParseHex;
 using numtext::ParseInt;
 
 bool IsValidUtf8(std::string_view bytes);
+// The same check for bytes that arrive in pieces (a file read in chunks):
+// a character may be split between two pieces.
+class Utf8Checker {
+ public:
+  void Feed(std::string_view bytes);
+  // True when every byte fed so far was valid UTF-8 and no character was
+  // left unfinished.
+  bool Finish() const { return m_valid && m_pending == 0; }
+  bool StillValid() const { return m_valid; }
+
+ private:
+  bool m_valid = true;
+  int m_pending = 0;   // continuation bytes still expected
+  int m_length = 0;    // bytes of the character being read
+  char32_t m_code = 0;  // its code point so far
+};
 // Windows-1252 bytes as UTF-8 (the five unassigned bytes become U+FFFD).
 std::string Windows1252ToUtf8(std::string_view bytes);
 // Free text decoded from a file: valid UTF-8 is taken as it is; anything
