@@ -10,6 +10,7 @@
 #include <string>
 
 #include "canvas/event_dispatcher.h"
+#include "data/base64.h"
 #include "data/puzzle_data.h"
 #include "data/xml_writer.h"
 #include "platform/files.h"
@@ -118,6 +119,23 @@ TEST_F(PuzzleFileTest, ZoomedScalesReadBackWhileTheScaledPictureFitsTheBudget) {
   CPuzzleData back("zoomed");
   ASSERT_TRUE(back.Load());
   EXPECT_FLOAT_EQ(back.GetSizeScale(), 7.25f);
+}
+
+// A picture embedded with an EXIF orientation tag (200 x 150 stored, a
+// quarter turn asked for) is read as stored, so it still fits its cut.
+TEST_F(PuzzleFileTest, EmbeddedPictureIsNotTurnedByItsExifTag) {
+  const auto imgStart = text.find("<img-data>") + 10, imgEnd = text.find("</img-data>");
+  const std::string jpeg = Base64DecodeToString(text.substr(imgStart, imgEnd - imgStart));
+  ASSERT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+  const std::string exif("\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
+                         "\x01\x12\x00\x03\x00\x00\x00\x01" "\x00\x06\x00\x00\x00\x00\x00\x00", 36);
+  const std::string tagged = text.substr(0, imgStart) + Base64Encode(jpeg.substr(0, 2) + exif + jpeg.substr(2)) +
+                             text.substr(imgEnd);
+  CPuzzleData puzzle("x");
+  ASSERT_TRUE(puzzle.LoadFromText(tagged));
+  ASSERT_NE(puzzle.GetPicture(), nullptr);
+  EXPECT_EQ(puzzle.GetPicture()->GetWidth(), 200);
+  EXPECT_EQ(puzzle.GetPicture()->GetHeight(), 150);
 }
 
 TEST_F(PuzzleFileTest, NamesNeverEscapeThePuzzlesFolderNorShareAFile) {
