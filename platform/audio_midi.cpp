@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -39,6 +40,7 @@ Stream s_stream;
 bool s_hooked = false;  // touched on the user-interface thread only
 
 void LoadSynth() {
+  pthread_setname_np(pthread_self(), kLoaderThreadName);
   fluid_settings_t* settings = new_fluid_settings();
   fluid_synth_t* synth = nullptr;
   if (settings) {
@@ -59,6 +61,21 @@ void LoadSynth() {
   s_state = synth ? SynthState::kReady : SynthState::kFailed;
   s_ready.notify_all();
 }
+
+// Owns the loading thread and joins it when destroyed at exit.
+class LoaderThread {
+ public:
+  LoaderThread() = default;
+  ~LoaderThread() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  LoaderThread(const LoaderThread&) = delete;
+  LoaderThread& operator=(const LoaderThread&) = delete;
+  void Start() { m_thread = std::thread(LoadSynth); }
+
+ private:
+  std::thread m_thread;
+};
 
 void DeletePlayer(Stream& stream) {
   if (!stream.player) return;
@@ -105,8 +122,13 @@ bool Prepare() {
     if (std::FILE* font = std::fopen(kSoundFontPath, "rb")) {
       std::fclose(font);
       s_state = SynthState::kLoading;
-      // Detached: it ends by itself, and the synthesiser lives until exit.
-      std::thread(LoadSynth).detach();
+      // The synthesiser lives until exit, but the thread that loads it must
+      // not: a program that ends during the load would otherwise run on
+      // into this file's statics and the synthesiser library while exit
+      // destroys them. Made here, the holder is destroyed (and joins)
+      // before anything that existed when the loading began.
+      static LoaderThread loader;
+      loader.Start();
     } else {
       s_state = SynthState::kFailed;
     }

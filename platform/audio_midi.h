@@ -23,6 +23,9 @@ void NotifyMusicFinished();
 
 namespace platform::audio::midi {
 
+// The name the loading thread runs under (seen in debuggers and /proc).
+inline constexpr const char* kLoaderThreadName = "midi-loader";
+
 // Starts loading the synthesiser if that has not begun. False when FluidSynth
 // or the soundfont is missing, so MIDI cannot play at all.
 bool Prepare();
