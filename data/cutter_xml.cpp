@@ -67,13 +67,19 @@ void CPuzzleCutter::Write(CRSXMLWriter& out) const {
   for (size_t y = 0; y < m_grid.size(); ++y) {
     for (size_t x = 0; x < m_grid[y].size(); ++x) {
       const TopLeftCuts& point = m_grid[y][x];
-      out.Write("<" + std::string(kPointTag) + " x=\"" + numtext::FormatInt(static_cast<long long>(x)) + "\" y=\"" +
-                numtext::FormatInt(static_cast<long long>(y)) + "\">\n");
+      out.Write("<");
+      out.Write(kPointTag);
+      out.Write(" x=\"");
+      out.Write(numtext::FormatInt(static_cast<long long>(x)));
+      out.Write("\" y=\"");
+      out.Write(numtext::FormatInt(static_cast<long long>(y)));
+      out.Write("\">\n");
       CRSXMLPointF(point.jitter).Write(out);
-      out.Write(std::string("<shapedirtop bool=\"") + (point.topDirection ? "1" : "0") + "\" int=\"" +
-                numtext::FormatInt(point.topShape) + "\"/>\n");
-      out.Write(std::string("<shapedirleft bool=\"") + (point.leftDirection ? "1" : "0") + "\" int=\"" +
-                numtext::FormatInt(point.leftShape) + "\"/>\n");
+      out.Write(point.topDirection ? "<shapedirtop bool=\"1\" int=\"" : "<shapedirtop bool=\"0\" int=\"");
+      out.Write(numtext::FormatInt(point.topShape));
+      out.Write(point.leftDirection ? "\"/>\n<shapedirleft bool=\"1\" int=\"" : "\"/>\n<shapedirleft bool=\"0\" int=\"");
+      out.Write(numtext::FormatInt(point.leftShape));
+      out.Write("\"/>\n");
       out.EndTag(kPointTag);
     }
   }

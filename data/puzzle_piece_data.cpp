@@ -54,8 +54,10 @@ void CPuzzlePieceData::OnElement(const std::string& rawName, const CRSXMLParser:
 
 void CPuzzlePieceData::Write(CRSXMLWriter& out) {
   UpdateFromItem();
-  out.Write(std::string("<") + kTag + " x=\"" + numtext::FormatInt(m_column) + "\" y=\"" + numtext::FormatInt(m_row) +
-            "\">\n");
+  std::string line("<");
+  line.append(kTag).append(" x=\"").append(numtext::FormatInt(m_column));
+  line.append("\" y=\"").append(numtext::FormatInt(m_row)).append("\">\n");
+  out.Write(line);
   m_position.Write(out);
   out.Leaf("rotation", numtext::FormatFixed(m_rotation, 2));
   out.EndTag(kTag);
