@@ -216,6 +216,7 @@ int main(int, char**) {
   root->SetSystemButtons(true);
   root->SetFrameMode(1);
   s_state.root = root;
+  AddControl("root-close", root->GetTitleButton(CRSControlWindow::kButtonClose));
   // The backdrop fills the client area and stays behind everything.
   auto* backdrop = new CRSCanvasImage(PointF(), root->GetClientArea(), "backdrop",
                                       Backdrop(static_cast<int>(size.Width), static_cast<int>(size.Height)));
