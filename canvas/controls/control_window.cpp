@@ -39,13 +39,13 @@ CRSControlWindow::CRSControlWindow(const PointF& position, CRSObject* parent, co
   // The frame's outline is rebuilt by the style for every size; stretching
   // the old one would round the corners unevenly.
   SetFitPath(false);
-  // A window at the top of the tree is a view's root: the view moves the
-  // platform window by the title, and lifting the root would shift the whole
-  // picture inside it.
   // The window watches its own mouse events ahead of its behaviours: the
   // raise behaviour lifts the window on a press, and the press point must be
   // read before that.
   AddFilter(this, this, CRSEvents::kEventMouse);
+  // A window at the top of the tree is a view's root: the view moves the
+  // platform window by the title, and lifting the root would shift the whole
+  // picture inside it.
   if (GetParentItem()) new CBehaviourRaiseable(this);
   // The window moves only by its title and resizes by its edges, so the
   // general drag stays off; callers that want the whole window draggable
@@ -95,14 +95,6 @@ void CRSControlWindow::SetTitleButton(int slot, CRSControlButton* button) {
   // Only the close button is the window's own business; the others are
   // connected by whoever owns the window (the view, for its root).
   if (button && slot == kButtonClose) button->sigClicked.connect(this, &CRSControlWindow::Close);
-}
-
-void CRSControlWindow::ClearFrameParts() {
-  for (int i = 0; i < kTitleButtonCount; ++i) SetTitleButton(i, nullptr);
-  CRSCanvasItem* parts[] = {m_grip.get(), m_caption.get(), m_title.get(), m_frame.get()};
-  SetFrameParts(nullptr, nullptr, nullptr, nullptr);
-  for (CRSCanvasItem* part : parts)
-    if (part) part->Delete();
 }
 
 void CRSControlWindow::RebuildFrame() {

@@ -85,9 +85,8 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
 
   // Used by the style while it builds the frame.
   void SetFrameParts(CRSCanvasItem* frame, CRSCanvasItem* title, CRSCanvasText* caption, CRSCanvasItem* grip);
+  // Deletes the button the slot held before.
   void SetTitleButton(int slot, CRSControlButton* button);
-  // Deletes every part of the frame.
-  void ClearFrameParts();
 
   // The last window on the modal list, or null.
   static CRSControlWindow* GetTopModal();

@@ -63,9 +63,12 @@ void CRSListView::RemoveItem(CRSCanvasItem* item) {
   LayoutItems();
 }
 
-void CRSListView::Forget(CRSCanvasItem* item) {
+void CRSListView::Forget(const CRSObject* item) {
   m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
-                               [item](const Entry& e) { return e.item.get() == item || e.item.get() == nullptr; }),
+                               [item](const Entry& e) {
+                                 const CRSObject* entry = e.item.get();
+                                 return entry == item || entry == nullptr;
+                               }),
                 m_items.end());
 }
 
@@ -77,8 +80,9 @@ void CRSListView::OnItemParentChanged(CRSObject* object, CRSObject* newParent, C
 }
 
 void CRSListView::OnItemDestroyed(CRSObject* object) {
-  // The item is on its way out; the entry reads null or is being deleted.
-  Forget(static_cast<CRSCanvasItem*>(object));
+  // The item is on its way out and is no longer an item at this point, only
+  // an object: it is compared by address, never used.
+  Forget(object);
   LayoutItems();
 }
 

@@ -185,9 +185,11 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
       place(EnsureTitleButton(window, CRSControlWindow::kButtonMinimize, *bar, buttonSize, Glyph::kMinimize, {}), buttonSize.Width);
     }
     if (!window.GetExtraButtonCaption().empty()) {
-      CRSControlButton* extra = EnsureTitleButton(window, CRSControlWindow::kButtonExtra, *bar, buttonSize, Glyph::kClose,
+      // A captioned button gets room for a short word.
+      const SizeF extraSize(std::max(buttonSize.Width, 3.0f * buttonSize.Height), buttonSize.Height);
+      CRSControlButton* extra = EnsureTitleButton(window, CRSControlWindow::kButtonExtra, *bar, extraSize, Glyph::kClose,
                                                   window.GetExtraButtonCaption());
-      place(extra, buttonSize.Width);
+      place(extra, extraSize.Width);
     }
   }
 
