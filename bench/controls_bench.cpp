@@ -84,7 +84,8 @@ void BM_MessageBoxOpen(benchmark::State& state) {  // budget: < 3 ms
     auto* box = new CRSMessageBox("Do you want to keep this puzzle in the library?", "Tandrill", &root, 3);
     {
       Gdiplus::Graphics g(&buffer);
-      g.MultiplyTransform(&box->GetTransformTo(nullptr));
+      const Gdiplus::Matrix toRoot = box->GetTransformTo(nullptr);
+      g.MultiplyTransform(&toRoot);
       box->Paint(g, CRSCanvasItem::kZOrderTop, true);
     }
     state.PauseTiming();

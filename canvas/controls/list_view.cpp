@@ -42,7 +42,8 @@ void CRSListView::AddItem(CRSCanvasItem* item) {
   // they are and only the new one needs a place.
   const SizeF s = item->GetLocalRect().GetSize();
   const float natural = std::max(m_maxWidth, s.Width) + kCellPadding;
-  const size_t count = GetItems().size();
+  // Destroyed items leave the list as they go, so its length is the count.
+  const size_t count = m_items.size();
   const bool sameCells = natural == m_naturalWidth && s.Height <= m_rowHeight &&
                          area->GetSize().Width == m_clientWidth && m_placed + 1 == count &&
                          (!m_sideBySide || static_cast<float>(count) * natural <= m_clientWidth);
