@@ -3,6 +3,8 @@
 
 #include "canvas/controls/edit.h"
 
+#include <utility>
+
 #include "platform/messages.h"
 #include "platform/window.h"
 
@@ -97,8 +99,16 @@ bool CRSEdit::RemoveLastCharacter() {
 
 void CRSEdit::OnKey(int message, unsigned virtualKey, long, bool* handled) {
   const auto msg = static_cast<unsigned>(message);
+  const unsigned altLetter = std::exchange(m_altLetter, 0);
+  if (msg == platform::kMsgSysKeyDown) {
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9')) m_altLetter = virtualKey;
+    return;
+  }
   if (msg == platform::kMsgChar) {
-    if (virtualKey == platform::kVkBack) {
+    const unsigned upper = virtualKey >= 'a' && virtualKey <= 'z' ? virtualKey - 'a' + 'A' : virtualKey;
+    if (altLetter != 0 && upper == altLetter) {
+      *handled = true;
+    } else if (virtualKey == platform::kVkBack) {
       if (!m_backspaceByKey) RemoveLastCharacter();
       m_backspaceByKey = false;
       *handled = true;
