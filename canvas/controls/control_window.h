@@ -95,7 +95,7 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
 
   // --- items ---------------------------------------------------------------
   void DoSetSize(const SizeF& size) override;
-  void OnMouse(int message, PointF local, int keyFlags, bool* handled) override;
+  int FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
   int FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
 
   // --- the view's root -----------------------------------------------------
@@ -139,9 +139,9 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
   bool m_closing = false;
   bool m_rebuilding = false;
   bool m_moving = false;
-  // The pointer's place relative to the window's top-left corner (moving),
-  // or the press point and the rectangle at the press (resizing).
-  PointF m_grabOffset;
+  // The press point in the parent's coordinates, and the window's rectangle
+  // when the drag began.
   PointF m_pressPoint;
   RectF m_pressRect;
+  bool m_pressTaken = false;
 };

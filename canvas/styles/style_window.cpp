@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "canvas/behaviours.h"
 #include "canvas/controls/control_window.h"
 #include "canvas/styles.h"
 #include "canvas/styles/style_parts.h"
@@ -98,6 +99,15 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
   const SizeF size = window.GetSize();
   const float w = std::max(1.0f, size.Width), h = std::max(1.0f, size.Height);
   const float radius = options.frameMode > 0 && !window.IsMaximized() ? v.roundedCornersRadius : 0.0f;
+
+  // A soft shadow would show through a see-through window as a dark patch
+  // inside it; such windows float without one.
+  if ((v.windowBackground >> 24) < 0xF0) {
+    if (auto* raise = CRSCanvasBehaviour::Find<CBehaviourRaiseable>(&window)) {
+      raise->SetLoweredShadowOffset(PointF());
+      raise->SetRaisedShadowOffset(PointF());
+    }
+  }
 
   // The window's own shape is its background.
   window.SetPath(style_parts::RoundedRect(RectF(0, 0, w, h), radius));
