@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "canvas/controls/control_window.h"
+
 #include "platform/messages.h"
 #include "platform/window.h"
 
@@ -97,7 +99,18 @@ bool CRSEdit::RemoveLastCharacter() {
   return true;
 }
 
+bool CRSEdit::IsBlockedByModal() const {
+  CRSControlWindow* modal = CRSControlWindow::GetTopModal();
+  if (!modal) return false;
+  for (const CRSObject* o = this; o; o = o->GetParent())
+    if (o == modal) return false;
+  return true;
+}
+
 void CRSEdit::OnKey(int message, unsigned virtualKey, long, bool* handled) {
+  // Behind a modal window the field may keep the keyboard, but typing must
+  // not change it: the keys go on to the root, where the window sees them.
+  if (IsBlockedByModal()) return;
   const auto msg = static_cast<unsigned>(message);
   const unsigned altLetter = std::exchange(m_altLetter, 0);
   if (msg == platform::kMsgSysKeyDown) {

@@ -39,6 +39,9 @@ class CRSEdit : public CRSStatic {
   sigslot::signal2<CRSEdit*, const std::string&> sigTextChanged;
 
  private:
+  // Whether a modal window that does not hold this field is open.
+  bool IsBlockedByModal() const;
+
   CRSCanvasItem* m_caret = nullptr;
   bool m_focused = false;
   // The backspace key already removed a character: a character message 8
