@@ -57,7 +57,7 @@ int CRSMouseLeaveDispatcher::FilterGlobalEvent(CRSEventReceiver* target, CRSEven
   }
   for (auto& object : left) {
     if (CRSObject* o = object.get())
-      DispatchEvent(o, new CRSCanvasEvents::MouseLeave(static_cast<int>(platform::kMsgMouseLeave)));
+      DispatchEvent(o, std::make_unique<CRSCanvasEvents::MouseLeave>(static_cast<int>(platform::kMsgMouseLeave)));
   }
   return 3;
 }

@@ -350,7 +350,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
   }
   if (message == platform::kMsgMouseLeave) {
     m_trackingLeave = false;
-    DispatchEvent(nullptr, new CRSCanvasEvents::Mouse(static_cast<int>(message), PointF(0, 0), 0));
+    DispatchEvent(nullptr, std::make_unique<CRSCanvasEvents::Mouse>(static_cast<int>(message), PointF(0, 0), 0));
     return;
   }
   if (!m_trackingLeave) {
@@ -368,7 +368,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
     Gdiplus::Matrix toLocal = target->GetTransformTo(nullptr);
     PointF local = rootPoint;
     if (toLocal.Invert() == Gdiplus::Ok) toLocal.TransformPoints(&local, 1);
-    DispatchEvent(target.get(), new CRSCanvasEvents::Mouse(static_cast<int>(message), local, keyFlags));
+    DispatchEvent(target.get(), std::make_unique<CRSCanvasEvents::Mouse>(static_cast<int>(message), local, keyFlags));
   }
   if (!HasWindow()) return;
 
@@ -402,7 +402,7 @@ void CRSCanvasView::OnKey(unsigned message, unsigned virtualKey, std::intptr_t k
   if (!m_root) return;
   CRSEventReceiver* handler = FindKeyHandler(m_root.get());
   if (!handler) return;
-  DispatchEvent(handler, new CRSCanvasEvents::Key(static_cast<int>(message), virtualKey, static_cast<long>(keyData)));
+  DispatchEvent(handler, std::make_unique<CRSCanvasEvents::Key>(static_cast<int>(message), virtualKey, static_cast<long>(keyData)));
 }
 
 bool CRSCanvasView::OnSysCommand(unsigned command) {
