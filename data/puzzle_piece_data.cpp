@@ -14,12 +14,26 @@ CPuzzlePieceData::CPuzzlePieceData(int column, int row) : m_column(column), m_ro
 
 CPuzzlePieceData::~CPuzzlePieceData() = default;
 
+namespace {
+
+bool IsAncestorOf(const CRSCanvasItem* ancestor, const CRSCanvasItem* item) {
+  for (const CRSCanvasItem* link = item ? item->GetParentItem() : nullptr; link; link = link->GetParentItem()) {
+    if (link == ancestor) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void CPuzzlePieceData::BindItem(CRSCanvasItem* item) {
   if (CRSCanvasItem* old = m_item.get()) old->sigGeometryChanged.disconnect(this);
   m_item.Assign(item);
+  m_frame.Assign(item ? item->GetParentItem() : nullptr);
   if (!item) return;
-  item->MoveTopLeftTo(m_position);
+  // Turned first: the top-left corner is placed with the turn in force, so
+  // it lands on the stored point whatever the item's origin is.
   item->SetRotation(m_rotation);
+  item->MoveTopLeftTo(m_position);
   item->sigGeometryChanged.connect(this, &CPuzzlePieceData::OnItemChanged);
 }
 
@@ -28,14 +42,20 @@ void CPuzzlePieceData::OnItemChanged(CRSCanvasItem*) { UpdateFromItem(); }
 void CPuzzlePieceData::UpdateFromItem() {
   CRSCanvasItem* item = m_item.get();
   if (!item) return;
-  // The place is kept in the coordinates of the top item, with the total
-  // turn of the item and its ancestors, so that a group comes back where
-  // the player left it, and two groups that merely lie near each other are
-  // not brought together when the puzzle is opened again.
+  // The place is kept in the play area's coordinates, with the total turn
+  // of the item and its groups, so that a group comes back where the player
+  // left it, and two groups that merely lie near each other are not brought
+  // together when the puzzle is opened again. It is the same frame that
+  // BindItem restores into: whatever lies above the play area (a room's
+  // title bar, the window's own offset) must not creep into the saved
+  // numbers, or every save and load would move the pieces by that much.
+  CRSCanvasItem* frame = m_frame.get();
+  if (!IsAncestorOf(frame, item)) frame = item->GetParentItem();
   float rotation = 0.0f;
-  for (const CRSCanvasItem* link = item; link; link = link->GetParentItem()) rotation += link->GetRotation();
+  for (const CRSCanvasItem* link = item; link && link != frame; link = link->GetParentItem())
+    rotation += link->GetRotation();
   m_rotation = CRSCanvasItem::NormalizeAngle(rotation);
-  m_position = item->MapToAncestor(PointF(), nullptr);
+  m_position = item->MapToAncestor(PointF(), frame);
 }
 
 void CPuzzlePieceData::OnElement(const std::string& rawName, const CRSXMLParser::Attributes& attributes,
