@@ -20,6 +20,14 @@ namespace Gdiplus {
 class Bitmap;
 }
 
+// The platform's event records, declared here only for the private
+// translators' signatures.
+struct SDL_WindowEvent;
+struct SDL_MouseMotionEvent;
+struct SDL_MouseButtonEvent;
+struct SDL_KeyboardEvent;
+struct SDL_TextInputEvent;
+
 namespace platform {
 
 // Size message types (first parameter of kMsgSize).
@@ -141,6 +149,11 @@ class Window : private MessageTarget {
  private:
   void OnMessage(const Message& msg) override;
   bool Translate(const union ::SDL_Event& event, Message& out);
+  bool TranslateWindowEvent(const ::SDL_WindowEvent& event, Message& out);
+  bool TranslateMouseMotion(const ::SDL_MouseMotionEvent& event, Message& out);
+  bool TranslateMouseButton(const ::SDL_MouseButtonEvent& event, Message& out);
+  bool TranslateKey(const ::SDL_KeyboardEvent& event, Message& out);
+  bool TranslateText(const ::SDL_TextInputEvent& event, Message& out);
   void Deliver(const Message& msg);
   void DeliverPaint(const Message& msg);
   void ApplyMaximizedBounds();
