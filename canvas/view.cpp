@@ -20,7 +20,9 @@
 
 namespace {
 
-constexpr int kTopZOrder = 0x7FFFFFFE;
+// A new window takes this share of the screen in each direction, centred,
+// until its root gives it a size of its own.
+constexpr float kInitialScreenShare = 0.75f;
 
 // The root's local (0, 0) sits a little up and left of the window's corner, so
 // that pixel centres of the window fall where the items' coordinates expect.
@@ -68,7 +70,8 @@ void CRSCanvasView::OnCreate() {
   if (icon) m_window->SetIcon(*icon);
   const Size screen = platform::Window::GetScreenSize();
   if (screen.Width > 0 && screen.Height > 0)
-    m_window->ResizeTo(RoundToInt(screen.Width * 0.75f), RoundToInt(screen.Height * 0.75f));
+    m_window->ResizeTo(RoundToInt(screen.Width * kInitialScreenShare),
+                       RoundToInt(screen.Height * kInitialScreenShare));
   m_window->CenterOnScreen();
   m_window->SetFocus();
   SetTimer(kWatchdogTimer, kWatchdogPeriodMs);
@@ -265,7 +268,7 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
     if (CRSCanvasItem* root = m_root.get()) {
       const PointF topLeft = root->GetTopLeft();
       g.TranslateTransform(topLeft.X, topLeft.Y);
-      root->Paint(g, kTopZOrder, true);
+      root->Paint(g, CRSCanvasItem::kZOrderTop, true);
     }
   }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cursors.h"
 #include "platform/message_loop.h"
 #include "platform/types.h"
 
@@ -35,18 +36,7 @@ inline constexpr unsigned kSizeRestored = 0;
 inline constexpr unsigned kSizeMinimized = 1;
 inline constexpr unsigned kSizeMaximized = 2;
 
-// Cursor ids, as the canvas items name them.
-inline constexpr int kCursorArrow = 32512;
-inline constexpr int kCursorIBeam = 32513;
-inline constexpr int kCursorWait = 32514;
-inline constexpr int kCursorCross = 32515;
-inline constexpr int kCursorSizeNWSE = 32642;
-inline constexpr int kCursorSizeNESW = 32643;
-inline constexpr int kCursorSizeWE = 32644;
-inline constexpr int kCursorSizeNS = 32645;
-inline constexpr int kCursorSizeAll = 32646;
-inline constexpr int kCursorNo = 32648;
-inline constexpr int kCursorHand = 32649;
+// Cursor ids: see platform/cursors.h.
 
 // The window's procedure. Returns true when it handled the message; false
 // lets the default handling run.
