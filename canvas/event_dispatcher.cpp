@@ -159,14 +159,14 @@ CRSEventDispatcher::~CRSEventDispatcher() {
 void CRSEventDispatcher::RequestDrain() {
   if (m_drainPosted) return;
   m_drainPosted = platform::PostMessage(m_targetId, platform::kMsgDispatchEvents, 0, 0);
-  if (m_drainPosted == m_retryArmed) {
-    // Posted with a retry still armed, or refused with none armed yet.
-    if (m_drainPosted) {
-      KillTimer(kDrainRetryTimer);
-    } else {
-      SetTimer(kDrainRetryTimer, kDrainRetryMs);
-    }
-    m_retryArmed = !m_drainPosted;
+  if (m_drainPosted && m_retryArmed) {
+    KillTimer(kDrainRetryTimer);
+    m_retryArmed = false;
+  } else if (!m_drainPosted && !m_retryArmed) {
+    // The queue is full. Nothing else may post for a while, so the
+    // dispatcher keeps asking by itself until a drain message gets in.
+    SetTimer(kDrainRetryTimer, kDrainRetryMs);
+    m_retryArmed = true;
   }
 }
 
