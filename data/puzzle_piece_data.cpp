@@ -7,6 +7,7 @@
 #include "canvas/items.h"
 #include "data/xml_text.h"
 #include "data/xml_writer.h"
+#include "play/group.h"
 
 CPuzzlePieceData::CPuzzlePieceData(int column, int row) : m_column(column), m_row(row) {
   SetReceivesOpeningElement(true);
@@ -16,11 +17,13 @@ CPuzzlePieceData::~CPuzzlePieceData() = default;
 
 namespace {
 
-bool IsAncestorOf(const CRSCanvasItem* ancestor, const CRSCanvasItem* item) {
-  for (const CRSCanvasItem* link = item ? item->GetParentItem() : nullptr; link; link = link->GetParentItem()) {
-    if (link == ancestor) return true;
-  }
-  return false;
+// The play area a piece lies in: its parent, or the parent of the groups it
+// was joined into. The frame is found again at every save rather than kept:
+// a reference to the area would keep it alive past its owner.
+CRSCanvasItem* PlayAreaOf(const CRSCanvasItem* item) {
+  CRSCanvasItem* frame = item->GetParentItem();
+  while (frame && dynamic_cast<CPuzzleGroup*>(frame)) frame = frame->GetParentItem();
+  return frame;
 }
 
 }  // namespace
@@ -28,7 +31,6 @@ bool IsAncestorOf(const CRSCanvasItem* ancestor, const CRSCanvasItem* item) {
 void CPuzzlePieceData::BindItem(CRSCanvasItem* item) {
   if (CRSCanvasItem* old = m_item.get()) old->sigGeometryChanged.disconnect(this);
   m_item.Assign(item);
-  m_frame.Assign(item ? item->GetParentItem() : nullptr);
   if (!item) return;
   // Turned first: the top-left corner is placed with the turn in force, so
   // it lands on the stored point whatever the item's origin is.
@@ -49,8 +51,7 @@ void CPuzzlePieceData::UpdateFromItem() {
   // BindItem restores into: whatever lies above the play area (a room's
   // title bar, the window's own offset) must not creep into the saved
   // numbers, or every save and load would move the pieces by that much.
-  CRSCanvasItem* frame = m_frame.get();
-  if (!IsAncestorOf(frame, item)) frame = item->GetParentItem();
+  const CRSCanvasItem* frame = PlayAreaOf(item);
   float rotation = 0.0f;
   for (const CRSCanvasItem* link = item; link && link != frame; link = link->GetParentItem())
     rotation += link->GetRotation();

@@ -22,8 +22,8 @@ class CPuzzlePieceData : public CRSObject, public CRSXMLParser::XHandler {
 
   // Keeps the item (weakly), gives it the stored rotation, puts its top-left
   // corner on the stored position keeping its origin, and follows its moves
-  // from now on. The item's parent at this moment is the play area: the
-  // frame that positions are saved in and restored to.
+  // from now on. The item's parent is the play area: the frame that
+  // positions are saved in and restored to.
   void BindItem(CRSCanvasItem* item);
   // Takes the position and rotation from the item, measured in the play
   // area (see the .cpp). Nothing happens without an item.
@@ -51,5 +51,4 @@ class CPuzzlePieceData : public CRSObject, public CRSXMLParser::XHandler {
   CRSXMLPointF m_position;
   float m_rotation = 0.0f;
   CRSWeakRef<CRSCanvasItem> m_item;
-  CRSWeakRef<CRSCanvasItem> m_frame;  // the play area
 };
