@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -163,6 +164,20 @@ TEST_F(WindowTest, KeysHeldWithAltAreSystemKeysAndAltF4Closes) {
   Push(Key(SDL_KEYDOWN, SDLK_F4, KMOD_LALT));
   EXPECT_TRUE(window->IsDestroyed()) << "Alt+F4 left to the default handling closes the window";
   EXPECT_NE(recorder.Last(platform::kMsgDestroy), nullptr);
+}
+
+TEST_F(WindowTest, TypedTextBecomesOneCharacterMessagePerCodePointInOrder) {
+  SDL_Event ev;
+  SDL_zero(ev);
+  ev.type = SDL_TEXTINPUT;
+  ev.text.windowID = WindowId();
+  std::strcpy(ev.text.text, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");  // a, e acute, euro, a face
+  Push(ev);
+  PumpUntil([&] { return recorder.messages.size() >= 4; });
+  std::vector<std::uintptr_t> chars;
+  for (const Message& m : recorder.messages)
+    if (m.message == platform::kMsgChar) chars.push_back(m.wParam);
+  EXPECT_EQ(chars, (std::vector<std::uintptr_t>{0x61, 0xE9, 0x20AC, 0x1F600}));
 }
 
 TEST_F(WindowTest, InvalidRectanglesAreJoinedAndPaintedOnce) {
