@@ -315,6 +315,12 @@ TEST_F(Library, UnsoundRecordsAreDroppedAndNeverWrittenBack) {
   file += CategoryElement("Sea", png);                        // a second category of the same title
   file += CategoryElement("Broken", Base64Encode(std::string("not a picture at all")));
   file += CategoryElement("Huge", PngText(5000, 2));          // larger than any category picture
+  // A picture cut short, with a damaged chunk length: refused at once
+  // rather than read for minutes.
+  std::string cut = Base64DecodeToString(PngText(16, 16));
+  cut.resize(60);
+  cut[33] = '\x39';
+  file += CategoryElement("Cut short", Base64Encode(cut));
   file += ImageElement("one", img, "<category>" + Base64Encode(std::string("Sea")) + "</category>");
   file += ImageElement("one", img);                           // a second entry of the same name
   file += ImageElement("lost", img, "<category>" + Base64Encode(std::string("Broken")) + "</category>");
