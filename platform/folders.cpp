@@ -171,6 +171,30 @@ FolderResult ListFolder(const std::string& folder, std::vector<FolderEntry>& ent
   return result;
 }
 
+bool ReadPlainFile(const std::string& path, std::size_t maxBytes, std::string& out) {
+  out.clear();
+  // Opening without blocking keeps a pipe from waiting for a writer; the
+  // check below then refuses it.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= maxBytes;
+  if (ok) {
+    out.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    while (got < out.size()) {
+      const ssize_t n = read(fd, out.data() + got, out.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // the file shrank while we read it
+      got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
+  }
+  close(fd);
+  if (!ok) out.clear();
+  return ok;
+}
+
 PathInfo GetPathInfo(const std::string& path) {
   PathInfo info;
   if (path.empty()) return info;

@@ -69,6 +69,12 @@ PathInfo GetPathInfo(const std::string& path);
 bool IsFolder(const std::string& path);
 bool IsFile(const std::string& path);
 
+// Reads a whole plain file (or a link to one), refusing anything larger
+// than maxBytes. Pipes, devices and folders are refused without waiting: a
+// file named "photo.jpg" that is really a pipe must not hang the reader.
+// False on any failure; out is then empty.
+bool ReadPlainFile(const std::string& path, std::size_t maxBytes, std::string& out);
+
 // The name made safe to show (see the top of this file).
 std::string DisplayName(std::string_view rawName);
 

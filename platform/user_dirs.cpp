@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 
-#include "platform/files.h"
 #include "platform/folders.h"
 
 namespace platform {
@@ -112,7 +111,7 @@ std::string GetSpecialFolderPath(SpecialFolder id) {
   if (id == SpecialFolder::kRoot) return "/";
   const FolderKey& k = KeyOf(id);
   std::string text;
-  const bool haveSettings = ReadWholeFile(GetUserDirsFile(), kMaxSettingsBytes, text);
+  const bool haveSettings = ReadPlainFile(GetUserDirsFile(), kMaxSettingsBytes, text);
   std::string path = haveSettings ? ParseUserDir(text, k.key, home) : std::string();
   if (path.empty()) path = (home == "/" ? std::string() : home) + "/" + k.fallback;
   // The desktop's way of saying "no such folder" is to point it at home.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/image_codec.h"
 #include "platform/image_codec_probe.h"
 #include "platform/image_helpers.h"
@@ -86,7 +86,7 @@ void CRSThumbnailService::CancelPending() {
 std::unique_ptr<Gdiplus::Bitmap> CRSThumbnailService::MakeThumbnail(const std::string& path, int side,
                                                                     std::int64_t maxPixels) {
   std::string bytes;
-  if (!platform::ReadWholeFile(path, kMaxFileBytes, bytes)) return nullptr;
+  if (!platform::ReadPlainFile(path, kMaxFileBytes, bytes)) return nullptr;
   const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   // The header tells the size before anything is decoded, so a picture that
   // claims to be enormous costs nothing.

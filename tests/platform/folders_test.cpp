@@ -104,6 +104,24 @@ TEST(FolderListTest, FailuresAreReportedAndLeaveNoEntries) {
   EXPECT_EQ(platform::ListFolder(tree.Path("gone"), entries), FolderResult::kNotFound);
 }
 
+TEST(FolderListTest, PlainFilesAreReadWhileLimitsPipesAndFoldersAreRefusedAtOnce) {
+  TempTree tree;
+  ASSERT_TRUE(tree.File("ten", "0123456789"));
+  ASSERT_TRUE(tree.Link("ten", "link"));
+  ASSERT_EQ(mkfifo(tree.Path("pipe.jpg").c_str(), 0600), 0);
+  std::string out = "old";
+  EXPECT_TRUE(platform::ReadPlainFile(tree.Path("link"), 10, out));
+  EXPECT_EQ(out, "0123456789");
+  EXPECT_FALSE(platform::ReadPlainFile(tree.Path("ten"), 9, out));
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(platform::ReadPlainFile(tree.Path("pipe.jpg"), 100, out)) << "and returns without a writer";
+  EXPECT_FALSE(platform::ReadPlainFile(tree.Root(), 100, out));
+  EXPECT_FALSE(platform::ReadPlainFile(tree.Path("absent"), 100, out));
+  std::vector<FolderEntry> entries;
+  ASSERT_EQ(platform::ListFolder(tree.Root(), entries), FolderResult::kOk);
+  EXPECT_EQ(ByName(entries)["pipe.jpg"].kind, EntryKind::kOther);
+}
+
 TEST(FolderListTest, TheEntryLimitStopsTheListingAndSaysSo) {
   TempTree tree;
   for (int i = 0; i < 30; ++i) ASSERT_TRUE(tree.File("f" + std::to_string(i)));

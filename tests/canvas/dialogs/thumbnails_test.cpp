@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <map>
 
@@ -62,13 +64,14 @@ TEST(ThumbnailServiceTest, GoodPicturesGetThumbnailsAndBadOnesFailOnce) {
   ASSERT_TRUE(tree.File("huge.png", PngHeaderClaiming(60000, 60000)));
   const std::string wideJpeg = EncodedPicture(400, 200, "image/jpeg");
   ASSERT_TRUE(tree.File("cut.jpg", wideJpeg.substr(0, 40)));
+  ASSERT_EQ(mkfifo(tree.Path("pipe.jpg").c_str(), 0600), 0);  // would block a plain read
 
   platform::MessageLoop loop;
   CRSThumbnailService service(96);
   Done done;
   service.sigThumbnailDone.connect(&done, &Done::On);
   const std::vector<std::string> names = {"wide.jpg", "tall.png", "tiny.png", "text.jpg",
-                                          "empty.png", "huge.png", "cut.jpg", "missing.png"};
+                                          "empty.png", "huge.png", "cut.jpg", "missing.png", "pipe.jpg"};
   for (const auto& n : names) EXPECT_EQ(service.Request(tree.Path(n)), State::kPending) << n;
   EXPECT_EQ(service.Request(tree.Path("wide.jpg")), State::kPending);
   ASSERT_TRUE(PumpUntil(loop, [&] { return done.results.size() == names.size(); }));
@@ -88,7 +91,7 @@ TEST(ThumbnailServiceTest, GoodPicturesGetThumbnailsAndBadOnesFailOnce) {
   ASSERT_EQ(service.Find(tree.Path("tiny.png"), &thumb), State::kReady);
   EXPECT_EQ(thumb->GetWidth(), 10) << "small pictures are not enlarged";
   EXPECT_EQ(thumb->GetHeight(), 6);
-  for (const char* bad : {"text.jpg", "empty.png", "huge.png", "cut.jpg", "missing.png"}) {
+  for (const char* bad : {"text.jpg", "empty.png", "huge.png", "cut.jpg", "missing.png", "pipe.jpg"}) {
     EXPECT_FALSE(done.results[tree.Path(bad)]) << bad;
     EXPECT_EQ(service.Find(tree.Path(bad), &thumb), State::kFailed) << bad;
     EXPECT_FALSE(thumb);
