@@ -19,10 +19,12 @@
 // and emits the answer; the drawn half (CRSFileDialogWindow,
 // CRSColourDialogWindow) lays out the controls, forwards clicks and keys to
 // it, and closes itself from its own slot on the answer, after the caller's
-// slots have run. Pictures in the file list get thumbnails from the shared
+// slots have run. Where each part goes and what lies under the mouse comes
+// from dialog_layout.h. Pictures in the file list get thumbnails from the shared
 // CRSThumbnailService.
 
 #include "canvas/dialogs/colour_chooser.h"
+#include "canvas/dialogs/dialog_layout.h"
 #include "canvas/dialogs/dialog_requests.h"
 #include "canvas/dialogs/file_browser.h"
 #include "canvas/dialogs/file_filter.h"
