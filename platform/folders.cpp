@@ -198,8 +198,7 @@ bool ReadPlainFile(const std::string& path, std::size_t maxBytes, std::string& o
 PathInfo GetPathInfo(const std::string& path) {
   PathInfo info;
   if (path.empty()) return info;
-  std::int64_t modified = 0;
-  if (!Describe(AT_FDCWD, path.c_str(), info.kind, info.isLink, info.size, modified)) return info;
+  if (!Describe(AT_FDCWD, path.c_str(), info.kind, info.isLink, info.size, info.modified)) return info;
   info.exists = true;
   return info;
 }

@@ -63,6 +63,7 @@ struct PathInfo {
   EntryKind kind = EntryKind::kOther;
   bool isLink = false;
   std::uint64_t size = 0;
+  std::int64_t modified = 0;  // seconds since 1970
 };
 PathInfo GetPathInfo(const std::string& path);
 

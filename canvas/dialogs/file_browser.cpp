@@ -164,6 +164,43 @@ bool CRSFileBrowser::OnKey(unsigned vk) {
   }
 }
 
+namespace {
+
+bool StartsWithFolded(std::string_view name, std::string_view prefix) {
+  if (prefix.size() > name.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (fold(name[i]) != fold(prefix[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CRSFileBrowser::TypeAhead(const std::string& character, unsigned tickMs) {
+  if (m_finished || character.empty()) return false;
+  // Ticks wrap after 49 days; unsigned subtraction keeps the gap right.
+  const bool continues = !m_typed.empty() && tickMs - m_typedTick < kTypeAheadMs;
+  m_typed = continues ? m_typed + character : character;
+  m_typedTick = tickMs;
+  const int count = m_model.GetRowCount();
+  if (count == 0) return false;
+  // The same character over and over steps on to the next match; a longer
+  // text looks again from the selected row, so it stays while it matches.
+  const bool repeated = m_typed.size() > character.size() &&
+                        m_typed.find_first_not_of(character) == std::string::npos && character.size() == 1;
+  const std::string_view wanted = repeated ? std::string_view(character) : std::string_view(m_typed);
+  const int start = m_selection < 0 ? 0 : (repeated || !continues ? m_selection + 1 : m_selection);
+  for (int k = 0; k < count; ++k) {
+    const int row = (start + k) % count;
+    if (StartsWithFolded(m_model.EntryOfRow(row).displayName, wanted)) {
+      Select(row);
+      return true;
+    }
+  }
+  return false;
+}
+
 void CRSFileBrowser::Activate() {
   if (m_finished) return;
   if (m_selection >= 0 && m_model.IsFolderRow(m_selection)) {

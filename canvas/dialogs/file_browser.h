@@ -70,6 +70,13 @@ class CRSFileBrowser : public sigslot::has_slots {
   // key was used. The window sends Backspace here only while the name or
   // path edit does not have the keyboard.
   bool OnKey(unsigned virtualKey);
+  // A character typed while the list has the keyboard: the list jumps to the
+  // first row whose shown name starts with what was typed (without regard
+  // to ASCII case). Characters less than kTypeAheadMs apart add to the
+  // text; after a pause it starts afresh. Typing one letter again and again
+  // steps through the rows that start with it. True when a row matched.
+  static constexpr unsigned kTypeAheadMs = 1000;
+  bool TypeAhead(const std::string& character, unsigned tickMs);
   // Opens the selected folder or chooses the selected file; in a save
   // dialog without a selected folder, saves under the typed name.
   void Activate();
@@ -140,6 +147,9 @@ class CRSFileBrowser : public sigslot::has_slots {
   bool m_overwritePrompt = true;
   bool m_askingOverwrite = false;
   std::string m_pendingSavePath;
+
+  std::string m_typed;
+  unsigned m_typedTick = 0;
 
   bool m_finished = false;
 };

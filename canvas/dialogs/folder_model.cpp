@@ -1,6 +1,7 @@
 #include "canvas/dialogs/folder_model.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "canvas/dialogs/file_filter.h"
 #include "canvas/dialogs/folder_paths.h"
@@ -27,6 +28,23 @@ void BuildVisibleRows(const std::vector<platform::FolderEntry>& entries, const s
   std::sort(rows.begin(), rows.end(), byName);
   std::sort(files.begin(), files.end(), byName);
   rows.insert(rows.end(), files.begin(), files.end());
+}
+
+std::string FormatFileSize(std::uint64_t bytes) {
+  if (bytes == 1) return "1 byte";
+  if (bytes < 1024) return std::to_string(bytes) + " bytes";
+  static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+  double value = static_cast<double>(bytes) / 1024;
+  int unit = 0;
+  // Rounding decides the unit: 1023.96 KB is shown as "1.0 MB", not "1024 KB".
+  while (unit < 5 && value >= 1023.5) value /= 1024, ++unit;
+  char text[32];
+  if (value < 9.95) {
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  } else {
+    std::snprintf(text, sizeof text, "%.0f %s", value, kUnits[unit]);
+  }
+  return text;
 }
 
 platform::FolderResult CRSFolderModel::SetFolder(const std::string& folder) {

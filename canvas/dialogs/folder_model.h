@@ -6,6 +6,7 @@
 // dialog window draws its rows and the thumbnail service fills in pictures.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,11 @@ struct CRSFolderRow {
 // showHidden; devices and other special files are never shown.
 void BuildVisibleRows(const std::vector<platform::FolderEntry>& entries, const std::vector<std::string>& patterns,
                       bool showHidden, std::vector<CRSFolderRow>& rows);
+
+// A file size as the list shows it: "1 byte", "999 bytes", then one decimal
+// below ten ("1.5 KB", "9.9 MB") and whole numbers above ("10 KB",
+// "512 GB"), in steps of 1024.
+std::string FormatFileSize(std::uint64_t bytes);
 
 class CRSFolderModel {
  public:

@@ -53,9 +53,15 @@ void CRSThumbnailService::ShutdownShared() {
 }
 
 CRSThumbnailService::State CRSThumbnailService::Request(const std::string& path) {
+  // One look at the file (no reading) tells whether a cached picture is
+  // still the file's: a photo edited while the game runs gets a new one.
+  const platform::PathInfo info = platform::GetPathInfo(path);
   Cached& entry = m_cache[path];
-  if (entry.state != State::kUnknown) return entry.state;
+  const bool changed = entry.size != info.size || entry.modified != info.modified;
+  if (entry.state == State::kPending || (entry.state != State::kUnknown && !changed)) return entry.state;
   entry.state = State::kPending;
+  entry.size = info.size;
+  entry.modified = info.modified;
   {
     std::lock_guard<std::mutex> hold(m_lock);
     m_queue.push_back(path);
@@ -143,7 +149,7 @@ void CRSThumbnailService::OnMessage(const platform::Message& msg) {
 
 void CRSThumbnailService::Store(const std::string& path, std::unique_ptr<Gdiplus::Bitmap> thumbnail) {
   Cached& entry = m_cache[path];
-  const bool wasFinished = entry.state == State::kReady || entry.state == State::kFailed;
+  const bool wasFinished = std::find(m_age.begin(), m_age.end(), path) != m_age.end();
   entry.state = thumbnail ? State::kReady : State::kFailed;
   entry.thumbnail = std::shared_ptr<const Gdiplus::Bitmap>(std::move(thumbnail));
   if (wasFinished) return;

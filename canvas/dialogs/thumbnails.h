@@ -59,7 +59,8 @@ class CRSThumbnailService : public platform::MessageTarget {
   static void ShutdownShared();
 
   // Asks for the thumbnail of a file; returns its state now. A thumbnail that
-  // is cached, failed or already on its way is not asked for again. The
+  // is cached, failed or already on its way is not asked for again, unless
+  // the file's size or time changed since it was made. The
   // newest requests are served first, so the rows the user looks at now
   // come before those scrolled past.
   State Request(const std::string& path);
@@ -89,6 +90,8 @@ class CRSThumbnailService : public platform::MessageTarget {
   struct Cached {
     State state = State::kUnknown;
     std::shared_ptr<const Gdiplus::Bitmap> thumbnail;
+    std::uint64_t size = 0;      // of the file when it was asked for
+    std::int64_t modified = 0;
   };
 
   void OnMessage(const platform::Message& msg) override;

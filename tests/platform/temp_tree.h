@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TempTree {
  public:
@@ -46,4 +48,22 @@ class TempTree {
 
  private:
   std::string m_root;
+};
+
+// Sets environment variables for one test and puts the old values back.
+class ScopedEnv {
+ public:
+  ~ScopedEnv() {
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it)
+      it->second.first ? setenv(it->first.c_str(), it->second.second.c_str(), 1) : unsetenv(it->first.c_str());
+  }
+  // A null value removes the variable.
+  void Set(const char* name, const char* value) {
+    const char* old = std::getenv(name);
+    m_saved.push_back({name, {old != nullptr, old ? old : ""}});
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::pair<bool, std::string>>> m_saved;
 };

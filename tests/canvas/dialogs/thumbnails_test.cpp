@@ -98,6 +98,15 @@ TEST(ThumbnailServiceTest, GoodPicturesGetThumbnailsAndBadOnesFailOnce) {
     EXPECT_EQ(service.Request(tree.Path(bad)), State::kFailed) << "failures are cached too";
   }
   EXPECT_EQ(service.GetCachedCount(), names.size());
+
+  // A picture changed on disk is made again; an unchanged one is not.
+  ASSERT_TRUE(tree.File("tiny.png", EncodedPicture(20, 12, "image/png")));
+  EXPECT_EQ(service.Request(tree.Path("tiny.png")), State::kPending);
+  EXPECT_EQ(service.Request(tree.Path("wide.jpg")), State::kReady);
+  ASSERT_TRUE(PumpUntil(loop, [&] { return service.Find(tree.Path("tiny.png")) != State::kPending; }));
+  ASSERT_EQ(service.Find(tree.Path("tiny.png"), &thumb), State::kReady);
+  EXPECT_EQ(thumb->GetWidth(), 20);
+  EXPECT_EQ(service.GetCachedCount(), names.size()) << "counted once";
   EXPECT_EQ(service.Find(tree.Path("never-asked.png")), State::kUnknown);
 }
 
