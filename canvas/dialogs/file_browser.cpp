@@ -70,7 +70,7 @@ void CRSFileBrowser::Refresh() {
   OpenFolder(GetFolder());
   // A message about a vanished file outlives the refresh it causes.
   if (m_message.empty()) m_message = message;
-  m_topRow = std::clamp(top, 0, std::max(0, m_model.GetRowCount() - 1));
+  m_topRow = std::clamp(top, 0, std::max(0, m_model.GetRowCount() - m_visibleRows));
   if (!selected.empty()) Select(m_model.FindRow(selected));
 }
 

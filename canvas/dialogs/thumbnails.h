@@ -28,6 +28,7 @@
 #include "canvas/sigslot.h"
 #include "platform/bitmap.h"
 #include "platform/message_loop.h"
+#include "platform/messages.h"
 
 class CRSThumbnailService : public platform::MessageTarget {
  public:
@@ -39,8 +40,9 @@ class CRSThumbnailService : public platform::MessageTarget {
   static constexpr std::size_t kMaxFileBytes = std::size_t(128) << 20;
   static constexpr std::size_t kMaxCachedThumbnails = 2048;
   // The private message that carries finished thumbnails to the
-  // user-interface thread.
-  static constexpr unsigned kMsgThumbnailsReady = 0x0400 + 0x1D1;
+  // user-interface thread. It goes to the service's own target, so it only
+  // has to stay clear of the loop's general messages.
+  static constexpr unsigned kMsgThumbnailsReady = platform::kMsgUser + 100;
 
   enum class State { kUnknown, kPending, kReady, kFailed };
 
