@@ -84,14 +84,20 @@ void CRSFileBrowser::OpenSegment(int index) {
 }
 
 void CRSFileBrowser::ApplyFilter() {
-  m_model.SetPatterns(m_filters.empty() ? std::vector<std::string>()
-                                        : SplitFilterPattern(m_filters[m_filterIndex].pattern));
+  if (!m_typedPattern.empty()) {
+    m_model.SetPatterns(SplitFilterPattern(m_typedPattern));
+  } else {
+    m_model.SetPatterns(m_filters.empty() ? std::vector<std::string>()
+                                          : SplitFilterPattern(m_filters[m_filterIndex].pattern));
+  }
 }
 
 void CRSFileBrowser::SetFilterIndex(int index) {
-  if (m_finished || index == m_filterIndex || index < 0 || index >= static_cast<int>(m_filters.size())) return;
+  if (m_finished || index < 0 || index >= static_cast<int>(m_filters.size())) return;
+  if (index == m_filterIndex && m_typedPattern.empty()) return;
   const std::string selected = m_selection >= 0 ? m_model.EntryOfRow(m_selection).name : std::string();
   m_filterIndex = index;
+  m_typedPattern.clear();
   ApplyFilter();
   m_selection = selected.empty() ? -1 : m_model.FindRow(selected);
   m_topRow = 0;
@@ -245,6 +251,21 @@ void CRSFileBrowser::ChooseFile(const std::string& path) {
 void CRSFileBrowser::EnterTypedPath(const std::string& typed) {
   if (m_finished) return;
   const std::string path = ResolveTypedPath(typed, GetFolder(), m_home);
+  const std::string_view last = LastPathPart(path);
+  if (last.find_first_of("*?") != std::string_view::npos) {
+    // Patterns never reach the file system: they only filter. Separators
+    // inside a pattern list ("*.gif;*.png") stay with the last part.
+    m_typedPattern = std::string(last);
+    const std::string folder = ParentFolder(path);
+    if (folder != GetFolder()) {
+      OpenFolder(folder);
+    }
+    ApplyFilter();
+    m_selection = -1;
+    m_topRow = 0;
+    sigChanged.emit();
+    return;
+  }
   const platform::PathInfo info = platform::GetPathInfo(path);
   if (info.exists && info.kind == platform::EntryKind::kFolder) {
     OpenFolder(path);

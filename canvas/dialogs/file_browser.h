@@ -53,6 +53,8 @@ class CRSFileBrowser : public sigslot::has_slots {
   // Filters.
   const std::vector<CRSFileFilter>& GetFilters() const { return m_filters; }
   int GetFilterIndex() const { return m_filterIndex; }
+  // The patterns typed into the path edit, when they filter the list now.
+  const std::string& GetTypedPattern() const { return m_typedPattern; }
   void SetFilterIndex(int index);
 
   // Selection and scrolling; rows are those of GetModel().
@@ -81,7 +83,9 @@ class CRSFileBrowser : public sigslot::has_slots {
   // dialog without a selected folder, saves under the typed name.
   void Activate();
   // A path typed into the path edit and confirmed with Enter: a folder is
-  // opened, a file is chosen (open) or becomes the name (save).
+  // opened, a file is chosen (open) or becomes the name (save). A last part
+  // with "*" or "?" ("~/Pictures/*.png", "*.gif;*.png") filters the list
+  // by it until another filter is chosen.
   void EnterTypedPath(const std::string& typed);
   void Cancel();
 
@@ -150,6 +154,7 @@ class CRSFileBrowser : public sigslot::has_slots {
 
   std::string m_typed;
   unsigned m_typedTick = 0;
+  std::string m_typedPattern;
 
   bool m_finished = false;
 };

@@ -251,6 +251,17 @@ TEST_F(FileBrowserTest, TypedPathsVanishedFilesAndBrokenLinksNeverEndTheDialogWr
   EXPECT_EQ(browser.GetFolder(), m_tree.Path("pics"));
   EXPECT_TRUE(browser.GetMessage().empty());
 
+  // A typed pattern filters (here and in another folder) until a filter is chosen.
+  browser.EnterTypedPath("*.TXT;*.gif");
+  EXPECT_EQ(RowNames(browser.GetModel()), (std::vector<std::string>{"album 2", "linked", "notes.txt"}));
+  browser.EnterTypedPath("album 2/i*");
+  EXPECT_EQ(RowNames(browser.GetModel()), (std::vector<std::string>{"inner.gif"}));
+  EXPECT_EQ(browser.GetTypedPattern(), "i*");
+  browser.SetFilterIndex(browser.GetFilterIndex());
+  EXPECT_EQ(browser.GetTypedPattern(), "");
+  browser.OnKey(platform::kVkBack);
+  EXPECT_EQ(browser.GetModel().FindRow("notes.txt"), -1);
+
   // A typed file path chooses it, raw bytes and all.
   ASSERT_TRUE(m_tree.File("pics/odd\xff\nname.png"));
   browser.EnterTypedPath("odd\xff\nname.png");
