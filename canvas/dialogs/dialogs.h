@@ -19,7 +19,8 @@
 // and emits the answer; the drawn half (CRSFileDialogWindow,
 // CRSColourDialogWindow) lays out the controls, forwards clicks and keys to
 // it, and closes itself from its own slot on the answer, after the caller's
-// slots have run. Where each part goes and what lies under the mouse comes
+// slots have run. Folders are read on a CRSFolderReader's worker thread, so
+// a huge folder or a slow mount never stops the game. Where each part goes and what lies under the mouse comes
 // from dialog_layout.h. Pictures in the file list get thumbnails from the shared
 // CRSThumbnailService.
 
@@ -28,6 +29,7 @@
 #include "canvas/dialogs/dialog_requests.h"
 #include "canvas/dialogs/file_browser.h"
 #include "canvas/dialogs/file_filter.h"
+#include "canvas/dialogs/folder_reader.h"
 #include "canvas/dialogs/save_name.h"
 #include "canvas/dialogs/start_folders.h"
 #include "canvas/dialogs/thumbnails.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "canvas/dialogs/folder_reader.h"
 #include "canvas/dialogs/save_name.h"
 #include "canvas/dialogs/thumbnails.h"
 #include "platform/folders.h"
@@ -9,29 +10,31 @@
 
 CRSFileBrowser::CRSFileBrowser(Mode mode, std::string title, std::vector<CRSFileFilter> filters, int filterIndex,
                                const std::string& initialFolder, CRSDialogKind kind,
-                               CRSThumbnailService* thumbnails)
+                               CRSThumbnailService* thumbnails, CRSFolderReader* reader)
     : m_mode(mode),
       m_title(std::move(title)),
       m_filters(std::move(filters)),
       m_kind(kind),
       m_thumbnails(thumbnails),
+      m_reader(reader),
       m_places(platform::GetSpecialFolders()),
       m_home(platform::GetHomeFolder()),
       m_picturePatterns(SplitFilterPattern(ImageFileFilters().front().pattern)) {
   m_filterIndex = m_filters.empty() ? 0 : std::clamp(filterIndex, 0, static_cast<int>(m_filters.size()) - 1);
   ApplyFilter();
   if (m_thumbnails) m_thumbnails->sigThumbnailDone.connect(this, &CRSFileBrowser::OnThumbnailDone);
+  if (m_reader) m_reader->sigRead.connect(this, &CRSFileBrowser::OnFolderRead);
   const std::string start = initialFolder.empty() || !platform::IsFolder(initialFolder)
                                 ? GetDialogStartFolder(kind)
                                 : NormalisePath(initialFolder, m_home);
   OpenFolder(start);
 }
 
-CRSFileBrowser::CRSFileBrowser(const CRSOpenFileRequest& r, CRSThumbnailService* thumbnails)
-    : CRSFileBrowser(Mode::kOpen, r.title, r.filters, r.filterIndex, r.initialFolder, r.kind, thumbnails) {}
+CRSFileBrowser::CRSFileBrowser(const CRSOpenFileRequest& r, CRSThumbnailService* thumbnails, CRSFolderReader* reader)
+    : CRSFileBrowser(Mode::kOpen, r.title, r.filters, r.filterIndex, r.initialFolder, r.kind, thumbnails, reader) {}
 
-CRSFileBrowser::CRSFileBrowser(const CRSSaveFileRequest& r, CRSThumbnailService* thumbnails)
-    : CRSFileBrowser(Mode::kSave, r.title, r.filters, r.filterIndex, r.initialFolder, r.kind, thumbnails) {
+CRSFileBrowser::CRSFileBrowser(const CRSSaveFileRequest& r, CRSThumbnailService* thumbnails, CRSFolderReader* reader)
+    : CRSFileBrowser(Mode::kSave, r.title, r.filters, r.filterIndex, r.initialFolder, r.kind, thumbnails, reader) {
   m_name = r.proposedName;
   m_defaultExtension = r.defaultExtension;
   m_overwritePrompt = r.overwritePrompt;
@@ -44,34 +47,61 @@ CRSFileBrowser::~CRSFileBrowser() {
 bool CRSFileBrowser::OpenFolder(const std::string& folder) {
   if (m_finished) return false;
   if (m_thumbnails) m_thumbnails->CancelPending();
-  const platform::FolderResult result = m_model.SetFolder(NormalisePath(folder, GetFolder().empty() ? m_home : GetFolder()));
-  m_message = m_model.GetMessage();
+  const std::string target = NormalisePath(folder, GetFolder().empty() ? m_home : GetFolder());
   m_selection = -1;
   m_topRow = 0;
-  sigChanged.emit();
+  if (m_reader) {
+    // The old rows go at once, so nothing of the folder being left can be
+    // chosen while the new one is read.
+    m_model.SetListing(target, platform::FolderResult::kOk, {});
+    if (!m_keepMessage) m_message.clear();
+    m_readTicket = m_reader->Read(target);
+    sigChanged.emit();
+    return true;
+  }
+  const platform::FolderResult result = m_model.SetFolder(target);
+  OnListingShown();
   return result == platform::FolderResult::kOk || result == platform::FolderResult::kTooManyEntries;
+}
+
+void CRSFileBrowser::OnFolderRead(unsigned ticket) {
+  if (m_finished || ticket != m_readTicket) return;
+  CRSFolderReader::Listing listing;
+  if (!m_reader->Take(ticket, listing)) return;
+  m_readTicket = 0;
+  m_model.SetListing(listing.folder, listing.result, std::move(listing.entries));
+  OnListingShown();
+}
+
+void CRSFileBrowser::OnListingShown() {
+  if (!m_keepMessage || !m_model.GetMessage().empty()) m_message = m_model.GetMessage();
+  m_keepMessage = false;
+  m_topRow = 0;
+  if (!m_selectAfterRead.empty()) {
+    const int row = m_model.FindRow(m_selectAfterRead);
+    m_selectAfterRead.clear();
+    m_topRow = std::clamp(m_topAfterRead, 0, std::max(0, m_model.GetRowCount() - m_visibleRows));
+    if (row >= 0) Select(row);
+  }
+  m_topAfterRead = 0;
+  sigChanged.emit();
 }
 
 void CRSFileBrowser::GoUp() {
   if (m_finished || GetFolder() == "/") return;
   // The folder we leave becomes the selection, so Backspace and Enter undo
   // each other.
-  const std::string left(LastPathPart(GetFolder()));
+  m_selectAfterRead = std::string(LastPathPart(GetFolder()));
   OpenFolder(ParentFolder(GetFolder()));
-  const int row = m_model.FindRow(left);
-  if (row >= 0) Select(row);
 }
 
 void CRSFileBrowser::Refresh() {
   if (m_finished) return;
-  const std::string selected = m_selection >= 0 ? m_model.EntryOfRow(m_selection).name : std::string();
-  const int top = m_topRow;
-  const std::string message = m_message;
-  OpenFolder(GetFolder());
+  m_selectAfterRead = m_selection >= 0 ? m_model.EntryOfRow(m_selection).name : std::string();
+  m_topAfterRead = m_topRow;
   // A message about a vanished file outlives the refresh it causes.
-  if (m_message.empty()) m_message = message;
-  m_topRow = std::clamp(top, 0, std::max(0, m_model.GetRowCount() - m_visibleRows));
-  if (!selected.empty()) Select(m_model.FindRow(selected));
+  m_keepMessage = !m_message.empty();
+  OpenFolder(GetFolder());
 }
 
 void CRSFileBrowser::OpenPlace(int index) {

@@ -21,19 +21,27 @@
 #include "platform/user_dirs.h"
 
 class CRSThumbnailService;
+class CRSFolderReader;
 
 class CRSFileBrowser : public sigslot::has_slots {
  public:
   enum class Mode { kOpen, kSave };
 
-  // thumbnails may be null (no thumbnails); it must outlive the browser.
-  CRSFileBrowser(const CRSOpenFileRequest& request, CRSThumbnailService* thumbnails);
-  CRSFileBrowser(const CRSSaveFileRequest& request, CRSThumbnailService* thumbnails);
+  // thumbnails may be null (no thumbnails). With a reader, folders are read
+  // on its worker thread: the list is empty and IsReading() is true until
+  // the listing arrives. Without one they are read at once. Both must
+  // outlive the browser.
+  CRSFileBrowser(const CRSOpenFileRequest& request, CRSThumbnailService* thumbnails,
+                 CRSFolderReader* reader = nullptr);
+  CRSFileBrowser(const CRSSaveFileRequest& request, CRSThumbnailService* thumbnails,
+                 CRSFolderReader* reader = nullptr);
   ~CRSFileBrowser() override;
 
   Mode GetMode() const { return m_mode; }
   const std::string& GetTitle() const { return m_title; }
   bool IsFinished() const { return m_finished; }
+  // A folder is being read on the reader's thread.
+  bool IsReading() const { return m_readTicket != 0; }
 
   // Folders.
   const CRSFolderModel& GetModel() const { return m_model; }
@@ -123,7 +131,11 @@ class CRSFileBrowser : public sigslot::has_slots {
 
  private:
   CRSFileBrowser(Mode mode, std::string title, std::vector<CRSFileFilter> filters, int filterIndex,
-                 const std::string& initialFolder, CRSDialogKind kind, CRSThumbnailService* thumbnails);
+                 const std::string& initialFolder, CRSDialogKind kind, CRSThumbnailService* thumbnails,
+                 CRSFolderReader* reader);
+  // The listing is in the model: restore what the user had selected.
+  void OnListingShown();
+  void OnFolderRead(unsigned ticket);
   void ApplyFilter();
   void ChooseFile(const std::string& path);
   void Finish(const std::string* path);
@@ -136,6 +148,11 @@ class CRSFileBrowser : public sigslot::has_slots {
   int m_filterIndex = 0;
   CRSDialogKind m_kind;
   CRSThumbnailService* m_thumbnails;
+  CRSFolderReader* m_reader;
+  unsigned m_readTicket = 0;
+  std::string m_selectAfterRead;  // the name to select once the folder is shown
+  int m_topAfterRead = 0;
+  bool m_keepMessage = false;     // the message outlives the next listing
   std::vector<platform::SpecialFolderEntry> m_places;
   std::string m_home;
   std::vector<std::string> m_picturePatterns;

@@ -9,25 +9,24 @@
 
 using platform::EntryKind;
 
+void SortEntries(std::vector<platform::FolderEntry>& entries) {
+  std::sort(entries.begin(), entries.end(),
+            [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return NaturalLess(a.name, b.name); });
+}
+
 void BuildVisibleRows(const std::vector<platform::FolderEntry>& entries, const std::vector<std::string>& patterns,
                       bool showHidden, std::vector<CRSFolderRow>& rows) {
+  // The entries are in order already, so rows keep it: one pass for the
+  // folders, one for the files, and no sorting when the filter changes.
   rows.clear();
-  std::vector<CRSFolderRow> files;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].kind == EntryKind::kFolder && (showHidden || !entries[i].hidden)) rows.push_back({i, true});
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const platform::FolderEntry& e = entries[i];
     if (e.hidden && !showHidden) continue;
-    if (e.kind == EntryKind::kFolder) {
-      rows.push_back({i, true});
-    } else if ((e.kind == EntryKind::kFile || e.kind == EntryKind::kBrokenLink) && MatchesFilter(e.name, patterns)) {
-      files.push_back({i, false});
-    }
+    if ((e.kind == EntryKind::kFile || e.kind == EntryKind::kBrokenLink) && MatchesFilter(e.name, patterns))
+      rows.push_back({i, false});
   }
-  auto byName = [&entries](const CRSFolderRow& a, const CRSFolderRow& b) {
-    return NaturalLess(entries[a.entry].name, entries[b.entry].name);
-  };
-  std::sort(rows.begin(), rows.end(), byName);
-  std::sort(files.begin(), files.end(), byName);
-  rows.insert(rows.end(), files.begin(), files.end());
 }
 
 std::string FormatFileSize(std::uint64_t bytes) {
@@ -48,11 +47,20 @@ std::string FormatFileSize(std::uint64_t bytes) {
 }
 
 platform::FolderResult CRSFolderModel::SetFolder(const std::string& folder) {
+  std::vector<platform::FolderEntry> entries;
+  const platform::FolderResult result = platform::ListFolder(folder, entries);
+  SortEntries(entries);
+  SetListing(folder, result, std::move(entries));
+  return result;
+}
+
+void CRSFolderModel::SetListing(const std::string& folder, platform::FolderResult result,
+                                std::vector<platform::FolderEntry> sortedEntries) {
   m_folder = folder;
-  m_result = platform::ListFolder(folder, m_entries);
-  m_message = platform::FolderResultText(m_result);
+  m_result = result;
+  m_message = platform::FolderResultText(result);
+  m_entries = std::move(sortedEntries);
   Rebuild();
-  return m_result;
 }
 
 void CRSFolderModel::SetPatterns(std::vector<std::string> patterns) {

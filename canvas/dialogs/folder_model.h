@@ -18,9 +18,12 @@ struct CRSFolderRow {
   bool isFolder = false;  // opens as a folder (also a link to a folder)
 };
 
-// Builds the visible rows of a listing: folders (and links to folders)
-// first, then files and broken links whose names match one of the patterns
-// (all files for an empty list). Hidden entries are left out unless
+// Puts a listing in the order the list shows it (natural order of names).
+void SortEntries(std::vector<platform::FolderEntry>& entries);
+
+// Builds the visible rows of a sorted listing: folders (and links to
+// folders) first, then files and broken links whose names match one of the
+// patterns (all files for an empty list), each in the listing's order. Hidden entries are left out unless
 // showHidden; devices and other special files are never shown.
 void BuildVisibleRows(const std::vector<platform::FolderEntry>& entries, const std::vector<std::string>& patterns,
                       bool showHidden, std::vector<CRSFolderRow>& rows);
@@ -36,6 +39,10 @@ class CRSFolderModel {
   // folder still becomes current (so Backspace can leave it) and
   // GetMessage() says what went wrong.
   platform::FolderResult SetFolder(const std::string& folder);
+  // Takes a listing read elsewhere (on a worker thread, say), already in
+  // natural order.
+  void SetListing(const std::string& folder, platform::FolderResult result,
+                  std::vector<platform::FolderEntry> sortedEntries);
   // Reads the current folder again (after a file vanished, say).
   platform::FolderResult Refresh() { return SetFolder(m_folder); }
 

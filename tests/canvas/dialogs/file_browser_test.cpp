@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 
+#include "canvas/dialogs/folder_reader.h"
 #include "canvas/dialogs/save_name.h"
 #include "canvas/dialogs/start_folders.h"
 #include "platform/message_loop.h"
@@ -319,6 +321,38 @@ TEST_F(FileBrowserTest, SavingAddsTheExtensionAndAsksBeforeReplacing) {
   browser.AnswerOverwrite(true);
   m_loop.PumpMessages(0);
   EXPECT_EQ(answers.chosen, (std::vector<std::string>{m_tree.Path("gifts/old.exe")}));
+}
+
+TEST_F(FileBrowserTest, FoldersReadInTheBackgroundShowOnlyTheNewestAndKeepTheSelection) {
+  CRSFolderReader reader;
+  CRSOpenFileRequest request = OpenPictures();
+  CRSFileBrowser browser(request, nullptr, &reader);
+  auto settle = [&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (browser.IsReading() && std::chrono::steady_clock::now() < deadline) m_loop.PumpMessages(20);
+    return !browser.IsReading();
+  };
+  EXPECT_EQ(browser.GetModel().GetRowCount(), 0) << "nothing shown before the listing arrives";
+  ASSERT_TRUE(settle());
+  EXPECT_EQ(browser.GetModel().FindRow("IMG2.JPG"), 5);
+
+  // Two quick moves: only the second folder is ever shown.
+  browser.OpenFolder(m_tree.Path("home"));
+  browser.DoubleClickRow(0);  // nothing to click yet: ignored
+  browser.OpenFolder(m_tree.Path("pics/album 2"));
+  ASSERT_TRUE(settle());
+  EXPECT_EQ(RowNames(browser.GetModel()), (std::vector<std::string>{"inner.gif"}));
+  m_loop.PumpMessages(50);
+  EXPECT_EQ(browser.GetFolder(), m_tree.Path("pics/album 2"));
+
+  browser.OnKey(platform::kVkBack);
+  ASSERT_TRUE(settle());
+  EXPECT_EQ(browser.GetSelection(), browser.GetModel().FindRow("album 2")) << "selected once it is shown";
+
+  CRSFolderReader::Listing listing;
+  const unsigned old = reader.Read(m_tree.Root());
+  reader.Read(m_tree.Path("pics"));
+  EXPECT_FALSE(reader.Take(old, listing)) << "an older ticket gets nothing";
 }
 
 TEST(SaveNameTest, TheDefaultExtensionIsAddedOnlyWhereTheNameHasNone) {
