@@ -4,9 +4,11 @@
 #include <cctype>
 
 #include "app/library_check.h"
+#include "app/puzzle_view.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "canvas/timer.h"
+#include "data/control_styles_default.h"
 #include "platform/clock.h"
 #include "platform/message_loop.h"
 #include "platform/random.h"
@@ -40,20 +42,31 @@ int Run(int argc, char** argv) {
 
   SetAdministrator(HasAdminSwitch(argc, argv));
 
-  return loop.Run();
+  // The main window; making it makes the root object, which reads the
+  // library. Without a window there is nothing to run.
+  CPuzzleView view;
+  if (!view.Create()) return 0;
+  view.GetWindow()->ShowMaximized();
+  const int result = loop.Run();
+  // The root object goes with the view; it writes the library on its way.
+  return result;
 }
 
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
-  if (!CheckGraphicsLibrary()) return -1;
   if (!platform::InitialiseMessaging()) return -1;
+  // MIDI checks its libraries the first time a piece needs them, which may
+  // ask the player and download a sound bank.
+  InstallMidiLibraryCheck();
   // The framework's process-wide services exist before any window: queued
   // events, the one-shot input signals and the timer thread. The timer
   // service stops at process exit, waiting a bounded time for its thread.
   CRSEventDispatcher::Create();
   CRSGlobalEvents::Get();
   CRSTimerStatic::Create();
+  // The style the library file reads into and writes, before any control.
+  CRSControlStylesDefault::Install();
   platform::SeedRand(platform::GetTickCount());
   Run(argc, argv);
   // Nothing queued is delivered once the loop has ended; discarding still

@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <fluidsynth.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -12,11 +12,14 @@
 #include <thread>
 
 #include "platform/audio.h"
+#include "platform/synth_library.h"
 
 namespace platform::audio::midi {
 namespace {
 
-enum class SynthState { kIdle, kLoading, kReady, kFailed };
+// kChecking: the first need runs the library check, which may ask the player
+// and download the sound bank while the message loop keeps running.
+enum class SynthState { kIdle, kChecking, kLoading, kReady, kFailed };
 
 // What the audio thread renders; guarded by s_mutex, which the renderer
 // holds for one buffer at a time.
@@ -27,29 +30,35 @@ struct Stream {
   bool paused = false;
   bool started = false;  // the player was made (the synthesiser was ready)
   bool ended = false;
-  fluid_player_t* player = nullptr;
+  SynthPlayer* player = nullptr;
 };
 
 std::mutex s_mutex;
 std::condition_variable s_ready;
 SynthState s_state = SynthState::kIdle;
-fluid_settings_t* s_settings = nullptr;
-fluid_synth_t* s_synth = nullptr;
+// The synthesiser library's functions and the bank to load, set before the
+// loader thread starts and never changed afterwards.
+const SynthApi* s_api = nullptr;
+std::string s_bankPath;
+SynthSettings* s_settings = nullptr;
+SynthCore* s_synth = nullptr;
 Stream s_stream;
 bool s_hooked = false;  // touched on the user-interface thread only
 
 void LoadSynth() {
-  fluid_settings_t* settings = new_fluid_settings();
-  fluid_synth_t* synth = nullptr;
+  pthread_setname_np(pthread_self(), kLoaderThreadName);
+  const SynthApi& api = *s_api;
+  SynthSettings* settings = api.newSettings();
+  SynthCore* synth = nullptr;
   if (settings) {
-    fluid_settings_setnum(settings, "synth.sample-rate", kOutputRate);
-    fluid_settings_setnum(settings, "synth.gain", 0.6);
+    api.settingsSetNum(settings, "synth.sample-rate", kOutputRate);
+    api.settingsSetNum(settings, "synth.gain", 0.6);
     // Decoding every sample of the compressed soundfont takes seconds;
     // loading only the instruments a piece uses takes a fraction of that.
-    fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-    synth = new_fluid_synth(settings);
-    if (synth && fluid_synth_sfload(synth, kSoundFontPath, 1) == FLUID_FAILED) {
-      delete_fluid_synth(synth);
+    api.settingsSetInt(settings, "synth.dynamic-sample-loading", 1);
+    synth = api.newSynth(settings);
+    if (synth && api.synthSfLoad(synth, s_bankPath.c_str(), 1) == kSynthFailed) {
+      api.deleteSynth(synth);
       synth = nullptr;
     }
   }
@@ -60,13 +69,28 @@ void LoadSynth() {
   s_ready.notify_all();
 }
 
+// Owns the loading thread and joins it when destroyed at exit.
+class LoaderThread {
+ public:
+  LoaderThread() = default;
+  ~LoaderThread() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  LoaderThread(const LoaderThread&) = delete;
+  LoaderThread& operator=(const LoaderThread&) = delete;
+  void Start() { m_thread = std::thread(LoadSynth); }
+
+ private:
+  std::thread m_thread;
+};
+
 void DeletePlayer(Stream& stream) {
   if (!stream.player) return;
-  fluid_player_stop(stream.player);
-  delete_fluid_player(stream.player);
+  s_api->playerStop(stream.player);
+  s_api->deletePlayer(stream.player);
   stream.player = nullptr;
   // Notes still sounding would carry over into the next song.
-  if (s_synth) fluid_synth_system_reset(s_synth);
+  if (s_synth) s_api->synthSystemReset(s_synth);
 }
 
 // The mixer's music hook, on the audio thread: renders the current song
@@ -79,10 +103,11 @@ void Render(void*, Uint8* buffer, int length) {
   if (!stream.song || stream.ended || stream.paused || s_state != SynthState::kReady) return;
   if (!stream.started) {
     stream.started = true;
-    stream.player = new_fluid_player(s_synth);
-    if (!stream.player || fluid_player_add_mem(stream.player, stream.bytes->data(), stream.bytes->size()) != FLUID_OK ||
-        fluid_player_set_loop(stream.player, stream.loop ? -1 : 1) != FLUID_OK ||
-        fluid_player_play(stream.player) != FLUID_OK) {
+    stream.player = s_api->newPlayer(s_synth);
+    if (!stream.player ||
+        s_api->playerAddMem(stream.player, stream.bytes->data(), stream.bytes->size()) != kSynthOk ||
+        s_api->playerSetLoop(stream.player, stream.loop ? -1 : 1) != kSynthOk ||
+        s_api->playerPlay(stream.player) != kSynthOk) {
       stream.ended = true;
       NotifyMusicFinished();
       return;
@@ -90,8 +115,8 @@ void Render(void*, Uint8* buffer, int length) {
   }
   const int frames = length / static_cast<int>(sizeof(std::int16_t) * kOutputChannels);
   auto* samples = reinterpret_cast<std::int16_t*>(buffer);
-  fluid_synth_write_s16(s_synth, frames, samples, 0, 2, samples, 1, 2);
-  if (fluid_player_get_status(stream.player) == FLUID_PLAYER_DONE) {
+  s_api->synthWriteS16(s_synth, frames, samples, 0, 2, samples, 1, 2);
+  if (s_api->playerGetStatus(stream.player) == kSynthPlayerDone) {
     stream.ended = true;
     NotifyMusicFinished();
   }
@@ -100,16 +125,30 @@ void Render(void*, Uint8* buffer, int length) {
 }  // namespace
 
 bool Prepare() {
+  {
+    std::lock_guard lock(s_mutex);
+    if (s_state != SynthState::kIdle) return s_state != SynthState::kChecking && s_state != SynthState::kFailed;
+    s_state = SynthState::kChecking;
+  }
+  // The check runs without the lock: it may keep the message loop going for
+  // as long as a download takes, and the renderer takes the lock for every
+  // buffer. A MIDI piece asked for meanwhile finds kChecking and stays silent.
+  std::string bank = RunMidiCheck();
+  const SynthApi* api = bank.empty() ? nullptr : LoadSynthLibrary();
   std::lock_guard lock(s_mutex);
-  if (s_state == SynthState::kIdle) {
-    if (std::FILE* font = std::fopen(kSoundFontPath, "rb")) {
-      std::fclose(font);
-      s_state = SynthState::kLoading;
-      // Detached: it ends by itself, and the synthesiser lives until exit.
-      std::thread(LoadSynth).detach();
-    } else {
-      s_state = SynthState::kFailed;
-    }
+  if (api) {
+    s_api = api;
+    s_bankPath = std::move(bank);
+    s_state = SynthState::kLoading;
+    // The synthesiser lives until exit, but the thread that loads it must
+    // not: a program that ends during the load would otherwise run on into
+    // this file's statics and the synthesiser library while exit destroys
+    // them. Made here, the holder is destroyed (and joins) before anything
+    // that existed when the loading began.
+    static LoaderThread loader;
+    loader.Start();
+  } else {
+    s_state = SynthState::kFailed;
   }
   return s_state != SynthState::kFailed;
 }

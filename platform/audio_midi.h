@@ -23,8 +23,14 @@ void NotifyMusicFinished();
 
 namespace platform::audio::midi {
 
-// Starts loading the synthesiser if that has not begun. False when FluidSynth
-// or the soundfont is missing, so MIDI cannot play at all.
+// The name the loading thread runs under (seen in debuggers and /proc).
+inline constexpr const char* kLoaderThreadName = "midi-loader";
+
+// Starts loading the synthesiser if that has not begun. The first call runs
+// the MIDI library check (see platform/synth_library.h), which may ask the
+// player and download a sound bank while the message loop keeps running;
+// calls made meanwhile return false. False when FluidSynth or the soundfont
+// is missing, so MIDI cannot play at all.
 bool Prepare();
 
 // Blocks until the synthesiser is loaded (or failed); for measurements.

@@ -45,7 +45,7 @@ class TimerTest : public ::testing::Test {
 TEST_F(TimerTest, TicksArePeriodicAndElapsedCountsFromTheStart) {
   Recorder r;
   r.SetTimer(3, 10);
-  PumpUntil([&] { return r.ticks.size() >= 3; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 3; }, 10000);
   ASSERT_GE(r.ticks.size(), 3u);
   EXPECT_EQ(r.ticks[0].id, 3);
   EXPECT_GE(r.ticks[0].elapsed, 10u);
@@ -56,20 +56,23 @@ TEST_F(TimerTest, TicksArePeriodicAndElapsedCountsFromTheStart) {
 TEST_F(TimerTest, SettingTheSameIdAgainRestartsIt) {
   Recorder r;
   r.SetTimer(1, 20);
-  PumpUntil([&] { return r.ticks.size() >= 3; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 3; }, 10000);
   ASSERT_GE(r.ticks.size(), 3u);
+  // Half a second later the old start lies far behind; a tick counted from
+  // it would say so, however slowly a busy machine delivers the new one.
+  Stall(500);
   r.ticks.clear();
   r.SetTimer(1, 20);
   EXPECT_EQ(CRSTimerStatic::EntryCount(), 1) << "one entry per id";
-  PumpUntil([&] { return !r.ticks.empty(); }, 2000);
+  PumpUntil([&] { return !r.ticks.empty(); }, 10000);
   ASSERT_FALSE(r.ticks.empty());
-  EXPECT_LT(r.ticks[0].elapsed, 55u) << "counts from the new start";
+  EXPECT_LT(r.ticks[0].elapsed, 400u) << "counts from the new start";
 }
 
 TEST_F(TimerTest, PeriodZeroTicksEveryMillisecondAtMost) {
   Recorder r;
   r.SetTimer(1, 0);
-  PumpUntil([&] { return r.ticks.size() >= 5; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 5; }, 10000);
   ASSERT_GE(r.ticks.size(), 5u);
   r.KillTimer(1);
   EXPECT_GE(r.ticks[4].elapsed, 4u) << "never more than one tick per millisecond";
@@ -82,7 +85,9 @@ TEST_F(TimerTest, AStalledLoopGetsOneTickNotABurst) {
   loop.PumpMessages(0);
   EXPECT_EQ(r.ticks.size(), 1u) << "at most one tick is in flight per timer";
   // The missed ticks are skipped: the timer resumes its rhythm with at most
-  // a catching-up tick or two, never a replay of the 50 it missed.
+  // a catching-up tick or two, never a replay of the 50 it missed. A busy
+  // machine may take long for the next tick; a replay would come at once.
+  PumpUntil([&] { return r.ticks.size() >= 2; }, 10000);
   PumpUntil([] { return false; }, 35);
   EXPECT_LE(r.ticks.size(), 10u);
   EXPECT_GE(r.ticks.size(), 2u);
@@ -122,7 +127,7 @@ TEST_F(TimerTest, OnTimerMayKillOrSetTimersIncludingItsOwn) {
     }
   };
   r.SetTimer(1, 5);
-  PumpUntil([&] { return r.ticks.size() >= 2; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 2; }, 10000);
   PumpUntil([] { return false; }, 30);
   ASSERT_EQ(r.ticks.size(), 2u);
   EXPECT_EQ(r.ticks[0].id, 1);
@@ -144,9 +149,37 @@ TEST_F(TimerTest, ObjectDeletedByItsOwnTickStopsTicking) {
   auto* o = new OneShot(&count);
   o->SetTimer(1, 5);
   o->SetTimer(2, 5);
+  PumpUntil([&] { return count > 0; }, 10000);
   PumpUntil([] { return false; }, 60);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(CRSTimerStatic::EntryCount(), 0);
+}
+
+// A timer handler that opens a modal wait (a nested loop) must not stop the
+// other timers, and a timer killed during that wait is never called again.
+TEST_F(TimerTest, OtherTimersTickDuringANestedLoopRunFromOnTimer) {
+  Recorder modal, other, clock;
+  bool nestedDone = false;
+  std::size_t otherTicksInNestedLoop = 0;
+  other.onTick = [&](int) {
+    if (other.ticks.size() == 3) other.KillTimer(2);
+  };
+  modal.onTick = [&](int) {
+    modal.KillTimer(1);
+    PumpUntil([&] { return other.ticks.size() >= 3; }, 5000);
+    otherTicksInNestedLoop = other.ticks.size();
+    nestedDone = true;
+  };
+  modal.SetTimer(1, 5);
+  other.SetTimer(2, 5);
+  PumpUntil([&] { return nestedDone; }, 5000);
+  ASSERT_TRUE(nestedDone);
+  EXPECT_EQ(otherTicksInNestedLoop, 3u) << "the other timer stalled while a handler ran a loop";
+  // Let a third timer tick a few times: the killed one must stay silent.
+  clock.SetTimer(3, 5);
+  PumpUntil([&] { return clock.ticks.size() >= 5; }, 5000);
+  EXPECT_EQ(other.ticks.size(), 3u);
+  EXPECT_EQ(modal.ticks.size(), 1u);
 }
 
 TEST_F(TimerTest, ShutdownEndsTheWorkerPromptly) {

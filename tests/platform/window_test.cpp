@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/messages.h"
@@ -16,9 +17,16 @@ struct Recorder : platform::WindowHandler {
   bool handleAll = false;
   platform::Window* window = nullptr;
   Rect paintedRect;
+  std::vector<Rect> painted;
+  // Asked for from inside the next paint, as a soft image's pre-paint does.
+  Rect repaintWhilePainting;
   bool OnWindowMessage(const Message& msg) override {
     messages.push_back(msg);
-    if (msg.message == platform::kMsgPaint && window) paintedRect = window->GetInvalidRect();
+    if (msg.message == platform::kMsgPaint && window) {
+      paintedRect = window->GetPaintRect();
+      painted.push_back(paintedRect);
+      if (!repaintWhilePainting.IsEmptyArea()) window->Invalidate(std::exchange(repaintWhilePainting, Rect()));
+    }
     return handleAll || msg.message == platform::kMsgPaint;
   }
   std::vector<unsigned> Numbers() const {
@@ -69,6 +77,13 @@ class WindowTest : public ::testing::Test {
     ev.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
     return ev;
   }
+  // A poll ends at what was queued when it began; messages posted while
+  // handling come in the next one.
+  template <class Done>
+  void PumpUntil(Done done) {
+    const Uint64 deadline = SDL_GetTicks64() + 5000;
+    while (!done() && SDL_GetTicks64() < deadline) loop.PumpMessages(10);
+  }
   Uint32 WindowId() {
     // The window under test is the only one: the newest id in use.
     for (Uint32 id = 64; id > 0; --id)
@@ -102,6 +117,34 @@ TEST_F(WindowTest, MouseButtonsBecomeWindowMessagesWithFlagsAndSignedPositions) 
   ASSERT_NE(dbl, nullptr);
   EXPECT_EQ(dbl->wParam & (platform::kKeyStateLButton | platform::kKeyStateRButton),
             platform::kKeyStateLButton | platform::kKeyStateRButton);
+}
+
+TEST_F(WindowTest, WheelNotchesBecomeWheelMessagesWithASignedDistance) {
+  auto wheel = [&](int x, int y, Uint32 direction) {
+    SDL_Event ev;
+    SDL_zero(ev);
+    ev.type = SDL_MOUSEWHEEL;
+    ev.wheel.windowID = WindowId();
+    ev.wheel.x = x;
+    ev.wheel.y = y;
+    ev.wheel.direction = direction;
+    ev.wheel.mouseX = 30;
+    ev.wheel.mouseY = 40;
+    return ev;
+  };
+  Push(wheel(0, -2, SDL_MOUSEWHEEL_NORMAL));
+  const Message* down = recorder.Last(platform::kMsgMouseWheel);
+  ASSERT_NE(down, nullptr);
+  EXPECT_EQ(platform::WheelDelta(down->wParam), -2 * platform::kWheelDelta) << "toward the user is negative";
+  EXPECT_EQ(platform::MousePositionX(down->lParam), 30);
+  EXPECT_EQ(platform::MousePositionY(down->lParam), 40);
+  recorder.messages.clear();
+  Push(wheel(0, -1, SDL_MOUSEWHEEL_FLIPPED));
+  ASSERT_NE(recorder.Last(platform::kMsgMouseWheel), nullptr);
+  EXPECT_EQ(platform::WheelDelta(recorder.Last(platform::kMsgMouseWheel)->wParam), platform::kWheelDelta);
+  recorder.messages.clear();
+  Push(wheel(3, 0, SDL_MOUSEWHEEL_NORMAL));
+  EXPECT_EQ(recorder.Last(platform::kMsgMouseWheel), nullptr) << "sideways scrolling is not delivered";
 }
 
 TEST_F(WindowTest, KeysHeldWithAltAreSystemKeysAndAltF4Closes) {
@@ -138,6 +181,27 @@ TEST_F(WindowTest, InvalidRectanglesAreJoinedAndPaintedOnce) {
   EXPECT_EQ(recorder.messages.size(), 1u) << "update-now paints before returning";
   loop.PumpMessages(0);
   EXPECT_EQ(recorder.messages.size(), 1u) << "the queued paint finds nothing left to do";
+}
+
+TEST_F(WindowTest, RepaintAskedForWhilePaintingIsPaintedNextNotLost) {
+  window->Invalidate(Rect(0, 0, 100, 100));
+  recorder.repaintWhilePainting = Rect(200, 150, 10, 10);
+  PumpUntil([&] { return recorder.painted.size() >= 2; });
+  ASSERT_EQ(recorder.painted.size(), 2u) << "the request made during the paint needs a paint of its own";
+  EXPECT_EQ(recorder.painted[0], Rect(0, 0, 100, 100));
+  EXPECT_EQ(recorder.painted[1], Rect(200, 150, 10, 10)) << "only the new request, not the old area again";
+  EXPECT_TRUE(window->GetInvalidRect().IsEmptyArea());
+  EXPECT_TRUE(window->GetPaintRect().IsEmptyArea()) << "no paint rectangle outside a paint";
+
+  // The same through update-now, which paints inside the caller's stack.
+  recorder.painted.clear();
+  window->Invalidate(Rect(5, 5, 5, 5));
+  recorder.repaintWhilePainting = Rect(1, 1, 2, 2);
+  window->UpdateNow();
+  EXPECT_EQ(window->GetInvalidRect(), Rect(1, 1, 2, 2));
+  PumpUntil([&] { return recorder.painted.size() >= 2; });
+  ASSERT_EQ(recorder.painted.size(), 2u);
+  EXPECT_EQ(recorder.painted[1], Rect(1, 1, 2, 2));
 }
 
 TEST_F(WindowTest, MaximiseMinimiseAndRestoreReportTheirSizeTypes) {
