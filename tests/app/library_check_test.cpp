@@ -219,10 +219,11 @@ TEST_F(LibraryCheck, AFileThatDoesNotMatchItsSizeOrChecksumIsNeverInstalled) {
   m_server.Serve("/huge", HttpTestServer::Mode::kBody, std::string(1 << 20, 'x'));
   m_server.Serve("/huge-unannounced", HttpTestServer::Mode::kBodyNoLength, std::string(1 << 20, 'x'));
   m_server.Serve("/loop", HttpTestServer::Mode::kRedirectLoop);
+  m_server.Serve("/half", HttpTestServer::Mode::kHalf, bank);
 
   // An old bank stays where it was when a download does not verify.
   WriteFile(m_target, "old");
-  for (const char* path : {"/forged", "/huge", "/huge-unannounced", "/loop"}) {
+  for (const char* path : {"/forged", "/huge", "/huge-unannounced", "/half", "/loop"}) {
     SCOPED_TRACE(path);
     m_ui.messages.clear();
     EXPECT_FALSE(app::CheckLibrary(Target(m_server.Url(path), bank), m_ui));
