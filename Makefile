@@ -3,7 +3,10 @@
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test unit-test asan-test bench fuzz clean
+PREFIX ?= /usr/local
+DESTDIR ?=
+
+.PHONY: all deps build run test unit-test asan-test bench fuzz clean install uninstall
 
 all: build
 
@@ -36,6 +39,22 @@ bench: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDRILL_FUZZ=ON -DTANDRILL_TESTS=OFF -DTANDRILL_GAME=OFF $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS)
+
+# Installs under $(PREFIX) (staged under $(DESTDIR) when set). The list of
+# what was installed is kept in build/install_manifest.txt for uninstall.
+install: build
+	cmake -S . -B build -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	DESTDIR=$(DESTDIR) cmake --install build
+	@if [ -z "$(DESTDIR)" ] && command -v gtk-update-icon-cache >/dev/null; then \
+	  gtk-update-icon-cache -q -t $(PREFIX)/share/icons/hicolor || true; fi
+
+uninstall:
+	@test -f build/install_manifest.txt || { echo "nothing recorded as installed (build/install_manifest.txt)"; exit 1; }
+	@while IFS= read -r f || [ -n "$$f" ]; do \
+	  if [ -e "$(DESTDIR)$$f" ] || [ -L "$(DESTDIR)$$f" ]; then rm -f "$(DESTDIR)$$f" && echo "removed $(DESTDIR)$$f"; fi; \
+	done < build/install_manifest.txt
+	@program=$$(grep -m1 '/tandrill/tandrill$$' build/install_manifest.txt || true); \
+	if [ -n "$$program" ]; then rmdir "$(DESTDIR)$$(dirname "$$program")" 2>/dev/null || true; fi
 
 clean:
 	rm -rf build build-asan build-bench build-fuzz

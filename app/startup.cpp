@@ -7,6 +7,7 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "canvas/timer.h"
+#include "data/control_styles_default.h"
 #include "platform/clock.h"
 #include "platform/message_loop.h"
 #include "platform/random.h"
@@ -56,6 +57,8 @@ int RunProgram(int argc, char** argv) {
   CRSEventDispatcher::Create();
   CRSGlobalEvents::Get();
   CRSTimerStatic::Create();
+  // The style the library file reads into and writes, before any control.
+  CRSControlStylesDefault::Install();
   platform::SeedRand(platform::GetTickCount());
   Run(argc, argv);
   // Nothing queued is delivered once the loop has ended; discarding still

@@ -360,9 +360,14 @@ class CRSCanvasShapeText : public CRSCanvasShape {
   void SetFont(const Gdiplus::Font& font);
   // The size is in points.
   void SetFont(const std::string& familyName, float emSize, int style);
+  // Alignment and trimming inside the item's rectangle; they matter only
+  // when the path is not fitted to the item (the text is then laid out in
+  // the rectangle rather than unbounded).
+  void SetStringFormat(const Gdiplus::StringFormat& format);
 
   const std::string& GetText() const { return m_text; }
   const Gdiplus::Font* GetFont() const { return m_font.get(); }
+  const Gdiplus::StringFormat& GetStringFormat() const { return *m_format; }
 
  private:
   void RebuildPath();

@@ -333,6 +333,7 @@ bool CRSCanvasView::OnWindowMessage(const platform::Message& msg) {
     case platform::kMsgMButtonDown:
     case platform::kMsgMButtonUp:
     case platform::kMsgMButtonDblClk:
+    case platform::kMsgMouseWheel:
     case platform::kMsgMouseLeave:
       OnMouseMessage(msg.message, static_cast<unsigned>(msg.wParam), msg.lParam);
       return true;

@@ -38,6 +38,11 @@ inline constexpr unsigned kMsgRButtonDblClk = 518;
 inline constexpr unsigned kMsgMButtonDown = 519;
 inline constexpr unsigned kMsgMButtonUp = 520;
 inline constexpr unsigned kMsgMButtonDblClk = 521;
+// The wheel: the first parameter carries the key-state flags in its low 16
+// bits and the signed distance (120 a notch, positive away from the user) in
+// its high 16 bits; the second the client position, as for the others.
+inline constexpr unsigned kMsgMouseWheel = 522;
+inline constexpr int kWheelDelta = 120;
 inline constexpr unsigned kMsgMouseLeave = 675;
 
 // Private messages of the framework's services.
@@ -87,5 +92,10 @@ inline std::intptr_t MakeMousePosition(int x, int y) {
 }
 inline int MousePositionX(std::intptr_t l) { return static_cast<std::int16_t>(l & 0xFFFF); }
 inline int MousePositionY(std::intptr_t l) { return static_cast<std::int16_t>((l >> 16) & 0xFFFF); }
+
+inline std::uintptr_t MakeWheelParam(int delta, unsigned keyFlags) {
+  return (static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16) | (keyFlags & 0xFFFF);
+}
+inline int WheelDelta(std::uintptr_t w) { return static_cast<std::int16_t>((w >> 16) & 0xFFFF); }
 
 }  // namespace platform

@@ -457,6 +457,16 @@ bool Window::Translate(const SDL_Event& ev, Message& out) {
       out.lParam = MakeMousePosition(ev.button.x, ev.button.y);
       return true;
     }
+    case SDL_MOUSEWHEEL: {
+      if (ev.wheel.windowID != m_windowId) return false;
+      int notches = ev.wheel.y;
+      if (ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+      if (notches == 0) return true;  // sideways scrolling is not the game's
+      out.message = kMsgMouseWheel;
+      out.wParam = MakeWheelParam(notches * kWheelDelta, ButtonFlags(m_native->buttons) | ModifierFlags());
+      out.lParam = MakeMousePosition(ev.wheel.mouseX, ev.wheel.mouseY);
+      return true;
+    }
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       if (ev.key.windowID != m_windowId && ev.key.windowID != 0) return false;

@@ -101,6 +101,18 @@ convert -size 64x64 xc:none -fill '#00000060' -draw "translate 2,3 path '$piece'
      \( -size 64x64 xc:none -fill white -draw "path '$piece'" -morphology Erode Disk:1.5 \) -compose DstIn -composite \) \
   -compose Over -composite "${strip[@]}" PNG32:"$img/icon.png"
 
+# The desktop icons of an installed game: the same piece drawn again at each
+# size of the icon theme, so the large ones stay sharp.
+mkdir -p "$here/desktop"
+for size in 48 64 128 256; do
+  k=$(echo "scale=4; $size/64" | bc)
+  convert -size ${size}x${size} xc:none -fill '#00000060' -draw "scale $k,$k translate 2,3 path '$piece'" -blur 0x$(echo "1.5*$k" | bc) \
+    \( -size ${size}x${size} xc:none -fill '#e07b24' -stroke '#6b3207' -strokewidth 1.5 -draw "scale $k,$k path '$piece'" \) -composite \
+    \( -size ${size}x${size} xc:none -fill none -stroke '#ffd29a' -strokewidth 1.2 -draw "scale $k,$k translate 1,1 path '$piece'" \
+       \( -size ${size}x${size} xc:none -fill white -draw "scale $k,$k path '$piece'" -morphology Erode Disk:$(echo "1.5*$k" | bc) \) -compose DstIn -composite \) \
+    -compose Over -composite "${strip[@]}" PNG32:"$here/desktop/icon-$size.png"
+done
+
 # ---------------------------------------------------------------------------
 # Sounds: PCM, mono, 8-bit unsigned, 22050 Hz.
 # ---------------------------------------------------------------------------

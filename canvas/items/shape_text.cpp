@@ -43,6 +43,12 @@ void CRSCanvasShapeText::SetFont(const std::string& familyName, float emSize, in
   SetFont(Gdiplus::Font(familyName, emSize, style, Gdiplus::UnitPoint));
 }
 
+void CRSCanvasShapeText::SetStringFormat(const Gdiplus::StringFormat& format) {
+  ChangeFrame frame(*this);
+  *m_format = format;
+  RebuildPath();
+}
+
 void CRSCanvasShapeText::UpdateTransform() {
   CRSCanvasShape::UpdateTransform();
   if (!GetFitPath() && !GetSize().Equals(m_builtSize)) RebuildPath();

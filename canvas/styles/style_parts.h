@@ -1,0 +1,42 @@
+#pragma once
+// Building blocks shared by the drawn style's files: rounded outlines,
+// translucent faces with a soft gloss, and captions with a shadow that keeps
+// light text readable on light or busy backgrounds.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "canvas/items.h"
+#include "canvas/styles.h"
+#include "platform/brush.h"
+#include "platform/graphics_path.h"
+#include "platform/pen.h"
+
+namespace style_parts {
+
+// A rectangle with rounded corners; the radius is limited to half the
+// shorter side, and a radius of (about) 0 gives plain corners.
+Gdiplus::GraphicsPath* RoundedRect(const RectF& rect, float radius);
+
+// The colour with its alpha scaled by `factor` (0..1).
+uint32_t ScaleAlpha(uint32_t argb, float factor);
+// The colour mixed toward white (amount > 0) or black (amount < 0).
+uint32_t Lighten(uint32_t argb, float amount);
+
+// A filled rounded shape as a child of `parent`: the colour, a gloss on its
+// upper half and a thin light rim. `gloss` from 0 (flat) to 1.
+CRSCanvasShape* MakePanel(CRSObject* parent, const std::string& name, const RectF& rect, float radius,
+                          uint32_t colour, float gloss, uint32_t rim);
+
+// A caption as a small group of two texts: a dark shadow one pixel down and
+// right, and the text itself. With `hotKey` the letter after "&" is
+// underlined and the "&" hidden. The group's size is the text's.
+CRSCanvasGroup* MakeCaption(CRSObject* parent, const std::string& name, const std::string& text,
+                            const CRSStyleFont& font, uint32_t colour, bool hotKey, bool shadow);
+
+// Places the item so that its bounds are centred on `centre` (in the
+// parent's coordinates), snapped to whole pixels so text stays crisp.
+void CentreOn(CRSCanvasItem& item, const PointF& centre);
+
+}  // namespace style_parts

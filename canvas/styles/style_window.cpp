@@ -1,0 +1,213 @@
+// The drawn style's control-window frame: background, border, title bar
+// with its caption and buttons, and the resize grip.
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "canvas/controls/control_window.h"
+#include "canvas/styles.h"
+#include "canvas/styles/style_parts.h"
+#include "platform/bitmap.h"
+#include "platform/graphics.h"
+
+namespace {
+
+enum class Glyph { kClose, kMaximize, kRestore, kMinimize };
+
+// A small white symbol for a title-bar button, drawn once per size and kept:
+// every window of that size shares the same pictures.
+std::shared_ptr<Gdiplus::Bitmap> GlyphPicture(Glyph glyph, int size) {
+  static std::map<std::pair<int, int>, std::shared_ptr<Gdiplus::Bitmap>> cache;
+  size = std::clamp(size, 6, 64);
+  auto& slot = cache[{static_cast<int>(glyph), size}];
+  if (slot) return slot;
+  auto bitmap = std::make_shared<Gdiplus::Bitmap>(size, size, PixelFormat::Format32bppARGB);
+  Gdiplus::Graphics g(bitmap.get());
+  g.Clear(Gdiplus::Color(0x00000000u));
+  g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  const float s = static_cast<float>(size), w = std::max(1.5f, s / 7.0f), in = w;
+  Gdiplus::Pen pen(Gdiplus::Color(0xFFFFFFFFu), w);
+  Gdiplus::Pen dark(Gdiplus::Color(0x90000000u), w + 1.5f);
+  // Each symbol twice: a dark wider stroke underneath keeps it readable on
+  // the light hovered face.
+  for (Gdiplus::Pen* p : {&dark, &pen}) {
+    switch (glyph) {
+      case Glyph::kClose:
+        g.DrawLine(p, in, in, s - in, s - in);
+        g.DrawLine(p, s - in, in, in, s - in);
+        break;
+      case Glyph::kMaximize:
+        g.DrawRectangle(p, in, in, s - 2 * in, s - 2 * in);
+        break;
+      case Glyph::kRestore:
+        g.DrawRectangle(p, in, s * 0.35f, s * 0.6f - in, s * 0.65f - in);
+        g.DrawLine(p, s * 0.35f, in, s - in, in);
+        g.DrawLine(p, s - in, in, s - in, s * 0.65f);
+        break;
+      case Glyph::kMinimize:
+        g.DrawLine(p, in, s - in * 1.5f, s - in, s - in * 1.5f);
+        break;
+    }
+  }
+  g.Flush();
+  slot = bitmap;
+  return slot;
+}
+
+// A rectangle with only its two upper corners rounded: the title bar.
+Gdiplus::GraphicsPath* TopRoundedRect(float w, float h, float radius) {
+  auto* path = new Gdiplus::GraphicsPath();
+  const float r = std::clamp(radius, 0.0f, std::min(w * 0.5f, h));
+  if (r < 0.5f) {
+    path->AddRectangle(RectF(0, 0, w, h));
+    return path;
+  }
+  path->StartFigure();
+  path->AddArc(0, 0, 2 * r, 2 * r, 180.0f, 90.0f);
+  path->AddArc(w - 2 * r, 0, 2 * r, 2 * r, 270.0f, 90.0f);
+  path->AddLine(w, r, w, h);
+  path->AddLine(w, h, 0, h);
+  path->CloseFigure();
+  return path;
+}
+
+CRSControlButton* EnsureTitleButton(CRSControlWindow& window, int slot, CRSCanvasItem& title, const SizeF& size,
+                                    Glyph glyph, const std::string& caption) {
+  CRSControlButton* button = window.GetTitleButton(slot);
+  if (!button || button->GetParent() != &title) {
+    static constexpr const char* kNames[] = {"buttonClose", "buttonMaximize", "buttonRestore", "buttonMinimize",
+                                             "buttonExtra"};
+    button = new CRSControlButton(PointF(), &title, kNames[slot], size, caption);
+    if (caption.empty()) {
+      const int side = static_cast<int>(std::lround(std::min(size.Width, size.Height) * 0.5f));
+      button->SetImages(GlyphPicture(glyph, side), nullptr, nullptr);
+    }
+    window.SetTitleButton(slot, button);
+  } else {
+    button->SetFaceSize(size);
+  }
+  return button;
+}
+
+}  // namespace
+
+void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
+  const CRSControlStyleValues& v = m_values;
+  const CRSWindowFrameOptions options = window.GetFrameOptions();
+  const SizeF size = window.GetSize();
+  const float w = std::max(1.0f, size.Width), h = std::max(1.0f, size.Height);
+  const float radius = options.frameMode > 0 && !window.IsMaximized() ? v.roundedCornersRadius : 0.0f;
+
+  // The window's own shape is its background.
+  window.SetPath(style_parts::RoundedRect(RectF(0, 0, w, h), radius));
+  window.SetAntiAliasFill(true);
+  window.SetBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(v.windowBackground)), 0);
+
+  CRSCanvasItem* frame = window.GetFrameItem();
+  if (options.frameMode > 0) {
+    // The border lies on top of the content, half a pixel in, so it stays
+    // one crisp line along the straight edges.
+    auto* border = dynamic_cast<CRSCanvasShape*>(frame);
+    if (!border) {
+      border = new CRSCanvasShape(PointF(), &window, "frame");
+      border->SetFitPath(false);
+      border->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(v.windowBorder), 1.0f));
+      border->SetZOrder(CRSCanvasItem::kZOrderDefault + 2);
+      frame = border;
+    }
+    border->SetPath(style_parts::RoundedRect(RectF(0.5f, 0.5f, w - 1.0f, h - 1.0f), std::max(0.0f, radius - 0.5f)));
+    border->SetSize(SizeF(w, h));
+  }
+
+  CRSCanvasItem* title = window.GetTitleItem();
+  CRSCanvasText* caption = window.GetCaptionItem();
+  if (options.titleBar) {
+    const float th = GetTitleHeight(options.toolWindow);
+    auto* bar = dynamic_cast<CRSCanvasShape*>(title);
+    if (!bar) {
+      bar = new CRSCanvasShape(PointF(), &window, "title");
+      bar->SetFitPath(false);
+      bar->SetAntiAliasFill(true);
+      bar->SetZOrder(CRSCanvasItem::kZOrderDefault + 1);
+      title = bar;
+    }
+    while (bar->GetBrushCount() > 0) bar->RemoveBrush(0);
+    bar->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(v.windowBackgroundTitle)));
+    bar->AddBrush(std::make_shared<Gdiplus::LinearGradientBrush>(PointF(0, 0), PointF(0, th), Gdiplus::Color(0x50FFFFFFu),
+                                                                 Gdiplus::Color(0x00FFFFFFu)));
+    bar->SetPath(TopRoundedRect(w, th, radius));
+    bar->SetSize(SizeF(w, th));
+
+    if (!caption) {
+      auto* shadow = new CRSCanvasText(PointF(), bar, "captionShadow");
+      shadow->SetFont(v.windowFont.family, v.windowFont.size, v.windowFont.style);
+      shadow->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xB0000000u)));
+      shadow->SetText(window.GetCaption());
+      caption = new CRSCanvasText(PointF(), bar, "caption");
+      caption->SetFont(v.windowFont.family, v.windowFont.size, v.windowFont.style);
+      caption->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(v.windowText)));
+      caption->SetText(window.GetCaption());
+    }
+    const float left = std::max(8.0f, std::min(radius, th) * 0.6f + 4.0f);
+    const float ty = std::round((th - caption->GetSize().Height) * 0.5f);
+    caption->SetPosition(PointF(left, ty));
+    if (auto* shadow = dynamic_cast<CRSCanvasItem*>(bar->FindChild("captionShadow")))
+      shadow->SetPosition(PointF(left + 1.0f, ty + 1.0f));
+
+    // Title-bar buttons from the right: close, maximise or restore,
+    // minimise, then the extra button.
+    const SizeF buttonSize(std::max(6.0f, v.windowWidthButton - 4.0f), std::max(6.0f, th - 6.0f));
+    float x = w - std::max(4.0f, std::min(radius, th) * 0.5f);
+    auto place = [&](CRSControlButton* b, float width) {
+      x -= width;
+      b->SetPosition(PointF(std::round(x), std::round((th - buttonSize.Height) * 0.5f)));
+      x -= 2.0f;
+    };
+    if (window.HasCloseButton()) place(EnsureTitleButton(window, CRSControlWindow::kButtonClose, *bar, buttonSize, Glyph::kClose, {}), buttonSize.Width);
+    if (window.HasSystemButtons()) {
+      CRSControlButton* max = EnsureTitleButton(window, CRSControlWindow::kButtonMaximize, *bar, buttonSize, Glyph::kMaximize, {});
+      CRSControlButton* restore = EnsureTitleButton(window, CRSControlWindow::kButtonRestore, *bar, buttonSize, Glyph::kRestore, {});
+      max->SetVisible(!window.IsMaximized());
+      restore->SetVisible(window.IsMaximized());
+      place(max, buttonSize.Width);
+      restore->SetPosition(max->GetPosition());
+      place(EnsureTitleButton(window, CRSControlWindow::kButtonMinimize, *bar, buttonSize, Glyph::kMinimize, {}), buttonSize.Width);
+    }
+    if (!window.GetExtraButtonCaption().empty()) {
+      CRSControlButton* extra = EnsureTitleButton(window, CRSControlWindow::kButtonExtra, *bar, buttonSize, Glyph::kClose,
+                                                  window.GetExtraButtonCaption());
+      place(extra, buttonSize.Width);
+    }
+  }
+
+  CRSCanvasItem* grip = window.GetGripItem();
+  if (options.frameMode == 2 && !window.IsMaximized()) {
+    constexpr float kGrip = 14.0f;
+    auto* box = dynamic_cast<CRSCanvasShape*>(grip);
+    if (!box) {
+      // An invisible square takes the presses; three short strokes show it.
+      box = new CRSCanvasShape(PointF(), &window, "grip", style_parts::RoundedRect(RectF(0, 0, kGrip, kGrip), 0));
+      box->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0x01000000u)));
+      box->SetZOrder(CRSCanvasItem::kZOrderDefault + 3);
+      box->SetCursor(32642);
+      auto* lines = new Gdiplus::GraphicsPath();
+      for (int i = 0; i < 3; ++i) {
+        const float o = 3.0f + 4.0f * static_cast<float>(i);
+        lines->StartFigure();
+        lines->AddLine(kGrip - 2.0f, o, o, kGrip - 2.0f);
+      }
+      auto* strokes = new CRSCanvasShape(PointF(), box, "gripLines", lines);
+      strokes->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(v.windowBorder), 1.2f));
+      grip = box;
+    }
+    // Inside the rounded corner, whatever its radius.
+    const float inset = 2.0f + radius * 0.3f;
+    box->SetPosition(PointF(std::round(w - kGrip - inset), std::round(h - kGrip - inset)));
+  } else if (grip) {
+    grip->Delete();
+    grip = nullptr;
+  }
+  window.SetFrameParts(options.frameMode > 0 ? frame : nullptr, options.titleBar ? title : nullptr,
+                       options.titleBar ? caption : nullptr, grip);
+}

@@ -1,0 +1,390 @@
+// The library: its operations, and the library file as written, read,
+// refused and survived.
+
+#include "data/library.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "canvas/event_dispatcher.h"
+#include "canvas/styles.h"
+#include "data/base64.h"
+#include "data/xml_writer.h"
+#include "platform/paths.h"
+#include "tests/data/library_test_support.h"
+
+namespace {
+
+using namespace library_test;
+
+class Library : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CRSEventDispatcher::Create();
+    path = CPuzzleLibrary::GetFilePath();
+    std::filesystem::remove(path);
+  }
+  void TearDown() override {
+    CRSControlStyles::SetCurrent(nullptr);
+    FlushEvents(nullptr);
+  }
+  void WriteFile(const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+  std::string ReadFile() const {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string path;
+};
+
+CPuzzleImageData* Entry(CPuzzleLibrary& library, const std::string& name, int percent = 0, bool selected = false,
+                        const std::string& category = {}) {
+  auto* entry = new CPuzzleImageData(MakePicture(80, 60).get(), name);
+  entry->SetSelected(selected);
+  entry->SetPercentCompleted(percent);
+  entry->SetCategory(category);
+  library.AddPuzzleImage(entry);
+  return entry;
+}
+
+std::string ImageElement(const std::string& name, const std::string& img, const std::string& extra = {}) {
+  return "<puzzle-image>\n<name>" + Base64Encode(name) + "</name>\n<title></title>\n" + extra + "<img-data>" + img +
+         "</img-data>\n</puzzle-image>\n";
+}
+
+std::string CategoryElement(const std::string& title, const std::string& img) {
+  return "<puzzle-category>\n<title>" + Base64Encode(title) + "</title>\n<img-data>" + img +
+         "</img-data>\n</puzzle-category>\n";
+}
+
+TEST_F(Library, MakeUniqueNameCountsUpPastEveryNameTakenIgnoringCase) {
+  CPuzzleLibrary library;
+  EXPECT_EQ(library.MakeUniqueName("Sunset"), "Sunset");
+  Entry(library, "Sunset");
+  EXPECT_EQ(library.MakeUniqueName("SUNSET"), "SUNSET (2)");
+  Entry(library, "sunset (2)");
+  EXPECT_EQ(library.MakeUniqueName("SUNSET"), "SUNSET (3)");
+  Entry(library, "Sunset (4)");
+  Entry(library, "Sunset (3)");
+  EXPECT_EQ(library.MakeUniqueName("Sunset"), "Sunset (5)");
+  EXPECT_EQ(library.MakeUniqueName("Dawn"), "Dawn");
+}
+
+TEST_F(Library, OperationsFindSelectAndGroupEntries) {
+  CPuzzleLibrary library;
+  CPuzzleImageData* done = Entry(library, "Done", 100, true, "Sea");
+  CPuzzleImageData* open = Entry(library, "Open", 40, true, "Sea");
+  CPuzzleImageData* other = Entry(library, "Other", 0, false, "sea");
+  other->SetTitle("");
+  open->SetTitle("The open sea");
+
+  EXPECT_EQ(library.FindPuzzleImage("Open"), open);
+  EXPECT_EQ(library.FindPuzzleImage("open"), nullptr);
+  // The selected puzzle is the first selected one not yet solved.
+  EXPECT_EQ(library.GetSelectedPuzzleImage(), open);
+  EXPECT_EQ(library.GetDisplayTitle("Open"), "The open sea");
+  EXPECT_EQ(library.GetDisplayTitle("Other"), "Other");
+  EXPECT_EQ(library.GetDisplayTitle("Nobody"), "");
+  EXPECT_EQ(library.GetPuzzleImagesOfCategory("Sea"), (std::vector<CPuzzleImageData*>{done, open}));
+
+  library.ClearPuzzleSelection(false);  // the solved ones only
+  EXPECT_FALSE(done->IsSelected());
+  EXPECT_TRUE(open->IsSelected());
+  done->SetSelected(true);
+  library.ClearPuzzleSelection(true);  // the unfinished ones only
+  EXPECT_TRUE(done->IsSelected());
+  EXPECT_FALSE(open->IsSelected());
+  EXPECT_EQ(library.GetSelectedPuzzleImage(), nullptr);
+
+  auto* sea = new CPuzzleCategoryData("Sea", MakePicture(20, 20));
+  auto* hills = new CPuzzleCategoryData("Hills", MakePicture(20, 20));
+  library.AddCategory(sea);
+  library.AddCategory(hills);
+  EXPECT_EQ(library.FindCategory("Hills"), hills);
+  EXPECT_EQ(library.FindCategory("hills"), nullptr);
+  EXPECT_EQ(library.GetSelectedCategory(), nullptr);
+  hills->SetSelected(true);
+  EXPECT_EQ(library.GetSelectedCategory(), hills);
+
+  // Removing deletes the entry; an entry that deletes itself drops out.
+  CRSWeakRef<CPuzzleImageData> openRef(open);
+  library.RemovePuzzleImage(open);
+  EXPECT_FALSE(openRef);
+  other->DeleteWithFile();
+  ASSERT_EQ(library.GetPuzzleImages().size(), 1u);
+  EXPECT_EQ(library.GetPuzzleImages()[0].get(), done);
+  EXPECT_EQ(library.FindPuzzleImage("Other"), nullptr);
+}
+
+TEST_F(Library, AddingTellsTheStoreRoomOnlyWhileItExists) {
+  struct Listener : sigslot::has_slots {
+    std::vector<CPuzzleImageData*> added;
+    void OnAdded(CPuzzleImageData* entry) { added.push_back(entry); }
+  } listener;
+  CPuzzleLibrary library;
+  library.sigPuzzleImageAdded.connect(&listener, &Listener::OnAdded);
+  Entry(library, "before");
+  EXPECT_TRUE(listener.added.empty());
+  auto* room = new CRSObject(nullptr, "store");
+  library.SetStoreRoom(room);
+  CPuzzleImageData* during = Entry(library, "during");
+  EXPECT_EQ(listener.added, std::vector<CPuzzleImageData*>{during});
+  delete room;
+  EXPECT_EQ(library.GetStoreRoom(), nullptr);
+  Entry(library, "after");
+  EXPECT_EQ(listener.added.size(), 1u);
+  // Adding the same entry twice keeps one.
+  library.AddPuzzleImage(during);
+  EXPECT_EQ(library.GetPuzzleImages().size(), 3u);
+}
+
+TEST_F(Library, FileIsWrittenLineByLineInItsOrder) {
+  CPuzzleLibrary library;
+  library.SetGradientColour(0xFF123ABC);
+  library.SetStoreRoomMusic("/music/a&b <1>.mid");
+  library.AddCategory(new CPuzzleCategoryData("Sea", MakePicture(20, 20)));
+  library.AddCategory(new CPuzzleCategoryData("No picture"));
+  CPuzzleImageData* entry = Entry(library, "Sunset");
+  auto* bare = new CPuzzleImageData();
+  bare->SetName("bare");
+  library.AddPuzzleImage(bare);
+  const std::string text = library.ToText();
+  const std::string expected = "<puzzle-config>\r\n<color-gradient>0x123abc</color-gradient>\r\n"
+                               "<store-room-music-filename>/music/a&amp;b &lt;1&gt;.mid</store-room-music-filename>\r\n"
+                               "<puzzle-categories>\r\n<puzzle-category>\r\n<title>U2Vh</title>\r\n";
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  const auto categoriesEnd = text.find("</puzzle-category>\r\n</puzzle-categories>\r\n<puzzle-images>\r\n"
+                                       "<puzzle-image>\r\n<name>U3Vuc2V0</name>\r\n");
+  EXPECT_NE(categoriesEnd, std::string::npos);
+  EXPECT_EQ(text.find("No picture"), std::string::npos);
+  EXPECT_EQ(text.find(Base64Encode(std::string("bare"))), std::string::npos);
+  const std::string tail = entry->GetThumbnailText() + "</img-data>\r\n</puzzle-image>\r\n</puzzle-images>\r\n"
+                                                       "</puzzle-config>\r\n";
+  EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+
+  // An empty library, and the default colour.
+  CPuzzleLibrary empty;
+  EXPECT_EQ(empty.ToText(), "<puzzle-config>\r\n<color-gradient>0x666666</color-gradient>\r\n<puzzle-categories>\r\n"
+                            "</puzzle-categories>\r\n<puzzle-images>\r\n</puzzle-images>\r\n</puzzle-config>\r\n");
+}
+
+// A style that reads and writes its own element, as the game's style does.
+class RecordingStyle : public CRSControlStylesDrawn, public CRSXMLParser::XHandler {
+ public:
+  void OnElement(const std::string& name, const CRSXMLParser::Attributes&, const std::string& text) override {
+    seen.push_back(name + "=" + text);
+  }
+  void Write(CRSXMLWriter& out) override { out.Write("<control-style-default>\n<radius>9</radius>\n</control-style-default>\n"); }
+  std::vector<std::string> seen;
+};
+
+TEST_F(Library, ControlStyleElementGoesToTheCurrentStyle) {
+  auto style = std::make_shared<RecordingStyle>();
+  CRSControlStyles::SetCurrent(style);
+  CPuzzleLibrary library;
+  const std::string text = library.ToText();
+  EXPECT_NE(text.find("</puzzle-images>\r\n<control-style-default>\r\n<radius>9</radius>\r\n"
+                      "</control-style-default>\r\n</puzzle-config>\r\n"),
+            std::string::npos);
+  WriteFile("<puzzle-config><CONTROL-STYLE-DEFAULT><radius>12</radius></CONTROL-STYLE-DEFAULT>"
+            "<radius>99</radius></puzzle-config>");
+  const auto result = library.LoadFile();
+  EXPECT_FALSE(result.showError);
+  // The style sees its own children, and nothing after its element.
+  EXPECT_EQ(style->seen, std::vector<std::string>{"radius=12"});
+  EXPECT_FALSE(style->GetParser());
+}
+
+TEST_F(Library, DamagedEmptyAndMissingFiles) {
+  CPuzzleLibrary library;
+  // Missing: empty library, nothing to show.
+  auto result = library.LoadFile();
+  EXPECT_FALSE(result.showError);
+  EXPECT_TRUE(result.emptyOrMissing);
+  EXPECT_EQ(result.parseResult, CRSXMLParser::kFileNotFound);
+
+  // Zero length, or blanks only: the same.
+  WriteFile("");
+  result = library.LoadFile();
+  EXPECT_FALSE(result.showError);
+  EXPECT_TRUE(result.emptyOrMissing);
+  EXPECT_TRUE(library.GetPuzzleImages().empty());
+  WriteFile(" \r\n\t");
+  EXPECT_FALSE(library.LoadFile().showError);
+
+  // Only the start tag: damaged, and the box says where.
+  WriteFile("<puzzle-config>");
+  result = library.LoadFile();
+  EXPECT_TRUE(result.showError);
+  EXPECT_FALSE(result.emptyOrMissing);
+  EXPECT_EQ(result.parseResult, CRSXMLParser::kSyntaxError);
+  EXPECT_EQ(result.errorText.rfind("ERROR: ", 0), 0u) << result.errorText;
+  EXPECT_NE(result.errorText.find("\nat line 1\nand column "), std::string::npos) << result.errorText;
+  const std::string tail = "\nwhile reading tandrill puzzles file:\n" + path;
+  EXPECT_EQ(result.errorText.substr(result.errorText.size() - tail.size()), tail);
+
+  // Records before the error are kept; the part after it is lost.
+  const std::string img = JpegText(40, 30);
+  WriteFile("<puzzle-config>\n<color-gradient>0xabcdef</color-gradient>\n" + ImageElement("kept", img) +
+            "<puzzle-image><name>bad</name></oops>" + ImageElement("lost", img));
+  result = library.LoadFile();
+  EXPECT_TRUE(result.showError);
+  EXPECT_NE(result.errorText.find("\nat line 8\n"), std::string::npos) << result.errorText;
+  EXPECT_EQ(library.GetGradientColour(), 0xABCDEFu);
+  ASSERT_EQ(library.GetPuzzleImages().size(), 1u);
+  EXPECT_EQ(library.GetPuzzleImages()[0]->GetName(), "kept");
+}
+
+TEST_F(Library, ReadingTableAndUnknownElements) {
+  const std::string img = JpegText(40, 30);
+  WriteFile("<Puzzle-Config><unknown><color-gradient>0x1234567</color-gradient></unknown>\n"
+            "<store-room-music-filename>  \t/home/me/Tune&amp;1.mid \r\n</store-room-music-filename>\n" +
+            // Records are found wherever they stand.
+            ImageElement("loose", img) + "<puzzle-images>" +
+            ImageElement("entry", img, "<surprise/><pointf x=\"3\" y=\"4\" />") +
+            // An entry without a picture is gone after reading.
+            "<puzzle-image><name>" + Base64Encode(std::string("nopic")) + "</name></puzzle-image>" +
+            "</puzzle-images></Puzzle-Config>");
+  CPuzzleLibrary library;
+  EXPECT_FALSE(library.LoadFile().showError);
+  EXPECT_EQ(library.GetGradientColour(), 0x234567u);
+  EXPECT_EQ(library.GetStoreRoomMusic(), "/home/me/Tune&1.mid");
+  ASSERT_EQ(library.GetPuzzleImages().size(), 2u);
+  EXPECT_EQ(library.GetPuzzleImages()[0]->GetName(), "loose");
+  EXPECT_TRUE(library.GetPuzzleImages()[1]->IsSurprise());
+  EXPECT_TRUE(library.GetPuzzleImages()[1]->IsPositionValid());
+  EXPECT_EQ(library.FindPuzzleImage("nopic"), nullptr);
+}
+
+TEST_F(Library, LoadThenSaveWritesTheSameBytes) {
+  CPuzzleLibrary library;
+  library.SetGradientColour(0x10ff00);
+  library.SetStoreRoomMusic("/music/Été & co.mid");
+  auto* sea = new CPuzzleCategoryData("Mer", MakePicture(30, 20, true));
+  sea->SetSelected(true);
+  sea->SetPosition(PointF(1.5f, 2));
+  library.AddCategory(sea);
+  library.AddCategory(new CPuzzleCategoryData("", MakePicture(10, 10, true)));
+  CPuzzleImageData* a = Entry(library, "Sunset", 55, true, "Mer");
+  a->SetSurprise(true);
+  a->SetCanBeGift(false);
+  a->SetScattered(true);
+  a->SetPosition(PointF(-12.3f, 400));
+  a->SetSize(Size(800, 600));
+  a->SetNumberOfPieces(48);
+  Entry(library, "Café", 100);
+  ASSERT_TRUE(library.SaveFile().ok);
+  const std::string first = ReadFile();
+
+  CPuzzleLibrary again;
+  const auto result = again.LoadFile();
+  EXPECT_FALSE(result.showError);
+  EXPECT_FALSE(result.emptyOrMissing);
+  ASSERT_TRUE(again.SaveFile().ok);
+  EXPECT_EQ(ReadFile(), first);
+  EXPECT_EQ(again.GetStoreRoomMusic(), "/music/Été & co.mid");
+  EXPECT_EQ(again.GetPuzzleImages().size(), 2u);
+  EXPECT_EQ(again.GetCategories().size(), 2u);
+}
+
+TEST_F(Library, TextFromOlderBuildsKeepsItsAccents) {
+  // "Café" and "Crème" as an older build wrote them: Windows-1252 bytes.
+  const std::string img = JpegText(40, 30);
+  WriteFile("<puzzle-config>" + CategoryElement("Cr\xE8me", PngText(10, 10)) +
+            ImageElement("Caf\xE9", img, "<category>" + Base64Encode(std::string("Cr\xE8me")) + "</category>") +
+            "</puzzle-config>");
+  CPuzzleLibrary library;
+  EXPECT_FALSE(library.LoadFile().showError);
+  ASSERT_EQ(library.GetPuzzleImages().size(), 1u);
+  EXPECT_EQ(library.GetPuzzleImages()[0]->GetName(), "Café");
+  EXPECT_EQ(library.GetPuzzleImages()[0]->GetCategory(), "Crème");
+  EXPECT_TRUE(library.FindCategory("Crème"));
+}
+
+TEST_F(Library, UnsoundRecordsAreDroppedAndNeverWrittenBack) {
+  const std::string img = JpegText(40, 30);
+  const std::string png = PngText(12, 12);
+  std::string file = "<puzzle-config>";
+  file += CategoryElement("Sea", png);
+  file += CategoryElement("Sea", png);                        // a second category of the same title
+  file += CategoryElement("Broken", Base64Encode(std::string("not a picture at all")));
+  file += CategoryElement("Huge", PngText(5000, 2));          // larger than any category picture
+  file += ImageElement("one", img, "<category>" + Base64Encode(std::string("Sea")) + "</category>");
+  file += ImageElement("one", img);                           // a second entry of the same name
+  file += ImageElement("lost", img, "<category>" + Base64Encode(std::string("Broken")) + "</category>");
+  file += ImageElement("big thumb", JpegText(1500, 20));      // no thumbnail is that large
+  file += ImageElement("junk thumb", Base64Encode(std::string("\xFF\xD8\xFF garbage")));
+  file += ImageElement(std::string(5000, 'n'), img);          // a name nobody typed
+  file += ImageElement("far away", img, "<pointf x=\"1e20\" y=\"5\" />");
+  file += "</puzzle-config>";
+  WriteFile(file);
+
+  CPuzzleLibrary library;
+  EXPECT_FALSE(library.LoadFile().showError);
+  ASSERT_EQ(library.GetCategories().size(), 1u);
+  EXPECT_EQ(library.GetCategories()[0]->GetTitle(), "Sea");
+  std::vector<std::string> names;
+  for (const auto& entry : library.GetPuzzleImages()) names.push_back(entry->GetName());
+  EXPECT_EQ(names, (std::vector<std::string>{"one", "lost", "far away"}));
+  EXPECT_EQ(library.FindPuzzleImage("one")->GetCategory(), "Sea");
+  // The category whose picture failed is gone; its puzzle is back on the
+  // floor rather than nowhere.
+  EXPECT_EQ(library.FindPuzzleImage("lost")->GetCategory(), "");
+  EXPECT_FALSE(library.FindPuzzleImage("far away")->IsPositionValid());
+
+  ASSERT_TRUE(library.SaveFile().ok);
+  const std::string saved = ReadFile();
+  EXPECT_EQ(saved.find(Base64Encode(std::string("Broken"))), std::string::npos);
+  EXPECT_EQ(saved.find("1e20"), std::string::npos);
+  CPuzzleLibrary again;
+  again.LoadFile();
+  EXPECT_EQ(again.GetPuzzleImages().size(), 3u);
+  EXPECT_EQ(again.GetCategories().size(), 1u);
+}
+
+TEST_F(Library, HugeAndHostileFilesLoadWhatIsSoundQuickly) {
+  const std::string img = JpegText(40, 30);
+  std::string file = "<puzzle-config>";
+  // A hundred thousand entries without pictures, a 10 MB name, and a few
+  // sound entries among them.
+  for (int i = 0; i < 100000; ++i) {
+    file += "<puzzle-image><name>" + Base64Encode(std::to_string(i)) + "</name></puzzle-image>";
+    if (i % 25000 == 0) file += ImageElement("good " + std::to_string(i), img);
+  }
+  file += "<puzzle-image><name>" + std::string(10 << 20, 'Q') + "</name><img-data>" + img +
+          "</img-data></puzzle-image>";
+  file += "</puzzle-config>";
+  WriteFile(file);
+  CPuzzleLibrary library;
+  EXPECT_FALSE(library.LoadFile().showError);
+  EXPECT_EQ(library.GetPuzzleImages().size(), 4u);
+  EXPECT_EQ(library.GetPuzzleImages()[3]->GetName(), "good 75000");
+}
+
+TEST_F(Library, FailedSaveIsReportedAndKeepsTheOldFile) {
+  WriteFile("old library");
+  CPuzzleLibrary library;
+  Entry(library, "new");
+  // A folder in place of the file's temporary sibling's folder: the save
+  // cannot happen at all.
+  const auto bad = library.SaveFile(platform::GetDataDirectory() + "no/such/folder/tandrill.pzl");
+  EXPECT_FALSE(bad.ok);
+  EXPECT_EQ(bad.path, platform::GetDataDirectory() + "no/such/folder/tandrill.pzl");
+  if (geteuid() != 0) {
+    // A folder the program may not write into keeps the old file whole.
+    chmod(platform::GetDataDirectory().c_str(), 0500);
+    EXPECT_FALSE(library.SaveFile().ok);
+    chmod(platform::GetDataDirectory().c_str(), 0700);
+    EXPECT_EQ(ReadFile(), "old library");
+  }
+  EXPECT_TRUE(library.SaveFile().ok);
+  EXPECT_NE(ReadFile().find("<puzzle-image>"), std::string::npos);
+}
+
+}  // namespace
