@@ -105,6 +105,17 @@ class LibraryCheck : public ::testing::Test {
     app::ResetLibraryCheckForTesting();
     m_folder = platform::GetDataDirectory();
     m_target = m_folder + "bank.sf3";
+    Clean();
+  }
+  void TearDown() override { Clean(); }
+
+  // Data folders are named after the process, so one may be left over from
+  // an earlier run; every test starts and ends without banks or settings.
+  void Clean() {
+    for (const auto& entry : fs::directory_iterator(m_folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.find(".sf3") != std::string::npos || name == app::kSoundBankConfigName) fs::remove(entry.path());
+    }
   }
 
   app::LibraryCheckTarget Target(const std::string& url, const std::string& bytes) {
