@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "app/library_check.h"
+#include "app/puzzle_view.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "canvas/timer.h"
@@ -41,7 +42,14 @@ int Run(int argc, char** argv) {
 
   SetAdministrator(HasAdminSwitch(argc, argv));
 
-  return loop.Run();
+  // The main window; making it makes the root object, which reads the
+  // library. Without a window there is nothing to run.
+  CPuzzleView view;
+  if (!view.Create()) return 0;
+  view.GetWindow()->ShowMaximized();
+  const int result = loop.Run();
+  // The root object goes with the view; it writes the library on its way.
+  return result;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "canvas/auto_ptr.h"
+#include "canvas/weak_ref.h"
 #include "platform/types.h"
 
 class CRSEventReceiver;
@@ -109,13 +110,21 @@ class MouseLeave : public CRSEvents::BasicEvent {
 };
 
 // Key input: the virtual-key code (the message's first parameter) and the
-// message's second parameter.
+// message's second parameter. For a character message (258) the code is the
+// character's Unicode code point.
+//
+// A key event aimed at the item that has the keyboard climbs its parent
+// chain until an item marks it handled; an event nobody handled goes on to
+// `m_unhandledTarget` (the root's key handler), so shortcuts keep working
+// while a text field has the focus.
 class Key : public CRSEvents::BasicEvent {
  public:
   Key(int message, unsigned virtualKey, long keyData)
       : BasicEvent(CRSEvents::kEventKey, message), m_virtualKey(virtualKey), m_keyData(keyData) {}
   unsigned m_virtualKey;
   long m_keyData;
+  bool m_handled = false;
+  CRSWeakRef<CRSEventReceiver> m_unhandledTarget;
 };
 
 }  // namespace CRSCanvasEvents

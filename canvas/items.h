@@ -43,6 +43,10 @@ class CRSCanvasItem : public CRSObject {
   sigslot::signal2<CRSCanvasItem*, const SizeF&> sigResized;
   sigslot::signal2<CRSCanvasItem*, const SizeF&> sigMinSizeChanged;
   sigslot::signal3<CRSCanvasItem*, Gdiplus::Graphics&, bool> sigPrePaint;
+  // Emitted only on the root item, when a left-button press reaches an item:
+  // the nearest visible focusable item at or above the pressed one, or null
+  // when there is none (the press takes the keyboard away).
+  sigslot::signal1<CRSCanvasItem*> sigFocusRequest;
 
   // --- the object tree -------------------------------------------------
   void SetParent(CRSObject* parent) override;
@@ -70,6 +74,11 @@ class CRSCanvasItem : public CRSObject {
   virtual CRSCanvasItem* HitTest(const PointF& local);
   virtual void SetVisible(bool visible);
   virtual void OnMouse(int message, PointF local, int keyFlags, bool* handled);
+  // Key and character messages for the item that has the keyboard (and, when
+  // it leaves them, for its ancestors). Set *handled to stop the climb.
+  virtual void OnKey(int message, unsigned virtualKey, long keyData, bool* handled);
+  // Told by the view when the item gains or loses the keyboard.
+  virtual void OnFocusChanged(bool focused);
   virtual void DoSetSize(const SizeF& size);
 
   // --- geometry -----------------------------------------------------------
@@ -92,6 +101,15 @@ class CRSCanvasItem : public CRSObject {
   void SetUpdatesEnabled(bool enabled) { m_updatesEnabled = enabled; }
   void SetCullByBounds(bool cull) { m_cullByBounds = cull; }
   void SetPrePaintNotification(bool on) { m_prePaintNotification = on; }
+  // A focusable item takes the keyboard when it is clicked; one that also
+  // takes text has the platform's text input (and its input method) switched
+  // on while it holds the keyboard.
+  void SetFocusable(bool focusable, bool takesText = false) {
+    m_focusable = focusable;
+    m_takesText = focusable && takesText;
+  }
+  bool IsFocusable() const { return m_focusable; }
+  bool TakesText() const { return m_takesText; }
 
   // Local → ancestor (the whole chain up to and including the root when the
   // ancestor is null or not above this item).
@@ -150,6 +168,8 @@ class CRSCanvasItem : public CRSObject {
 
  private:
   void RunCursorWalk();
+  // Run for the item a mouse event was first delivered to.
+  void RequestFocusForPress(int message);
   void MarkChildItemsDirty() { m_childItemsDirty = true; }
 
   bool m_drawsItself = false;
@@ -157,6 +177,8 @@ class CRSCanvasItem : public CRSObject {
   bool m_cullByBounds = true;
   bool m_visible = true;
   bool m_prePaintNotification = false;
+  bool m_focusable = false;
+  bool m_takesText = false;
   PointF m_position;
   PointF m_origin;
   SizeF m_size;

@@ -35,8 +35,8 @@ bool AtOrAfter(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32
 // a worker that did not stop within the bounded wait at exit never reaches
 // freed memory.
 struct TimerState {
-  // Guards the entries. Re-entrant: OnTimer runs under it and may set or
-  // kill timers.
+  // Guards the entries between the worker and the user-interface thread.
+  // OnTimer runs outside it.
   std::recursive_mutex lock;
   std::vector<std::unique_ptr<TimerEntry>> entries;
   std::uint64_t nextSerial = 1;
@@ -164,6 +164,9 @@ class TimerService : public platform::MessageTarget {
 
   void OnMessage(const platform::Message& msg) override {
     if (msg.message != platform::kMsgTimerTick) return;
+    CRSTimer* timer = nullptr;
+    int id = 0;
+    unsigned elapsed = 0;
     {
       std::lock_guard<std::recursive_mutex> g(m_state->lock);
       auto& entries = m_state->entries;
@@ -175,13 +178,22 @@ class TimerService : public platform::MessageTarget {
           entries.erase(it);
         } else {
           e.pending = false;
-          // Nothing of the entry is touched after the call: OnTimer may set
-          // or kill timers, this one included.
-          e.timer->OnTimer(e.id, platform::GetTickCount() - e.start);
+          timer = e.timer;
+          id = e.id;
+          elapsed = platform::GetTickCount() - e.start;
         }
       }
     }
     m_state->Wake();
+    // The handler runs without the lock: it may run a nested message loop
+    // (a modal wait), and the worker needs the lock to keep every other
+    // timer ticking meanwhile. Timers are set and killed on this thread
+    // only, so nothing can kill this one between the look-up above and the
+    // call; a kill made during the call marks or frees the entry, and its
+    // later ticks are then dropped by the look-up. Nothing of the entry is
+    // touched after the call, since OnTimer may set or kill timers, its own
+    // included.
+    if (timer) timer->OnTimer(id, elapsed);
   }
 
  private:

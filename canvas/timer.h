@@ -7,7 +7,9 @@
 // OnTimer. At most one tick per timer is in flight at a time, and a timer that
 // fell more than a period behind (a stalled loop) skips the missed ticks
 // instead of receiving a burst. A timer killed while its tick is in flight
-// never receives that tick.
+// never receives that tick. Timers are set and killed on the user-interface
+// thread. OnTimer may run a nested message loop: other timers keep ticking
+// meanwhile, and so may its own.
 
 class CRSTimer {
  public:

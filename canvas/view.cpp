@@ -89,6 +89,7 @@ void CRSCanvasView::DisconnectRoot(CRSCanvasItem* root) {
   root->sigUpdateNow.disconnect(this);
   root->sigResized.disconnect(this);
   root->sigContentChanged.disconnect(this);
+  root->sigFocusRequest.disconnect(this);
   root->sigDestroying.disconnect(this);
   if (CRSViewRoot* parts = dynamic_cast<CRSViewRoot*>(root)) {
     if (auto* s = parts->GetMinimizeClicked()) s->disconnect(this);
@@ -104,6 +105,7 @@ void CRSCanvasView::DisconnectRoot(CRSCanvasItem* root) {
 void CRSCanvasView::SetRoot(CRSCanvasItem* root) {
   if (m_root.get() == root) return;
   if (CRSCanvasItem* old = m_root.get()) DisconnectRoot(old);
+  SetFocusItem(nullptr);
   m_root = root;
   m_captured = nullptr;
   m_draggingWindow = false;
@@ -133,6 +135,7 @@ void CRSCanvasView::SetRoot(CRSCanvasItem* root) {
   root->sigUpdateNow.connect(this, &CRSCanvasView::OnRootUpdateNow);
   root->sigResized.connect(this, &CRSCanvasView::OnRootResized);
   root->sigContentChanged.connect(this, &CRSCanvasView::OnRootContentChanged);
+  root->sigFocusRequest.connect(this, &CRSCanvasView::SetFocusItem);
   UpdateWindowShape();
   if (HasWindow()) m_window->InvalidateAll();
 }
@@ -306,13 +309,13 @@ bool CRSCanvasView::OnWindowMessage(const platform::Message& msg) {
   switch (msg.message) {
     case platform::kMsgDestroy:
       SetRoot(nullptr);
-      platform::PostQuitMessage(0);
+      if (m_isMainWindow) platform::PostQuitMessage(0);
       return true;
     case platform::kMsgSize:
       OnSize(static_cast<unsigned>(msg.wParam));
       return true;
     case platform::kMsgPaint:
-      PaintTo(m_window->GetInvalidRect());
+      PaintTo(m_window->GetPaintRect());
       return true;
     case platform::kMsgKeyDown:
     case platform::kMsgKeyUp:
@@ -402,8 +405,15 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
 void CRSCanvasView::OnKey(unsigned message, unsigned virtualKey, std::intptr_t keyData) {
   if (!m_root) return;
   CRSEventReceiver* handler = FindKeyHandler(m_root.get());
-  if (!handler) return;
-  DispatchEvent(handler, new CRSCanvasEvents::Key(static_cast<int>(message), virtualKey, static_cast<long>(keyData)));
+  CRSCanvasItem* focus = GetFocusItem();
+  if (!handler && !focus) return;
+  auto* key = new CRSCanvasEvents::Key(static_cast<int>(message), virtualKey, static_cast<long>(keyData));
+  if (!focus) {
+    DispatchEvent(handler, key);
+    return;
+  }
+  key->m_unhandledTarget.Assign(handler);
+  DispatchEvent(focus, key);
 }
 
 bool CRSCanvasView::OnSysCommand(unsigned command) {

@@ -9,8 +9,10 @@
 #include <string>
 
 #include "canvas/auto_ptr.h"
+#include "canvas/items.h"
 #include "canvas/sigslot.h"
 #include "canvas/timer.h"
+#include "canvas/weak_ref.h"
 #include "platform/message_loop.h"
 #include "platform/types.h"
 #include "platform/window.h"
@@ -18,7 +20,7 @@
 namespace Gdiplus {
 class Bitmap;
 }
-class CRSCanvasItem;
+
 class CRSViewRoot;
 
 class CRSCanvasView : public platform::WindowHandler,
@@ -42,10 +44,24 @@ class CRSCanvasView : public platform::WindowHandler,
   platform::Window* GetWindow() { return m_window.get(); }
   bool HasWindow() const { return m_window && !m_window->IsDestroyed(); }
 
+  // The main window's end ends the program (its loop gets the quit
+  // message); any other window, such as a download or tool window, closes
+  // alone. Off until the program marks its main window.
+  void SetMainWindow(bool isMain) { m_isMainWindow = isMain; }
+  bool IsMainWindow() const { return m_isMainWindow; }
+
   void SetRoot(CRSCanvasItem* root);
   CRSCanvasItem* GetRoot() const { return m_root.get(); }
   CRSCanvasItem* GetCaptured() const { return m_captured.get(); }
   void SetBackgroundColor(ARGB colour) { m_backgroundColor = colour; }
+
+  // The keyboard focus: the item that receives key and character messages
+  // first (null: they go straight to the root's key handler). Only an item
+  // of this view's tree that is focusable can hold it; anything else clears
+  // it. The platform's text input is on exactly while the holder takes text.
+  void SetFocusItem(CRSCanvasItem* item);
+  CRSCanvasItem* GetFocusItem() const { return m_focus.get(); }
+  bool IsTextInputOn() const { return m_textInputOn; }
 
   // Per axis, half of what the client area has beyond the root's size.
   PointF GetViewOffset() const;
@@ -84,6 +100,8 @@ class CRSCanvasView : public platform::WindowHandler,
   void OnRestoreClicked();
 
   void DisconnectRoot(CRSCanvasItem* root);
+  void OnFocusDestroying();
+  void SetTextInput(bool on);
   void SizeWindowToRoot();
   void UpdateWindowShape();
   CRSViewRoot* GetViewRoot() const;
@@ -93,6 +111,8 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_captured;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_dragHandle;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_titleText;
+  CRSWeakRef<CRSCanvasItem> m_focus;
+  bool m_textInputOn = false;
   bool m_trackingLeave = false;
   std::unique_ptr<Gdiplus::Bitmap> m_backBuffer;
   std::uint32_t m_repaintPendingSince = 0;
@@ -102,5 +122,6 @@ class CRSCanvasView : public platform::WindowHandler,
   bool m_dragAllowed = false;
   ARGB m_backgroundColor = 0;
   bool m_filterAdded = false;
+  bool m_isMainWindow = false;
   platform::MessageLoop* m_loop = nullptr;
 };

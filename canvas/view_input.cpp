@@ -3,6 +3,7 @@
 #include "canvas/behaviours.h"
 #include "canvas/items.h"
 #include "canvas/view.h"
+#include "canvas/weak_ref.h"
 
 CRSEventReceiver* FindKeyHandler(CRSCanvasItem* root) {
   return CRSCanvasBehaviour::Find<CBehaviourMessageHandler>(root);
@@ -16,4 +17,41 @@ void ConnectDragHandle(CRSCanvasItem* handle, CRSCanvasView* view, void (CRSCanv
 void DisconnectDragHandle(CRSCanvasItem* handle, CRSCanvasView* view) {
   if (CBehaviourSignalMousEvents* signals = CRSCanvasBehaviour::Find<CBehaviourSignalMousEvents>(handle))
     signals->sigPressed.disconnect(view);
+}
+
+// --- keyboard focus -------------------------------------------------------------
+
+void CRSCanvasView::SetFocusItem(CRSCanvasItem* item) {
+  // Only a focusable item of the tree this view shows can hold the keyboard.
+  if (item && (!item->IsFocusable() || !m_root || item->GetRootItem() != m_root.get())) item = nullptr;
+  CRSCanvasItem* old = m_focus.get();
+  if (old == item) {
+    SetTextInput(item && item->TakesText());
+    return;
+  }
+  if (old) old->sigDestroying.disconnect(this);
+  m_focus.Assign(item);
+  if (item) item->sigDestroying.connect(this, &CRSCanvasView::OnFocusDestroying);
+  SetTextInput(item && item->TakesText());
+  // The old holder hears of its loss first, so at most one caret shows.
+  CRSWeakRef<CRSCanvasItem> newRef(item);
+  if (old) old->OnFocusChanged(false);
+  if (CRSCanvasItem* now = newRef.get(); now && m_focus.get() == now) now->OnFocusChanged(true);
+}
+
+void CRSCanvasView::OnFocusDestroying() {
+  // The holder is going; it is told nothing more.
+  m_focus.Release();
+  SetTextInput(false);
+}
+
+void CRSCanvasView::SetTextInput(bool on) {
+  if (on == m_textInputOn) return;
+  m_textInputOn = on;
+  if (!HasWindow()) return;
+  if (on) {
+    m_window->StartTextInput();
+  } else {
+    m_window->StopTextInput();
+  }
 }

@@ -18,15 +18,24 @@ namespace Gdiplus {
 class Bitmap;
 }
 class CPuzzleLibrary;
+class CRSCanvasItem;
 class CRSControlWindow;
 
 class CPuzzleRoomHost {
  public:
   virtual ~CPuzzleRoomHost() = default;
 
-  // The root window: rooms put their items into it (its children live in
-  // its client area) and show their message boxes on it.
+  // The root window: rooms show their message boxes and floating windows
+  // on it.
   virtual CRSControlWindow* GetRootWindow() = 0;
+  // The floor of the rooms: the root's scrolling client area, where a room
+  // puts itself and its items. Deleting its children ends the current room.
+  virtual CRSCanvasItem* GetFloor() = 0;
+  // Deletes everything on the floor, the current room included.
+  virtual void ClearFloor() = 0;
+  // The floor's content size; the root's scroll bars appear when the window
+  // is smaller.
+  virtual void SetFloorMinSize(const SizeF& size) = 0;
   virtual CPuzzleLibrary& GetLibrary() = 0;
 
   // Room changes. Each replaces the current room by a new one, except

@@ -31,6 +31,26 @@ std::vector<std::pair<int, EventTranslator>>& Translators() {
 int s_nextTranslatorHandle = 1;
 
 thread_local MessageLoop* t_currentLoop = nullptr;
+// How many Run and PumpMessages calls are active on this thread. A quit seen
+// by any but the outermost one belongs to the outer loops as well.
+thread_local int t_activeLoops = 0;
+
+class ActiveLoop {
+ public:
+  ActiveLoop() { ++t_activeLoops; }
+  ~ActiveLoop() { --t_activeLoops; }
+  ActiveLoop(const ActiveLoop&) = delete;
+  ActiveLoop& operator=(const ActiveLoop&) = delete;
+};
+
+int QuitValueOf(const Message& msg) { return static_cast<int>(static_cast<unsigned>(msg.wParam)); }
+
+// A nested loop (a modal wait run from a handler) ends on the quit message,
+// and queues it again so that every loop around it ends in turn: the
+// program's end must not be swallowed by a dialog that happened to be open.
+void PassQuitOutwards(const Message& quit) {
+  if (t_activeLoops > 1) PostQuitMessage(QuitValueOf(quit));
+}
 
 // Messages after which idle processing may run again: everything but the
 // frequent, cheap ones.
@@ -182,6 +202,7 @@ void MessageLoop::RunIdleHandlers() {
 }
 
 int MessageLoop::Run() {
+  ActiveLoop active;
   bool idle = true;
   for (;;) {
     Message msg;
@@ -194,13 +215,17 @@ int MessageLoop::Run() {
       got = NextMessage(-1, msg);
       if (got == 0) continue;  // a retrieval error is skipped
     }
-    if (got < 0) return static_cast<int>(static_cast<unsigned>(msg.wParam));
+    if (got < 0) {
+      PassQuitOutwards(msg);
+      return QuitValueOf(msg);
+    }
     Deliver(msg);
     if (ReenablesIdle(msg.message)) idle = true;
   }
 }
 
 bool MessageLoop::PumpMessages(unsigned timeoutMs, int* quitValue) {
+  ActiveLoop active;
   const Uint64 deadline = SDL_GetTicks64() + timeoutMs;
   for (;;) {
     const Uint64 now = SDL_GetTicks64();
@@ -209,7 +234,8 @@ bool MessageLoop::PumpMessages(unsigned timeoutMs, int* quitValue) {
     const int got = NextMessage(wait, msg);
     if (got == 0) return true;
     if (got < 0) {
-      if (quitValue) *quitValue = static_cast<int>(static_cast<unsigned>(msg.wParam));
+      PassQuitOutwards(msg);
+      if (quitValue) *quitValue = QuitValueOf(msg);
       return false;
     }
     Deliver(msg);

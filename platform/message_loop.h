@@ -87,12 +87,15 @@ class MessageLoop {
   void AddIdleHandler(IdleHandler* handler);
   void RemoveIdleHandler(IdleHandler* handler);
 
-  // Runs until the quit message and returns its value.
+  // Runs until the quit message and returns its value. Run inside another
+  // loop (from a handler), it queues the quit message again before it
+  // returns, so the loops around it end too.
   int Run();
 
   // Delivers messages that are waiting, for at most timeoutMs (0: only what
   // is already queued). Returns false if a quit message was seen; its value
-  // is then in quitValue. Used by tests and by nested waits.
+  // is then in quitValue, and, as with Run, it is queued again for the
+  // loops around this one. Used by tests and by nested waits.
   bool PumpMessages(unsigned timeoutMs, int* quitValue = nullptr);
 
  private:

@@ -32,7 +32,14 @@ void ReportLine(std::string_view line) {
   ReportFile& report = Report();
   if (!report.file) return;
   std::lock_guard guard(report.lock);
-  std::fwrite(line.data(), 1, line.size(), report.file);
+  // One report line per call: line breaks inside are written as "\n".
+  for (char c : line) {
+    if (c == '\n') {
+      std::fputs("\\n", report.file);
+    } else if (c != '\r') {
+      std::fputc(c, report.file);
+    }
+  }
   std::fputc('\n', report.file);
   std::fflush(report.file);
 }

@@ -364,17 +364,25 @@ void Window::DefaultHandling(const Message& msg) {
 void Window::Deliver(const Message& msg) {
   if (m_destroyed) return;
   if (msg.message == kMsgPaint) {
-    m_paintPosted = false;
-    if (m_invalid.IsEmptyArea()) return;
-    // The handler reads the rectangle through GetInvalidRect while it paints;
-    // anything invalidated during the paint waits for the next one.
-    const bool handled = m_handler && m_handler->OnWindowMessage(msg);
-    (void)handled;
-    m_invalid = Rect();
+    DeliverPaint(msg);
     return;
   }
   const bool handled = m_handler && m_handler->OnWindowMessage(msg);
   if (!handled) DefaultHandling(msg);
+}
+
+void Window::DeliverPaint(const Message& msg) {
+  m_paintPosted = false;
+  if (m_invalid.IsEmptyArea()) return;
+  // The rectangle is taken before the handler runs. Painting may itself ask
+  // for more painting (a soft image renders its picture in a pre-paint step
+  // and invalidates it); such a request starts a fresh rectangle and posts
+  // its own paint message, where clearing afterwards would silently drop it.
+  const Rect outer = m_paintRect;  // UpdateNow may paint inside a paint
+  m_paintRect = m_invalid;
+  m_invalid = Rect();
+  if (m_handler) m_handler->OnWindowMessage(msg);
+  m_paintRect = outer;
 }
 
 void Window::OnMessage(const Message& msg) {

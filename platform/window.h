@@ -114,9 +114,14 @@ class Window : private MessageTarget {
   // Marks part of the window for repainting; a paint message follows.
   void Invalidate(const Rect& rect);
   void InvalidateAll();
-  // The rectangle still to paint (empty when none), and its reset.
+  // The rectangle still to paint (empty when none), and its reset. While a
+  // paint message is handled this holds only what was invalidated during
+  // that paint; the rectangle being painted is GetPaintRect().
   Rect GetInvalidRect() const { return m_invalid; }
   void ValidateAll() { m_invalid = Rect(); }
+  // The rectangle the paint message being handled must cover (empty outside
+  // a paint).
+  Rect GetPaintRect() const { return m_paintRect; }
   // Delivers a pending paint now instead of waiting for the queue.
   void UpdateNow();
 
@@ -137,6 +142,7 @@ class Window : private MessageTarget {
   void OnMessage(const Message& msg) override;
   bool Translate(const union ::SDL_Event& event, Message& out);
   void Deliver(const Message& msg);
+  void DeliverPaint(const Message& msg);
   void ApplyMaximizedBounds();
 
   struct Native;
@@ -148,6 +154,7 @@ class Window : private MessageTarget {
   int m_translatorHandle = 0;
   std::string m_title;
   Rect m_invalid;
+  Rect m_paintRect;
   Rect m_restoreRect;
   bool m_paintPosted = false;
   bool m_maximized = false;

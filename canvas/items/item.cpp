@@ -50,6 +50,7 @@ CRSCanvasItem::~CRSCanvasItem() {
   sigResized.disconnect_all();
   sigMinSizeChanged.disconnect_all();
   sigPrePaint.disconnect_all();
+  sigFocusRequest.disconnect_all();
   SetParent(nullptr);
   m_updatesEnabled = false;
   // Take the list first: a behaviour that goes away removes itself from its

@@ -93,13 +93,25 @@ CRSCanvasItem* CRSCanvasItem::HitTest(const PointF& local) {
 
 void CRSCanvasItem::OnMouse(int, PointF, int, bool*) {}
 
+void CRSCanvasItem::RequestFocusForPress(int message) {
+  if (message != static_cast<int>(platform::kMsgLButtonDown) && message != static_cast<int>(platform::kMsgLButtonDblClk))
+    return;
+  CRSCanvasItem* focusable = this;
+  while (focusable && (!focusable->m_focusable || !focusable->m_visible)) focusable = focusable->GetParentItem();
+  GetRootItem()->sigFocusRequest(focusable);
+}
+
+void CRSCanvasItem::OnKey(int, unsigned, long, bool*) {}
+
+void CRSCanvasItem::OnFocusChanged(bool) {}
+
 void CRSCanvasItem::OnEvent(CRSEvents::BasicEvent& event) {
   if (event.GetType() == CRSEvents::kEventMouse) {
     auto& mouse = static_cast<CRSCanvasEvents::Mouse&>(event);
     // A handler may end this item; the guard tells us whether it is still
     // there to pass the event on and to read cursors from.
     CRSAutoPtrLifeGuard alive(this);
-    ++s_mouseNesting;
+    if (++s_mouseNesting == 1) RequestFocusForPress(mouse.GetMessage());
     OnMouse(mouse.GetMessage(), mouse.m_point, static_cast<int>(mouse.m_keyState), &mouse.m_handled);
     if (!mouse.m_handled && alive.Alive()) {
       if (CRSCanvasItem* parent = GetParentItem()) {
@@ -108,6 +120,18 @@ void CRSCanvasItem::OnEvent(CRSEvents::BasicEvent& event) {
       }
     }
     if (--s_mouseNesting == 0 && alive.Alive()) RunCursorWalk();
+  } else if (event.GetType() == CRSEvents::kEventKey) {
+    auto& key = static_cast<CRSCanvasEvents::Key&>(event);
+    CRSAutoPtrLifeGuard alive(this);
+    OnKey(key.GetMessage(), key.m_virtualKey, key.m_keyData, &key.m_handled);
+    if (key.m_handled || !alive.Alive()) return;
+    if (CRSCanvasItem* parent = GetParentItem()) {
+      DeliverTo(parent, key);
+    } else if (CRSEventReceiver* fallback = key.m_unhandledTarget.get()) {
+      // Cleared first, so the fallback is reached once even if it is an item.
+      key.m_unhandledTarget.Release();
+      DeliverTo(fallback, key);
+    }
   } else if (event.GetType() == CRSEvents::kEventMouseLeave) {
     bool handled = true;
     OnMouse(static_cast<int>(platform::kMsgMouseLeave), PointF(), 0, &handled);

@@ -21,10 +21,11 @@ CRSCanvasItem* CRSControlStylesDrawn::CreateButtonFace(CRSControlButton& button,
   CRSCanvasShape* face = style_parts::MakePanel(&button, kNames[state], RectF(0, 0, size.Width, size.Height),
                                                 v.roundedCornersRadius, colours[state], gloss, rim);
   if (state == 2) {
-    // A thin inner shadow along the top edge reads as pressed in.
-    auto inner = std::make_shared<Gdiplus::LinearGradientBrush>(PointF(0, 0), PointF(0, std::min(6.0f, size.Height)),
-                                                                Gdiplus::Color(0x50000000u), Gdiplus::Color(0x00000000u));
-    face->AddBrush(inner);
+    // A soft inner shadow along the top edge reads as pressed in.
+    const Gdiplus::Color colours[] = {Gdiplus::Color(0x60000000u), Gdiplus::Color(0x00000000u),
+                                      Gdiplus::Color(0x00000000u)};
+    const float positions[] = {0.0f, std::min(0.4f, 6.0f / size.Height), 1.0f};
+    face->AddBrush(style_parts::VerticalGradient(size.Height, colours, positions, 3));
   }
 
   CRSCanvasItem* content = nullptr;
@@ -43,12 +44,22 @@ CRSCanvasItem* CRSControlStylesDrawn::CreateButtonFace(CRSControlButton& button,
     content = image;
   } else if (!button.GetCaption().empty()) {
     const uint32_t text = state == 3 ? v.buttonTextDisabled : v.buttonText;
-    content = style_parts::MakeCaption(face, "caption", button.GetCaption(), v.buttonFont, text, true, state != 3);
+    // Light text on a face that is light over a dark window gets an
+    // outline; elsewhere a drop shadow is enough, and disabled text none.
+    const bool lightFace = style_parts::Luminance(colours[state], 0xFF202040u) > 0.45f;
+    const style_parts::Shadow shadow = state == 3 ? style_parts::kShadowNone
+                                       : lightFace ? style_parts::kShadowOutline
+                                                   : style_parts::kShadowDrop;
+    content = style_parts::MakeCaption(face, "caption", button.GetCaption(), v.buttonFont, text, true, shadow,
+                                       size.Height - 2.0f);
   }
   if (content) {
     PointF centre(size.Width * 0.5f, size.Height * 0.5f);
     // The hovered face lifts its content toward the light.
     if (state == 1) centre = PointF(centre.X - 1.0f, centre.Y - 1.0f);
+    // Text boxes hold room for descenders, which most captions lack: half a
+    // pixel up looks centred.
+    if (!picture) centre.Y -= 0.5f;
     style_parts::CentreOn(*content, centre);
   }
   return face;

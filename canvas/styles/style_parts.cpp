@@ -23,9 +23,27 @@ Gdiplus::GraphicsPath* RoundedRect(const RectF& rect, float radius) {
   return path;
 }
 
+std::shared_ptr<Gdiplus::Brush> VerticalGradient(float height, const Gdiplus::Color* colours, const float* positions,
+                                                 int count) {
+  // Half a pixel beyond each edge, so the repeat never shows on the shape.
+  auto brush = std::make_shared<Gdiplus::LinearGradientBrush>(PointF(0, -0.5f), PointF(0, height + 0.5f), colours[0],
+                                                              colours[count - 1]);
+  brush->SetInterpolationColors(colours, positions, count);
+  return brush;
+}
+
 uint32_t ScaleAlpha(uint32_t argb, float factor) {
   const float a = static_cast<float>(argb >> 24) * std::clamp(factor, 0.0f, 1.0f);
   return (static_cast<uint32_t>(std::lround(a)) << 24) | (argb & 0x00FFFFFFu);
+}
+
+float Luminance(uint32_t argb, uint32_t backdrop) {
+  const float a = static_cast<float>(argb >> 24) / 255.0f;
+  auto channel = [&](int shift) {
+    const float c = static_cast<float>((argb >> shift) & 0xFF), b = static_cast<float>((backdrop >> shift) & 0xFF);
+    return (c * a + b * (1.0f - a)) / 255.0f;
+  };
+  return 0.2126f * channel(16) + 0.7152f * channel(8) + 0.0722f * channel(0);
 }
 
 uint32_t Lighten(uint32_t argb, float amount) {
@@ -47,35 +65,53 @@ CRSCanvasShape* MakePanel(CRSObject* parent, const std::string& name, const Rect
   panel->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(colour)));
   if (gloss > 0.0f && rect.Height > 2.0f) {
     // Light from above: a white sheen fading out by the middle, and a faint
-    // darkening toward the bottom edge, so a flat colour reads as a surface.
-    const uint32_t sheen = static_cast<uint32_t>(std::lround(0x70 * std::min(gloss, 1.0f))) << 24 | 0xFFFFFFu;
-    auto top = std::make_shared<Gdiplus::LinearGradientBrush>(PointF(0, -1.0f), PointF(0, rect.Height * 0.55f),
-                                                              Gdiplus::Color(sheen), Gdiplus::Color(0x00FFFFFFu));
-    panel->AddBrush(top);
-    const uint32_t dusk = static_cast<uint32_t>(std::lround(0x40 * std::min(gloss, 1.0f))) << 24;
-    auto bottom = std::make_shared<Gdiplus::LinearGradientBrush>(
-        PointF(0, rect.Height * 0.5f), PointF(0, rect.Height + 1.0f), Gdiplus::Color(0x00000000u), Gdiplus::Color(dusk));
-    panel->AddBrush(bottom);
+    // shade toward the bottom edge, so a flat colour reads as a surface. One
+    // gradient spans the whole height, since a gradient repeats past its
+    // ends.
+    const float g = std::min(gloss, 1.0f);
+    const Gdiplus::Color colours[] = {Gdiplus::Color(static_cast<uint32_t>(std::lround(0x78 * g)) << 24 | 0xFFFFFFu),
+                                      Gdiplus::Color(0x00FFFFFFu), Gdiplus::Color(0x00000000u),
+                                      Gdiplus::Color(static_cast<uint32_t>(std::lround(0x38 * g)) << 24)};
+    const float positions[] = {0.0f, 0.5f, 0.55f, 1.0f};
+    panel->AddBrush(VerticalGradient(rect.Height, colours, positions, 4));
   }
   if ((rim >> 24) != 0) panel->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(rim), 1.0f));
   return panel;
 }
 
 CRSCanvasGroup* MakeCaption(CRSObject* parent, const std::string& name, const std::string& text,
-                            const CRSStyleFont& font, uint32_t colour, bool hotKey, bool shadow) {
+                            const CRSStyleFont& font, uint32_t colour, bool hotKey, Shadow shadow, float maxHeight) {
   auto* group = new CRSCanvasGroup(PointF(), parent, name);
-  if (shadow) {
-    auto* back = new CRSCanvasText(PointF(1.0f, 1.0f), group, "shadow");
-    back->SetFont(font.family, font.size, font.style);
-    back->SetHotkeyPrefix(hotKey);
-    back->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(ScaleAlpha(0xD0000000u, (colour >> 24) / 255.0f))));
-    back->SetText(text);
-  }
   auto* front = new CRSCanvasText(PointF(), group, "text");
-  front->SetFont(font.family, font.size, font.style);
   front->SetHotkeyPrefix(hotKey);
   front->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(colour)));
+  front->SetFont(font.family, font.size, font.style);
   front->SetText(text);
+  float size = font.size;
+  const float height = front->GetSize().Height;
+  if (maxHeight > 0.0f && height > maxHeight) {
+    // Text height grows in step with the font size; a floor keeps it legible.
+    size = std::max(6.0f, std::floor(font.size * maxHeight / height * 4.0f) / 4.0f);
+    front->SetFont(font.family, size, font.style);
+  }
+  if (shadow != kShadowNone) {
+    // A drop shadow down and right; an outline is four copies around the
+    // text, for light text on a light face.
+    static const PointF kDrop[] = {PointF(1.0f, 1.0f)};
+    static const PointF kRing[] = {PointF(1.0f, 1.0f), PointF(-1.0f, 1.0f), PointF(1.0f, -1.0f), PointF(-1.0f, -1.0f)};
+    const PointF* offsets = shadow == kShadowOutline ? kRing : kDrop;
+    const int count = shadow == kShadowOutline ? 4 : 1;
+    const uint32_t dark = ScaleAlpha(shadow == kShadowOutline ? 0x90000000u : 0xD0000000u, (colour >> 24) / 255.0f);
+    for (int i = 0; i < count; ++i) {
+      auto* back = new CRSCanvasText(offsets[i], group, "shadow");
+      back->SetFont(font.family, size, font.style);
+      back->SetHotkeyPrefix(hotKey);
+      back->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(dark)));
+      back->SetText(text);
+      // Painted first, underneath.
+      back->MoveBeforeSibling(front);
+    }
+  }
   return group;
 }
 

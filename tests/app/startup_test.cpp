@@ -18,7 +18,10 @@ TEST(StartupTest, AdminSwitchIsAnArgumentNotPartOfTheProgramPath) {
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "canvas/object.h"
+#include "platform/files.h"
+#include "platform/instance_lock.h"
 #include "platform/message_loop.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -51,6 +54,32 @@ TEST(StartupTest, RunEndsWithZeroAndDiscardsWhatIsStillQueued) {
   EXPECT_EQ(destroyed, 1) << "the queued deletion still ran";
   EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 0u);
   EXPECT_NE(CRSGlobalEvents::Get(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A normal end writes the library into the data folder; a second copy
+// started while the first holds the folder writes nothing.
+TEST(StartupTest, EndingTheProgramWritesTheLibrary) {
+  ASSERT_TRUE(platform::InitialiseMessaging());
+  const std::string file = platform::GetDataDirectory() + "tandrill.pzl";
+  std::remove(file.c_str());
+  platform::PostQuitMessage(0);
+  char name[] = "tandrill";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(app::RunProgram(1, argv), 0);
+  std::string text;
+  ASSERT_TRUE(platform::ReadWholeFile(file, 1 << 20, text));
+  EXPECT_EQ(text.rfind("<puzzle-config>\r\n<color-gradient>0x666666</color-gradient>\r\n", 0), 0u) << text;
+
+  platform::InstanceLock other(platform::GetDataDirectory());
+  ASSERT_TRUE(other.IsOwned());
+  std::remove(file.c_str());
+  platform::PostQuitMessage(0);
+  EXPECT_EQ(app::RunProgram(1, argv), 0);
+  EXPECT_FALSE(platform::ReadWholeFile(file, 1 << 20, text)) << "the folder belongs to the other copy";
 }
 
 }  // namespace

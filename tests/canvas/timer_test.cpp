@@ -149,6 +149,33 @@ TEST_F(TimerTest, ObjectDeletedByItsOwnTickStopsTicking) {
   EXPECT_EQ(CRSTimerStatic::EntryCount(), 0);
 }
 
+// A timer handler that opens a modal wait (a nested loop) must not stop the
+// other timers, and a timer killed during that wait is never called again.
+TEST_F(TimerTest, OtherTimersTickDuringANestedLoopRunFromOnTimer) {
+  Recorder modal, other, clock;
+  bool nestedDone = false;
+  std::size_t otherTicksInNestedLoop = 0;
+  other.onTick = [&](int) {
+    if (other.ticks.size() == 3) other.KillTimer(2);
+  };
+  modal.onTick = [&](int) {
+    modal.KillTimer(1);
+    PumpUntil([&] { return other.ticks.size() >= 3; }, 5000);
+    otherTicksInNestedLoop = other.ticks.size();
+    nestedDone = true;
+  };
+  modal.SetTimer(1, 5);
+  other.SetTimer(2, 5);
+  PumpUntil([&] { return nestedDone; }, 5000);
+  ASSERT_TRUE(nestedDone);
+  EXPECT_EQ(otherTicksInNestedLoop, 3u) << "the other timer stalled while a handler ran a loop";
+  // Let a third timer tick a few times: the killed one must stay silent.
+  clock.SetTimer(3, 5);
+  PumpUntil([&] { return clock.ticks.size() >= 5; }, 5000);
+  EXPECT_EQ(other.ticks.size(), 3u);
+  EXPECT_EQ(modal.ticks.size(), 1u);
+}
+
 TEST_F(TimerTest, ShutdownEndsTheWorkerPromptly) {
   Recorder r;
   r.SetTimer(1, 100000);

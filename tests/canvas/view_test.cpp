@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "canvas/behaviours.h"
@@ -13,6 +14,7 @@
 #include "canvas/view_root.h"
 #include "item_test_support.h"
 #include "platform/bitmap.h"
+#include "platform/clock.h"
 #include "platform/messages.h"
 
 namespace {
@@ -187,13 +189,54 @@ TEST_F(ViewTest, AltKeysGoToTheRootsKeyHandlerButAltF4StillCloses) {
   RemoveFilter(handler, &keys, 0);
 }
 
-TEST_F(ViewTest, DestroyingTheRootClosesTheWindowAndEndsTheLoop) {
+TEST_F(ViewTest, OnlyTheMainWindowsEndEndsTheLoopAnotherWindowClosesAlone) {
+  // A second window (a download or tool window) closed by its user.
+  CRSCanvasView second;
+  ASSERT_TRUE(second.Create("second"));
+  CRSAutoPtrPolymorphic<CRSCanvasItem> secondRoot(new CRSCanvasItem(PointF(), nullptr, "second root"));
+  secondRoot->SetSize(SizeF(100, 80));
+  second.SetRoot(secondRoot);
+  second.GetWindow()->SendMessage(platform::kMsgClose);
+  EXPECT_FALSE(second.HasWindow());
+  EXPECT_EQ(second.GetRoot(), nullptr);
+  EXPECT_TRUE(loop.PumpMessages(0, &quitValue)) << "a second window's end must not quit the program";
+  EXPECT_TRUE(view.HasWindow());
+
+  // The main window ends the program, here because its root went away.
+  view.SetMainWindow(true);
   root->Delete();
   root = nullptr;
   EXPECT_FALSE(view.HasWindow());
   EXPECT_EQ(view.GetRoot(), nullptr);
   EXPECT_FALSE(loop.PumpMessages(0, &quitValue));
   EXPECT_EQ(quitValue, 0);
+}
+
+// Changes a sibling the first time it is painted, as a soft image renders
+// and invalidates its picture in its pre-paint step.
+struct RepaintOnFirstPaint : sigslot::has_slots {
+  CRSCanvasImage* other = nullptr;
+  void OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics&, bool) {
+    if (CRSCanvasImage* item = std::exchange(other, nullptr)) item->SetVisible(false);
+  }
+};
+
+TEST_F(ViewTest, RepaintAskedForDuringAPaintIsNotLost) {
+  auto* blue = new CRSCanvasImage(PointF(200, 100), root, "blue", SolidPicture(40, 40, 0xFF0000FF));
+  Pump();
+  ASSERT_EQ(ScreenPixel(220, 120), 0xFF0000FFu);
+  RepaintOnFirstPaint hook;
+  hook.other = blue;
+  red->SetPrePaintNotification(true);
+  red->sigPrePaint.connect(&hook, &RepaintOnFirstPaint::OnPrePaint);
+  red->Invalidate();
+  const std::uint32_t deadline = platform::GetTickCount() + 5000;
+  do Pump(10);
+  while ((hook.other || view.IsRepaintPending()) && platform::GetTickCount() < deadline);
+  EXPECT_EQ(hook.other, nullptr) << "the paint ran";
+  EXPECT_FALSE(view.IsRepaintPending()) << "the request made while painting was dropped";
+  EXPECT_EQ(ScreenPixel(220, 120), 0xFFFFFFFFu) << "the hidden item still shows";
+  red->sigPrePaint.disconnect(&hook);
 }
 
 TEST_F(ViewTest, PressingTheDragHandleMovesTheWindowUnlessMaximised) {

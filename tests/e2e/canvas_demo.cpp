@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no window\n");
     return 1;
   }
+  view.SetMainWindow(true);
 
   // A rounded outline, which the window takes as its own shape.
   const float w = 800, h = 600, d = 80;

@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
   {
     CRSCanvasView view;
     if (!view.Create("puzzle demo")) return 1;
+    view.SetMainWindow(true);
     auto* root = new CRSCanvasItem(PointF(), nullptr, "root");
     root->SetSize(SizeF(static_cast<float>(width), static_cast<float>(height)));
     Demo demo(argv[2], puzzle);

@@ -90,6 +90,66 @@ TEST(MessageLoopTest, RunReturnsTheQuitValueAndRunsIdleHandlers) {
   loop.RemoveIdleHandler(&idle);
 }
 
+// A handler that opens a modal wait (a nested loop) during which the program
+// is asked to end: the quit must end the outer loop as well, with its value.
+TEST(MessageLoopTest, AQuitSeenByANestedLoopEndsTheOuterLoopsToo) {
+  enum : unsigned { kOpenModal = 1, kPumpModal = 2, kProbe = 3 };
+  struct Target : platform::MessageTarget {
+    platform::TargetId id = platform::kNoTarget;
+    int nestedResult = -1;
+    int pumpQuitValue = -1;
+    bool pumpSawQuit = false;
+    bool probed = false;
+    bool armed = true;
+    void OnMessage(const platform::Message& msg) override {
+      if (msg.message == kOpenModal) {
+        platform::MessageLoop modal;
+        platform::PostQuitMessage(7);
+        nestedResult = modal.Run();
+      } else if (msg.message == kPumpModal) {
+        platform::MessageLoop* loop = platform::MessageLoop::Current();
+        platform::PostQuitMessage(9);
+        pumpSawQuit = !loop->PumpMessages(1000, &pumpQuitValue);
+      } else if (msg.message == kProbe) {
+        // Reached inside Run only when the outer loop kept running after
+        // the quit; afterwards the test drains it disarmed.
+        if (!armed) return;
+        probed = true;
+        platform::PostQuitMessage(99);
+        return;
+      }
+      platform::PostMessage(id, kProbe);
+    }
+  } target;
+  target.id = platform::RegisterMessageTarget(&target);
+  {
+    platform::MessageLoop loop;
+    platform::PostMessage(target.id, kOpenModal);
+    EXPECT_EQ(loop.Run(), 7) << "the outer loop must end with the quit the nested loop saw";
+    EXPECT_EQ(target.nestedResult, 7);
+    EXPECT_FALSE(target.probed);
+    target.armed = false;
+    loop.PumpMessages(0);
+    target.armed = true;
+
+    platform::PostMessage(target.id, kPumpModal);
+    EXPECT_EQ(loop.Run(), 9) << "a nested pump must pass the quit on as well";
+    EXPECT_TRUE(target.pumpSawQuit);
+    EXPECT_EQ(target.pumpQuitValue, 9);
+    EXPECT_FALSE(target.probed);
+    target.armed = false;
+    loop.PumpMessages(0);
+
+    // The outermost loop keeps a quit to itself: nothing is left queued.
+    platform::PostQuitMessage(3);
+    int value = -1;
+    EXPECT_FALSE(loop.PumpMessages(0, &value));
+    EXPECT_EQ(value, 3);
+    EXPECT_TRUE(loop.PumpMessages(0, &value));
+  }
+  platform::UnregisterMessageTarget(target.id);
+}
+
 TEST(MessageLoopTest, MessagesPostedFromAnotherThreadArriveOnTheLoopThread) {
   platform::MessageLoop loop;
   struct Target : platform::MessageTarget {

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/messages.h"
@@ -16,9 +17,16 @@ struct Recorder : platform::WindowHandler {
   bool handleAll = false;
   platform::Window* window = nullptr;
   Rect paintedRect;
+  std::vector<Rect> painted;
+  // Asked for from inside the next paint, as a soft image's pre-paint does.
+  Rect repaintWhilePainting;
   bool OnWindowMessage(const Message& msg) override {
     messages.push_back(msg);
-    if (msg.message == platform::kMsgPaint && window) paintedRect = window->GetInvalidRect();
+    if (msg.message == platform::kMsgPaint && window) {
+      paintedRect = window->GetPaintRect();
+      painted.push_back(paintedRect);
+      if (!repaintWhilePainting.IsEmptyArea()) window->Invalidate(std::exchange(repaintWhilePainting, Rect()));
+    }
     return handleAll || msg.message == platform::kMsgPaint;
   }
   std::vector<unsigned> Numbers() const {
@@ -68,6 +76,13 @@ class WindowTest : public ::testing::Test {
     ev.key.keysym.mod = mod;
     ev.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
     return ev;
+  }
+  // A poll ends at what was queued when it began; messages posted while
+  // handling come in the next one.
+  template <class Done>
+  void PumpUntil(Done done) {
+    const Uint64 deadline = SDL_GetTicks64() + 5000;
+    while (!done() && SDL_GetTicks64() < deadline) loop.PumpMessages(10);
   }
   Uint32 WindowId() {
     // The window under test is the only one: the newest id in use.
@@ -138,6 +153,27 @@ TEST_F(WindowTest, InvalidRectanglesAreJoinedAndPaintedOnce) {
   EXPECT_EQ(recorder.messages.size(), 1u) << "update-now paints before returning";
   loop.PumpMessages(0);
   EXPECT_EQ(recorder.messages.size(), 1u) << "the queued paint finds nothing left to do";
+}
+
+TEST_F(WindowTest, RepaintAskedForWhilePaintingIsPaintedNextNotLost) {
+  window->Invalidate(Rect(0, 0, 100, 100));
+  recorder.repaintWhilePainting = Rect(200, 150, 10, 10);
+  PumpUntil([&] { return recorder.painted.size() >= 2; });
+  ASSERT_EQ(recorder.painted.size(), 2u) << "the request made during the paint needs a paint of its own";
+  EXPECT_EQ(recorder.painted[0], Rect(0, 0, 100, 100));
+  EXPECT_EQ(recorder.painted[1], Rect(200, 150, 10, 10)) << "only the new request, not the old area again";
+  EXPECT_TRUE(window->GetInvalidRect().IsEmptyArea());
+  EXPECT_TRUE(window->GetPaintRect().IsEmptyArea()) << "no paint rectangle outside a paint";
+
+  // The same through update-now, which paints inside the caller's stack.
+  recorder.painted.clear();
+  window->Invalidate(Rect(5, 5, 5, 5));
+  recorder.repaintWhilePainting = Rect(1, 1, 2, 2);
+  window->UpdateNow();
+  EXPECT_EQ(window->GetInvalidRect(), Rect(1, 1, 2, 2));
+  PumpUntil([&] { return recorder.painted.size() >= 2; });
+  ASSERT_EQ(recorder.painted.size(), 2u);
+  EXPECT_EQ(recorder.painted[1], Rect(1, 1, 2, 2));
 }
 
 TEST_F(WindowTest, MaximiseMinimiseAndRestoreReportTheirSizeTypes) {

@@ -1,0 +1,231 @@
+#include "app/puzzle_canvas.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/help_window.h"
+#include "app/root_background.h"
+#include "app/room_title.h"
+#include "canvas/behaviours.h"
+#include "canvas/event_dispatcher.h"
+#include "platform/image_codec.h"
+#include "platform/native_message_box.h"
+#include "platform/paths.h"
+#include "platform/program_payload.h"
+#include "platform/report.h"
+#include "platform/resources.h"
+#include "rooms/store_room.h"
+
+namespace {
+
+constexpr unsigned kMsgKeyDown = 256;
+
+std::shared_ptr<Gdiplus::Bitmap> LoadBuiltInBackground() {
+  return std::shared_ptr<Gdiplus::Bitmap>(platform::DecodeImage(platform::FindResource("IMG", "IMG_DEFAULT_BACKGROUND")));
+}
+
+}  // namespace
+
+CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::string& name)
+    : CRSControlWindow(PointF(), nullptr, name, size) {
+  // The floor: a scroll view filling the client area; rooms live on it.
+  CRSCanvasItem* client = GetClientArea();
+  m_floorView = new CRSScrollView(PointF(), client, "", client->GetSize());
+  auto* fill = new CBehaviourSize(m_floorView.get(), PointF(1, 1), CBehaviourSize::kWidth | CBehaviourSize::kHeight);
+  fill->Update();
+
+  SetSize(size);
+  m_library.SetBackgroundImage(LoadBuiltInBackground());
+  UpdateBackground();
+  SetGradientColour(CPuzzleLibrary::kDefaultGradientColour);
+  SetParent(parent);
+
+  // Only one copy of the game writes a data folder; a second one runs on
+  // what it read without saving.
+  m_lock = std::make_unique<platform::InstanceLock>(platform::GetDataDirectory());
+  LoadLibrary();
+
+  // A gift program carries its puzzle at the end of its own file.
+  if (std::optional<std::string> gift = platform::ReadPayload(platform::GetProgramPath()))
+    m_library.SetGiftPuzzleText(std::move(*gift));
+
+  SetCaption(std::string());
+  AddFilter(CBehaviourMessageHandler::GetOrCreate(this), this, CRSEvents::kEventKey);
+}
+
+CPuzzleCanvas::~CPuzzleCanvas() {
+  // The room goes first, so that it can leave its records as it wants them
+  // stored; then the library is written.
+  ClearFloor();
+  SaveLibrary();
+}
+
+// --- the floor -------------------------------------------------------------
+
+CRSCanvasItem* CPuzzleCanvas::GetFloor() { return m_floorView ? m_floorView->GetClientArea() : nullptr; }
+
+void CPuzzleCanvas::ClearFloor() {
+  if (CRSCanvasItem* floor = GetFloor()) floor->DeleteChildren();
+}
+
+void CPuzzleCanvas::SetFloorMinSize(const SizeF& size) {
+  if (m_floorView) m_floorView->SetClientMinSize(size);
+}
+
+void CPuzzleCanvas::AdoptRoom(CRSObject* room) {
+  m_room = room;
+  if (room) {
+    room->SetParent(GetFloor());
+    platform::ReportLine("room " + room->GetName());
+  }
+}
+
+// --- rooms ------------------------------------------------------------------
+
+void CPuzzleCanvas::GoHome() {
+  if (m_library.GetStoreRoom()) return;
+  auto* room = new CPuzzleStoreRoom(this, "");
+  m_library.SetStoreRoom(room);
+  AdoptRoom(room);
+}
+
+CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
+  // The play room arrives with its own work; until then there is nothing to
+  // open a puzzle in.
+  return nullptr;
+}
+
+void CPuzzleCanvas::ModifySelectedPuzzle() {}
+void CPuzzleCanvas::CreateNewPuzzle() {}
+void CPuzzleCanvas::ShowGallery() {}
+void CPuzzleCanvas::ChooseBackgroundImage() {}
+void CPuzzleCanvas::ChooseBackgroundColor() {}
+void CPuzzleCanvas::MakeGift() {}
+
+// --- caption and background ---------------------------------------------
+
+void CPuzzleCanvas::SetCaption(const std::string& text) {
+  std::string caption = "Tandrill";
+  if (IsGift()) caption += " Gift";
+  if (!text.empty()) caption += ": " + text;
+  CRSControlWindow::SetCaption(caption);
+  platform::ReportLine("caption " + caption);
+}
+
+void CPuzzleCanvas::UpdateBackground() { ShowBackgroundImage(m_library.GetBackgroundImage()); }
+
+void CPuzzleCanvas::ShowBackgroundImage(const std::shared_ptr<Gdiplus::Bitmap>& image) {
+  // The brush reads the picture's pixels; holding the picture keeps them.
+  m_shownBackground = image;
+  m_backgroundBrush = app::MakeBackgroundBrush(image.get());
+  ApplyBrushes();
+}
+
+void CPuzzleCanvas::SetGradientColour(std::uint32_t rgb) {
+  m_library.SetGradientColour(rgb);
+  m_gradientBrush = app::MakeGradientBrush(m_library.GetGradientColour(), GetSize());
+  ApplyBrushes();
+}
+
+bool CPuzzleCanvas::SetBackgroundFile(const std::string& path) {
+  std::shared_ptr<Gdiplus::Bitmap> picture(platform::LoadImageFile(path));
+  if (!picture || picture->GetWidth() == 0 || picture->GetHeight() == 0) {
+    ShowMessage("Background image file could not be loaded:\nunrecognized format!!!", "ERROR");
+    return false;
+  }
+  m_library.SetBackgroundImage(std::move(picture));
+  UpdateBackground();
+  return true;
+}
+
+void CPuzzleCanvas::ApplyBrushes() {
+  // The style paints the window's own face as its first brush whenever the
+  // frame is rebuilt; the root paints the background and the gradient over
+  // the whole window instead.
+  if (m_backgroundBrush) SetBrush(m_backgroundBrush, 0);
+  if (m_gradientBrush) SetBrush(m_gradientBrush, 1);
+  Invalidate();
+}
+
+void CPuzzleCanvas::DoSetSize(const SizeF& size) {
+  CRSControlWindow::DoSetSize(size);
+  // The frame's outline was rebuilt for the new size (square corners when
+  // maximised); the view cuts the platform window to it.
+  sigContentChanged.emit(this);
+  if (m_gradientBrush) m_gradientBrush = app::MakeGradientBrush(m_library.GetGradientColour(), GetSize());
+  ApplyBrushes();
+}
+
+void CPuzzleCanvas::CreateRoomTitle(CRSObject*, const std::string& text) { app::CreateRoomTitle(GetFloor(), text); }
+
+Size CPuzzleCanvas::GetLargestPictureSize() const {
+  return Size(m_library.GetLargestPictureWidth(), m_library.GetLargestPictureHeight());
+}
+
+void CPuzzleCanvas::SetLargestPictureSize(const Size& size) { m_library.SetLargestPictureSize(size.Width, size.Height); }
+
+// --- keys -------------------------------------------------------------------
+
+int CPuzzleCanvas::FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) {
+  if (event.GetType() == CRSEvents::kEventKey) {
+    auto& key = static_cast<CRSCanvasEvents::Key&>(event);
+    if (key.GetMessage() == kMsgKeyDown && key.m_virtualKey == kHelpKey) {
+      ShowHelp();
+      return kVerdictStop;
+    }
+  }
+  return CRSControlWindow::FilterEvent(target, event);
+}
+
+void CPuzzleCanvas::ShowHelp() {
+  const std::string path = platform::GetProgramDirectory() + "tandrill.hlp";
+  if (auto* open = dynamic_cast<CRSControlWindow*>(m_help.get())) {
+    open->SetZOrder(open->GetZOrder());
+    return;
+  }
+  CHelpWindow* help = CHelpWindow::Open(this, path);
+  if (!help) {
+    ShowMessage("The help file could not be read:\n" + path, "Tandrill");
+    return;
+  }
+  m_help = help;
+}
+
+// --- the library file ---------------------------------------------------------
+
+bool CPuzzleCanvas::WillSaveLibrary() const { return !IsGift() && m_lock && m_lock->IsOwned(); }
+
+void CPuzzleCanvas::LoadLibrary() {
+  const CPuzzleLibrary::LoadResult result = m_library.LoadFile();
+  if (result.showError) {
+    m_keepDamagedLibrary = true;
+    ShowMessage(result.errorText, "Parsing ERROR");
+  }
+  if (m_lock && m_lock->GetState() == platform::InstanceLock::State::kHeldByOther) {
+    ShowMessage("Tandrill is already running.\nThis window will not save your puzzles; use the other one.", "Tandrill");
+  }
+}
+
+void CPuzzleCanvas::SaveLibrary() {
+  if (!WillSaveLibrary()) return;
+  const std::string path = CPuzzleLibrary::GetFilePath();
+  if (m_keepDamagedLibrary) {
+    // What followed the error in the damaged file is not in memory; keep
+    // the file beside the new one so nothing is lost for good.
+    std::error_code ignored;
+    std::filesystem::copy_file(path, path + ".damaged", std::filesystem::copy_options::overwrite_existing, ignored);
+  }
+  const CPuzzleLibrary::SaveResult saved = m_library.SaveFile();
+  if (!saved.ok) {
+    // The window is already going, so the platform's own box says it.
+    platform::ShowNativeMessage("Tandrill",
+                                "Your puzzle library could not be saved:\n" + saved.path +
+                                    "\nThe file there is unchanged; changes made in this session are lost.",
+                                platform::NativeIcon::kError);
+  }
+}
+
+void CPuzzleCanvas::ShowMessage(const std::string& text, const std::string& title) {
+  new CRSMessageBox(text, title, this, 0);
+  platform::ReportLine("message " + title + ": " + text);
+}

@@ -1,0 +1,56 @@
+#include "app/puzzle_view.h"
+
+#include <cmath>
+
+#include "app/puzzle_canvas.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+
+CPuzzleView::CPuzzleView() = default;
+CPuzzleView::~CPuzzleView() { EndRoot(); }
+
+void CPuzzleView::EndRoot() {
+  // The root holds itself alive through the listeners it registers, so it
+  // is ended explicitly: its destruction ends the room and writes the
+  // library, whichever way the program ends (Quit, Alt+F4, the system
+  // asking the program to stop).
+  if (CPuzzleCanvas* canvas = m_canvas.get()) {
+    m_canvas = nullptr;
+    canvas->Delete();
+  }
+}
+
+bool CPuzzleView::OnWindowMessage(const platform::Message& msg) {
+  if (msg.message == platform::kMsgDestroy) EndRoot();
+  return CRSCanvasView::OnWindowMessage(msg);
+}
+
+CPuzzleCanvas* CPuzzleView::GetPuzzleCanvas() const { return m_canvas.get(); }
+
+void CPuzzleView::OnCreate() {
+  // This view's window ends the program when it goes.
+  SetMainWindow(true);
+
+  auto* canvas = new CPuzzleCanvas(SizeF(100, 100), nullptr, "");
+  m_canvas = canvas;
+
+  canvas->SetCloseButton(true);
+  canvas->SetSystemButtons(true);
+  canvas->SetFrameMode(2);
+
+  // The largest picture a new puzzle keeps: what the client area of a
+  // window as large as the screen holds, less a small margin.
+  const Size screen = platform::Window::GetScreenSize();
+  const SizeF client = CRSControlStyles::GetCurrent()->GetClientSize(
+      SizeF(static_cast<float>(screen.Width), static_cast<float>(screen.Height)), canvas->GetFrameOptions());
+  canvas->SetLargestPictureSize(Size(static_cast<int>(std::lround(client.Width - kPictureMargin)),
+                                     static_cast<int>(std::lround(client.Height - kPictureMargin))));
+
+  SetRoot(canvas);
+
+  // The first room opens from the message loop, once the window exists.
+  m_goHome.connect(canvas, &CPuzzleCanvas::GoHome);
+  m_goHome.EmitLater();
+
+  CRSCanvasView::OnCreate();
+}

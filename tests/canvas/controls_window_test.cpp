@@ -1,0 +1,230 @@
+// Control windows and message boxes: moving, resizing and keeping inside,
+// the modal list, the title-bar buttons, and the closing order.
+
+#include "controls_test_support.h"
+
+namespace {
+
+using control_test::ControlScene;
+using control_test::Counter;
+
+class ControlWindowTest : public ControlScene {
+ protected:
+  CRSControlWindow* MakeWindow(int frameMode) {
+    auto* w = new CRSControlWindow(PointF(100, 80), root, "window", SizeF(160, 120));
+    w->SetCaption("Window");
+    w->SetFrameMode(frameMode);
+    return w;
+  }
+  PointF TitlePoint(CRSControlWindow& w) { return PointF(w.GetPosition().X + 30, w.GetPosition().Y + 8); }
+};
+
+TEST_F(ControlWindowTest, TheTitleMovesTheWindowAndTheEdgesResizeItOnlyInFrameMode2) {
+  CRSControlWindow* w = MakeWindow(1);
+  w->RemoveRaiseBehaviour();
+  const RectF client = w->GetClientArea()->GetBoundsIn(w);
+  EXPECT_TRUE(client.Equals(RectF(3, 29, 154, 88))) << client.X << "," << client.Y << " " << client.Width;
+  ASSERT_NE(w->GetCaptionItem(), nullptr);
+  EXPECT_EQ(w->GetCaptionItem()->GetText(), "Window");
+  EXPECT_EQ(w->GetGripItem(), nullptr);
+
+  Drag(TitlePoint(*w), PointF(TitlePoint(*w).X + 30, TitlePoint(*w).Y + 20));
+  EXPECT_TRUE(w->GetPosition().Equals(PointF(130, 100)));
+  // A press in the client area moves nothing.
+  Drag(PointF(180, 180), PointF(200, 200));
+  EXPECT_TRUE(w->GetPosition().Equals(PointF(130, 100)));
+  // Frame mode 1: the right edge is no handle.
+  Drag(PointF(130 + 159, 160), PointF(330, 160));
+  EXPECT_EQ(w->GetSize().Width, 160.0f);
+
+  w->SetFrameMode(2);
+  ASSERT_NE(w->GetGripItem(), nullptr);
+  Drag(PointF(130 + 159, 160), PointF(130 + 199, 170));
+  EXPECT_EQ(w->GetSize().Width, 200.0f);
+  EXPECT_EQ(w->GetSize().Height, 120.0f);
+  // The left edge moves the window and keeps its right side.
+  Drag(PointF(131, 160), PointF(111, 160));
+  EXPECT_TRUE(w->GetPosition().Equals(PointF(110, 100)));
+  EXPECT_EQ(w->GetSize().Width, 220.0f);
+  // The grip takes both directions; the client area follows.
+  const PointF grip = CentreOf(*w->GetGripItem());
+  Drag(grip, PointF(grip.X + 10, grip.Y + 30));
+  EXPECT_EQ(w->GetSize().Width, 230.0f);
+  EXPECT_EQ(w->GetSize().Height, 150.0f);
+  EXPECT_EQ(w->GetClientArea()->GetSize().Height, 150.0f - 29 - 3);
+  // Never smaller than the content (client minimum size) allows.
+  w->SetClientMinSize(SizeF(200, 100));
+  Drag(PointF(110 + 229, 160), PointF(0, 160));
+  EXPECT_EQ(w->GetSize().Width, 206.0f);
+  EXPECT_EQ(view.GetCaptured(), nullptr);
+}
+
+TEST_F(ControlWindowTest, AKeepInsideWindowStaysInItsParent) {
+  CRSControlWindow* w = MakeWindow(2);
+  w->RemoveRaiseBehaviour();
+  new CBehaviourAlign(w, CBehaviourAlign::kKeepInside);
+  Drag(TitlePoint(*w), PointF(-300, -300));
+  EXPECT_TRUE(w->GetPosition().Equals(PointF(0, 0)));
+  Drag(TitlePoint(*w), PointF(1000, 1000));
+  EXPECT_TRUE(w->GetPosition().Equals(PointF(400 - 160, 300 - 120)));
+  // Resizing stops at the parent's edge too.
+  Drag(PointF(241, 200), PointF(-100, 200));
+  EXPECT_EQ(w->GetPosition().X, 0.0f);
+  EXPECT_EQ(w->GetSize().Width, 400.0f);
+}
+
+TEST_F(ControlWindowTest, TitleButtonsCloseAndSwitchOffAtOnce) {
+  CRSControlWindow* w = MakeWindow(1);
+  CRSAutoPtrPolymorphic<CRSControlWindow> ref(w);
+  Counter closed;
+  w->sigClosed.connect(&closed, &Counter::On);
+  w->SetSystemButtons(true);
+  ASSERT_NE(w->GetMinimizeClicked(), nullptr);
+  ASSERT_NE(w->GetMaximizeClicked(), nullptr);
+  EXPECT_TRUE(w->GetTitleButton(CRSControlWindow::kButtonMaximize)->IsVisible());
+  EXPECT_FALSE(w->GetTitleButton(CRSControlWindow::kButtonRestore)->IsVisible());
+  w->SetMaximized(true);
+  EXPECT_FALSE(w->GetTitleButton(CRSControlWindow::kButtonMaximize)->IsVisible());
+  EXPECT_TRUE(w->GetTitleButton(CRSControlWindow::kButtonRestore)->IsVisible());
+  w->SetMaximized(false);
+  w->SetSystemButtons(false);
+  EXPECT_EQ(w->GetTitleButton(CRSControlWindow::kButtonMinimize), nullptr);
+  // The close button sits at the right end of the title bar.
+  CRSControlButton* close = w->GetTitleButton(CRSControlWindow::kButtonClose);
+  ASSERT_NE(close, nullptr);
+  EXPECT_GT(CentreOf(*close).X, 100 + 160 - 26);
+  w->SetTitleBar(false);
+  EXPECT_EQ(w->GetTitleItem(), nullptr);
+  EXPECT_EQ(w->GetTitleButton(CRSControlWindow::kButtonClose), nullptr);
+  EXPECT_EQ(w->GetClientArea()->GetPosition().Y, 3.0f);
+  w->SetTitleBar(true);
+  close = w->GetTitleButton(CRSControlWindow::kButtonClose);
+  Click(CentreOf(*close).X, CentreOf(*close).Y);
+  Deliver();
+  EXPECT_EQ(closed.count, 1);
+  EXPECT_EQ(ref.get(), nullptr);
+}
+
+class MessageBoxTest : public ControlScene {
+ protected:
+  void SetUp() override {
+    ControlScene::SetUp();
+    behind = new CRSControlButton(PointF(5, 5), root, "behind", SizeF(60, 0), "&Behind");
+    behind->sigClicked.connect(&behindClicks, &Counter::On);
+  }
+  CRSControlButton* behind = nullptr;
+  Counter behindClicks;
+};
+
+struct Order : sigslot::has_slots {
+  std::vector<std::string> seen;
+  void Yes() { seen.push_back("yes"); }
+  void No() { seen.push_back("no"); }
+  void Cancel() { seen.push_back("cancel"); }
+  void Closed(int result) { seen.push_back("closed " + std::to_string(result)); }
+};
+
+TEST_F(MessageBoxTest, KindThreeClosedWithNoReportsOneAfterTheButtonSignal) {
+  auto* box = new CRSMessageBox("Keep the puzzle?", "Tandrill", root, 3);
+  CRSAutoPtrPolymorphic<CRSMessageBox> ref(box);
+  Order order;
+  box->sigButton0.connect(&order, &Order::Yes);
+  box->sigButton1.connect(&order, &Order::No);
+  box->sigButton2.connect(&order, &Order::Cancel);
+  box->sigClosed.connect(&order, &Order::Closed);
+  EXPECT_EQ(box->GetButton(0)->GetCaption(), "&Yes");
+  EXPECT_EQ(box->GetButton(1)->GetCaption(), "&No");
+  EXPECT_EQ(box->GetButton(2)->GetCaption(), "&Cancel");
+  // Centred in the root, buttons on the client area's bottom.
+  const RectF bounds = box->GetBoundsIn(root);
+  EXPECT_NEAR(bounds.X + bounds.Width / 2, 200, 1.5);
+  EXPECT_NEAR(bounds.Y + bounds.Height / 2, 150, 1.5);
+  CRSCanvasItem* area = box->GetClientArea();
+  EXPECT_EQ(box->GetButton(1)->GetBoundsIn(area).GetBottom(), area->GetSize().Height - 5);
+  EXPECT_EQ(box->GetButton(1)->GetFaceSize().Width, 90.0f);
+  EXPECT_TRUE(box->IsModal());
+  EXPECT_EQ(CRSControlWindow::GetTopModal(), box);
+
+  // Modal: a click outside, and the hot key of a button behind, do nothing.
+  Click(CentreOf(*behind).X, CentreOf(*behind).Y);
+  AltKey('B');
+  Deliver();
+  EXPECT_EQ(behindClicks.count, 0);
+  EXPECT_EQ(box->GetResult(), -1);
+
+  const PointF no = CentreOf(*box->GetButton(1));
+  Click(no.X, no.Y);
+  EXPECT_EQ(box->GetResult(), -1) << "the click arrives through the queue";
+  Deliver();
+  EXPECT_EQ(order.seen, (std::vector<std::string>{"no", "closed 1"}));
+  EXPECT_EQ(ref.get(), nullptr);
+  EXPECT_EQ(CRSControlWindow::GetTopModal(), nullptr);
+  // Input reaches the rest again.
+  Click(CentreOf(*behind).X, CentreOf(*behind).Y);
+  Deliver();
+  EXPECT_EQ(behindClicks.count, 1);
+}
+
+TEST_F(MessageBoxTest, HotKeysKindsAndClosingTwice) {
+  std::string labels[3];
+  const char* expected[][3] = {{"&Ok", "", ""},          {"&Ok", "&Cancel", ""}, {"&Abort", "&Retry", "&Ignore"},
+                               {"&Yes", "&No", "&Cancel"}, {"&Yes", "&No", ""},   {"&Retry", "&Ignore", ""},
+                               {"&Ok", "", ""}};
+  for (int kind = 0; kind <= 6; ++kind) {
+    CRSMessageBox::LabelsOf(kind == 6 ? 42 : kind, labels);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(labels[i], expected[kind][i]) << kind;
+  }
+  auto* box = new CRSMessageBox("Retry?", "ERROR", root, 5);
+  EXPECT_EQ(box->GetButton(2), nullptr);
+  Order order;
+  box->sigButton1.connect(&order, &Order::No);
+  box->sigClosed.connect(&order, &Order::Closed);
+  AltKey('I');
+  // A second button's click queued behind the first closes nothing more.
+  AltKey('R');
+  Deliver();
+  EXPECT_EQ(order.seen, (std::vector<std::string>{"no", "closed 1"}));
+
+  // Closed without a button: closed reports -1 and no button signal.
+  auto* other = new CRSMessageBox("Text", "Title", root, 0);
+  other->sigButton0.connect(&order, &Order::Yes);
+  other->sigClosed.connect(&order, &Order::Closed);
+  other->Close();
+  other->Close();
+  Deliver();
+  EXPECT_EQ(order.seen.back(), "closed -1");
+  EXPECT_EQ(order.seen.size(), 3u);
+}
+
+TEST_F(MessageBoxTest, AModalWindowDestroyedWhileOnTheListBlocksNothing) {
+  auto* first = new CRSMessageBox("One", "T", root, 0);
+  auto* second = new CRSMessageBox("Two", "T", root, 0);
+  EXPECT_EQ(CRSControlWindow::GetTopModal(), second);
+  // The newest modal window takes the input: the first's button is outside.
+  Counter firstClicks;
+  first->sigButton0.connect(&firstClicks, &Counter::On);
+  second->Delete();
+  EXPECT_EQ(CRSControlWindow::GetTopModal(), first);
+  first->Delete();
+  EXPECT_EQ(CRSControlWindow::GetTopModal(), nullptr);
+  EXPECT_EQ(CRSControlWindow::GetModalCount(), 0u);
+  Click(CentreOf(*behind).X, CentreOf(*behind).Y);
+  Deliver();
+  EXPECT_EQ(behindClicks.count, 1);
+  EXPECT_EQ(firstClicks.count, 0);
+  // Destroyed in the middle of a press on its button: nothing stays captured.
+  auto* third = new CRSMessageBox("Three", "T", root, 0);
+  const PointF ok = CentreOf(*third->GetButton(0));
+  Move(ok.X, ok.Y);
+  Press(ok.X, ok.Y);
+  third->Delete();
+  Move(ok.X + 5, ok.Y, platform::kKeyStateLButton);
+  Release(ok.X + 5, ok.Y);
+  Deliver();
+  EXPECT_EQ(view.GetCaptured(), nullptr);
+  Click(CentreOf(*behind).X, CentreOf(*behind).Y);
+  Deliver();
+  EXPECT_EQ(behindClicks.count, 2);
+}
+
+}  // namespace
