@@ -5,8 +5,7 @@
 #include "app/library_check.h"
 #include "canvas/controls.h"
 #include "canvas/items.h"
-#include "canvas/styles.h"
-#include "platform/brush.h"
+#include "canvas/controls/progress_bar.h"
 #include "platform/message_loop.h"
 #include "platform/native_message_box.h"
 #include "platform/window.h"
@@ -23,7 +22,9 @@ constexpr float kProgressY = 60;
 constexpr float kButtonWidth = 80;
 constexpr float kButtonHeight = 22;
 constexpr float kButtonY = 95;
-constexpr std::uint32_t kDefaultTextColour = 0xFF000000u;
+constexpr float kBarY = 82;
+constexpr float kBarHeight = 10;
+constexpr float kBarMargin = 20;
 
 }  // namespace
 
@@ -43,6 +44,11 @@ ScreenDownloadWindow::ScreenDownloadWindow(const std::string& title) {
   auto* exit = new CRSControlButton(PointF(clientWidth / 2 - kButtonWidth / 2, kButtonY), client, "exit",
                                     SizeF(kButtonWidth, kButtonHeight), "Exit");
   m_exit = exit;
+  // A bar under the progress line shows the share done once the total is
+  // known.
+  m_bar = new CRSProgressBar(PointF(kBarMargin, kBarY), client, "bar");
+  m_bar->SetSize(SizeF(clientWidth - 2 * kBarMargin, kBarHeight));
+  m_bar->SetVisible(false);
   exit->sigClicked.connect(this, &ScreenDownloadWindow::OnExit);
   SetStatus("Starting the download...");
   m_view.SetRoot(root);
@@ -55,20 +61,13 @@ ScreenDownloadWindow::ScreenDownloadWindow(const std::string& title) {
 
 ScreenDownloadWindow::~ScreenDownloadWindow() { Destroy(); }
 
-CRSCanvasText* ScreenDownloadWindow::MakeLine(const std::string& name) {
+CRSStatic* ScreenDownloadWindow::MakeLine(const std::string& name) {
   CRSCanvasItem* client = m_root ? m_root->GetClientArea() : nullptr;
   if (!client) return nullptr;
-  // The lines are static texts: the current style gives their colour and font.
-  const auto style = CRSControlStyles::GetCurrent();
-  const CRSStyleFont font = style ? style->GetStaticTextFont() : CRSStyleFont();
-  auto* text = new CRSCanvasText(PointF(0, 0), client, name);
-  text->SetFont(font.family, font.size, font.style);
-  text->AddBrush(std::make_shared<Gdiplus::SolidBrush>(
-      Gdiplus::Color(style ? style->GetStaticTextColor() : kDefaultTextColour)));
-  return text;
+  return new CRSStatic(PointF(0, 0), client, name);
 }
 
-CRSCanvasText* ScreenDownloadWindow::GetLine(int index) const {
+CRSStatic* ScreenDownloadWindow::GetLine(int index) const {
   switch (index) {
     case 0: return m_status;
     case 1: return m_address;
@@ -81,11 +80,22 @@ void ScreenDownloadWindow::SetStatus(const std::string& text) { SetLine(m_status
 void ScreenDownloadWindow::SetAddress(const std::string& text) { SetLine(m_address, text, kAddressY); }
 void ScreenDownloadWindow::SetProgress(const std::string& text) { SetLine(m_progress, text, kProgressY); }
 
-void ScreenDownloadWindow::SetLine(CRSCanvasText* line, const std::string& text, float y) {
+void ScreenDownloadWindow::SetProgressValue(int percent) {
+  if (!m_bar || !m_root) return;
+  m_bar->SetVisible(percent >= 0);
+  if (percent >= 0) m_bar->SetValue(percent);
+  // The progress line above already says the percentage; the thin bar has
+  // no room for its own.
+  for (CRSCanvasText* text : {m_bar->GetTextItem(), m_bar->GetTextShadowItem()}) {
+    if (text) text->SetVisible(false);
+  }
+}
+
+void ScreenDownloadWindow::SetLine(CRSStatic* line, const std::string& text, float y) {
   if (!line || !m_root || line->GetText() == text) return;
   line->SetText(text);
   // Centred across the client width within the line's 20-pixel band.
-  const SizeF size = line->MeasureText();
+  const SizeF size = line->GetSize();
   const float width = line->GetParentItem() ? line->GetParentItem()->GetSize().Width : kDownloadWindowWidth;
   line->MoveTopLeftTo(PointF((width - size.Width) / 2, y + (kLineHeight - size.Height) / 2));
 }
@@ -119,6 +129,7 @@ void ScreenDownloadWindow::Destroy() {
   if (!m_valid) return;
   m_valid = false;
   m_status = m_address = m_progress = nullptr;
+  m_bar = nullptr;
   m_exit = nullptr;
   m_view.SetRoot(nullptr);
   // Releasing the last owner deletes the window's items.

@@ -12,8 +12,9 @@
 #include "canvas/sigslot.h"
 #include "canvas/view.h"
 
-class CRSCanvasText;
 class CRSControlButton;
+class CRSProgressBar;
+class CRSStatic;
 class CRSControlWindow;
 
 namespace app {
@@ -28,26 +29,29 @@ class ScreenDownloadWindow final : public DownloadWindow, public sigslot::has_sl
   CRSControlButton* GetExitButton() const { return m_exit.get(); }
   CRSCanvasView& GetView() { return m_view; }
   // The status, address and progress lines (0, 1, 2); null once closed.
-  CRSCanvasText* GetLine(int index) const;
+  CRSStatic* GetLine(int index) const;
+  CRSProgressBar* GetProgressBar() const { return m_bar; }
 
   void SetStatus(const std::string& text) override;
   void SetAddress(const std::string& text) override;
   void SetProgress(const std::string& text) override;
+  void SetProgressValue(int percent) override;
   bool Pump(unsigned ms, bool waitForm) override;
   bool Exists() const override;
   void Destroy() override;
 
  private:
-  void SetLine(CRSCanvasText* line, const std::string& text, float y);
-  CRSCanvasText* MakeLine(const std::string& name);
+  void SetLine(CRSStatic* line, const std::string& text, float y);
+  CRSStatic* MakeLine(const std::string& name);
   void OnExit();
 
   CRSCanvasView m_view;
   CRSAutoPtrPolymorphic<CRSControlWindow> m_root;
   CRSAutoPtrPolymorphic<CRSControlButton> m_exit;
-  CRSCanvasText* m_status = nullptr;
-  CRSCanvasText* m_address = nullptr;
-  CRSCanvasText* m_progress = nullptr;
+  CRSStatic* m_status = nullptr;
+  CRSStatic* m_address = nullptr;
+  CRSStatic* m_progress = nullptr;
+  CRSProgressBar* m_bar = nullptr;
   bool m_valid = false;
   bool m_closed = false;
 };

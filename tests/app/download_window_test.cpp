@@ -94,6 +94,10 @@ TEST_F(ScreenDownloadWindowTest, CentredWithTitleAndClosedOnlyByExit) {
 
   window.SetAddress("http://127.0.0.1/bank");
   window.SetProgress(app::FormatProgress(10, 40));
+  EXPECT_FALSE(window.GetProgressBar()->IsVisible());
+  window.SetProgressValue(25);
+  EXPECT_TRUE(window.GetProgressBar()->IsVisible());
+  EXPECT_EQ(window.GetProgressBar()->GetValue(), 25);
   EXPECT_TRUE(window.Pump(50, true));
   // Three lines, top to bottom, each centred and inside the window, all
   // above the button.

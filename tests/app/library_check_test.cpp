@@ -22,6 +22,7 @@ using platform::LibraryStatus;
 struct WindowRecord {
   std::string title;
   std::vector<std::string> statuses, addresses, progress;
+  std::vector<int> values;
   int pumps = 0;
   bool destroyed = false;
 };
@@ -33,6 +34,7 @@ class ScriptedWindow : public app::DownloadWindow {
   void SetStatus(const std::string& text) override { m_record.statuses.push_back(text); }
   void SetAddress(const std::string& text) override { m_record.addresses.push_back(text); }
   void SetProgress(const std::string& text) override { m_record.progress.push_back(text); }
+  void SetProgressValue(int percent) override { m_record.values.push_back(percent); }
   bool Pump(unsigned, bool) override {
     ++m_record.pumps;
     if (m_onPump && !m_onPump(m_record)) Destroy();
@@ -64,7 +66,7 @@ class ScriptedUi : public app::LibraryCheckUi {
     messages.emplace_back(title, text);
   }
   std::unique_ptr<app::DownloadWindow> CreateDownloadWindow(const std::string& title) override {
-    windows.push_back(WindowRecord{title, {}, {}, {}, 0, false});
+    windows.push_back(WindowRecord{title, {}, {}, {}, {}, 0, false});
     return std::make_unique<ScriptedWindow>(windows.back(), onPump);
   }
   bool Showed(const std::string& text) const {
@@ -195,6 +197,7 @@ TEST_F(LibraryCheck, DownloadInstallsAVerifiedBankAndASecondCheckGoesStraightToT
   EXPECT_EQ(window.addresses.back(), m_server.Url("/bank"));
   const std::string size = std::to_string(bank.size());
   EXPECT_EQ(window.progress.back(), size + "/" + size + " (100%)");
+  EXPECT_EQ(window.values.back(), 100);
   EXPECT_TRUE(window.destroyed);
   EXPECT_EQ(platform::ProbeSoundBank(m_target), LibraryStatus::kUsable);
   EXPECT_FALSE(LeftoverParts());
