@@ -405,7 +405,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
 void CRSCanvasView::OnKey(unsigned message, unsigned virtualKey, std::intptr_t keyData) {
   if (!m_root) return;
   CRSEventReceiver* handler = FindKeyHandler(m_root.get());
-  CRSCanvasItem* focus = GetFocusItem();
+  CRSCanvasItem* focus = GetLiveFocusItem();
   if (!handler && !focus) return;
   auto* key = new CRSCanvasEvents::Key(static_cast<int>(message), virtualKey, static_cast<long>(keyData));
   if (!focus) {

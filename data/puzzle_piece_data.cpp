@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "canvas/items.h"
+#include "data/numbers.h"
 #include "data/xml_text.h"
 #include "data/xml_writer.h"
 
@@ -53,8 +54,11 @@ void CPuzzlePieceData::OnElement(const std::string& rawName, const CRSXMLParser:
 
 void CPuzzlePieceData::Write(CRSXMLWriter& out) {
   UpdateFromItem();
-  out.Printf("<%s x=\"%d\" y=\"%d\">\n", kTag, m_column, m_row);
+  std::string line("<");
+  line.append(kTag).append(" x=\"").append(numtext::FormatInt(m_column));
+  line.append("\" y=\"").append(numtext::FormatInt(m_row)).append("\">\n");
+  out.Write(line);
   m_position.Write(out);
-  out.Printf("<rotation>%.2f</rotation>\n", static_cast<double>(m_rotation));
+  out.Leaf("rotation", numtext::FormatFixed(m_rotation, 2));
   out.EndTag(kTag);
 }
