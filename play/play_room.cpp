@@ -19,8 +19,11 @@
 #include "platform/report.h"
 
 CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
-    : CRSObject(nullptr, kRoomName), m_host(host), m_gift(host && host->IsGift()) {
-  m_puzzle = std::make_unique<CPuzzleData>(name.empty() && m_gift ? std::string(kGiftName) : name);
+    : CRSObject(nullptr, kRoomName),
+      m_host(host),
+      m_name(name.empty() && host && host->IsGift() ? std::string(kGiftName) : name),
+      m_gift(host && host->IsGift()) {
+  m_puzzle = std::make_unique<CPuzzleData>(m_name);
   if (!m_host) return;
   if (!ReadPuzzle()) {
     ShowReadError();
@@ -34,11 +37,17 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
                                 static_cast<float>(m_cutImage->GetHeight() + 2)));
   m_host->CreateRoomTitle(this, "Play Room");
   SetParent(m_host->GetFloor());
+  auto* guard = new CRSCanvasItem(PointF(), nullptr, "playRoomGuard");
+  guard->SetZOrder(0);
+  guard->SetVisible(false);
+  guard->SetParent(m_host->GetFloor());
+  guard->sigDestroying.connect(this, &CPuzzlePlayRoom::OnFloorClearing);
+  m_floorGuard.Assign(guard);
 
   // A gift, and a puzzle that was just made or cut anew, start from
   // scattered pieces: before any piece exists this drops every saved place
   // and the time played.
-  CPuzzleImageData* record = m_gift ? nullptr : m_host->GetLibrary().FindPuzzleImage(m_puzzle->GetName());
+  CPuzzleImageData* record = m_gift ? nullptr : m_host->GetLibrary().FindPuzzleImage(m_name);
   if (m_gift || (record && record->IsScattered())) {
     m_puzzle->ResetProgress();
     if (record) record->SetScattered(false);
@@ -132,9 +141,15 @@ void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem*) {
   if (platform::IsReporting() && !m_building) ReportPieces();
 }
 
+void CPuzzlePlayRoom::OnFloorClearing() {
+  KillAllTimers();
+  if (m_open) SaveAndRecord();
+}
+
 void CPuzzlePlayRoom::SaveAndRecord() {
-  if (!m_cutImage || m_gift || !m_host) return;
-  CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_puzzle->GetName());
+  if (m_saved || !m_cutImage || m_gift || !m_host) return;
+  m_saved = true;
+  CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_name);
   if (!record) return;
   if (!m_puzzle->Save()) platform::ReportLine("play save failed " + m_puzzle->GetName());
   const int percent = std::clamp(m_puzzle->GetPercentCompleted(), 0, 100);

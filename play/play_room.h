@@ -76,6 +76,9 @@ class CPuzzlePlayRoom : public CRSObject {
   bool IsOpen() const { return m_open; }
   bool IsBuilding() const { return m_building; }
   CPuzzleData* GetPuzzle() const { return m_puzzle.get(); }
+  // The library entry's name the room was opened with ("Gift Puzzle" in a
+  // gift program); the record is looked up by it.
+  const std::string& GetPuzzleName() const { return m_name; }
   const std::vector<CRSWeakRef<CPuzzlePiece>>& GetPieces() const { return m_pieces; }
   const Gdiplus::Bitmap* GetCutImage() const { return m_cutImage.get(); }
   CRSCanvasItem* GetCurrentItem() const { return m_current.get(); }
@@ -123,6 +126,7 @@ class CPuzzlePlayRoom : public CRSObject {
   void OnPieceLowered(CRSCanvasItem* item);
   void UpdateCaption();
   void SaveAndRecord();
+  void OnFloorClearing();
 
   // --- menu, ghost and preview (play_room_menu.cpp, play_room_preview.cpp) --
   void CreateMenu();
@@ -150,6 +154,12 @@ class CPuzzlePlayRoom : public CRSObject {
   void OnSolvedBoxClosed(int result);
 
   CPuzzleRoomHost* m_host;
+  std::string m_name;
+  bool m_saved = false;
+  // An empty item at the front of the floor: the floor deletes its
+  // children in order, and this one goes before any piece, so the room
+  // saves while every piece still lies where the player left it.
+  CRSWeakRef<CRSCanvasItem> m_floorGuard;
   std::unique_ptr<CPuzzleData> m_puzzle;
   std::unique_ptr<Gdiplus::Bitmap> m_cutImage;
   std::shared_ptr<Gdiplus::Bitmap> m_sharedCut;  // the line-free cut picture, shown by the ghost and preview

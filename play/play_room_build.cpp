@@ -214,7 +214,15 @@ bool CPuzzlePlayRoom::BuildPieces() {
   std::vector<CRSCanvasItem*> items;
   for (CRSCanvasItem* item : container->GetChildItems())
     if (!IsShadowOrHighlight(item)) items.push_back(item);
-  for (CRSCanvasItem* item : items) item->SetParent(floor);
+  // Saved places are kept in the coordinates of the window's root, while
+  // the pieces were laid out in the container as if it were the floor;
+  // the floor lies inside the root's frame, so restored pieces move by the
+  // floor's offset to come back exactly where they were.
+  const PointF floorOffset = restored ? floor->MapToAncestor(PointF(), nullptr) : PointF();
+  for (CRSCanvasItem* item : items) {
+    item->MoveBy(PointF() - floorOffset);
+    item->SetParent(floor);
+  }
   container.ResetWithDeletion();
   if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
   return true;
