@@ -70,7 +70,13 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   CreateMenu();
   CreateClock();
   CreateTips();
-  platform::ReportLine("play ready " + std::to_string(m_pieceCount));
+  if (platform::IsReporting()) {
+    const CPuzzlePiece* first = m_pieces.empty() ? nullptr : m_pieces.front().get();
+    char line[96];
+    std::snprintf(line, sizeof line, "play ready %d distance %.2f", m_pieceCount,
+                  first ? static_cast<double>(first->GetNeighbourDistance()) : 0.0);
+    platform::ReportLine(line);
+  }
   ReportPieces();
 }
 

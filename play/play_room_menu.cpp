@@ -28,7 +28,7 @@ CRSControlButton* CPuzzlePlayRoom::AddMenuButton(const std::string& label, float
   const float width = client->GetSize().Width - 2.0f;
   auto* button = new CRSControlButton(PointF(1.0f, y), client, "menuButton", SizeF(width, 0), label);
   new CBehaviourAlign(button, CBehaviourAlign::kCentreX);
-  y += button->GetSize().Height + kButtonGap;
+  y += button->GetFaceSize().Height + kButtonGap;
   m_buttons.emplace_back(button);
   return button;
 }

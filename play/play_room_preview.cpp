@@ -18,6 +18,8 @@ constexpr float kPreviewWidth = 225.0f;
 constexpr float kPreviewHeight = 150.0f;
 constexpr float kPreviewMinWidth = 200.0f;
 constexpr float kPreviewMinHeight = 150.0f;
+constexpr float kPreviewMargin = 5.0f;
+constexpr float kPreviewTop = 50.0f;
 constexpr int kFillBoth = CBehaviourSize::kWidth | CBehaviourSize::kHeight;
 
 }  // namespace
@@ -65,6 +67,9 @@ void CPuzzlePlayRoom::OpenPreview() {
   auto* picture = new CRSCanvasImage(PointF(), window->GetClientArea(), "previewPicture", m_sharedCut);
   new CBehaviourAlign(picture, CBehaviourAlign::kCentre);
   (new CBehaviourSize(picture, PointF(1, 1), kFillBoth))->Update();
+  // Top right, under the clock, where it covers the least of the board.
+  if (CRSCanvasItem* floor = window->GetParentItem())
+    window->MoveTopLeftTo(PointF(floor->GetSize().Width - window->GetSize().Width - kPreviewMargin, kPreviewTop));
   (new CBehaviourAlign(window, CBehaviourAlign::kKeepInside))->Align();
   window->sigClosed.connect(this, &CPuzzlePlayRoom::OnPreviewClosed);
   m_preview.Assign(static_cast<CRSCanvasItem*>(window));
