@@ -15,6 +15,7 @@
 #include "data/room_host.h"
 #include "play/group.h"
 #include "play/piece.h"
+#include "play/play_area.h"
 #include "play/play_room_music.h"
 #include "platform/report.h"
 
@@ -150,6 +151,9 @@ void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem*) {
 void CPuzzlePlayRoom::OnFloorClearing() {
   KillAllTimers();
   if (m_open) SaveAndRecord();
+  // The pieces go next; each of them would otherwise leave the area's
+  // signals one by one, searching thousands of listeners each time.
+  if (CPuzzlePlayArea* area = m_playArea.get()) area->DropListeners();
 }
 
 void CPuzzlePlayRoom::SaveAndRecord() {

@@ -23,6 +23,7 @@
 
 #include "canvas/object.h"
 #include "canvas/weak_ref.h"
+#include "play/play_area.h"
 #include "platform/bitmap.h"
 #include "platform/types.h"
 
@@ -80,6 +81,8 @@ class CPuzzlePlayRoom : public CRSObject {
   // gift program); the record is looked up by it.
   const std::string& GetPuzzleName() const { return m_name; }
   const std::vector<CRSWeakRef<CPuzzlePiece>>& GetPieces() const { return m_pieces; }
+  // The item the pieces and groups lie on; it fills the floor.
+  CPuzzlePlayArea* GetPlayArea() const { return m_playArea.get(); }
   const Gdiplus::Bitmap* GetCutImage() const { return m_cutImage.get(); }
   CRSCanvasItem* GetCurrentItem() const { return m_current.get(); }
   void SetCurrentItem(CRSCanvasItem* item);
@@ -179,6 +182,7 @@ class CPuzzlePlayRoom : public CRSObject {
   CRSWeakRef<CRSControlButton> m_musicButton;
   CRSWeakRef<CRSControlButton> m_backButton;
   std::vector<CRSWeakRef<CRSControlButton>> m_buttons;
+  CRSWeakRef<CPuzzlePlayArea> m_playArea;
   CRSWeakRef<CRSCanvasImage> m_ghost;
   CRSWeakRef<CRSCanvasItem> m_preview;  // a control window
   CRSWeakRef<CRSCanvasItem> m_buildWindow;  // a control window

@@ -10,6 +10,7 @@
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
 #include "play/piece.h"
+#include "play/play_area.h"
 #include "play/play_room.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
@@ -77,13 +78,15 @@ std::unique_ptr<Gdiplus::Bitmap> CPuzzlePlayRoom::MakeBevelledPicture() const {
   std::unique_ptr<Gdiplus::Bitmap> copy = m_cutImage->Clone();
   if (!copy) return copy;
   const float scale = m_puzzle->GetSizeScale();
-  const Gdiplus::GraphicsPath& cuts = m_puzzle->GetCutter().GetCutsPath();
+  const std::vector<CutterEdgePtr>& edges = m_puzzle->GetCutter().GetCutEdges();
   Gdiplus::Graphics g(copy.get());
   if (!g.IsValid()) return copy;
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   // A light line below and right of every cut and a dark one above and
   // left of it: each piece shows a raised edge. The shifts are in the cut's
-  // own units, so they scale with the puzzle.
+  // own units, so they scale with the puzzle. Each edge is stroked on its
+  // own: one stroke of the whole cut outline makes the drawing library
+  // work on a single enormous polygon, many times slower.
   const struct {
     ARGB colour;
     float width;
@@ -94,7 +97,10 @@ std::unique_ptr<Gdiplus::Bitmap> CPuzzlePlayRoom::MakeBevelledPicture() const {
     g.ResetTransform();
     g.ScaleTransform(scale, scale);
     g.TranslateTransform(line.shift, line.shift);
-    g.DrawPath(&pen, &cuts);
+    for (const CutterEdgePtr& edge : edges) {
+      const std::vector<PointF>& points = edge->GetPolyline();
+      if (points.size() >= 2) g.DrawLines(&pen, points.data(), static_cast<int>(points.size()));
+    }
   }
   g.Flush();
   return copy;
@@ -139,15 +145,17 @@ bool CPuzzlePlayRoom::BuildPieces() {
 
   // New pieces are scattered over the larger of the picture and the floor;
   // restored ones keep their saved places, however far out they lie, until
-  // the floor's own alignment takes them in.
+  // the area fills the floor and keeps them inside. The area stands alone
+  // while it fills, so building repaints nothing but the progress window.
   const bool restored = !m_puzzle->GetPieces().empty();
-  CRSAutoPtrPolymorphic<CRSCanvasItem> container = new CRSCanvasItem(PointF(), nullptr, "pieceContainer");
+  CRSAutoPtrPolymorphic<CPuzzlePlayArea> area = new CPuzzlePlayArea(nullptr);
   if (restored) {
-    container->SetSize(SizeF(kTemporaryAreaSide, kTemporaryAreaSide));
+    area->SetSize(SizeF(kTemporaryAreaSide, kTemporaryAreaSide));
   } else {
-    container->SetSize(SizeF(std::max(static_cast<float>(m_cutImage->GetWidth()), floor->GetSize().Width),
-                             std::max(static_cast<float>(m_cutImage->GetHeight()), floor->GetSize().Height)));
+    area->SetSize(SizeF(std::max(static_cast<float>(m_cutImage->GetWidth()), floor->GetSize().Width),
+                        std::max(static_cast<float>(m_cutImage->GetHeight()), floor->GetSize().Height)));
   }
+  m_playArea.Assign(area.get());
 
   if (!m_puzzle->IsSurprise()) {
     CreateGhost();
@@ -165,7 +173,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
     m_pieces.reserve(static_cast<std::size_t>(m_pieceCount));
     for (int r = 0; r < rows && complete; ++r) {
       for (int c = 0; c < columns; ++c) {
-        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(container.get(), c, r, *bevelled);
+        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(area.get(), c, r, *bevelled);
         if (!piece) {
           complete = false;
           break;
@@ -202,28 +210,25 @@ bool CPuzzlePlayRoom::BuildPieces() {
   CloseBuildWindow();
   m_building = false;
   if (!complete) {
-    for (const auto& ref : m_pieces)
-      if (CPuzzlePiece* piece = ref.get()) piece->Delete();
     m_pieces.clear();
+    area.ResetWithDeletion();
     if (CRSCanvasImage* ghost = m_ghost.get()) ghost->Delete();
     return false;
   }
 
-  // The pieces and groups move to the floor; their shadows and glows follow
-  // them by themselves.
-  std::vector<CRSCanvasItem*> items;
-  for (CRSCanvasItem* item : container->GetChildItems())
-    if (!IsShadowOrHighlight(item)) items.push_back(item);
   // Saved places are kept in the coordinates of the window's root, while
-  // the pieces were laid out in the container as if it were the floor;
-  // the floor lies inside the root's frame, so restored pieces move by the
+  // the pieces were laid out in the area as if it were the floor; the
+  // floor lies inside the root's frame, so restored pieces move by the
   // floor's offset to come back exactly where they were.
-  const PointF floorOffset = restored ? floor->MapToAncestor(PointF(), nullptr) : PointF();
-  for (CRSCanvasItem* item : items) {
-    item->MoveBy(PointF() - floorOffset);
-    item->SetParent(floor);
+  if (restored) {
+    const PointF floorOffset = floor->MapToAncestor(PointF(), nullptr);
+    std::vector<CRSCanvasItem*> items;
+    for (CRSCanvasItem* item : area->GetChildItems())
+      if (!IsShadowOrHighlight(item)) items.push_back(item);
+    for (CRSCanvasItem* item : items) item->MoveBy(PointF() - floorOffset);
   }
-  container.ResetWithDeletion();
+  area->SetParent(floor);
+  (new CBehaviourSize(area.get(), PointF(1, 1), kFillBoth))->Update();
   if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
   return true;
 }

@@ -65,7 +65,12 @@ void CPuzzlePlayRoom::Hint() {
   }
   CRSCanvasItem* parent = item->GetParentItem();
   if (!parent) return;
-  const PointF ghostTopLeft = m_ghost ? m_ghost->GetTopLeft() : PointF();
+  // The ghost's corner, in the coordinates of the item's parent (the play
+  // area, which lies on the floor beside the ghost).
+  PointF ghostTopLeft;
+  if (CRSCanvasImage* ghost = m_ghost.get()) {
+    ghostTopLeft = ghost->GetTopLeft() - parent->MapToAncestor(PointF(), ghost->GetParentItem());
+  }
 
   item->Invalidate();
   item->SetUpdatesEnabled(false);

@@ -20,6 +20,7 @@
 #include "data/puzzle_image_data.h"
 #include "play/group.h"
 #include "play/piece.h"
+#include "play/play_area.h"
 #include "play/play_room_music.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
@@ -145,7 +146,7 @@ TEST_F(PlayRoomScene, OpensWithMenuClockCaptionAndGhost) {
   EXPECT_EQ(Pieces().size(), 12u);
   for (CPuzzlePiece* piece : Pieces()) {
     ASSERT_NE(piece, nullptr);
-    EXPECT_EQ(piece->GetParentItem(), canvas->GetFloor()) << "the temporary container gave its pieces away";
+    EXPECT_EQ(piece->GetParentItem(), room->GetPlayArea());
     EXPECT_NE(CRSCanvasBehaviour::Find<CBehaviourAlign>(piece), nullptr);
     EXPECT_NE(CRSCanvasBehaviour::Find<CBehaviourHighlight>(piece), nullptr);
   }
@@ -280,7 +281,7 @@ TEST_F(PlayRoomScene, ScatterTurnsOnlyByQuarterTurnsAndRestartsTheClock) {
   EXPECT_EQ(CRSTimerStatic::EntryCount(), timersBefore - 1) << "only the clock runs again, the tips stay";
   bool turned = false;
   for (CPuzzlePiece* piece : Pieces()) {
-    EXPECT_EQ(piece->GetParentItem(), canvas->GetFloor()) << "scatter breaks the groups";
+    EXPECT_EQ(piece->GetParentItem(), room->GetPlayArea()) << "scatter breaks the groups";
     EXPECT_FALSE(AnyConnected(piece));
     const float angle = piece->GetRotation();
     EXPECT_EQ(std::fmod(angle, 90.0f), 0.0f) << angle;
@@ -309,7 +310,7 @@ TEST_F(PlayRoomScene, ReopeningRestoresGroupsSilently) {
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(Pieces()[1]->GetParent(), group);
   EXPECT_EQ(Pieces()[4]->GetParent(), group);
-  EXPECT_EQ(Pieces()[2]->GetParent(), canvas->GetFloor());
+  EXPECT_EQ(Pieces()[2]->GetParent(), room->GetPlayArea());
   const PointF again = Pieces()[4]->MapToAncestor(Pieces()[4]->GetAnchor(), nullptr);
   EXPECT_NEAR(again.X, where.X, 0.5);
   EXPECT_NEAR(again.Y, where.Y, 0.5);
