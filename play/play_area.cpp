@@ -24,10 +24,10 @@ CRSObject* CPuzzlePlayArea::FindInsertPosition(CRSObject* child) {
   return CRSCanvasItem::FindInsertPosition(child);
 }
 
-void CPuzzlePlayArea::DropListeners() {
+void CPuzzlePlayArea::DropListeners(bool keepResize) {
   sigGeometryChanged.disconnect_all();
   sigParentChanged.disconnect_all();
-  sigResized.disconnect_all();
+  if (!keepResize) sigResized.disconnect_all();
   sigVisibleChanged.disconnect_all();
   sigMinSizeChanged.disconnect_all();
   sigZOrderChanged.disconnect_all();

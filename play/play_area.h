@@ -23,7 +23,10 @@ class CPuzzlePlayArea : public CRSCanvasItem {
 
   CRSObject* FindInsertPosition(CRSObject* child) override;
 
-  // Disconnects every listener of the area's own signals at once. For the
-  // moment before the area and its pieces are deleted.
-  void DropListeners();
+  // Disconnects every listener of the area's own signals at once: before
+  // the area and its pieces are deleted, and before the area, filled while
+  // it stood alone, is put on the floor (its pieces' shadows and glows
+  // follow the turns of their ancestors, and the floor never turns). With
+  // keepResize the pieces go on keeping inside the area as it resizes.
+  void DropListeners(bool keepResize = false);
 };

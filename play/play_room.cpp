@@ -5,6 +5,7 @@
 #include "play/play_room.h"
 
 #include <algorithm>
+
 #include <cstdio>
 #include <map>
 
@@ -31,6 +32,7 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
     return;
   }
 
+  
   // The hand-over: the previous room goes with the floor's children. The
   // play room keeps the background the player chose.
   m_host->ClearFloor();

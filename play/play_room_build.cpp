@@ -3,6 +3,7 @@
 // the finished pieces to the floor.
 
 #include <algorithm>
+
 #include <vector>
 
 #include "canvas/behaviours.h"
@@ -25,6 +26,7 @@ constexpr ARGB kLightBevel = 0x33FFFFFF;
 constexpr float kLightBevelWidth = 2.5f;
 constexpr ARGB kDarkBevel = 0x40000000;
 constexpr float kDarkBevelWidth = 3.5f;
+constexpr int kEdgesPerStroke = 48;
 constexpr int kCentred = CBehaviourAlign::kCentre;
 constexpr int kFillBoth = CBehaviourSize::kWidth | CBehaviourSize::kHeight;
 
@@ -72,6 +74,21 @@ class CBuildPump : public platform::MessageFilter {
   bool m_quit = false;
 };
 
+// The edge's polyline without the points that lie closer than a fraction
+// of a pixel to the last one kept: the cutter flattens its curves finely
+// enough to cut pixels exactly, far more finely than a soft line of two or
+// three pixels needs, and stroking cost grows with every point.
+void Thin(const std::vector<PointF>& in, std::vector<PointF>& out) {
+  constexpr float kMinStep = 1.5f;
+  out.clear();
+  out.push_back(in.front());
+  for (std::size_t i = 1; i + 1 < in.size(); ++i) {
+    const float dx = in[i].X - out.back().X, dy = in[i].Y - out.back().Y;
+    if (dx * dx + dy * dy >= kMinStep * kMinStep) out.push_back(in[i]);
+  }
+  out.push_back(in.back());
+}
+
 }  // namespace
 
 std::unique_ptr<Gdiplus::Bitmap> CPuzzlePlayRoom::MakeBevelledPicture() const {
@@ -84,9 +101,10 @@ std::unique_ptr<Gdiplus::Bitmap> CPuzzlePlayRoom::MakeBevelledPicture() const {
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   // A light line below and right of every cut and a dark one above and
   // left of it: each piece shows a raised edge. The shifts are in the cut's
-  // own units, so they scale with the puzzle. Each edge is stroked on its
-  // own: one stroke of the whole cut outline makes the drawing library
-  // work on a single enormous polygon, many times slower.
+  // own units, so they scale with the puzzle. The edges are stroked a few
+  // dozen at a time: one stroke of the whole outline makes the drawing
+  // library work on a single enormous polygon, and a stroke per edge pays
+  // its fixed cost thousands of times.
   const struct {
     ARGB colour;
     float width;
@@ -97,10 +115,22 @@ std::unique_ptr<Gdiplus::Bitmap> CPuzzlePlayRoom::MakeBevelledPicture() const {
     g.ResetTransform();
     g.ScaleTransform(scale, scale);
     g.TranslateTransform(line.shift, line.shift);
+    Gdiplus::GraphicsPath batch;
+    std::vector<PointF> points;
+    int inBatch = 0;
     for (const CutterEdgePtr& edge : edges) {
-      const std::vector<PointF>& points = edge->GetPolyline();
-      if (points.size() >= 2) g.DrawLines(&pen, points.data(), static_cast<int>(points.size()));
+      const std::vector<PointF>& polyline = edge->GetPolyline();
+      if (polyline.size() < 2) continue;
+      Thin(polyline, points);
+      batch.StartFigure();
+      batch.AddLines(points.data(), static_cast<int>(points.size()));
+      if (++inBatch == kEdgesPerStroke) {
+        g.DrawPath(&pen, &batch);
+        batch.Reset();
+        inBatch = 0;
+      }
     }
+    if (inBatch > 0) g.DrawPath(&pen, &batch);
   }
   g.Flush();
   return copy;
@@ -194,6 +224,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
         pump.Pump();
       }
     }
+    
     if (complete) {
       // Pieces restored in their solved places beside each other join their
       // groups now, silently: this is the test itself, not the put-down
@@ -206,6 +237,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
       }
     }
   }
+  
   ShowBuildProgress(100);
   CloseBuildWindow();
   m_building = false;
@@ -227,8 +259,14 @@ bool CPuzzlePlayRoom::BuildPieces() {
       if (!IsShadowOrHighlight(item)) items.push_back(item);
     for (CRSCanvasItem* item : items) item->MoveBy(PointF() - floorOffset);
   }
+  
+  // Without this, every shadow and glow would leave the area's signals one
+  // by one and join the floor's: thousands of searches through thousands
+  // of listeners.
+  area->DropListeners(true);
   area->SetParent(floor);
   (new CBehaviourSize(area.get(), PointF(1, 1), kFillBoth))->Update();
+  
   if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
   return true;
 }
