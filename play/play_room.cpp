@@ -98,7 +98,6 @@ bool CPuzzlePlayRoom::ReadPuzzle() {
     m_cutImage.reset();
     return false;
   }
-  m_sharedCut = std::shared_ptr<Gdiplus::Bitmap>(m_cutImage->Clone());
   m_pieceSize = m_puzzle->GetCutter().GetPieceSize();
   const Size grid = m_puzzle->GetCutter().GetGridSize();
   m_pieceCount = grid.Width * grid.Height;

@@ -164,8 +164,8 @@ class CPuzzlePlayRoom : public CRSObject {
   // saves while every piece still lies where the player left it.
   CRSWeakRef<CRSCanvasItem> m_floorGuard;
   std::unique_ptr<CPuzzleData> m_puzzle;
-  std::unique_ptr<Gdiplus::Bitmap> m_cutImage;
-  std::shared_ptr<Gdiplus::Bitmap> m_sharedCut;  // the line-free cut picture, shown by the ghost and preview
+  // The line-free cut picture; the ghost and the preview show it too.
+  std::shared_ptr<Gdiplus::Bitmap> m_cutImage;
   int m_pieceSize = 0;
   int m_pieceCount = 0;
   bool m_open = false;

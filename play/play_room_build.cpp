@@ -208,7 +208,8 @@ bool CPuzzlePlayRoom::BuildPieces() {
           complete = false;
           break;
         }
-        new CBehaviourHighlight(piece, {}, true);
+        // The glow is made when it is first switched on (Neighbour does):
+        // made for every piece now, thousands of images would wait unseen.
         piece->GetSolvedSignal()->connect(this, &CPuzzlePlayRoom::OnSolved);
         if (c < columns - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
         if (r < rows - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);

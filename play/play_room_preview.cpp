@@ -32,7 +32,7 @@ void CPuzzlePlayRoom::MakeGhostMatrix(float (&m)[5][5]) {
 }
 
 void CPuzzlePlayRoom::CreateGhost() {
-  auto* ghost = new CRSCanvasImage(PointF(), m_host->GetFloor(), "ghostPicture", m_sharedCut);
+  auto* ghost = new CRSCanvasImage(PointF(), m_host->GetFloor(), "ghostPicture", m_cutImage);
   Gdiplus::ColorMatrix matrix{};
   MakeGhostMatrix(matrix.m);
   ghost->SetColorMatrix(matrix);
@@ -54,9 +54,9 @@ void CPuzzlePlayRoom::SetPictureShown(bool shown) {
 }
 
 void CPuzzlePlayRoom::OpenPreview() {
-  if (m_preview || !m_sharedCut || m_puzzle == nullptr) return;
-  const float width = static_cast<float>(m_sharedCut->GetWidth());
-  const float height = static_cast<float>(m_sharedCut->GetHeight());
+  if (m_preview || !m_cutImage || m_puzzle == nullptr) return;
+  const float width = static_cast<float>(m_cutImage->GetWidth());
+  const float height = static_cast<float>(m_cutImage->GetHeight());
   const float scale = std::min(kPreviewWidth / width, kPreviewHeight / height);
   auto* window = new CRSControlWindow(PointF(), m_host->GetFloor(), "previewWindow", SizeF(kPreviewMinWidth, kPreviewMinHeight));
   window->SetCaption("Puzzle picture");
@@ -64,7 +64,7 @@ void CPuzzlePlayRoom::OpenPreview() {
   window->SetZOrder(kPreviewZOrder);
   window->SetMinSize(SizeF(kPreviewMinWidth, kPreviewMinHeight));
   window->SetClientSize(SizeF(width * scale, height * scale));
-  auto* picture = new CRSCanvasImage(PointF(), window->GetClientArea(), "previewPicture", m_sharedCut);
+  auto* picture = new CRSCanvasImage(PointF(), window->GetClientArea(), "previewPicture", m_cutImage);
   new CBehaviourAlign(picture, CBehaviourAlign::kCentre);
   (new CBehaviourSize(picture, PointF(1, 1), kFillBoth))->Update();
   // Top right, under the clock, where it covers the least of the board.

@@ -148,7 +148,6 @@ TEST_F(PlayRoomScene, OpensWithMenuClockCaptionAndGhost) {
     ASSERT_NE(piece, nullptr);
     EXPECT_EQ(piece->GetParentItem(), room->GetPlayArea());
     EXPECT_NE(CRSCanvasBehaviour::Find<CBehaviourAlign>(piece), nullptr);
-    EXPECT_NE(CRSCanvasBehaviour::Find<CBehaviourHighlight>(piece), nullptr);
   }
   EXPECT_EQ(room->GetBuildWindow(), nullptr) << "the build window closes when the pieces are done";
   ASSERT_NE(room->GetGhost(), nullptr);
