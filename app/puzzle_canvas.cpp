@@ -197,6 +197,7 @@ void CPuzzleCanvas::ShowHelp() {
     return;
   }
   m_help = help;
+  platform::ReportLine("window Tandrill Help");
 }
 
 // --- the library file ---------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "app/puzzle_canvas.h"
 #include "platform/messages.h"
+#include "platform/report.h"
 #include "platform/window.h"
 
 CPuzzleView::CPuzzleView() = default;
@@ -17,6 +18,16 @@ void CPuzzleView::EndRoot() {
   if (CPuzzleCanvas* canvas = m_canvas.get()) {
     m_canvas = nullptr;
     canvas->Delete();
+  }
+}
+
+void CPuzzleView::PaintTo(const Rect& invalid) {
+  CRSCanvasView::PaintTo(invalid);
+  // Tests and the start-up benchmark wait for the first frame that shows a
+  // room.
+  if (!m_firstFrameReported && m_canvas && m_canvas->GetCurrentRoom()) {
+    m_firstFrameReported = true;
+    platform::ReportLine("first-frame");
   }
 }
 

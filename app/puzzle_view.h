@@ -19,6 +19,7 @@ class CPuzzleView : public CRSCanvasView {
 
   CPuzzleCanvas* GetPuzzleCanvas() const;
   bool OnWindowMessage(const platform::Message& msg) override;
+  void PaintTo(const Rect& invalid) override;
 
  protected:
   void OnCreate() override;
@@ -28,4 +29,5 @@ class CPuzzleView : public CRSCanvasView {
 
   CRSAutoPtrPolymorphic<CPuzzleCanvas> m_canvas;
   CRSSignalEmittedTroughEvent0 m_goHome;
+  bool m_firstFrameReported = false;
 };

@@ -73,7 +73,7 @@ void BM_PostDispatch(benchmark::State& state) {
   CRSEventDispatcher::Create();
   Counter counter;
   for (auto _ : state) {
-    for (int i = 0; i < kEvents; ++i) PostEvent(&counter, new CRSEvents::BasicEvent(41));
+    for (int i = 0; i < kEvents; ++i) PostEvent(&counter, std::make_unique<CRSEvents::BasicEvent>(41));
     loop.PumpMessages(0);
   }
   if (counter.m_count != static_cast<long>(state.iterations()) * kEvents) state.SkipWithError("events lost");

@@ -25,6 +25,7 @@
 #include "canvas/object.h"
 #include "canvas/signal_through_event.h"
 #include "canvas/sigslot.h"
+#include "platform/cursors.h"
 #include "platform/types.h"
 
 namespace CRSCanvasEvents {
@@ -80,7 +81,7 @@ class CRSCanvasBehaviour : public CRSObject {
 // origin, so it stays under the pointer and later turns are about it.
 class CBehaviourDrag : public CRSCanvasBehaviour {
  public:
-  static constexpr int kCursorHand = 32649;
+  static constexpr int kCursorHand = platform::kCursorHand;
   enum AxisMode : int { kAxisFree = 0, kAxisKeepX = 1 };
 
   explicit CBehaviourDrag(CRSCanvasItem* item, const std::string& name = {});
@@ -101,10 +102,14 @@ class CBehaviourDrag : public CRSCanvasBehaviour {
 };
 
 // Lifts an item while the left button holds it (or on demand until the next
-// click or key anywhere): up-left by two units, to the top of its parent,
+// click or key anywhere): up-left by kRaiseLift, to the top of its parent,
 // with a deeper shadow.
 class CBehaviourRaiseable : public CRSCanvasBehaviour {
  public:
+  // How far a raised item moves up and left, so that it seems to leave the
+  // table toward the viewer; lowering moves it back by the same.
+  static constexpr float kRaiseLift = 2.0f;
+
   explicit CBehaviourRaiseable(CRSCanvasItem* item, const std::string& name = {});
   ~CBehaviourRaiseable() override;
   static CBehaviourRaiseable* GetOrCreate(CRSCanvasItem* item);

@@ -51,22 +51,18 @@ int WalkListeners(CRSListenerMap& map, int type, int floor, const CRSAutoPtrLife
 
 // ---- free functions ----
 
-void PostEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+void PostEvent(CRSEventReceiver* target, CRSEventPtr event) {
   if (!event) return;
-  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) {
-    d->Post(target, event);
-  } else {
-    delete event;
-  }
+  // Without a dispatcher the event is deleted on the way out.
+  if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) d->Post(target, std::move(event));
 }
 
-void DispatchEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+void DispatchEvent(CRSEventReceiver* target, CRSEventPtr event) {
   if (!event) return;
   if (CRSEventDispatcher* d = CRSEventDispatcher::Get()) {
-    d->Dispatch(target, event);
-  } else {
-    if (target) DeliverTo(target, *event);
-    delete event;
+    d->Dispatch(target, std::move(event));
+  } else if (target) {
+    DeliverTo(target, *event);
   }
 }
 
@@ -132,11 +128,11 @@ void CRSEventDispatcher::Shutdown() {
 void CRSEventDispatcher::ForgetReceiver(CRSEventReceiver* receiver) {
   CRSEventDispatcher* d = s_instance;
   if (!d || !receiver) return;
-  std::vector<CRSEvents::BasicEvent*> dropped;
+  std::vector<CRSEventPtr> dropped;
   for (auto* queue : {&d->m_mainQueue, &d->m_deferredQueue}) {
     for (auto it = queue->begin(); it != queue->end();) {
       if (it->target == receiver) {
-        dropped.push_back(it->event);
+        dropped.push_back(std::move(it->event));
         it = queue->erase(it);
       } else {
         ++it;
@@ -146,7 +142,7 @@ void CRSEventDispatcher::ForgetReceiver(CRSEventReceiver* receiver) {
   receiver->m_queuedEventCount = 0;
   // Deleted only now that both queues are consistent: an event's destructor
   // may release the last reference to another receiver.
-  for (CRSEvents::BasicEvent* event : dropped) delete event;
+  dropped.clear();
 }
 
 void CRSEventDispatcher::RemoveFromGlobalListeners(CRSEventReceiver* receiver) {
@@ -160,33 +156,53 @@ CRSEventDispatcher::~CRSEventDispatcher() {
   Discard();
 }
 
-void CRSEventDispatcher::RequestDrain() { platform::PostMessage(m_targetId, platform::kMsgDispatchEvents, 0, 0); }
+void CRSEventDispatcher::RequestDrain() {
+  if (m_drainPosted) return;
+  m_drainPosted = platform::PostMessage(m_targetId, platform::kMsgDispatchEvents, 0, 0);
+  if (m_drainPosted && m_retryArmed) {
+    KillTimer(kDrainRetryTimer);
+    m_retryArmed = false;
+  } else if (!m_drainPosted && !m_retryArmed) {
+    // The queue is full. Nothing else may post for a while, so the
+    // dispatcher keeps asking by itself until a drain message gets in.
+    SetTimer(kDrainRetryTimer, kDrainRetryMs);
+    m_retryArmed = true;
+  }
+}
+
+void CRSEventDispatcher::OnTimer(int id, unsigned) {
+  if (id != kDrainRetryTimer) return;
+  if (m_mainQueue.empty() && m_deferredQueue.empty()) {
+    // Flushed or discarded meanwhile: nothing waits for a drain any more.
+    KillTimer(kDrainRetryTimer);
+    m_retryArmed = false;
+    return;
+  }
+  RequestDrain();
+}
 
 void CRSEventDispatcher::Enqueue(std::deque<Entry>& queue, Entry entry) {
   if (entry.target) ++entry.target->m_queuedEventCount;
-  queue.push_back(entry);
+  queue.push_back(std::move(entry));
 }
 
 CRSEventDispatcher::Entry CRSEventDispatcher::Unlink(std::deque<Entry>& queue, std::deque<Entry>::iterator it) {
-  Entry entry = *it;
+  Entry entry = std::move(*it);
   queue.erase(it);
   if (entry.target) --entry.target->m_queuedEventCount;
   return entry;
 }
 
-void CRSEventDispatcher::Post(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
-  if (target && target->IsBeingDeleted()) {
-    // It could never be delivered, and its entry would outlive the target.
-    delete event;
-    return;
-  }
-  // One message drains the whole queue, so a new one is needed only when the
-  // queue was (nearly) empty.
-  if (m_mainQueue.size() < 2) RequestDrain();
-  Enqueue(m_mainQueue, Entry{target, event, m_nextSerial++});
+void CRSEventDispatcher::Post(CRSEventReceiver* target, CRSEventPtr event) {
+  // An event for a receiver being deleted could never be delivered, and its
+  // entry would outlive the target: it is dropped here.
+  if (target && target->IsBeingDeleted()) return;
+  Enqueue(m_mainQueue, Entry{target, std::move(event), m_nextSerial++});
+  // One message drains the whole queue, events posted meanwhile included.
+  RequestDrain();
 }
 
-void CRSEventDispatcher::Dispatch(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+void CRSEventDispatcher::Dispatch(CRSEventReceiver* target, CRSEventPtr event) {
   ++m_depth;
   {
     CRSAutoPtrLifeGuard guard(target);
@@ -198,7 +214,7 @@ void CRSEventDispatcher::Dispatch(CRSEventReceiver* target, CRSEvents::BasicEven
     if (verdict > kVerdictSkipTarget && target && guard.Alive()) DeliverTo(target, *event);
   }
   --m_depth;
-  delete event;
+  event.reset();
   // Deferred events wait for the loop; make sure a drain message comes even
   // when nothing else is posted.
   if (m_depth == 0 && !m_deferredQueue.empty()) RequestDrain();
@@ -206,9 +222,9 @@ void CRSEventDispatcher::Dispatch(CRSEventReceiver* target, CRSEvents::BasicEven
 
 void CRSEventDispatcher::Process(Entry entry) {
   if (entry.event->DeferWhileDispatching() && m_depth > 0) {
-    Enqueue(m_deferredQueue, entry);
+    Enqueue(m_deferredQueue, std::move(entry));
   } else {
-    Dispatch(entry.target, entry.event);
+    Dispatch(entry.target, std::move(entry.event));
   }
   DrainDeferred();
 }
@@ -216,12 +232,15 @@ void CRSEventDispatcher::Process(Entry entry) {
 void CRSEventDispatcher::DrainDeferred() {
   while (m_depth == 0 && !m_deferredQueue.empty()) {
     Entry entry = Unlink(m_deferredQueue, m_deferredQueue.begin());
-    Dispatch(entry.target, entry.event);
+    Dispatch(entry.target, std::move(entry.event));
   }
 }
 
 void CRSEventDispatcher::OnMessage(const platform::Message& msg) {
   if (msg.message != platform::kMsgDispatchEvents) return;
+  // Cleared first: a handler may run a nested loop, whose posts need a drain
+  // message of their own while this drain is suspended.
+  m_drainPosted = false;
   while (!m_mainQueue.empty()) Process(Unlink(m_mainQueue, m_mainQueue.begin()));
   DrainDeferred();
 }
@@ -243,10 +262,10 @@ void CRSEventDispatcher::Discard() {
   // Deleting an event may queue more (a destroyed object's children asking
   // for their own deletion), so repeat until both queues stay empty.
   while (!m_mainQueue.empty() || !m_deferredQueue.empty()) {
-    std::vector<CRSEvents::BasicEvent*> dropped;
+    std::vector<CRSEventPtr> dropped;
     for (auto* queue : {&m_mainQueue, &m_deferredQueue}) {
-      while (!queue->empty()) dropped.push_back(Unlink(*queue, queue->begin()).event);
+      while (!queue->empty()) dropped.push_back(std::move(Unlink(*queue, queue->begin()).event));
     }
-    for (CRSEvents::BasicEvent* event : dropped) delete event;
+    dropped.clear();
   }
 }

@@ -15,19 +15,32 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 
 #include "canvas/event_receiver.h"
 #include "canvas/events.h"
 #include "canvas/listener_map.h"
+#include "canvas/timer.h"
 #include "platform/message_loop.h"
 
-// Takes ownership of `event` and queues it for `target` (null: for the global
-// listeners only). Without a dispatcher the event is deleted at once.
-void PostEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event);
+using CRSEventPtr = std::unique_ptr<CRSEvents::BasicEvent>;
+
+// Queues `event` for `target` (null: for the global listeners only). Without
+// a dispatcher the event is deleted at once.
+void PostEvent(CRSEventReceiver* target, CRSEventPtr event);
 
 // Delivers `event` now (global listeners, then the target's filters and
 // handler) and deletes it. Used for mouse and key input.
-void DispatchEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event);
+void DispatchEvent(CRSEventReceiver* target, CRSEventPtr event);
+
+// The same for an event made with a bare new: it is owned from the call on.
+// Prefer the forms above, which show the hand-over in the type.
+inline void PostEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+  PostEvent(target, CRSEventPtr(event));
+}
+inline void DispatchEvent(CRSEventReceiver* target, CRSEvents::BasicEvent* event) {
+  DispatchEvent(target, CRSEventPtr(event));
+}
 
 // Runs only the receiver's filters and its own handler; the caller keeps the
 // event. Used to pass mouse events up to parents.
@@ -46,7 +59,7 @@ void RemoveGlobalListener(CRSEventReceiver* receiver, int type);
 void AddFilter(CRSEventReceiver* onReceiver, CRSEventReceiver* filterReceiver, int type);
 void RemoveFilter(CRSEventReceiver* onReceiver, CRSEventReceiver* filterReceiver, int type);
 
-class CRSEventDispatcher : public platform::MessageTarget {
+class CRSEventDispatcher : public platform::MessageTarget, private CRSTimer {
  public:
   // The dispatcher, created on first use; null once it has been shut down.
   static CRSEventDispatcher* Get();
@@ -60,14 +73,20 @@ class CRSEventDispatcher : public platform::MessageTarget {
   static void ForgetReceiver(CRSEventReceiver* receiver);
   static void RemoveFromGlobalListeners(CRSEventReceiver* receiver);
 
-  void Post(CRSEventReceiver* target, CRSEvents::BasicEvent* event);
-  void Dispatch(CRSEventReceiver* target, CRSEvents::BasicEvent* event);
+  // How often a drain message the message queue refused is tried again.
+  static constexpr int kDrainRetryTimer = 1;
+  static constexpr unsigned kDrainRetryMs = 10;
+
+  void Post(CRSEventReceiver* target, CRSEventPtr event);
+  void Dispatch(CRSEventReceiver* target, CRSEventPtr event);
   void Flush(CRSEventReceiver* target);
   void Discard();
 
   CRSListenerMap& GetGlobalListeners() { return m_globalListeners; }
   int GetDepth() const { return m_depth; }
   std::size_t QueuedCount() const { return m_mainQueue.size() + m_deferredQueue.size(); }
+  // True while a drain message is on its way through the message queue.
+  bool IsDrainPosted() const { return m_drainPosted; }
 
   void OnMessage(const platform::Message& msg) override;
 
@@ -79,8 +98,8 @@ class CRSEventDispatcher : public platform::MessageTarget {
   CRSEventDispatcher();
 
   struct Entry {
-    CRSEventReceiver* target;
-    CRSEvents::BasicEvent* event;
+    CRSEventReceiver* target;  // not owned; the entry goes when it does
+    CRSEventPtr event;
     std::uint64_t serial;
   };
 
@@ -89,7 +108,11 @@ class CRSEventDispatcher : public platform::MessageTarget {
   void DrainDeferred();
   void Enqueue(std::deque<Entry>& queue, Entry entry);
   Entry Unlink(std::deque<Entry>& queue, std::deque<Entry>::iterator it);
+  // Posts the drain message unless one is on its way. When the message
+  // queue refuses it (full), the retry timer asks again until it is taken,
+  // so queued events never wait for a post that may not come.
   void RequestDrain();
+  void OnTimer(int id, unsigned elapsedMs) override;
 
   platform::TargetId m_targetId = platform::kNoTarget;
   int m_depth = 0;
@@ -97,4 +120,6 @@ class CRSEventDispatcher : public platform::MessageTarget {
   std::deque<Entry> m_mainQueue;
   std::deque<Entry> m_deferredQueue;
   std::uint64_t m_nextSerial = 1;
+  bool m_drainPosted = false;
+  bool m_retryArmed = false;
 };

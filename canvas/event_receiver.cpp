@@ -31,7 +31,7 @@ void CRSEventReceiver::Delete() {
 
 void CRSEventReceiver::DeleteLater() {
   if (m_deletionMode == kDeletionQueued) return;
-  PostEvent(nullptr, new CRSEvents::ForceDeleteReceiver(this));
+  PostEvent(nullptr, std::make_unique<CRSEvents::ForceDeleteReceiver>(this));
 }
 
 void CRSEventReceiver::OnEvent(CRSEvents::BasicEvent&) {}

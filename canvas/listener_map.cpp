@@ -73,7 +73,7 @@ void CRSListenerMap::EndWalk() {
 }
 
 int CRSListenerMap::Combine(int verdict, int answer) {
-  if (answer == 4) return 3;
+  if (answer == kVerdictRestore) return kVerdictContinue;
   return answer < verdict ? answer : verdict;
 }
 

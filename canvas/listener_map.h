@@ -48,8 +48,8 @@ class CRSListenerMap {
   void EndWalk();
   void NoteDeadEntry() { m_dirty = true; }
 
-  // Combines a listener's verdict with the verdict so far: 4 restores the
-  // default, otherwise the lowest verdict wins.
+  // Combines a listener's verdict with the verdict so far: kVerdictRestore
+  // puts the default back, otherwise the lowest verdict wins.
   static int Combine(int verdict, int answer);
 
  private:

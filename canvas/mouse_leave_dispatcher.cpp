@@ -42,7 +42,7 @@ bool CRSMouseLeaveDispatcher::IsHovered(const CRSObject* object) const {
 }
 
 int CRSMouseLeaveDispatcher::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) {
-  if (event.GetType() != CRSEvents::kEventMouse) return 3;
+  if (event.GetType() != CRSEvents::kEventMouse) return kVerdictContinue;
   const CRSObject* targetObject = dynamic_cast<CRSObject*>(target);
   // Decide first, then notify: a leave handler may hover or unhover others.
   std::vector<CRSAutoPtrPolymorphic<CRSObject>> left;
@@ -57,9 +57,9 @@ int CRSMouseLeaveDispatcher::FilterGlobalEvent(CRSEventReceiver* target, CRSEven
   }
   for (auto& object : left) {
     if (CRSObject* o = object.get())
-      DispatchEvent(o, new CRSCanvasEvents::MouseLeave(static_cast<int>(platform::kMsgMouseLeave)));
+      DispatchEvent(o, std::make_unique<CRSCanvasEvents::MouseLeave>(static_cast<int>(platform::kMsgMouseLeave)));
   }
-  return 3;
+  return kVerdictContinue;
 }
 
 void AddHover(CRSObject* object) { CRSMouseLeaveDispatcher::Instance().AddHover(object); }

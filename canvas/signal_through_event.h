@@ -18,7 +18,7 @@ class CRSSignalEmittedTroughEvent0 : public sigslot::signal0, public CRSEventRec
  public:
   CRSSignalEmittedTroughEvent0() : CRSEventReceiver(kDeleteThroughQueue) {}
 
-  void EmitLater() { PostEvent(this, new CRSEventsWithSignal::SignalEmit0()); }
+  void EmitLater() { PostEvent(this, std::make_unique<CRSEventsWithSignal::SignalEmit0>()); }
 
   void OnEvent(CRSEvents::BasicEvent& event) override {
     if (event.GetType() == CRSEvents::kEventSignalEmit0) emit();
@@ -30,7 +30,7 @@ class CRSSignalEmittedTroughEvent1 : public sigslot::signal1<T>, public CRSEvent
  public:
   CRSSignalEmittedTroughEvent1() : CRSEventReceiver(kDeleteThroughQueue) {}
 
-  void EmitLater(T arg) { PostEvent(this, new CRSEventsWithSignal::SignalEmit1<T>(std::move(arg))); }
+  void EmitLater(T arg) { PostEvent(this, std::make_unique<CRSEventsWithSignal::SignalEmit1<T>>(std::move(arg))); }
 
   void OnEvent(CRSEvents::BasicEvent& event) override {
     if (event.GetType() != CRSEvents::kEventSignalEmit1) return;
@@ -45,7 +45,7 @@ class CRSSignalEmittedTroughEvent2 : public sigslot::signal2<T1, T2>, public CRS
   CRSSignalEmittedTroughEvent2() : CRSEventReceiver(kDeleteThroughQueue) {}
 
   void EmitLater(T1 arg1, T2 arg2) {
-    PostEvent(this, new CRSEventsWithSignal::SignalEmit2<T1, T2>(std::move(arg1), std::move(arg2)));
+    PostEvent(this, std::make_unique<CRSEventsWithSignal::SignalEmit2<T1, T2>>(std::move(arg1), std::move(arg2)));
   }
 
   void OnEvent(CRSEvents::BasicEvent& event) override {

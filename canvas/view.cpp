@@ -20,7 +20,9 @@
 
 namespace {
 
-constexpr int kTopZOrder = 0x7FFFFFFE;
+// A new window takes this share of the screen in each direction, centred,
+// until its root gives it a size of its own.
+constexpr float kInitialScreenShare = 0.75f;
 
 // The root's local (0, 0) sits a little up and left of the window's corner, so
 // that pixel centres of the window fall where the items' coordinates expect.
@@ -68,7 +70,8 @@ void CRSCanvasView::OnCreate() {
   if (icon) m_window->SetIcon(*icon);
   const Size screen = platform::Window::GetScreenSize();
   if (screen.Width > 0 && screen.Height > 0)
-    m_window->ResizeTo(RoundToInt(screen.Width * 0.75f), RoundToInt(screen.Height * 0.75f));
+    m_window->ResizeTo(RoundToInt(screen.Width * kInitialScreenShare),
+                       RoundToInt(screen.Height * kInitialScreenShare));
   m_window->CenterOnScreen();
   m_window->SetFocus();
   SetTimer(kWatchdogTimer, kWatchdogPeriodMs);
@@ -268,7 +271,7 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
     if (CRSCanvasItem* root = m_root.get()) {
       const PointF topLeft = root->GetTopLeft();
       g.TranslateTransform(topLeft.X, topLeft.Y);
-      root->Paint(g, kTopZOrder, true);
+      root->Paint(g, CRSCanvasItem::kZOrderTop, true);
     }
   }
 
@@ -354,7 +357,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
   }
   if (message == platform::kMsgMouseLeave) {
     m_trackingLeave = false;
-    DispatchEvent(nullptr, new CRSCanvasEvents::Mouse(static_cast<int>(message), PointF(0, 0), 0));
+    DispatchEvent(nullptr, std::make_unique<CRSCanvasEvents::Mouse>(static_cast<int>(message), PointF(0, 0), 0));
     return;
   }
   if (!m_trackingLeave) {
@@ -372,7 +375,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
     Gdiplus::Matrix toLocal = target->GetTransformTo(nullptr);
     PointF local = rootPoint;
     if (toLocal.Invert() == Gdiplus::Ok) toLocal.TransformPoints(&local, 1);
-    DispatchEvent(target.get(), new CRSCanvasEvents::Mouse(static_cast<int>(message), local, keyFlags));
+    DispatchEvent(target.get(), std::make_unique<CRSCanvasEvents::Mouse>(static_cast<int>(message), local, keyFlags));
   }
   if (!HasWindow()) return;
 
@@ -405,15 +408,15 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
 void CRSCanvasView::OnKey(unsigned message, unsigned virtualKey, std::intptr_t keyData) {
   if (!m_root) return;
   CRSEventReceiver* handler = FindKeyHandler(m_root.get());
-  CRSCanvasItem* focus = GetFocusItem();
+  CRSCanvasItem* focus = GetLiveFocusItem();
   if (!handler && !focus) return;
-  auto* key = new CRSCanvasEvents::Key(static_cast<int>(message), virtualKey, static_cast<long>(keyData));
+  auto key = std::make_unique<CRSCanvasEvents::Key>(static_cast<int>(message), virtualKey, static_cast<long>(keyData));
   if (!focus) {
-    DispatchEvent(handler, key);
+    DispatchEvent(handler, std::move(key));
     return;
   }
   key->m_unhandledTarget.Assign(handler);
-  DispatchEvent(focus, key);
+  DispatchEvent(focus, std::move(key));
 }
 
 bool CRSCanvasView::OnSysCommand(unsigned command) {

@@ -101,6 +101,9 @@ class CRSCanvasView : public platform::WindowHandler,
 
   void DisconnectRoot(CRSCanvasItem* root);
   void OnFocusDestroying();
+  // The holder of the keyboard, after dropping one that has since left this
+  // view's tree or been hidden (typing must not reach what cannot be seen).
+  CRSCanvasItem* GetLiveFocusItem();
   void SetTextInput(bool on);
   void SizeWindowToRoot();
   void UpdateWindowShape();

@@ -39,6 +39,15 @@ void CRSCanvasView::SetFocusItem(CRSCanvasItem* item) {
   if (CRSCanvasItem* now = newRef.get(); now && m_focus.get() == now) now->OnFocusChanged(true);
 }
 
+CRSCanvasItem* CRSCanvasView::GetLiveFocusItem() {
+  CRSCanvasItem* focus = m_focus.get();
+  if (!focus) return nullptr;
+  bool shown = m_root && focus->GetRootItem() == m_root.get();
+  for (CRSCanvasItem* item = focus; shown && item; item = item->GetParentItem()) shown = item->IsVisible();
+  if (!shown) SetFocusItem(nullptr);
+  return m_focus.get();
+}
+
 void CRSCanvasView::OnFocusDestroying() {
   // The holder is going; it is told nothing more.
   m_focus.Release();

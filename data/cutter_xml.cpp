@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "data/cutter.h"
+#include "data/numbers.h"
 #include "data/xml_text.h"
 #include "data/xml_values.h"
 #include "data/xml_writer.h"
@@ -60,16 +61,25 @@ void CPuzzleCutter::Write(CRSXMLWriter& out) { static_cast<const CPuzzleCutter&>
 void CPuzzleCutter::Write(CRSXMLWriter& out) const {
   out.StartTag(kCutsTag);
   CRSXMLSize(m_imageSize.Width, m_imageSize.Height).Write(out);
-  out.Printf("<piece-size>%d</piece-size>\n", m_pieceSize);
-  out.Printf("<deviation>%.5f</deviation>\n", static_cast<double>(m_deviation));
-  out.Printf("<shape-type>%d</shape-type>\n", m_shapeType);
+  out.LeafInt("piece-size", m_pieceSize);
+  out.Leaf("deviation", numtext::FormatFixed(m_deviation, 5));
+  out.LeafInt("shape-type", m_shapeType);
   for (size_t y = 0; y < m_grid.size(); ++y) {
     for (size_t x = 0; x < m_grid[y].size(); ++x) {
       const TopLeftCuts& point = m_grid[y][x];
-      out.Printf("<%s x=\"%d\" y=\"%d\">\n", kPointTag.data(), static_cast<int>(x), static_cast<int>(y));
+      out.Write("<");
+      out.Write(kPointTag);
+      out.Write(" x=\"");
+      out.Write(numtext::FormatInt(static_cast<long long>(x)));
+      out.Write("\" y=\"");
+      out.Write(numtext::FormatInt(static_cast<long long>(y)));
+      out.Write("\">\n");
       CRSXMLPointF(point.jitter).Write(out);
-      out.Printf("<shapedirtop bool=\"%d\" int=\"%d\"/>\n", point.topDirection ? 1 : 0, point.topShape);
-      out.Printf("<shapedirleft bool=\"%d\" int=\"%d\"/>\n", point.leftDirection ? 1 : 0, point.leftShape);
+      out.Write(point.topDirection ? "<shapedirtop bool=\"1\" int=\"" : "<shapedirtop bool=\"0\" int=\"");
+      out.Write(numtext::FormatInt(point.topShape));
+      out.Write(point.leftDirection ? "\"/>\n<shapedirleft bool=\"1\" int=\"" : "\"/>\n<shapedirleft bool=\"0\" int=\"");
+      out.Write(numtext::FormatInt(point.leftShape));
+      out.Write("\"/>\n");
       out.EndTag(kPointTag);
     }
   }

@@ -3,6 +3,8 @@
 #include "data/library_input.h"
 
 #include <cmath>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 #include "data/base64.h"
@@ -11,6 +13,30 @@
 #include "platform/image_codec_probe.h"
 
 namespace library_input {
+
+namespace {
+
+// Whether the bytes are a PNG whose chunks all lie inside them, up to its
+// end chunk. The PNG reader underneath does not notice a stream that ends
+// early: it goes on reading nothing for as long as a damaged length asks,
+// which for a few hundred bytes of rubbish can be minutes.
+bool IsWholePng(std::span<const std::uint8_t> bytes) {
+  constexpr std::size_t kSignature = 8;
+  std::size_t at = kSignature;
+  while (at + 8 <= bytes.size()) {
+    const std::uint32_t length = std::uint32_t(bytes[at]) << 24 | std::uint32_t(bytes[at + 1]) << 16 |
+                                 std::uint32_t(bytes[at + 2]) << 8 | std::uint32_t(bytes[at + 3]);
+    if (length > 0x7FFFFFFFu) return false;
+    // Length, type, data and checksum.
+    const std::uint64_t end = std::uint64_t(at) + 12 + length;
+    if (end > bytes.size()) return false;
+    if (bytes[at + 4] == 'I' && bytes[at + 5] == 'E' && bytes[at + 6] == 'N' && bytes[at + 7] == 'D') return true;
+    at = static_cast<std::size_t>(end);
+  }
+  return false;
+}
+
+}  // namespace
 
 bool ReadFreeText(std::string_view base64, std::size_t maxBytes, std::string& out) {
   out.clear();
@@ -38,6 +64,7 @@ std::shared_ptr<Gdiplus::Bitmap> DecodePicture(std::string_view base64, int maxS
   if (probe.type == platform::ImageType::kUnknown || probe.width <= 0 || probe.height <= 0 ||
       probe.width > maxSide || probe.height > maxSide)
     return nullptr;
+  if (probe.type == platform::ImageType::kPng && !IsWholePng(bytes)) return nullptr;
   std::unique_ptr<Gdiplus::Bitmap> picture = platform::DecodeImage(bytes);
   if (!picture || !picture->IsValid() || picture->GetWidth() > maxSide || picture->GetHeight() > maxSide)
     return nullptr;

@@ -29,11 +29,12 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   static constexpr const char* kTag = "puzzle-data";
   // Music shorter than this is kept inside the puzzle file.
   static constexpr std::size_t kMaxEmbeddedMusicBytes = 1048576;
-  // Size scales outside this range are not believed when read from a file.
-  static constexpr float kMinSizeScale = 0.05f;
-  static constexpr float kMaxSizeScale = 4.0f;
   // The scaled cut picture may not hold more pixels than this (a file must
-  // not make the play room allocate gigabytes).
+  // not make the play room allocate gigabytes). A size scale read from a
+  // file is believed when it is finite and positive and the scaled cut
+  // picture keeps within this budget and at least one pixel a side; any
+  // other reads as 1. The cuts room's zoom gives scales far beyond 4 for
+  // small pictures and far below 0.05 for very large ones.
   static constexpr double kMaxCutPixels = 64.0 * 1024 * 1024;
 
   using PieceList = std::vector<std::unique_ptr<CPuzzlePieceData>>;

@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "data/base64.h"
 #include "data/embed.h"
+#include "data/numbers.h"
 #include "data/puzzle_data.h"
 #include "data/xml_text.h"
 #include "data/xml_writer.h"
@@ -34,6 +35,14 @@ class CIgnoreElement : public CRSXMLParser::XHandler {};
 CIgnoreElement g_ignore;
 
 bool Finite(float v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; }
+
+// True when the cut picture at this scale is at least a pixel on each side
+// and within what the drawing library and the pixel budget allow.
+bool ScaledCutFits(Size cut, float scale) {
+  const double w = cut.Width * static_cast<double>(scale), h = cut.Height * static_cast<double>(scale);
+  return w >= 1.0 && h >= 1.0 && w <= Gdiplus::Bitmap::kMaxSide && h <= Gdiplus::Bitmap::kMaxSide &&
+         w * h <= CPuzzleData::kMaxCutPixels;
+}
 
 }  // namespace
 
@@ -88,8 +97,11 @@ bool CPuzzleData::Validate() {
   // one the drawing library can hold without eating the machine.
   const Size cut = m_cutter.GetImageSize();
   if (cut.Width > m_picture->GetWidth() || cut.Height > m_picture->GetHeight()) return false;
-  const double w = cut.Width * static_cast<double>(m_sizeScale), h = cut.Height * static_cast<double>(m_sizeScale);
-  if (w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide || w * h > kMaxCutPixels) return false;
+  // The scale is read before the cut it applies to, so it is judged here:
+  // one that would make the cut picture vanish or outgrow the budget falls
+  // back to 1, and the cut must then fit at its own size.
+  if (!ScaledCutFits(cut, m_sizeScale)) SetSizeScale(1.0f);
+  if (!ScaledCutFits(cut, m_sizeScale)) return false;
 
   // Records that cannot be placed are dropped; their cells are then built
   // as new pieces and scattered. The first record of a cell wins.
@@ -141,10 +153,9 @@ void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attr
   } else if (name == "size-scale") {
     float scale = 0.0f;
     const std::string* value = xmltext::FindAttribute(attributes, "val");
-    // A scale outside the sane range would make the pieces vanish or ask
-    // for pictures larger than memory; the default stays.
-    if (value && xmltext::ParseFloat(*value, scale) && scale >= kMinSizeScale && scale <= kMaxSizeScale)
-      SetSizeScale(scale);
+    // Whether the scaled cut picture fits is checked once the cut is known
+    // (Validate); a scale that is not a positive number at all stays out.
+    if (value && xmltext::ParseFloat(*value, scale) && std::isfinite(scale) && scale > 0.0f) SetSizeScale(scale);
   } else if (name == "time-played") {
     std::uint32_t ms = 0;
     if (xmltext::ParseHex(text, ms)) m_timePlayed = static_cast<std::int32_t>(std::min<std::uint32_t>(ms, INT_MAX));
@@ -164,8 +175,8 @@ void CPuzzleData::Write(CRSXMLWriter& out) {
   if (!m_musicData.empty()) out.LeafBytes("music-data", m_musicData);
   out.Flag("surprise", m_surprise);
   // The size scale and the time played share one line.
-  out.Printf("<size-scale val=\"%g\" />", static_cast<double>(m_sizeScale));
-  out.Printf("<time-played>0x%x</time-played>\n", static_cast<unsigned>(m_timePlayed));
+  out.Write("<size-scale val=\"" + numtext::FormatGeneral(m_sizeScale) + "\" />");
+  out.Leaf("time-played", numtext::FormatHex(static_cast<std::uint32_t>(m_timePlayed)));
   out.Leaf("img-data", m_pictureText);
   out.StartTag("pieces");
   for (const auto& record : m_pieces) record->Write(out);

@@ -66,9 +66,8 @@ bool CPuzzleImageData::IsSound() const {
   return HasThumbnail() && !m_textTooLong;
 }
 
-void CPuzzleImageData::OnElement(const std::string& rawName, const CRSXMLParser::Attributes& attributes,
+void CPuzzleImageData::OnElement(const std::string& rawName, const CRSXMLParser::Attributes&,
                                  const std::string& text) {
-  (void)attributes;
   const std::string name = xmltext::ToLower(rawName);
   CRSXMLParser* parser = GetParser();
   if (name == "name") {

@@ -67,7 +67,7 @@ class CPuzzleImageData : public CRSObject, public CRSXMLParser::XHandler {
   void OnElement(const std::string& name, const CRSXMLParser::Attributes& attributes,
                  const std::string& text) override;
   // An entry left without a thumbnail deletes itself (later, as it may be
-  // on the parser's stack); see SetKeepWithoutThumbnail.
+  // on the parser's stack); see SetDeferThumbnailDecoding.
   void OnDone() override;
   // The whole element; nothing at all for an entry without a thumbnail.
   void Write(CRSXMLWriter& out) override;

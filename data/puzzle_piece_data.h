@@ -20,12 +20,13 @@ class CPuzzlePieceData : public CRSObject, public CRSXMLParser::XHandler {
   CPuzzlePieceData(int column, int row);
   ~CPuzzlePieceData() override;
 
-  // Keeps the item (weakly), puts its top-left corner on the stored
-  // position keeping its origin, gives it the stored rotation, and follows
-  // its moves from now on.
+  // Keeps the item (weakly), gives it the stored rotation, puts its top-left
+  // corner on the stored position keeping its origin, and follows its moves
+  // from now on. The item's parent is the play area: the frame that
+  // positions are saved in and restored to.
   void BindItem(CRSCanvasItem* item);
-  // Takes the position and rotation from the item (see the .cpp for the
-  // frame they are measured in). Nothing happens without an item.
+  // Takes the position and rotation from the item, measured in the play
+  // area (see the .cpp). Nothing happens without an item.
   void UpdateFromItem();
 
   int GetColumn() const { return m_column; }

@@ -29,6 +29,31 @@ void XMLCALL OnCharacters(void* user, const XML_Char* text, int length) {
   static_cast<CRSXMLParser*>(user)->HandleText(text, length);
 }
 
+// UTF-16 documents are never valid UTF-8, yet the tokenizer reads them by
+// their byte-order mark; they are not taken for Windows-1252.
+bool HasUtf16Mark(std::string_view start) {
+  return start.size() >= 2 && ((start[0] == '\xFE' && start[1] == '\xFF') || (start[0] == '\xFF' && start[1] == '\xFE'));
+}
+
+// Reads the whole file to tell whether it is UTF-8, then goes back to its
+// start. False on a read error.
+bool CheckFileEncoding(std::FILE* file, bool& windows1252) {
+  xmltext::Utf8Checker checker;
+  char chunk[CRSXMLParser::kChunkSize];
+  char start[2] = {0, 0};
+  std::size_t total = 0;
+  for (;;) {
+    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
+    if (got < sizeof chunk && std::ferror(file)) return false;
+    for (std::size_t i = 0; total + i < 2 && i < got; ++i) start[total + i] = chunk[i];
+    total += got;
+    checker.Feed(std::string_view(chunk, got));
+    if (got == 0 || !checker.StillValid()) break;
+  }
+  windows1252 = !checker.Finish() && !HasUtf16Mark(std::string_view(start, std::min<std::size_t>(total, 2)));
+  return std::fseek(file, 0, SEEK_SET) == 0;
+}
+
 // A file closed on every way out.
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -113,6 +138,38 @@ int CRSXMLParser::ParseFile(const std::string& path, XHandler* handler) {
     return m_result;
   }
   XML_Parser p = m_tokenizer->parser;
+  // Files written by the older Windows build hold raw Windows-1252 text in
+  // some fields. Such a file is not UTF-8 as a whole, so it is read once to
+  // find out, and then fed to the tokenizer converted chunk by chunk (one
+  // byte is one character in that code page, so chunks convert alone).
+  bool windows1252 = false;
+  if (!CheckFileEncoding(file.get(), windows1252)) {
+    m_result = kReadError;
+    file.reset();
+    Finish();
+    return m_result;
+  }
+  if (windows1252) {
+    XML_SetEncoding(p, "UTF-8");
+    std::string chunk(kChunkSize, '\0');
+    for (;;) {
+      const std::size_t got = std::fread(chunk.data(), 1, kChunkSize, file.get());
+      if (got < kChunkSize && std::ferror(file.get())) {
+        m_result = kReadError;
+        break;
+      }
+      const bool final = got == 0;
+      const std::string converted = xmltext::Windows1252ToUtf8(std::string_view(chunk.data(), got));
+      if (XML_Parse(p, converted.data(), static_cast<int>(converted.size()), final) == XML_STATUS_ERROR) {
+        RecordSyntaxError();
+        break;
+      }
+      if (final) break;
+    }
+    file.reset();
+    Finish();
+    return m_result;
+  }
   for (;;) {
     void* buffer = XML_GetBuffer(p, static_cast<int>(kChunkSize));
     if (!buffer) {
@@ -138,6 +195,13 @@ int CRSXMLParser::ParseFile(const std::string& path, XHandler* handler) {
 
 int CRSXMLParser::ParseText(std::string_view text, XHandler* handler) {
   Begin(handler);
+  // A text that is not UTF-8 as a whole is Windows-1252 (see ParseFile).
+  std::string converted;
+  if (m_tokenizer->parser && !HasUtf16Mark(text.substr(0, 2)) && !xmltext::IsValidUtf8(text)) {
+    converted = xmltext::Windows1252ToUtf8(text);
+    text = converted;
+    XML_SetEncoding(m_tokenizer->parser, "UTF-8");
+  }
   if (!m_tokenizer->parser) {
     m_result = kUnknownError;
   } else {

@@ -1,8 +1,6 @@
 #include "data/xml_text.h"
 
-#include <cctype>
-#include <charconv>
-#include <limits>
+#include <cstring>
 
 #include "data/base64.h"
 
@@ -11,21 +9,6 @@ namespace xmltext {
 namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Skips the blanks "%d" and friends skip, and a "+" sign that from_chars
-// does not accept.
-std::string_view SkipLeading(std::string_view text, bool& negative) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n' ||
-                             text[i] == '\v' || text[i] == '\f'))
-    ++i;
-  negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  return text.substr(i);
-}
 
 // The code points of bytes 0x80-0x9F in Windows-1252; 0 marks the five
 // unassigned bytes.
@@ -68,100 +51,56 @@ const std::string* FindAttribute(const CRSXMLParser::Attributes& attributes, std
   return nullptr;
 }
 
-bool ParseInt(std::string_view text, int& out) {
-  bool negative = false;
-  std::string_view digits = SkipLeading(text, negative);
-  unsigned long long magnitude = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
-  if (end == digits.data()) return false;
-  constexpr unsigned long long kMaxPositive = std::numeric_limits<int>::max();
-  if (ec == std::errc::result_out_of_range || magnitude > kMaxPositive + (negative ? 1 : 0)) {
-    out = negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    return true;
-  }
-  out = negative ? static_cast<int>(-static_cast<long long>(magnitude)) : static_cast<int>(magnitude);
-  return true;
-}
-
-bool ParseDouble(std::string_view text, double& out) {
-  bool negative = false;
-  std::string_view digits = SkipLeading(text, negative);
-  double value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (end == digits.data()) return false;
-  if (ec == std::errc::result_out_of_range) {
-    // Out of range: a negative exponent means too small (0), else too large.
-    const std::size_t e = digits.substr(0, static_cast<std::size_t>(end - digits.data())).find_first_of("eE");
-    const bool tiny = e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-  }
-  out = negative ? -value : value;
-  return true;
-}
-
-bool ParseFloat(std::string_view text, float& out) {
-  double value = 0;
-  if (!ParseDouble(text, value)) return false;
-  out = static_cast<float>(value);
-  return true;
-}
-
-bool ParseHex(std::string_view text, std::uint32_t& out) {
-  bool negative = false;
-  std::string_view digits = SkipLeading(text, negative);
-  if (digits.size() >= 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-    // "0x" with no hexadecimal digit after it still reads as 0, like sscanf.
-    if (digits.size() == 2 || !std::isxdigit(static_cast<unsigned char>(digits[2]))) {
-      out = 0;
-      return true;
+void Utf8Checker::Feed(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  for (std::size_t i = 0; i < n && m_valid; ++i) {
+    // Files are mostly Base64: skip plain ASCII eight bytes at a time.
+    if (m_pending == 0) {
+      std::uint64_t word;
+      while (i + sizeof word <= n) {
+        std::memcpy(&word, s + i, sizeof word);
+        if (word & 0x8080808080808080ull) break;
+        i += sizeof word;
+      }
+      if (i == n) return;
     }
-    digits.remove_prefix(2);
+    const unsigned char c = s[i];
+    if (m_pending == 0) {
+      if (c < 0x80) continue;
+      if (c >= 0xC2 && c <= 0xDF) {
+        m_length = 2;
+        m_code = c & 0x1F;
+      } else if (c >= 0xE0 && c <= 0xEF) {
+        m_length = 3;
+        m_code = c & 0x0F;
+      } else if (c >= 0xF0 && c <= 0xF4) {
+        m_length = 4;
+        m_code = c & 0x07;
+      } else {
+        m_valid = false;
+        return;
+      }
+      m_pending = m_length - 1;
+      continue;
+    }
+    if ((c & 0xC0) != 0x80) {
+      m_valid = false;
+      return;
+    }
+    m_code = (m_code << 6) | (c & 0x3F);
+    if (--m_pending > 0) continue;
+    // Overlong forms, surrogates and code points past U+10FFFF.
+    if ((m_length == 3 && m_code < 0x800) || (m_length == 4 && (m_code < 0x10000 || m_code > 0x10FFFF)) ||
+        (m_code >= 0xD800 && m_code <= 0xDFFF))
+      m_valid = false;
   }
-  unsigned long long value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
-  if (end == digits.data()) return false;
-  if (ec == std::errc::result_out_of_range || value > 0xFFFFFFFFull) value = 0xFFFFFFFFull;
-  std::uint32_t v = static_cast<std::uint32_t>(value);
-  out = negative ? static_cast<std::uint32_t>(0u - v) : v;
-  return true;
 }
 
 bool IsValidUtf8(std::string_view bytes) {
-  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t n = bytes.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char c = s[i];
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t len;
-    char32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + len > n) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (s[i + k] & 0x3F);
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF.
-    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
-      return false;
-    i += len;
-  }
-  return true;
+  Utf8Checker checker;
+  checker.Feed(bytes);
+  return checker.Finish();
 }
 
 std::string Windows1252ToUtf8(std::string_view bytes) {

@@ -1,13 +1,13 @@
 #pragma once
 // Small text helpers shared by the reader and the records: ASCII
-// case-insensitive names, number parsing in the spirit of "%d", "%f" and
-// "0x%x" (leading blanks skipped, trailing rubbish ignored, nothing changed
-// when there is no number), and the conversion of free text read from files.
+// case-insensitive names, number parsing (the locale-independent readers of
+// data/numbers.h) and the conversion of free text read from files.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "data/numbers.h"
 #include "data/xml.h"
 
 namespace xmltext {
@@ -19,14 +19,29 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // The value of the attribute named name (compared without case), or null.
 const std::string* FindAttribute(const CRSXMLParser::Attributes& attributes, std::string_view name);
 
-// Each returns false and leaves out alone when the text holds no number.
-// Integers that do not fit are clamped rather than wrapped.
-bool ParseInt(std::string_view text, int& out);
-bool ParseFloat(std::string_view text, float& out);
-bool ParseDouble(std::string_view text, double& out);
-bool ParseHex(std::string_view text, std::uint32_t& out);  // "0x%x"; the "0x" may be left out
+// The number readers every record uses; see data/numbers.h.
+using numtext::ParseDouble;
+using numtext::ParseFloat;
+using numtext::ParseHex;
+using numtext::ParseInt;
 
 bool IsValidUtf8(std::string_view bytes);
+// The same check for bytes that arrive in pieces (a file read in chunks):
+// a character may be split between two pieces.
+class Utf8Checker {
+ public:
+  void Feed(std::string_view bytes);
+  // True when every byte fed so far was valid UTF-8 and no character was
+  // left unfinished.
+  bool Finish() const { return m_valid && m_pending == 0; }
+  bool StillValid() const { return m_valid; }
+
+ private:
+  bool m_valid = true;
+  int m_pending = 0;   // continuation bytes still expected
+  int m_length = 0;    // bytes of the character being read
+  char32_t m_code = 0;  // its code point so far
+};
 // Windows-1252 bytes as UTF-8 (the five unassigned bytes become U+FFFD).
 std::string Windows1252ToUtf8(std::string_view bytes);
 // Free text decoded from a file: valid UTF-8 is taken as it is; anything

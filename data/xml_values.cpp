@@ -1,5 +1,6 @@
 #include "data/xml_values.h"
 
+#include "data/numbers.h"
 #include "data/xml_text.h"
 #include "data/xml_writer.h"
 
@@ -44,7 +45,7 @@ void CRSXMLPoint::OnElement(const std::string& name, const CRSXMLParser::Attribu
 }
 
 void CRSXMLPoint::Write(CRSXMLWriter& out, std::string_view tag) const {
-  WriteTwo(out, tag, "x", std::to_string(X), "y", std::to_string(Y));
+  WriteTwo(out, tag, "x", numtext::FormatInt(X), "y", numtext::FormatInt(Y));
 }
 
 void CRSXMLPointF::OnElement(const std::string& name, const CRSXMLParser::Attributes& attributes,
@@ -66,7 +67,7 @@ void CRSXMLSize::OnElement(const std::string& name, const CRSXMLParser::Attribut
 }
 
 void CRSXMLSize::Write(CRSXMLWriter& out, std::string_view tag) const {
-  WriteTwo(out, tag, "w", std::to_string(Width), "h", std::to_string(Height));
+  WriteTwo(out, tag, "w", numtext::FormatInt(Width), "h", numtext::FormatInt(Height));
 }
 
 void CRSXMLSizeF::OnElement(const std::string& name, const CRSXMLParser::Attributes& attributes,

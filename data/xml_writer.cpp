@@ -1,9 +1,12 @@
 #include "data/xml_writer.h"
 
-#include <charconv>
+#include <locale.h>
+
 #include <cstdio>
+#include <locale>
 
 #include "data/base64.h"
+#include "data/numbers.h"
 #include "data/xml_text.h"
 #include "platform/files.h"
 
@@ -36,6 +39,7 @@ std::ostream& CRSXMLWriter::Stream() {
   if (!m_stream) {
     m_buffer = std::make_unique<StreamBuffer>(*this);
     m_stream = std::make_unique<std::ostream>(m_buffer.get());
+    m_stream->imbue(std::locale::classic());
   }
   return *m_stream;
 }
@@ -54,7 +58,34 @@ void CRSXMLWriter::Write(std::string_view text) {
   }
 }
 
+namespace {
+
+// The C locale as a locale object, made once: formatting under it gives the
+// same text whatever locale the process runs in.
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return c;
+}
+
+// Switches the calling thread to the C locale for its lifetime; the rest of
+// the process keeps its own.
+class ScopedCLocale {
+ public:
+  ScopedCLocale() : m_old(CLocale() ? uselocale(CLocale()) : static_cast<locale_t>(0)) {}
+  ~ScopedCLocale() {
+    if (m_old) uselocale(m_old);
+  }
+  ScopedCLocale(const ScopedCLocale&) = delete;
+  ScopedCLocale& operator=(const ScopedCLocale&) = delete;
+
+ private:
+  locale_t m_old;
+};
+
+}  // namespace
+
 void CRSXMLWriter::Printf(const char* format, ...) {
+  const ScopedCLocale cLocale;
   char small[256];
   va_list args;
   va_start(args, format);
@@ -106,14 +137,12 @@ void CRSXMLWriter::LeafEscaped(std::string_view name, std::string_view value) {
   Leaf(name, xmltext::EscapeMarkup(value));
 }
 
-void CRSXMLWriter::LeafInt(std::string_view name, long long value) { Leaf(name, std::to_string(value)); }
+void CRSXMLWriter::LeafInt(std::string_view name, long long value) { Leaf(name, numtext::FormatInt(value)); }
 
 void CRSXMLWriter::LeafReal(std::string_view name, double value) { Leaf(name, FormatReal(value, 2)); }
 
 void CRSXMLWriter::LeafColour(std::string_view name, std::uint32_t colour) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "0x%x", static_cast<unsigned>(colour));
-  Leaf(name, buf);
+  Leaf(name, numtext::FormatHex(colour));
 }
 
 void CRSXMLWriter::Flag(std::string_view name, bool set) {
@@ -137,9 +166,3 @@ bool CRSXMLWriter::SaveToFile(const std::string& path) const {
   return platform::WriteFileAtomically(path, m_bytes);
 }
 
-std::string FormatReal(double value, int decimals) {
-  char buf[400];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  if (ec != std::errc()) return "0";
-  return std::string(buf, end);
-}

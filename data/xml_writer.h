@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/numbers.h"
+
 class CRSXMLWriter {
  public:
   CRSXMLWriter();
@@ -23,7 +25,9 @@ class CRSXMLWriter {
 
   // Appends text, turning each "\n" into CR LF.
   void Write(std::string_view text);
-  // printf-style formatting (numbers with the C locale's decimal point).
+  // printf-style formatting, always in the C locale. Numbers are better
+  // written with the helpers of data/numbers.h; this stays for tag lines
+  // built around integers.
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   // "<name>\n" and "</name>\n".
@@ -47,7 +51,8 @@ class CRSXMLWriter {
   void LeafBytes(std::string_view name, std::span<const std::uint8_t> bytes);
 
   // A standard stream over the same bytes (with the same "\n" to CR LF
-  // rule), for writers that format through std::ostream.
+  // rule), for writers that format through std::ostream. It formats in the
+  // classic locale, whatever the program's global one.
   std::ostream& Stream();
 
   const std::string& GetBytes() const { return m_bytes; }
@@ -69,6 +74,3 @@ class CRSXMLWriter {
   std::unique_ptr<std::ostream> m_stream;
 };
 
-// The decimal text of value with the given number of decimals, always with
-// a "." whatever the process locale ("%.2f" for 2).
-std::string FormatReal(double value, int decimals = 2);

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <pthread.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -45,6 +46,7 @@ Stream s_stream;
 bool s_hooked = false;  // touched on the user-interface thread only
 
 void LoadSynth() {
+  pthread_setname_np(pthread_self(), kLoaderThreadName);
   const SynthApi& api = *s_api;
   SynthSettings* settings = api.newSettings();
   SynthCore* synth = nullptr;
@@ -66,6 +68,21 @@ void LoadSynth() {
   s_state = synth ? SynthState::kReady : SynthState::kFailed;
   s_ready.notify_all();
 }
+
+// Owns the loading thread and joins it when destroyed at exit.
+class LoaderThread {
+ public:
+  LoaderThread() = default;
+  ~LoaderThread() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  LoaderThread(const LoaderThread&) = delete;
+  LoaderThread& operator=(const LoaderThread&) = delete;
+  void Start() { m_thread = std::thread(LoadSynth); }
+
+ private:
+  std::thread m_thread;
+};
 
 void DeletePlayer(Stream& stream) {
   if (!stream.player) return;
@@ -123,8 +140,13 @@ bool Prepare() {
     s_api = api;
     s_bankPath = std::move(bank);
     s_state = SynthState::kLoading;
-    // Detached: it ends by itself, and the synthesiser lives until exit.
-    std::thread(LoadSynth).detach();
+    // The synthesiser lives until exit, but the thread that loads it must
+    // not: a program that ends during the load would otherwise run on into
+    // this file's statics and the synthesiser library while exit destroys
+    // them. Made here, the holder is destroyed (and joins) before anything
+    // that existed when the loading began.
+    static LoaderThread loader;
+    loader.Start();
   } else {
     s_state = SynthState::kFailed;
   }

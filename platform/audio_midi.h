@@ -23,6 +23,9 @@ void NotifyMusicFinished();
 
 namespace platform::audio::midi {
 
+// The name the loading thread runs under (seen in debuggers and /proc).
+inline constexpr const char* kLoaderThreadName = "midi-loader";
+
 // Starts loading the synthesiser if that has not begun. The first call runs
 // the MIDI library check (see platform/synth_library.h), which may ask the
 // player and download a sound bank while the message loop keeps running;

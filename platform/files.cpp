@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace platform {
@@ -50,21 +51,53 @@ std::uint64_t Fnv1a(std::string_view text) {
   return hash;
 }
 
+// Creates a new file beside path with a name nobody uses. Made with mode
+// 0666, so the process's umask decides its permissions as for any new file.
+int CreateTemporary(const std::string& path, std::string& temp) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  static thread_local std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(::getpid()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = path + ".tmp-";
+    for (int i = 0; i < 8; ++i) temp += kLetters[random() % (sizeof kLetters - 1)];
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Makes the rename itself durable: until the folder is synced, a crash may
+// bring back the old name's old file, or no file at all.
+bool SyncFolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // Some file systems cannot sync a folder; the file's own data is synced.
+  const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+  ::close(fd);
+  return ok;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   // The temporary lives beside the target so that the rename never crosses
-  // file systems; mkstemp gives it a name nobody else is using.
-  std::string temp = path + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  // file systems.
+  std::string temp;
+  const int fd = CreateTemporary(path, temp);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, bytes);
-  ok = ::fchmod(fd, 0644) == 0 && ok;
+  // A file that is replaced keeps the permissions its owner gave it; a new
+  // one has those the umask gave the temporary.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ok = ::fchmod(fd, old.st_mode & 07777) == 0 && ok;
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
   if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return SyncFolderOf(path);
 }
 
 bool EnsureDirectory(const std::string& path) {

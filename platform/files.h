@@ -9,9 +9,12 @@
 namespace platform {
 
 // Writes bytes to path through a temporary file in the same folder that is
-// flushed to the disk and then renamed over the old file, so a crash or a
-// full disk leaves either the old file or the new one, never a mixture.
-// False on any failure; the old file is then untouched.
+// flushed to the disk and then renamed over the old file, after which the
+// folder is synced too, so a crash or a full disk leaves either the old file
+// or the new one, never a mixture. A replaced file keeps its permissions; a
+// new one gets those of the process's umask. False on any failure; the old
+// file is then untouched, except when only the final folder sync failed
+// (the new file is in place, but may not survive a crash).
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // Creates the folder (and its parents) when missing. True when it exists

@@ -8,6 +8,7 @@
 // afterwards does not move it, as the facade defines.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,9 @@ class Graphics {
   Graphics(const Graphics&) = delete;
   Graphics& operator=(const Graphics&) = delete;
 
-  static Graphics* FromImage(Bitmap* bitmap) { return new Graphics(bitmap); }
+  // A context drawing into bitmap, owned by the caller; the bitmap must
+  // outlive it.
+  static std::unique_ptr<Graphics> FromImage(Bitmap* bitmap) { return std::make_unique<Graphics>(bitmap); }
 
   bool IsValid() const { return m_cr != nullptr; }
   Status GetLastStatus() const { return m_cr ? Ok : InvalidParameter; }

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/files.h"
+#include "platform/image_codec_jpeg.h"
 #include "platform/image_codec_probe.h"
 
 namespace platform {
@@ -240,13 +241,20 @@ Writer WriterForMime(std::string_view mime) {
 
 }  // namespace
 
-std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes) {
+std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes, ExifOrientation orientation) {
   const ImageProbe probe = ProbeImage(bytes);
   const char* loader = LoaderName(probe.type);
   if (!loader || probe.width <= 0 || probe.height <= 0 || probe.width > Gdiplus::Bitmap::kMaxSide ||
       probe.height > Gdiplus::Bitmap::kMaxSide || probe.width * probe.height > kMaxImagePixels)
     return nullptr;
   if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) return nullptr;
+  const int turn = orientation == ExifOrientation::kApply && probe.type == ImageType::kJpeg ? probe.orientation : 1;
+  // The image library hands CMYK pictures over as raw ink values; they are
+  // decoded here with the JPEG library itself.
+  if (probe.type == ImageType::kJpeg && probe.components == 4) {
+    std::unique_ptr<Gdiplus::Bitmap> bitmap = DecodeCmykJpeg(bytes);
+    return bitmap ? Orient(std::move(bitmap), turn) : nullptr;
+  }
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) return nullptr;
   SurfacePtr surface(IMG_LoadTyped_RW(rw, 1, loader));
@@ -259,7 +267,7 @@ std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes
   if (alpha && probe.type == ImageType::kTiff && IsOpaque(surface.get())) alpha = false;
   std::unique_ptr<Gdiplus::Bitmap> bitmap = alpha ? AlphaFromSurface(surface.get()) : OpaqueFromSurface(surface.get());
   if (!bitmap) return nullptr;
-  return Orient(std::move(bitmap), probe.type == ImageType::kJpeg ? probe.orientation : 1);
+  return Orient(std::move(bitmap), turn);
 }
 
 std::unique_ptr<Gdiplus::Bitmap> LoadImageFile(const std::string& path) {
@@ -273,7 +281,7 @@ std::unique_ptr<Gdiplus::Bitmap> LoadImageFile(const std::string& path) {
   in.seekg(0);
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return nullptr;
-  return DecodeImage(bytes);
+  return DecodeImage(bytes, ExifOrientation::kApply);
 }
 
 bool HasImageEncoder(std::string_view mime) { return WriterForMime(mime) != Writer::kNone; }

@@ -2,9 +2,15 @@
 // Picture files in and out: BMP (also named .dib and .rle), GIF, JPEG, PNG
 // and TIFF are decoded into bitmaps (24-bit RGB for opaque pictures, 32-bit
 // premultiplied ARGB for pictures with alpha or a transparent colour); JPEG
-// and PNG are encoded to memory. JPEG pictures are turned upright by their
-// EXIF orientation. Pictures whose declared size is absurd are refused
+// and PNG are encoded to memory. Four-component (CMYK) JPEGs are converted
+// to their real colours. Pictures whose declared size is absurd are refused
 // before any pixel memory is allocated.
+//
+// EXIF orientation belongs to the user's picture files only: a photo read
+// from a file is turned upright once, and what the program then embeds in
+// its own files is that upright picture, encoded afresh without the tag.
+// Bytes embedded in our files (and built-in resources) are therefore decoded
+// as they are stored; turning them again would no longer fit the saved cut.
 
 #include <cstdint>
 #include <memory>
@@ -21,9 +27,15 @@ namespace platform {
 // of ARGB), besides Bitmap::kMaxSide on either side.
 inline constexpr std::int64_t kMaxImagePixels = std::int64_t(1) << 28;
 
-// Decodes picture bytes; null when they are not a picture we can read.
-std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes);
-// Reads and decodes a picture file; null on any failure.
+// Whether a JPEG's EXIF orientation turns the decoded picture.
+enum class ExifOrientation { kIgnore, kApply };
+
+// Decodes picture bytes as they are stored (no EXIF turn unless asked);
+// null when they are not a picture we can read.
+std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes,
+                                             ExifOrientation orientation = ExifOrientation::kIgnore);
+// Reads and decodes a user's picture file, turned upright by its EXIF
+// orientation; null on any failure.
 std::unique_ptr<Gdiplus::Bitmap> LoadImageFile(const std::string& path);
 
 // True for the MIME types EncodeImage can write: "image/jpeg", "image/png".

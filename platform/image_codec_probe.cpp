@@ -74,9 +74,10 @@ void ProbeJpeg(const Reader& r, ImageProbe& p) {
     if (length < 2) return;
     const bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (sof) {
-      if (!r.Has(at + 5, 4)) return;
+      if (!r.Has(at + 5, 5)) return;
       p.height = r.Be16(at + 5);
       p.width = r.Be16(at + 7);
+      p.components = static_cast<int>(r.U8(at + 9));
       p.type = ImageType::kJpeg;
       return;
     }

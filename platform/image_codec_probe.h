@@ -16,6 +16,7 @@ struct ImageProbe {
   std::int64_t width = 0;   // the largest width the header declares
   std::int64_t height = 0;  // the largest height the header declares
   int orientation = 1;      // EXIF orientation 1-8 (JPEG only; 1 = upright)
+  int components = 0;       // colour components of a JPEG frame (1 grey, 3 colour, 4 CMYK)
 };
 
 // The type and declared size of the picture; type kUnknown when the bytes

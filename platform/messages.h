@@ -84,6 +84,30 @@ inline constexpr unsigned kVkDelete = 0x2E;
 inline constexpr unsigned kVkF1 = 0x70;
 inline constexpr unsigned kVkF4 = 0x73;
 
+// Virtual-key codes of the remaining keys the platform reports: lock and
+// editing keys, the numeric keypad, and the punctuation keys of a US layout.
+inline constexpr unsigned kVkPause = 0x13;
+inline constexpr unsigned kVkCapital = 0x14;  // Caps Lock
+inline constexpr unsigned kVkInsert = 0x2D;
+inline constexpr unsigned kVkNumpad0 = 0x60;  // the keypad digits follow in order
+inline constexpr unsigned kVkNumpad1 = 0x61;
+inline constexpr unsigned kVkMultiply = 0x6A;
+inline constexpr unsigned kVkAdd = 0x6B;
+inline constexpr unsigned kVkSubtract = 0x6D;
+inline constexpr unsigned kVkDecimal = 0x6E;
+inline constexpr unsigned kVkDivide = 0x6F;
+inline constexpr unsigned kVkOemSemicolon = 0xBA;
+inline constexpr unsigned kVkOemPlus = 0xBB;
+inline constexpr unsigned kVkOemComma = 0xBC;
+inline constexpr unsigned kVkOemMinus = 0xBD;
+inline constexpr unsigned kVkOemPeriod = 0xBE;
+inline constexpr unsigned kVkOemSlash = 0xBF;
+inline constexpr unsigned kVkOemBackquote = 0xC0;
+inline constexpr unsigned kVkOemOpenBracket = 0xDB;
+inline constexpr unsigned kVkOemBackslash = 0xDC;
+inline constexpr unsigned kVkOemCloseBracket = 0xDD;
+inline constexpr unsigned kVkOemQuote = 0xDE;
+
 // Builds and reads the second parameter of a mouse message: signed client
 // coordinates in the low and high 16 bits.
 inline std::intptr_t MakeMousePosition(int x, int y) {

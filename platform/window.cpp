@@ -67,6 +67,25 @@ unsigned ButtonFlags(Uint32 sdlButtons) {
   return flags;
 }
 
+// The code points of a NUL-terminated UTF-8 text; a malformed sequence
+// yields what its lead byte holds.
+std::vector<std::uint32_t> DecodeUtf8(const char* text) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  std::vector<std::uint32_t> codepoints;
+  while (*p) {
+    std::uint32_t cp = *p;
+    const int extra = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : cp >= 0xC0 ? 1 : 0;
+    cp &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0x7F;
+    ++p;
+    for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p) cp = (cp << 6) | (*p & 0x3F);
+    codepoints.push_back(cp);
+  }
+  return codepoints;
+}
+
+// Each character message stands for one key stroke.
+constexpr std::intptr_t kCharRepeatCount = 1;
+
 Rect Union(const Rect& a, const Rect& b) {
   if (a.IsEmptyArea()) return b;
   if (b.IsEmptyArea()) return a;
@@ -394,123 +413,135 @@ bool Window::Translate(const SDL_Event& ev, Message& out) {
   if (!m_window || m_destroyed) return false;
   out = Message{m_targetId, kMsgNull, 0, 0};
   switch (ev.type) {
-    case SDL_WINDOWEVENT: {
-      if (ev.window.windowID != m_windowId) return false;
-      switch (ev.window.event) {
-        case SDL_WINDOWEVENT_EXPOSED:
-          InvalidateAll();
-          return true;  // the paint message follows through the queue
-        case SDL_WINDOWEVENT_SIZE_CHANGED: {
-          const Size s = GetClientSize();
-          out.message = kMsgSize;
-          out.wParam = m_minimized ? kSizeMinimized : (m_maximized ? kSizeMaximized : kSizeRestored);
-          out.lParam = MakeMousePosition(s.Width, s.Height);
-          InvalidateAll();
-          return true;
-        }
-        case SDL_WINDOWEVENT_MINIMIZED:
-          if (m_minimized) return true;
-          m_minimized = true;
-          out.message = kMsgSize;
-          out.wParam = kSizeMinimized;
-          return true;
-        case SDL_WINDOWEVENT_RESTORED:
-          if (!m_minimized) return true;
-          m_minimized = false;
-          out.message = kMsgSize;
-          out.wParam = m_maximized ? kSizeMaximized : kSizeRestored;
-          out.lParam = MakeMousePosition(GetClientSize().Width, GetClientSize().Height);
-          InvalidateAll();
-          return true;
-        case SDL_WINDOWEVENT_LEAVE:
-          if (!m_trackingLeave) return true;
-          m_trackingLeave = false;
-          out.message = kMsgMouseLeave;
-          return true;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-          out.message = kMsgSetFocus;
-          return true;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-          out.message = kMsgKillFocus;
-          return true;
-        case SDL_WINDOWEVENT_CLOSE:
-          out.message = kMsgClose;
-          return true;
-        default:
-          return true;
-      }
-    }
-    case SDL_MOUSEMOTION: {
-      if (ev.motion.windowID != m_windowId) return false;
-      m_native->buttons = ev.motion.state;
-      out.message = kMsgMouseMove;
-      out.wParam = ButtonFlags(m_native->buttons) | ModifierFlags();
-      out.lParam = MakeMousePosition(ev.motion.x, ev.motion.y);
-      return true;
-    }
+    case SDL_WINDOWEVENT:
+      return ev.window.windowID == m_windowId && TranslateWindowEvent(ev.window, out);
+    case SDL_MOUSEMOTION:
+      return ev.motion.windowID == m_windowId && TranslateMouseMotion(ev.motion, out);
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-      if (ev.button.windowID != m_windowId) return false;
-      const bool down = ev.type == SDL_MOUSEBUTTONDOWN;
-      const Uint32 mask = SDL_BUTTON(ev.button.button);
-      if (down) m_native->buttons |= mask; else m_native->buttons &= ~mask;
-      const bool dbl = down && ev.button.clicks >= 2;
-      switch (ev.button.button) {
-        case SDL_BUTTON_LEFT: out.message = down ? (dbl ? kMsgLButtonDblClk : kMsgLButtonDown) : kMsgLButtonUp; break;
-        case SDL_BUTTON_RIGHT: out.message = down ? (dbl ? kMsgRButtonDblClk : kMsgRButtonDown) : kMsgRButtonUp; break;
-        case SDL_BUTTON_MIDDLE: out.message = down ? (dbl ? kMsgMButtonDblClk : kMsgMButtonDown) : kMsgMButtonUp; break;
-        default: return true;  // extra buttons are not the game's
-      }
-      out.wParam = ButtonFlags(m_native->buttons) | ModifierFlags();
-      out.lParam = MakeMousePosition(ev.button.x, ev.button.y);
-      return true;
-    }
-    case SDL_MOUSEWHEEL: {
-      if (ev.wheel.windowID != m_windowId) return false;
-      int notches = ev.wheel.y;
-      if (ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
-      if (notches == 0) return true;  // sideways scrolling is not the game's
-      out.message = kMsgMouseWheel;
-      out.wParam = MakeWheelParam(notches * kWheelDelta, ButtonFlags(m_native->buttons) | ModifierFlags());
-      out.lParam = MakeMousePosition(ev.wheel.mouseX, ev.wheel.mouseY);
-      return true;
-    }
+    case SDL_MOUSEBUTTONUP:
+      return ev.button.windowID == m_windowId && TranslateMouseButton(ev.button, out);
+    case SDL_MOUSEWHEEL:
+      return ev.wheel.windowID == m_windowId && TranslateMouseWheel(ev.wheel, out);
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      if (ev.key.windowID != m_windowId && ev.key.windowID != 0) return false;
-      const bool down = ev.type == SDL_KEYDOWN;
-      const unsigned vk = VirtualKeyFromKeycode(ev.key.keysym.sym);
-      if (vk == 0) return true;
-      const bool alt = (ev.key.keysym.mod & KMOD_ALT) != 0 || vk == kVkMenu;
-      out.message = alt ? (down ? kMsgSysKeyDown : kMsgSysKeyUp) : (down ? kMsgKeyDown : kMsgKeyUp);
-      out.wParam = vk;
-      out.lParam = MakeKeyData(ev.key.keysym.scancode, (ev.key.keysym.mod & KMOD_ALT) != 0,
-                               ev.key.repeat != 0, !down);
-      return true;
-    }
-    case SDL_TEXTINPUT: {
-      if (ev.text.windowID != m_windowId && ev.text.windowID != 0) return false;
-      // One character message per code point of the typed text.
-      const unsigned char* p = reinterpret_cast<const unsigned char*>(ev.text.text);
-      std::vector<std::uint32_t> codepoints;
-      while (*p) {
-        std::uint32_t cp = *p;
-        int extra = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : cp >= 0xC0 ? 1 : 0;
-        cp &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0x7F;
-        ++p;
-        for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i, ++p) cp = (cp << 6) | (*p & 0x3F);
-        codepoints.push_back(cp);
-      }
-      if (codepoints.empty()) return true;
-      for (size_t i = 1; i < codepoints.size(); ++i) PostMessage(m_targetId, kMsgChar, codepoints[i], 1);
-      out.message = kMsgChar;
-      out.wParam = codepoints[0];
-      out.lParam = 1;
-      return true;
-    }
+    case SDL_KEYUP:
+      // Keys sent while no window had the focus carry no window id.
+      return (ev.key.windowID == m_windowId || ev.key.windowID == 0) && TranslateKey(ev.key, out);
+    case SDL_TEXTINPUT:
+      return (ev.text.windowID == m_windowId || ev.text.windowID == 0) && TranslateText(ev.text, out);
     default:
       return false;
   }
+}
+
+// Each translator below runs for an event of this window and returns true:
+// the event is taken even when it yields nothing (out stays the null
+// message), so no other window's translator sees it.
+
+bool Window::TranslateWindowEvent(const SDL_WindowEvent& ev, Message& out) {
+  switch (ev.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+      InvalidateAll();  // the paint message follows through the queue
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+      const Size s = GetClientSize();
+      out.message = kMsgSize;
+      out.wParam = m_minimized ? kSizeMinimized : (m_maximized ? kSizeMaximized : kSizeRestored);
+      out.lParam = MakeMousePosition(s.Width, s.Height);
+      InvalidateAll();
+      break;
+    }
+    case SDL_WINDOWEVENT_MINIMIZED:
+      if (m_minimized) break;
+      m_minimized = true;
+      out.message = kMsgSize;
+      out.wParam = kSizeMinimized;
+      break;
+    case SDL_WINDOWEVENT_RESTORED: {
+      if (!m_minimized) break;
+      m_minimized = false;
+      const Size s = GetClientSize();
+      out.message = kMsgSize;
+      out.wParam = m_maximized ? kSizeMaximized : kSizeRestored;
+      out.lParam = MakeMousePosition(s.Width, s.Height);
+      InvalidateAll();
+      break;
+    }
+    case SDL_WINDOWEVENT_LEAVE:
+      if (!m_trackingLeave) break;
+      m_trackingLeave = false;
+      out.message = kMsgMouseLeave;
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      out.message = kMsgSetFocus;
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      out.message = kMsgKillFocus;
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      out.message = kMsgClose;
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+bool Window::TranslateMouseWheel(const SDL_MouseWheelEvent& ev, Message& out) {
+  int notches = ev.y;
+  if (ev.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+  if (notches == 0) return true;  // sideways scrolling is not the game's
+  out.message = kMsgMouseWheel;
+  out.wParam = MakeWheelParam(notches * kWheelDelta, ButtonFlags(m_native->buttons) | ModifierFlags());
+  out.lParam = MakeMousePosition(ev.mouseX, ev.mouseY);
+  return true;
+}
+
+bool Window::TranslateMouseMotion(const SDL_MouseMotionEvent& ev, Message& out) {
+  m_native->buttons = ev.state;
+  out.message = kMsgMouseMove;
+  out.wParam = ButtonFlags(m_native->buttons) | ModifierFlags();
+  out.lParam = MakeMousePosition(ev.x, ev.y);
+  return true;
+}
+
+bool Window::TranslateMouseButton(const SDL_MouseButtonEvent& ev, Message& out) {
+  const bool down = ev.type == SDL_MOUSEBUTTONDOWN;
+  const Uint32 mask = SDL_BUTTON(ev.button);
+  if (down) m_native->buttons |= mask; else m_native->buttons &= ~mask;
+  const bool dbl = down && ev.clicks >= 2;
+  switch (ev.button) {
+    case SDL_BUTTON_LEFT: out.message = down ? (dbl ? kMsgLButtonDblClk : kMsgLButtonDown) : kMsgLButtonUp; break;
+    case SDL_BUTTON_RIGHT: out.message = down ? (dbl ? kMsgRButtonDblClk : kMsgRButtonDown) : kMsgRButtonUp; break;
+    case SDL_BUTTON_MIDDLE: out.message = down ? (dbl ? kMsgMButtonDblClk : kMsgMButtonDown) : kMsgMButtonUp; break;
+    default: return true;  // extra buttons are not the game's
+  }
+  out.wParam = ButtonFlags(m_native->buttons) | ModifierFlags();
+  out.lParam = MakeMousePosition(ev.x, ev.y);
+  return true;
+}
+
+bool Window::TranslateKey(const SDL_KeyboardEvent& ev, Message& out) {
+  const bool down = ev.type == SDL_KEYDOWN;
+  const unsigned vk = VirtualKeyFromKeycode(ev.keysym.sym);
+  if (vk == 0) return true;
+  const bool altHeld = (ev.keysym.mod & KMOD_ALT) != 0;
+  const bool system = altHeld || vk == kVkMenu;
+  out.message = system ? (down ? kMsgSysKeyDown : kMsgSysKeyUp) : (down ? kMsgKeyDown : kMsgKeyUp);
+  out.wParam = vk;
+  out.lParam = MakeKeyData(ev.keysym.scancode, altHeld, ev.repeat != 0, !down);
+  return true;
+}
+
+bool Window::TranslateText(const SDL_TextInputEvent& ev, Message& out) {
+  const std::vector<std::uint32_t> codepoints = DecodeUtf8(ev.text);
+  if (codepoints.empty()) return true;
+  // One character message per code point of the typed text: the first
+  // goes out now, the others follow it through the queue.
+  for (size_t i = 1; i < codepoints.size(); ++i) PostMessage(m_targetId, kMsgChar, codepoints[i], kCharRepeatCount);
+  out.message = kMsgChar;
+  out.wParam = codepoints[0];
+  out.lParam = kCharRepeatCount;
+  return true;
 }
 
 }  // namespace platform

@@ -13,12 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/cursors.h"
 #include "platform/message_loop.h"
 #include "platform/types.h"
 
 namespace Gdiplus {
 class Bitmap;
 }
+
+// The platform's event records, declared here only for the private
+// translators' signatures.
+struct SDL_WindowEvent;
+struct SDL_MouseMotionEvent;
+struct SDL_MouseWheelEvent;
+struct SDL_MouseButtonEvent;
+struct SDL_KeyboardEvent;
+struct SDL_TextInputEvent;
 
 namespace platform {
 
@@ -27,18 +37,7 @@ inline constexpr unsigned kSizeRestored = 0;
 inline constexpr unsigned kSizeMinimized = 1;
 inline constexpr unsigned kSizeMaximized = 2;
 
-// Cursor ids, as the canvas items name them.
-inline constexpr int kCursorArrow = 32512;
-inline constexpr int kCursorIBeam = 32513;
-inline constexpr int kCursorWait = 32514;
-inline constexpr int kCursorCross = 32515;
-inline constexpr int kCursorSizeNWSE = 32642;
-inline constexpr int kCursorSizeNESW = 32643;
-inline constexpr int kCursorSizeWE = 32644;
-inline constexpr int kCursorSizeNS = 32645;
-inline constexpr int kCursorSizeAll = 32646;
-inline constexpr int kCursorNo = 32648;
-inline constexpr int kCursorHand = 32649;
+// Cursor ids: see platform/cursors.h.
 
 // The window's procedure. Returns true when it handled the message; false
 // lets the default handling run.
@@ -141,6 +140,12 @@ class Window : private MessageTarget {
  private:
   void OnMessage(const Message& msg) override;
   bool Translate(const union ::SDL_Event& event, Message& out);
+  bool TranslateWindowEvent(const ::SDL_WindowEvent& event, Message& out);
+  bool TranslateMouseMotion(const ::SDL_MouseMotionEvent& event, Message& out);
+  bool TranslateMouseButton(const ::SDL_MouseButtonEvent& event, Message& out);
+  bool TranslateMouseWheel(const ::SDL_MouseWheelEvent& event, Message& out);
+  bool TranslateKey(const ::SDL_KeyboardEvent& event, Message& out);
+  bool TranslateText(const ::SDL_TextInputEvent& event, Message& out);
   void Deliver(const Message& msg);
   void DeliverPaint(const Message& msg);
   void ApplyMaximizedBounds();

@@ -15,7 +15,21 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev ccache
   libcurl4-openssl-dev libssl-dev locales desktop-file-utils appstream
+  libjpeg62-turbo-dev
 )
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+# The file tests run the writers and readers under a locale whose decimal
+# separator is a comma; Debian generates no locale by default.
+ensure_comma_locale() {
+  if locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then return 0; fi
+  if command -v localedef >/dev/null && [ -e /usr/share/i18n/locales/de_DE ]; then
+    echo "Generating the de_DE.UTF-8 locale"
+    "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true
+  fi
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,13 +38,11 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-echo "Installing missing packages: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+ensure_comma_locale

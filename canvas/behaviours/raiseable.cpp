@@ -64,7 +64,7 @@ void CBehaviourRaiseable::Raise() {
   // undo either, so repeated raises never make it drift.
   m_liftedByRaise = item->GetZOrder() != CRSCanvasItem::kZOrderTop;
   if (m_liftedByRaise) {
-    item->MoveBy(PointF(-2.0f, -2.0f));
+    item->MoveBy(PointF(-kRaiseLift, -kRaiseLift));
     m_savedZOrder = item->GetZOrder();
     item->SetZOrder(CRSCanvasItem::kZOrderTop);
   }
@@ -89,7 +89,7 @@ void CBehaviourRaiseable::Lower() {
     global->sigNextKeyDown.disconnect(this);
   }
   if (m_liftedByRaise) {
-    item->MoveBy(PointF(2.0f, 2.0f));
+    item->MoveBy(PointF(kRaiseLift, kRaiseLift));
     item->SetZOrder(m_savedZOrder);
     m_liftedByRaise = false;
   }

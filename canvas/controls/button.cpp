@@ -151,13 +151,15 @@ bool CRSControlButton::IsOver(const PointF& local) {
 }
 
 void CRSControlButton::OnMouse(int message, PointF local, int, bool* handled) {
-  if (!m_enabled) return;
   const unsigned msg = static_cast<unsigned>(message);
   if (msg == platform::kMsgMouseLeave) {
+    // Taken even while disabled, so that a button enabled again asks for
+    // the next leave afresh.
     m_leaveTracking = false;
-    if (!m_tracking) ShowFace(RestingFace());
+    if (m_enabled) ShowFace(RestingFace());
     return;
   }
+  if (!m_enabled) return;
   *handled = true;
   if (!m_leaveTracking) {
     m_leaveTracking = true;

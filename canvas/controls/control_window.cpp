@@ -39,6 +39,10 @@ CRSControlWindow::CRSControlWindow(const PointF& position, CRSObject* parent, co
   // The frame's outline is rebuilt by the style for every size; stretching
   // the old one would round the corners unevenly.
   SetFitPath(false);
+  // The window watches its own mouse events ahead of its behaviours: the
+  // raise behaviour lifts the window on a press, and the press point must be
+  // read before that.
+  AddFilter(this, this, CRSEvents::kEventMouse);
   // A window at the top of the tree is a view's root: the view moves the
   // platform window by the title, and lifting the root would shift the whole
   // picture inside it.
@@ -58,6 +62,7 @@ CRSControlWindow::~CRSControlWindow() {
   RemoveFromModalList();
   RemoveGlobalListener(this, CRSEvents::kEventMouse);
   RemoveGlobalListener(this, CRSEvents::kEventKey);
+  RemoveFilter(this, this, CRSEvents::kEventMouse);
 }
 
 CRSWindowFrameOptions CRSControlWindow::GetFrameOptions() const {
@@ -90,14 +95,6 @@ void CRSControlWindow::SetTitleButton(int slot, CRSControlButton* button) {
   // Only the close button is the window's own business; the others are
   // connected by whoever owns the window (the view, for its root).
   if (button && slot == kButtonClose) button->sigClicked.connect(this, &CRSControlWindow::Close);
-}
-
-void CRSControlWindow::ClearFrameParts() {
-  for (int i = 0; i < kTitleButtonCount; ++i) SetTitleButton(i, nullptr);
-  CRSCanvasItem* parts[] = {m_grip.get(), m_caption.get(), m_title.get(), m_frame.get()};
-  SetFrameParts(nullptr, nullptr, nullptr, nullptr);
-  for (CRSCanvasItem* part : parts)
-    if (part) part->Delete();
 }
 
 void CRSControlWindow::RebuildFrame() {
@@ -338,43 +335,54 @@ static int CursorForEdges(int edges) {
   return 0;
 }
 
-void CRSControlWindow::OnMouse(int message, PointF local, int, bool* handled) {
-  const unsigned msg = static_cast<unsigned>(message);
-  if (msg == platform::kMsgMouseLeave || m_closing) return;
+int CRSControlWindow::FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) {
+  if (target != this || event.GetType() != CRSEvents::kEventMouse || m_closing) return kVerdictContinue;
+  auto& mouse = static_cast<CRSCanvasEvents::Mouse&>(event);
+  const unsigned msg = static_cast<unsigned>(event.GetMessage());
+  const PointF local = mouse.m_point;
   PointF inParent = local;
   GetTransform().TransformPoints(&inParent);
   switch (msg) {
     case platform::kMsgLButtonDown:
     case platform::kMsgLButtonDblClk: {
-      *handled = true;
-      const int edges = GetParentItem() ? EdgesAt(local) : 0;
+      // A root window is moved by the view, which moves the platform window.
+      if (!GetParentItem()) return kVerdictContinue;
+      const int edges = EdgesAt(local);
+      const float titleHeight = m_titleBar ? Style().GetTitleHeight(m_toolWindow) : 0.0f;
       if (edges) {
         m_resizeEdges = edges;
-        m_pressPoint = inParent;
-        m_pressRect = RectF(GetPosition().X, GetPosition().Y, GetSize().Width, GetSize().Height);
-        return;
-      }
-      const float titleHeight = m_titleBar ? Style().GetTitleHeight(m_toolWindow) : 0.0f;
-      // A root window is moved by the view, which moves the platform window.
-      if (m_title && GetParentItem() && local.Y >= 0.0f && local.Y < titleHeight) {
+      } else if (m_title && local.Y >= 0.0f && local.Y < titleHeight) {
         m_moving = true;
-        m_grabOffset = PointF(inParent.X - GetPosition().X, inParent.Y - GetPosition().Y);
+      } else {
+        return kVerdictContinue;
       }
-      return;
+      mouse.m_handled = true;
+      m_pressPoint = inParent;
+      // The window's place is taken at the first move, after the raise
+      // behaviour has lifted it, so that lowering it again at the release
+      // puts it exactly where the pointer took it.
+      m_pressTaken = false;
+      return kVerdictContinue;
     }
     case platform::kMsgMouseMove:
-      *handled = true;
-      if (m_resizeEdges) ApplyResize(inParent);
-      else if (m_moving) ApplyMove(inParent);
-      else SetCursor(GetParentItem() ? CursorForEdges(EdgesAt(local)) : 0);
-      return;
+      if (m_resizeEdges || m_moving) {
+        mouse.m_handled = true;
+        if (!m_pressTaken) {
+          m_pressRect = RectF(GetPosition().X, GetPosition().Y, GetSize().Width, GetSize().Height);
+          m_pressTaken = true;
+        }
+        if (m_resizeEdges) ApplyResize(inParent);
+        else ApplyMove(inParent);
+      } else {
+        SetCursor(GetParentItem() ? CursorForEdges(EdgesAt(local)) : 0);
+      }
+      return kVerdictContinue;
     case platform::kMsgLButtonUp:
-      *handled = true;
       m_resizeEdges = 0;
       m_moving = false;
-      return;
+      return kVerdictContinue;
     default:
-      return;
+      return kVerdictContinue;
   }
 }
 
@@ -388,7 +396,7 @@ bool KeepsInside(CRSCanvasItem& item) {
 }  // namespace
 
 void CRSControlWindow::ApplyMove(const PointF& inParent) {
-  PointF pos(std::round(inParent.X - m_grabOffset.X), std::round(inParent.Y - m_grabOffset.Y));
+  PointF pos(std::round(m_pressRect.X + inParent.X - m_pressPoint.X), std::round(m_pressRect.Y + inParent.Y - m_pressPoint.Y));
   CRSCanvasItem* parent = GetParentItem();
   if (parent && KeepsInside(*this)) {
     const SizeF room = parent->GetSize(), s = GetSize();

@@ -85,9 +85,8 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
 
   // Used by the style while it builds the frame.
   void SetFrameParts(CRSCanvasItem* frame, CRSCanvasItem* title, CRSCanvasText* caption, CRSCanvasItem* grip);
+  // Deletes the button the slot held before.
   void SetTitleButton(int slot, CRSControlButton* button);
-  // Deletes every part of the frame.
-  void ClearFrameParts();
 
   // The last window on the modal list, or null.
   static CRSControlWindow* GetTopModal();
@@ -95,7 +94,7 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
 
   // --- items ---------------------------------------------------------------
   void DoSetSize(const SizeF& size) override;
-  void OnMouse(int message, PointF local, int keyFlags, bool* handled) override;
+  int FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
   int FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
 
   // --- the view's root -----------------------------------------------------
@@ -139,9 +138,9 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
   bool m_closing = false;
   bool m_rebuilding = false;
   bool m_moving = false;
-  // The pointer's place relative to the window's top-left corner (moving),
-  // or the press point and the rectangle at the press (resizing).
-  PointF m_grabOffset;
+  // The press point in the parent's coordinates, and the window's rectangle
+  // when the drag began.
   PointF m_pressPoint;
   RectF m_pressRect;
+  bool m_pressTaken = false;
 };

@@ -3,6 +3,10 @@
 
 #include "canvas/controls/edit.h"
 
+#include <utility>
+
+#include "canvas/controls/control_window.h"
+
 #include "platform/messages.h"
 #include "platform/window.h"
 
@@ -95,10 +99,29 @@ bool CRSEdit::RemoveLastCharacter() {
   return true;
 }
 
+bool CRSEdit::IsBlockedByModal() const {
+  CRSControlWindow* modal = CRSControlWindow::GetTopModal();
+  if (!modal) return false;
+  for (const CRSObject* o = this; o; o = o->GetParent())
+    if (o == modal) return false;
+  return true;
+}
+
 void CRSEdit::OnKey(int message, unsigned virtualKey, long, bool* handled) {
+  // Behind a modal window the field may keep the keyboard, but typing must
+  // not change it: the keys go on to the root, where the window sees them.
+  if (IsBlockedByModal()) return;
   const auto msg = static_cast<unsigned>(message);
+  const unsigned altLetter = std::exchange(m_altLetter, 0);
+  if (msg == platform::kMsgSysKeyDown) {
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9')) m_altLetter = virtualKey;
+    return;
+  }
   if (msg == platform::kMsgChar) {
-    if (virtualKey == platform::kVkBack) {
+    const unsigned upper = virtualKey >= 'a' && virtualKey <= 'z' ? virtualKey - 'a' + 'A' : virtualKey;
+    if (altLetter != 0 && upper == altLetter) {
+      *handled = true;
+    } else if (virtualKey == platform::kVkBack) {
       if (!m_backspaceByKey) RemoveLastCharacter();
       m_backspaceByKey = false;
       *handled = true;

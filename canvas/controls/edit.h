@@ -39,9 +39,16 @@ class CRSEdit : public CRSStatic {
   sigslot::signal2<CRSEdit*, const std::string&> sigTextChanged;
 
  private:
+  // Whether a modal window that does not hold this field is open.
+  bool IsBlockedByModal() const;
+
   CRSCanvasItem* m_caret = nullptr;
   bool m_focused = false;
   // The backspace key already removed a character: a character message 8
   // that the same key press may produce must not remove another.
   bool m_backspaceByKey = false;
+  // The letter or digit of the last Alt key press: the platform may type
+  // that letter too, which would put the "o" of Alt+O into the field. A
+  // character made with AltGr differs from its key's letter and is kept.
+  unsigned m_altLetter = 0;
 };

@@ -42,7 +42,8 @@ void CRSListView::AddItem(CRSCanvasItem* item) {
   // they are and only the new one needs a place.
   const SizeF s = item->GetLocalRect().GetSize();
   const float natural = std::max(m_maxWidth, s.Width) + kCellPadding;
-  const size_t count = GetItems().size();
+  // Destroyed items leave the list as they go, so its length is the count.
+  const size_t count = m_items.size();
   const bool sameCells = natural == m_naturalWidth && s.Height <= m_rowHeight &&
                          area->GetSize().Width == m_clientWidth && m_placed + 1 == count &&
                          (!m_sideBySide || static_cast<float>(count) * natural <= m_clientWidth);
@@ -63,9 +64,12 @@ void CRSListView::RemoveItem(CRSCanvasItem* item) {
   LayoutItems();
 }
 
-void CRSListView::Forget(CRSCanvasItem* item) {
+void CRSListView::Forget(const CRSObject* item) {
   m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
-                               [item](const Entry& e) { return e.item.get() == item || e.item.get() == nullptr; }),
+                               [item](const Entry& e) {
+                                 const CRSObject* entry = e.item.get();
+                                 return entry == item || entry == nullptr;
+                               }),
                 m_items.end());
 }
 
@@ -77,8 +81,9 @@ void CRSListView::OnItemParentChanged(CRSObject* object, CRSObject* newParent, C
 }
 
 void CRSListView::OnItemDestroyed(CRSObject* object) {
-  // The item is on its way out; the entry reads null or is being deleted.
-  Forget(static_cast<CRSCanvasItem*>(object));
+  // The item is on its way out and is no longer an item at this point, only
+  // an object: it is compared by address, never used.
+  Forget(object);
   LayoutItems();
 }
 

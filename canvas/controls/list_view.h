@@ -55,7 +55,7 @@ class CRSListView : public CRSScrollView {
   void OnItemResized(CRSCanvasItem* item, const SizeF& size);
   void OnItemParentChanged(CRSObject* object, CRSObject* newParent, CRSObject* oldParent);
   void OnItemDestroyed(CRSObject* object);
-  void Forget(CRSCanvasItem* item);
+  void Forget(const CRSObject* item);
   // Places entries from `first` on, continuing from the saved cursor.
   void PlaceFrom(size_t first);
   void Finish();

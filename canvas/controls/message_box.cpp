@@ -11,7 +11,7 @@
 namespace {
 
 // Room around the text, and the smallest box.
-constexpr float kTextMargin = 20.0f;
+constexpr float kTextMargin = 30.0f;
 constexpr float kTextTop = 14.0f;
 constexpr float kMinClientWidth = 220.0f;
 constexpr float kButtonBottomMargin = 5.0f;

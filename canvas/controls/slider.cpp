@@ -9,6 +9,7 @@
 CRSSlider::CRSSlider(const PointF& position, CRSObject* parent, const std::string& name)
     : CRSCanvasItem(position, parent, name) {
   m_track = new CRSCanvasShape(PointF(), this, "track");
+  m_fill = new CRSCanvasShape(PointF(), this, "fill");
   m_thumb = new CRSCanvasShape(PointF(), this, "thumb");
   SetSize(SizeF(160.0f, Style().GetButtonHeight()));
   Relayout();

@@ -32,6 +32,8 @@ class CRSSlider : public CRSCanvasItem, public CRSControlStyleBase {
 
   CRSCanvasShape* GetTrackItem() const { return m_track; }
   CRSCanvasShape* GetThumbItem() const { return m_thumb; }
+  // The part of the track from the minimum up to the thumb.
+  CRSCanvasShape* GetFillItem() const { return m_fill; }
 
   void OnMouse(int message, PointF local, int keyFlags, bool* handled) override;
   void DoSetSize(const SizeF& size) override;
@@ -53,5 +55,6 @@ class CRSSlider : public CRSCanvasItem, public CRSControlStyleBase {
   bool m_hot = false;
   float m_grabX = 0.0f;
   CRSCanvasShape* m_track = nullptr;
+  CRSCanvasShape* m_fill = nullptr;
   CRSCanvasShape* m_thumb = nullptr;
 };

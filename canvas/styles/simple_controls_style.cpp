@@ -264,6 +264,15 @@ void CRSControlStylesDrawn::DrawSlider(CRSSlider& control) {
   ARGB fill = v.buttonBackground;
   if (control.IsDragging()) fill = v.buttonBackgroundDown;
   const ARGB border = control.IsHot() || control.IsDragging() ? Opaque(v.buttonBackgroundUp) : v.buttonText;
+  // The track fills up to the thumb's centre, so the value reads at a glance.
+  if (CRSCanvasShape* fill = control.GetFillItem()) {
+    const float filled = std::round(t * trackRect.Width);
+    fill->SetVisible(filled >= 1.0f);
+    if (filled >= 1.0f)
+      SetShape(*fill, RectF(trackRect.X, trackRect.Y, filled, trackRect.Height),
+               RoundedRect(filled, trackRect.Height, trackRect.Height / 2.0f),
+               FaceBrush(RectF(0, 0, filled, trackRect.Height), v.buttonBackgroundDown), 0, 0.0f);
+  }
   SetShape(*thumb, RectF(std::round(t * trackRect.Width), std::round((size.Height - side) / 2.0f), side, side),
            RoundedRect(side, side, side / 2.0f), FaceBrush(RectF(0, 0, side, side), fill), border,
            control.IsHot() || control.IsDragging() ? kFocusBorderWidth : 1.5f);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "canvas/behaviours.h"
 #include "canvas/controls/control_window.h"
 #include "canvas/styles.h"
 #include "canvas/styles/style_parts.h"
@@ -99,6 +100,15 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
   const float w = std::max(1.0f, size.Width), h = std::max(1.0f, size.Height);
   const float radius = options.frameMode > 0 && !window.IsMaximized() ? v.roundedCornersRadius : 0.0f;
 
+  // A soft shadow would show through a see-through window as a dark patch
+  // inside it; such windows float without one.
+  if ((v.windowBackground >> 24) < 0xF0) {
+    if (auto* raise = CRSCanvasBehaviour::Find<CBehaviourRaiseable>(&window)) {
+      raise->SetLoweredShadowOffset(PointF());
+      raise->SetRaisedShadowOffset(PointF());
+    }
+  }
+
   // The window's own shape is its background.
   window.SetPath(style_parts::RoundedRect(RectF(0, 0, w, h), radius));
   window.SetAntiAliasFill(true);
@@ -175,9 +185,11 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
       place(EnsureTitleButton(window, CRSControlWindow::kButtonMinimize, *bar, buttonSize, Glyph::kMinimize, {}), buttonSize.Width);
     }
     if (!window.GetExtraButtonCaption().empty()) {
-      CRSControlButton* extra = EnsureTitleButton(window, CRSControlWindow::kButtonExtra, *bar, buttonSize, Glyph::kClose,
+      // A captioned button gets room for a short word.
+      const SizeF extraSize(std::max(buttonSize.Width, 3.0f * buttonSize.Height), buttonSize.Height);
+      CRSControlButton* extra = EnsureTitleButton(window, CRSControlWindow::kButtonExtra, *bar, extraSize, Glyph::kClose,
                                                   window.GetExtraButtonCaption());
-      place(extra, buttonSize.Width);
+      place(extra, extraSize.Width);
     }
   }
 

@@ -43,7 +43,7 @@ TEST(StartupTest, RunEndsWithZeroAndDiscardsWhatIsStillQueued) {
   platform::PostQuitMessage(5);
   int destroyed = 0;
   Watched receiver(&destroyed);
-  PostEvent(&receiver, new CRSEvents::BasicEvent(41));
+  PostEvent(&receiver, std::make_unique<CRSEvents::BasicEvent>(41));
   auto* leftover = new Watched(&destroyed);
   leftover->DeleteLater();
 

@@ -52,7 +52,7 @@ class BehaviourScene : public ::testing::Test {
 
   // Mouse input at a point of the root, as the window sends it to `target`.
   void Mouse(CRSCanvasItem* target, unsigned message, PointF rootPoint, unsigned keys = 0) {
-    DispatchEvent(target, new CRSCanvasEvents::Mouse(static_cast<int>(message), RootToLocal(*target, rootPoint), keys));
+    DispatchEvent(target, std::make_unique<CRSCanvasEvents::Mouse>(static_cast<int>(message), RootToLocal(*target, rootPoint), keys));
   }
 
   template <class Pred>

@@ -124,7 +124,7 @@ TEST_F(BehaviourTest, AProgrammaticRaiseEndsAtTheNextKeyOrClickAnywhere) {
   raise->Raise();
   raise->Raise();  // a second raise changes nothing
   ExpectPoint(piece->GetTopLeft(), 98, 98);
-  DispatchEvent(elsewhere, new CRSCanvasEvents::Key(static_cast<int>(platform::kMsgKeyDown), 65, 0));
+  DispatchEvent(elsewhere, std::make_unique<CRSCanvasEvents::Key>(static_cast<int>(platform::kMsgKeyDown), 65, 0));
   EXPECT_FALSE(raise->IsRaised());
   ExpectPoint(piece->GetTopLeft(), 100, 100);
 
@@ -391,7 +391,7 @@ TEST_F(BehaviourTest, KeyFiltersMoveToTheNewRootWhenATreeJoinsAnother) {
   tree->SetParent(root);
   auto* rootHandler = CBehaviourMessageHandler::GetOrCreate(leaf);
   EXPECT_EQ(rootHandler->GetItem(), root);
-  DispatchEvent(rootHandler, new CRSCanvasEvents::Key(static_cast<int>(platform::kMsgKeyDown), 65, 0));
+  DispatchEvent(rootHandler, std::make_unique<CRSCanvasEvents::Key>(static_cast<int>(platform::kMsgKeyDown), 65, 0));
   EXPECT_EQ(listener->keys, 1);
   loop.PumpMessages(0);
   EXPECT_FALSE(oldAlive.Alive()) << "the old root's handler goes once the loop runs";

@@ -63,9 +63,18 @@ TEST_F(ButtonTest, FacesFollowTheMouseAndAClickIsDeliveredLater) {
   AltKey('O');
   Deliver();
   EXPECT_EQ(clicks.count, 1);
+  // Disabled under the pointer, left, enabled again: hovering works anew.
+  button->SetEnabled(true);
+  Move(Centre().X, Centre().Y);
+  button->SetEnabled(false);
+  Move(300, 250);
   button->SetEnabled(true);
   EXPECT_EQ(button->GetCurrentFace(), 0);
   EXPECT_EQ(visibleFaces(), 1);
+  Move(Centre().X, Centre().Y);
+  EXPECT_EQ(button->GetCurrentFace(), 1);
+  Move(300, 250);
+  EXPECT_EQ(button->GetCurrentFace(), 0);
 }
 
 TEST_F(ButtonTest, PressAndReleaseOutsideDoesNotClickAndLeavesNothingStuck) {

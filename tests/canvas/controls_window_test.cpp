@@ -20,8 +20,9 @@ class ControlWindowTest : public ControlScene {
 };
 
 TEST_F(ControlWindowTest, TheTitleMovesTheWindowAndTheEdgesResizeItOnlyInFrameMode2) {
+  // The raise behaviour lifts the window while it is held; it must land
+  // exactly where the pointer took it all the same.
   CRSControlWindow* w = MakeWindow(1);
-  w->RemoveRaiseBehaviour();
   const RectF client = w->GetClientArea()->GetBoundsIn(w);
   EXPECT_TRUE(client.Equals(RectF(3, 29, 154, 88))) << client.X << "," << client.Y << " " << client.Width;
   ASSERT_NE(w->GetCaptionItem(), nullptr);
@@ -225,6 +226,50 @@ TEST_F(MessageBoxTest, AModalWindowDestroyedWhileOnTheListBlocksNothing) {
   Click(CentreOf(*behind).X, CentreOf(*behind).Y);
   Deliver();
   EXPECT_EQ(behindClicks.count, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A control window as a view's root: its title-bar buttons steer the
+// platform window and its caption is the window's title.
+TEST(ControlWindowAsRoot, TitleButtonsMinimiseMaximiseRestoreAndClose) {
+  CRSEventDispatcher::Create();
+  platform::MessageLoop loop;
+  CRSCanvasView view;
+  ASSERT_TRUE(view.Create("root"));
+  auto* root = new CRSControlWindow(PointF(), nullptr, "root", SizeF(400, 300));
+  root->SetSystemButtons(true);
+  root->SetCaption("Tandrill");
+  view.SetRoot(root);
+  view.GetWindow()->Show();
+  EXPECT_EQ(view.GetWindow()->GetTitle(), "Tandrill");
+  auto click = [&](int slot) {
+    CRSControlButton* b = root->GetTitleButton(slot);
+    ASSERT_NE(b, nullptr);
+    const RectF r = b->GetBoundsIn(nullptr);
+    const int x = static_cast<int>(r.X + r.Width / 2), y = static_cast<int>(r.Y + r.Height / 2);
+    for (unsigned m : {platform::kMsgMouseMove, platform::kMsgLButtonDown, platform::kMsgLButtonUp})
+      view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), m,
+                                             m == platform::kMsgLButtonDown ? platform::kKeyStateLButton : 0u,
+                                             platform::MakeMousePosition(x, y)});
+    FlushEvents(nullptr);
+    loop.PumpMessages(0);
+  };
+  click(CRSControlWindow::kButtonMaximize);
+  EXPECT_TRUE(view.GetWindow()->IsMaximized());
+  EXPECT_TRUE(root->IsMaximized());
+  EXPECT_FALSE(root->GetTitleButton(CRSControlWindow::kButtonMaximize)->IsVisible());
+  click(CRSControlWindow::kButtonRestore);
+  EXPECT_FALSE(view.GetWindow()->IsMaximized());
+  click(CRSControlWindow::kButtonMinimize);
+  EXPECT_TRUE(view.GetWindow()->IsMinimized());
+  view.GetWindow()->Restore();
+  loop.PumpMessages(0);
+  click(CRSControlWindow::kButtonClose);
+  EXPECT_FALSE(view.HasWindow()) << "closing the root closes the window";
+  DiscardEvents();
 }
 
 }  // namespace

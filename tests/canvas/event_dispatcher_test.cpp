@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "canvas/global_events.h"
 #include "canvas/object.h"
+#include "platform/clock.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
 
@@ -80,7 +82,7 @@ TEST_F(EventDispatcherTest, GlobalVerdictsDecideWhoSeesTheEvent) {
     for (size_t i = 0; i < c.verdicts.size(); ++i)
       listeners.push_back(Global("g" + std::to_string(i), c.verdicts[i], i == 0 ? 0 : CRSEvents::kEventKey));
     Probe target("t");
-    DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgKeyDown, 65, 0));
+    DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Key>(platform::kMsgKeyDown, 65, 0));
     EXPECT_EQ(g_log, c.expected) << "verdicts " << c.verdicts[0] << "," << c.verdicts[1];
     for (Probe* p : listeners) RemoveGlobalListener(p, 0);
   }
@@ -93,7 +95,7 @@ TEST_F(EventDispatcherTest, FilterVerdictsAndOrderKeyZeroFirst) {
   CRSAutoPtrPolymorphic<Probe> keepTyped(typed), keepAll(all);
   AddFilter(&target, typed, CRSEvents::kEventMouse);
   AddFilter(&target, all, 0);
-  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {1, 2}, 1));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Mouse>(platform::kMsgLButtonDown, PointF(1, 2), 1));
   EXPECT_EQ(g_log, (std::vector<std::string>{"all.filter", "typed.filter"}))
       << "2 lets the other filters run but skips the handler";
 
@@ -102,15 +104,15 @@ TEST_F(EventDispatcherTest, FilterVerdictsAndOrderKeyZeroFirst) {
   auto* stopper = new Probe("stop", kVerdictSkipTarget);
   CRSAutoPtrPolymorphic<Probe> keepStopper(stopper);
   AddFilter(&target, stopper, 0);
-  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {1, 2}, 1));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Mouse>(platform::kMsgLButtonDown, PointF(1, 2), 1));
   EXPECT_EQ(g_log, (std::vector<std::string>{"stop.filter"})) << "1 stops the filters and the handler";
 
   g_log.clear();
-  DispatchEvent(&target, new CRSEvents::BasicEvent(41));
+  DispatchEvent(&target, std::make_unique<CRSEvents::BasicEvent>(41));
   EXPECT_EQ(g_log, (std::vector<std::string>{"stop.filter"}));
   RemoveFilter(&target, stopper, 0);
   g_log.clear();
-  DispatchEvent(&target, new CRSEvents::BasicEvent(41));
+  DispatchEvent(&target, std::make_unique<CRSEvents::BasicEvent>(41));
   EXPECT_EQ(g_log, (std::vector<std::string>{"t.on41"})) << "the typed filter sees only its type";
 }
 
@@ -123,7 +125,7 @@ TEST_F(EventDispatcherTest, AddingForAllTypesReplacesTypedEntriesAndIsNotDuplica
   EXPECT_TRUE(map.Contains(p, 0));
   EXPECT_FALSE(map.Contains(p, CRSEvents::kEventKey));
   EXPECT_FALSE(map.Contains(p, CRSEvents::kEventMouse));
-  DispatchEvent(nullptr, new CRSEvents::BasicEvent(CRSEvents::kEventKey));
+  DispatchEvent(nullptr, std::make_unique<CRSEvents::BasicEvent>(CRSEvents::kEventKey));
   EXPECT_EQ(g_log, (std::vector<std::string>{"p.global"}));
 }
 
@@ -135,10 +137,10 @@ TEST_F(EventDispatcherTest, ListenersRemovedDuringAWalkAreSkippedAndDropped) {
     RemoveGlobalListener(first, 0);   // itself
     RemoveGlobalListener(second, 0);  // one not yet called
   };
-  DispatchEvent(nullptr, new CRSEvents::BasicEvent(41));
+  DispatchEvent(nullptr, std::make_unique<CRSEvents::BasicEvent>(41));
   EXPECT_EQ(g_log, (std::vector<std::string>{"first.global", "third.global"}));
   g_log.clear();
-  DispatchEvent(nullptr, new CRSEvents::BasicEvent(41));
+  DispatchEvent(nullptr, std::make_unique<CRSEvents::BasicEvent>(41));
   EXPECT_EQ(g_log, (std::vector<std::string>{"third.global"}));
   (void)third;
 }
@@ -163,16 +165,16 @@ TEST_F(EventDispatcherTest, TargetDestroyedByAGlobalListenerIsNotReached) {
   auto* target = new Probe("t");
   Probe* killer = Global("killer", kVerdictContinue);
   killer->action = [&] { target->Delete(); };
-  DispatchEvent(target, new CRSEvents::BasicEvent(41));
+  DispatchEvent(target, std::make_unique<CRSEvents::BasicEvent>(41));
   EXPECT_EQ(g_log, (std::vector<std::string>{"killer.global"}));
 }
 
 TEST_F(EventDispatcherTest, QueuedEventsForADestroyedReceiverAreNeverDelivered) {
   auto* doomed = new Probe("doomed");
   Probe survivor("survivor");
-  PostEvent(doomed, new CRSEvents::BasicEvent(41));
-  PostEvent(&survivor, new CRSEvents::BasicEvent(42));
-  PostEvent(doomed, new CRSEvents::BasicEvent(43));
+  PostEvent(doomed, std::make_unique<CRSEvents::BasicEvent>(41));
+  PostEvent(&survivor, std::make_unique<CRSEvents::BasicEvent>(42));
+  PostEvent(doomed, std::make_unique<CRSEvents::BasicEvent>(43));
   doomed->Delete();
   EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 1u);
   loop.PumpMessages(0);
@@ -184,19 +186,43 @@ TEST_F(EventDispatcherTest, OneMessageDrainsTheQueueIncludingEventsPostedMeanwhi
   Probe* reposter = Global("r", kVerdictContinue);
   int reposts = 0;
   reposter->action = [&] {
-    if (reposts++ < 2) PostEvent(&a, new CRSEvents::BasicEvent(50 + reposts));
+    if (reposts++ < 2) PostEvent(&a, std::make_unique<CRSEvents::BasicEvent>(50 + reposts));
   };
-  PostEvent(&a, new CRSEvents::BasicEvent(50));
+  PostEvent(&a, std::make_unique<CRSEvents::BasicEvent>(50));
   loop.PumpMessages(0);
   EXPECT_EQ(g_log, (std::vector<std::string>{"r.global", "a.on50", "r.global", "a.on51", "r.global", "a.on52"}));
   EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 0u);
 }
 
+TEST_F(EventDispatcherTest, AFullMessageQueueDoesNotStallPostedEvents) {
+  Probe a("a");
+  // Fill the platform's queue with messages for a target that never
+  // existed, until it refuses one.
+  const platform::TargetId nobody = 0x7FFFFFF0;
+  int filled = 0;
+  while (filled < 1000000 && platform::PostMessage(nobody, 1)) ++filled;
+  ASSERT_LT(filled, 1000000) << "the queue never filled";
+  PostEvent(&a, std::make_unique<CRSEvents::BasicEvent>(41));
+  EXPECT_FALSE(CRSEventDispatcher::Get()->IsDrainPosted()) << "the drain message cannot have been queued";
+  // Nothing else is posted: the dispatcher itself must ask again.
+  const std::uint32_t deadline = platform::GetTickCount() + 10000;
+  while (g_log.empty() && platform::GetTickCount() < deadline) loop.PumpMessages(10);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"a.on41"}));
+  EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 0u);
+  EXPECT_EQ(CRSTimerStatic::EntryCount(), 0) << "the retry stops once the drain message is taken";
+
+  // Later posts find the usual path again.
+  PostEvent(&a, std::make_unique<CRSEvents::BasicEvent>(42));
+  EXPECT_TRUE(CRSEventDispatcher::Get()->IsDrainPosted());
+  loop.PumpMessages(0);
+  EXPECT_EQ(g_log.back(), "a.on42");
+}
+
 TEST_F(EventDispatcherTest, FlushDeliversOnlyTheTargetsQueuedEventsNow) {
   Probe a("a"), b("b");
-  PostEvent(&a, new CRSEvents::BasicEvent(41));
-  PostEvent(&b, new CRSEvents::BasicEvent(42));
-  PostEvent(&a, new CRSEvents::BasicEvent(43));
+  PostEvent(&a, std::make_unique<CRSEvents::BasicEvent>(41));
+  PostEvent(&b, std::make_unique<CRSEvents::BasicEvent>(42));
+  PostEvent(&a, std::make_unique<CRSEvents::BasicEvent>(43));
   FlushEvents(&a);
   EXPECT_EQ(g_log, (std::vector<std::string>{"a.on41", "a.on43"}));
   EXPECT_EQ(CRSEventDispatcher::Get()->QueuedCount(), 1u);
@@ -215,7 +241,7 @@ TEST_F(EventDispatcherTest, PostingWithoutADispatcherDeletesTheEvent) {
   };
   int deleted = 0;
   Probe p("p");
-  PostEvent(&p, new Counted(&deleted));
+  PostEvent(&p, std::make_unique<Counted>(&deleted));
   EXPECT_EQ(deleted, 1);
   EXPECT_TRUE(g_log.empty());
   CRSEventDispatcher::Create();
@@ -238,22 +264,22 @@ TEST_F(EventDispatcherTest, NextMouseDownAndKeyDownSlotsRunOnceOnTheRightInput) 
   global->sigNextKeyDown.connect(&c, &Counter::OnKey);
   Probe target("t");
 
-  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgMouseMove, {0, 0}, 0));
-  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgRButtonDown, {0, 0}, 2));
-  DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgKeyUp, 65, 0));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Mouse>(platform::kMsgMouseMove, PointF(0, 0), 0));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Mouse>(platform::kMsgRButtonDown, PointF(0, 0), 2));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Key>(platform::kMsgKeyUp, 65, 0));
   EXPECT_EQ(c.mouse, 0);
   EXPECT_EQ(c.key, 0);
 
-  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {0, 0}, 1));
-  DispatchEvent(&target, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {0, 0}, 1));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Mouse>(platform::kMsgLButtonDown, PointF(0, 0), 1));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Mouse>(platform::kMsgLButtonDown, PointF(0, 0), 1));
   EXPECT_EQ(c.mouse, 1);
-  DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgSysKeyDown, 80, 0));
-  DispatchEvent(&target, new CRSCanvasEvents::Key(platform::kMsgKeyDown, 80, 0));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Key>(platform::kMsgSysKeyDown, 80, 0));
+  DispatchEvent(&target, std::make_unique<CRSCanvasEvents::Key>(platform::kMsgKeyDown, 80, 0));
   EXPECT_EQ(c.key, 1);
   EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "t.on7"), 4) << "the input still reaches its target";
 
   global->sigNextMouseDown.connect(&c, &Counter::OnMouse);
-  DispatchEvent(nullptr, new CRSCanvasEvents::Mouse(platform::kMsgLButtonDown, {0, 0}, 1));
+  DispatchEvent(nullptr, std::make_unique<CRSCanvasEvents::Mouse>(platform::kMsgLButtonDown, PointF(0, 0), 1));
   EXPECT_EQ(c.mouse, 2) << "connected anew, runs again";
 }
 

@@ -210,7 +210,7 @@ class Poster : public CRSEventReceiver {
  public:
   CRSEventReceiver* target = nullptr;
   void OnEvent(CRSEvents::BasicEvent&) override {
-    DispatchEvent(target, new CRSEvents::BasicEvent(42));
+    DispatchEvent(target, std::make_unique<CRSEvents::BasicEvent>(42));
     g_log.push_back("outer-end");
   }
 };
@@ -227,7 +227,7 @@ TEST_F(ObjectsTest, DeletionRequestedInsideAHandlerWaitsForTheWholeDispatch) {
     poster.target = victim;
     g_log.clear();
     // The victim's handler runs inside a dispatch nested in another one.
-    PostEvent(&poster, new CRSEvents::BasicEvent(41));
+    PostEvent(&poster, std::make_unique<CRSEvents::BasicEvent>(41));
     loop.PumpMessages(0);
     // Detached at once, destroyed only after both dispatches have returned.
     EXPECT_EQ(g_log, (std::vector<std::string>{"root.remove(victim)", "handler-end", "outer-end", "~victim",

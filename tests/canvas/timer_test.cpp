@@ -45,7 +45,7 @@ class TimerTest : public ::testing::Test {
 TEST_F(TimerTest, TicksArePeriodicAndElapsedCountsFromTheStart) {
   Recorder r;
   r.SetTimer(3, 10);
-  PumpUntil([&] { return r.ticks.size() >= 3; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 3; }, 10000);
   ASSERT_GE(r.ticks.size(), 3u);
   EXPECT_EQ(r.ticks[0].id, 3);
   EXPECT_GE(r.ticks[0].elapsed, 10u);
@@ -56,20 +56,23 @@ TEST_F(TimerTest, TicksArePeriodicAndElapsedCountsFromTheStart) {
 TEST_F(TimerTest, SettingTheSameIdAgainRestartsIt) {
   Recorder r;
   r.SetTimer(1, 20);
-  PumpUntil([&] { return r.ticks.size() >= 3; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 3; }, 10000);
   ASSERT_GE(r.ticks.size(), 3u);
+  // Half a second later the old start lies far behind; a tick counted from
+  // it would say so, however slowly a busy machine delivers the new one.
+  Stall(500);
   r.ticks.clear();
   r.SetTimer(1, 20);
   EXPECT_EQ(CRSTimerStatic::EntryCount(), 1) << "one entry per id";
-  PumpUntil([&] { return !r.ticks.empty(); }, 2000);
+  PumpUntil([&] { return !r.ticks.empty(); }, 10000);
   ASSERT_FALSE(r.ticks.empty());
-  EXPECT_LT(r.ticks[0].elapsed, 55u) << "counts from the new start";
+  EXPECT_LT(r.ticks[0].elapsed, 400u) << "counts from the new start";
 }
 
 TEST_F(TimerTest, PeriodZeroTicksEveryMillisecondAtMost) {
   Recorder r;
   r.SetTimer(1, 0);
-  PumpUntil([&] { return r.ticks.size() >= 5; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 5; }, 10000);
   ASSERT_GE(r.ticks.size(), 5u);
   r.KillTimer(1);
   EXPECT_GE(r.ticks[4].elapsed, 4u) << "never more than one tick per millisecond";
@@ -82,7 +85,9 @@ TEST_F(TimerTest, AStalledLoopGetsOneTickNotABurst) {
   loop.PumpMessages(0);
   EXPECT_EQ(r.ticks.size(), 1u) << "at most one tick is in flight per timer";
   // The missed ticks are skipped: the timer resumes its rhythm with at most
-  // a catching-up tick or two, never a replay of the 50 it missed.
+  // a catching-up tick or two, never a replay of the 50 it missed. A busy
+  // machine may take long for the next tick; a replay would come at once.
+  PumpUntil([&] { return r.ticks.size() >= 2; }, 10000);
   PumpUntil([] { return false; }, 35);
   EXPECT_LE(r.ticks.size(), 10u);
   EXPECT_GE(r.ticks.size(), 2u);
@@ -122,7 +127,7 @@ TEST_F(TimerTest, OnTimerMayKillOrSetTimersIncludingItsOwn) {
     }
   };
   r.SetTimer(1, 5);
-  PumpUntil([&] { return r.ticks.size() >= 2; }, 2000);
+  PumpUntil([&] { return r.ticks.size() >= 2; }, 10000);
   PumpUntil([] { return false; }, 30);
   ASSERT_EQ(r.ticks.size(), 2u);
   EXPECT_EQ(r.ticks[0].id, 1);
@@ -144,6 +149,7 @@ TEST_F(TimerTest, ObjectDeletedByItsOwnTickStopsTicking) {
   auto* o = new OneShot(&count);
   o->SetTimer(1, 5);
   o->SetTimer(2, 5);
+  PumpUntil([&] { return count > 0; }, 10000);
   PumpUntil([] { return false; }, 60);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(CRSTimerStatic::EntryCount(), 0);

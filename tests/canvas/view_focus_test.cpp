@@ -124,6 +124,23 @@ TEST_F(ViewFocusTest, TextInputIsOnOnlyWhileAFieldHoldsTheKeyboard) {
   EXPECT_EQ(view.GetFocusItem(), nullptr);
   EXPECT_FALSE(view.IsTextInputOn());
 
+  // A holder that is hidden, or taken out of the tree, loses the keyboard
+  // at the next key instead of taking typing nobody sees.
+  Click(30, 70);
+  other->SetVisible(false);
+  Send(platform::kMsgChar, 'h', 1);
+  EXPECT_EQ(other->GetText(), "");
+  EXPECT_EQ(view.GetFocusItem(), nullptr);
+  EXPECT_FALSE(view.IsTextInputOn());
+  other->SetVisible(true);
+  Click(30, 70);
+  CRSAutoPtrPolymorphic<CRSCanvasItem> keep(other);
+  other->SetParent(nullptr);
+  Send(platform::kMsgChar, 'd', 1);
+  EXPECT_EQ(other->GetText(), "");
+  EXPECT_EQ(view.GetFocusItem(), nullptr);
+  other->SetParent(root);
+
   // The holder is destroyed: the keyboard and the text input go with it, and
   // keys reach the root again.
   Click(30, 30);

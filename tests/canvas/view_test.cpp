@@ -46,7 +46,7 @@ class Recorder : public CRSEventReceiver {
   };
   int FilterEvent(CRSEventReceiver*, CRSEvents::BasicEvent& e) override {
     Record(e);
-    return 3;
+    return kVerdictContinue;
   }
   void Record(CRSEvents::BasicEvent& e) {
     PointF p;

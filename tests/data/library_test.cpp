@@ -367,6 +367,39 @@ TEST_F(Library, HugeAndHostileFilesLoadWhatIsSoundQuickly) {
   EXPECT_EQ(library.GetPuzzleImages()[3]->GetName(), "good 75000");
 }
 
+TEST_F(Library, ManyThumbnailsDecodeSideBySideEachIntoItsOwnEntry) {
+  // Enough entries for the decoding to be spread over threads; each
+  // thumbnail has a width of its own, and some are not pictures.
+  std::string file = "<puzzle-config>";
+  for (int i = 0; i < 120; ++i)
+    file += ImageElement("p" + std::to_string(i), i % 10 == 9 ? Base64Encode(std::string("junk")) : JpegText(10 + i, 8));
+  file += "</puzzle-config>";
+  WriteFile(file);
+  CPuzzleLibrary library;
+  EXPECT_FALSE(library.LoadFile().showError);
+  ASSERT_EQ(library.GetPuzzleImages().size(), 108u);
+  for (const auto& entry : library.GetPuzzleImages()) {
+    const int i = std::stoi(entry->GetName().substr(1));
+    EXPECT_NE(i % 10, 9);
+    ASSERT_TRUE(entry->HasThumbnail());
+    EXPECT_EQ(entry->GetThumbnail()->GetWidth(), 10 + i) << entry->GetName();
+  }
+}
+
+TEST_F(Library, DamagedPictureChunksAreRefusedAtOnce) {
+  // A library found by fuzzing whose category picture is a PNG with chunks
+  // running past its end: the PNG reader underneath would read nothing for
+  // minutes. It loads at once, without that category.
+  std::ifstream in(std::string(TANDRILL_SOURCE_DIR) + "/tests/data_files/library/damaged_png_chunks.pzl",
+                   std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  ASSERT_GT(bytes.str().size(), 1000u);
+  CPuzzleLibrary library;
+  library.LoadText(bytes.str());
+  EXPECT_TRUE(library.GetCategories().empty());
+}
+
 TEST_F(Library, FailedSaveIsReportedAndKeepsTheOldFile) {
   WriteFile("old library");
   CPuzzleLibrary library;

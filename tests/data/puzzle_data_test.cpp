@@ -6,21 +6,28 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <set>
 #include <string>
 
 #include "canvas/event_dispatcher.h"
+#include "canvas/view.h"
 #include "data/xml_writer.h"
 #include "play/group.h"
 #include "play/piece.h"
+#include "platform/message_loop.h"
 #include "canvas/sound.h"
 #include "tests/data/puzzle_test_support.h"
 
 namespace {
 
 using namespace puzzle_test;
+
+// The smallest turn between two angles, in degrees.
+float AngleBetween(float a, float b) { return std::fabs(std::remainder(a - b, 360.0f)); }
 
 class PuzzleDataTest : public ::testing::Test {
  protected:
@@ -186,6 +193,65 @@ TEST_F(PuzzleDataTest, ReopenedGameRestoresGroupsWhereTheyWereWithoutSound) {
   EXPECT_NEAR(CPuzzlePiece::TotalAngle(again[1]), 90.0f, 0.01f);
   EXPECT_EQ(CRSSoundHandler::Instance().StateOf(CPuzzlePiece::kConnectSound, true),
             CRSSoundHandler::EntryState::kClosed);
+}
+
+// The play area as a room holds it: below a title bar, inside a panel, in a
+// real view whose root sits a fraction of a pixel off the window's corner.
+// Saving and reopening again and again must leave every piece where it was.
+TEST_F(PuzzleDataTest, PiecesStayPutThroughRepeatedReopeningInANestedOffsetPlayArea) {
+  platform::MessageLoop loop;
+  CRSCanvasView view;
+  ASSERT_TRUE(view.Create("play"));
+  auto* root = new CRSCanvasItem(PointF(), nullptr, "root");
+  root->SetSize(SizeF(900, 700));
+  view.SetRoot(root);
+  ASSERT_NE(root->GetTopLeft().X, 0.0f) << "the view's root is expected off the corner";
+  auto* panel = new CRSCanvasItem(PointF(0, 30), root, "below the title bar");
+
+  auto puzzle = std::make_unique<CPuzzleData>("drift");
+  MakePlayable(*puzzle, 50, 4, 3);
+  auto cut = puzzle->GetCutter().GetCutImage(*puzzle->GetPicture());
+  auto* area = new CRSCanvasItem(PointF(15.5f, 12), panel, "area");
+  Pieces pieces = BuildPieces(*puzzle, area, *cut);
+  ASSERT_EQ(pieces.size(), 12u);
+  // A turned pair, a turned loose piece, and the rest where scattering put
+  // them.
+  PutInPlace(pieces[1], pieces[0]);
+  ASSERT_TRUE(pieces[0]->TryConnect());
+  pieces[0]->GetParentItem()->SetRotation(90.0f);
+  pieces[0]->GetParentItem()->MoveBy(PointF(40, 20));
+  pieces[5]->SetOrigin(PointF(25, 25));
+  pieces[5]->SetRotation(270.0f);
+  struct Place {
+    PointF anchor;
+    float angle;
+  };
+  auto places = [](const Pieces& list, const CRSCanvasItem* frame) {
+    std::vector<Place> out;
+    for (CPuzzlePiece* p : list) out.push_back({p->MapToAncestor(p->GetAnchor(), frame), CPuzzlePiece::TotalAngle(p)});
+    return out;
+  };
+  const std::vector<Place> before = places(pieces, area);
+
+  for (int round = 1; round <= 3; ++round) {
+    ASSERT_TRUE(puzzle->Save());
+    area->Delete();
+    FlushEvents(nullptr);
+    puzzle = std::make_unique<CPuzzleData>("drift");
+    ASSERT_TRUE(puzzle->Load());
+    area = new CRSCanvasItem(PointF(15.5f, 12), panel, "area");
+    pieces = BuildPieces(*puzzle, area, *cut);
+    ASSERT_EQ(pieces.size(), 12u);
+    for (CPuzzlePiece* p : pieces) p->TryConnect();
+    const std::vector<Place> after = places(pieces, area);
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      EXPECT_LT(Distance(after[i].anchor, before[i].anchor), 0.02f) << "piece " << i << " moved in round " << round;
+      EXPECT_LT(AngleBetween(after[i].angle, before[i].angle), 0.01f) << "piece " << i << " turned in round " << round;
+    }
+    EXPECT_EQ(pieces[0]->GetParent(), pieces[1]->GetParent()) << "the pair is joined again";
+    EXPECT_NE(pieces[0]->GetParent(), area);
+  }
+  view.SetRoot(nullptr);
 }
 
 TEST_F(PuzzleDataTest, NewRecordsAreScatteredAndResetProgressLoosensEverything) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "canvas/event_dispatcher.h"
+#include "data/base64.h"
 #include "data/puzzle_data.h"
 #include "data/xml_writer.h"
 #include "platform/files.h"
@@ -91,6 +92,50 @@ TEST_F(PuzzleFileTest, BadPieceRecordsAndAbsurdScalesAreDropped) {
     ASSERT_TRUE(other.LoadFromText(Replace(text, "val=\"1\"", std::string("val=\"") + scale + "\"")));
     EXPECT_FLOAT_EQ(other.GetSizeScale(), 1.0f) << scale;
   }
+}
+
+// The cuts room's zoom gives any positive scale; the file keeps it as long
+// as the scaled cut picture (200 x 150 here) stays within the pixel budget.
+TEST_F(PuzzleFileTest, ZoomedScalesReadBackWhileTheScaledPictureFitsTheBudget) {
+  struct Case {
+    const char* written;
+    float read;
+  };
+  for (const Case& c : {Case{"6.5", 6.5f}, Case{"0.02", 0.02f}, Case{"30", 30.0f}, Case{"4.5", 4.5f},
+                        Case{"0.01", 0.01f}, Case{"1e+01", 10.0f},
+                        // 10000 x 7500 pixels, over the budget; and under a pixel.
+                        Case{"50", 1.0f}, Case{"0.004", 1.0f}}) {
+    CPuzzleData puzzle("x");
+    ASSERT_TRUE(puzzle.LoadFromText(Replace(text, "val=\"1\"", std::string("val=\"") + c.written + "\"")))
+        << c.written;
+    EXPECT_FLOAT_EQ(puzzle.GetSizeScale(), c.read) << c.written;
+    EXPECT_FLOAT_EQ(puzzle.GetCutter().GetScale().X, c.read) << c.written << ": the cutter follows the puzzle";
+  }
+  // A zoomed puzzle saved and reopened comes back at its size.
+  CPuzzleData zoomed("zoomed");
+  MakePlayable(zoomed);
+  zoomed.SetSizeScale(7.25f);
+  ASSERT_TRUE(zoomed.Save());
+  CPuzzleData back("zoomed");
+  ASSERT_TRUE(back.Load());
+  EXPECT_FLOAT_EQ(back.GetSizeScale(), 7.25f);
+}
+
+// A picture embedded with an EXIF orientation tag (200 x 150 stored, a
+// quarter turn asked for) is read as stored, so it still fits its cut.
+TEST_F(PuzzleFileTest, EmbeddedPictureIsNotTurnedByItsExifTag) {
+  const auto imgStart = text.find("<img-data>") + 10, imgEnd = text.find("</img-data>");
+  const std::string jpeg = Base64DecodeToString(text.substr(imgStart, imgEnd - imgStart));
+  ASSERT_EQ(jpeg.substr(0, 2), "\xFF\xD8");
+  const std::string exif("\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08" "\x00\x01"
+                         "\x01\x12\x00\x03\x00\x00\x00\x01" "\x00\x06\x00\x00\x00\x00\x00\x00", 36);
+  const std::string tagged = text.substr(0, imgStart) + Base64Encode(jpeg.substr(0, 2) + exif + jpeg.substr(2)) +
+                             text.substr(imgEnd);
+  CPuzzleData puzzle("x");
+  ASSERT_TRUE(puzzle.LoadFromText(tagged));
+  ASSERT_NE(puzzle.GetPicture(), nullptr);
+  EXPECT_EQ(puzzle.GetPicture()->GetWidth(), 200);
+  EXPECT_EQ(puzzle.GetPicture()->GetHeight(), 150);
 }
 
 TEST_F(PuzzleFileTest, NamesNeverEscapeThePuzzlesFolderNorShareAFile) {

@@ -184,6 +184,52 @@ TEST(XmlParserTest, FileReadInChunksDeliversTextSplitAcrossChunksAsOneRun) {
   std::filesystem::remove(path);
 }
 
+// Files of the older Windows build hold raw Windows-1252 bytes in some
+// fields; a document that is UTF-8 as a whole is taken as it is, even when a
+// character straddles two chunks of a file.
+TEST(XmlParserTest, DocumentThatIsNotUtf8IsReadAsWindows1252) {
+  const std::string padding(CRSXMLParser::kChunkSize - 9, 'p');  // "<a>\r\n<b>" is 8 bytes
+  struct Case {
+    std::string doc;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"<lib>\r\n<music>\xC9t\xE9 \x80\x99.mid</music>\r\n<font name=\"Fran\xE7ois\"/>\r\n</lib>\r\n",
+       {"element lib [\n]", "element music [\xC3\x89t\xC3\xA9 \xE2\x82\xAC\xE2\x84\xA2.mid]", "end music",
+        "element font name=Fran\xC3\xA7ois []", "end font", "end lib", "done"}},
+      // Valid UTF-8 whose "é" is split by the first chunk boundary.
+      {"<a>\r\n<b>" + padding + "\xC3\xA9</b>\r\n</a>\r\n",
+       {"element a [\n]", "element b [" + padding + "\xC3\xA9]", "end b", "end a", "done"}},
+      // Windows-1252 bytes far past the first chunk still turn the whole
+      // document, including its first chunk, into that code page.
+      {"<a>\r\n<b>" + padding + "\xC3\xA9</b>\r\n<c>\xE9</c>\r\n</a>\r\n",
+       {"element a [\n]", "element b [" + padding + "\xC3\x83\xC2\xA9]", "end b", "element c [\xC3\xA9]", "end c",
+        "end a", "done"}},
+  };
+  const std::string path = TempPath("cp1252.pzl");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    std::ofstream(path, std::ios::binary) << c.doc;
+    for (bool fromFile : {false, true}) {
+      std::vector<std::string> log;
+      Recorder root(&log);
+      CRSXMLParser parser;
+      ASSERT_EQ(fromFile ? parser.ParseFile(path, &root) : parser.ParseText(c.doc, &root), CRSXMLParser::kSuccess)
+          << parser.GetErrorText();
+      // The logs drop the line-break text between elements after the first.
+      std::erase(log, "text lib [\n]");
+      std::erase(log, "text a [\n]");
+      EXPECT_EQ(log, c.expected) << (fromFile ? "file" : "text");
+    }
+  }
+  std::filesystem::remove(path);
+  // Still a syntax error when broken, whatever the code page.
+  std::vector<std::string> log;
+  Recorder root(&log);
+  CRSXMLParser parser;
+  EXPECT_EQ(parser.ParseText("<a>\xE9</b>", &root), CRSXMLParser::kSyntaxError);
+}
+
 TEST(XmlParserTest, HostileDocumentsGiveAResultCodeAndNeverCrash) {
   std::vector<std::string> log;
   Recorder root(&log);

@@ -26,14 +26,15 @@ piece_centre() {
   x=$(field piece-bounds 2); y=$(field piece-bounds 3); w=$(field piece-bounds 4); h=$(field piece-bounds 5)
   echo "$(int "$(echo "$wx + $x + $w / 2" | bc -l)") $(int "$(echo "$wy + $y + $h / 2" | bc -l)")"
 }
-wait_idle() {
-  local i
-  for i in $(seq 40); do
-    sleep 0.1
-    [ "$(field turning 2)" = "0" ] && return 0
-  done
-  e2e_fail "the turn did not end"
+# True once the piece rests (no turn under way) at one of the given angles.
+rests_at() {
+  [ "$(field turning 2)" = "0" ] || return 1
+  local angle rot
+  rot=$(field piece-rotation 2)
+  for angle in "$@"; do [ "$rot" = "$angle" ] && return 0; done
+  return 1
 }
+moved_by() { [ "$(int "$(echo "$(field piece-bounds 2) - $1" | bc -l)")" -ge "$2" ]; }
 
 # 1. The piece is painted where the report says: red on the left, blue on the right.
 read -r cx cy < <(piece_centre)
@@ -55,6 +56,7 @@ echo "ok: the window takes the root's rounded outline"
 # 2. Drag by (+200, +100): the piece follows the pointer.
 x0=$(field piece-bounds 2)
 e2e_drag "$cx" "$cy" $((cx + 200)) $((cy + 100)) 10
+e2e_wait_until "the piece to follow the drag" 100 moved_by "$x0" 198
 x1=$(field piece-bounds 2)
 moved=$(int "$(echo "$x1 - $x0" | bc -l)")
 [ "$moved" -ge 198 ] && [ "$moved" -le 202 ] || e2e_fail "piece moved by $moved, expected 200"
@@ -64,9 +66,8 @@ echo "ok: dragged by $moved"
 read -r cx cy < <(piece_centre)
 xdotool mousemove "$cx" "$cy" click 3
 sleep 0.1
-[ "$(field turning 2)" = "1" ] || echo "note: the turn ended before the first look"
-wait_idle
-[ "$(field piece-rotation 2)" = "90" ] || e2e_fail "rotation is $(field piece-rotation 2), expected 90"
+[ "$(field turning 2)" = "1" ] || echo "note: the turn was not under way at the first look"
+e2e_wait_until "the turn to end at 90 (rotation $(field piece-rotation 2))" 100 rests_at 90
 read -r cx cy < <(piece_centre)
 e2e_screenshot "$E2E_WORK/turned.png"
 top=$(e2e_pixel "$E2E_WORK/turned.png" "$cx" $((cy - 30)))
@@ -76,9 +77,7 @@ echo "ok: turned clockwise to 90"
 
 # 4. Ctrl+right click: back to 0 degrees, counter-clockwise.
 xdotool mousemove "$cx" "$cy" keydown ctrl click 3 keyup ctrl
-wait_idle
-rot=$(field piece-rotation 2)
-[ "$rot" = "0" ] || [ "$rot" = "360" ] || e2e_fail "rotation is $rot after Ctrl+right, expected 0"
+e2e_wait_until "the turn back to end at 0" 100 rests_at 0 360
 echo "ok: turned back counter-clockwise"
 
 # The turns leave nothing behind: around the piece, beyond the reach of its
@@ -97,18 +96,21 @@ echo "ok: no trace of the turns around the piece"
 
 # 5. Alt+P reaches the key handler as system keys (260 with the key 80).
 xdotool key alt+p
-sleep 0.3
-grep -q "^keys .*260:80" "$report" || e2e_fail "Alt+P not seen: $(field keys 2)"
+e2e_wait_for "$report" "^keys .*260:80" 100
 kill -0 "$E2E_APP_PID" || e2e_fail "Alt+P ended the program"
 echo "ok: Alt+P delivered as a system key"
 
 # 6. Hover the green target, then move to the background: one leave notice.
+at_least() { [ "$(field "$1" 2)" -ge "$2" ]; }
 xdotool mousemove $((wx + 650)) $((wy + 85)); sleep 0.2
-xdotool mousemove $((wx + 650)) $((wy + 400)); sleep 0.3
+xdotool mousemove $((wx + 650)) $((wy + 400))
+e2e_wait_until "the item leave" 100 at_least item-leaves 1
+# A second notice for the same leave would come right behind the first.
+sleep 0.3
 [ "$(field item-leaves 2)" = "1" ] || e2e_fail "item leaves: $(field item-leaves 2), expected 1"
 # Leaving the window reaches the program as a leave message.
-xdotool mousemove 5 5; sleep 0.4
-[ "$(field window-leaves 2)" -ge 1 ] || e2e_fail "leaving the window was not reported"
+xdotool mousemove 5 5
+e2e_wait_until "the window leave" 100 at_least window-leaves 1
 echo "ok: hover leave and window leave"
 
 # 7. Alt+F4 closes the window and the program ends with 0.

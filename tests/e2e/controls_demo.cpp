@@ -195,6 +195,13 @@ void AddCoreControls(CRSControlWindow& root, Slots& slots) {
   AddControl("tool", tool);
 }
 
+// The simple controls (static text, edit, group box, check box, choice list,
+// progress bar, slider) go here: the area right of the buttons' row and
+// below the tool window (client x 470 to 790, y 320 to 440) is kept free for
+// them. Register each with AddControl so the report lists its place, and
+// keep what a script must check in s_state.
+void AddSimpleControls(CRSControlWindow&, Slots&) {}
+
 }  // namespace
 
 int main(int, char**) {
@@ -210,12 +217,15 @@ int main(int, char**) {
     std::fprintf(stderr, "no window\n");
     return 1;
   }
+  // Its window's end ends the demo.
+  view.SetMainWindow(true);
   const SizeF size(800, 480);
   auto* root = new CRSControlWindow(PointF(), nullptr, "root", size);
   root->SetCaption("Controls");
   root->SetSystemButtons(true);
   root->SetFrameMode(1);
   s_state.root = root;
+  AddControl("root-close", root->GetTitleButton(CRSControlWindow::kButtonClose));
   // The backdrop fills the client area and stays behind everything.
   auto* backdrop = new CRSCanvasImage(PointF(), root->GetClientArea(), "backdrop",
                                       Backdrop(static_cast<int>(size.Width), static_cast<int>(size.Height)));
@@ -224,6 +234,7 @@ int main(int, char**) {
 
   Slots slots;
   AddCoreControls(*root, slots);
+  AddSimpleControls(*root, slots);
 
   view.SetRoot(root);
   view.GetWindow()->CenterOnScreen();

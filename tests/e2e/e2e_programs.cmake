@@ -4,6 +4,10 @@ add_executable(tandrill_canvas_demo ${CMAKE_CURRENT_LIST_DIR}/canvas_demo.cpp)
 target_link_libraries(tandrill_canvas_demo PRIVATE tandrill_core)
 set_target_properties(tandrill_canvas_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+add_executable(tandrill_simple_controls_demo ${CMAKE_CURRENT_LIST_DIR}/simple_controls_demo.cpp)
+target_link_libraries(tandrill_simple_controls_demo PRIVATE tandrill_core)
+set_target_properties(tandrill_simple_controls_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 add_executable(tandrill_controls_demo ${CMAKE_CURRENT_LIST_DIR}/controls_demo.cpp)
 target_link_libraries(tandrill_controls_demo PRIVATE tandrill_core)
 set_target_properties(tandrill_controls_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -48,6 +48,20 @@ e2e_wait_for() {
   e2e_fail "timed out waiting for '$pattern' in $file"
 }
 
+# Runs the command until it succeeds, a tenth of a second apart, for at most
+# the given number of tries; fails the test with the description after that.
+# A busy machine delivers input late, so checks wait for what they expect.
+e2e_wait_until() {
+  local what="$1" tries="$2"
+  shift 2
+  local i
+  for i in $(seq "$tries"); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  e2e_fail "timed out waiting for $what"
+}
+
 # Writes a screenshot of the whole screen and prints the colour of one pixel
 # as #RRGGBB.
 e2e_screenshot() {

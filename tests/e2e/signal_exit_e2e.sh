@@ -11,9 +11,13 @@ cp "$bin_dir/tandrill" "$work/"
 set -m
 
 for sig in TERM INT; do
-  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$work/tandrill" -admin &
+  rm -rf "$work/data"
+  : >"$work/report.txt"
+  TANDRILL_DATA_DIR="$work/data" TANDRILL_REPORT="$work/report.txt" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+    "$work/tandrill" -admin &
   pid=$!
-  sleep 1
+  # Asked to stop once the first room is up, so the normal end has work to do.
+  for _ in $(seq 100); do grep -q '^room ' "$work/report.txt" 2>/dev/null && break; sleep 0.1; done
   kill -s "$sig" "$pid"
   for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
@@ -29,5 +33,9 @@ for sig in TERM INT; do
     echo "FAIL: exit code $rc after SIG$sig" >&2
     exit 1
   fi
-  echo "ok: exit code 0 after SIG$sig"
+  if [ ! -f "$work/data/tandrill.pzl" ]; then
+    echo "FAIL: the library was not written after SIG$sig" >&2
+    exit 1
+  fi
+  echo "ok: exit code 0 and the library written after SIG$sig"
 done

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <jpeglib.h>
+
 namespace {
 
 // Left half blue, right half red: colours JPEG keeps well in 8-pixel blocks.
@@ -37,7 +39,10 @@ std::vector<std::uint8_t> WithOrientation(const std::vector<std::uint8_t>& jpeg,
                                0x00, 0x01,                                            // one entry
                                0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01,        // orientation, SHORT
                                0x00, orientation, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};  // value; no next IFD
-  std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+  std::vector<std::uint8_t> out;
+  out.reserve(jpeg.size() + sizeof exif);
+  out.push_back(jpeg[0]);
+  out.push_back(jpeg[1]);
   out.insert(out.end(), std::begin(exif), std::end(exif));
   out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
   return out;
@@ -109,12 +114,106 @@ TEST(ImageCodecTest, ExifOrientationTurnsThePictureUpright) {
   };
   for (const Case& c : {Case{1, 32, 16, 4, 8, 28, 8}, Case{3, 32, 16, 28, 8, 4, 8}, Case{6, 16, 32, 8, 4, 8, 28},
                         Case{8, 16, 32, 8, 28, 8, 4}, Case{2, 32, 16, 28, 8, 4, 8}}) {
-    auto b = platform::DecodeImage(WithOrientation(jpeg, c.orientation));
+    auto b = platform::DecodeImage(WithOrientation(jpeg, c.orientation), platform::ExifOrientation::kApply);
     ASSERT_NE(b, nullptr) << int(c.orientation);
     EXPECT_EQ(b->GetWidth(), c.w) << int(c.orientation);
     EXPECT_EQ(b->GetHeight(), c.h) << int(c.orientation);
     EXPECT_TRUE(Near(b->GetPixel(c.blueX, c.blueY), 0xFF0000FFu)) << int(c.orientation);
     EXPECT_TRUE(Near(b->GetPixel(c.redX, c.redY), 0xFFFF0000u)) << int(c.orientation);
+  }
+}
+
+// Only a user's picture file is turned by its tag; bytes as stored (our own
+// files' pictures, resources) keep their pixels where they are.
+TEST(ImageCodecTest, ExifOrientationTurnsPictureFilesButNotStoredBytes) {
+  std::vector<std::uint8_t> jpeg;
+  ASSERT_TRUE(platform::EncodeImage(*HalfAndHalf(32, 16), "image/jpeg", jpeg));
+  const std::vector<std::uint8_t> tagged = WithOrientation(jpeg, 6);
+  auto stored = platform::DecodeImage(tagged);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored->GetWidth(), 32);
+  EXPECT_TRUE(Near(stored->GetPixel(4, 8), 0xFF0000FFu));
+
+  const std::string path = ::testing::TempDir() + "tandrill_exif_" + std::to_string(::getpid()) + ".jpg";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(tagged.data()),
+                                              static_cast<std::streamsize>(tagged.size()));
+  auto fromFile = platform::LoadImageFile(path);
+  std::filesystem::remove(path);
+  ASSERT_NE(fromFile, nullptr);
+  EXPECT_EQ(fromFile->GetWidth(), 16);
+  EXPECT_EQ(fromFile->GetHeight(), 32);
+  EXPECT_TRUE(Near(fromFile->GetPixel(8, 4), 0xFF0000FFu));
+}
+
+namespace {
+
+// A 16 x 8 CMYK JPEG written with the JPEG library: left half red ink
+// (magenta and yellow), right half blue (cyan and magenta), bottom-right
+// quarter half black on top. With the Adobe marker the samples are stored
+// inverted, as the programs that write that marker do.
+std::vector<std::uint8_t> CmykJpeg(bool adobe) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = 16;
+  info.image_height = 8;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_colorspace(&info, JCS_CMYK);
+  info.write_Adobe_marker = adobe ? TRUE : FALSE;
+  jpeg_set_quality(&info, 95, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<JSAMPLE> row(16 * 4);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const std::uint8_t ink[4] = {std::uint8_t(x < 8 ? 0 : 255), 255, std::uint8_t(x < 8 ? 255 : 0),
+                                   std::uint8_t(x >= 8 && y >= 4 ? 128 : 0)};
+      for (int i = 0; i < 4; ++i) row[x * 4 + i] = adobe ? JSAMPLE(255 - ink[i]) : JSAMPLE(ink[i]);
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&info, rows, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::vector<std::uint8_t> out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+}  // namespace
+
+TEST(ImageCodecTest, CmykJpegsDecodeToTheirRealColours) {
+  for (bool adobe : {true, false}) {
+    SCOPED_TRACE(adobe ? "Adobe, inverted" : "plain");
+    auto b = platform::DecodeImage(CmykJpeg(adobe));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->GetWidth(), 16);
+    EXPECT_EQ(b->GetHeight(), 8);
+    EXPECT_EQ(b->GetPixelFormat(), PixelFormat::Format24bppRGB);
+    EXPECT_TRUE(Near(b->GetPixel(2, 2), 0xFFFF0000u)) << std::hex << b->GetPixel(2, 2);
+    EXPECT_TRUE(Near(b->GetPixel(13, 1), 0xFF0000FFu)) << std::hex << b->GetPixel(13, 1);
+    EXPECT_TRUE(Near(b->GetPixel(13, 6), 0xFF00007Fu)) << std::hex << b->GetPixel(13, 6);
+  }
+  // A file made by another program, where one is at hand.
+  const std::string path = ::testing::TempDir() + "tandrill_cmyk_" + std::to_string(::getpid()) + ".jpg";
+  const std::string command = "convert -size 16x8 xc:'rgb(255,128,0)' -colorspace CMYK " + path + " 2>/dev/null";
+  if (std::system(command.c_str()) == 0) {
+    auto b = platform::LoadImageFile(path);
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(Near(b->GetPixel(8, 4), 0xFFFF8000u)) << std::hex << b->GetPixel(8, 4);
+  }
+  std::filesystem::remove(path);
+  // Broken CMYK data is refused like any other broken picture.
+  std::vector<std::uint8_t> cut = CmykJpeg(true);
+  cut.resize(cut.size() / 2);
+  auto broken = platform::DecodeImage(cut);
+  if (broken) {
+    EXPECT_EQ(broken->GetWidth(), 16) << "a cut-short picture is either refused or whole-sized";
   }
 }
 

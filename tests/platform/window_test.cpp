@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -119,6 +120,34 @@ TEST_F(WindowTest, MouseButtonsBecomeWindowMessagesWithFlagsAndSignedPositions) 
             platform::kKeyStateLButton | platform::kKeyStateRButton);
 }
 
+TEST_F(WindowTest, WheelNotchesBecomeWheelMessagesWithASignedDistance) {
+  auto wheel = [&](int x, int y, Uint32 direction) {
+    SDL_Event ev;
+    SDL_zero(ev);
+    ev.type = SDL_MOUSEWHEEL;
+    ev.wheel.windowID = WindowId();
+    ev.wheel.x = x;
+    ev.wheel.y = y;
+    ev.wheel.direction = direction;
+    ev.wheel.mouseX = 30;
+    ev.wheel.mouseY = 40;
+    return ev;
+  };
+  Push(wheel(0, -2, SDL_MOUSEWHEEL_NORMAL));
+  const Message* down = recorder.Last(platform::kMsgMouseWheel);
+  ASSERT_NE(down, nullptr);
+  EXPECT_EQ(platform::WheelDelta(down->wParam), -2 * platform::kWheelDelta) << "toward the user is negative";
+  EXPECT_EQ(platform::MousePositionX(down->lParam), 30);
+  EXPECT_EQ(platform::MousePositionY(down->lParam), 40);
+  recorder.messages.clear();
+  Push(wheel(0, -1, SDL_MOUSEWHEEL_FLIPPED));
+  ASSERT_NE(recorder.Last(platform::kMsgMouseWheel), nullptr);
+  EXPECT_EQ(platform::WheelDelta(recorder.Last(platform::kMsgMouseWheel)->wParam), platform::kWheelDelta);
+  recorder.messages.clear();
+  Push(wheel(3, 0, SDL_MOUSEWHEEL_NORMAL));
+  EXPECT_EQ(recorder.Last(platform::kMsgMouseWheel), nullptr) << "sideways scrolling is not delivered";
+}
+
 TEST_F(WindowTest, KeysHeldWithAltAreSystemKeysAndAltF4Closes) {
   Push(Key(SDL_KEYDOWN, SDLK_p, KMOD_NONE));
   const Message* plain = recorder.Last(platform::kMsgKeyDown);
@@ -135,6 +164,20 @@ TEST_F(WindowTest, KeysHeldWithAltAreSystemKeysAndAltF4Closes) {
   Push(Key(SDL_KEYDOWN, SDLK_F4, KMOD_LALT));
   EXPECT_TRUE(window->IsDestroyed()) << "Alt+F4 left to the default handling closes the window";
   EXPECT_NE(recorder.Last(platform::kMsgDestroy), nullptr);
+}
+
+TEST_F(WindowTest, TypedTextBecomesOneCharacterMessagePerCodePointInOrder) {
+  SDL_Event ev;
+  SDL_zero(ev);
+  ev.type = SDL_TEXTINPUT;
+  ev.text.windowID = WindowId();
+  std::strcpy(ev.text.text, "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");  // a, e acute, euro, a face
+  Push(ev);
+  PumpUntil([&] { return recorder.messages.size() >= 4; });
+  std::vector<std::uintptr_t> chars;
+  for (const Message& m : recorder.messages)
+    if (m.message == platform::kMsgChar) chars.push_back(m.wParam);
+  EXPECT_EQ(chars, (std::vector<std::uintptr_t>{0x61, 0xE9, 0x20AC, 0x1F600}));
 }
 
 TEST_F(WindowTest, InvalidRectanglesAreJoinedAndPaintedOnce) {

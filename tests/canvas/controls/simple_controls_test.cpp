@@ -160,6 +160,16 @@ TEST_F(SimpleControlsTest, EditTakesAnyCharacterAndBackspaceRemovesWholeOnes) {
   for (unsigned refused : {0x01u, 0x1Bu, 0x7Fu, 0x85u, 0xD800u, 0x110000u}) Key(edit, platform::kMsgChar, refused);
   EXPECT_EQ(edit->GetText(), "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
 
+  // Alt+O is a shortcut: the "o" the platform may type with it stays out,
+  // while AltGr+Q's "@" is a character like any other.
+  Key(edit, platform::kMsgSysKeyDown, 'O');
+  Key(edit, platform::kMsgChar, 'o');
+  Key(edit, platform::kMsgSysKeyDown, 'Q');
+  Key(edit, platform::kMsgChar, '@');
+  Key(edit, platform::kMsgKeyDown, platform::kVkBack);
+  Key(edit, platform::kMsgChar, 'o');
+  Key(edit, platform::kMsgKeyDown, platform::kVkBack);
+
   // The backspace key removes the emoji whole; the character message the
   // same press may bring does not remove another.
   Key(edit, platform::kMsgKeyDown, platform::kVkBack);
@@ -171,7 +181,7 @@ TEST_F(SimpleControlsTest, EditTakesAnyCharacterAndBackspaceRemovesWholeOnes) {
   Key(edit, platform::kMsgKeyDown, platform::kVkBack);
   Key(edit, platform::kMsgKeyDown, platform::kVkBack);  // nothing left to remove
   EXPECT_EQ(edit->GetText(), "");
-  EXPECT_EQ(watcher.texts.size(), 8u) << "four characters in, four out";
+  EXPECT_EQ(watcher.texts.size(), 12u) << "six characters in, six out";
 
   // A name read from an old file may end in a broken sequence: backspace
   // still makes progress one byte at a time.

@@ -1,5 +1,6 @@
-// The choice list, driven through a real view: its step buttons click
-// through the event queue and never wrap around.
+// Simple controls driven through a real view: the choice list's step
+// buttons click through the event queue and never wrap around, and a text
+// field behind a modal window takes no typing.
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,9 @@ struct Selections : sigslot::has_slots {
   void On(int index) { seen.push_back(index); }
 };
 
-class MultiChoicesTest : public control_test::ControlScene {};
+class ControlsInViewTest : public control_test::ControlScene {};
 
-TEST_F(MultiChoicesTest, StepButtonsMoveOneChoiceAndStopAtEitherEnd) {
+TEST_F(ControlsInViewTest, StepButtonsMoveOneChoiceAndStopAtEitherEnd) {
   auto* choices = new CRSMultiChoices(PointF(20, 20), root, "shape");
   choices->SetSize(SizeF(200, 40));
   Selections selections;
@@ -48,7 +49,7 @@ TEST_F(MultiChoicesTest, StepButtonsMoveOneChoiceAndStopAtEitherEnd) {
   EXPECT_EQ(selections.seen, (std::vector<int>{0, 1, 2, 1}));
 }
 
-TEST_F(MultiChoicesTest, SelectionByIndexOrTextIgnoresWhatIsNotThere) {
+TEST_F(ControlsInViewTest, SelectionByIndexOrTextIgnoresWhatIsNotThere) {
   auto* choices = new CRSMultiChoices(PointF(20, 20), root, "colour");
   Selections selections;
   choices->sigSelectionChanged.connect(&selections, &Selections::On);
@@ -72,6 +73,32 @@ TEST_F(MultiChoicesTest, SelectionByIndexOrTextIgnoresWhatIsNotThere) {
   choices->ClearChoices();
   EXPECT_EQ(choices->GetSelection(), -1);
   EXPECT_FALSE(choices->GetNextButton()->IsEnabled());
+}
+
+// The text field, in the same scene: a modal window over it keeps typing
+// out of it, while a field inside the modal window takes it.
+TEST_F(ControlsInViewTest, AFieldBehindAModalWindowTakesNoTyping) {
+  auto* behind = new CRSEdit(PointF(20, 20), root, "behind");
+  const PointF at = CentreOf(*behind);
+  Click(at.X, at.Y);
+  ASSERT_EQ(view.GetFocusItem(), behind);
+  auto* box = new CRSControlWindow(PointF(150, 100), root, "box", SizeF(220, 120));
+  box->SetModal(true);
+  auto* inside = new CRSEdit(PointF(10, 10), box->GetClientArea(), "inside");
+  auto type = [&](unsigned c) {
+    view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgChar, c, 1});
+  };
+  type('a');
+  EXPECT_EQ(behind->GetText(), "");
+  const PointF in = CentreOf(*inside);
+  Click(in.X, in.Y);
+  ASSERT_EQ(view.GetFocusItem(), inside);
+  type('b');
+  EXPECT_EQ(inside->GetText(), "b");
+  box->SetModal(false);
+  Click(at.X, at.Y);
+  type('c');
+  EXPECT_EQ(behind->GetText(), "c");
 }
 
 }  // namespace
