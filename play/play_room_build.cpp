@@ -249,18 +249,6 @@ bool CPuzzlePlayRoom::BuildPieces() {
     return false;
   }
 
-  // Saved places are kept in the coordinates of the window's root, while
-  // the pieces were laid out in the area as if it were the floor; the
-  // floor lies inside the root's frame, so restored pieces move by the
-  // floor's offset to come back exactly where they were.
-  if (restored) {
-    const PointF floorOffset = floor->MapToAncestor(PointF(), nullptr);
-    std::vector<CRSCanvasItem*> items;
-    for (CRSCanvasItem* item : area->GetChildItems())
-      if (!IsShadowOrHighlight(item)) items.push_back(item);
-    for (CRSCanvasItem* item : items) item->MoveBy(PointF() - floorOffset);
-  }
-  
   // Without this, every shadow and glow would leave the area's signals one
   // by one and join the floor's: thousands of searches through thousands
   // of listeners.
