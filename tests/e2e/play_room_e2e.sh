@@ -114,10 +114,16 @@ for step in $(seq 1 40); do
   [ "$move" = "done" ] && break
   [ "$move" = "stuck" ] && e2e_fail "no piece can be moved"
   read -r x0 y0 x1 y1 <<<"$move"
+  reports="$(grep -c '^pieces reported' "$report")"
   e2e_drag $((origin_x + x0)) $((origin_y + y0)) $((origin_x + x1)) $((origin_y + y1)) 8
-  sleep 0.3
+  # The program reports the places again when the piece is put down.
+  for i in $(seq 50); do
+    [ "$(grep -c '^pieces reported' "$report")" -gt "$reports" ] && break
+    sleep 0.1
+  done
+  sleep 0.1
 done
-e2e_wait_for "$report" "^message Puzzle Solved !!!: Congratulations!!!" 50
+e2e_wait_for "$report" "^message Puzzle Solved !!!: Congratulations!!!" 300
 grep -q "You've completed the puzzle in [0-9][0-9]:[0-9][0-9] seconds!!!" "$report" || e2e_fail "no time in the box"
 grep -q "placed in the gallery" "$report" && e2e_fail "a gift has no gallery"
 grep -q "^caption Tandrill Gift: Checkers" "$report" || e2e_fail "caption lost"
