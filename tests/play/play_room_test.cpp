@@ -426,6 +426,27 @@ TEST_F(PlayRoomScene, RecordsOfAnotherGridAreBuiltAnew) {
   EXPECT_EQ(Pieces().size(), 4u);
 }
 
+TEST_F(PlayRoomScene, SizeScalesAtTheEdgesOpenOrFailCleanly) {
+  // At the largest scale the pieces are big and all there; at the smallest
+  // they are a few pixels wide: the room opens with every piece, or shows
+  // the error and goes, and never leaves half a room behind.
+  for (const float scale : {4.0f, 0.05f, 0.004f}) {
+    MakePuzzle([scale](CPuzzleData& p) { p.SetSizeScale(scale); });
+    ASSERT_NE(Open(), nullptr);
+    if (room->IsOpen()) {
+      EXPECT_EQ(Pieces().size(), 12u) << scale;
+      EXPECT_NEAR(room->GetCutImage()->GetWidth(), 200 * room->GetPuzzle()->GetSizeScale(), 1.0) << scale;
+      Leave();
+      continue;
+    }
+    EXPECT_EQ(room->GetPlayArea(), nullptr) << scale;
+    ASSERT_NE(FindBox("ERROR"), nullptr) << scale;
+    FindBox("ERROR")->Close();
+    Deliver();
+    EXPECT_EQ(room.get(), nullptr);
+  }
+}
+
 TEST_F(PlayRoomScene, LeavingWithWindowsOpenSavesWhole) {
   MakePuzzle();
   ASSERT_NE(Open(), nullptr);
