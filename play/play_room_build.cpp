@@ -79,7 +79,7 @@ class CBuildPump : public platform::MessageFilter {
 // enough to cut pixels exactly, far more finely than a soft line of two or
 // three pixels needs, and stroking cost grows with every point.
 void Thin(const std::vector<PointF>& in, std::vector<PointF>& out) {
-  constexpr float kMinStep = 1.5f;
+  constexpr float kMinStep = 3.0f;
   out.clear();
   out.push_back(in.front());
   for (std::size_t i = 1; i + 1 < in.size(); ++i) {

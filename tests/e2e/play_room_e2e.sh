@@ -101,11 +101,19 @@ for (c, r), p in pieces.items():
         nx, ny = bx + tx - p['x'], by + ty - p['y']
         fits = nx >= 2 and ny >= 40 and nx + bw <= ww - 2 and ny + bh <= wh - 40
         options.append((not fits, -bw * bh, p['x'], p['y'], tx, ty))
-if not options:
-    print('stuck'); sys.exit()
 options.sort()
-_, _, x0, y0, x1, y1 = options[0]
-print(round(x0), round(y0), round(x1), round(y1))" "$report" "$WIDTH" "$HEIGHT"
+if options and not options[0][0]:
+    _, _, x0, y0, x1, y1 = options[0]
+    print(round(x0), round(y0), round(x1), round(y1)); sys.exit()
+# Nothing fits where it belongs: the largest free group may be lying over
+# the pieces it needs. It moves to a clear corner, right of the menu.
+free = [p for p in pieces.values() if p['free']]
+if not free:
+    print('stuck'); sys.exit()
+big = max(free, key=lambda p: p['box'][2] * p['box'][3])
+bx, by, bw, bh = big['box']
+tx, ty = (ww - bw - 10, 60) if bx < ww / 2 else (130, 60)
+print(round(big['x']), round(big['y']), round(big['x'] + tx - bx), round(big['y'] + ty - by))" "$report" "$WIDTH" "$HEIGHT"
 }
 
 step=0
