@@ -21,6 +21,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -73,9 +74,7 @@ std::shared_ptr<Gdiplus::Bitmap> MakePicture(int width, int height) {
 class Scene {
  public:
   Scene(int width, int height) {
-    char folder[] = "/tmp/tandrill_bench_XXXXXX";
-    if (mkdtemp(folder)) m_folder = folder;
-    setenv("TANDRILL_DATA_DIR", m_folder.c_str(), 1);
+    setenv("TANDRILL_DATA_DIR", m_folder.path.c_str(), 1);
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     platform::InitialiseMessaging();
@@ -131,7 +130,19 @@ class Scene {
   platform::MessageLoop& Loop() { return m_loop; }
 
  private:
-  std::string m_folder;
+  // A data folder of the scene's own, removed after everything else of
+  // the scene (the root writes its library as it goes).
+  struct Folder {
+    Folder() {
+      char name[] = "/tmp/tandrill_bench_XXXXXX";
+      if (mkdtemp(name)) path = name;
+    }
+    ~Folder() {
+      std::error_code ignored;
+      if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+  } m_folder;
   platform::MessageLoop m_loop;
   CPuzzleView m_view;
   CPuzzleCanvas* m_canvas = nullptr;
