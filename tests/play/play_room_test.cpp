@@ -207,6 +207,24 @@ TEST_F(PlayRoomScene, SurpriseHasNoPictureUntilSolved) {
   EXPECT_TRUE(saved.IsCompleted());
 }
 
+TEST_F(PlayRoomScene, ClosingTheWindowOverTheSolvedBoxSavesTheSolvedGame) {
+  MakePuzzle([](CPuzzleData& p) { p.SetTimePlayed(3000); });
+  ASSERT_NE(Open(), nullptr);
+  for (CPuzzlePiece* piece : Pieces()) HintPiece(piece);
+  for (CPuzzlePiece* piece : Pieces()) piece->TryConnect();
+  Deliver();
+  ASSERT_NE(FindBox("Puzzle Solved !!!"), nullptr);
+  EXPECT_EQ(room->GetClockText()->GetText(), "00:03");
+  platform::PostMessage(view.GetWindow()->GetTargetId(), platform::kMsgClose);
+  Deliver();
+  EXPECT_EQ(room.get(), nullptr);
+  CPuzzleData saved("p1");
+  ASSERT_TRUE(saved.Load());
+  EXPECT_TRUE(saved.IsCompleted());
+  EXPECT_EQ(saved.GetTimePlayed(), 3000);
+  EXPECT_EQ(saved.GetPieces().size(), 12u);
+}
+
 TEST_F(PlayRoomScene, HintPlacesOnTheGhostWithoutJoining) {
   MakePuzzle();
   ASSERT_NE(Open(), nullptr);
