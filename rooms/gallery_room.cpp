@@ -153,6 +153,9 @@ void CPuzzleGalleryRoom::AddPuzzle(CPuzzleImageData& entry) {
 void CPuzzleGalleryRoom::AddCategory(CPuzzleCategoryData& category) {
   CRSCanvasItem* folder = category.CreateFolder();
   if (!folder) return;
+  // The count of unfinished puzzles belongs to the store room's folders;
+  // on the wall it would always read as nothing left to do.
+  if (auto* number = dynamic_cast<CRSCanvasItem*>(folder->FindChild("textShapeNumber"))) number->SetVisible(false);
   folder->SetParent(m_root->GetFloor());
   m_floorItems.emplace_back(folder);
   WireItem(folder, category.IsSelected());
@@ -269,4 +272,18 @@ void CPuzzleGalleryRoom::Layout() {
     if (!m_layoutAgain) break;
   }
   m_layingOut = false;
+  if (platform::IsReporting()) ReportLayout();
+}
+
+void CPuzzleGalleryRoom::ReportLayout() const {
+  // Where each item is on the window, so that a test driving the real
+  // program can point at frames without guessing from pixels.
+  platform::ReportLine("gallery layout columns " + std::to_string(m_lastLayout.columns));
+  for (const auto& item : m_floorItems) {
+    if (!item) continue;
+    const RectF b = item->GetBoundsIn(nullptr);
+    platform::ReportLine("gallery item " + item->GetName() + " " + std::to_string(static_cast<int>(b.X)) + " " +
+                         std::to_string(static_cast<int>(b.Y)) + " " + std::to_string(static_cast<int>(b.Width)) +
+                         " " + std::to_string(static_cast<int>(b.Height)));
+  }
 }

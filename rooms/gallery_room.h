@@ -85,6 +85,7 @@ class CPuzzleGalleryRoom : public CRSObject {
   void OnEmptyBoxClosed(int result);
   void OnViewResized(CRSCanvasItem* area, const SizeF& size);
   void UpdateButtons();
+  void ReportLayout() const;
 
   CPuzzleImageData* SelectedPuzzle() const;
   CPuzzleCategoryData* SelectedCategory() const;

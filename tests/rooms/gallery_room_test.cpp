@@ -53,6 +53,9 @@ TEST_F(GalleryScene, EnteringHangsSolvedPuzzlesAndOnlyFoldersWithASolvedOne) {
   EXPECT_FALSE(room->GetOpenButton()->IsEnabled());
   EXPECT_FALSE(room->GetPictureButton()->IsEnabled());
   EXPECT_FALSE(room->GetRemoveButton()->IsEnabled());
+  auto* number = dynamic_cast<CRSCanvasItem*>(room->GetFloorItems()[0]->FindChild("textShapeNumber"));
+  ASSERT_NE(number, nullptr);
+  EXPECT_FALSE(number->IsVisible()) << "no count of unfinished puzzles on the wall";
   Click(room->GetFloorItems()[0]);
   EXPECT_TRUE(room->GetOpenButton()->IsEnabled());
   EXPECT_FALSE(room->GetPictureButton()->IsEnabled());
