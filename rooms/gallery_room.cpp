@@ -69,10 +69,16 @@ CPuzzleGalleryRoom::CPuzzleGalleryRoom(CPuzzleRoomHost* root, const std::string&
 
 CPuzzleGalleryRoom::~CPuzzleGalleryRoom() {
   // The floating windows live beside the floor, not on it: they go with
-  // the room that made them.
+  // the room that made them. The room usually ends inside a handler of one
+  // of its own buttons (Back), so they are deleted once that handler has
+  // returned rather than under it.
   ClosePictureWindow();
-  for (auto& window : m_categoryWindows) window.ResetWithDeletion();
-  m_panel.ResetWithDeletion();
+  for (auto& window : m_categoryWindows) {
+    if (CRSObject* w = window.get()) w->DeleteLater();
+    window.Release();
+  }
+  if (CRSObject* panel = m_panel.get()) panel->DeleteLater();
+  m_panel.Release();
 }
 
 CRSCanvasItem* CPuzzleGalleryRoom::GetViewArea() const {
