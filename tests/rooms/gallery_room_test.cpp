@@ -78,15 +78,12 @@ TEST_F(GalleryScene, EnteringHangsSolvedPuzzlesAndOnlyFoldersWithASolvedOne) {
   EXPECT_NEAR(panel.GetRight(), viewSize.Width, 1.0f);
   EXPECT_NEAR(panel.GetBottom(), viewSize.Height, 1.0f);
   EXPECT_FLOAT_EQ(panel.Width, CPuzzleGalleryRoom::kPanelWidth);
-  const RectF back = room->GetPanel()->FindChild("clientArea")->FindChild("buttonBack")
-                         ? static_cast<CRSCanvasItem*>(room->GetPanel()->GetClientArea()->FindChild("buttonBack"))
-                               ->GetBoundsIn(room->GetViewArea())
-                         : RectF();
-  EXPECT_LE(back.GetBottom(), panel.GetBottom());
-  EXPECT_GT(back.Height, 0.0f);
+  auto* back = static_cast<CRSControlButton*>(room->GetPanel()->GetClientArea()->FindChild("buttonBack"));
+  ASSERT_NE(back, nullptr);
+  EXPECT_LE(back->GetBoundsIn(room->GetViewArea()).GetBottom(), panel.GetBottom()) << "the panel holds all four";
 
   // Back builds the store room again.
-  static_cast<CRSControlButton*>(room->GetPanel()->GetClientArea()->FindChild("buttonBack"))->Click();
+  back->Click();
   Deliver();
   EXPECT_NE(dynamic_cast<CPuzzleStoreRoom*>(canvas->GetCurrentRoom()), nullptr);
   EXPECT_EQ(birds->GetWindow(), nullptr) << "the room's windows went with it";
