@@ -15,6 +15,7 @@
 #include "platform/program_payload.h"
 #include "platform/report.h"
 #include "platform/resources.h"
+#include "rooms/gallery_room.h"
 #include "rooms/store_room.h"
 
 namespace {
@@ -105,7 +106,7 @@ CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
 
 void CPuzzleCanvas::ModifySelectedPuzzle() {}
 void CPuzzleCanvas::CreateNewPuzzle() {}
-void CPuzzleCanvas::ShowGallery() {}
+void CPuzzleCanvas::ShowGallery() { AdoptRoom(new CPuzzleGalleryRoom(this, "")); }
 void CPuzzleCanvas::ChooseBackgroundImage() {}
 void CPuzzleCanvas::ChooseBackgroundColor() {}
 void CPuzzleCanvas::MakeGift() {}

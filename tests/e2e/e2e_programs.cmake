@@ -15,3 +15,6 @@ set_target_properties(tandrill_controls_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY
 add_executable(tandrill_gift_maker ${CMAKE_CURRENT_LIST_DIR}/play_gift_maker.cpp)
 target_link_libraries(tandrill_gift_maker PRIVATE tandrill_core)
 set_target_properties(tandrill_gift_maker PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_executable(tandrill_gallery_demo ${CMAKE_CURRENT_LIST_DIR}/gallery_demo.cpp)
+target_link_libraries(tandrill_gallery_demo PRIVATE tandrill_core)
+set_target_properties(tandrill_gallery_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
