@@ -89,6 +89,11 @@ void PaintPageIcon(Gdiplus::Graphics& g, const RectF& box, bool broken) {
 
 }  // namespace
 
+std::string CRSFileDialogWindow::PathEditText(const std::string& folder) {
+  const std::string shown = platform::DisplayName(folder);
+  return shown.empty() || shown.back() == '/' ? shown : shown + "/";
+}
+
 // --- the painted body ------------------------------------------------------------
 
 CRSFileDialogBody::CRSFileDialogBody(CRSFileDialogWindow& window, CRSObject* parent)
@@ -353,6 +358,7 @@ void CRSFileDialogWindow::Build() {
 
   m_pathEdit = new CRSEdit(m_layout.pathEdit.GetLocation(), area, "pathEdit");
   m_pathEdit->SetSize(m_layout.pathEdit.GetSize());
+  m_pathEdit->sigTextChanged.connect(this, &CRSFileDialogWindow::OnPathTyped);
 
   const float bar = Style().GetButtonHeight();
   m_scroll = new CRSScrollBar(PointF(m_layout.list.GetRight() - bar, m_layout.list.Y), area, "scroll",
@@ -405,8 +411,7 @@ void CRSFileDialogWindow::OnChanged() {
   if (b.GetFolder() != m_shownFolder) {
     // The path edit shows the folder ready for a name to be typed after it.
     m_shownFolder = b.GetFolder();
-    const std::string shown = platform::DisplayName(m_shownFolder);
-    m_pathEdit->SetText(shown == "/" ? shown : shown + "/");
+    m_pathEdit->SetText(PathEditText(m_shownFolder));
   }
   if (m_nameEdit && m_nameEdit->GetText() != b.GetName()) m_nameEdit->SetText(b.GetName());
   if (m_filter && b.GetTypedPattern().empty() && m_filter->GetSelection() != b.GetFilterIndex())
@@ -452,6 +457,20 @@ void CRSFileDialogWindow::OnFilterChanged(int index) {
   if (!m_syncing) m_browser->SetFilterIndex(index);
 }
 
+void CRSFileDialogWindow::OnPathTyped(CRSEdit* edit, const std::string& text) {
+  if (m_syncing) return;
+  // The edit only grows at its end, so a path that starts afresh (a slash
+  // or a tilde typed right after the folder shown) replaces the folder
+  // instead of being glued to it.
+  const std::string shown = PathEditText(m_shownFolder);
+  if (text.size() == shown.size() + 1 && text.compare(0, shown.size(), shown) == 0 &&
+      (text.back() == '~' || (text.back() == '/' && shown != "/"))) {
+    m_syncing = true;
+    edit->SetText(std::string(1, text.back()));
+    m_syncing = false;
+  }
+}
+
 void CRSFileDialogWindow::OnNameTyped(CRSEdit*, const std::string& text) {
   if (!m_syncing) m_browser->SetName(text);
 }
@@ -462,8 +481,7 @@ void CRSFileDialogWindow::OnOk() {
   // A path typed beyond the folder shown is what OK means; otherwise the
   // selection (open) or the name (save).
   const std::string typed = m_pathEdit->GetText();
-  const std::string shown = platform::DisplayName(m_shownFolder);
-  if (typed != shown && typed != shown + "/" && !typed.empty()) {
+  if (!typed.empty() && typed != PathEditText(m_shownFolder)) {
     b.EnterTypedPath(typed);
   } else if (b.GetMode() == CRSFileBrowser::Mode::kSave) {
     b.Accept();

@@ -95,6 +95,9 @@ class CRSFileDialogWindow : public CRSControlWindow {
   // The rows the list shows now, for the body.
   int GetTopRow() const { return m_browser->GetTopRow(); }
   CRSThumbnailService* GetThumbnails() const { return m_thumbnails; }
+  // What the path edit shows for a folder: its display form with a slash
+  // after it, ready for a name to be typed.
+  static std::string PathEditText(const std::string& folder);
 
  private:
   CRSFileDialogWindow(CRSCanvasItem* parent, std::unique_ptr<CRSFileBrowser> browser,
@@ -109,6 +112,7 @@ class CRSFileDialogWindow : public CRSControlWindow {
   void OnOverwriteAnswered(int result);
   void OnFilterChanged(int index);
   void OnNameTyped(CRSEdit* edit, const std::string& text);
+  void OnPathTyped(CRSEdit* edit, const std::string& text);
   void OnOk();
   void OnCancel();
   void OnScrolled(CRSCanvasItem* bar, float value);

@@ -11,3 +11,7 @@ set_target_properties(tandrill_simple_controls_demo PROPERTIES RUNTIME_OUTPUT_DI
 add_executable(tandrill_controls_demo ${CMAKE_CURRENT_LIST_DIR}/controls_demo.cpp)
 target_link_libraries(tandrill_controls_demo PRIVATE tandrill_core)
 set_target_properties(tandrill_controls_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+add_executable(tandrill_dialogs_demo ${CMAKE_CURRENT_LIST_DIR}/dialogs_demo.cpp)
+target_link_libraries(tandrill_dialogs_demo PRIVATE tandrill_core)
+set_target_properties(tandrill_dialogs_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
