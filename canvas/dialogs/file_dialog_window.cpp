@@ -37,7 +37,9 @@ CRSDialogMetrics FileDialogMetrics() {
   m.gap = 8;
   m.buttonWidth = 96;
   m.buttonHeight = CRSControlStyleBase::Style().GetButtonHeight();
-  m.editHeight = m.buttonHeight;
+  // The edits get a little more height than buttons: their text is the
+  // style's caption font, which fills a button's height to the brim.
+  m.editHeight = m.buttonHeight + 4;
   m.rowHeight = 48;
   m.placesWidth = 150;
   m.messageHeight = 18;
@@ -218,12 +220,29 @@ void CRSFileDialogBody::PaintPlaces(Gdiplus::Graphics& g) {
   dialog_look::FillPanel(g, l.places);
   const dialog_look::Fonts& fonts = dialog_look::GetFonts();
   Gdiplus::SolidBrush text(Gdiplus::Color(dialog_look::kText));
+  // The place the current folder lies in (the deepest one) is marked, so
+  // the user sees where they are even a few folders down.
+  int within = -1;
+  std::size_t withinLength = 0;
+  const std::string& folder = b.GetFolder();
+  for (int i = 0; i < static_cast<int>(b.GetPlaces().size()); ++i) {
+    const std::string& path = b.GetPlaces()[i].path;
+    const bool inside = path == folder || path == "/" ||
+                        (folder.size() > path.size() && folder.compare(0, path.size(), path) == 0 &&
+                         folder[path.size()] == '/');
+    if (inside && (within < 0 || path.size() > withinLength)) {
+      within = i;
+      withinLength = path.size();
+    }
+  }
   for (int i = 0; i < static_cast<int>(b.GetPlaces().size()); ++i) {
     const RectF r = PlaceRect(i);
     if (r.IsEmptyArea()) break;
-    const bool current = b.GetPlaces()[i].path == b.GetFolder();
+    const bool current = b.GetPlaces()[i].path == folder;
     const bool hover = m_hover.kind == PartKind::kPlace && m_hover.index == i;
-    if (current || hover) dialog_look::FillHighlight(g, r, current ? dialog_look::kSelection : dialog_look::kHover);
+    if (current) dialog_look::FillHighlight(g, r, dialog_look::kSelection);
+    else if (hover) dialog_look::FillHighlight(g, r, dialog_look::kHover);
+    else if (i == within) dialog_look::FillHighlight(g, r, dialog_look::kSegment);
     PaintFolderIcon(g, RectF(r.X + 6, r.Y + 5, 22, r.Height - 10));
     dialog_look::DrawLine(g, b.GetPlaces()[i].label, fonts.name, text, RectF(r.X + 36, r.Y, r.Width - 40, r.Height),
                           Gdiplus::StringAlignmentNear);
@@ -257,7 +276,8 @@ void CRSFileDialogBody::PaintList(Gdiplus::Graphics& g) {
     // An empty list says why it is empty, so it never looks broken.
     std::string why = "This folder is empty.";
     if (b.IsReading()) why = "Reading the folder\xE2\x80\xA6";
-    else if (!b.GetModel().GetMessage().empty()) why = b.GetModel().GetMessage();
+    // A folder that could not be read says so on the message line.
+    else if (!b.GetMessage().empty() || !b.GetModel().GetMessage().empty()) why.clear();
     Gdiplus::SolidBrush dim(Gdiplus::Color(dialog_look::kDimText));
     dialog_look::DrawLine(g, why, fonts.name, dim, RectF(l.list.X, l.list.Y + 12, l.list.Width, 24),
                           Gdiplus::StringAlignmentCenter);
