@@ -11,6 +11,7 @@
 
 #include "canvas/dialogs/dialogs.h"
 #include "platform/bitmap.h"
+#include "platform/graphics.h"
 #include "platform/image_codec.h"
 #include "tests/canvas/controls_test_support.h"
 #include "tests/platform/temp_tree.h"
@@ -292,6 +293,51 @@ TEST_F(DialogWindowsTest, TheWindowMayGoWhileThumbnailsAreBeingMade) {
   ASSERT_TRUE(WaitFor([&] { return service.Find(m_tree.Path("pics/p0.jpg")) == CRSThumbnailService::State::kReady; }));
   again->Close();
   Deliver();
+}
+
+TEST_F(DialogWindowsTest, TheWheelAndTheBarScrollAndOddNamesPaintAsOneLine) {
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(m_tree.File("pics/n" + std::to_string(i) + ".png"));
+  ASSERT_TRUE(m_tree.File("pics/bad\xFF\xFEname.png"));
+  ASSERT_TRUE(m_tree.File("pics/two\nlines.png"));
+  auto* w = OpenFileDialog(root, OpenRequest());
+  CRSFileBrowser& b = w->Browser();
+  ASSERT_TRUE(WaitFor([&] { return !b.IsReading(); }));
+  CRSScrollBar* bar = w->GetScrollBar();
+  ASSERT_TRUE(bar->IsVisible()) << "more rows than the list shows";
+  EXPECT_EQ(bar->GetTotal(), static_cast<float>(b.GetModel().GetRowCount()));
+
+  // One notch down moves three rows, and the bar follows; the bar moves
+  // the list back.
+  const PointF p = InRoot(w->GetBody(), w->GetLayout().list);
+  Move(p.X, p.Y);
+  view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgMouseWheel,
+                                         static_cast<unsigned>(platform::MakeWheelParam(-platform::kWheelDelta, 0)),
+                                         platform::MakeMousePosition(static_cast<int>(p.X), static_cast<int>(p.Y))});
+  EXPECT_EQ(b.GetTopRow(), 3);
+  EXPECT_EQ(bar->GetValue(), 3.0f);
+  bar->SetValue(1);
+  EXPECT_EQ(b.GetTopRow(), 1);
+  // The selection kept in view scrolls the bar too.
+  Key(platform::kVkEnd);
+  EXPECT_EQ(bar->GetValue(), static_cast<float>(b.GetTopRow()));
+  EXPECT_GT(b.GetTopRow(), 30);
+
+  // Names that are not UTF-8 or hold a newline are painted from their
+  // display form, and the chosen path keeps the raw bytes.
+  const int bad = b.GetModel().FindRow("bad\xFF\xFEname.png");
+  ASSERT_GE(bad, 0);
+  EXPECT_EQ(b.GetModel().EntryOfRow(bad).displayName.find('\xFF'), std::string::npos);
+  EXPECT_EQ(b.GetModel().EntryOfRow(b.GetModel().FindRow("two\nlines.png")).displayName.find('\n'), std::string::npos);
+  b.Select(bad);
+  Gdiplus::Bitmap canvas(static_cast<int>(w->GetBody()->GetSize().Width),
+                         static_cast<int>(w->GetBody()->GetSize().Height), Gdiplus::PixelFormat::Format32bppARGB);
+  Gdiplus::Graphics g(&canvas);
+  w->GetBody()->PaintContent(g, false);
+  Caller caller;
+  caller.Watch(w);
+  Key(platform::kVkReturn);
+  Deliver();
+  EXPECT_EQ(caller.chosen, std::vector<std::string>{m_tree.Path("pics/bad\xFF\xFEname.png")});
 }
 
 TEST_F(DialogWindowsTest, TheColourDialogPicksByClickHexAndKeysAndAnswersOpaque) {
