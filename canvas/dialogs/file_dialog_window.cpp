@@ -70,6 +70,30 @@ void PaintFolderIcon(Gdiplus::Graphics& g, const RectF& box) {
   g.FillPath(&body, bodyPath.get());
 }
 
+// Home as a small house, in the folder's colours.
+void PaintHomeIcon(Gdiplus::Graphics& g, const RectF& box) {
+  const float w = std::min(box.Width, box.Height * 1.1f), h = w * 0.85f;
+  const float x = box.X + (box.Width - w) / 2, y = box.Y + (box.Height - h) / 2;
+  const PointF roof[] = {{x - 1, y + h * 0.45f}, {x + w / 2, y}, {x + w + 1, y + h * 0.45f}};
+  Gdiplus::SolidBrush dark(Gdiplus::Color(dialog_look::kFolderBack));
+  g.FillPolygon(&dark, roof, 3);
+  Gdiplus::SolidBrush wall(Gdiplus::Color(dialog_look::kFolderFront));
+  g.FillRectangle(&wall, RectF(x + w * 0.12f, y + h * 0.42f, w * 0.76f, h * 0.58f));
+  g.FillRectangle(&dark, RectF(x + w * 0.42f, y + h * 0.66f, w * 0.18f, h * 0.34f));
+}
+
+// The file system as a drive: a grey box with a light.
+void PaintDriveIcon(Gdiplus::Graphics& g, const RectF& box) {
+  const float w = std::min(box.Width, box.Height * 1.3f), h = w * 0.55f;
+  const float x = box.X + (box.Width - w) / 2, y = box.Y + (box.Height - h) / 2;
+  Gdiplus::LinearGradientBrush body(PointF(x, y), PointF(x, y + h), Gdiplus::Color(0xFFE4E8EEu),
+                                    Gdiplus::Color(0xFF9AA4B2u));
+  std::unique_ptr<Gdiplus::GraphicsPath> path(style_parts::RoundedRect(RectF(x, y, w, h), 2.5f));
+  g.FillPath(&body, path.get());
+  Gdiplus::SolidBrush light(Gdiplus::Color(0xFF50D070u));
+  g.FillEllipse(&light, RectF(x + w - h * 0.55f, y + h * 0.35f, h * 0.3f, h * 0.3f));
+}
+
 // A page with a folded corner; broken links get a red stroke across.
 void PaintPageIcon(Gdiplus::Graphics& g, const RectF& box, bool broken) {
   const float h = std::min(box.Height, box.Width * 1.25f) * 0.9f, w = h * 0.76f;
@@ -243,7 +267,12 @@ void CRSFileDialogBody::PaintPlaces(Gdiplus::Graphics& g) {
     if (current) dialog_look::FillHighlight(g, r, dialog_look::kSelection);
     else if (hover) dialog_look::FillHighlight(g, r, dialog_look::kHover);
     else if (i == within) dialog_look::FillHighlight(g, r, dialog_look::kSegment);
-    PaintFolderIcon(g, RectF(r.X + 6, r.Y + 5, 22, r.Height - 10));
+    const RectF icon(r.X + 6, r.Y + 5, 22, r.Height - 10);
+    switch (b.GetPlaces()[i].id) {
+      case platform::SpecialFolder::kHome: PaintHomeIcon(g, icon); break;
+      case platform::SpecialFolder::kRoot: PaintDriveIcon(g, icon); break;
+      default: PaintFolderIcon(g, icon); break;
+    }
     dialog_look::DrawLine(g, b.GetPlaces()[i].label, fonts.name, text, RectF(r.X + 36, r.Y, r.Width - 40, r.Height),
                           Gdiplus::StringAlignmentNear);
   }
