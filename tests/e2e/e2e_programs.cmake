@@ -18,3 +18,6 @@ set_target_properties(tandrill_gift_maker PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${
 add_executable(tandrill_gallery_demo ${CMAKE_CURRENT_LIST_DIR}/gallery_demo.cpp)
 target_link_libraries(tandrill_gallery_demo PRIVATE tandrill_core)
 set_target_properties(tandrill_gallery_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_executable(tandrill_dialogs_demo ${CMAKE_CURRENT_LIST_DIR}/dialogs_demo.cpp)
+target_link_libraries(tandrill_dialogs_demo PRIVATE tandrill_core)
+set_target_properties(tandrill_dialogs_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
