@@ -8,6 +8,7 @@
 #include "app/library_check.h"
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
+#include "canvas/dialogs/thumbnails.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "canvas/timer.h"
@@ -96,6 +97,8 @@ int RunProgram(int argc, char** argv) {
   // Nothing queued is delivered once the loop has ended; discarding still
   // runs the queued deletions, so objects waiting for them are freed.
   DiscardEvents();
+  // The dialogs' thumbnail worker stops before the platform goes.
+  CRSThumbnailService::ShutdownShared();
   // Whatever the quit message carried, a normal end exits with 0.
   return 0;
 }
