@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/first_start.h"
 #include "app/help_window.h"
 #include "app/root_background.h"
 #include "app/room_title.h"
@@ -91,6 +92,12 @@ void CPuzzleCanvas::GoHome() {
     return;
   }
   if (m_library.GetStoreRoom()) return;
+  // A new player finds sample puzzles instead of an empty floor; only the
+  // copy of the game that saves the library makes them.
+  if (m_libraryWasMissing && WillSaveLibrary()) {
+    m_libraryWasMissing = false;
+    app::AddSamplePuzzlesOnFirstStart(m_library, true);
+  }
   auto* room = new CPuzzleStoreRoom(this, "");
   m_library.SetStoreRoom(room);
   AdoptRoom(room);
@@ -207,6 +214,7 @@ bool CPuzzleCanvas::WillSaveLibrary() const { return !IsGift() && m_lock && m_lo
 
 void CPuzzleCanvas::LoadLibrary() {
   const CPuzzleLibrary::LoadResult result = m_library.LoadFile();
+  m_libraryWasMissing = result.emptyOrMissing;
   if (result.showError) {
     m_keepDamagedLibrary = true;
     ShowMessage(result.errorText, "Parsing ERROR");

@@ -88,4 +88,6 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   // A library that failed to parse is kept aside before the first save, so
   // the records after the error are not lost with it.
   bool m_keepDamagedLibrary = false;
+  // No library file was found: the first home room brings the samples.
+  bool m_libraryWasMissing = false;
 };

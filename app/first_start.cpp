@@ -1,0 +1,86 @@
+#include "app/first_start.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <memory>
+
+#include "app/sample_pictures.h"
+#include "data/library.h"
+#include "data/puzzle_category_data.h"
+#include "data/puzzle_data.h"
+#include "data/puzzle_image_data.h"
+#include "platform/bitmap.h"
+#include "platform/files.h"
+#include "platform/graphics.h"
+#include "platform/paths.h"
+
+namespace app {
+namespace {
+
+constexpr int kSampleWidth = 960;
+constexpr int kSampleHeight = 640;
+
+// A gentle start: few large pieces first, then more.
+struct SampleCut {
+  int pieceSize;
+  int shapeType;
+  float deviation;
+};
+constexpr std::array<SampleCut, kSamplePictureCount> kCuts = {{{160, 0, 0.2f}, {120, 3, 0.3f}, {96, 5, 0.35f}}};
+
+// The category's picture: the first sample, small.
+std::shared_ptr<Gdiplus::Bitmap> CategoryPicture(const Gdiplus::Bitmap& sample) {
+  auto small = std::make_shared<Gdiplus::Bitmap>(96, 64, Gdiplus::PixelFormat::Format24bppRGB);
+  Gdiplus::Graphics g(small.get());
+  g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+  g.DrawImage(&sample, RectF(0, 0, 96, 64));
+  return small;
+}
+
+}  // namespace
+
+bool AddSamplePuzzlesOnFirstStart(CPuzzleLibrary& library, bool libraryFileWasMissing) {
+  const std::string marker = platform::GetDataDirectory() + kSamplesMarker;
+  std::error_code ignored;
+  if (!libraryFileWasMissing || !library.GetPuzzleImages().empty() || !library.GetCategories().empty() ||
+      std::filesystem::exists(marker, ignored)) {
+    return false;
+  }
+  // The marker first: should anything below fail, the game does not try
+  // again at every start.
+  if (!platform::WriteFileAtomically(marker, "The sample puzzles were made.\n")) return false;
+
+  bool first = true;
+  for (int i = 0; i < kSamplePictureCount; ++i) {
+    std::shared_ptr<Gdiplus::Bitmap> picture = MakeSamplePicture(i, kSampleWidth, kSampleHeight);
+    if (!picture) continue;
+    if (i == 0) library.AddCategory(new CPuzzleCategoryData(kSampleCategory, CategoryPicture(*picture)));
+
+    const std::string title = GetSamplePictureTitle(i);
+    const std::string name = library.MakeUniqueName(title);
+    CPuzzleData puzzle(name);
+    puzzle.SetTitle(title);
+    puzzle.SetPicture(picture);
+    puzzle.GetCutter().SetPieceSize(kCuts[static_cast<size_t>(i)].pieceSize);
+    puzzle.GetCutter().SetShapeType(kCuts[static_cast<size_t>(i)].shapeType);
+    puzzle.GetCutter().SetDeviation(kCuts[static_cast<size_t>(i)].deviation);
+    if (!puzzle.Save()) continue;
+
+    const Size grid = puzzle.GetCutter().GetGridSize();
+    const int pieceSize = puzzle.GetCutter().GetPieceSize();
+    auto* entry = new CPuzzleImageData(picture.get(), name);
+    entry->SetTitle(title);
+    entry->SetCategory(kSampleCategory);
+    entry->SetNumberOfPieces(grid.Width * grid.Height);
+    entry->SetSize(Size(grid.Width * pieceSize, grid.Height * pieceSize));
+    entry->SetScattered(true);
+    // A new entry starts selected; only the first sample stays so.
+    entry->SetSelected(first);
+    first = false;
+    library.AddPuzzleImage(entry);
+  }
+  return true;
+}
+
+}  // namespace app
