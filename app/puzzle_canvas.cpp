@@ -14,6 +14,9 @@
 #include "platform/program_payload.h"
 #include "platform/report.h"
 #include "platform/resources.h"
+#include "app/startup.h"
+#include "rooms/cut_settings_dialog.h"
+#include "rooms/cuts_room.h"
 #include "rooms/store_room.h"
 
 namespace {
@@ -51,6 +54,7 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
 
   SetCaption(std::string());
   AddFilter(CBehaviourMessageHandler::GetOrCreate(this), this, CRSEvents::kEventKey);
+  m_openPicture.connect(this, &CPuzzleCanvas::OnOpenPicture);
 }
 
 CPuzzleCanvas::~CPuzzleCanvas() {
@@ -95,8 +99,33 @@ CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
   return nullptr;
 }
 
-void CPuzzleCanvas::ModifySelectedPuzzle() {}
-void CPuzzleCanvas::CreateNewPuzzle() {}
+void CPuzzleCanvas::ModifySelectedPuzzle() {
+  CPuzzleImageData* selected = m_library.GetSelectedPuzzleImage();
+  if (!selected) return;
+  if (CPuzzleCutsRoom* room = CPuzzleCutsRoom::CreateFromPuzzle(this, selected->GetName(), app::IsAdministrator()))
+    AdoptRoom(room);
+}
+
+void CPuzzleCanvas::CreateNewPuzzle() {
+  CRSOpenFileRequest request;
+  request.title = "Open Puzzle Image:";
+  request.filters = ImageFileFilters();
+  request.kind = CRSDialogKind::kPicture;
+  // The dialog answers later; the root outlives every dialog on it.
+  CPuzzleCutSettingsDlg::OpenFileDialog(this, request,
+                                        [this](const std::string& path) { CreatePuzzleFromPicture(path); });
+}
+
+bool CPuzzleCanvas::CreatePuzzleFromPicture(const std::string& path) {
+  CPuzzleCutsRoom* room = CPuzzleCutsRoom::CreateFromPicture(this, path, app::IsAdministrator());
+  if (!room) return false;
+  AdoptRoom(room);
+  return true;
+}
+
+void CPuzzleCanvas::CreatePuzzleFromPictureLater(const std::string& path) {
+  m_openPicture.EmitLater(path);
+}
 void CPuzzleCanvas::ShowGallery() {}
 void CPuzzleCanvas::ChooseBackgroundImage() {}
 void CPuzzleCanvas::ChooseBackgroundColor() {}

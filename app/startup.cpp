@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "app/library_check.h"
+#include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
@@ -11,6 +13,7 @@
 #include "data/control_styles_default.h"
 #include "platform/clock.h"
 #include "platform/message_loop.h"
+#include "platform/program_payload.h"
 #include "platform/random.h"
 
 namespace app {
@@ -35,6 +38,19 @@ bool HasAdminSwitch(int argc, char** argv) {
   return false;
 }
 
+std::string FindPictureArgument(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument(argv[i] ? argv[i] : "");
+    if (argument.empty() || argument[0] == '-') continue;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(argument, error)) continue;
+    // A gift program carries a puzzle, not a picture to cut.
+    if (platform::ReadPayload(argument)) continue;
+    return argument;
+  }
+  return std::string();
+}
+
 namespace {
 
 int Run(int argc, char** argv) {
@@ -47,6 +63,12 @@ int Run(int argc, char** argv) {
   CPuzzleView view;
   if (!view.Create()) return 0;
   view.GetWindow()->ShowMaximized();
+  // A picture given on the command line opens the cuts room over the first
+  // store room, so Cancel or OK lands where a normal start does.
+  const std::string picture = FindPictureArgument(argc, argv);
+  if (!picture.empty()) {
+    if (CPuzzleCanvas* canvas = view.GetPuzzleCanvas()) canvas->CreatePuzzleFromPictureLater(picture);
+  }
   const int result = loop.Run();
   // The root object goes with the view; it writes the library on its way.
   return result;
