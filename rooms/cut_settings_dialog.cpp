@@ -21,7 +21,12 @@ constexpr float kOkButtonWidth = 60.0f;
 // The dialog sits at the view's top right corner and never leaves the view.
 constexpr int kPlacement = CBehaviourAlign::kRight | CBehaviourAlign::kTop | CBehaviourAlign::kKeepInside;
 
-float Bottom(const CRSCanvasItem* item) { return item->GetPosition().Y + item->GetSize().Height; }
+// A button is a group of faces, so its height is its faces' height.
+float Bottom(const CRSCanvasItem* item) {
+  if (const auto* button = dynamic_cast<const CRSControlButton*>(item))
+    return button->GetPosition().Y + button->GetFaceSize().Height;
+  return item->GetPosition().Y + item->GetSize().Height;
+}
 
 // Where a box's first row starts: below the caption's text.
 float FirstRow(const CRSGroupBox* box) {

@@ -108,6 +108,7 @@ void CPuzzleCutSettingsDlg::OnGridSize(Size grid) {
   m_values.columns = grid.Width;
   m_values.rows = grid.Height;
   m_piecesBox->SetCaption(cut_settings::PiecesCaption(grid.Width, grid.Height));
+  platform::ReportLine(m_piecesBox->GetCaption());
 }
 
 void CPuzzleCutSettingsDlg::OnDifficulty(CRSSlider*, float position) {

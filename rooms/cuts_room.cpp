@@ -79,6 +79,28 @@ void CPuzzleCutsRoom::Build(bool modify, bool withGiftBox) {
   BuildDialog(modify, withGiftBox);
   BuildPicture();
   m_dialog->Refresh();
+  ReportDialogLayout();
+}
+
+void CPuzzleCutsRoom::ReportDialogLayout() const {
+  // Where the dialog's working parts are on the root, for scripted players.
+  CPuzzleCutSettingsDlg* dialog = m_dialog.get();
+  CRSCanvasItem* root = m_root->GetRootWindow();
+  auto line = [&](const char* what, CRSCanvasItem* item) {
+    if (!item) return;
+    const RectF r = item->GetBoundsIn(root);
+    char text[128];
+    std::snprintf(text, sizeof text, "cuts %s %d %d %d %d", what, static_cast<int>(r.X), static_cast<int>(r.Y),
+                  static_cast<int>(r.Width), static_cast<int>(r.Height));
+    platform::ReportLine(text);
+  };
+  line("difficulty", dialog->GetDifficultySlider());
+  line("shapes", dialog->GetShapeList());
+  line("category", dialog->GetCategoryList());
+  line("name", dialog->GetNameEdit());
+  line("ok", dialog->GetButton("&Ok"));
+  line("cancel", dialog->GetButton("&Cancel"));
+  line("picture", m_group.get());
 }
 
 void CPuzzleCutsRoom::BuildDialog(bool modify, bool withGiftBox) {

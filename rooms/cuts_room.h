@@ -94,6 +94,7 @@ class CPuzzleCutsRoom : public CRSObject {
   void OnZoom(SizeF zoom);
   void OnAccepted() { Accept(); }
   void OnDialogClosed();
+  void ReportDialogLayout() const;
 
   CPuzzleRoomHost* m_root;
   std::shared_ptr<CPuzzleData> m_puzzle;

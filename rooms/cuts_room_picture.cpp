@@ -82,8 +82,8 @@ void CPuzzleCutsRoom::BuildPicture() {
   group->SetZOrder(0);
   m_group.Assign(group);
 
-  auto* image = new CRSCanvasImage(PointF(), group, "cutsImage", m_puzzle->GetPicture());
-  (new CBehaviourAlign(image, CBehaviourAlign::kCentre))->Align();
+  // The group is as large as the picture; the cuts are centred over it.
+  new CRSCanvasImage(PointF(), group, "cutsImage", m_puzzle->GetPicture());
 
   auto* cuts = new CRSCanvasShape(PointF(), group, "cutsLines");
   // The pale, wide line first and the thin dark one over it: the cuts stay
@@ -99,14 +99,12 @@ void CPuzzleCutsRoom::BuildPicture() {
 void CPuzzleCutsRoom::OnCutsPath(const Gdiplus::GraphicsPath& path) {
   CRSCanvasShape* cuts = m_cuts.get();
   if (!cuts) return;
-  // The shape takes its size from the path, so the alignment keeps the
-  // cuts centred over the picture, where the cutter takes them from.
+  // The shape takes its size from the path; the grid is cut from the
+  // middle of the picture, so the cuts are centred over it.
   cuts->SetPath(path.Clone());
-  if (auto* align = dynamic_cast<CBehaviourAlign*>(cuts->FindChild("cutsAlign"))) {
-    align->Align();
-  } else {
-    (new CBehaviourAlign(cuts, CBehaviourAlign::kCentre, "cutsAlign"))->Align();
-  }
+  const Gdiplus::Bitmap& picture = *m_puzzle->GetPicture();
+  const SizeF size = cuts->GetSize();
+  cuts->SetPosition(PointF((picture.GetWidth() - size.Width) / 2, (picture.GetHeight() - size.Height) / 2));
 }
 
 void CPuzzleCutsRoom::OnGridSize(Size) {
