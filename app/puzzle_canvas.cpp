@@ -55,6 +55,7 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
   SetCaption(std::string());
   AddFilter(CBehaviourMessageHandler::GetOrCreate(this), this, CRSEvents::kEventKey);
   m_openPicture.connect(this, &CPuzzleCanvas::OnOpenPicture);
+  m_modifySelected.connect(this, &CPuzzleCanvas::OnModifySelected);
 }
 
 CPuzzleCanvas::~CPuzzleCanvas() {
@@ -100,6 +101,13 @@ CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
 }
 
 void CPuzzleCanvas::ModifySelectedPuzzle() {
+  // The store room's button that asks for this is deleted with the store
+  // room when the cuts room takes the floor, so the room changes once the
+  // click has been handled.
+  m_modifySelected.EmitLater();
+}
+
+void CPuzzleCanvas::OnModifySelected() {
   CPuzzleImageData* selected = m_library.GetSelectedPuzzleImage();
   if (!selected) return;
   if (CPuzzleCutsRoom* room = CPuzzleCutsRoom::CreateFromPuzzle(this, selected->GetName(), app::IsAdministrator()))

@@ -83,12 +83,14 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   void ApplyBrushes();
   void ShowMessage(const std::string& text, const std::string& title);
   void OnOpenPicture(std::string path) { CreatePuzzleFromPicture(path); }
+  void OnModifySelected();
 
   CPuzzleLibrary m_library;
   CRSAutoPtrPolymorphic<CRSScrollView> m_floorView;
   CRSAutoPtrPolymorphic<CRSObject> m_room;
   CRSAutoPtrPolymorphic<CRSObject> m_help;
   CRSSignalEmittedTroughEvent1<std::string> m_openPicture;
+  CRSSignalEmittedTroughEvent0 m_modifySelected;
   std::shared_ptr<Gdiplus::Bitmap> m_shownBackground;
   std::shared_ptr<Gdiplus::Brush> m_backgroundBrush;
   std::shared_ptr<Gdiplus::Brush> m_gradientBrush;

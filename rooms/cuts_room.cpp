@@ -161,7 +161,8 @@ void CPuzzleCutsRoom::BuildDialog(bool modify, bool withGiftBox) {
 
 bool CPuzzleCutsRoom::Accept() {
   CPuzzleCutSettingsDlg* dialog = m_dialog.get();
-  if (!dialog) return false;
+  // A second OK before the closing dialog is gone writes nothing again.
+  if (!dialog || dialog->IsClosing()) return false;
   const CPuzzleCutSettings& values = dialog->Values();
   CPuzzleLibrary& library = m_root->GetLibrary();
 

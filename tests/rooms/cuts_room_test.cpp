@@ -251,6 +251,7 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
   }
   ASSERT_EQ(Library().GetSelectedPuzzleImage()->GetName(), "harbour");
   canvas->ModifySelectedPuzzle();
+  Deliver();
   CPuzzleCutsRoom* room = Room();
   ASSERT_NE(room, nullptr);
   EXPECT_EQ(room->GetDialog()->Values().name, "The Harbour") << "the entry's title, not its name";
@@ -258,6 +259,7 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
   EXPECT_EQ(canvas->GetCaption(), "Tandrill: The Harbour (200 x 150)");
   room->GetDialog()->GetDifficultySlider()->SetValue(room->GetDialog()->GetDifficultySlider()->GetMaximum());
   ASSERT_TRUE(room->Accept());
+  EXPECT_FALSE(room->Accept()) << "a second OK while the dialog closes does nothing";
 
   CPuzzleData written("harbour");
   ASSERT_TRUE(written.Load());
@@ -289,6 +291,7 @@ TEST_F(CutsRoomScene, RefusalsAndUnreadablePuzzlesLeaveTheStoreRoom) {
   ghost->SetSelected(true);
   Library().AddPuzzleImage(ghost);
   canvas->ModifySelectedPuzzle();
+  Deliver();
   EXPECT_EQ(canvas->GetCurrentRoom(), store);
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"ERROR: Image file could not be loaded: unrecognized format!!!",
                                                "ERROR: Image file could not be loaded: size too small!!!",
@@ -314,6 +317,7 @@ TEST_F(CutsRoomScene, MusicOfAMebibyteIsSavedWithoutItsDataAndUnplayableMusicIsR
 
   canvas->GetLibrary().FindPuzzleImage("forest.png")->SetSelected(true);
   canvas->ModifySelectedPuzzle();
+  Deliver();
   ASSERT_NE(Room(), nullptr);
   EXPECT_EQ(Room()->GetDialog()->Values().musicFile, big);
   Room()->GetDialog()->OnMusicChosen(small);
