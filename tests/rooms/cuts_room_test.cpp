@@ -13,6 +13,7 @@
 #include "app/puzzle_view.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
+#include "canvas/sound.h"
 #include "data/library.h"
 #include "data/puzzle_data.h"
 #include "platform/image_codec.h"
@@ -325,6 +326,35 @@ TEST_F(CutsRoomScene, MusicOfAMebibyteIsSavedWithoutItsDataAndUnplayableMusicIsR
   CPuzzleData withSmall("forest.png");
   ASSERT_TRUE(withSmall.Load());
   EXPECT_EQ(withSmall.GetMusicData().size(), 1000u);
+}
+
+TEST_F(CutsRoomScene, MusicPlaysFromTheDialogAndStopsWhenTheDialogGoes) {
+  // One second of a quiet square wave as 8 kHz 16-bit mono PCM.
+  std::string wav = "RIFF....WAVEfmt ";
+  auto put = [&](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) wav.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  put(16, 4), put(1, 2), put(1, 2), put(8000, 4), put(16000, 4), put(2, 2), put(16, 2);
+  wav += "data";
+  put(16000, 4);
+  for (int i = 0; i < 8000; ++i) put((i / 20) % 2 ? 0x0400 : 0xFC00, 2);
+  const std::uint32_t riff = static_cast<std::uint32_t>(wav.size() - 8);
+  for (int i = 0; i < 4; ++i) wav[4 + i] = static_cast<char>(riff >> (8 * i));
+  const std::string song = folder + "/tune.wav";
+  std::ofstream(song, std::ios::binary) << wav;
+
+  ASSERT_TRUE(canvas->CreatePuzzleFromPicture(Picture("field.png", 400, 300)));
+  CPuzzleCutSettingsDlg* dialog = Room()->GetDialog();
+  EXPECT_FALSE(dialog->PlayMusic()) << "nothing to play without a music file";
+  dialog->OnMusicChosen(song);
+  if (!dialog->PlayMusic()) GTEST_SKIP() << "no audio device";
+  EXPECT_EQ(CRSSoundHandler::Instance().StateOf(song, false), CRSSoundHandler::EntryState::kPlaying);
+  EXPECT_TRUE(Boxes().empty());
+  dialog->GetButton("&Cancel")->Click();
+  Deliver();
+  EXPECT_EQ(Room(), nullptr);
+  EXPECT_EQ(CRSSoundHandler::Instance().StateOf(song, false), CRSSoundHandler::EntryState::kClosed)
+      << "the music ends with the dialog";
 }
 
 }  // namespace
