@@ -4,6 +4,7 @@
 
 #include "rooms/cuts_room.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -355,6 +356,32 @@ TEST_F(CutsRoomScene, MusicPlaysFromTheDialogAndStopsWhenTheDialogGoes) {
   EXPECT_EQ(Room(), nullptr);
   EXPECT_EQ(CRSSoundHandler::Instance().StateOf(song, false), CRSSoundHandler::EntryState::kClosed)
       << "the music ends with the dialog";
+}
+
+TEST_F(CutsRoomScene, APictureDroppedOnTheStoreRoomOpensTheCutsRoom) {
+  auto drop = [&](const std::string& path) {
+    SDL_Event event{};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(path.c_str());
+    event.drop.windowID = 0;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    Deliver();
+  };
+  const std::string picture = Picture("dropped photo - été.png", 400, 300);
+  drop(picture);
+  ASSERT_NE(Room(), nullptr);
+  EXPECT_EQ(Room()->GetPuzzle()->GetName(), "dropped photo - été.png");
+  // While cutting, another drop changes nothing.
+  CPuzzleCutsRoom* room = Room();
+  drop(Picture("other.png", 300, 300));
+  EXPECT_EQ(Room(), room);
+  room->GetDialog()->Close();
+  Deliver();
+  // A dropped file that is no picture is refused; the store room stays.
+  CRSObject* store = canvas->GetCurrentRoom();
+  drop(folder + "/missing.png");
+  EXPECT_EQ(canvas->GetCurrentRoom(), store);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR: Image file could not be loaded: unrecognized format!!!"});
 }
 
 }  // namespace
