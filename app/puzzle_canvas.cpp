@@ -7,6 +7,7 @@
 #include "app/help_window.h"
 #include "app/root_background.h"
 #include "app/room_title.h"
+#include "app/startup.h"
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
 #include "play/play_room.h"
@@ -16,6 +17,8 @@
 #include "platform/program_payload.h"
 #include "platform/report.h"
 #include "platform/resources.h"
+#include "rooms/cut_settings_dialog.h"
+#include "rooms/cuts_room.h"
 #include "rooms/gallery_room.h"
 #include "rooms/store_room.h"
 
@@ -54,6 +57,8 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
 
   SetCaption(std::string());
   AddFilter(CBehaviourMessageHandler::GetOrCreate(this), this, CRSEvents::kEventKey);
+  m_openPicture.connect(this, &CPuzzleCanvas::OnOpenPicture);
+  m_modifySelected.connect(this, &CPuzzleCanvas::OnModifySelected);
 }
 
 CPuzzleCanvas::~CPuzzleCanvas() {
@@ -111,8 +116,40 @@ CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
   return room;
 }
 
-void CPuzzleCanvas::ModifySelectedPuzzle() {}
-void CPuzzleCanvas::CreateNewPuzzle() {}
+void CPuzzleCanvas::ModifySelectedPuzzle() {
+  // The store room's button that asks for this is deleted with the store
+  // room when the cuts room takes the floor, so the room changes once the
+  // click has been handled.
+  m_modifySelected.EmitLater();
+}
+
+void CPuzzleCanvas::OnModifySelected() {
+  CPuzzleImageData* selected = m_library.GetSelectedPuzzleImage();
+  if (!selected) return;
+  if (CPuzzleCutsRoom* room = CPuzzleCutsRoom::CreateFromPuzzle(this, selected->GetName(), app::IsAdministrator()))
+    AdoptRoom(room);
+}
+
+void CPuzzleCanvas::CreateNewPuzzle() {
+  CRSOpenFileRequest request;
+  request.title = "Open Puzzle Image:";
+  request.filters = ImageFileFilters();
+  request.kind = CRSDialogKind::kPicture;
+  // The dialog answers later; the root outlives every dialog on it.
+  CPuzzleCutSettingsDlg::OpenFileDialog(this, request,
+                                        [this](const std::string& path) { CreatePuzzleFromPicture(path); });
+}
+
+bool CPuzzleCanvas::CreatePuzzleFromPicture(const std::string& path) {
+  CPuzzleCutsRoom* room = CPuzzleCutsRoom::CreateFromPicture(this, path, app::IsAdministrator());
+  if (!room) return false;
+  AdoptRoom(room);
+  return true;
+}
+
+void CPuzzleCanvas::CreatePuzzleFromPictureLater(const std::string& path) {
+  m_openPicture.EmitLater(path);
+}
 void CPuzzleCanvas::ShowGallery() { AdoptRoom(new CPuzzleGalleryRoom(this, "")); }
 void CPuzzleCanvas::ChooseBackgroundImage() {}
 void CPuzzleCanvas::ChooseBackgroundColor() {}

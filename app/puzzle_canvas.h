@@ -64,6 +64,12 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   CRSObject* GetCurrentRoom() const { return m_room.get(); }
   // Puts a new room on the floor and remembers it as the current one.
   void AdoptRoom(CRSObject* room);
+  // Opens the cuts room with a new puzzle made from the picture file; shows
+  // the "ERROR" box and keeps the current room when it is refused.
+  bool CreatePuzzleFromPicture(const std::string& path);
+  // The same from the message loop, after the rooms already queued (a
+  // picture named on the command line opens over the first store room).
+  void CreatePuzzleFromPictureLater(const std::string& path);
   // True when the library will be written at the end.
   bool WillSaveLibrary() const;
 
@@ -76,11 +82,15 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   void SaveLibrary();
   void ApplyBrushes();
   void ShowMessage(const std::string& text, const std::string& title);
+  void OnOpenPicture(std::string path) { CreatePuzzleFromPicture(path); }
+  void OnModifySelected();
 
   CPuzzleLibrary m_library;
   CRSAutoPtrPolymorphic<CRSScrollView> m_floorView;
   CRSAutoPtrPolymorphic<CRSObject> m_room;
   CRSAutoPtrPolymorphic<CRSObject> m_help;
+  CRSSignalEmittedTroughEvent1<std::string> m_openPicture;
+  CRSSignalEmittedTroughEvent0 m_modifySelected;
   std::shared_ptr<Gdiplus::Bitmap> m_shownBackground;
   std::shared_ptr<Gdiplus::Brush> m_backgroundBrush;
   std::shared_ptr<Gdiplus::Brush> m_gradientBrush;

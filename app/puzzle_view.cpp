@@ -33,6 +33,14 @@ void CPuzzleView::PaintTo(const Rect& invalid) {
 
 bool CPuzzleView::OnWindowMessage(const platform::Message& msg) {
   if (msg.message == platform::kMsgDestroy) EndRoot();
+  if (msg.message == platform::kMsgDropFiles) {
+    // A picture dropped on the store room becomes a new puzzle; elsewhere
+    // (while playing or cutting) a drop is ignored.
+    const std::string path = GetWindow()->TakeDroppedFile();
+    CPuzzleCanvas* canvas = m_canvas.get();
+    if (canvas && !path.empty() && canvas->GetLibrary().GetStoreRoom()) canvas->CreatePuzzleFromPictureLater(path);
+    return true;
+  }
   return CRSCanvasView::OnWindowMessage(msg);
 }
 

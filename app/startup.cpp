@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -52,6 +53,19 @@ std::optional<std::string> ReadGiftArgument(int argc, char** argv) {
   return std::nullopt;
 }
 
+std::string FindPictureArgument(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument(argv[i] ? argv[i] : "");
+    if (argument.empty() || argument[0] == '-') continue;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(argument, error)) continue;
+    // A gift program carries a puzzle, not a picture to cut.
+    if (platform::ReadPayload(argument)) continue;
+    return argument;
+  }
+  return std::string();
+}
+
 namespace {
 
 int Run(int argc, char** argv) {
@@ -69,6 +83,12 @@ int Run(int argc, char** argv) {
     if (CPuzzleCanvas* root = view.GetPuzzleCanvas()) root->GetLibrary().SetGiftPuzzleText(std::move(*gift));
   }
   view.GetWindow()->ShowMaximized();
+  // A picture given on the command line opens the cuts room over the first
+  // store room, so Cancel or OK lands where a normal start does.
+  const std::string picture = FindPictureArgument(argc, argv);
+  if (!picture.empty()) {
+    if (CPuzzleCanvas* canvas = view.GetPuzzleCanvas()) canvas->CreatePuzzleFromPictureLater(picture);
+  }
   const int result = loop.Run();
   // The root object goes with the view; it writes the library on its way.
   return result;

@@ -22,6 +22,12 @@ bool HasAdminSwitch(int argc, char** argv);
 // valid gift.
 std::optional<std::string> ReadGiftArgument(int argc, char** argv);
 
+// The picture named on the command line ("tandrill photo.jpg", as a file
+// manager's "Open with" starts the game): the first argument that is not a
+// switch and names an existing regular file that is not a gift program.
+// Empty when there is none.
+std::string FindPictureArgument(int argc, char** argv);
+
 // The whole program: entry sequence, run, exit sequence. Returns the process
 // exit code (0 after a normal end, -1 when a required library is missing).
 int RunProgram(int argc, char** argv);

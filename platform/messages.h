@@ -44,6 +44,8 @@ inline constexpr unsigned kMsgMButtonDblClk = 521;
 inline constexpr unsigned kMsgMouseWheel = 522;
 inline constexpr int kWheelDelta = 120;
 inline constexpr unsigned kMsgMouseLeave = 675;
+// A file was dropped on the window; Window::TakeDroppedFile gives its path.
+inline constexpr unsigned kMsgDropFiles = 563;
 
 // Private messages of the framework's services.
 inline constexpr unsigned kMsgUser = 0x0400;

@@ -409,6 +409,13 @@ void Window::OnMessage(const Message& msg) {
   Deliver(msg);
 }
 
+std::string Window::TakeDroppedFile() {
+  if (m_droppedFiles.empty()) return std::string();
+  std::string path = std::move(m_droppedFiles.front());
+  m_droppedFiles.erase(m_droppedFiles.begin());
+  return path;
+}
+
 bool Window::Translate(const SDL_Event& ev, Message& out) {
   if (!m_window || m_destroyed) return false;
   out = Message{m_targetId, kMsgNull, 0, 0};
@@ -428,6 +435,16 @@ bool Window::Translate(const SDL_Event& ev, Message& out) {
       return (ev.key.windowID == m_windowId || ev.key.windowID == 0) && TranslateKey(ev.key, out);
     case SDL_TEXTINPUT:
       return (ev.text.windowID == m_windowId || ev.text.windowID == 0) && TranslateText(ev.text, out);
+    case SDL_DROPFILE:
+      // The path is SDL's to hand over and ours to free; the handler takes
+      // it from the window when the message arrives.
+      if (ev.drop.windowID != m_windowId && ev.drop.windowID != 0) return false;
+      if (ev.drop.file) {
+        m_droppedFiles.emplace_back(ev.drop.file);
+        SDL_free(ev.drop.file);
+        out.message = kMsgDropFiles;
+      }
+      return true;
     default:
       return false;
   }

@@ -136,6 +136,9 @@ class Window : private MessageTarget {
   // Closes the window: the handler sees kMsgDestroy, then it is gone.
   void Destroy();
   bool IsDestroyed() const { return m_destroyed; }
+  // The oldest path dropped on the window and not yet taken (each drop
+  // sends kMsgDropFiles); empty when there is none.
+  std::string TakeDroppedFile();
 
  private:
   void OnMessage(const Message& msg) override;
@@ -158,6 +161,7 @@ class Window : private MessageTarget {
   TargetId m_targetId = kNoTarget;
   int m_translatorHandle = 0;
   std::string m_title;
+  std::vector<std::string> m_droppedFiles;
   Rect m_invalid;
   Rect m_paintRect;
   Rect m_restoreRect;

@@ -1,0 +1,107 @@
+#pragma once
+// CPuzzleCutsRoom: where a puzzle is made from a picture, or an existing
+// puzzle cut anew. It shows the picture in the middle of the floor with the
+// future cut lines over it, and the "Configure Puzzle" dialog beside it.
+// Every change of a cutting setting regenerates the cuts at once; OK writes
+// the puzzle file and the library entry, OK and Cancel return to the store
+// room.
+//
+// Ownership: the room lives on the root's floor, so the next room deletes
+// it. It shares the puzzle being made; it holds the library entry and the
+// dialog only weakly (the library owns the entry; the dialog, a window on
+// the root, deletes itself when it closes).
+
+#include <memory>
+#include <string>
+
+#include "canvas/object.h"
+#include "canvas/items.h"
+#include "canvas/weak_ref.h"
+#include "data/puzzle_image_data.h"
+#include "platform/bitmap.h"
+#include "platform/types.h"
+#include "rooms/cut_settings_dialog.h"
+
+class CPuzzleData;
+class CPuzzleRoomHost;
+namespace Gdiplus {
+class GraphicsPath;
+}
+
+// Loading the picture of a new puzzle.
+namespace cuts_picture {
+
+// Pictures narrower or lower than this cannot give one piece of the
+// smallest size in each direction with room for a neighbour.
+constexpr int kMinSide = 80;
+
+enum class Result { kOk, kTooSmall, kUnrecognised };
+
+struct Loaded {
+  Result result = Result::kUnrecognised;
+  // Always 24-bit RGB, no larger than the largest picture size.
+  std::shared_ptr<Gdiplus::Bitmap> picture;
+};
+
+// Decodes the file and makes the puzzle's picture from it: reduced keeping
+// its aspect when it is as wide or as tall as `largest` (or larger), then
+// 24-bit. A picture that the reduction leaves below the minimum side is
+// refused as too small, like one that was so from the start.
+Loaded LoadFile(const std::string& path, const Size& largest);
+// The same for a decoded picture (null: not a picture).
+Loaded Prepare(const Gdiplus::Bitmap* decoded, const Size& largest);
+// The text of the "ERROR" box for a refusal.
+std::string RefusalText(Result result);
+// The file name, extension kept, of a path whose backslashes are taken
+// for slashes.
+std::string FileNameOf(const std::string& path);
+
+}  // namespace cuts_picture
+
+class CPuzzleCutsRoom : public CRSObject {
+ public:
+  static constexpr const char* kRoomTitle = "Create Room";
+  static constexpr Gdiplus::ARGB kHaloPen = 0x80FFFFFF;
+  static constexpr Gdiplus::ARGB kLinePen = 0x80000000;
+  // How far the drawn cuts may stray from their curves, in picture pixels.
+  static constexpr float kPreviewFlatness = 0.5f;
+
+  // Create: a new puzzle from a picture file. Shows the "ERROR" box and
+  // answers null (the current room stays) when the picture is refused.
+  // withGiftBox: the program runs in administrator mode, and the dialog
+  // offers "It can be a gift".
+  static CPuzzleCutsRoom* CreateFromPicture(CPuzzleRoomHost* root, const std::string& path, bool withGiftBox = false);
+  // Modify: the library's puzzle of that name cut anew. Shows the "ERROR"
+  // box and answers null when its file cannot be read.
+  static CPuzzleCutsRoom* CreateFromPuzzle(CPuzzleRoomHost* root, const std::string& name, bool withGiftBox = false);
+  ~CPuzzleCutsRoom() override;
+
+  CPuzzleData* GetPuzzle() const { return m_puzzle.get(); }
+  CPuzzleImageData* GetRecord() const { return m_record.get(); }
+  CPuzzleCutSettingsDlg* GetDialog() const { return m_dialog.get(); }
+  CRSCanvasGroup* GetPictureGroup() const { return m_group.get(); }
+  CRSCanvasShape* GetCutsShape() const { return m_cuts.get(); }
+
+  // The dialog's OK: writes the puzzle and its entry, then closes the dialog.
+  // False when the puzzle file could not be written (the dialog stays).
+  bool Accept();
+
+ private:
+  CPuzzleCutsRoom(CPuzzleRoomHost* root, std::shared_ptr<CPuzzleData> puzzle);
+  void Build(bool modify, bool withGiftBox);
+  void BuildDialog(bool modify, bool withGiftBox);
+  void BuildPicture();
+  void OnCutsPath(const Gdiplus::GraphicsPath& path);
+  void OnGridSize(Size grid);
+  void OnZoom(SizeF zoom);
+  void OnAccepted() { Accept(); }
+  void OnDialogClosed();
+  void ReportDialogLayout() const;
+
+  CPuzzleRoomHost* m_root;
+  std::shared_ptr<CPuzzleData> m_puzzle;
+  CRSWeakRef<CPuzzleImageData> m_record;
+  CRSWeakRef<CPuzzleCutSettingsDlg> m_dialog;
+  CRSWeakRef<CRSCanvasGroup> m_group;
+  CRSWeakRef<CRSCanvasShape> m_cuts;
+};
