@@ -3,7 +3,10 @@
 // writes into the developer's own data folder, and the sanitizers leave
 // alone what the system libraries keep until exit.
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <cstdlib>
 #include <string>
@@ -20,6 +23,12 @@ struct HeadlessEnvironment {
     const char* tmp = std::getenv("TMPDIR");
     const std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tandrill-test-data-" + std::to_string(getpid());
     setenv("TANDRILL_DATA_DIR", folder.c_str(), 0);
+    // Unit tests play a returning player: the sample puzzles of a first
+    // start would change the libraries they prepare. The first-start test
+    // removes this marker itself.
+    const char* data = std::getenv("TANDRILL_DATA_DIR");
+    mkdir(data, 0755);
+    if (std::FILE* marker = std::fopen((std::string(data) + "/samples.made").c_str(), "w")) std::fclose(marker);
   }
 };
 const HeadlessEnvironment s_headless;
