@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/dialog_hooks.h"
+#include "app/gift.h"
 #include "app/help_window.h"
 #include "app/root_background.h"
 #include "app/room_title.h"
@@ -96,11 +98,44 @@ CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
 }
 
 void CPuzzleCanvas::ModifySelectedPuzzle() {}
-void CPuzzleCanvas::CreateNewPuzzle() {}
+
+void CPuzzleCanvas::CreateNewPuzzle() {
+  CRSOpenFileRequest request;
+  request.title = "Open Puzzle Image:";
+  request.filters = ImageFileFilters();
+  request.kind = CRSDialogKind::kPicture;
+  CRSAutoPtrPolymorphic<CPuzzleCanvas> self(this);
+  app::Dialogs().openFile(this, request, [self](const std::string& path) {
+    if (path.empty() || !self) return;
+    // The cuts room takes the picture from here: until it is built, the
+    // chosen picture is only reported.
+    platform::ReportLine("new puzzle " + path);
+  });
+}
+
 void CPuzzleCanvas::ShowGallery() {}
-void CPuzzleCanvas::ChooseBackgroundImage() {}
-void CPuzzleCanvas::ChooseBackgroundColor() {}
-void CPuzzleCanvas::MakeGift() {}
+
+void CPuzzleCanvas::ChooseBackgroundImage() {
+  CRSOpenFileRequest request;
+  request.title = "Select Background Image:";
+  request.filters = ImageFileFilters();
+  request.kind = CRSDialogKind::kPicture;
+  CRSAutoPtrPolymorphic<CPuzzleCanvas> self(this);
+  app::Dialogs().openFile(this, request, [self](const std::string& path) {
+    if (!path.empty() && self) self->SetBackgroundFile(path);
+  });
+}
+
+void CPuzzleCanvas::ChooseBackgroundColor() {
+  CRSColourRequest request;
+  request.initial = 0xFFFFFFFF;
+  CRSAutoPtrPolymorphic<CPuzzleCanvas> self(this);
+  app::Dialogs().chooseColour(this, request, [self](std::optional<ARGB> colour) {
+    if (colour && self) self->SetGradientColour(*colour);
+  });
+}
+
+void CPuzzleCanvas::MakeGift() { app::MakeGift(m_library, this); }
 
 // --- caption and background ---------------------------------------------
 
