@@ -54,10 +54,10 @@ CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& nam
   // Puzzles made while the room exists (the cuts room returns here, but a
   // tool may add one directly) join the floor too.
   library.sigPuzzleImageAdded.connect(this, &CPuzzleStoreRoom::OnPuzzleAdded);
+  ReportPositions();
 }
 
 CPuzzleStoreRoom::~CPuzzleStoreRoom() {
-  ReportPositions();
   KillAllTimers();
 }
 
@@ -135,9 +135,13 @@ void CPuzzleStoreRoom::LetPaintsThrough() {
 
 void CPuzzleStoreRoom::OnItemDropped(CRSCanvasItem* item) {
   if (!item || !platform::IsReporting()) return;
-  const PointF p = item->GetPosition();
-  char line[64];
-  std::snprintf(line, sizeof line, " %.1f %.1f", p.X, p.Y);
+  // The place kept in the record (on the floor) and the centre on the
+  // root window, where a test's pointer finds the item.
+  const PointF p = item->GetTopLeft();
+  const RectF onRoot = item->GetBoundsIn(m_root->GetRootWindow());
+  char line[96];
+  std::snprintf(line, sizeof line, " %.1f %.1f %d %d", p.X, p.Y, static_cast<int>(onRoot.X + onRoot.Width / 2),
+                static_cast<int>(onRoot.Y + onRoot.Height / 2));
   platform::ReportLine("item " + item->GetName() + line);
 }
 

@@ -11,3 +11,7 @@ set_target_properties(tandrill_simple_controls_demo PROPERTIES RUNTIME_OUTPUT_DI
 add_executable(tandrill_controls_demo ${CMAKE_CURRENT_LIST_DIR}/controls_demo.cpp)
 target_link_libraries(tandrill_controls_demo PRIVATE tandrill_core)
 set_target_properties(tandrill_controls_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+add_executable(tandrill_store_room_library ${CMAKE_CURRENT_LIST_DIR}/store_room_library.cpp)
+target_link_libraries(tandrill_store_room_library PRIVATE tandrill_core)
+set_target_properties(tandrill_store_room_library PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
