@@ -99,6 +99,6 @@ class CPuzzleStoreRoom : public CRSObject {
   CRSAutoPtrPolymorphic<CRSCanvasImage> m_logo;
   CRSAutoPtrPolymorphic<CRSCanvasImage> m_echo;
   float m_phase = 0.0f;
-  static constexpr std::uint32_t kPaintEveryMs = 50;
+  static constexpr std::uint32_t kPaintEveryMs = 250;
   std::uint32_t m_lastPaint = 0;
 };
