@@ -35,7 +35,7 @@ struct Scene {
   CPuzzleView view;
   CPuzzleCanvas* canvas = nullptr;
 
-  bool Open() {
+  bool Open(bool fill = true) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     CRSEventDispatcher::Create();
@@ -45,6 +45,7 @@ struct Scene {
     if (!canvas) return false;
     canvas->SetSize(SizeF(1920, 1080));
     Pump();
+    if (!fill) return true;
     CPuzzleLibrary& library = canvas->GetLibrary();
     for (int c = 0; c < 20; ++c)
       library.AddCategory(new CPuzzleCategoryData("Category " + std::to_string(c), Picture(64, 48, c)));
@@ -111,6 +112,20 @@ void BM_StoreRoomIdle(benchmark::State& state) {
   for (auto _ : state) scene.loop.PumpMessages(1000);
 }
 BENCHMARK(BM_StoreRoomIdle)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime();
+
+// The same with an empty library: the logo alone.
+void BM_StoreRoomIdleEmpty(benchmark::State& state) {
+  Scene scene;
+  if (!scene.Open(false)) {
+    state.SkipWithError("no window");
+    return;
+  }
+  scene.Enter();
+  scene.view.GetWindow()->UpdateNow();
+  scene.Pump();
+  for (auto _ : state) scene.loop.PumpMessages(1000);
+}
+BENCHMARK(BM_StoreRoomIdleEmpty)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime();
 
 // Floor: an empty second of the same loop with no room at all.
 void BM_StoreRoomIdleFloor(benchmark::State& state) {
