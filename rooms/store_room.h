@@ -49,8 +49,9 @@ class CPuzzleStoreRoom : public CRSObject {
   void Open();
   void Modify();
   void Create();
-  // Asks first; the deletion runs on "&Yes".
-  void Delete();
+  // Asks first; the deletion runs on "&Yes". (Not "Delete", which would
+  // hide the object's own deletion.)
+  void AskDeletePuzzle();
   void DeleteSelectedPuzzle();
   void EmailGift();
   void Gallery();

@@ -27,7 +27,7 @@ void CPuzzleStoreRoom::Modify() { m_root->ModifySelectedPuzzle(); }
 
 void CPuzzleStoreRoom::Create() { m_root->CreateNewPuzzle(); }
 
-void CPuzzleStoreRoom::Delete() {
+void CPuzzleStoreRoom::AskDeletePuzzle() {
   if (!m_root->GetLibrary().GetSelectedPuzzleImage()) return;
   auto* box = new CRSMessageBox(kDeleteQuestion, "Tandrill", m_root->GetRootWindow(), 4);
   box->sigButton0.connect(this, &CPuzzleStoreRoom::DeleteSelectedPuzzle);

@@ -27,7 +27,7 @@ const ButtonSpec kButtons[CPuzzleStoreRoom::kButtonCount] = {
     {"buttonPlay", "&Play", false, &CPuzzleStoreRoom::Open},
     {"buttonModify", "&Modify", false, &CPuzzleStoreRoom::Modify},
     {"buttonCreate", "&Create", true, &CPuzzleStoreRoom::Create},
-    {"buttonDelete", "&Delete", false, &CPuzzleStoreRoom::Delete},
+    {"buttonDelete", "&Delete", false, &CPuzzleStoreRoom::AskDeletePuzzle},
     {"buttonEmailGift", "Email Gi&ft", false, &CPuzzleStoreRoom::EmailGift},
     {"buttonGallery", "&Gallery", true, &CPuzzleStoreRoom::Gallery},
     {"buttonQuit", "&Quit", true, &CPuzzleStoreRoom::Quit},

@@ -84,7 +84,11 @@ class StoreRoomScene : public ::testing::Test {
 };
 
 TEST_F(StoreRoomScene, EmptyLibraryShowsPanelsAndLogoWithCommandsOfASelectionOff) {
+  // The next room's hand-over ends the previous one.
+  CRSAutoPtrPolymorphic<CRSObject> first(canvas->GetCurrentRoom());
+  ASSERT_NE(first.get(), nullptr);
   CPuzzleStoreRoom* room = Enter();
+  EXPECT_EQ(first.get(), nullptr);
   ASSERT_NE(room->GetMainPanel(), nullptr);
   ASSERT_NE(room->GetToolsPanel(), nullptr);
   ASSERT_NE(room->GetLogo(), nullptr);
@@ -116,7 +120,7 @@ TEST_F(StoreRoomScene, EmptyLibraryShowsPanelsAndLogoWithCommandsOfASelectionOff
 
   // With nothing selected, Open and Delete do nothing and show nothing.
   room->Open();
-  room->Delete();
+  room->AskDeletePuzzle();
   Deliver();
   EXPECT_EQ(CRSControlWindow::GetModalCount(), 0u);
 
@@ -216,7 +220,7 @@ TEST_F(StoreRoomScene, SelectionSetsButtonsAndCaptionsAndDeleteEmptiesTheFolder)
   room->GetSelection()->Select(cat->PeekItem());
   const std::string file = CPuzzleData::GetPuzzleFileName("cat");
   std::ofstream(file) << "x";
-  room->Delete();
+  room->AskDeletePuzzle();
   Deliver();
   auto* box = dynamic_cast<CRSMessageBox*>(CRSControlWindow::GetTopModal());
   ASSERT_NE(box, nullptr);
