@@ -31,7 +31,7 @@ asan-test: deps
 test: unit-test asan-test
 
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTANDRILL_BENCH=ON -DTANDRILL_TESTS=OFF -DTANDRILL_GAME=OFF $(CMAKE_FLAGS)
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTANDRILL_BENCH=ON -DTANDRILL_TESTS=OFF -DTANDRILL_GAME=ON $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS) --target tandrill_bench
 	mkdir -p build
 	build-bench/bench/tandrill_bench --benchmark_out=build/bench.json --benchmark_out_format=json $(BENCH_ARGS)

@@ -2,12 +2,10 @@
 // How the root object asks the player for a file or a colour.
 //
 // The commands (background, colour, new puzzle, saving a gift) ask through
-// these hooks and carry on in the answer, which always comes later, through
-// the event queue or a slot. The defaults show a plain prompt window on the
-// root: the title, an edit holding the proposed path (or hexadecimal
-// colour), "&OK" and "&Cancel"; saving asks before replacing a file. The
-// drawn browsing dialogs replace the defaults here when they are wired in,
-// and tests replace them to answer at once.
+// these hooks and carry on in the answer, which comes later, through the
+// event queue. The defaults open the drawn dialogs on the root's client
+// area; tests replace them to answer at once. Every question is answered
+// exactly once: a dialog that goes without an answer answers "cancelled".
 
 #include <functional>
 #include <optional>
@@ -35,9 +33,5 @@ struct DialogHooks {
 DialogHooks& Dialogs();
 // Puts the defaults back.
 void ResetDialogs();
-
-// The default prompt's parsing of a typed colour: "RRGGBB" or "#RRGGBB",
-// made opaque. Nothing for anything else.
-std::optional<ARGB> ParseHexColour(const std::string& text);
 
 }  // namespace app

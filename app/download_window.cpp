@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/library_check.h"
@@ -61,6 +62,7 @@ DownloadOutcome RunDownload(DownloadWindow& window, const DownloadSource& source
       const std::uint64_t total = transfer.GetTotal();
       if (window.Exists() && (!shownOnce || count != shownCount || total != shownTotal)) {
         window.SetProgress(FormatProgress(count, total));
+        window.SetProgressValue(total == 0 ? -1 : static_cast<int>(std::min<std::uint64_t>(count * 100 / total, 100)));
         shownCount = count;
         shownTotal = total;
         shownOnce = true;

@@ -24,6 +24,9 @@ class DownloadWindow {
   virtual void SetStatus(const std::string& text) = 0;
   virtual void SetAddress(const std::string& text) = 0;
   virtual void SetProgress(const std::string& text) = 0;
+  // The share done in percent, or -1 while the total is unknown; a window
+  // that shows only the progress line ignores it.
+  virtual void SetProgressValue(int) {}
 
   // Lets the window (and the program's loop) work for up to `ms`
   // milliseconds. The short form returns as soon as nothing is pending; the

@@ -172,8 +172,8 @@ std::string CheckMidiLibraries(LibraryCheckUi& ui, const std::string& systemBank
     if (!s_memory.noSourceShown) {
       s_memory.noSourceShown = true;
       std::fprintf(stderr,
-                   "tandrill: no General MIDI sound bank found and no download configured "
-                   "(TANDRILL_SOUNDBANK_URL or %s); MIDI music stays silent\n",
+                   "tandrill: no General MIDI sound bank found and no valid download configured "
+                   "(TANDRILL_SOUNDBANK_URL, _SIZE and _SHA256, or %s); MIDI music stays silent\n",
                    kSoundBankConfigName);
     }
     return {};

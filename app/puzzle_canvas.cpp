@@ -10,12 +10,14 @@
 #include "app/room_title.h"
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
+#include "play/play_room.h"
 #include "platform/image_codec.h"
 #include "platform/native_message_box.h"
 #include "platform/paths.h"
 #include "platform/program_payload.h"
 #include "platform/report.h"
 #include "platform/resources.h"
+#include "rooms/gallery_room.h"
 #include "rooms/store_room.h"
 
 namespace {
@@ -85,6 +87,11 @@ void CPuzzleCanvas::AdoptRoom(CRSObject* room) {
 // --- rooms ------------------------------------------------------------------
 
 void CPuzzleCanvas::GoHome() {
+  if (IsGift()) {
+    // A gift program has one room: its puzzle.
+    AdoptRoom(new CPuzzlePlayRoom(this, CPuzzlePlayRoom::kGiftName));
+    return;
+  }
   if (m_library.GetStoreRoom()) return;
   auto* room = new CPuzzleStoreRoom(this, "");
   m_library.SetStoreRoom(room);
@@ -92,9 +99,11 @@ void CPuzzleCanvas::GoHome() {
 }
 
 CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
-  // The play room arrives with its own work; until then there is nothing to
-  // open a puzzle in.
-  return nullptr;
+  CPuzzleImageData* selected = m_library.GetSelectedPuzzleImage();
+  if (!selected) return nullptr;
+  auto* room = new CPuzzlePlayRoom(this, selected->GetName());
+  AdoptRoom(room);
+  return room;
 }
 
 void CPuzzleCanvas::ModifySelectedPuzzle() {}
@@ -113,7 +122,7 @@ void CPuzzleCanvas::CreateNewPuzzle() {
   });
 }
 
-void CPuzzleCanvas::ShowGallery() {}
+void CPuzzleCanvas::ShowGallery() { AdoptRoom(new CPuzzleGalleryRoom(this, "")); }
 
 void CPuzzleCanvas::ChooseBackgroundImage() {
   CRSOpenFileRequest request;

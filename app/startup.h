@@ -3,6 +3,7 @@
 // sequence that sets it up: the administrator flag and the seeded random
 // generator. The program directory and the data folder are platform/paths.h.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ void SetAdministrator(bool on);
 // True when an argument after the program's own path holds "-admin", in any
 // case.
 bool HasAdminSwitch(int argc, char** argv);
+
+// The payload of the gift file named by the first argument that is not a
+// switch; nothing when there is no such argument or the file carries no
+// valid gift.
+std::optional<std::string> ReadGiftArgument(int argc, char** argv);
 
 // The whole program: entry sequence, run, exit sequence. Returns the process
 // exit code (0 after a normal end, -1 when a required library is missing).

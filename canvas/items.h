@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "canvas/object.h"
+#include "platform/cursors.h"
 #include "platform/graphics.h"
 #include "platform/matrix.h"
 #include "platform/types.h"
@@ -27,7 +28,7 @@ class CRSCanvasItem : public CRSObject {
   static constexpr int kZOrderTop = 0x7FFFFFFE;
   // The standard arrow, shown where no item along the parent chain names a
   // cursor of its own.
-  static constexpr int kCursorArrow = 32512;
+  static constexpr int kCursorArrow = platform::kCursorArrow;
 
   CRSCanvasItem(const PointF& position, CRSObject* parent, const std::string& name);
   ~CRSCanvasItem() override;

@@ -58,24 +58,34 @@ convert "$work/wall_gray.png" -set colorspace sRGB -type TrueColor "$work/wall_c
 
 # The picture frame is gilded moulding. Its profile across the strip is
 # symmetric about the middle, because the frame draws the same strip on the
-# left and right edges without mirroring it: a bright ridge in the middle, a
-# groove, a bead and a dark lip at each side.
-convert -size 1x256 gradient:'#4a3010'-'#f8e39a' "$work/gold_clut.png"
+# left and right edges without mirroring it: a dark lip at each side (where
+# the moulding meets the wall and the picture), a bright bead inside it, a
+# shadowed cove and a burnished ridge in the middle. The gold runs from deep
+# bronze in the shadows through ochre to a pale gleam, so the lit parts read
+# as metal rather than as yellow paint.
+convert -size 1x100 gradient:'#2e1c06'-'#8c5e16' -size 1x90 gradient:'#8c5e16'-'#d6a53a' \
+  -size 1x66 gradient:'#d6a53a'-'#fff3c4' -append "$work/gold_clut.png"
 profile() {  # the brightness of the moulding at distance t across it
-  echo "dd=abs($1-5.5); dd<1.5 ? 0.95 : (dd<2.5 ? 0.6 : (dd<3.5 ? 0.3 : (dd<4.6 ? 0.85 : 0.1)))"
+  echo "dd=abs($1-5.5); dd<0.8 ? 1.0 : (dd<1.6 ? 0.78 : (dd<2.4 ? 0.42 : (dd<3.2 ? 0.28 : (dd<4.1 ? 0.62 : (dd<4.8 ? 0.92 : 0.08)))))"
 }
 # The border strip: 12 across, 8 along; the frame stretches it lengthwise.
 convert -size 12x8 xc: -fx "$(profile i)" -set colorspace sRGB -type TrueColor "$work/gold_clut.png" -clut \
   "${strip[@]}" PNG32:"$img/gallery_frame_border.png"
 # The corner (outer corner at the top left; the frame turns it for the other
 # three): both arms of the moulding meet in a mitre along the diagonal, which
-# is where min(x, y) switches from one arm's profile to the other's. A gilded
-# rosette covers the mitre's outer end and a small boss its inner end.
-convert -size 22x22 xc: -fx "$(profile 'min(i,j)')" -set colorspace sRGB -type TrueColor "$work/gold_clut.png" -clut \
+# is where min(x, y) switches from one arm's profile to the other's, with a
+# fine dark seam along the mitre. A gilded rosette with a lit upper left
+# covers the mitre's outer end, and a small leaf reaches over the picture's
+# corner from its inner end.
+convert -size 22x22 xc: -fx "$(profile 'min(i,j)') * (abs(i-j)<0.6 && i<12 ? 0.7 : 1)" \
+  -set colorspace sRGB -type TrueColor "$work/gold_clut.png" -clut \
   \( -size 22x22 xc: -fx "min(i,j)<12 ? 1 : 0" \) -alpha off -compose CopyOpacity -composite \
-  -fill '#f9e7a6' -stroke '#5a3a10' -strokewidth 1 -draw "circle 6,6 6,1.5" \
-  -fill '#b8862c' -stroke none -draw "circle 6,6 6,4" -fill '#fff6d0' -draw "point 5,5" \
-  -fill '#e8c86a' -stroke '#5a3a10' -draw "circle 14.5,14.5 14.5,12.5" \
+  -fill '#6b4510' -stroke none -draw "circle 6.5,6.5 6.5,1" \
+  -fill '#e9c45a' -draw "circle 6,6 6,1.5" -fill '#b07e22' -draw "circle 6.6,6.6 6.6,3.6" \
+  -fill '#f7dc84' -draw "circle 6,6 6,4" -fill '#fff7da' -draw "circle 5,5 5,4.2" \
+  -fill '#3e2708' -draw "path 'M11.5,11.5 L17.5,13.5 L15,15 L13.5,17.5 Z'" \
+  -fill '#d9ad45' -draw "path 'M11.5,11.5 L16.5,13 L14.5,14.5 L13,16.5 Z'" \
+  -fill '#fbe9a8' -draw "point 13,13" \
   "${strip[@]}" PNG32:"$img/gallery_frame_corner.png"
 # The nail the picture hangs from, with the wire running down to the frame.
 convert -size 17x11 xc:none -stroke '#3b2e22' -strokewidth 1 -draw "line 8,4 1,10" -draw "line 8,4 15,10" \

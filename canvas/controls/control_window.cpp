@@ -9,6 +9,7 @@
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
+#include "platform/cursors.h"
 #include "platform/messages.h"
 
 namespace {
@@ -21,10 +22,10 @@ std::vector<CRSAutoPtrPolymorphic<CRSControlWindow>>& ModalList() {
 }
 
 // Cursors shown over the edges of a resizable window.
-constexpr int kCursorSizeNWSE = 32642;
-constexpr int kCursorSizeNESW = 32643;
-constexpr int kCursorSizeWE = 32644;
-constexpr int kCursorSizeNS = 32645;
+using platform::kCursorSizeNESW;
+using platform::kCursorSizeNS;
+using platform::kCursorSizeNWSE;
+using platform::kCursorSizeWE;
 
 // The smallest window the edges can make: room for the title buttons and a
 // little client area.

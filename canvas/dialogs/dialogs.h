@@ -25,16 +25,16 @@
 // CRSThumbnailService.
 
 #include "canvas/dialogs/colour_chooser.h"
+#include "canvas/dialogs/colour_dialog_window.h"
 #include "canvas/dialogs/dialog_layout.h"
 #include "canvas/dialogs/dialog_requests.h"
 #include "canvas/dialogs/file_browser.h"
+#include "canvas/dialogs/file_dialog_window.h"
 #include "canvas/dialogs/file_filter.h"
 #include "canvas/dialogs/folder_reader.h"
 #include "canvas/dialogs/save_name.h"
 #include "canvas/dialogs/start_folders.h"
 #include "canvas/dialogs/thumbnails.h"
-
-class CRSControlWindow;
 
 // The drawn file dialog (open and save), a CRSControlWindow, completed with
 // the controls: the caller's title; a places column (GetPlaces); the path
@@ -45,13 +45,23 @@ class CRSControlWindow;
 // line (GetMessage); for saving, the name edit and a kind-4 message box on
 // sigAskOverwrite whose "&Yes" calls AnswerOverwrite(true) and whose "&No"
 // calls AnswerOverwrite(false); OK and Cancel buttons. It owns its
-// CRSFileBrowser and gives it out through Browser().
-class CRSFileDialogWindow;
+// CRSFileBrowser and gives it out through Browser(). Defined in
+// file_dialog_window.h.
 
 // The drawn colour dialog, a CRSControlWindow, completed with the controls:
 // the 48-colour palette (PickPalette), the hue/saturation field
 // (PickField), the brightness slider (SetBrightness), the hexadecimal edit
 // (SetHexText, RestoreHexText when it loses the keyboard), a preview swatch
 // of GetColour(), OK and Cancel. It owns its CRSColourChooser and gives it
-// out through Chooser().
-class CRSColourDialogWindow;
+// out through Chooser(). Defined in colour_dialog_window.h.
+
+// The entry points the game calls. Each opens its dialog as a modal window
+// in `parent` (the root's client area, say) and returns at once; the answer
+// comes later through the returned window's signals:
+//   open, save:  ->Browser().sigFileChosen (the raw path) or .sigCancelled
+//   colour:      ->Chooser().sigColourChosen (alpha 255) or .sigCancelled
+// The window is gone after the answer's delivery, so keep no pointer to it
+// beyond connecting.
+CRSFileDialogWindow* OpenFileDialog(CRSCanvasItem* parent, const CRSOpenFileRequest& request);
+CRSFileDialogWindow* SaveFileDialog(CRSCanvasItem* parent, const CRSSaveFileRequest& request);
+CRSColourDialogWindow* ChooseColourDialog(CRSCanvasItem* parent, const CRSColourRequest& request);

@@ -10,6 +10,7 @@
 #include "canvas/styles.h"
 #include "canvas/styles/style_parts.h"
 #include "platform/bitmap.h"
+#include "platform/cursors.h"
 #include "platform/graphics.h"
 
 namespace {
@@ -202,7 +203,7 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
       box = new CRSCanvasShape(PointF(), &window, "grip", style_parts::RoundedRect(RectF(0, 0, kGrip, kGrip), 0));
       box->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0x01000000u)));
       box->SetZOrder(CRSCanvasItem::kZOrderDefault + 3);
-      box->SetCursor(32642);
+      box->SetCursor(platform::kCursorSizeNWSE);
       auto* lines = new Gdiplus::GraphicsPath();
       for (int i = 0; i < 3; ++i) {
         const float o = 3.0f + 4.0f * static_cast<float>(i);

@@ -1,8 +1,13 @@
-#include "app/download_window.h"
+#include "app/download_window_screen.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
+#include "canvas/controls.h"
+#include "canvas/event_dispatcher.h"
+#include "canvas/global_events.h"
 #include "platform/message_loop.h"
 #include "platform/window.h"
 
@@ -15,40 +20,63 @@ SDL_Window* NewestWindow() {
   return nullptr;
 }
 
-void Click(SDL_Window* window, int x, int y) {
-  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
-    SDL_Event ev;
-    SDL_zero(ev);
-    ev.type = type;
-    ev.button.windowID = SDL_GetWindowID(window);
+void Push(SDL_Window* window, Uint32 type, int x, int y) {
+  SDL_Event ev;
+  SDL_zero(ev);
+  ev.type = type;
+  ev.button.windowID = SDL_GetWindowID(window);
+  if (type == SDL_MOUSEMOTION) {
+    ev.motion.windowID = SDL_GetWindowID(window);
+    ev.motion.x = x;
+    ev.motion.y = y;
+  } else {
     ev.button.button = SDL_BUTTON_LEFT;
     ev.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
     ev.button.clicks = 1;
     ev.button.x = x;
     ev.button.y = y;
-    ASSERT_EQ(SDL_PushEvent(&ev), 1);
   }
+  ASSERT_EQ(SDL_PushEvent(&ev), 1);
 }
 
-// Counts pixels of a rectangle that differ from its top-left pixel.
-int Marks(SDL_Window* window, int left, int top, int width, int height) {
-  SDL_Surface* surface = SDL_GetWindowSurface(window);
-  if (!surface) return 0;
-  auto pixel = [&](int x, int y) {
-    return *reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(surface->pixels) + y * surface->pitch + x * 4);
-  };
-  const Uint32 face = pixel(left, top);
-  int marks = 0;
-  for (int y = top; y < top + height; ++y) {
-    for (int x = left; x < left + width; ++x) marks += pixel(x, y) != face;
-  }
-  return marks;
+void Click(SDL_Window* window, const PointF& at) {
+  const int x = static_cast<int>(at.X), y = static_cast<int>(at.Y);
+  Push(window, SDL_MOUSEMOTION, x, y);
+  Push(window, SDL_MOUSEBUTTONDOWN, x, y);
+  Push(window, SDL_MOUSEBUTTONUP, x, y);
 }
 
-TEST(ScreenDownloadWindow, CentredDrawsItsLinesAndClosesOnlyFromExit) {
+// Pumps until the window is gone, within a generous deadline.
+bool PumpUntilGone(app::DownloadWindow& window) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (window.Pump(20, true)) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+  }
+  return true;
+}
+
+PointF CentreOnScreen(CRSCanvasItem& item, CRSCanvasView& view) {
+  const RectF r = item.GetBoundsIn(nullptr);
+  const PointF offset = view.GetViewOffset();
+  return PointF(r.X + r.Width / 2 + offset.X, r.Y + r.Height / 2 + offset.Y);
+}
+
+class ScreenDownloadWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CRSEventDispatcher::Create();
+    CRSGlobalEvents::Get();
+  }
+  void TearDown() override {
+    loop.PumpMessages(0);
+    DiscardEvents();
+  }
   platform::MessageLoop loop;
-  auto window = app::CreateScreenDownloadWindow("DLL Library Not Found : \"bank.sf3\"");
-  ASSERT_NE(window, nullptr);
+};
+
+TEST_F(ScreenDownloadWindowTest, CentredWithTitleAndClosedOnlyByExit) {
+  app::ScreenDownloadWindow window("DLL Library Not Found : \"bank.sf3\"");
+  ASSERT_TRUE(window.IsValid());
   SDL_Window* native = NewestWindow();
   ASSERT_NE(native, nullptr);
   int width = 0, height = 0, x = 0, y = 0;
@@ -60,24 +88,55 @@ TEST(ScreenDownloadWindow, CentredDrawsItsLinesAndClosesOnlyFromExit) {
   EXPECT_EQ(x, (screen.Width - 400) / 2);
   EXPECT_EQ(y, (screen.Height - 150) / 2);
   EXPECT_STREQ(SDL_GetWindowTitle(native), "DLL Library Not Found : \"bank.sf3\"");
+  EXPECT_EQ(window.GetControlWindow()->GetCaption(), "DLL Library Not Found : \"bank.sf3\"");
+  ASSERT_NE(window.GetExitButton(), nullptr);
+  EXPECT_EQ(window.GetExitButton()->GetCaption(), "Exit");
 
-  // The status line is drawn from the start; the address line only once set.
-  EXPECT_GT(Marks(native, 2, 12, 396, 16), 0);
-  EXPECT_EQ(Marks(native, 2, 37, 396, 16), 0);
-  window->SetAddress("http://127.0.0.1/bank");
-  window->SetProgress(app::FormatProgress(10, 40));
-  EXPECT_GT(Marks(native, 2, 37, 396, 16), 0);
-  EXPECT_GT(Marks(native, 2, 62, 396, 16), 0);
-  EXPECT_GT(Marks(native, 162, 97, 76, 18), 0);  // "Exit"
+  window.SetAddress("http://127.0.0.1/bank");
+  window.SetProgress(app::FormatProgress(10, 40));
+  EXPECT_FALSE(window.GetProgressBar()->IsVisible());
+  window.SetProgressValue(25);
+  EXPECT_TRUE(window.GetProgressBar()->IsVisible());
+  EXPECT_EQ(window.GetProgressBar()->GetValue(), 25);
+  EXPECT_TRUE(window.Pump(50, true));
+  // Three lines, top to bottom, each centred and inside the window, all
+  // above the button.
+  const char* texts[] = {"Starting the download...", "http://127.0.0.1/bank", "10/40 (25%)"};
+  float previousBottom = 0;
+  const RectF button = window.GetExitButton()->GetBoundsIn(nullptr);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_NE(window.GetLine(i), nullptr);
+    EXPECT_EQ(window.GetLine(i)->GetText(), texts[i]);
+    const RectF line = window.GetLine(i)->GetBoundsIn(nullptr);
+    EXPECT_GT(line.Width, 10);
+    EXPECT_GE(line.Y, previousBottom - 1);
+    EXPECT_LE(line.Y + line.Height, button.Y + 1);
+    EXPECT_NEAR(line.X + line.Width / 2, button.X + button.Width / 2, 2);
+    previousBottom = line.Y + line.Height;
+  }
+  EXPECT_LE(button.Y + button.Height, 150);
+  // A click on the client area beside the button changes nothing.
+  const PointF exit = CentreOnScreen(*window.GetExitButton(), window.GetView());
+  Click(native, PointF(exit.X - 120, exit.Y));
+  EXPECT_TRUE(window.Pump(50, true));
+  EXPECT_TRUE(window.Exists());
 
-  EXPECT_TRUE(window->Pump(50, false));
-  Click(native, 20, 120);  // beside the button
-  EXPECT_TRUE(window->Pump(50, true));
-  EXPECT_TRUE(window->Exists());
-  Click(native, 200, 105);
-  EXPECT_FALSE(window->Pump(50, false));
-  EXPECT_FALSE(window->Exists());
-  EXPECT_FALSE(window->Pump(50, false));
+  Click(native, exit);
+  EXPECT_TRUE(PumpUntilGone(window));
+  EXPECT_FALSE(window.Exists());
+  EXPECT_EQ(NewestWindow(), nullptr);
+  // Setting lines on a closed window is harmless.
+  window.SetStatus("Completed!");
+  EXPECT_FALSE(window.Pump(10, false));
+}
+
+TEST_F(ScreenDownloadWindowTest, TheCloseButtonEndsItToo) {
+  auto window = app::CreateScreenDownloadWindow("DLL Library Not Found : \"x\"");
+  ASSERT_NE(window, nullptr);
+  auto* screen = static_cast<app::ScreenDownloadWindow*>(window.get());
+  screen->GetControlWindow()->Close();
+  EXPECT_TRUE(PumpUntilGone(*window));
 }
 
 }  // namespace

@@ -161,12 +161,4 @@ TEST_F(GiftTest, SavingMovesTheGiftOrDiscardsItAndReplacesAnExistingFile) {
   EXPECT_EQ(::access(answer.c_str(), X_OK), 0);
 }
 
-TEST(GiftColourText, ParsesSixHexDigitsOnly) {
-  EXPECT_EQ(app::ParseHexColour("FF8000"), 0xFFFF8000u);
-  EXPECT_EQ(app::ParseHexColour("#00a0ff"), 0xFF00A0FFu);
-  EXPECT_FALSE(app::ParseHexColour("12345").has_value());
-  EXPECT_FALSE(app::ParseHexColour("GG0000").has_value());
-  EXPECT_FALSE(app::ParseHexColour("").has_value());
-}
-
 }  // namespace

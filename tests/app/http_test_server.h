@@ -25,6 +25,7 @@ class HttpTestServer {
     kSilent,        // reads the request and never answers
     kTrickle,       // announces the body's length, then sends a byte now and then
     kRedirectLoop,  // redirects to itself forever
+    kHalf,          // announces the body's length, sends half and hangs up
   };
 
   HttpTestServer() {
@@ -114,6 +115,10 @@ class HttpTestServer {
           Send(client, route.body.substr(i, 1));
           std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
+        break;
+      case Mode::kHalf:
+        Send(client, "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n" +
+                         route.body.substr(0, route.body.size() / 2));
         break;
       case Mode::kRedirectLoop:
         Send(client, "HTTP/1.1 302 Found\r\nLocation: " + path + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");

@@ -22,6 +22,7 @@ using platform::LibraryStatus;
 struct WindowRecord {
   std::string title;
   std::vector<std::string> statuses, addresses, progress;
+  std::vector<int> values;
   int pumps = 0;
   bool destroyed = false;
 };
@@ -33,6 +34,7 @@ class ScriptedWindow : public app::DownloadWindow {
   void SetStatus(const std::string& text) override { m_record.statuses.push_back(text); }
   void SetAddress(const std::string& text) override { m_record.addresses.push_back(text); }
   void SetProgress(const std::string& text) override { m_record.progress.push_back(text); }
+  void SetProgressValue(int percent) override { m_record.values.push_back(percent); }
   bool Pump(unsigned, bool) override {
     ++m_record.pumps;
     if (m_onPump && !m_onPump(m_record)) Destroy();
@@ -64,7 +66,7 @@ class ScriptedUi : public app::LibraryCheckUi {
     messages.emplace_back(title, text);
   }
   std::unique_ptr<app::DownloadWindow> CreateDownloadWindow(const std::string& title) override {
-    windows.push_back(WindowRecord{title, {}, {}, {}, 0, false});
+    windows.push_back(WindowRecord{title, {}, {}, {}, {}, 0, false});
     return std::make_unique<ScriptedWindow>(windows.back(), onPump);
   }
   bool Showed(const std::string& text) const {
@@ -105,6 +107,17 @@ class LibraryCheck : public ::testing::Test {
     app::ResetLibraryCheckForTesting();
     m_folder = platform::GetDataDirectory();
     m_target = m_folder + "bank.sf3";
+    Clean();
+  }
+  void TearDown() override { Clean(); }
+
+  // Data folders are named after the process, so one may be left over from
+  // an earlier run; every test starts and ends without banks or settings.
+  void Clean() {
+    for (const auto& entry : fs::directory_iterator(m_folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.find(".sf3") != std::string::npos || name == app::kSoundBankConfigName) fs::remove(entry.path());
+    }
   }
 
   app::LibraryCheckTarget Target(const std::string& url, const std::string& bytes) {
@@ -184,6 +197,7 @@ TEST_F(LibraryCheck, DownloadInstallsAVerifiedBankAndASecondCheckGoesStraightToT
   EXPECT_EQ(window.addresses.back(), m_server.Url("/bank"));
   const std::string size = std::to_string(bank.size());
   EXPECT_EQ(window.progress.back(), size + "/" + size + " (100%)");
+  EXPECT_EQ(window.values.back(), 100);
   EXPECT_TRUE(window.destroyed);
   EXPECT_EQ(platform::ProbeSoundBank(m_target), LibraryStatus::kUsable);
   EXPECT_FALSE(LeftoverParts());
@@ -219,10 +233,11 @@ TEST_F(LibraryCheck, AFileThatDoesNotMatchItsSizeOrChecksumIsNeverInstalled) {
   m_server.Serve("/huge", HttpTestServer::Mode::kBody, std::string(1 << 20, 'x'));
   m_server.Serve("/huge-unannounced", HttpTestServer::Mode::kBodyNoLength, std::string(1 << 20, 'x'));
   m_server.Serve("/loop", HttpTestServer::Mode::kRedirectLoop);
+  m_server.Serve("/half", HttpTestServer::Mode::kHalf, bank);
 
   // An old bank stays where it was when a download does not verify.
   WriteFile(m_target, "old");
-  for (const char* path : {"/forged", "/huge", "/huge-unannounced", "/loop"}) {
+  for (const char* path : {"/forged", "/huge", "/huge-unannounced", "/half", "/loop"}) {
     SCOPED_TRACE(path);
     m_ui.messages.clear();
     EXPECT_FALSE(app::CheckLibrary(Target(m_server.Url(path), bank), m_ui));

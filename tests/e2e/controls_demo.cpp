@@ -217,6 +217,8 @@ int main(int, char**) {
     std::fprintf(stderr, "no window\n");
     return 1;
   }
+  // Its window's end ends the demo.
+  view.SetMainWindow(true);
   const SizeF size(800, 480);
   auto* root = new CRSControlWindow(PointF(), nullptr, "root", size);
   root->SetCaption("Controls");

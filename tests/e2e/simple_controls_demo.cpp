@@ -115,6 +115,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no window\n");
     return 1;
   }
+  // Its window's end ends the demo.
+  view.SetMainWindow(true);
   auto* root = new CRSCanvasItem(PointF(), nullptr, "root");
   // Kept past the window's end, so the last report still finds the controls.
   CRSAutoPtrPolymorphic<CRSCanvasItem> rootRef(root);

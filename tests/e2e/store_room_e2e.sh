@@ -126,9 +126,9 @@ e2e_wait_until "the second gift box" 50 bash -c "[ \$(grep -c '^message Tandrill
 sleep 0.3
 xdotool key --clearmodifiers alt+s
 e2e_wait_for "$report" '^window Save Puzzle Gift:'
-sleep 0.3
-xdotool key --clearmodifiers alt+o
-e2e_wait_for "$report" "^gift $home/puzzle_gift.exe"
+sleep 1
+xdotool key --clearmodifiers Return
+e2e_wait_for "$report" "^gift $home/puzzle_gift.exe\$"
 [ -x "$home/puzzle_gift.exe" ] || e2e_fail "the saved gift is not executable"
 [ -e "$data/puzzles/puzzle_gift.exe" ] && e2e_fail "the saved gift was left in the puzzles folder"
 

@@ -1,0 +1,57 @@
+// A library of realistic size for the benchmarks that load it: 1,000 puzzle
+// entries with 120 x 90 thumbnails and 20 categories.
+
+#include "bench/bench_library.h"
+
+#include <memory>
+
+#include "canvas/event_dispatcher.h"
+#include "data/library.h"
+#include "data/puzzle_category_data.h"
+#include "data/puzzle_image_data.h"
+#include "platform/bitmap.h"
+#include "platform/paths.h"
+
+namespace bench {
+namespace {
+
+std::shared_ptr<Gdiplus::Bitmap> Picture(int w, int h, int seed) {
+  auto picture = std::make_shared<Gdiplus::Bitmap>(w, h, PixelFormat::Format24bppRGB);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      picture->SetPixel(x, y, 0xFF000000u | static_cast<ARGB>(((x + seed) * 7 & 0xFF) << 16 | (y * 3 & 0xFF) << 8 | seed));
+  return picture;
+}
+
+}  // namespace
+
+const std::string& LibraryOf1000Path() {
+  static const std::string path = [] {
+    CRSEventDispatcher::Create();
+    CPuzzleLibrary library;
+    for (int c = 0; c < 20; ++c)
+      library.AddCategory(new CPuzzleCategoryData("Category " + std::to_string(c), Picture(64, 48, c)));
+    // 2000 x 1500 pictures give 120 x 90 thumbnails; a few distinct ones
+    // are enough to make every thumbnail a real JPEG of that size.
+    std::unique_ptr<CPuzzleImageData> samples[8];
+    for (int s = 0; s < 8; ++s) samples[s] = std::make_unique<CPuzzleImageData>(Picture(2000, 1500, s * 31).get(), "s");
+    for (int i = 0; i < 1000; ++i) {
+      auto* entry = new CPuzzleImageData();
+      entry->SetName("Puzzle " + std::to_string(i));
+      entry->SetTitle("Title of puzzle " + std::to_string(i));
+      if (i % 2) entry->SetCategory("Category " + std::to_string(i % 20));
+      entry->SetNumberOfPieces(48 + i);
+      entry->SetPercentCompleted(i % 101);
+      entry->SetPosition(PointF(static_cast<float>(i % 37) * 20, static_cast<float>(i % 23) * 30));
+      entry->SetSize(Size(2000, 1500));
+      entry->SetThumbnailText(samples[i % 8]->GetThumbnailText());
+      library.AddPuzzleImage(entry);
+    }
+    const std::string file = platform::GetDataDirectory() + "bench-library.pzl";
+    library.SaveFile(file);
+    return file;
+  }();
+  return path;
+}
+
+}  // namespace bench

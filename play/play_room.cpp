@@ -1,0 +1,205 @@
+// The play room: opening (reading the puzzle, taking over the floor, the
+// fresh start and the caption) and leaving (saving the puzzle and the
+// progress).
+
+#include "play/play_room.h"
+
+#include <algorithm>
+
+#include <cstdio>
+#include <map>
+
+#include "canvas/controls.h"
+#include "data/library.h"
+#include "data/puzzle_data.h"
+#include "data/puzzle_image_data.h"
+#include "data/room_host.h"
+#include "play/group.h"
+#include "play/piece.h"
+#include "play/play_area.h"
+#include "play/play_room_music.h"
+#include "platform/report.h"
+
+CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
+    : CRSObject(nullptr, kRoomName),
+      m_host(host),
+      m_name(name.empty() && host && host->IsGift() ? std::string(kGiftName) : name),
+      m_gift(host && host->IsGift()) {
+  m_puzzle = std::make_unique<CPuzzleData>(m_name);
+  if (!m_host) return;
+  if (!ReadPuzzle()) {
+    ShowReadError();
+    return;
+  }
+
+  
+  // The hand-over: the previous room goes with the floor's children. The
+  // play room keeps the background the player chose.
+  m_host->ClearFloor();
+  m_host->SetFloorMinSize(SizeF(static_cast<float>(m_cutImage->GetWidth() + 2),
+                                static_cast<float>(m_cutImage->GetHeight() + 2)));
+  m_host->CreateRoomTitle(this, "Play Room");
+  SetParent(m_host->GetFloor());
+  auto* guard = new CRSCanvasItem(PointF(), nullptr, "playRoomGuard");
+  guard->SetZOrder(0);
+  guard->SetVisible(false);
+  guard->SetParent(m_host->GetFloor());
+  guard->sigDestroying.connect(this, &CPuzzlePlayRoom::OnFloorClearing);
+  m_floorGuard.Assign(guard);
+
+  // A gift, and a puzzle that was just made or cut anew, start from
+  // scattered pieces: before any piece exists this drops every saved place
+  // and the time played.
+  CPuzzleImageData* record = m_gift ? nullptr : m_host->GetLibrary().FindPuzzleImage(m_name);
+  if (m_gift || (record && record->IsScattered())) {
+    m_puzzle->ResetProgress();
+    if (record) record->SetScattered(false);
+  }
+  m_open = true;
+  UpdateCaption();
+
+  if (!BuildPieces()) {
+    // A cut that gives no piece for a cell of its own grid: nothing of it
+    // can be played, and the saved game must not be overwritten by half of it.
+    m_open = false;
+    m_cutImage.reset();
+    ShowReadError();
+    return;
+  }
+  // The music starts before the menu is made, so that the menu offers its
+  // button only for music that is really there (a puzzle may name a file
+  // that has gone since).
+  m_music = std::make_unique<CPuzzlePlayMusic>(*m_puzzle);
+  CreateMenu();
+  CreateClock();
+  CreateTips();
+  if (platform::IsReporting()) {
+    const CPuzzlePiece* first = m_pieces.empty() ? nullptr : m_pieces.front().get();
+    char line[96];
+    std::snprintf(line, sizeof line, "play ready %d distance %.2f", m_pieceCount,
+                  first ? static_cast<double>(first->GetNeighbourDistance()) : 0.0);
+    platform::ReportLine(line);
+  }
+  ReportPieces();
+}
+
+CPuzzlePlayRoom::~CPuzzlePlayRoom() {
+  KillAllTimers();
+  EndNeighbourHighlight();
+  if (m_open) SaveAndRecord();
+  m_music.reset();
+}
+
+bool CPuzzlePlayRoom::ReadPuzzle() {
+  const bool read = m_gift ? m_puzzle->LoadFromText(m_host->GetGiftPuzzleText()) : m_puzzle->Load();
+  if (!read || !m_puzzle->GetPicture()) return false;
+  m_cutImage = m_puzzle->GetCutter().GetCutImage(*m_puzzle->GetPicture());
+  if (!m_cutImage || m_cutImage->GetWidth() <= 0 || m_cutImage->GetHeight() <= 0) {
+    m_cutImage.reset();
+    return false;
+  }
+  m_pieceSize = m_puzzle->GetCutter().GetPieceSize();
+  const Size grid = m_puzzle->GetCutter().GetGridSize();
+  m_pieceCount = grid.Width * grid.Height;
+  return m_pieceCount > 0;
+}
+
+void CPuzzlePlayRoom::ShowReadError() {
+  const std::string text = "Could not read the puzzle file";
+  auto* box = new CRSMessageBox(text, "ERROR", m_host->GetRootWindow(), 0);
+  box->sigClosed.connect(this, &CPuzzlePlayRoom::OnErrorClosed);
+  platform::ReportLine("message ERROR: " + text);
+}
+
+void CPuzzlePlayRoom::OnErrorClosed(int) { DeleteLater(); }
+
+std::string CPuzzlePlayRoom::MakeCaption() const {
+  std::string caption;
+  if (m_puzzle->IsSurprise()) {
+    caption = "This is a surprise";
+  } else {
+    caption = m_puzzle->GetTitle().empty() ? m_puzzle->GetName() : m_puzzle->GetTitle();
+  }
+  if (m_cutImage) {
+    char size[48];
+    std::snprintf(size, sizeof size, " (%d x %d)", m_cutImage->GetWidth(), m_cutImage->GetHeight());
+    caption += size;
+  }
+  return caption;
+}
+
+CRSControlWindow* CPuzzlePlayRoom::AsWindow(const CRSWeakRef<CRSCanvasItem>& ref) {
+  return dynamic_cast<CRSControlWindow*>(ref.get());
+}
+
+void CPuzzlePlayRoom::UpdateCaption() { m_host->SetCaption(MakeCaption()); }
+
+void CPuzzlePlayRoom::SetCurrentItem(CRSCanvasItem* item) { m_current.Assign(item); }
+
+void CPuzzlePlayRoom::OnPieceRaised(CRSCanvasItem* item) {
+  // A group reports itself through each of its pieces: the group is what
+  // the player holds.
+  if (auto* piece = dynamic_cast<CPuzzlePiece*>(item)) {
+    if (auto* group = dynamic_cast<CRSCanvasGroup*>(piece->GetParent())) item = group;
+  }
+  SetCurrentItem(item);
+}
+
+void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem*) {
+  if (platform::IsReporting() && !m_building) ReportPieces();
+}
+
+void CPuzzlePlayRoom::OnFloorClearing() {
+  KillAllTimers();
+  if (m_open) SaveAndRecord();
+  // The pieces go next; each of them would otherwise leave the area's
+  // signals one by one, searching thousands of listeners each time.
+  if (CPuzzlePlayArea* area = m_playArea.get()) area->DropListeners();
+}
+
+void CPuzzlePlayRoom::SaveAndRecord() {
+  if (m_saved || !m_cutImage || m_gift || !m_host) return;
+  m_saved = true;
+  CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_name);
+  if (!record) return;
+  if (!m_puzzle->Save()) platform::ReportLine("play save failed " + m_puzzle->GetName());
+  const int percent = std::clamp(m_puzzle->GetPercentCompleted(), 0, 100);
+  record->SetPercentCompleted(percent);
+  if (percent == 100) record->SetSurprise(false);
+  platform::ReportLine("play saved " + std::to_string(percent));
+}
+
+void CPuzzlePlayRoom::OnTimer(int id, unsigned elapsedMs) {
+  if (id == kClockTimer) TickClock(elapsedMs);
+  if (id == kTipTimer) TickTip();
+}
+
+void CPuzzlePlayRoom::ReportPieces() const {
+  if (!platform::IsReporting()) return;
+  std::map<const CRSCanvasItem*, int> groups;
+  CRSCanvasItem* root = nullptr;
+  for (const auto& ref : m_pieces) {
+    CPuzzlePiece* piece = ref.get();
+    if (!piece) continue;
+    CRSCanvasItem* top = piece;
+    if (auto* group = dynamic_cast<CPuzzleGroup*>(piece->GetParent())) top = group;
+    if (!root) root = piece->GetRootItem();
+    const int group = groups.emplace(top, static_cast<int>(groups.size())).first->second;
+    // The anchor is the middle of the piece's cell: a press there takes
+    // the piece, unless something lies over it ("free" says which).
+    const PointF centre = piece->MapToAncestor(piece->GetAnchor(), nullptr);
+    const bool free = root && root->HitTest(centre) == top;
+    const RectF box = top->GetBoundsIn(nullptr);
+    const Size grid = m_puzzle->GetCutter().GetGridSize();
+    const int index = static_cast<int>(&ref - m_pieces.data());
+    char line[240];
+    std::snprintf(line, sizeof line, "piece %d %d group %d centre %.1f %.1f angle %.0f free %d box %.1f %.1f %.1f %.1f",
+                  index % std::max(1, grid.Width), index / std::max(1, grid.Width), group,
+                  static_cast<double>(centre.X), static_cast<double>(centre.Y),
+                  static_cast<double>(CRSCanvasItem::NormalizeAngle(CPuzzlePiece::TotalAngle(piece))), free ? 1 : 0,
+                  static_cast<double>(box.X), static_cast<double>(box.Y), static_cast<double>(box.Width),
+                  static_cast<double>(box.Height));
+    platform::ReportLine(line);
+  }
+  platform::ReportLine("pieces reported " + std::to_string(groups.size()) + " groups");
+}

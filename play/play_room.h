@@ -1,0 +1,197 @@
+#pragma once
+// CPuzzlePlayRoom: the room in which one puzzle is played. It reads the
+// puzzle (from its file, or from the gift the program carries), cuts the
+// pieces with bevelled edges, restores or scatters them, and offers the play
+// menu, a clock, rotating tips, a picture preview and a ghost picture under
+// the pieces. It notices completion, congratulates the player and, when it
+// goes, saves the puzzle and stores the progress in the library record.
+//
+// Ownership: the room is a child of the root's floor, like every room, and
+// goes when the next room clears the floor. Its items (pieces, menu, clock,
+// tips, ghost, windows) are children of the floor too; the room keeps weak
+// references to them, because the next room may delete the floor's children
+// in any order. The puzzle data belongs to the room.
+//
+// The room's work is split by concern over play_room*.cpp: opening and
+// leaving, building the pieces, the menu, the clock and tips, the hint
+// commands, completion, the ghost and preview, and the music.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "canvas/object.h"
+#include "canvas/weak_ref.h"
+#include "play/play_area.h"
+#include "platform/bitmap.h"
+#include "platform/types.h"
+
+class CPuzzleData;
+class CPuzzleGroup;
+class CPuzzlePiece;
+class CPuzzleRoomHost;
+class CPuzzlePlayMusic;
+class CRSCanvasImage;
+class CRSCanvasItem;
+class CRSCanvasShape;
+class CRSCanvasShapeText;
+class CRSControlButton;
+class CRSControlWindow;
+class CRSProgressBar;
+
+class CPuzzlePlayRoom : public CRSObject {
+ public:
+  static constexpr const char* kRoomName = "playRoom";
+  static constexpr const char* kGiftName = "Gift Puzzle";
+  static constexpr int kClockTimer = 1;
+  static constexpr int kTipTimer = 2;
+  static constexpr unsigned kClockPeriodMs = 1000;
+  static constexpr unsigned kTipPeriodMs = 20000;
+  static constexpr int kTipCount = 14;
+  static constexpr int kMenuZOrder = 0x7fffff9a;
+  static constexpr int kClockZOrder = 0x7ffffff4;
+  static constexpr int kPreviewZOrder = 0x40000063;
+  static constexpr const char* kCompleteSound = "SOUND_PUZZLE_COMPLETE.WAV";
+
+  // The room for the puzzle of that library entry; in a gift program (the
+  // host says so) the puzzle is the gift's own. When the puzzle cannot be
+  // read the room shows the "ERROR" box and deletes itself once it closes.
+  CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name);
+  ~CPuzzlePlayRoom() override;
+
+  void OnTimer(int id, unsigned elapsedMs) override;
+
+  // --- the menu's commands ---------------------------------------------------
+  void Scatter();
+  void SetPictureShown(bool shown);
+  void SetGhostShown(bool shown);
+  void Hint();
+  void ShowNeighbours();
+  void Reveal();
+  void ToggleMusic();
+  void GoBack();
+
+  // --- what the room shows, for the tests and the line report ---------------
+  // False when the puzzle could not be read (the "ERROR" box is up).
+  bool IsOpen() const { return m_open; }
+  bool IsBuilding() const { return m_building; }
+  CPuzzleData* GetPuzzle() const { return m_puzzle.get(); }
+  // The library entry's name the room was opened with ("Gift Puzzle" in a
+  // gift program); the record is looked up by it.
+  const std::string& GetPuzzleName() const { return m_name; }
+  const std::vector<CRSWeakRef<CPuzzlePiece>>& GetPieces() const { return m_pieces; }
+  // The item the pieces and groups lie on; it fills the floor.
+  CPuzzlePlayArea* GetPlayArea() const { return m_playArea.get(); }
+  const Gdiplus::Bitmap* GetCutImage() const { return m_cutImage.get(); }
+  CRSCanvasItem* GetCurrentItem() const { return m_current.get(); }
+  void SetCurrentItem(CRSCanvasItem* item);
+  CRSControlWindow* GetMenu() const { return AsWindow(m_menu); }
+  // The menu button with that label, or null.
+  CRSControlButton* FindMenuButton(const std::string& label) const;
+  CRSCanvasImage* GetGhost() const { return m_ghost.get(); }
+  CRSControlWindow* GetPreview() const { return AsWindow(m_preview); }
+  CRSControlWindow* GetBuildWindow() const { return AsWindow(m_buildWindow); }
+  CRSCanvasShapeText* GetClockText() const { return m_clockText.get(); }
+  CRSCanvasShapeText* GetTipText() const { return m_tipText.get(); }
+  int GetNextTip() const { return m_nextTip; }
+  const CPuzzlePlayMusic* GetMusic() const { return m_music.get(); }
+  // The window caption the room asks for (without the program's name).
+  std::string MakeCaption() const;
+  // The pieces' places in window coordinates, their angles and groups, as
+  // report lines.
+  void ReportPieces() const;
+
+  // "%d%d:%d%d": minutes (growing past two digits after 99) and seconds.
+  static std::string FormatClock(std::int32_t ms);
+  // The tips in the order they take turns; the first one comes twice.
+  static const char* GetTip(int index);
+
+  // The colour matrix of the ghost picture: colours kept and lightened by
+  // 0.1, alpha at 0.3 of the picture's.
+  static void MakeGhostMatrix(float (&m)[5][5]);
+
+ private:
+  // Windows are held as items: the window classes reach the reference
+  // block along two bases.
+  static CRSControlWindow* AsWindow(const CRSWeakRef<CRSCanvasItem>& ref);
+
+  // --- opening and building (play_room.cpp, play_room_build.cpp) -----------
+  bool ReadPuzzle();
+  void ShowReadError();
+  void OnErrorClosed(int result);
+  bool BuildPieces();
+  std::unique_ptr<Gdiplus::Bitmap> MakeBevelledPicture() const;
+  void ShowBuildWindow();
+  void ShowBuildProgress(int percent);
+  void CloseBuildWindow();
+  void OnPieceRaised(CRSCanvasItem* item);
+  void OnPieceLowered(CRSCanvasItem* item);
+  void UpdateCaption();
+  void SaveAndRecord();
+  void OnFloorClearing();
+
+  // --- menu, ghost and preview (play_room_menu.cpp, play_room_preview.cpp) --
+  void CreateMenu();
+  CRSControlButton* AddMenuButton(const std::string& label, float& y);
+  void OnScatterClicked();
+  void OnPictureToggled(bool checked);
+  void OnGhostToggled(bool checked);
+  void OnPreviewClosed();
+  void CreateGhost();
+  void OpenPreview();
+  void ClosePreview();
+
+  // --- clock and tips (play_room_clock.cpp) ---------------------------------
+  void CreateClock();
+  void CreateTips();
+  void StartClock();
+  void TickClock(unsigned elapsedMs);
+  void TickTip();
+
+  // --- hints (play_room_hint.cpp) ------------------------------------------
+  void EndNeighbourHighlight();
+
+  // --- completion (play_room_finish.cpp) ------------------------------------
+  void OnSolved();
+  void OnSolvedBoxClosed(int result);
+
+  CPuzzleRoomHost* m_host;
+  std::string m_name;
+  bool m_saved = false;
+  // An empty item at the front of the floor: the floor deletes its
+  // children in order, and this one goes before any piece, so the room
+  // saves while every piece still lies where the player left it.
+  CRSWeakRef<CRSCanvasItem> m_floorGuard;
+  std::unique_ptr<CPuzzleData> m_puzzle;
+  // The line-free cut picture; the ghost and the preview show it too.
+  std::shared_ptr<Gdiplus::Bitmap> m_cutImage;
+  int m_pieceSize = 0;
+  int m_pieceCount = 0;
+  bool m_open = false;
+  bool m_building = false;
+  bool m_gift = false;
+  bool m_solved = false;
+  std::vector<CRSWeakRef<CPuzzlePiece>> m_pieces;
+  CRSWeakRef<CRSCanvasItem> m_current;
+  CRSWeakRef<CRSCanvasItem> m_neighbourItem;
+
+  CRSWeakRef<CRSCanvasItem> m_menu;  // a control window
+  CRSWeakRef<CRSControlButton> m_pictureButton;
+  CRSWeakRef<CRSControlButton> m_ghostButton;
+  CRSWeakRef<CRSControlButton> m_musicButton;
+  CRSWeakRef<CRSControlButton> m_backButton;
+  std::vector<CRSWeakRef<CRSControlButton>> m_buttons;
+  CRSWeakRef<CPuzzlePlayArea> m_playArea;
+  CRSWeakRef<CRSCanvasImage> m_ghost;
+  CRSWeakRef<CRSCanvasItem> m_preview;  // a control window
+  CRSWeakRef<CRSCanvasItem> m_buildWindow;  // a control window
+  CRSWeakRef<CRSProgressBar> m_progressBar;
+  CRSWeakRef<CRSCanvasShapeText> m_clockText;
+  CRSWeakRef<CRSCanvasShapeText> m_tipText;
+  CRSWeakRef<CRSCanvasShape> m_tipBackground;
+
+  std::int32_t m_clockBase = 0;
+  int m_nextTip = 0;
+  std::unique_ptr<CPuzzlePlayMusic> m_music;
+};

@@ -1,0 +1,130 @@
+// The clock of time played and the tips that take turns in the corner.
+
+#include <cstdio>
+#include <memory>
+
+#include "canvas/behaviours.h"
+#include "canvas/items.h"
+#include "data/puzzle_data.h"
+#include "data/room_host.h"
+#include "play/play_room.h"
+#include "platform/brush.h"
+#include "platform/clock.h"
+#include "platform/graphics_path.h"
+#include "platform/pen.h"
+#include "platform/random.h"
+#include "platform/report.h"
+
+namespace {
+
+constexpr const char* kTips[CPuzzlePlayRoom::kTipCount] = {
+    "Tip: Rotate a piece clockwise by holding down the mouse right button",
+    "Tip: To show all the pieces that are partially or completely hidden choose REVEAL from the menu",
+    "Tip: To see a preview of the puzzle choose PICTURE from the menu",
+    "Tip: You can overlay the pieces on the puzzle picture by choosing GHOST from the menu",
+    "Tip: To move a piece to the correct position on the ghost picture choose HINT from the menu",
+    "Tip: To show all the pieces that are connected to a piece choose NEIGHBOR from the menu",
+    "Tip: Rotate a piece clockwise by holding down the mouse right button",
+    "Tip: To play/stop the music choose MUSIC from the menu",
+    "Tip: Move a piece by dragging it while holding down the mouse left button",
+    "Tip: Rotate a piece anti-clockwise by holding down the mouse right button and the Ctrl key",
+    "Tip: You can select a menu item by pressing the Alt+<the underlined letter> for that menu item",
+    "Tip: To completely disassemble the puzzle choose SCATTER from the menu",
+    "Tip: Press F1 to display the online help",
+    "Tip: You can resize the preview picture by dragging the lower right corner",
+};
+
+constexpr int kBold = 1;
+// The tip's background lies just under the tip, both just under the clock.
+constexpr int kTipZOrder = CPuzzlePlayRoom::kClockZOrder - 1;
+constexpr int kTipBackgroundZOrder = CPuzzlePlayRoom::kClockZOrder - 2;
+constexpr float kTipBackgroundHeight = 14.0f;
+constexpr float kTipBackgroundShare = 0.8f;
+
+}  // namespace
+
+std::string CPuzzlePlayRoom::FormatClock(std::int32_t ms) {
+  const long t = ms < 0 ? 0 : ms;
+  const long s = t / 1000 % 60;
+  char text[32];
+  std::snprintf(text, sizeof text, "%ld%ld:%ld%ld", t / 600000, t / 60000 % 10, s / 10, s % 10);
+  return text;
+}
+
+const char* CPuzzlePlayRoom::GetTip(int index) { return index >= 0 && index < kTipCount ? kTips[index] : ""; }
+
+void CPuzzlePlayRoom::CreateClock() {
+  auto* clock = new CRSCanvasShapeText(PointF(), m_host->GetFloor(), "playClock");
+  clock->SetFont("Arial", 22.0f, kBold);
+  clock->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFFFFFFFFu)));
+  clock->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(0x88000000u), 1.0f));
+  clock->SetZOrder(kClockZOrder);
+  auto* align = new CBehaviourAlign(clock, CBehaviourAlign::kRight | CBehaviourAlign::kTop);
+  align->SetMargins(5, 5);
+  m_clockText.Assign(clock);
+  StartClock();
+}
+
+void CPuzzlePlayRoom::StartClock() {
+  // Restarting ends the tips too: after a scatter only the clock runs on.
+  KillTimer(kClockTimer);
+  KillTimer(kTipTimer);
+  m_clockBase = m_puzzle->GetTimePlayed();
+  TickClock(0);
+  if (!m_puzzle->IsCompleted()) SetTimer(kClockTimer, kClockPeriodMs);
+}
+
+void CPuzzlePlayRoom::TickClock(unsigned elapsedMs) {
+  if (elapsedMs > 0) m_puzzle->SetTimePlayed(m_clockBase + static_cast<std::int32_t>(elapsedMs));
+  const std::string text = FormatClock(m_puzzle->GetTimePlayed());
+  CRSCanvasShapeText* clock = m_clockText.get();
+  if (!clock || clock->GetText() == text) return;
+  clock->SetText(text);
+  if (auto* align = CBehaviourAlign::GetOrCreate(clock)) align->Align();
+  platform::ReportLine("clock " + text);
+}
+
+void CPuzzlePlayRoom::CreateTips() {
+  platform::SeedRand(platform::GetTickCount());
+  m_nextTip = platform::Rand() % kTipCount;
+
+  auto* background = new CRSCanvasShape(PointF(), m_host->GetFloor(), "tipBackground");
+  auto* unit = new Gdiplus::GraphicsPath();
+  unit->AddRectangle(RectF(0, 0, 1, 1));
+  background->SetPath(unit);
+  background->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0x88FFFFFFu)));
+  background->SetZOrder(kTipBackgroundZOrder);
+  background->SetVisible(false);
+  auto* backgroundAlign = new CBehaviourAlign(background, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);
+  backgroundAlign->SetMargins(5, 1);
+
+  auto* tip = new CRSCanvasShapeText(PointF(), m_host->GetFloor(), "playTip");
+  tip->SetFont("Arial", 12.0f, kBold);
+  tip->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFF0000FFu)));
+  tip->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(0x88FFFF00u), 1.0f));
+  tip->SetZOrder(kTipZOrder);
+  tip->SetVisible(false);
+  auto* tipAlign = new CBehaviourAlign(tip, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);
+  tipAlign->SetMargins(5, 1);
+
+  m_tipBackground.Assign(background);
+  m_tipText.Assign(tip);
+  SetTimer(kTipTimer, kTipPeriodMs);
+}
+
+void CPuzzlePlayRoom::TickTip() {
+  CRSCanvasShapeText* tip = m_tipText.get();
+  CRSCanvasShape* background = m_tipBackground.get();
+  if (!tip || !background) return;
+  // A tip shows about every third turn; in between the corner stays clear.
+  const bool show = platform::Rand() % 3 == 1;
+  if (show) {
+    tip->SetText(kTips[m_nextTip]);
+    background->SetSize(SizeF(kTipBackgroundShare * tip->GetSize().Width, kTipBackgroundHeight));
+    m_nextTip = (m_nextTip + 1) % kTipCount;
+    if (auto* align = CBehaviourAlign::GetOrCreate(tip)) align->Align();
+    if (auto* align = CBehaviourAlign::GetOrCreate(background)) align->Align();
+  }
+  tip->SetVisible(show);
+  background->SetVisible(show);
+}

@@ -1,0 +1,149 @@
+#!/usr/bin/env bash
+# Plays a gift with the real game: a 4 x 3 puzzle appended to a copy of the
+# gift template is opened as "tandrill GIFTFILE". The build window appears,
+# Ghost and Picture show their items, Hint moves the piece in hand, the
+# pointer solves the puzzle by dragging pieces to where the program reports
+# their neighbours, and the "Puzzle Solved !!!" box appears with the time.
+# Closing the box ends a gift.
+set -euo pipefail
+bin_dir="$1"
+source_dir="$2"
+source "$source_dir/tests/e2e/lib.sh"
+[ -x "$bin_dir/tandrill" ] || e2e_fail "no game in $bin_dir"
+[ -x "$bin_dir/tandrill_gift_maker" ] || e2e_fail "no gift maker in $bin_dir"
+cp "$bin_dir/tandrill" "$E2E_WORK/"
+"$bin_dir/tandrill_gift_maker" "$bin_dir/gift.pzl" "$E2E_WORK/puzzle_gift" || e2e_fail "could not make the gift"
+report="$E2E_WORK/report.txt"
+mkdir -p "$E2E_WORK/data"
+
+e2e_start_x 1280x800x24
+TANDRILL_REPORT="$report" TANDRILL_DATA_DIR="$E2E_WORK/data" SDL_AUDIODRIVER=dummy \
+  "$E2E_WORK/tandrill" "$E2E_WORK/puzzle_gift" &
+E2E_APP_PID=$!
+
+e2e_wait_for "$report" "^play building" 150
+e2e_wait_for "$report" "^play ready 12 " 150
+grep -q "^caption Tandrill Gift: Checkers (400 x 300)" "$report" || e2e_fail "no gift caption"
+sleep 0.5
+wid="$(xdotool search --pid "$E2E_APP_PID" 2>/dev/null | head -1)"
+[ -n "$wid" ] || e2e_fail "no window"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+origin_x="$X"; origin_y="$Y"
+
+# The last reported place of every piece, as "x y" of one piece or a plan.
+python_common='
+import sys
+def last_block(path):
+    block, pieces, dist = [], {}, 0.0
+    for line in open(path):
+        f = line.split()
+        if not f: continue
+        if f[0] == "play" and len(f) > 4 and f[1] == "ready": dist = float(f[4])
+        if f[0] == "piece": block.append(f)
+        if f[0] == "pieces": pieces, block = {(int(b[1]), int(b[2])): b for b in block}, []
+    return {k: dict(group=int(b[4]), x=float(b[6]), y=float(b[7]), free=b[11] == "1",
+                    box=[float(v) for v in b[13:17]]) for k, b in pieces.items()}, dist
+'
+piece_at() {
+  python3 -c "$python_common
+pieces, _ = last_block(sys.argv[1])
+p = pieces[(int(sys.argv[2]), int(sys.argv[3]))]
+print(round(p['x']), round(p['y']), int(p['free']))" "$report" "$1" "$2"
+}
+
+e2e_screenshot "$E2E_WORK/opened.png"
+# Ghost and picture: Alt with the underlined letter presses the buttons.
+xdotool key alt+g
+e2e_wait_for "$report" "^play ghost on" 50
+xdotool key alt+p
+e2e_wait_for "$report" "^play preview open" 50
+sleep 0.5
+e2e_screenshot "$E2E_WORK/ghost_and_picture.png"
+changed="$(compare -metric AE "$E2E_WORK/opened.png" "$E2E_WORK/ghost_and_picture.png" null: 2>&1 || true)"
+[ "${changed%% *}" -gt 5000 ] 2>/dev/null || e2e_fail "ghost and picture changed nothing on screen ($changed)"
+xdotool key alt+p
+e2e_wait_for "$report" "^play preview closed" 50
+
+# Hint: pick up a free piece, then ask where it belongs.
+read -r hx hy free <<<"$(python3 -c "$python_common
+pieces, _ = last_block(sys.argv[1])
+k, p = next((k, p) for k, p in sorted(pieces.items()) if p['free'])
+print(round(p['x']), round(p['y']), 1)" "$report")"
+xdotool mousemove $((origin_x + hx)) $((origin_y + hy)) click 1
+sleep 0.3
+hints_before="$(grep -c '^play hint' "$report" || true)"
+xdotool key alt+h
+e2e_wait_for "$report" "^play hint" 50
+[ "$(grep -c '^play hint' "$report")" -gt "$hints_before" ] || e2e_fail "Hint did nothing"
+python3 -c "$python_common
+pieces, _ = last_block(sys.argv[1])
+hx, hy = float(sys.argv[2]), float(sys.argv[3])
+assert not any(abs(p['x'] - hx) < 0.5 and abs(p['y'] - hy) < 0.5 for p in pieces.values()), 'the piece did not move'
+" "$report" "$hx" "$hy" || e2e_fail "Hint did not move the piece"
+xdotool key alt+g
+e2e_wait_for "$report" "^play ghost off" 50
+
+# Solve by dragging: each step puts a free piece (or its group) beside a
+# neighbour that is not yet joined to it.
+plan() {
+  python3 -c "$python_common
+pieces, dist = last_block(sys.argv[1])
+ww, wh = int(sys.argv[2]), int(sys.argv[3])
+if len({p['group'] for p in pieces.values()}) == 1:
+    print('done'); sys.exit()
+options = []
+for (c, r), p in pieces.items():
+    for dc, dr in ((1, 0), (0, 1), (-1, 0), (0, -1)):
+        n = pieces.get((c + dc, r + dr))
+        if not n or n['group'] == p['group'] or not p['free']: continue
+        tx, ty = n['x'] - dc * dist, n['y'] - dr * dist
+        bx, by, bw, bh = p['box']
+        nx, ny = bx + tx - p['x'], by + ty - p['y']
+        fits = nx >= 2 and ny >= 40 and nx + bw <= ww - 2 and ny + bh <= wh - 40
+        options.append((not fits, -bw * bh, p['x'], p['y'], tx, ty))
+options.sort()
+if options and not options[0][0]:
+    _, _, x0, y0, x1, y1 = options[0]
+    print(round(x0), round(y0), round(x1), round(y1)); sys.exit()
+# Nothing fits where it belongs: the largest free group may be lying over
+# the pieces it needs. It moves to a clear corner, right of the menu.
+free = [p for p in pieces.values() if p['free']]
+if not free:
+    print('stuck'); sys.exit()
+big = max(free, key=lambda p: p['box'][2] * p['box'][3])
+bx, by, bw, bh = big['box']
+tx, ty = (ww - bw - 10, 60) if bx < ww / 2 else (130, 60)
+print(round(big['x']), round(big['y']), round(big['x'] + tx - bx), round(big['y'] + ty - by))" "$report" "$WIDTH" "$HEIGHT"
+}
+
+step=0
+for step in $(seq 1 40); do
+  move="$(plan)"
+  [ "$move" = "done" ] && break
+  [ "$move" = "stuck" ] && e2e_fail "no piece can be moved"
+  read -r x0 y0 x1 y1 <<<"$move"
+  reports="$(grep -c '^pieces reported' "$report")"
+  e2e_drag $((origin_x + x0)) $((origin_y + y0)) $((origin_x + x1)) $((origin_y + y1)) 8
+  # The program reports the places again when the piece is put down.
+  for i in $(seq 50); do
+    [ "$(grep -c '^pieces reported' "$report")" -gt "$reports" ] && break
+    sleep 0.1
+  done
+  sleep 0.1
+done
+e2e_wait_for "$report" "^message Puzzle Solved !!!: Congratulations!!!" 300
+grep -q "You've completed the puzzle in [0-9][0-9]:[0-9][0-9] seconds!!!" "$report" || e2e_fail "no time in the box"
+grep -q "placed in the gallery" "$report" && e2e_fail "a gift has no gallery"
+grep -q "^caption Tandrill Gift: Checkers" "$report" || e2e_fail "caption lost"
+e2e_screenshot "$E2E_WORK/solved.png"
+echo "ok: solved in $step drags"
+
+# Closing the box ends the gift.
+xdotool key alt+o
+for i in $(seq 50); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$E2E_APP_PID" 2>/dev/null && e2e_fail "the gift did not end after its box"
+wait "$E2E_APP_PID" || e2e_fail "the game ended with an error"
+[ -f "$E2E_WORK/data/tandrill.pzl" ] && e2e_fail "a gift wrote a library"
+cp "$E2E_WORK/ghost_and_picture.png" "$bin_dir/play_room_ghost_and_picture.png" 2>/dev/null || true
+cp "$E2E_WORK/solved.png" "$bin_dir/play_room_solved.png" 2>/dev/null || true
+echo "ok: the gift ended with its box"
