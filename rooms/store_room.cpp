@@ -2,6 +2,7 @@
 
 #include "rooms/store_room.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "canvas/behaviours.h"
@@ -126,11 +127,14 @@ void CPuzzleStoreRoom::OnPuzzleAdded(CPuzzleImageData* entry) {
 void CPuzzleStoreRoom::LetPaintsThrough() {
   // The floor fills visibly while a large library is laid out. Painting
   // after every single entry would cost a whole frame per puzzle, so the
-  // window paints at most every kPaintEveryMs while the room is built.
+  // window paints at most every kPaintEveryMs, and never spends more than
+  // a fifth of the building time on these intermediate frames (a floor of
+  // thousands of thumbnails takes long to paint).
   const std::uint32_t now = platform::GetTickCount();
-  if (now - m_lastPaint < kPaintEveryMs) return;
-  m_lastPaint = now;
+  if (now - m_lastPaint < m_paintPause) return;
   if (CRSCanvasItem* floor = m_root->GetFloor()) floor->UpdateNow();
+  m_lastPaint = platform::GetTickCount();
+  m_paintPause = std::max<std::uint32_t>(kPaintEveryMs, 4 * (m_lastPaint - now));
 }
 
 void CPuzzleStoreRoom::OnItemDropped(CRSCanvasItem* item) {

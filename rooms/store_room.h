@@ -102,4 +102,5 @@ class CPuzzleStoreRoom : public CRSObject {
   float m_phase = 0.0f;
   static constexpr std::uint32_t kPaintEveryMs = 250;
   std::uint32_t m_lastPaint = 0;
+  std::uint32_t m_paintPause = kPaintEveryMs;
 };
