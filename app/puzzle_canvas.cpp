@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/dialog_hooks.h"
 #include "app/first_start.h"
+#include "app/gift.h"
 #include "app/help_window.h"
 #include "app/root_background.h"
 #include "app/room_title.h"
@@ -57,6 +59,16 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
 
   SetCaption(std::string());
   AddFilter(CBehaviourMessageHandler::GetOrCreate(this), this, CRSEvents::kEventKey);
+
+  // The cut settings' music button opens the same drawn file dialog as the
+  // root's own commands.
+  CPuzzleCutSettingsDlg::SetFileDialogOpener(
+      [](CRSCanvasItem* root, const CRSOpenFileRequest& request, std::function<void(const std::string&)> chosen) {
+        app::Dialogs().openFile(dynamic_cast<CRSControlWindow*>(root), request,
+                                [chosen](const std::string& path) {
+                                  if (!path.empty()) chosen(path);
+                                });
+      });
   m_openPicture.connect(this, &CPuzzleCanvas::OnOpenPicture);
   m_modifySelected.connect(this, &CPuzzleCanvas::OnModifySelected);
 }
@@ -135,9 +147,11 @@ void CPuzzleCanvas::CreateNewPuzzle() {
   request.title = "Open Puzzle Image:";
   request.filters = ImageFileFilters();
   request.kind = CRSDialogKind::kPicture;
-  // The dialog answers later; the root outlives every dialog on it.
-  CPuzzleCutSettingsDlg::OpenFileDialog(this, request,
-                                        [this](const std::string& path) { CreatePuzzleFromPicture(path); });
+  CRSAutoPtrPolymorphic<CPuzzleCanvas> self(this);
+  app::Dialogs().openFile(this, request, [self](const std::string& path) {
+    if (path.empty() || !self) return;
+    self->CreatePuzzleFromPicture(path);
+  });
 }
 
 bool CPuzzleCanvas::CreatePuzzleFromPicture(const std::string& path) {
@@ -151,9 +165,28 @@ void CPuzzleCanvas::CreatePuzzleFromPictureLater(const std::string& path) {
   m_openPicture.EmitLater(path);
 }
 void CPuzzleCanvas::ShowGallery() { AdoptRoom(new CPuzzleGalleryRoom(this, "")); }
-void CPuzzleCanvas::ChooseBackgroundImage() {}
-void CPuzzleCanvas::ChooseBackgroundColor() {}
-void CPuzzleCanvas::MakeGift() {}
+
+void CPuzzleCanvas::ChooseBackgroundImage() {
+  CRSOpenFileRequest request;
+  request.title = "Select Background Image:";
+  request.filters = ImageFileFilters();
+  request.kind = CRSDialogKind::kPicture;
+  CRSAutoPtrPolymorphic<CPuzzleCanvas> self(this);
+  app::Dialogs().openFile(this, request, [self](const std::string& path) {
+    if (!path.empty() && self) self->SetBackgroundFile(path);
+  });
+}
+
+void CPuzzleCanvas::ChooseBackgroundColor() {
+  CRSColourRequest request;
+  request.initial = 0xFFFFFFFF;
+  CRSAutoPtrPolymorphic<CPuzzleCanvas> self(this);
+  app::Dialogs().chooseColour(this, request, [self](std::optional<ARGB> colour) {
+    if (colour && self) self->SetGradientColour(*colour);
+  });
+}
+
+void CPuzzleCanvas::MakeGift() { app::MakeGift(m_library, this); }
 
 // --- caption and background ---------------------------------------------
 

@@ -141,7 +141,10 @@ void CPuzzleImageData::SetSelected(bool selected) {
 void CPuzzleImageData::OnItemGeometryChanged(CRSCanvasItem* item) {
   // A free item is still being built or was taken off the floor: its
   // place means nothing yet.
-  if (item && item == m_item.get() && item->GetParent()) m_position = item->GetPosition();
+  // The drag moves an item's origin to the grabbed point, so its position
+  // is wherever the player took hold of it; the corner is what a new item
+  // (origin at its corner) is built at next time.
+  if (item && item == m_item.get() && item->GetParent()) m_position = item->GetTopLeft();
 }
 
 void CPuzzleImageData::PlaceRandomlyOnce() {
@@ -242,7 +245,10 @@ void CPuzzleCategoryData::SetSelected(bool selected) {
 }
 
 void CPuzzleCategoryData::OnItemGeometryChanged(CRSCanvasItem* item) {
-  if (item && item == m_item.get() && item->GetParent()) m_position = item->GetPosition();
+  // The drag moves an item's origin to the grabbed point, so its position
+  // is wherever the player took hold of it; the corner is what a new item
+  // (origin at its corner) is built at next time.
+  if (item && item == m_item.get() && item->GetParent()) m_position = item->GetTopLeft();
 }
 
 void CPuzzleCategoryData::PlaceRandomlyOnce() {

@@ -4,6 +4,7 @@
 
 #include "data/puzzle_category_data.h"
 
+#include "canvas/controls.h"
 #include "canvas/items.h"
 #include "data/embed.h"
 #include "data/library_input.h"
@@ -31,6 +32,8 @@ void CPuzzleCategoryData::SetTitle(const std::string& title) {
   if (title == m_title) return;
   m_title = title;
   RefreshFolders();
+  // An open category window carries the title in its caption.
+  if (auto* window = dynamic_cast<CRSControlWindow*>(m_window.get())) window->SetCaption("Category: " + m_title);
 }
 
 void CPuzzleCategoryData::SetPosition(const PointF& position) {

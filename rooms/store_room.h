@@ -1,23 +1,106 @@
 #pragma once
-// The store room: the home room, where the player's puzzles and categories
-// lie on the floor. This is its frame: it takes over the floor from the
-// previous room and names itself; the panels, folders and thumbnails are
-// added by the store room's own work.
+// The store room: the home room, where the player's categories lie on the
+// floor as folders and the unfinished puzzles as thumbnails, with the
+// "Main" and "Tools" panels of commands and a slowly wandering logo.
+//
+// The room owns neither its floor items nor the library's records: the
+// records own their thumbnails, folders and category windows (weakly), the
+// floor owns them as canvas items, and the room only wires signals. The
+// room lives on the floor and goes with the next room's hand-over, taking
+// its timers with it.
+//
+// Files: store_room.cpp (construction, floor, selection), store_room_panels
+// .cpp (the two panels), store_room_commands.cpp, store_room_logo.cpp.
 
+#include <cstdint>
 #include <string>
 
+#include "canvas/auto_ptr.h"
+#include "canvas/behaviours.h"
+#include "canvas/controls.h"
 #include "canvas/object.h"
 
+class CPuzzleCategoryData;
+class CPuzzleImageData;
 class CPuzzleRoomHost;
 
 class CPuzzleStoreRoom : public CRSObject {
  public:
   static constexpr float kMinWidth = 500.0f;
   static constexpr float kMinHeight = 400.0f;
+  static constexpr int kTimerFade = 1;
+  static constexpr int kTimerEcho = 2;
+  static constexpr unsigned kFadePeriodMs = 700;
+  static constexpr unsigned kEchoPeriodMs = 100;
+  static constexpr const char* kSurpriseCaption = "It's a surprise, aren't you curious ?";
+  static constexpr const char* kDeleteQuestion = "Do you really want to delete the selected puzzle?";
+
+  // The buttons, in panel order; Main first, then Tools.
+  enum Button : int {
+    kPlay, kModify, kCreate, kDelete, kEmailGift, kGallery, kQuit,
+    kBackground, kColor, kSound, kAbout,
+    kButtonCount
+  };
 
   CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& name);
   ~CPuzzleStoreRoom() override;
 
+  // --- commands (also the buttons' actions) -----------------------------------
+  void Open();
+  void Modify();
+  void Create();
+  // Asks first; the deletion runs on "&Yes". (Not "Delete", which would
+  // hide the object's own deletion.)
+  void AskDeletePuzzle();
+  void DeleteSelectedPuzzle();
+  void EmailGift();
+  void Gallery();
+  void Quit();
+  void Background();
+  void Color();
+  void ToggleSound();
+  void About();
+
+  // --- for tests and the report -----------------------------------------------
+  CRSControlButton* GetButton(int button) const;
+  CRSControlWindow* GetMainPanel() const { return m_mainPanel.get(); }
+  CRSControlWindow* GetToolsPanel() const { return m_toolsPanel.get(); }
+  CRSCanvasImage* GetLogo() const { return m_logo.get(); }
+  CRSCanvasImage* GetEcho() const { return m_echo.get(); }
+  CBehaviourExclusive* GetSelection() const { return m_selection.get(); }
+  CRSControlWindow* GetAboutDialog() const { return m_about.get(); }
+  float GetPhase() const { return m_phase; }
+  void SetPhase(float phase) { m_phase = phase; }
+  // One line per floor item: "item NAME X Y" (thumbnails and folders).
+  void ReportPositions() const;
+
+  void OnTimer(int id, unsigned elapsedMs) override;
+
  private:
+  void BuildLogo();
+  void BuildPanels();
+  CRSControlWindow* BuildPanel(const char* title, float x, float y, int first, int last);
+  void UpdateSoundLabel();
+  void AddCategory(CPuzzleCategoryData& category);
+  void AddPuzzle(CPuzzleImageData& entry);
+  void WireEntry(CRSCanvasItem* item, bool selected);
+  void OnSelected(CRSCanvasItem* item);
+  void OnPuzzleAdded(CPuzzleImageData* entry);
+  void OnFadeTick();
+  void OnEchoTick(unsigned elapsedMs);
+  void LetPaintsThrough();
+  void OnItemDropped(CRSCanvasItem* item);
+
   CPuzzleRoomHost* m_root;
+  CRSAutoPtrPolymorphic<CBehaviourExclusive> m_selection;
+  CRSAutoPtrPolymorphic<CRSControlWindow> m_mainPanel;
+  CRSAutoPtrPolymorphic<CRSControlWindow> m_toolsPanel;
+  CRSAutoPtrPolymorphic<CRSControlButton> m_buttons[kButtonCount];
+  CRSAutoPtrPolymorphic<CRSControlWindow> m_about;
+  CRSAutoPtrPolymorphic<CRSCanvasImage> m_logo;
+  CRSAutoPtrPolymorphic<CRSCanvasImage> m_echo;
+  float m_phase = 0.0f;
+  static constexpr std::uint32_t kPaintEveryMs = 250;
+  std::uint32_t m_lastPaint = 0;
+  std::uint32_t m_paintPause = kPaintEveryMs;
 };

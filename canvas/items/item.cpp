@@ -16,12 +16,18 @@ namespace {
 // parent to everyone tracking the child).
 void MoveChildBefore(CRSObject& parent, CRSObject* child, CRSObject* before) {
   auto& children = const_cast<CRSObject::ChildList&>(parent.GetChildren());
-  auto from = std::find_if(children.begin(), children.end(),
-                           [child](const CRSAutoPtrPolymorphic<CRSObject>& e) { return e.get() == child; });
+  // A new child was just appended and its place is usually near the end
+  // (floors of thousands of thumbnails): search from the back, so filling a
+  // floor stays linear. Each child is in the list once, so the result is
+  // the same from either end.
+  auto findFromBack = [&children](const CRSObject* wanted) {
+    auto it = std::find_if(children.rbegin(), children.rend(),
+                           [wanted](const CRSAutoPtrPolymorphic<CRSObject>& e) { return e.get() == wanted; });
+    return it == children.rend() ? children.end() : std::prev(it.base());
+  };
+  auto from = findFromBack(child);
   if (from == children.end()) return;
-  auto to = before ? std::find_if(children.begin(), children.end(),
-                                  [before](const CRSAutoPtrPolymorphic<CRSObject>& e) { return e.get() == before; })
-                   : children.end();
+  auto to = before ? findFromBack(before) : children.end();
   if (to == from) return;
   if (to > from) {
     std::rotate(from, from + 1, to);

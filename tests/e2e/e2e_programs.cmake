@@ -12,6 +12,9 @@ add_executable(tandrill_controls_demo ${CMAKE_CURRENT_LIST_DIR}/controls_demo.cp
 target_link_libraries(tandrill_controls_demo PRIVATE tandrill_core)
 set_target_properties(tandrill_controls_demo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+add_executable(tandrill_store_room_library ${CMAKE_CURRENT_LIST_DIR}/store_room_library.cpp)
+target_link_libraries(tandrill_store_room_library PRIVATE tandrill_core)
+set_target_properties(tandrill_store_room_library PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_executable(tandrill_gift_maker ${CMAKE_CURRENT_LIST_DIR}/play_gift_maker.cpp)
 target_link_libraries(tandrill_gift_maker PRIVATE tandrill_core)
 set_target_properties(tandrill_gift_maker PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

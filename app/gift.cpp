@@ -1,0 +1,181 @@
+#include "app/gift.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/dialog_hooks.h"
+#include "canvas/controls.h"
+#include "data/library.h"
+#include "data/puzzle_data.h"
+#include "data/xml_writer.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/program_payload.h"
+#include "platform/report.h"
+#include "platform/run_program.h"
+
+namespace fs = std::filesystem;
+
+namespace app {
+namespace {
+
+std::string& TemplateOverride() {
+  static std::string path;
+  return path;
+}
+
+void ShowBox(CRSControlWindow* root, const std::string& text, const std::string& title) {
+  platform::ReportLine("message " + title + ": " + text);
+  if (root) new CRSMessageBox(text, title, root, 0);
+}
+
+void MakeExecutable(const std::string& path) {
+  std::error_code ignored;
+  fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::add, ignored);
+}
+
+// xdg-email cannot name an attachment, and the mail client may read the
+// file after xdg-email has returned. So the mail gets its own copy, under
+// the attachment name, in a fresh private folder that is left to the
+// system's temporary-file clean-up.
+int SendWithXdgEmail(const std::string& gift) {
+  std::string folder = (fs::temp_directory_path() / "tandrill-gift-XXXXXX").string();
+  if (!mkdtemp(folder.data())) return -1;
+  const std::string attachment = folder + "/" + kGiftAttachmentName;
+  std::error_code error;
+  if (!fs::copy_file(gift, attachment, fs::copy_options::overwrite_existing, error)) return -1;
+  const int code = platform::RunProgram({"xdg-email", "--attach", attachment});
+  if (code != 0) {
+    fs::remove(attachment, error);
+    fs::remove(folder, error);
+  }
+  return code;
+}
+
+// Runs the choice box's buttons; a child of the box, so it goes with it.
+class CGiftChoice : public CRSObject {
+ public:
+  CGiftChoice(CRSMessageBox* box, CPuzzleLibrary& library, CRSControlWindow* root)
+      : CRSObject(box, "giftChoice"), m_library(library), m_root(root) {
+    box->sigButton0.connect(this, &CGiftChoice::OnEmail);
+    box->sigButton1.connect(this, &CGiftChoice::OnSave);
+  }
+
+ private:
+  void OnEmail() { EmailGift(m_library, m_root); }
+  void OnSave() { SaveGiftAs(m_library, m_root); }
+
+  CPuzzleLibrary& m_library;
+  CRSControlWindow* m_root;
+};
+
+}  // namespace
+
+std::string GetGiftTemplatePath() {
+  if (!TemplateOverride().empty()) return TemplateOverride();
+  return platform::GetProgramDirectory() + kGiftTemplateName;
+}
+
+void SetGiftTemplatePath(std::string path) { TemplateOverride() = std::move(path); }
+
+MailSender& Mailer() {
+  static MailSender sender = SendWithXdgEmail;
+  return sender;
+}
+
+void ResetMailer() { Mailer() = SendWithXdgEmail; }
+
+void MakeGift(CPuzzleLibrary& library, CRSControlWindow* root) {
+  if (!library.GetSelectedPuzzleImage() || !root) return;
+  auto* box = new CRSMessageBox("Send this puzzle as a gift?", "Tandrill", root, 3);
+  const char* labels[] = {"&Email", "&Save as", "&Cancel"};
+  for (int i = 0; i < 3; ++i)
+    if (CRSControlButton* button = box->GetButton(i)) button->SetCaption(labels[i]);
+  new CGiftChoice(box, library, root);
+  platform::ReportLine("message Tandrill: Send this puzzle as a gift?");
+}
+
+std::string MakeGiftFile(CPuzzleImageData* entry, CRSControlWindow* root) {
+  if (!entry) return std::string();
+  const std::string folder = CPuzzleData::GetPuzzleFolder();
+  const std::string gift = folder + kGiftFileName;
+  const std::string source = GetGiftTemplatePath();
+
+  std::error_code error;
+  platform::EnsureDirectory(folder);
+  if (!fs::copy_file(source, gift, fs::copy_options::overwrite_existing, error)) {
+    const int code = error ? error.value() : EIO;
+    ShowBox(root, "Could not copy the gift file:\n\"" + source + "\"\nERROR CODE:" + std::to_string(code),
+            "Failed making the gift!!!");
+    return std::string();
+  }
+  MakeExecutable(gift);
+
+  // The receiver starts afresh; the sender's file on disk keeps its
+  // progress, since only this copy in memory is reset.
+  CPuzzleData puzzle(entry->GetName());
+  if (!puzzle.Load()) {
+    platform::RemoveFile(gift);
+    return std::string();
+  }
+  puzzle.SetTimePlayed(0);
+  puzzle.ResetProgress();
+  CRSXMLWriter out;
+  puzzle.Write(out);
+  if (!platform::AppendPayload(gift, out.GetBytes())) {
+    platform::RemoveFile(gift);
+    ShowBox(root, "Could not write the puzzle into the gift file:\n\"" + gift + "\"", "Failed making the gift!!!");
+    return std::string();
+  }
+  return gift;
+}
+
+void EmailGift(CPuzzleLibrary& library, CRSControlWindow* root) {
+  const std::string gift = MakeGiftFile(library.GetSelectedPuzzleImage(), root);
+  if (gift.empty()) return;
+  const int code = Mailer() ? Mailer()(gift) : -1;
+  platform::RemoveFile(gift);
+  // No mail client (-1), or xdg-email's own "no tool to send with" (3):
+  // nothing to tell, as when there is no mail library at all.
+  if (code == 0 || code == -1 || code == 3) return;
+  ShowBox(root, "Could not send the email !\nERROR CODE:" + std::to_string(code), "Send Mail Failed !!!");
+}
+
+bool MoveGiftTo(const std::string& gift, const std::string& chosen) {
+  bool moved = false;
+  if (!chosen.empty() && chosen != gift) {
+    std::error_code error;
+    fs::remove(chosen, error);
+    fs::rename(gift, chosen, error);
+    if (error) {
+      // Another file system: copy, then the made gift goes below.
+      error.clear();
+      fs::copy_file(gift, chosen, fs::copy_options::overwrite_existing, error);
+    }
+    moved = !error;
+    if (moved) MakeExecutable(chosen);
+  } else if (chosen == gift && !chosen.empty()) {
+    return true;
+  }
+  platform::RemoveFile(gift);
+  return moved;
+}
+
+void SaveGiftAs(CPuzzleLibrary& library, CRSControlWindow* root) {
+  const std::string gift = MakeGiftFile(library.GetSelectedPuzzleImage(), root);
+  if (gift.empty()) return;
+  CRSSaveFileRequest request;
+  request.title = "Save Puzzle Gift:";
+  request.filters = {CRSFileFilter{"Applications files (*.exe)", "*.exe"}};
+  request.defaultExtension = "exe";
+  request.proposedName = kGiftFileName;
+  request.overwritePrompt = true;
+  request.kind = CRSDialogKind::kGift;
+  Dialogs().saveFile(root, request, [gift](const std::string& chosen) {
+    if (MoveGiftTo(gift, chosen)) platform::ReportLine("gift " + chosen);
+  });
+}
+
+}  // namespace app

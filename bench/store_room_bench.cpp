@@ -1,0 +1,143 @@
+// The store room with a large library: entering it (1,000 puzzles in 20
+// categories, until its first frame is painted) and keeping it open (the
+// logo's two timers fading, moving and repainting it).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "app/puzzle_canvas.h"
+#include "app/puzzle_view.h"
+#include "canvas/event_dispatcher.h"
+#include "canvas/global_events.h"
+#include "platform/message_loop.h"
+#include "platform/window.h"
+#include "rooms/store_room.h"
+
+namespace {
+
+std::shared_ptr<Gdiplus::Bitmap> Picture(int w, int h, int seed) {
+  auto picture = std::make_shared<Gdiplus::Bitmap>(w, h, PixelFormat::Format24bppRGB);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      picture->SetPixel(x, y, 0xFF000000u | static_cast<ARGB>(((x + seed) * 7 & 0xFF) << 16 | (y * 3 & 0xFF) << 8 | seed));
+  return picture;
+}
+
+// The game's main window, headless, at a full-HD size, with its library
+// filled: 20 categories and 1,000 unfinished puzzles with 120 x 90
+// thumbnails, half of them in categories.
+struct Scene {
+  platform::MessageLoop loop;
+  CPuzzleView view;
+  CPuzzleCanvas* canvas = nullptr;
+
+  bool Open(bool fill = true) {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    CRSEventDispatcher::Create();
+    CRSGlobalEvents::Get();
+    if (!view.Create()) return false;
+    canvas = view.GetPuzzleCanvas();
+    if (!canvas) return false;
+    canvas->SetSize(SizeF(1920, 1080));
+    Pump();
+    if (!fill) return true;
+    CPuzzleLibrary& library = canvas->GetLibrary();
+    for (int c = 0; c < 20; ++c)
+      library.AddCategory(new CPuzzleCategoryData("Category " + std::to_string(c), Picture(64, 48, c)));
+    std::unique_ptr<CPuzzleImageData> samples[8];
+    for (int s = 0; s < 8; ++s) samples[s] = std::make_unique<CPuzzleImageData>(Picture(2000, 1500, s * 31).get(), "s");
+    // The room that exists takes new entries as they come; put it away so
+    // the library is filled without it.
+    canvas->ClearFloor();
+    Pump();
+    for (int i = 0; i < 1000; ++i) {
+      auto* entry = new CPuzzleImageData();
+      entry->SetName("Puzzle " + std::to_string(i));
+      entry->SetTitle("Title of puzzle " + std::to_string(i));
+      if (i % 2) entry->SetCategory("Category " + std::to_string(i % 20));
+      entry->SetPercentCompleted(i % 100);
+      entry->SetPosition(PointF(static_cast<float>(i % 37) * 45, static_cast<float>(i % 23) * 40));
+      entry->SetSize(Size(2000, 1500));
+      entry->SetThumbnailText(samples[i % 8]->GetThumbnailText());
+      library.AddPuzzleImage(entry);
+    }
+    return true;
+  }
+  void Enter() {
+    auto* room = new CPuzzleStoreRoom(canvas, "");
+    canvas->GetLibrary().SetStoreRoom(room);
+    canvas->AdoptRoom(room);
+  }
+  void Pump() {
+    FlushEvents(nullptr);
+    int quit = 0;
+    loop.PumpMessages(0, &quit);
+  }
+};
+
+// Budget: under 500 ms from entering the room to its first painted frame.
+void BM_StoreRoomBuild1000(benchmark::State& state) {
+  Scene scene;
+  if (!scene.Open()) {
+    state.SkipWithError("no window");
+    return;
+  }
+  for (auto _ : state) {
+    scene.Enter();
+    scene.view.GetWindow()->UpdateNow();
+    state.PauseTiming();
+    scene.Pump();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_StoreRoomBuild1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Budget: under 10 ms of CPU per second with the room open and idle (1 % of
+// a core): the logo's timers and the repaints they cause. Each iteration is
+// one second of the message loop; the figure is the process CPU time.
+void BM_StoreRoomIdle(benchmark::State& state) {
+  Scene scene;
+  if (!scene.Open()) {
+    state.SkipWithError("no window");
+    return;
+  }
+  scene.Enter();
+  scene.view.GetWindow()->UpdateNow();
+  scene.Pump();
+  for (auto _ : state) scene.loop.PumpMessages(1000);
+}
+BENCHMARK(BM_StoreRoomIdle)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime();
+
+// The same with an empty library: the logo alone.
+void BM_StoreRoomIdleEmpty(benchmark::State& state) {
+  Scene scene;
+  if (!scene.Open(false)) {
+    state.SkipWithError("no window");
+    return;
+  }
+  scene.Enter();
+  scene.view.GetWindow()->UpdateNow();
+  scene.Pump();
+  for (auto _ : state) scene.loop.PumpMessages(1000);
+}
+BENCHMARK(BM_StoreRoomIdleEmpty)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime();
+
+// Floor: an empty second of the same loop with no room at all.
+void BM_StoreRoomIdleFloor(benchmark::State& state) {
+  Scene scene;
+  if (!scene.Open()) {
+    state.SkipWithError("no window");
+    return;
+  }
+  scene.canvas->ClearFloor();
+  scene.Pump();
+  for (auto _ : state) scene.loop.PumpMessages(1000);
+}
+BENCHMARK(BM_StoreRoomIdleFloor)->Unit(benchmark::kMillisecond)->Iterations(3)->MeasureProcessCPUTime()->UseRealTime();
+
+}  // namespace

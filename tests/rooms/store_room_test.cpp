@@ -1,0 +1,341 @@
+#include "rooms/store_room.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/puzzle_canvas.h"
+#include "app/puzzle_view.h"
+#include "canvas/event_dispatcher.h"
+#include "canvas/global_events.h"
+#include "canvas/sound.h"
+#include "data/puzzle_data.h"
+#include "platform/message_loop.h"
+#include "rooms/category_window.h"
+#include "../data/library_test_support.h"
+
+namespace {
+
+// The real root object, headless, with a library the test fills and a
+// store room built afresh over it.
+class StoreRoomScene : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CRSEventDispatcher::Create();
+    CRSGlobalEvents::Get();
+    ASSERT_TRUE(view.Create());
+    canvas = view.GetPuzzleCanvas();
+    ASSERT_NE(canvas, nullptr);
+    Deliver();
+    canvas->SetSize(SizeF(1000, 800));
+    folder = (std::filesystem::temp_directory_path() / ("store_room_" + std::to_string(::getpid()))).string() + "/";
+    std::filesystem::create_directories(folder);
+    CPuzzleData::SetPuzzleFolder(folder);
+  }
+  void TearDown() override {
+    DiscardEvents();
+    CPuzzleData::SetPuzzleFolder({});
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  void Deliver() {
+    FlushEvents(nullptr);
+    int quit = 0;
+    loop.PumpMessages(0, &quit);
+  }
+  CPuzzleLibrary& Library() { return canvas->GetLibrary(); }
+
+  CPuzzleCategoryData* AddCategory(const std::string& title, bool picture = true) {
+    auto* category = new CPuzzleCategoryData(title, picture ? library_test::MakePicture(60, 40) : nullptr);
+    Library().AddCategory(category);
+    return category;
+  }
+  CPuzzleImageData* AddPuzzle(const std::string& name, const std::string& category, int percent = 0) {
+    auto picture = library_test::MakePicture(200, 150);
+    auto* entry = new CPuzzleImageData(picture.get(), name);
+    entry->SetSelected(false);
+    entry->SetCategory(category);
+    entry->SetPercentCompleted(percent);
+    entry->SetSize(Size(200, 150));
+    entry->SetTitle(name + " title");
+    Library().AddPuzzleImage(entry);
+    return entry;
+  }
+  CPuzzleStoreRoom* Enter() {
+    auto* room = new CPuzzleStoreRoom(canvas, "");
+    Library().SetStoreRoom(room);
+    canvas->AdoptRoom(room);
+    Deliver();
+    return room;
+  }
+  static std::string NumberOf(CPuzzleCategoryData* category) {
+    auto* number = dynamic_cast<CRSCanvasShapeText*>(category->PeekItem()->FindChild("textShapeNumber"));
+    return number ? number->GetText() : "(none)";
+  }
+  CRSControlWindow* WindowOf(CPuzzleCategoryData* category) {
+    return dynamic_cast<CRSControlWindow*>(category->GetWindow());
+  }
+
+  platform::MessageLoop loop;
+  CPuzzleView view;
+  CPuzzleCanvas* canvas = nullptr;
+  std::string folder;
+};
+
+TEST_F(StoreRoomScene, EmptyLibraryShowsPanelsAndLogoWithCommandsOfASelectionOff) {
+  // The next room's hand-over ends the previous one.
+  CRSAutoPtrPolymorphic<CRSObject> first(canvas->GetCurrentRoom());
+  ASSERT_NE(first.get(), nullptr);
+  CPuzzleStoreRoom* room = Enter();
+  EXPECT_EQ(first.get(), nullptr);
+  ASSERT_NE(room->GetMainPanel(), nullptr);
+  ASSERT_NE(room->GetToolsPanel(), nullptr);
+  ASSERT_NE(room->GetLogo(), nullptr);
+  EXPECT_FALSE(room->GetLogo()->IsVisible()) << "the logo shows only once its fade begins";
+
+  const char* labels[] = {"&Play", "&Modify", "&Create", "&Delete", "Email Gi&ft", "&Gallery", "&Quit",
+                          "&Background", "C&olor", "&Sound Off", "&About"};
+  const bool enabled[] = {false, false, true, false, false, true, true, true, true, true, true};
+  for (int i = 0; i < CPuzzleStoreRoom::kButtonCount; ++i) {
+    ASSERT_NE(room->GetButton(i), nullptr) << i;
+    if (i != CPuzzleStoreRoom::kSound) {
+      EXPECT_EQ(room->GetButton(i)->GetCaption(), labels[i]);
+    }
+    EXPECT_EQ(room->GetButton(i)->IsEnabled(), enabled[i]) << labels[i];
+  }
+  // The panel rule: 104 wide, placed once at the left, buttons 6 apart,
+  // the window ending 2 below its last button.
+  CRSControlWindow* main = room->GetMainPanel();
+  EXPECT_FLOAT_EQ(main->GetSize().Width, 104.0f);
+  EXPECT_FLOAT_EQ(main->GetPosition().X, 5.0f);
+  EXPECT_FLOAT_EQ(main->GetPosition().Y, 15.0f);
+  EXPECT_FLOAT_EQ(room->GetToolsPanel()->GetPosition().Y, 275.0f);
+  CRSControlButton* play = room->GetButton(CPuzzleStoreRoom::kPlay);
+  CRSControlButton* modify = room->GetButton(CPuzzleStoreRoom::kModify);
+  EXPECT_FLOAT_EQ(play->GetPosition().Y, 2.0f);
+  EXPECT_FLOAT_EQ(modify->GetPosition().Y, 2.0f + play->GetFaceSize().Height + 6.0f);
+  CRSControlButton* quit = room->GetButton(CPuzzleStoreRoom::kQuit);
+  EXPECT_FLOAT_EQ(main->GetClientArea()->GetSize().Height, quit->GetPosition().Y + quit->GetFaceSize().Height + 2.0f);
+
+  // With nothing selected, Open and Delete do nothing and show nothing.
+  room->Open();
+  room->AskDeletePuzzle();
+  Deliver();
+  EXPECT_EQ(CRSControlWindow::GetModalCount(), 0u);
+
+  // Sound toggles the effects and the label says what a click would do.
+  const bool wasOn = CRSSoundHandler::Instance().EffectsEnabled();
+  room->ToggleSound();
+  EXPECT_NE(CRSSoundHandler::Instance().EffectsEnabled(), wasOn);
+  EXPECT_EQ(room->GetButton(CPuzzleStoreRoom::kSound)->GetCaption(), wasOn ? "&Sound On" : "&Sound Off");
+  room->ToggleSound();
+  EXPECT_EQ(room->GetButton(CPuzzleStoreRoom::kSound)->GetCaption(), wasOn ? "&Sound Off" : "&Sound On");
+}
+
+TEST_F(StoreRoomScene, FloorShowsFoldersAndUnfinishedPuzzlesAndCountsThem) {
+  CPuzzleCategoryData* animals = AddCategory("Animals");
+  CPuzzleCategoryData* bare = AddCategory("Bare", false);
+  CPuzzleImageData* cat = AddPuzzle("cat", "Animals", 40);
+  CPuzzleImageData* solved = AddPuzzle("dog", "Animals", 100);
+  CPuzzleImageData* lost = AddPuzzle("lost", "Nowhere");
+  CPuzzleImageData* loose = AddPuzzle("loose", "");
+  CPuzzleImageData* hidden = AddPuzzle("hidden", "Bare");
+  Enter();
+  CRSCanvasItem* floor = canvas->GetFloor();
+
+  ASSERT_NE(animals->PeekItem(), nullptr);
+  EXPECT_EQ(animals->PeekItem()->GetParent(), floor);
+  EXPECT_EQ(NumberOf(animals), "1") << "the solved puzzle does not count";
+  EXPECT_EQ(bare->PeekItem(), nullptr) << "no picture, no folder";
+  EXPECT_EQ(solved->PeekItem(), nullptr) << "solved puzzles live in the gallery";
+
+  // A categorised thumbnail lies in its window's list and is not dragged.
+  ASSERT_NE(cat->PeekItem(), nullptr);
+  auto* list = dynamic_cast<CRSListView*>(animals->GetListView());
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetItems().size(), 1u);
+  EXPECT_EQ(CRSCanvasBehaviour::Find<CBehaviourDrag>(cat->PeekItem()), nullptr);
+  EXPECT_FALSE(WindowOf(animals)->IsVisible()) << "a window starts hidden";
+  // A category without a folder still lists its puzzles.
+  ASSERT_NE(dynamic_cast<CRSListView*>(bare->GetListView()), nullptr);
+  EXPECT_EQ(hidden->PeekItem()->GetParent(), dynamic_cast<CRSListView*>(bare->GetListView())->GetClientArea());
+
+  // An unknown category is forgotten; the puzzle lies on the floor.
+  EXPECT_EQ(lost->GetCategory(), "");
+  EXPECT_EQ(lost->PeekItem()->GetParent(), floor);
+  EXPECT_NE(CRSCanvasBehaviour::Find<CBehaviourDrag>(lost->PeekItem()), nullptr);
+  // A puzzle without a place got one and keeps it; moves are stored at once.
+  EXPECT_TRUE(loose->IsPositionValid());
+  loose->PeekItem()->SetPosition(PointF(321, 123));
+  EXPECT_FLOAT_EQ(loose->GetPosition().X, 321.0f);
+  animals->PeekItem()->SetPosition(PointF(400, 300));
+  EXPECT_FLOAT_EQ(animals->GetPosition().Y, 300.0f);
+}
+
+TEST_F(StoreRoomScene, SelectionSetsButtonsAndCaptionsAndDeleteEmptiesTheFolder) {
+  CPuzzleCategoryData* animals = AddCategory("Animals");
+  CPuzzleImageData* cat = AddPuzzle("cat", "Animals");
+  CPuzzleImageData* secret = AddPuzzle("secret", "");
+  secret->SetSurprise(true);
+  secret->SetCanBeGift(false);
+  CPuzzleStoreRoom* room = Enter();
+
+  room->GetSelection()->Select(cat->PeekItem());
+  EXPECT_TRUE(cat->IsSelected());
+  EXPECT_EQ(canvas->GetCaption(), "Tandrill: cat title (200 x 150)");
+  for (int b : {CPuzzleStoreRoom::kPlay, CPuzzleStoreRoom::kModify, CPuzzleStoreRoom::kDelete,
+                CPuzzleStoreRoom::kEmailGift})
+    EXPECT_TRUE(room->GetButton(b)->IsEnabled()) << b;
+
+  room->GetSelection()->Select(secret->PeekItem());
+  EXPECT_FALSE(cat->IsSelected()) << "one selection at a time";
+  EXPECT_EQ(canvas->GetCaption(), std::string("Tandrill: ") + CPuzzleStoreRoom::kSurpriseCaption + " (200 x 150)");
+  EXPECT_EQ(canvas->GetCaption().find("secret"), std::string::npos);
+  EXPECT_FALSE(room->GetButton(CPuzzleStoreRoom::kEmailGift)->IsEnabled()) << "this puzzle may not be a gift";
+
+  room->GetSelection()->Select(animals->PeekItem());
+  EXPECT_EQ(room->GetButton(CPuzzleStoreRoom::kPlay)->GetCaption(), "O&pen");
+  EXPECT_TRUE(room->GetButton(CPuzzleStoreRoom::kPlay)->IsEnabled());
+  EXPECT_FALSE(room->GetButton(CPuzzleStoreRoom::kDelete)->IsEnabled());
+  EXPECT_EQ(canvas->GetCaption(), "Tandrill: Animals (group)");
+  // Opening a folder shows its window at 60 % of the root, centred.
+  room->Open();
+  CRSControlWindow* window = WindowOf(animals);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->IsVisible());
+  EXPECT_EQ(window->GetCaption(), "Category: Animals");
+  EXPECT_NEAR(window->GetSize().Width, 600.0f, 1.0f);
+  EXPECT_NEAR(window->GetSize().Height, 480.0f, 1.0f);
+  // The player's place for the window survives the next open.
+  window->SetPosition(PointF(30, 40));
+  room->Open();
+  EXPECT_FLOAT_EQ(window->GetPosition().X, 30.0f);
+  animals->SetTitle("Beasts");
+  EXPECT_EQ(window->GetCaption(), "Category: Beasts");
+  animals->SetTitle("Animals");
+
+  // Deleting the only puzzle of the category: asked first, then the file
+  // goes, the folder shows 0 and the selection's commands are off.
+  room->GetSelection()->Select(cat->PeekItem());
+  const std::string file = CPuzzleData::GetPuzzleFileName("cat");
+  std::ofstream(file) << "x";
+  room->AskDeletePuzzle();
+  Deliver();
+  auto* box = dynamic_cast<CRSMessageBox*>(CRSControlWindow::GetTopModal());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->GetKind(), 4);
+  box->GetButton(0)->Click();
+  Deliver();
+  Deliver();
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(Library().FindPuzzleImage("cat"), nullptr);
+  EXPECT_EQ(NumberOf(animals), "0");
+  EXPECT_FALSE(room->GetButton(CPuzzleStoreRoom::kDelete)->IsEnabled());
+  EXPECT_EQ(canvas->GetCaption(), "Tandrill");
+
+  // A puzzle whose file is already gone is deleted all the same, and a
+  // second deletion right after finds nothing.
+  room->GetSelection()->Select(secret->PeekItem());
+  room->DeleteSelectedPuzzle();
+  room->DeleteSelectedPuzzle();
+  Deliver();
+  EXPECT_EQ(Library().FindPuzzleImage("secret"), nullptr);
+}
+
+TEST_F(StoreRoomScene, SelectionSurvivesARestartWithItsWindowOpen) {
+  CPuzzleCategoryData* animals = AddCategory("Animals");
+  CPuzzleImageData* cat = AddPuzzle("cat", "Animals");
+  AddPuzzle("other", "");
+  CPuzzleStoreRoom* room = Enter();
+  room->GetSelection()->Select(cat->PeekItem());
+  EXPECT_FALSE(WindowOf(animals)->IsVisible());
+
+  // Written and read back, as at the next start.
+  const std::string text = Library().ToText();
+  canvas->ClearFloor();
+  Deliver();
+  Library().LoadText(text);
+  room = Enter();
+  CPuzzleImageData* again = Library().FindPuzzleImage("cat");
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(room->GetSelection()->GetSelection(), again->PeekItem());
+  CPuzzleCategoryData* category = Library().FindCategory("Animals");
+  ASSERT_NE(category, nullptr);
+  ASSERT_NE(WindowOf(category), nullptr);
+  EXPECT_TRUE(WindowOf(category)->IsVisible());
+  EXPECT_EQ(canvas->GetCaption(), "Tandrill: cat title (200 x 150)");
+}
+
+TEST_F(StoreRoomScene, LogoFadesWandersAndEchoesAndStopsWithTheRoom) {
+  CPuzzleStoreRoom* room = Enter();
+  CRSCanvasImage* logo = room->GetLogo();
+  CRSCanvasImage* echo = room->GetEcho();
+  ASSERT_NE(logo, nullptr);
+  ASSERT_NE(echo, nullptr);
+  EXPECT_EQ(logo->GetImage(), echo->GetImage());
+
+  room->SetPhase(0.0f);
+  room->OnTimer(CPuzzleStoreRoom::kTimerFade, 700);
+  EXPECT_TRUE(logo->IsVisible());
+  const float s = logo->GetScale().X;
+  EXPECT_GE(s, 0.5f);
+  EXPECT_LE(s, 2.6f);
+  EXPECT_NEAR(echo->GetScale().X, 0.8f * s, 1e-4);
+  const RectF inFloor = logo->GetBoundsIn(canvas->GetFloor());
+  EXPECT_GE(inFloor.X, -0.5f);
+  EXPECT_NEAR(room->GetPhase(), 0.05f, 1e-5);
+
+  // Rising, holding and falling: the phase turns negative after 1.4 and
+  // climbs back; no new place in between.
+  const PointF placed = logo->GetPosition();
+  int ticks = 1;
+  while (room->GetPhase() > 0.0f && ticks < 100) {
+    room->OnTimer(CPuzzleStoreRoom::kTimerFade, 700);
+    ++ticks;
+  }
+  EXPECT_EQ(ticks, 29);
+  EXPECT_LT(room->GetPhase(), -1.4f);
+  EXPECT_EQ(logo->GetPosition().X, placed.X);
+
+  // The echo hides near phase 0 and drifts right between jumps.
+  room->SetPhase(0.05f);
+  echo->SetVisible(true);
+  room->OnTimer(CPuzzleStoreRoom::kTimerEcho, 100);
+  EXPECT_FALSE(echo->IsVisible());
+  room->SetPhase(1.0f);
+  const float x = echo->GetPosition().X;
+  room->OnTimer(CPuzzleStoreRoom::kTimerEcho, 250);
+  EXPECT_FLOAT_EQ(echo->GetPosition().X, x + 2.0f);
+
+  // The room replaced with its timers running: later ticks find nothing.
+  canvas->ClearFloor();
+  for (int i = 0; i < 5; ++i) {
+    Deliver();
+    loop.PumpMessages(30);
+  }
+  SUCCEED();
+}
+
+TEST_F(StoreRoomScene, CategoryWindowClosedWhileAThumbnailInItIsDragged) {
+  CPuzzleCategoryData* animals = AddCategory("Animals");
+  CPuzzleImageData* cat = AddPuzzle("cat", "Animals");
+  CPuzzleStoreRoom* room = Enter();
+  room->GetSelection()->Select(animals->PeekItem());
+  room->Open();
+  CRSControlWindow* window = WindowOf(animals);
+  ASSERT_NE(window, nullptr);
+  CRSCanvasItem* thumb = cat->PeekItem();
+  ASSERT_NE(thumb, nullptr);
+  window->Close();
+  Deliver();
+  Deliver();
+  EXPECT_EQ(cat->PeekItem(), nullptr) << "the thumbnail went with its window";
+  // Opening again builds a new window, hidden until shown, then shown.
+  room->Open();
+  ASSERT_NE(WindowOf(animals), nullptr);
+  EXPECT_TRUE(WindowOf(animals)->IsVisible());
+  EXPECT_EQ(category_rooms::CountUnfinished(Library(), "Animals"), 1);
+}
+
+}  // namespace
