@@ -21,13 +21,14 @@ namespace {
 constexpr int kSampleWidth = 960;
 constexpr int kSampleHeight = 640;
 
-// A gentle start: few large pieces first, then more.
+// A gentle start: few large pieces first, then more, all with the classic
+// knobbed edges.
 struct SampleCut {
   int pieceSize;
   int shapeType;
   float deviation;
 };
-constexpr std::array<SampleCut, kSamplePictureCount> kCuts = {{{160, 0, 0.2f}, {120, 3, 0.3f}, {96, 5, 0.35f}}};
+constexpr std::array<SampleCut, kSamplePictureCount> kCuts = {{{160, 6, 0.2f}, {120, 7, 0.3f}, {96, 6, 0.35f}}};
 
 // The category's picture: the first sample, small.
 std::shared_ptr<Gdiplus::Bitmap> CategoryPicture(const Gdiplus::Bitmap& sample) {
