@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "data/base64.h"
+#include "platform/utf8.h"
 
 namespace xmltext {
 
@@ -17,18 +18,6 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 }  // namespace
 
@@ -112,9 +101,9 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
       out += ch;
     } else if (c < 0xA0) {
       const char16_t mapped = kCp1252High[c - 0x80];
-      AppendUtf8(out, mapped ? mapped : 0xFFFD);
+      platform::AppendUtf8(out, mapped ? mapped : 0xFFFD);
     } else {
-      AppendUtf8(out, c);
+      platform::AppendUtf8(out, c);
     }
   }
   return out;

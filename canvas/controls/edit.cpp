@@ -8,6 +8,7 @@
 #include "canvas/controls/control_window.h"
 
 #include "platform/messages.h"
+#include "platform/utf8.h"
 #include "platform/window.h"
 
 namespace {
@@ -21,23 +22,6 @@ bool IsPrintable(unsigned cp) {
   return cp <= 0x10FFFF;
 }
 
-void AppendUtf8(std::string& out, unsigned cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // The byte length of the last character: the lead byte and its
 // continuation bytes. A text that is not valid UTF-8 at its end (a name
@@ -84,7 +68,7 @@ CRSEdit::~CRSEdit() { KillTimer(kCaretTimer); }
 bool CRSEdit::AppendCharacter(unsigned codePoint) {
   if (!IsPrintable(codePoint)) return false;
   std::string text = GetText();
-  AppendUtf8(text, codePoint);
+  platform::AppendUtf8(text, codePoint);
   SetText(text);
   sigTextChanged(this, GetText());
   return true;
