@@ -61,7 +61,7 @@ std::string GetDataDirectory() {
   std::string folder = Environment("TANDRILL_DATA_DIR");
   if (folder.empty()) {
     const std::string xdg = Environment("XDG_DATA_HOME");
-    // The base directory specification ignores relative paths here.
+    // XDG base directories ignore relative paths here.
     folder = (!xdg.empty() && xdg.front() == '/') ? xdg + "/tandrill" : HomeDirectory() + "/.local/share/tandrill";
   }
   folder = NormaliseDirectory(folder);

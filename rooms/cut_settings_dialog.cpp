@@ -101,7 +101,7 @@ float CPuzzleCutSettingsDlg::BuildPiecesBox(CRSCanvasItem* client, float top, bo
   float y = FirstRow(m_piecesBox);
 
   // The three sliders line up after the widest of their labels' column;
-  // the design places them after "Difficulty:", the longest of the three.
+  // they all start after "Difficulty:", the longest of the three.
   CRSStatic probe(PointF(), nullptr, "", "Difficulty:");
   const float sliderX = probe.GetSize().Width + kLabelGap;
   m_difficulty = AddSliderRow(m_piecesBox, y, "Difficulty:", sliderX);
