@@ -15,7 +15,7 @@ constexpr float kButtonTop = 2.0f;
 constexpr float kButtonGap = 6.0f;
 constexpr float kPanelBottomMargin = 2.0f;
 
-struct ButtonSpec {
+struct PanelButton {
   const char* name;
   const char* label;
   bool enabled;
@@ -23,7 +23,7 @@ struct ButtonSpec {
 };
 
 // In panel order; the indices are CPuzzleStoreRoom::Button.
-const ButtonSpec kButtons[CPuzzleStoreRoom::kButtonCount] = {
+const PanelButton kButtons[CPuzzleStoreRoom::kButtonCount] = {
     {"buttonPlay", "&Play", false, &CPuzzleStoreRoom::Open},
     {"buttonModify", "&Modify", false, &CPuzzleStoreRoom::Modify},
     {"buttonCreate", "&Create", true, &CPuzzleStoreRoom::Create},
@@ -57,10 +57,10 @@ CRSControlWindow* CPuzzleStoreRoom::BuildPanel(const char* title, float x, float
   const float width = client->GetSize().Width - 2.0f;
   float top = kButtonTop;
   for (int i = first; i <= last; ++i) {
-    const ButtonSpec& spec = kButtons[i];
-    auto* button = new CRSControlButton(PointF(0.0f, top), client, spec.name, SizeF(width, 0.0f), spec.label);
-    button->SetEnabled(spec.enabled);
-    button->sigClicked.connect(this, spec.action);
+    const PanelButton& row = kButtons[i];
+    auto* button = new CRSControlButton(PointF(0.0f, top), client, row.name, SizeF(width, 0.0f), row.label);
+    button->SetEnabled(row.enabled);
+    button->sigClicked.connect(this, row.action);
     new CBehaviourAlign(button, CBehaviourAlign::kCentreX);
     m_buttons[i] = button;
     top += button->GetFaceSize().Height + kButtonGap;

@@ -39,15 +39,15 @@ std::shared_ptr<Gdiplus::Bitmap> MakePicture(int width, int height, unsigned tin
 int Prepare(int solved) {
   CPuzzleLibrary library;
   library.AddCategory(new CPuzzleCategoryData("Travel", MakePicture(120, 90, 0x203040u)));
-  struct Spec {
+  struct Entry {
     const char* name;
     const char* category;
     int w, h;
     unsigned tint;
-  } specs[] = {{"harbour", "", 400, 300, 0x000000u}, {"castle", "Travel", 300, 400, 0x406000u},
+  } entries[] = {{"harbour", "", 400, 300, 0x000000u}, {"castle", "Travel", 300, 400, 0x406000u},
                {"meadow", "", 500, 250, 0x008040u}, {"unfinished", "Travel", 300, 300, 0x804000u}};
   int made = 0;
-  for (const Spec& s : specs) {
+  for (const Entry& s : entries) {
     const bool done = std::string(s.name) != "unfinished" && made < solved;
     if (done) ++made;
     auto picture = MakePicture(s.w, s.h, s.tint);
