@@ -12,27 +12,19 @@
 #include "platform/message_loop.h"
 #include "platform/paths.h"
 #include "rooms/store_room.h"
+#include "tests/app/root_scene.h"
 
 namespace {
 
 // The real main window, headless: the root object, its floor and the first
 // room, driven through the message loop as the game runs them.
-class PuzzleCanvasScene : public ::testing::Test {
+class PuzzleCanvasScene : public RootScene {
  protected:
   void SetUp() override {
-    CRSEventDispatcher::Create();
-    CRSGlobalEvents::Get();
-    ASSERT_TRUE(view.Create());
-    canvas = view.GetPuzzleCanvas();
-    ASSERT_NE(canvas, nullptr);
+    RootScene::SetUp();
     Deliver();
   }
-  void TearDown() override { DiscardEvents(); }
-  void Deliver() {
-    FlushEvents(nullptr);
-    int quit = 0;
-    loop.PumpMessages(0, &quit);
-  }
+  void Deliver() { Pump(1); }
   int CountNamed(const CRSObject* parent, const std::string& name) {
     int n = 0;
     for (const auto& child : parent->GetChildren()) {
@@ -40,10 +32,6 @@ class PuzzleCanvasScene : public ::testing::Test {
     }
     return n;
   }
-
-  platform::MessageLoop loop;
-  CPuzzleView view;
-  CPuzzleCanvas* canvas = nullptr;
 };
 
 TEST_F(PuzzleCanvasScene, FirstRoomCaptionAndGradient) {

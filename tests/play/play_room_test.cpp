@@ -26,6 +26,7 @@
 #include "platform/messages.h"
 #include "platform/program_payload.h"
 #include "platform/window.h"
+#include "tests/app/root_scene.h"
 #include "tests/data/puzzle_test_support.h"
 
 namespace {
@@ -43,26 +44,15 @@ std::string ReadText(const std::string& path) {
 
 // The real main window, headless, with one puzzle in the library: the room
 // is opened the way the root opens it and driven through the loop.
-class PlayRoomScene : public ::testing::Test {
+class PlayRoomScene : public RootScene {
  protected:
   void SetUp() override {
-    CRSEventDispatcher::Create();
-    CRSGlobalEvents::Get();
-    ASSERT_TRUE(view.Create());
-    canvas = view.GetPuzzleCanvas();
-    ASSERT_NE(canvas, nullptr);
+    RootScene::SetUp();
     Deliver();
     canvas->SetSize(SizeF(1000, 800));
   }
-  void TearDown() override { DiscardEvents(); }
 
-  void Deliver() {
-    for (int i = 0; i < 3; ++i) {
-      FlushEvents(nullptr);
-      int quit = 0;
-      loop.PumpMessages(0, &quit);
-    }
-  }
+  void Deliver() { Pump(3); }
 
   // Writes the puzzle file "p1" and its library record; `change` may alter
   // the puzzle before it is saved.
@@ -118,9 +108,6 @@ class PlayRoomScene : public ::testing::Test {
     room->Hint();
   }
 
-  platform::MessageLoop loop;
-  CPuzzleView view;
-  CPuzzleCanvas* canvas = nullptr;
   CRSWeakRef<CPuzzlePlayRoom> room;
 };
 

@@ -21,33 +21,23 @@
 #include "platform/message_loop.h"
 #include "platform/pen.h"
 #include "rooms/store_room.h"
+#include "tests/app/root_scene.h"
 #include "tests/data/puzzle_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class CutsRoomScene : public ::testing::Test {
+class CutsRoomScene : public RootScene {
  protected:
   void SetUp() override {
-    CRSEventDispatcher::Create();
-    CRSGlobalEvents::Get();
-    ASSERT_TRUE(view.Create());
-    canvas = view.GetPuzzleCanvas();
-    ASSERT_NE(canvas, nullptr);
+    RootScene::SetUp();
     canvas->SetSize(SizeF(1280, 800));
     canvas->SetLargestPictureSize(Size(1916, 1076));
     Deliver();
     folder = puzzle_test::MakeTempFolder();
   }
-  void TearDown() override { DiscardEvents(); }
-  void Deliver() {
-    for (int i = 0; i < 3; ++i) {
-      FlushEvents(nullptr);
-      int quit = 0;
-      loop.PumpMessages(0, &quit);
-    }
-  }
+  void Deliver() { Pump(3); }
   std::string Picture(const std::string& name, int w, int h, ARGB colour = 0xFF336699) {
     Gdiplus::Bitmap bitmap(w, h, PixelFormat::Format24bppRGB);
     for (int y = 0; y < h; ++y)
@@ -73,9 +63,6 @@ class CutsRoomScene : public ::testing::Test {
   }
   CPuzzleLibrary& Library() { return canvas->GetLibrary(); }
 
-  platform::MessageLoop loop;
-  CPuzzleView view;
-  CPuzzleCanvas* canvas = nullptr;
   std::string folder;
 };
 

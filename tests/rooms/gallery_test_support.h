@@ -16,6 +16,7 @@
 #include "data/puzzle_data.h"
 #include "platform/message_loop.h"
 #include "rooms/gallery_room.h"
+#include "tests/app/root_scene.h"
 
 namespace gallery_test {
 
@@ -26,25 +27,14 @@ inline std::shared_ptr<Gdiplus::Bitmap> Picture(int w, int h, ARGB colour) {
   return picture;
 }
 
-class GalleryScene : public ::testing::Test {
+class GalleryScene : public RootScene {
  protected:
   void SetUp() override {
-    CRSEventDispatcher::Create();
-    CRSGlobalEvents::Get();
-    ASSERT_TRUE(view.Create());
-    canvas = view.GetPuzzleCanvas();
-    ASSERT_NE(canvas, nullptr);
+    RootScene::SetUp();
     canvas->SetSize(SizeF(1000, 700));
     Deliver();
   }
-  void TearDown() override { DiscardEvents(); }
-  void Deliver() {
-    for (int i = 0; i < 4; ++i) {
-      FlushEvents(nullptr);
-      int quit = 0;
-      loop.PumpMessages(0, &quit);
-    }
-  }
+  void Deliver() { Pump(4); }
 
   // An entry of w × h pixels at the given progress; a puzzle file with the
   // playing time is written unless withFile is false.
@@ -97,10 +87,6 @@ class GalleryScene : public ::testing::Test {
       if (item) names.push_back(item->GetName());
     return names;
   }
-
-  platform::MessageLoop loop;
-  CPuzzleView view;
-  CPuzzleCanvas* canvas = nullptr;
 };
 
 }  // namespace gallery_test

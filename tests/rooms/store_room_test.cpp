@@ -14,19 +14,16 @@
 #include "platform/message_loop.h"
 #include "rooms/category_window.h"
 #include "../data/library_test_support.h"
+#include "tests/app/root_scene.h"
 
 namespace {
 
 // The real root object, headless, with a library the test fills and a
 // store room built afresh over it.
-class StoreRoomScene : public ::testing::Test {
+class StoreRoomScene : public RootScene {
  protected:
   void SetUp() override {
-    CRSEventDispatcher::Create();
-    CRSGlobalEvents::Get();
-    ASSERT_TRUE(view.Create());
-    canvas = view.GetPuzzleCanvas();
-    ASSERT_NE(canvas, nullptr);
+    RootScene::SetUp();
     Deliver();
     canvas->SetSize(SizeF(1000, 800));
     folder = (std::filesystem::temp_directory_path() / ("store_room_" + std::to_string(::getpid()))).string() + "/";
@@ -34,16 +31,12 @@ class StoreRoomScene : public ::testing::Test {
     CPuzzleData::SetPuzzleFolder(folder);
   }
   void TearDown() override {
-    DiscardEvents();
+    RootScene::TearDown();
     CPuzzleData::SetPuzzleFolder({});
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
   }
-  void Deliver() {
-    FlushEvents(nullptr);
-    int quit = 0;
-    loop.PumpMessages(0, &quit);
-  }
+  void Deliver() { Pump(1); }
   CPuzzleLibrary& Library() { return canvas->GetLibrary(); }
 
   CPuzzleCategoryData* AddCategory(const std::string& title, bool picture = true) {
@@ -77,9 +70,6 @@ class StoreRoomScene : public ::testing::Test {
     return dynamic_cast<CRSControlWindow*>(category->GetWindow());
   }
 
-  platform::MessageLoop loop;
-  CPuzzleView view;
-  CPuzzleCanvas* canvas = nullptr;
   std::string folder;
 };
 
