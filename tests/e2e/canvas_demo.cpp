@@ -25,6 +25,7 @@
 #include "platform/messages.h"
 #include "platform/random.h"
 #include "tests/canvas/item_test_support.h"
+#include "tests/e2e/demo_report.h"
 
 namespace {
 
@@ -99,15 +100,7 @@ class ReportWriter : public platform::IdleHandler {
     out << "item-leaves " << s_state.itemLeaves << "\n";
     out << "window-leaves " << s_state.windowLeaves << "\n";
     out << "ready 1\n";
-    const std::string text = out.str();
-    if (text == m_last) return;
-    m_last = text;
-    const std::string temp = m_path + ".tmp";
-    {
-      std::ofstream file(temp, std::ios::trunc);
-      file << text;
-    }
-    std::rename(temp.c_str(), m_path.c_str());
+    demo::WriteReportIfChanged(m_path, m_last, out.str());
   }
 
  private:

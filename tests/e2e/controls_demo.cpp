@@ -30,6 +30,7 @@
 #include "platform/brush.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
+#include "tests/e2e/demo_report.h"
 
 namespace {
 
@@ -131,15 +132,7 @@ class ReportWriter : public platform::IdleHandler {
     for (auto& [key, value] : s_state.values) out << key << " " << value << "\n";
     out << "top-modal " << (CRSControlWindow::GetTopModal() ? 1 : 0) << "\n";
     out << "ready 1\n";
-    const std::string text = out.str();
-    if (text == m_last) return;
-    m_last = text;
-    const std::string temp = m_path + ".tmp";
-    {
-      std::ofstream file(temp, std::ios::trunc);
-      file << text;
-    }
-    std::rename(temp.c_str(), m_path.c_str());
+    demo::WriteReportIfChanged(m_path, m_last, out.str());
   }
 
  private:

@@ -20,6 +20,7 @@
 #include "platform/brush.h"
 #include "platform/message_loop.h"
 #include "tests/canvas/item_test_support.h"
+#include "tests/e2e/demo_report.h"
 
 namespace {
 
@@ -78,15 +79,7 @@ class ReportWriter : public platform::IdleHandler {
     out << "progress " << m_c.progress->GetValue() << "\n";
     out << "choice " << m_c.choices->GetSelection() << "\n";
     out << "ready 1\n";
-    const std::string text = out.str();
-    if (text == m_last) return;
-    m_last = text;
-    const std::string temp = m_path + ".tmp";
-    {
-      std::ofstream file(temp, std::ios::trunc);
-      file << text;
-    }
-    std::rename(temp.c_str(), m_path.c_str());
+    demo::WriteReportIfChanged(m_path, m_last, out.str());
   }
 
  private:
