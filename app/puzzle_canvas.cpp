@@ -265,10 +265,7 @@ int CPuzzleCanvas::FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& 
 
 void CPuzzleCanvas::ShowHelp() {
   const std::string path = platform::GetProgramDirectory() + "tandrill.hlp";
-  if (auto* open = dynamic_cast<CRSControlWindow*>(m_help.get())) {
-    open->SetZOrder(open->GetZOrder());
-    return;
-  }
+  if (m_help) return;  // one help window at a time
   CHelpWindow* help = CHelpWindow::Open(this, path);
   if (!help) {
     ShowMessage("The help file could not be read:\n" + path, "Tandrill");

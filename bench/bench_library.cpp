@@ -13,7 +13,6 @@
 #include "platform/paths.h"
 
 namespace bench {
-namespace {
 
 std::shared_ptr<Gdiplus::Bitmap> Picture(int w, int h, int seed) {
   auto picture = std::make_shared<Gdiplus::Bitmap>(w, h, PixelFormat::Format24bppRGB);
@@ -22,8 +21,6 @@ std::shared_ptr<Gdiplus::Bitmap> Picture(int w, int h, int seed) {
       picture->SetPixel(x, y, 0xFF000000u | static_cast<ARGB>(((x + seed) * 7 & 0xFF) << 16 | (y * 3 & 0xFF) << 8 | seed));
   return picture;
 }
-
-}  // namespace
 
 const std::string& LibraryOf1000Path() {
   static const std::string path = [] {

@@ -11,6 +11,7 @@
 
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
+#include "bench/bench_library.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "platform/message_loop.h"
@@ -19,13 +20,7 @@
 
 namespace {
 
-std::shared_ptr<Gdiplus::Bitmap> Picture(int w, int h, int seed) {
-  auto picture = std::make_shared<Gdiplus::Bitmap>(w, h, PixelFormat::Format24bppRGB);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      picture->SetPixel(x, y, 0xFF000000u | static_cast<ARGB>(((x + seed) * 7 & 0xFF) << 16 | (y * 3 & 0xFF) << 8 | seed));
-  return picture;
-}
+using bench::Picture;
 
 // The game's main window, headless, at a full-HD size, with its library
 // filled: 20 categories and 1,000 unfinished puzzles with 120 x 90
