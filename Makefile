@@ -5,8 +5,9 @@ CMAKE_FLAGS ?=
 
 PREFIX ?= /usr/local
 DESTDIR ?=
+BUILD_DIR ?= build
 
-.PHONY: all deps build run test unit-test asan-test bench fuzz clean install uninstall
+.PHONY: all deps build run test unit-test asan-test bench fuzz clean install install-files uninstall
 
 all: build
 
@@ -41,20 +42,41 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 
 # Installs under $(PREFIX) (staged under $(DESTDIR) when set). The list of
-# what was installed is kept in build/install_manifest.txt for uninstall.
+# what was installed is kept in $(BUILD_DIR)/install_manifest.txt for
+# uninstall. `install-files` installs what $(BUILD_DIR) already holds, without
+# building first; the tests use it on the build folder they run in. The
+# prefix is given to the install step, not to the configuration, so that the
+# build folder is not reconfigured and the program folder stays lib/tandrill
+# under every prefix.
 install: build
-	cmake -S . -B build -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
-	DESTDIR=$(DESTDIR) cmake --install build
-	@if [ -z "$(DESTDIR)" ] && command -v gtk-update-icon-cache >/dev/null; then \
-	  gtk-update-icon-cache -q -t $(PREFIX)/share/icons/hicolor || true; fi
+	@$(MAKE) --no-print-directory install-files
 
+install-files:
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ] && command -v gtk-update-icon-cache >/dev/null; then \
+	  gtk-update-icon-cache -q -t "$(PREFIX)/share/icons/hicolor" || true; fi
+
+# Removes exactly the files the last install listed. Folders are shared with
+# other programs on a real system: only the game's own program folder goes.
+# In a staged tree (DESTDIR) every folder the removal leaves empty goes too,
+# up to the stage itself, so that nothing of ours is left behind.
 uninstall:
-	@test -f build/install_manifest.txt || { echo "nothing recorded as installed (build/install_manifest.txt)"; exit 1; }
+	@test -f $(BUILD_DIR)/install_manifest.txt || { echo "nothing recorded as installed ($(BUILD_DIR)/install_manifest.txt)"; exit 1; }
 	@while IFS= read -r f || [ -n "$$f" ]; do \
 	  if [ -e "$(DESTDIR)$$f" ] || [ -L "$(DESTDIR)$$f" ]; then rm -f "$(DESTDIR)$$f" && echo "removed $(DESTDIR)$$f"; fi; \
-	done < build/install_manifest.txt
-	@program=$$(grep -m1 '/tandrill/tandrill$$' build/install_manifest.txt || true); \
+	done < $(BUILD_DIR)/install_manifest.txt
+	@program=$$(grep -m1 '/tandrill/tandrill$$' $(BUILD_DIR)/install_manifest.txt || true); \
 	if [ -n "$$program" ]; then rmdir "$(DESTDIR)$$(dirname "$$program")" 2>/dev/null || true; fi
+	@if [ -n "$(DESTDIR)" ]; then \
+	  while IFS= read -r f || [ -n "$$f" ]; do \
+	    d=$$(dirname "$$f"); \
+	    while [ "$$d" != / ] && [ "$$d" != . ]; do \
+	      if [ -d "$(DESTDIR)$$d" ]; then rmdir "$(DESTDIR)$$d" 2>/dev/null || break; fi; \
+	      d=$$(dirname "$$d"); \
+	    done; \
+	  done < $(BUILD_DIR)/install_manifest.txt; \
+	elif command -v gtk-update-icon-cache >/dev/null; then \
+	  gtk-update-icon-cache -q -t "$(PREFIX)/share/icons/hicolor" 2>/dev/null || true; fi
 
 clean:
 	rm -rf build build-asan build-bench build-fuzz
