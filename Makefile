@@ -15,14 +15,14 @@ deps:
 	@bash scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-	cmake --build build -j $(JOBS)
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	@bash scripts/run.sh build/tandrill
+	@bash scripts/run.sh $(BUILD_DIR)/tandrill
 
 unit-test: build
-	cd build && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 asan-test: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTANDRILL_SANITIZE=ON -DTANDRILL_GAME=OFF $(CMAKE_FLAGS)

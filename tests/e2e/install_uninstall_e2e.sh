@@ -19,7 +19,7 @@ restore_manifest() {
 trap restore_manifest EXIT
 
 stage="$E2E_WORK/stage"
-make_in_source() { make --no-print-directory -C "$source_dir" BUILD_DIR="$bin_dir" DESTDIR="$stage" PREFIX=/usr "$@"; }
+make_in_source() { env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make --no-print-directory -C "$source_dir" BUILD_DIR="$bin_dir" DESTDIR="$stage" PREFIX=/usr "$@"; }
 listing() { (cd "$stage" && find . -mindepth 1 \( -type f -o -type l \) | sed 's#^\.##' | sort); }
 
 make_in_source install-files >"$E2E_WORK/install.log" 2>&1 || e2e_fail "install failed: $(cat "$E2E_WORK/install.log")"

@@ -33,6 +33,7 @@ mkdir -p "$shots"
 root="$E2E_WORK/root"
 DESTDIR="$root" cmake --install "$bin_dir" --prefix /usr --component Unspecified >"$E2E_WORK/install.log" ||
   e2e_fail "the install failed: $(cat "$E2E_WORK/install.log")"
+rm -f "$bin_dir/install_manifest_Unspecified.txt"
 game="$root/usr/bin/tandrill"
 [ -L "$game" ] && [ -x "$game" ] || e2e_fail "no bin/tandrill link in the staged install"
 installed="$(cd "$root" && find . | sort)"
@@ -175,10 +176,11 @@ shot play_room_start
 # The next drag, from the last reported places: the smallest free piece or
 # group that can join a neighbour it is not joined to yet and stay on the
 # screen, so the grown group stays where it is. When nothing can, the
-# largest free group lies over the pieces it needs: it moves to the corner
-# (right of the menu) where it covers fewest of them.
+# largest free group lies over the pieces it needs or too near an edge: it
+# moves (right of the menu) to where it covers fewest other pieces and most
+# of them could join it.
 plan() {
-  python3 - "$report" "$WIDTH" "$HEIGHT" <<'PY'
+  python3 - "$report" "$WIDTH" "$HEIGHT" "$E2E_WORK/missed.txt" <<'PY'
 import sys
 path, ww, wh = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 block, pieces, dist = [], {}, 0.0
@@ -192,44 +194,88 @@ pieces = {k: dict(group=int(b[4]), x=float(b[6]), y=float(b[7]), free=b[11] == "
                   box=[float(v) for v in b[13:17]]) for k, b in pieces.items()}
 if pieces and len({p['group'] for p in pieces.values()}) == 1:
     print('done'); sys.exit()
+# A piece whose anchor (the middle of its cell) lies under the menu or under
+# a loose piece is taken by a corner of its cell that shows, as a player
+# would; a point within another group's bounds or the menu is not used.
+# A press that took nothing (the drag was not answered) is not tried again.
+boxes = {p['group']: p['box'] for p in pieces.values()}
+missed = [tuple(map(float, l.split()[:2])) for l in open(sys.argv[4])] if len(sys.argv) > 4 else []
+def tried(x, y):
+    return any(abs(x - mx) < 3 and abs(y - my) < 3 for mx, my in missed)
+def clear(x, y, group):
+    if x <= 130 and 60 <= y <= 330: return False
+    m = 12
+    return not any(g != group and b[0] - m <= x <= b[0] + b[2] + m and b[1] - m <= y <= b[1] + b[3] + m
+                   for g, b in boxes.items())
+for p in pieces.values():
+    p['grab'] = (p['x'], p['y']) if p['free'] and not tried(p['x'], p['y']) else None
+    for ox, oy in ((45, 45), (45, -45), (-45, 45), (-45, -45)):
+        x, y = p['x'] + ox, p['y'] + oy
+        if p['grab'] is None and clear(x, y, p['group']) and not tried(x, y):
+            p['grab'] = (x, y)
 options = []
 for (c, r), p in pieces.items():
     for dc, dr in ((1, 0), (0, 1), (-1, 0), (0, -1)):
         n = pieces.get((c + dc, r + dr))
-        if not n or n['group'] == p['group'] or not p['free']: continue
+        if not n or n['group'] == p['group'] or not p['grab']: continue
         tx, ty = n['x'] - dc * dist, n['y'] - dr * dist
         bx, by, bw, bh = p['box']
         nx, ny = bx + tx - p['x'], by + ty - p['y']
         fits = nx >= 2 and ny >= 40 and nx + bw <= ww - 2 and ny + bh <= wh - 40
-        options.append((not fits, bw * bh, p['x'], p['y'], tx, ty))
+        gx, gy = p['grab']
+        options.append((not fits, bw * bh, gx, gy, gx + tx - p['x'], gy + ty - p['y']))
 options.sort()
 if options and not options[0][0]:
     _, _, x0, y0, x1, y1 = options[0]
     print(round(x0), round(y0), round(x1), round(y1)); sys.exit()
-free = [p for p in pieces.values() if p['free']]
+free = [p for p in pieces.values() if p['grab']]
 if not free:
     print('stuck'); sys.exit()
 big = max(free, key=lambda p: p['box'][2] * p['box'][3])
 bx, by, bw, bh = big['box']
-hidden = [p for p in pieces.values() if not p['free'] and p['group'] != big['group']]
-def covered(tx, ty):
-    return sum(1 for p in hidden if tx <= p['x'] <= tx + bw and ty <= p['y'] <= ty + bh)
-corners = [(130, 60), (ww - bw - 10, 60), (130, wh - bh - 40), (ww - bw - 10, wh - bh - 40)]
-tx, ty = min(corners, key=lambda t: (covered(*t), -abs(t[0] - bx) - abs(t[1] - by)))
-print(round(big['x']), round(big['y']), round(big['x'] + tx - bx), round(big['y'] + ty - by))
+others = [p for p in pieces.values() if p['group'] != big['group']]
+members = {k for k, p in pieces.items() if p['group'] == big['group']}
+def score(sx, sy):
+    # Fewest other pieces under the moved group, then most pieces that could
+    # join it on the screen afterwards, then the shortest way.
+    covered = sum(1 for p in others if bx + sx <= p['x'] <= bx + sx + bw and by + sy <= p['y'] <= by + sy + bh)
+    joinable = 0
+    for (c, r), p in pieces.items():
+        if p['group'] == big['group']: continue
+        for dc, dr in ((1, 0), (0, 1), (-1, 0), (0, -1)):
+            if (c + dc, r + dr) not in members: continue
+            n = pieces[(c + dc, r + dr)]
+            tx, ty = n['x'] + sx - dc * dist, n['y'] + sy - dr * dist
+            pbx, pby, pbw, pbh = p['box']
+            nx, ny = pbx + tx - p['x'], pby + ty - p['y']
+            if nx >= 2 and ny >= 40 and nx + pbw <= ww - 2 and ny + pbh <= wh - 40: joinable += 1
+    return (covered, -joinable, abs(sx) + abs(sy))
+candidates = [(x - bx, y - by) for x in range(130, max(131, int(ww - bw - 2)), 20)
+              for y in range(40, max(41, int(wh - bh - 40)), 20)]
+candidates = [c for c in candidates if abs(c[0]) + abs(c[1]) >= 40] or [(130 - bx, 60 - by)]
+sx, sy = min(candidates, key=lambda c: score(*c))
+gx, gy = big['grab']
+print(round(gx), round(gy), round(gx + sx), round(gy + sy))
 PY
 }
 
 drags=0
-for drags in $(seq 1 40); do
+: >"$E2E_WORK/missed.txt"
+for drags in $(seq 1 60); do
   move="$(plan)"
   [ "$move" = "done" ] && break
   [ "$move" = "stuck" ] && e2e_fail "no piece can be moved"
+  echo "$move" >>"$E2E_WORK/moves.txt"
   read -r x0 y0 x1 y1 <<<"$move"
   reports="$(count '^pieces reported')"
   e2e_drag $((origin_x + x0)) $((origin_y + y0)) $((origin_x + x1)) $((origin_y + y1)) 8
-  # The places are reported again when the piece is put down.
-  wait_more '^pieces reported' "$reports" 50
+  # The places are reported again when the piece is put down; a press that
+  # took no piece brings no report and is remembered as missed.
+  for _ in $(seq 30); do
+    [ "$(count '^pieces reported')" -gt "$reports" ] && break
+    sleep 0.1
+  done
+  [ "$(count '^pieces reported')" -gt "$reports" ] || echo "$x0 $y0" >>"$E2E_WORK/missed.txt"
   if [ "$drags" = 4 ]; then
     shot play_room
     window_size 1280 800
@@ -329,7 +375,7 @@ $expected"
 # Scaled to 640 pixels across and cut down to a palette, so each stays small.
 if [ -n "${TANDRILL_README_SHOTS:-}" ]; then
   mkdir -p "$TANDRILL_README_SHOTS"
-  for pair in store_room:store-room cuts_room:cuts-room play_room:play-room gallery:gallery; do
+  for pair in store_room:store-room cuts_room:cuts-room play_room:play-room completed_puzzle:gallery; do
     from="$shots/${pair%%:*}.png"
     to="$TANDRILL_README_SHOTS/${pair##*:}.png"
     if command -v pngquant >/dev/null; then
