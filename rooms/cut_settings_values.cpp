@@ -100,7 +100,7 @@ void CPuzzleCutSettingsDlg::Refresh() {
   // An unknown category (none of the list's entries) shows the empty entry.
   m_categories->SelectText(m_values.category);
   if (m_categories->GetSelectedText() != m_values.category) m_categories->SetSelection(0);
-  m_music->SetText(cut_settings::TrimPathMiddle(m_values.musicFile, kMusicPathCharacters));
+  ShowMusicPath();
   m_refreshing = false;
 }
 
@@ -155,7 +155,27 @@ void CPuzzleCutSettingsDlg::OnBrowseMusic() {
 void CPuzzleCutSettingsDlg::OnMusicChosen(const std::string& path) {
   StopMusic();
   m_values.musicFile = path;
-  m_music->SetText(cut_settings::TrimPathMiddle(path, kMusicPathCharacters));
+  ShowMusicPath();
+}
+
+void CPuzzleCutSettingsDlg::ShowMusicPath() {
+  // The field is measured in the dialog font, so the longest shortening that
+  // still fits is searched for: a path of narrow letters keeps more of
+  // itself than one of wide letters.
+  const std::string& path = m_values.musicFile;
+  const float room = m_music->GetSize().Width;
+  auto fits = [&](const std::string& text) {
+    m_music->SetText(text);
+    return m_music->GetTextItem()->MeasureText().Width <= room;
+  };
+  if (fits(path)) return;
+  size_t low = 5, high = path.size();  // characters; `high` never fits
+  while (high - low > 1) {
+    const size_t middle = (low + high) / 2;
+    if (fits(cut_settings::TrimPathMiddle(path, middle))) low = middle;
+    else high = middle;
+  }
+  m_music->SetText(cut_settings::TrimPathMiddle(path, low));
 }
 
 bool CPuzzleCutSettingsDlg::PlayMusic() {

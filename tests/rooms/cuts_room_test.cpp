@@ -131,12 +131,21 @@ TEST_F(CutsRoomScene, CreateBuildsThePreviewAndTheDialogFollowsTheCutter) {
   EXPECT_EQ(cutter.GetShapeType(), 0);
   EXPECT_LT(cuts->GetPath()->GetPointCount(), pointsClassic) << "straight cuts replace the tabs";
 
-  // The zoom scales the picture group on both axes, within the range.
+  // The zoom scales the picture group on both axes, within the range, and
+  // in proportion: the preview's own reduction does not change with it.
   CRSSlider* zoom = dialog->GetZoomSlider();
   EXPECT_LE(zoom->GetMaximum(), std::min(1280 / 1000.0f, 800 / 700.0f) + 1e-4f);
+  zoom->SetValue(zoom->GetMaximum());
+  const float fit = room->GetPictureGroup()->GetScale().X / zoom->GetMaximum();
+  EXPECT_LT(fit, 1.0f) << "a picture that fills the floor is reduced beside the dialog";
+  // Even at the largest zoom the whole picture is seen left of the dialog.
+  const RectF picture = room->GetPictureGroup()->GetBoundsIn(canvas);
+  const RectF window = dialog->GetBoundsIn(canvas);
+  EXPECT_LE(picture.X + picture.Width, window.X + 0.5f);
+  EXPECT_GE(picture.X, canvas->GetFloor()->GetBoundsIn(canvas).X - 0.5f);
   zoom->SetValue(zoom->GetMinimum());
-  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().X, zoom->GetMinimum());
-  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().Y, zoom->GetMinimum());
+  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().X, zoom->GetMinimum() * fit);
+  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().Y, zoom->GetMinimum() * fit);
 }
 
 TEST_F(CutsRoomScene, OkWritesThePuzzleAndItsEntryAndASecondSeaIsNumbered) {
@@ -293,7 +302,12 @@ TEST_F(CutsRoomScene, MusicOfAMebibyteIsSavedWithoutItsDataAndUnplayableMusicIsR
   ASSERT_TRUE(canvas->CreatePuzzleFromPicture(Picture("forest.png", 400, 300)));
   CPuzzleCutSettingsDlg* dialog = Room()->GetDialog();
   dialog->OnMusicChosen(big);
-  EXPECT_EQ(dialog->GetMusicStatic()->GetText(), cut_settings::TrimPathMiddle(big, 38));
+  // The long path is shortened in its middle until it fits its field.
+  const std::string shown = dialog->GetMusicStatic()->GetText();
+  EXPECT_LE(dialog->GetMusicStatic()->GetTextItem()->MeasureText().Width, dialog->GetMusicStatic()->GetSize().Width);
+  ASSERT_NE(shown.find("..."), std::string::npos);
+  EXPECT_EQ(big.substr(0, shown.find("...")), shown.substr(0, shown.find("...")));
+  EXPECT_EQ(shown.substr(shown.size() - 8), "song.ogg");
   // Bytes that are no sound cannot be played: the box names the file.
   EXPECT_FALSE(dialog->PlayMusic());
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"ERROR!: \"" + big + "\"\nfile couldn't be played!"}));
