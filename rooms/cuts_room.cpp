@@ -142,6 +142,8 @@ void CPuzzleCutsRoom::ReportDialogLayout() const {
     platform::ReportLine(text);
   };
   line("difficulty", dialog->GetDifficultySlider());
+  // A script drags the thumb, so it must know where the thumb stands now.
+  line("difficulty-thumb", dialog->GetDifficultySlider()->GetThumbItem());
   line("shapes", dialog->GetShapeList());
   line("category", dialog->GetCategoryList());
   line("name", dialog->GetNameEdit());
