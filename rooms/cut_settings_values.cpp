@@ -92,6 +92,11 @@ void CPuzzleCutSettingsDlg::Refresh() {
       cut_settings::GetZoomRange(m_canvasSize, m_values.pictureWidth, m_values.pictureHeight);
   m_zoom->SetRange(zoom.low, zoom.high);
   m_zoom->SetValue(m_values.zoom);
+  // A zoom outside the range (1.0 for a picture smaller than 300 pixels, or
+  // a puzzle made on a larger screen) shows as the nearest end of the
+  // slider; the value follows, so that the preview and the saved puzzle
+  // are what the slider shows.
+  m_values.zoom = m_zoom->GetValue();
 
   m_shapes->SetSelection(m_values.shape);
   m_rotate->SetChecked(m_values.rotate);

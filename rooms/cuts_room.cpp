@@ -80,9 +80,10 @@ void CPuzzleCutsRoom::Build(bool modify, bool withGiftBox) {
   BuildDialog(modify, withGiftBox);
   BuildStage();
   BuildPicture();
+  m_dialog->Refresh();
+  // The preview starts at the zoom the dialog shows.
   m_zoom = m_dialog->Values().zoom;
   FitStage();
-  m_dialog->Refresh();
   ReportDialogLayout();
 }
 

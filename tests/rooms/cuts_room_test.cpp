@@ -239,6 +239,7 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
     auto cut = puzzle.GetCutter().GetCutImage(*puzzle.GetPicture());
     puzzle_test::BuildPieces(puzzle, area.get(), *cut);
     puzzle.SetTimePlayed(90000);
+    puzzle.SetSizeScale(0.8f);
     puzzle.SetCompleted(true);
     ASSERT_TRUE(puzzle.Save());
     ASSERT_FALSE(puzzle.GetPieces().empty());
@@ -255,6 +256,13 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
   EXPECT_EQ(room->GetDialog()->Values().name, "The Harbour") << "the entry's title, not its name";
   EXPECT_FALSE(room->GetDialog()->Values().canBeGift);
   EXPECT_EQ(canvas->GetCaption(), "Tandrill: The Harbour (200 x 150)");
+  // Saved at zoom 0.8, below the least zoom of so small a picture: the
+  // slider, the value and the preview all start at that least zoom.
+  CRSSlider* zoom = room->GetDialog()->GetZoomSlider();
+  EXPECT_FLOAT_EQ(zoom->GetMinimum(), 2.0f);
+  EXPECT_FLOAT_EQ(room->GetDialog()->Values().zoom, 2.0f);
+  const float fit = cuts_picture::PreviewFit(room->GetStage()->GetSize(), canvas->GetFloor()->GetSize(), 200, 150);
+  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().X, 2.0f * fit);
   room->GetDialog()->GetDifficultySlider()->SetValue(room->GetDialog()->GetDifficultySlider()->GetMaximum());
   ASSERT_TRUE(room->Accept());
   EXPECT_FALSE(room->Accept()) << "a second OK while the dialog closes does nothing";
@@ -264,6 +272,7 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
   EXPECT_TRUE(written.GetPieces().empty()) << "no saved placement survives a new cut";
   EXPECT_FALSE(written.IsCompleted());
   EXPECT_EQ(written.GetCutter().GetPieceSize(), 40);
+  EXPECT_FLOAT_EQ(written.GetSizeScale(), 2.0f) << "saved at the zoom the slider showed";
   EXPECT_EQ(Library().GetPuzzleImages().size(), 1u) << "Modify updates the entry, it adds none";
   EXPECT_EQ(Library().FindPuzzleImage("harbour")->GetNumberOfPieces(), 5 * 3);
   EXPECT_FALSE(Library().FindPuzzleImage("harbour")->CanBeGift());
