@@ -142,6 +142,7 @@ void CPuzzleCutsRoom::ReportDialogLayout() const {
                   static_cast<int>(r.Width), static_cast<int>(r.Height));
     platform::ReportLine(text);
   };
+  line("dialog", dialog);
   line("difficulty", dialog->GetDifficultySlider());
   // A script drags the thumb, so it must know where the thumb stands now.
   line("difficulty-thumb", dialog->GetDifficultySlider()->GetThumbItem());

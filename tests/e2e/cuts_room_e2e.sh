@@ -206,10 +206,17 @@ xdotool key --clearmodifiers alt+m
 wait_after "$since" '^room cutsRoom' "the cuts room for Modify"
 wait_after "$since" '^caption Tandrill: Harbour at dusk (1000 x 700)$' "the puzzle's title in the caption"
 tail -n +$((since + 1)) "$report" | grep -q '^Number of puzzle pieces: 12$' || e2e_fail "Modify does not show the twelve pieces"
+# The dialog moves by its title: dragged 300 to the left and 100 down, its
+# "&Cancel" is clicked where it went.
 sleep 0.5
+read -r wx wy ww wh <<<"$(part dialog)"
+read -r kx ky kw kh <<<"$(part cancel)"
+e2e_drag $((wx + 60)) $((wy + 12)) $((wx - 240)) $((wy + 112)) 10
+sleep 0.3
+e2e_screenshot "$shots/cuts_room_modify_moved.png"
 since=$(lines)
-xdotool key --clearmodifiers alt+c
-wait_after "$since" '^room storeRoom' "the store room after Cancel"
+xdotool mousemove $((kx - 300 + kw / 2)) $((ky + 100 + kh / 2)) click 1
+wait_after "$since" '^room storeRoom' "the store room after Cancel in the moved dialog"
 tail -n +$((since + 1)) "$report" | grep -q '^puzzle saved' && e2e_fail "Cancel saved the puzzle"
 [ "$(stamp)" = "$before" ] || e2e_fail "Cancel touched the puzzle file ($before -> $(stamp))"
 [ "$(sha256sum <"$puzzle_file")" = "$sum_before" ] || e2e_fail "Cancel changed the puzzle file"
