@@ -105,7 +105,10 @@ void CPuzzleCutsRoom::FitStage() {
   // moves the dialog aside.
   const SizeF room = floor->GetSize();
   float reserved = 0.0f;
-  if (CPuzzleCutSettingsDlg* dialog = m_dialog.get()) reserved = dialog->GetSize().Width;
+  // A little floor between the picture and the dialog keeps the picture's
+  // edge (and the cut lines drawn over it) clear of the dialog's frame.
+  constexpr float kGap = 8.0f;
+  if (CPuzzleCutSettingsDlg* dialog = m_dialog.get()) reserved = dialog->GetSize().Width + kGap;
   if (room.Width - reserved < room.Width / 2) reserved = 0.0f;
   stage->SetSize(SizeF(room.Width - reserved, room.Height));
   const Size picture = m_puzzle->GetCutter().GetImageSize();

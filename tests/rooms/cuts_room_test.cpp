@@ -148,6 +148,33 @@ TEST_F(CutsRoomScene, CreateBuildsThePreviewAndTheDialogFollowsTheCutter) {
   EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().Y, zoom->GetMinimum() * fit);
 }
 
+TEST_F(CutsRoomScene, APictureAsLargeAsTheFloorIsSeenWholeBesideTheDialog) {
+  // As large as the floor, and a photo larger than the screen, reduced to
+  // the largest picture size as the maximised game has it (the floor less 4
+  // pixels): either way the whole picture is on screen, left of the dialog,
+  // at every zoom.
+  const SizeF floor = canvas->GetFloor()->GetSize();
+  canvas->SetLargestPictureSize(Size(static_cast<int>(floor.Width) - 4, static_cast<int>(floor.Height) - 4));
+  for (const Size size : {Size(static_cast<int>(floor.Width), static_cast<int>(floor.Height)), Size(3000, 2000)}) {
+    SCOPED_TRACE(size.Width);
+    ASSERT_TRUE(canvas->CreatePuzzleFromPicture(Picture("big.png", size.Width, size.Height)));
+    CPuzzleCutsRoom* room = Room();
+    ASSERT_NE(room, nullptr);
+    CRSSlider* zoom = room->GetDialog()->GetZoomSlider();
+    for (float z : {zoom->GetMinimum(), zoom->GetValue(), zoom->GetMaximum()}) {
+      zoom->SetValue(z);
+      const RectF picture = room->GetPictureGroup()->GetBoundsIn(canvas);
+      const RectF window = room->GetDialog()->GetBoundsIn(canvas);
+      EXPECT_LE(picture.X + picture.Width, window.X + 0.5f) << z;
+      EXPECT_GE(picture.X, -0.5f) << z;
+      EXPECT_GE(picture.Y, window.Y - 0.5f) << z << ": under the main window's title";
+      EXPECT_LE(picture.Y + picture.Height, canvas->GetSize().Height + 0.5f) << z;
+    }
+    room->GetDialog()->Close();
+    Deliver();
+  }
+}
+
 TEST_F(CutsRoomScene, OkWritesThePuzzleAndItsEntryAndASecondSeaIsNumbered) {
   Library().AddCategory(new CPuzzleCategoryData("Beaches"));
   Library().AddCategory(new CPuzzleCategoryData("Mountains"));
