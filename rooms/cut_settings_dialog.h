@@ -69,9 +69,9 @@ const std::vector<CRSFileFilter>& MusicFilters();
 
 class CPuzzleCutSettingsDlg : public CRSControlWindow {
  public:
-  // 320 would be the classic width, but "Puzzle is a surprise" beside
-  // "Rotate pieces" and "Classic Rounded" in the shape list do not fit in it
-  // in the dialog font; every box and row grows with it.
+  // At 320 units "Puzzle is a surprise" beside "Rotate pieces", and
+  // "Classic Rounded" in the shape list, do not fit in the dialog font; the
+  // boxes and the rows that reach their right edge grow with the width.
   static constexpr float kWidth = 370.0f;
   static constexpr const char* kTitle = "Configure Puzzle";
   static constexpr const char* kMusicDialogTitle = "Open Puzzle Music:";
