@@ -171,7 +171,12 @@ for _ in $(seq 12); do
   if [ "$now" -gt 12 ]; then step=-$((travel / 40 + 1)); else step=$((travel / 40 + 1)); fi
   e2e_drag "$thumb" "$ymid" $((thumb + step)) "$ymid" 4
   thumb=$((thumb + step))
-  e2e_wait_until "the pieces line after a drag" 30 bash -c "[ \$(grep -c '^Number of puzzle pieces: ' '$report') -gt $count ]" || true
+  # A drag too short to change the piece size reports nothing: wait a
+  # little for the line, and go on without it.
+  for _ in $(seq 30); do
+    [ "$(grep -c '^Number of puzzle pieces: ' "$report")" -gt "$count" ] && break
+    sleep 0.1
+  done
 done
 [ "$(pieces)" -eq 12 ] || e2e_fail "the difficulty slider did not reach 12 pieces ($(pieces))"
 
