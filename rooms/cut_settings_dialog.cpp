@@ -9,17 +9,21 @@
 
 namespace {
 
+// Every group box keeps 10 units free on either side of the dialog.
 constexpr float kBoxX = 10.0f;
-constexpr float kBoxWidth = 300.0f;
+constexpr float kBoxWidth = CPuzzleCutSettingsDlg::kWidth - 2 * kBoxX;
 // Space between rows inside a box, and between the caption and the first row.
 constexpr float kRowGap = 8.0f;
 // Labels and the controls beside them are this far apart.
 constexpr float kLabelGap = 15.0f;
+// Controls that reach to a box's right edge stop this far short of it.
+constexpr float kRightInset = 10.0f;
+// The second check box of the flags row starts here, whatever the box width,
+// so it lines up under the middle of the sliders.
+constexpr float kSecondCheckX = 150.0f;
 constexpr float kMusicButtonWidth = 30.0f;
 constexpr float kPlayButtonWidth = 50.0f;
 constexpr float kOkButtonWidth = 60.0f;
-// The dialog sits at the view's top right corner and never leaves the view.
-constexpr int kPlacement = CBehaviourAlign::kRight | CBehaviourAlign::kTop | CBehaviourAlign::kKeepInside;
 
 // A button is a group of faces, so its height is its faces' height.
 float Bottom(const CRSCanvasItem* item) {
@@ -50,7 +54,7 @@ CRSStatic* AddLabel(CRSCanvasItem* parent, const PointF& at, const std::string& 
 CRSSlider* AddSliderRow(CRSCanvasItem* box, float y, const std::string& label, float sliderX) {
   CRSStatic* text = AddLabel(box, PointF(kBoxX, y), label);
   auto* slider = new CRSSlider(PointF(sliderX, y), box, label);
-  slider->SetSize(SizeF(kBoxWidth - 10.0f - sliderX, slider->GetSize().Height));
+  slider->SetSize(SizeF(kBoxWidth - kRightInset - sliderX, slider->GetSize().Height));
   // The label sits on the slider's middle line.
   const float tallest = std::max(text->GetSize().Height, slider->GetSize().Height);
   text->SetPosition(PointF(kBoxX, y + (tallest - text->GetSize().Height) / 2));
@@ -81,9 +85,22 @@ CPuzzleCutSettingsDlg::CPuzzleCutSettingsDlg(CRSCanvasItem* root, const std::vec
   cancel->sigClicked.connect(this, &CPuzzleCutSettingsDlg::OnCancel);
   SetClientSize(SizeF(kWidth, Bottom(ok) + 6.0f));
 
-  auto* place = new CBehaviourAlign(this, kPlacement);
-  place->SetMargins(0, 0);
-  place->Align();
+  PlaceAtTopRight(nullptr);
+}
+
+void CPuzzleCutSettingsDlg::PlaceAtTopRight(CRSCanvasItem* area) {
+  // Placed once, then only kept inside the view, so the player can move it
+  // off the part of the picture they want to see.
+  CRSCanvasItem* parent = GetParentItem();
+  float right = 0.0f, top = 0.0f;
+  if (parent && area && area != parent) {
+    const RectF inner = area->GetBoundsIn(parent);
+    right = std::max(0.0f, parent->GetSize().Width - (inner.X + inner.Width));
+    top = std::max(0.0f, inner.Y);
+  }
+  auto* place = new CBehaviourAlign(this, CBehaviourAlign::kRight | CBehaviourAlign::kTop);
+  place->SetMargins(right, top);
+  (new CBehaviourAlign(this, CBehaviourAlign::kKeepInside))->Align();
 }
 
 float CPuzzleCutSettingsDlg::BuildNameRow(CRSCanvasItem* client) {
@@ -91,7 +108,7 @@ float CPuzzleCutSettingsDlg::BuildNameRow(CRSCanvasItem* client) {
   const float x = label->GetSize().Width + 12.0f;
   m_nameEdit = new CRSEdit(PointF(x, 10), client, "nameEdit");
   m_nameEdit->SetAutoSize(false);
-  m_nameEdit->SetSize(SizeF(310.0f - x, label->GetSize().Height));
+  m_nameEdit->SetSize(SizeF(kWidth - kBoxX - x, label->GetSize().Height));
   return Bottom(label);
 }
 
@@ -120,7 +137,7 @@ float CPuzzleCutSettingsDlg::BuildPiecesBox(CRSCanvasItem* client, float top, bo
   CRSStatic* shapesLabel = AddLabel(m_piecesBox, PointF(kBoxX, y), "Piece Shapes:");
   const float listX = shapesLabel->GetSize().Width + kLabelGap;
   m_shapes = new CRSMultiChoices(PointF(listX, y), m_piecesBox, "shapeList");
-  m_shapes->SetSize(SizeF(kBoxWidth - 10.0f - listX, m_shapes->GetSize().Height));
+  m_shapes->SetSize(SizeF(kBoxWidth - kRightInset - listX, m_shapes->GetSize().Height));
   for (int i = 0; i < cutter_shapes::kShapeCount; ++i) m_shapes->AddChoice(cutter_shapes::GetShapeName(i));
   m_shapes->SetSelection(m_values.shape);
   m_shapes->sigSelectionChanged.connect(this, &CPuzzleCutSettingsDlg::OnShape);
@@ -128,7 +145,7 @@ float CPuzzleCutSettingsDlg::BuildPiecesBox(CRSCanvasItem* client, float top, bo
 
   m_rotate = new CRSCheckBox(PointF(kBoxX, y), m_piecesBox, "rotateBox", "Rotate pieces");
   m_rotate->sigCheckedChanged.connect(this, &CPuzzleCutSettingsDlg::OnRotate);
-  m_surprise = new CRSCheckBox(PointF(kBoxWidth / 2, y), m_piecesBox, "surpriseBox", "Puzzle is a surprise");
+  m_surprise = new CRSCheckBox(PointF(kSecondCheckX, y), m_piecesBox, "surpriseBox", "Puzzle is a surprise");
   m_surprise->sigCheckedChanged.connect(this, &CPuzzleCutSettingsDlg::OnSurprise);
   float last = std::max(Bottom(m_rotate), Bottom(m_surprise));
   if (withGiftBox) {
@@ -145,8 +162,8 @@ float CPuzzleCutSettingsDlg::BuildCategoryBox(CRSCanvasItem* client, float top,
   auto* box = new CRSGroupBox(PointF(kBoxX, top), client, "categoryBox", "Category:");
   box->SetSize(SizeF(kBoxWidth, 60));
   const float captionBottom = FirstRow(box) - kRowGap;
-  m_categories = new CRSMultiChoices(PointF(10, captionBottom + 6.0f), box, "categoryList");
-  m_categories->SetSize(SizeF(280, m_categories->GetSize().Height));
+  m_categories = new CRSMultiChoices(PointF(kBoxX, captionBottom + 6.0f), box, "categoryList");
+  m_categories->SetSize(SizeF(kBoxWidth - kBoxX - kRightInset, m_categories->GetSize().Height));
   // The empty first entry stands for "no category".
   m_categories->AddChoice(std::string());
   for (const std::string& title : categories) m_categories->AddChoice(title);
@@ -158,7 +175,7 @@ float CPuzzleCutSettingsDlg::BuildMusicBox(CRSCanvasItem* client, float top) {
   auto* box = new CRSGroupBox(PointF(kBoxX, top), client, "musicBox", "Puzzle Music File:");
   box->SetSize(SizeF(kBoxWidth, 80));
   const float y = FirstRow(box);
-  const float browseX = kBoxWidth - 10.0f - kMusicButtonWidth;
+  const float browseX = kBoxWidth - kRightInset - kMusicButtonWidth;
   CRSControlButton* browse = AddButton(box, PointF(browseX, y), kMusicButtonWidth, "...");
   browse->sigClicked.connect(this, &CPuzzleCutSettingsDlg::OnBrowseMusic);
   m_music = new CRSStatic(PointF(kBoxX, y), box, "musicFile");

@@ -69,10 +69,12 @@ const std::vector<CRSFileFilter>& MusicFilters();
 
 class CPuzzleCutSettingsDlg : public CRSControlWindow {
  public:
-  static constexpr float kWidth = 320.0f;
+  // At 320 units "Puzzle is a surprise" beside "Rotate pieces", and
+  // "Classic Rounded" in the shape list, do not fit in the dialog font; the
+  // boxes and the rows that reach their right edge grow with the width.
+  static constexpr float kWidth = 370.0f;
   static constexpr const char* kTitle = "Configure Puzzle";
   static constexpr const char* kMusicDialogTitle = "Open Puzzle Music:";
-  static constexpr size_t kMusicPathCharacters = 38;
 
   // Opens a file dialog for the request on the root and calls back with the
   // chosen path (never on cancel). The application installs the drawn file
@@ -97,6 +99,10 @@ class CPuzzleCutSettingsDlg : public CRSControlWindow {
   void SetCanvasSize(const SizeF& size) { m_canvasSize = size; }
   // Shows every value in its control.
   void Refresh();
+  // Puts the window at the top right corner of `area` (a part of the view,
+  // such as the floor below the main window's title; null: the whole view)
+  // and from then on only keeps it inside the view.
+  void PlaceAtTopRight(CRSCanvasItem* area);
 
   // The cutter built a grid of (columns, rows).
   void OnGridSize(Size grid);
@@ -144,6 +150,8 @@ class CPuzzleCutSettingsDlg : public CRSControlWindow {
   void OnSurprise(bool on) { m_values.surprise = on; }
   void OnGift(bool on) { m_values.canBeGift = on; }
   void OnBrowseMusic();
+  // Shows the music path, shortened in its middle until it fits its field.
+  void ShowMusicPath();
   void OnPlay() { PlayMusic(); }
   void OnStop() { StopMusic(); }
   void OnOk() { Accept(); }

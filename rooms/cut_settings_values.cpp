@@ -92,6 +92,11 @@ void CPuzzleCutSettingsDlg::Refresh() {
       cut_settings::GetZoomRange(m_canvasSize, m_values.pictureWidth, m_values.pictureHeight);
   m_zoom->SetRange(zoom.low, zoom.high);
   m_zoom->SetValue(m_values.zoom);
+  // A zoom outside the range (1.0 for a picture smaller than 300 pixels, or
+  // a puzzle made on a larger screen) shows as the nearest end of the
+  // slider; the value follows, so that the preview and the saved puzzle
+  // are what the slider shows.
+  m_values.zoom = m_zoom->GetValue();
 
   m_shapes->SetSelection(m_values.shape);
   m_rotate->SetChecked(m_values.rotate);
@@ -100,7 +105,7 @@ void CPuzzleCutSettingsDlg::Refresh() {
   // An unknown category (none of the list's entries) shows the empty entry.
   m_categories->SelectText(m_values.category);
   if (m_categories->GetSelectedText() != m_values.category) m_categories->SetSelection(0);
-  m_music->SetText(cut_settings::TrimPathMiddle(m_values.musicFile, kMusicPathCharacters));
+  ShowMusicPath();
   m_refreshing = false;
 }
 
@@ -155,7 +160,27 @@ void CPuzzleCutSettingsDlg::OnBrowseMusic() {
 void CPuzzleCutSettingsDlg::OnMusicChosen(const std::string& path) {
   StopMusic();
   m_values.musicFile = path;
-  m_music->SetText(cut_settings::TrimPathMiddle(path, kMusicPathCharacters));
+  ShowMusicPath();
+}
+
+void CPuzzleCutSettingsDlg::ShowMusicPath() {
+  // The field is measured in the dialog font, so the longest shortening that
+  // still fits is searched for: a path of narrow letters keeps more of
+  // itself than one of wide letters.
+  const std::string& path = m_values.musicFile;
+  const float room = m_music->GetSize().Width;
+  auto fits = [&](const std::string& text) {
+    m_music->SetText(text);
+    return m_music->GetTextItem()->MeasureText().Width <= room;
+  };
+  if (fits(path)) return;
+  size_t low = 5, high = path.size();  // characters; `high` never fits
+  while (high - low > 1) {
+    const size_t middle = (low + high) / 2;
+    if (fits(cut_settings::TrimPathMiddle(path, middle))) low = middle;
+    else high = middle;
+  }
+  m_music->SetText(cut_settings::TrimPathMiddle(path, low));
 }
 
 bool CPuzzleCutSettingsDlg::PlayMusic() {

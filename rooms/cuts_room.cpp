@@ -3,6 +3,7 @@
 
 #include "rooms/cuts_room.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "canvas/controls.h"
@@ -77,9 +78,59 @@ void CPuzzleCutsRoom::Build(bool modify, bool withGiftBox) {
   m_puzzle->GetCutter().SetImageSize(size.Width, size.Height);
 
   BuildDialog(modify, withGiftBox);
+  BuildStage();
   BuildPicture();
   m_dialog->Refresh();
+  // The preview starts at the zoom the dialog shows.
+  m_zoom = m_dialog->Values().zoom;
+  FitStage();
   ReportDialogLayout();
+}
+
+void CPuzzleCutsRoom::BuildStage() {
+  CRSCanvasItem* floor = m_root->GetFloor();
+  auto* stage = new CRSCanvasItem(PointF(), floor, "cutsStage");
+  stage->SetZOrder(0);
+  m_stage.Assign(stage);
+  floor->sigResized.connect(this, &CPuzzleCutsRoom::OnFloorResized);
+}
+
+void CPuzzleCutsRoom::FitStage() {
+  CRSCanvasItem* stage = m_stage.get();
+  CRSCanvasItem* floor = m_root->GetFloor();
+  if (!stage || !floor) return;
+  // The dialog starts at the floor's right edge; the picture is centred in
+  // what is left, so a picture as large as the floor is seen whole. On a
+  // floor too narrow to share, the picture takes all of it and the player
+  // moves the dialog aside.
+  const SizeF room = floor->GetSize();
+  float reserved = 0.0f;
+  // A little floor between the picture and the dialog keeps the picture's
+  // edge (and the cut lines drawn over it) clear of the dialog's frame.
+  constexpr float kGap = 8.0f;
+  if (CPuzzleCutSettingsDlg* dialog = m_dialog.get()) reserved = dialog->GetSize().Width + kGap;
+  if (room.Width - reserved < room.Width / 2) reserved = 0.0f;
+  stage->SetSize(SizeF(room.Width - reserved, room.Height));
+  const Size picture = m_puzzle->GetCutter().GetImageSize();
+  m_fit = cuts_picture::PreviewFit(stage->GetSize(), room, picture.Width, picture.Height);
+  ShowZoom();
+}
+
+void CPuzzleCutsRoom::OnZoom(SizeF zoom) {
+  m_zoom = zoom.Width;
+  ShowZoom();
+}
+
+void CPuzzleCutsRoom::ShowZoom() {
+  if (CRSCanvasGroup* group = m_group.get()) group->SetScale(PointF(m_zoom * m_fit, m_zoom * m_fit));
+}
+
+float cuts_picture::PreviewFit(const SizeF& stage, const SizeF& floor, int pictureWidth, int pictureHeight) {
+  if (pictureWidth <= 0 || pictureHeight <= 0 || !(stage.Width > 0.0f) || !(stage.Height > 0.0f)) return 1.0f;
+  const float w = static_cast<float>(pictureWidth), h = static_cast<float>(pictureHeight);
+  const float largest = cut_settings::GetZoomRange(floor, pictureWidth, pictureHeight).high;
+  if (!(largest > 0.0f)) return 1.0f;
+  return std::min({1.0f, stage.Width / (w * largest), stage.Height / (h * largest)});
 }
 
 void CPuzzleCutsRoom::ReportDialogLayout() const {
@@ -94,7 +145,10 @@ void CPuzzleCutsRoom::ReportDialogLayout() const {
                   static_cast<int>(r.Width), static_cast<int>(r.Height));
     platform::ReportLine(text);
   };
+  line("dialog", dialog);
   line("difficulty", dialog->GetDifficultySlider());
+  // A script drags the thumb, so it must know where the thumb stands now.
+  line("difficulty-thumb", dialog->GetDifficultySlider()->GetThumbItem());
   line("shapes", dialog->GetShapeList());
   line("category", dialog->GetCategoryList());
   line("name", dialog->GetNameEdit());
@@ -112,6 +166,7 @@ void CPuzzleCutsRoom::BuildDialog(bool modify, bool withGiftBox) {
   auto* dialog = new CPuzzleCutSettingsDlg(m_root->GetRootWindow(), categories, withGiftBox);
   m_dialog.Assign(dialog);
   dialog->SetCanvasSize(m_root->GetFloor()->GetSize());
+  dialog->PlaceAtTopRight(m_root->GetFloor());
 
   CPuzzleCutSettings& values = dialog->Values();
   CPuzzleImageData* record = m_record.get();

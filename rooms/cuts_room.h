@@ -56,6 +56,13 @@ std::string RefusalText(Result result);
 // for slashes.
 std::string FileNameOf(const std::string& path);
 
+// The preview shows the picture at the chosen zoom times this factor: 1 when
+// the picture at the largest zoom (where it just fits the floor) also fits
+// the stage, the part of the floor beside the dialog; less when it would
+// reach under the dialog. The factor does not change with the zoom, so
+// every zoom step still shows as the same change of size.
+float PreviewFit(const SizeF& stage, const SizeF& floor, int pictureWidth, int pictureHeight);
+
 }  // namespace cuts_picture
 
 class CPuzzleCutsRoom : public CRSObject {
@@ -80,6 +87,8 @@ class CPuzzleCutsRoom : public CRSObject {
   CPuzzleImageData* GetRecord() const { return m_record.get(); }
   CPuzzleCutSettingsDlg* GetDialog() const { return m_dialog.get(); }
   CRSCanvasGroup* GetPictureGroup() const { return m_group.get(); }
+  // The part of the floor left of the dialog, where the picture is centred.
+  CRSCanvasItem* GetStage() const { return m_stage.get(); }
   CRSCanvasShape* GetCutsShape() const { return m_cuts.get(); }
 
   // The dialog's OK: writes the puzzle and its entry, then closes the dialog.
@@ -90,7 +99,11 @@ class CPuzzleCutsRoom : public CRSObject {
   CPuzzleCutsRoom(CPuzzleRoomHost* root, std::shared_ptr<CPuzzleData> puzzle);
   void Build(bool modify, bool withGiftBox);
   void BuildDialog(bool modify, bool withGiftBox);
+  void BuildStage();
   void BuildPicture();
+  void OnFloorResized(CRSCanvasItem*, const SizeF&) { FitStage(); }
+  void FitStage();
+  void ShowZoom();
   void OnCutsPath(const Gdiplus::GraphicsPath& path);
   void OnGridSize(Size grid);
   void OnZoom(SizeF zoom);
@@ -102,6 +115,10 @@ class CPuzzleCutsRoom : public CRSObject {
   std::shared_ptr<CPuzzleData> m_puzzle;
   CRSWeakRef<CPuzzleImageData> m_record;
   CRSWeakRef<CPuzzleCutSettingsDlg> m_dialog;
+  CRSWeakRef<CRSCanvasItem> m_stage;
   CRSWeakRef<CRSCanvasGroup> m_group;
   CRSWeakRef<CRSCanvasShape> m_cuts;
+  // The dialog's zoom, and the preview's own reduction (PreviewFit).
+  float m_zoom = 1.0f;
+  float m_fit = 1.0f;
 };

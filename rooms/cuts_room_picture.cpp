@@ -77,8 +77,7 @@ std::string FileNameOf(const std::string& path) {
 }  // namespace cuts_picture
 
 void CPuzzleCutsRoom::BuildPicture() {
-  CRSCanvasItem* floor = m_root->GetFloor();
-  auto* group = new CRSCanvasGroup(PointF(), floor, "cutsPicture");
+  auto* group = new CRSCanvasGroup(PointF(), m_stage.get(), "cutsPicture");
   group->SetZOrder(0);
   m_group.Assign(group);
 
@@ -120,8 +119,4 @@ void CPuzzleCutsRoom::OnGridSize(Size) {
   // A new piece size rebuilds the grid without a separate notice of the
   // cuts' outline, so the outline is fetched again here.
   OnCutsPath(m_puzzle->GetCutter().GetCutsPath());
-}
-
-void CPuzzleCutsRoom::OnZoom(SizeF zoom) {
-  if (CRSCanvasGroup* group = m_group.get()) group->SetScale(PointF(zoom.Width, zoom.Height));
 }

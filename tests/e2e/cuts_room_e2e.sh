@@ -112,4 +112,142 @@ assert 'Mer été' in values.values(), values
 assert 'Beaches' in values.values(), values
 assert values.get('number-of-pieces') == sys.argv[2], (values.get('number-of-pieces'), sys.argv[2])
 PY
+
+# The player's way in: the store room's "&Create", the open dialog, the
+# settings, OK; then Modify of the same puzzle and Cancel.
+home="$E2E_WORK/home"
+mkdir -p "$home"
+photo="$E2E_WORK/photos/harbour.jpg"
+convert -size 1000x700 gradient:khaki-darkgreen "$photo"
+
+# Waits for a line that comes after the report's first `since` lines.
+wait_after() {
+  local since="$1" pattern="$2" what="$3"
+  e2e_wait_until "$what" 150 bash -c "tail -n +$((since + 1)) '$report' | grep -q -- '$pattern'"
+}
+lines() { wc -l <"$report"; }
+
+: >"$report"
+HOME="$home" TANDRILL_DATA_DIR="$data" TANDRILL_REPORT="$report" SDL_AUDIODRIVER=dummy "$E2E_WORK/tandrill" &
+E2E_APP_PID=$!
+e2e_wait_for "$report" '^room storeRoom' 200
+e2e_wait_for "$report" '^first-frame' 200
+sleep 0.3
+xdotool key --clearmodifiers alt+c
+e2e_wait_for "$report" '^window Open Puzzle Image:' 100
+sleep 0.5
+# Tab takes the keyboard from the list to the path field; a path that
+# starts with a slash replaces the folder shown there.
+xdotool key Tab
+sleep 0.2
+xdotool type --delay 20 "$photo"
+xdotool key Return
+e2e_wait_for "$report" '^room cutsRoom' 200
+e2e_wait_for "$report" '^cuts picture ' 100
+grep -q '^caption Tandrill: harbour.jpg (1000 x 700)$' "$report" || e2e_fail "caption does not name the photo"
+
+# The whole preview is beside the dialog, not under it.
+read -r px py pw ph <<<"$(part picture)"
+read -r ox oy ow oh <<<"$(part ok)"
+read -r dx dy dw dh <<<"$(part difficulty)"
+[ $((px + pw)) -le "$dx" ] || e2e_fail "the picture ($px+$pw) reaches under the dialog ($dx)"
+sleep 0.3
+e2e_screenshot "$shots/cuts_room_create.png"
+
+# Twelve pieces (4 x 3: a piece size from 201 to 233) with the difficulty
+# thumb. The thumb follows the pointer, so each drag starts where the
+# last one ended; the pieces line says which way to go next.
+read -r tx ty tw th <<<"$(part difficulty-thumb)"
+thumb=$((tx + tw / 2))
+ymid=$((ty + th / 2))
+pieces() { grep '^Number of puzzle pieces: ' "$report" | tail -1 | sed 's/.*: //'; }
+travel=$((dw - tw))
+for _ in $(seq 12); do
+  now=$(pieces)
+  [ "$now" -eq 12 ] && break
+  # One unit of the 40..350 range is travel/310 pixels; aim at 174
+  # (piece size 216) from the current position.
+  count=$(grep -c '^Number of puzzle pieces: ' "$report")
+  if [ "$now" -gt 12 ]; then step=-$((travel / 40 + 1)); else step=$((travel / 40 + 1)); fi
+  e2e_drag "$thumb" "$ymid" $((thumb + step)) "$ymid" 4
+  thumb=$((thumb + step))
+  # A drag too short to change the piece size reports nothing: wait a
+  # little for the line, and go on without it.
+  for _ in $(seq 30); do
+    [ "$(grep -c '^Number of puzzle pieces: ' "$report")" -gt "$count" ] && break
+    sleep 0.1
+  done
+done
+[ "$(pieces)" -eq 12 ] || e2e_fail "the difficulty slider did not reach 12 pieces ($(pieces))"
+
+# A name and a category: the list starts at the selected puzzle's
+# category, Beaches, and its right arrow steps to Mountains.
+read -r nx ny nw nh <<<"$(part name)"
+read -r cx cy cw ch <<<"$(part category)"
+xdotool mousemove $((cx + cw - 10)) $((cy + ch / 2)) click 1
+sleep 0.3
+xdotool mousemove $((nx + nw / 2)) $((ny + nh / 2)) click 1
+sleep 0.2
+xdotool key End
+for _ in $(seq 20); do xdotool key BackSpace; done
+xdotool type --delay 30 "Harbour at dusk"
+sleep 0.3
+e2e_screenshot "$shots/cuts_room_create_settings.png"
+since=$(lines)
+xdotool mousemove $((ox + ow / 2)) $((oy + oh / 2)) click 1
+wait_after "$since" '^puzzle saved harbour.jpg$' "the puzzle to be saved"
+wait_after "$since" '^room storeRoom' "the store room"
+wait_after "$since" '^selected harbour.jpg$' "the new puzzle selected"
+puzzle_file="$data/puzzles/harbour.jpg.pzl"
+[ -f "$puzzle_file" ] || e2e_fail "no puzzle file for the new puzzle"
+stamp() { stat -c '%i %y %s' "$puzzle_file"; }
+before=$(stamp)
+sum_before=$(sha256sum <"$puzzle_file")
+
+# Modify opens the same puzzle with its twelve pieces; Cancel writes nothing.
+sleep 0.5
+since=$(lines)
+xdotool key --clearmodifiers alt+m
+wait_after "$since" '^room cutsRoom' "the cuts room for Modify"
+wait_after "$since" '^caption Tandrill: Harbour at dusk (1000 x 700)$' "the puzzle's title in the caption"
+tail -n +$((since + 1)) "$report" | grep -q '^Number of puzzle pieces: 12$' || e2e_fail "Modify does not show the twelve pieces"
+# The dialog moves by its title: dragged 300 to the left and 100 down, its
+# "&Cancel" is clicked where it went.
+sleep 0.5
+read -r wx wy ww wh <<<"$(part dialog)"
+read -r kx ky kw kh <<<"$(part cancel)"
+e2e_drag $((wx + 60)) $((wy + 12)) $((wx - 240)) $((wy + 112)) 10
+sleep 0.3
+e2e_screenshot "$shots/cuts_room_modify_moved.png"
+since=$(lines)
+xdotool mousemove $((kx - 300 + kw / 2)) $((ky + 100 + kh / 2)) click 1
+wait_after "$since" '^room storeRoom' "the store room after Cancel in the moved dialog"
+tail -n +$((since + 1)) "$report" | grep -q '^puzzle saved' && e2e_fail "Cancel saved the puzzle"
+[ "$(stamp)" = "$before" ] || e2e_fail "Cancel touched the puzzle file ($before -> $(stamp))"
+[ "$(sha256sum <"$puzzle_file")" = "$sum_before" ] || e2e_fail "Cancel changed the puzzle file"
+
+xdotool key --clearmodifiers alt+q
+for _ in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
+set +e
+wait "$E2E_APP_PID"
+rc=$?
+set -e
+[ "$rc" -eq 0 ] || e2e_fail "exit code $rc after Create and Modify"
+python3 - "$data/tandrill.pzl" <<'PY' || e2e_fail "the library does not hold the created puzzle"
+import base64, re, sys
+text = open(sys.argv[1], encoding='utf-8').read()
+for block in re.findall(r'<puzzle-image>(.*?)</puzzle-image>', text, re.S):
+    fields = {}
+    for tag, value in re.findall(r'<([a-z-]+)>([^<]*)</\1>', block):
+        try:
+            fields[tag] = base64.b64decode(value, validate=True).decode('utf-8')
+        except Exception:
+            fields[tag] = value
+    if 'harbour.jpg' in fields.values():
+        assert 'Harbour at dusk' in fields.values(), fields
+        assert 'Mountains' in fields.values(), fields
+        assert fields.get('number-of-pieces') == '12', fields
+        sys.exit(0)
+sys.exit(1)
+PY
 echo "cuts room e2e: OK"

@@ -33,7 +33,7 @@ run() {
   : >"$work/report.txt"
   TANDRILL_DATA_DIR="$data" TANDRILL_REPORT="$work/report.txt" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "$work/tandrill" &
   pid=$!
-  for _ in $(seq 200); do grep -q '^first-frame' "$work/report.txt" 2>/dev/null && break; sleep 0.05; done
+  for _ in $(seq 1200); do grep -q '^first-frame' "$work/report.txt" 2>/dev/null && break; sleep 0.05; done
   grep -q '^first-frame' "$work/report.txt" || { echo "FAIL: the game did not start" >&2; kill -9 "$pid"; exit 1; }
 }
 run

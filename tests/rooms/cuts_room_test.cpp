@@ -131,12 +131,48 @@ TEST_F(CutsRoomScene, CreateBuildsThePreviewAndTheDialogFollowsTheCutter) {
   EXPECT_EQ(cutter.GetShapeType(), 0);
   EXPECT_LT(cuts->GetPath()->GetPointCount(), pointsClassic) << "straight cuts replace the tabs";
 
-  // The zoom scales the picture group on both axes, within the range.
+  // The zoom scales the picture group on both axes, within the range, and
+  // in proportion: the preview's own reduction does not change with it.
   CRSSlider* zoom = dialog->GetZoomSlider();
   EXPECT_LE(zoom->GetMaximum(), std::min(1280 / 1000.0f, 800 / 700.0f) + 1e-4f);
+  zoom->SetValue(zoom->GetMaximum());
+  const float fit = room->GetPictureGroup()->GetScale().X / zoom->GetMaximum();
+  EXPECT_LT(fit, 1.0f) << "a picture that fills the floor is reduced beside the dialog";
+  // Even at the largest zoom the whole picture is seen left of the dialog.
+  const RectF picture = room->GetPictureGroup()->GetBoundsIn(canvas);
+  const RectF window = dialog->GetBoundsIn(canvas);
+  EXPECT_LE(picture.X + picture.Width, window.X + 0.5f);
+  EXPECT_GE(picture.X, canvas->GetFloor()->GetBoundsIn(canvas).X - 0.5f);
   zoom->SetValue(zoom->GetMinimum());
-  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().X, zoom->GetMinimum());
-  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().Y, zoom->GetMinimum());
+  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().X, zoom->GetMinimum() * fit);
+  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().Y, zoom->GetMinimum() * fit);
+}
+
+TEST_F(CutsRoomScene, APictureAsLargeAsTheFloorIsSeenWholeBesideTheDialog) {
+  // As large as the floor, and a photo larger than the screen, reduced to
+  // the largest picture size as the maximised game has it (the floor less 4
+  // pixels): either way the whole picture is on screen, left of the dialog,
+  // at every zoom.
+  const SizeF floor = canvas->GetFloor()->GetSize();
+  canvas->SetLargestPictureSize(Size(static_cast<int>(floor.Width) - 4, static_cast<int>(floor.Height) - 4));
+  for (const Size size : {Size(static_cast<int>(floor.Width), static_cast<int>(floor.Height)), Size(3000, 2000)}) {
+    SCOPED_TRACE(size.Width);
+    ASSERT_TRUE(canvas->CreatePuzzleFromPicture(Picture("big.png", size.Width, size.Height)));
+    CPuzzleCutsRoom* room = Room();
+    ASSERT_NE(room, nullptr);
+    CRSSlider* zoom = room->GetDialog()->GetZoomSlider();
+    for (float z : {zoom->GetMinimum(), zoom->GetValue(), zoom->GetMaximum()}) {
+      zoom->SetValue(z);
+      const RectF picture = room->GetPictureGroup()->GetBoundsIn(canvas);
+      const RectF window = room->GetDialog()->GetBoundsIn(canvas);
+      EXPECT_LE(picture.X + picture.Width, window.X + 0.5f) << z;
+      EXPECT_GE(picture.X, -0.5f) << z;
+      EXPECT_GE(picture.Y, window.Y - 0.5f) << z << ": under the main window's title";
+      EXPECT_LE(picture.Y + picture.Height, canvas->GetSize().Height + 0.5f) << z;
+    }
+    room->GetDialog()->Close();
+    Deliver();
+  }
 }
 
 TEST_F(CutsRoomScene, OkWritesThePuzzleAndItsEntryAndASecondSeaIsNumbered) {
@@ -230,6 +266,7 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
     auto cut = puzzle.GetCutter().GetCutImage(*puzzle.GetPicture());
     puzzle_test::BuildPieces(puzzle, area.get(), *cut);
     puzzle.SetTimePlayed(90000);
+    puzzle.SetSizeScale(0.8f);
     puzzle.SetCompleted(true);
     ASSERT_TRUE(puzzle.Save());
     ASSERT_FALSE(puzzle.GetPieces().empty());
@@ -246,6 +283,13 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
   EXPECT_EQ(room->GetDialog()->Values().name, "The Harbour") << "the entry's title, not its name";
   EXPECT_FALSE(room->GetDialog()->Values().canBeGift);
   EXPECT_EQ(canvas->GetCaption(), "Tandrill: The Harbour (200 x 150)");
+  // Saved at zoom 0.8, below the least zoom of so small a picture: the
+  // slider, the value and the preview all start at that least zoom.
+  CRSSlider* zoom = room->GetDialog()->GetZoomSlider();
+  EXPECT_FLOAT_EQ(zoom->GetMinimum(), 2.0f);
+  EXPECT_FLOAT_EQ(room->GetDialog()->Values().zoom, 2.0f);
+  const float fit = cuts_picture::PreviewFit(room->GetStage()->GetSize(), canvas->GetFloor()->GetSize(), 200, 150);
+  EXPECT_FLOAT_EQ(room->GetPictureGroup()->GetScale().X, 2.0f * fit);
   room->GetDialog()->GetDifficultySlider()->SetValue(room->GetDialog()->GetDifficultySlider()->GetMaximum());
   ASSERT_TRUE(room->Accept());
   EXPECT_FALSE(room->Accept()) << "a second OK while the dialog closes does nothing";
@@ -255,6 +299,7 @@ TEST_F(CutsRoomScene, ModifyCutsAnExistingPuzzleAnewAndClearsItsPieces) {
   EXPECT_TRUE(written.GetPieces().empty()) << "no saved placement survives a new cut";
   EXPECT_FALSE(written.IsCompleted());
   EXPECT_EQ(written.GetCutter().GetPieceSize(), 40);
+  EXPECT_FLOAT_EQ(written.GetSizeScale(), 2.0f) << "saved at the zoom the slider showed";
   EXPECT_EQ(Library().GetPuzzleImages().size(), 1u) << "Modify updates the entry, it adds none";
   EXPECT_EQ(Library().FindPuzzleImage("harbour")->GetNumberOfPieces(), 5 * 3);
   EXPECT_FALSE(Library().FindPuzzleImage("harbour")->CanBeGift());
@@ -293,7 +338,12 @@ TEST_F(CutsRoomScene, MusicOfAMebibyteIsSavedWithoutItsDataAndUnplayableMusicIsR
   ASSERT_TRUE(canvas->CreatePuzzleFromPicture(Picture("forest.png", 400, 300)));
   CPuzzleCutSettingsDlg* dialog = Room()->GetDialog();
   dialog->OnMusicChosen(big);
-  EXPECT_EQ(dialog->GetMusicStatic()->GetText(), cut_settings::TrimPathMiddle(big, 38));
+  // The long path is shortened in its middle until it fits its field.
+  const std::string shown = dialog->GetMusicStatic()->GetText();
+  EXPECT_LE(dialog->GetMusicStatic()->GetTextItem()->MeasureText().Width, dialog->GetMusicStatic()->GetSize().Width);
+  ASSERT_NE(shown.find("..."), std::string::npos);
+  EXPECT_EQ(big.substr(0, shown.find("...")), shown.substr(0, shown.find("...")));
+  EXPECT_EQ(shown.substr(shown.size() - 8), "song.ogg");
   // Bytes that are no sound cannot be played: the box names the file.
   EXPECT_FALSE(dialog->PlayMusic());
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"ERROR!: \"" + big + "\"\nfile couldn't be played!"}));
