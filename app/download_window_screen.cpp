@@ -8,6 +8,7 @@
 #include "canvas/controls/progress_bar.h"
 #include "platform/message_loop.h"
 #include "platform/native_message_box.h"
+#include "platform/report.h"
 #include "platform/window.h"
 
 namespace app {
@@ -26,10 +27,22 @@ constexpr float kBarY = 82;
 constexpr float kBarHeight = 10;
 constexpr float kBarMargin = 20;
 
+// One report line per box: a line end inside the text is written as the two
+// characters "\n", so a test can still match the whole text.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') line += "\\n";
+    else line.push_back(c);
+  }
+  return line;
+}
+
 }  // namespace
 
 ScreenDownloadWindow::ScreenDownloadWindow(const std::string& title) {
   if (!m_view.Create(title)) return;
+  platform::ReportLine("window " + title);
   auto* root = new CRSControlWindow(PointF(0, 0), nullptr, "download",
                                     SizeF(kDownloadWindowWidth, kDownloadWindowHeight));
   m_root = root;
@@ -76,7 +89,10 @@ CRSStatic* ScreenDownloadWindow::GetLine(int index) const {
   }
 }
 
-void ScreenDownloadWindow::SetStatus(const std::string& text) { SetLine(m_status, text, kStatusY); }
+void ScreenDownloadWindow::SetStatus(const std::string& text) {
+  if (m_status && m_status->GetText() != text) platform::ReportLine("download status " + text);
+  SetLine(m_status, text, kStatusY);
+}
 void ScreenDownloadWindow::SetAddress(const std::string& text) { SetLine(m_address, text, kAddressY); }
 void ScreenDownloadWindow::SetProgress(const std::string& text) { SetLine(m_progress, text, kProgressY); }
 
@@ -93,6 +109,9 @@ void ScreenDownloadWindow::SetProgressValue(int percent) {
 
 void ScreenDownloadWindow::SetLine(CRSStatic* line, const std::string& text, float y) {
   if (!line || !m_root || line->GetText() == text) return;
+  // The old text may be wider than the new one: its whole area is painted
+  // over, or its ends would stay on screen beside the new text.
+  line->Invalidate();
   line->SetText(text);
   // Centred across the client width within the line's 20-pixel band.
   const SizeF size = line->GetSize();
@@ -128,6 +147,7 @@ void ScreenDownloadWindow::Destroy() {
   m_closed = true;
   if (!m_valid) return;
   m_valid = false;
+  platform::ReportLine("download closed");
   m_status = m_address = m_progress = nullptr;
   m_bar = nullptr;
   m_exit = nullptr;
@@ -146,10 +166,15 @@ platform::NativeIcon ToNative(MessageIcon icon) {
 class ScreenLibraryCheckUi final : public LibraryCheckUi {
  public:
   bool AskYesNo(const std::string& title, const std::string& text) override {
-    return platform::AskNativeYesNo(title, text, platform::NativeIcon::kWarning);
+    platform::ReportLine("message " + title + ": " + OneLine(text));
+    const bool yes = platform::AskNativeYesNo(title, text, platform::NativeIcon::kWarning);
+    platform::ReportLine(yes ? "answer Yes" : "answer No");
+    return yes;
   }
   void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override {
+    platform::ReportLine("message " + title + ": " + OneLine(text));
     platform::ShowNativeMessage(title, text, ToNative(icon));
+    platform::ReportLine("closed " + title);
   }
   std::unique_ptr<DownloadWindow> CreateDownloadWindow(const std::string& title) override {
     return CreateScreenDownloadWindow(title);
