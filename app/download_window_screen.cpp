@@ -1,12 +1,15 @@
 #include "app/download_window_screen.h"
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "app/library_check.h"
 #include "canvas/controls.h"
 #include "canvas/items.h"
 #include "canvas/controls/progress_bar.h"
 #include "platform/message_loop.h"
+#include "platform/brush.h"
 #include "platform/native_message_box.h"
 #include "platform/report.h"
 #include "platform/window.h"
@@ -26,6 +29,9 @@ constexpr float kButtonY = 95;
 constexpr float kBarY = 82;
 constexpr float kBarHeight = 10;
 constexpr float kBarMargin = 20;
+// Black, as the screen window shows where the frame's rounded corners leave
+// it bare.
+constexpr std::uint32_t kUnderlayColour = 0xFF000000u;
 
 // One report line per box: a line end inside the text is written as the two
 // characters "\n", so a test can still match the whole text.
@@ -38,6 +44,21 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
+// The style's window body is translucent, made to lie over the game's
+// floor. Here it is alone in a screen window of its own, and each repaint
+// would draw it over the previous frame's pixels, so a line's old text
+// would stay visible under its new one. An opaque brush under the style's
+// own ones gives every repaint a clean start and keeps the look.
+void UnderlayOpaqueBrush(CRSControlWindow& window) {
+  std::vector<std::shared_ptr<Gdiplus::Brush>> styled;
+  for (int i = 0; i < window.GetBrushCount(); ++i) {
+    if (const Gdiplus::Brush* brush = window.GetBrush(i)) styled.emplace_back(brush->Clone());
+  }
+  while (window.GetBrushCount() > 0) window.RemoveBrush(-1);
+  window.AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kUnderlayColour)));
+  for (auto& brush : styled) window.AddBrush(std::move(brush));
+}
+
 }  // namespace
 
 ScreenDownloadWindow::ScreenDownloadWindow(const std::string& title) {
@@ -48,6 +69,7 @@ ScreenDownloadWindow::ScreenDownloadWindow(const std::string& title) {
   m_root = root;
   root->SetCaption(title);
   root->RemoveShadowBehaviour();
+  UnderlayOpaqueBrush(*root);
   root->sigClosed.connect(this, &ScreenDownloadWindow::OnExit);
   CRSCanvasItem* client = root->GetClientArea();
   m_status = MakeLine("status");
