@@ -10,9 +10,10 @@
 #    for byte, with no partial file beside it; and the music really plays:
 #    SDL's disk audio driver writes the mixed output to a file, which soon
 #    holds the bank's tone.
-# 2. The server holds a wrong file under the same address: after Yes the
-#    game says "Download failed !!!" titled "FAILED", leaves no file behind
-#    and plays on.
+# 2. The server holds a wrong file under the same address, configured this
+#    time in the data folder's soundbank.conf: after Yes the game says
+#    "Download failed !!!" titled "FAILED", leaves no file behind and plays
+#    on.
 set -euo pipefail
 bin_dir="$1"
 source "$(dirname "$0")/lib.sh"
@@ -106,18 +107,23 @@ PY
 bank_size="$(stat -c %s "$E2E_WORK/bank.sf3")"
 bank_sha="$(sha256sum "$E2E_WORK/bank.sf3" | cut -d' ' -f1)"
 
-# Starts the gift with no system bank, the loopback address configured and
-# the mixed sound written to a file.
+# Starts the gift with no system bank and the mixed sound written to a file.
+# The loopback address, size and checksum come from the environment, or
+# with "file" from the configuration file in the data folder.
 run_game() {
-  local data="$1"
+  local data="$1" how="${2:-environment}"
+  local url="http://127.0.0.1:$(cat "$E2E_WORK/port")/general-midi.sf3"
   report="$data.report"
   audio="$data.audio"
   mkdir -p "$data"
   : >"$report"
-  TANDRILL_DATA_DIR="$data" TANDRILL_REPORT="$report" \
+  local source=(TANDRILL_SOUNDBANK_URL="$url" TANDRILL_SOUNDBANK_SIZE="$bank_size" TANDRILL_SOUNDBANK_SHA256="$bank_sha")
+  if [ "$how" = file ]; then
+    printf 'url=%s\nsize=%s\nsha256=%s\n' "$url" "$bank_size" "$bank_sha" >"$data/soundbank.conf"
+    source=()
+  fi
+  env "${source[@]}" TANDRILL_DATA_DIR="$data" TANDRILL_REPORT="$report" \
     TANDRILL_SYSTEM_SOUNDBANK="$E2E_WORK/no-such-bank.sf3" \
-    TANDRILL_SOUNDBANK_URL="http://127.0.0.1:$(cat "$E2E_WORK/port")/general-midi.sf3" \
-    TANDRILL_SOUNDBANK_SIZE="$bank_size" TANDRILL_SOUNDBANK_SHA256="$bank_sha" \
     SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" \
     "$E2E_WORK/tandrill" "$E2E_WORK/music_gift" >"$data.out" 2>&1 &
   E2E_APP_PID=$!
@@ -187,7 +193,7 @@ stop_server
 mkdir -p "$E2E_WORK/wrong"
 cp "$E2E_WORK/wrong.sf3" "$E2E_WORK/wrong/general-midi.sf3"
 start_server "$E2E_WORK/wrong"
-run_game "$E2E_WORK/data2"
+run_game "$E2E_WORK/data2" file
 e2e_wait_for "$report" "^message Libraries not found: Some needed libraries were not found" 200
 answer_box "Libraries not found" Return
 e2e_wait_for "$report" "^download closed" 150
@@ -196,7 +202,7 @@ grep -q "^download status Completed!" "$report" && e2e_fail "a file that failed 
 e2e_screenshot "$E2E_WORK/download_failed.png"
 answer_box "FAILED" Return
 e2e_wait_for "$report" "^closed FAILED" 100
-leftovers="$(ls -A "$E2E_WORK/data2" | grep -v '^tandrill.lock$' || true)"
+leftovers="$(ls -A "$E2E_WORK/data2" | grep -v -e '^tandrill.lock$' -e '^soundbank.conf$' || true)"
 [ -z "$leftovers" ] || e2e_fail "files left behind: $leftovers"
 e2e_wait_for "$report" "^play ready 12 " 200
 kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the game ended after the failed download"
