@@ -78,4 +78,5 @@ E2E_APP_PID="$first_pid"
 stop_game "$first_pid"
 [ -s "$data/tandrill.pzl" ] || e2e_fail "the first copy did not write the library"
 grep -q 'cannot be saved' "$first_report" && e2e_fail "the first copy could not save"
+cp "$E2E_WORK/cannot_save.png" "$bin_dir/" 2>/dev/null || true
 echo "data folder e2e passed"
