@@ -129,20 +129,27 @@ run_game() {
   E2E_APP_PID=$!
 }
 
-# Presses a key in the platform's message box with the given title. The box
-# names itself in UTF-8 only, which xdotool's name search does not read, so
-# the window is found in the server's window tree.
-answer_box() {
-  local title="$1" key="$2" wid="" i
+# The id of the platform's message box with the given title, once it is on
+# screen. The box names itself in UTF-8 only, which xdotool's name search
+# does not read, so the window is found in the server's window tree.
+find_box() {
+  local title="$1" wid="" i
   for i in $(seq 100); do
-    wid="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" '$2 == t || index($0, t) {print $1; exit}')"
+    wid="$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) {print $1; exit}')"
     [ -n "$wid" ] && break
     sleep 0.1
   done
   [ -n "$wid" ] || e2e_fail "no '$title' box on screen"
+  echo "$wid"
+}
+
+# Presses a key in the platform's message box with the given title.
+answer_box() {
+  local wid
+  wid="$(find_box "$1")"
   # Without a window manager the box gets the keyboard only when told to.
   xdotool windowfocus --sync "$wid"
-  xdotool key "$key"
+  xdotool key "$2"
 }
 
 # True when the last seconds of the captured output hold a steady tone near
@@ -199,6 +206,8 @@ answer_box "Libraries not found" Return
 e2e_wait_for "$report" "^download closed" 150
 e2e_wait_for "$report" '^message FAILED: Download failed !!!\\nCould not load the library...$' 100
 grep -q "^download status Completed!" "$report" && e2e_fail "a file that failed its checks was called complete"
+find_box "FAILED" >/dev/null
+sleep 0.3
 e2e_screenshot "$E2E_WORK/download_failed.png"
 answer_box "FAILED" Return
 e2e_wait_for "$report" "^closed FAILED" 100
