@@ -215,5 +215,8 @@ leftovers="$(ls -A "$E2E_WORK/data2" | grep -v -e '^tandrill.lock$' -e '^soundba
 [ -z "$leftovers" ] || e2e_fail "files left behind: $leftovers"
 e2e_wait_for "$report" "^play ready 12 " 200
 kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the game ended after the failed download"
+kill -9 "$E2E_APP_PID"
+wait "$E2E_APP_PID" 2>/dev/null || true
+stop_server
 cp "$E2E_WORK/download_completed.png" "$E2E_WORK/download_failed.png" "$bin_dir/" 2>/dev/null || true
 echo "library check e2e passed"
