@@ -1,13 +1,17 @@
 #include "app/download_window_screen.h"
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "app/library_check.h"
 #include "canvas/controls.h"
 #include "canvas/items.h"
 #include "canvas/controls/progress_bar.h"
 #include "platform/message_loop.h"
+#include "platform/brush.h"
 #include "platform/native_message_box.h"
+#include "platform/report.h"
 #include "platform/window.h"
 
 namespace app {
@@ -25,16 +29,47 @@ constexpr float kButtonY = 95;
 constexpr float kBarY = 82;
 constexpr float kBarHeight = 10;
 constexpr float kBarMargin = 20;
+// Black, as the screen window shows where the frame's rounded corners leave
+// it bare.
+constexpr std::uint32_t kUnderlayColour = 0xFF000000u;
+
+// One report line per box: a line end inside the text is written as the two
+// characters "\n", so a test can still match the whole text.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') line += "\\n";
+    else line.push_back(c);
+  }
+  return line;
+}
+
+// The style's window body is translucent, made to lie over the game's
+// floor. Here it is alone in a screen window of its own, and each repaint
+// would draw it over the previous frame's pixels, so a line's old text
+// would stay visible under its new one. An opaque brush under the style's
+// own ones gives every repaint a clean start and keeps the look.
+void UnderlayOpaqueBrush(CRSControlWindow& window) {
+  std::vector<std::shared_ptr<Gdiplus::Brush>> styled;
+  for (int i = 0; i < window.GetBrushCount(); ++i) {
+    if (const Gdiplus::Brush* brush = window.GetBrush(i)) styled.emplace_back(brush->Clone());
+  }
+  while (window.GetBrushCount() > 0) window.RemoveBrush(-1);
+  window.AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kUnderlayColour)));
+  for (auto& brush : styled) window.AddBrush(std::move(brush));
+}
 
 }  // namespace
 
 ScreenDownloadWindow::ScreenDownloadWindow(const std::string& title) {
   if (!m_view.Create(title)) return;
+  platform::ReportLine("window " + title);
   auto* root = new CRSControlWindow(PointF(0, 0), nullptr, "download",
                                     SizeF(kDownloadWindowWidth, kDownloadWindowHeight));
   m_root = root;
   root->SetCaption(title);
   root->RemoveShadowBehaviour();
+  UnderlayOpaqueBrush(*root);
   root->sigClosed.connect(this, &ScreenDownloadWindow::OnExit);
   CRSCanvasItem* client = root->GetClientArea();
   m_status = MakeLine("status");
@@ -76,7 +111,10 @@ CRSStatic* ScreenDownloadWindow::GetLine(int index) const {
   }
 }
 
-void ScreenDownloadWindow::SetStatus(const std::string& text) { SetLine(m_status, text, kStatusY); }
+void ScreenDownloadWindow::SetStatus(const std::string& text) {
+  if (m_status && m_status->GetText() != text) platform::ReportLine("download status " + text);
+  SetLine(m_status, text, kStatusY);
+}
 void ScreenDownloadWindow::SetAddress(const std::string& text) { SetLine(m_address, text, kAddressY); }
 void ScreenDownloadWindow::SetProgress(const std::string& text) { SetLine(m_progress, text, kProgressY); }
 
@@ -93,6 +131,9 @@ void ScreenDownloadWindow::SetProgressValue(int percent) {
 
 void ScreenDownloadWindow::SetLine(CRSStatic* line, const std::string& text, float y) {
   if (!line || !m_root || line->GetText() == text) return;
+  // The old text may be wider than the new one: its whole area is painted
+  // over, or its ends would stay on screen beside the new text.
+  line->Invalidate();
   line->SetText(text);
   // Centred across the client width within the line's 20-pixel band.
   const SizeF size = line->GetSize();
@@ -128,6 +169,7 @@ void ScreenDownloadWindow::Destroy() {
   m_closed = true;
   if (!m_valid) return;
   m_valid = false;
+  platform::ReportLine("download closed");
   m_status = m_address = m_progress = nullptr;
   m_bar = nullptr;
   m_exit = nullptr;
@@ -146,10 +188,15 @@ platform::NativeIcon ToNative(MessageIcon icon) {
 class ScreenLibraryCheckUi final : public LibraryCheckUi {
  public:
   bool AskYesNo(const std::string& title, const std::string& text) override {
-    return platform::AskNativeYesNo(title, text, platform::NativeIcon::kWarning);
+    platform::ReportLine("message " + title + ": " + OneLine(text));
+    const bool yes = platform::AskNativeYesNo(title, text, platform::NativeIcon::kWarning);
+    platform::ReportLine(yes ? "answer Yes" : "answer No");
+    return yes;
   }
   void ShowMessage(const std::string& title, const std::string& text, MessageIcon icon) override {
+    platform::ReportLine("message " + title + ": " + OneLine(text));
     platform::ShowNativeMessage(title, text, ToNative(icon));
+    platform::ReportLine("closed " + title);
   }
   std::unique_ptr<DownloadWindow> CreateDownloadWindow(const std::string& title) override {
     return CreateScreenDownloadWindow(title);

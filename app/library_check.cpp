@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/audio.h"
 #include "platform/native_message_box.h"
 #include "platform/paths.h"
 
@@ -78,7 +77,7 @@ std::string Getenv(const char* name) {
 }
 
 std::string ScreenMidiCheck() {
-  return CheckMidiLibraries(GetScreenLibraryCheckUi(), platform::audio::kSoundFontPath);
+  return CheckMidiLibraries(GetScreenLibraryCheckUi(), platform::GetSystemSoundBankPath());
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include "canvas/event_dispatcher.h"
 #include "play/play_room.h"
 #include "platform/image_codec.h"
-#include "platform/native_message_box.h"
 #include "platform/paths.h"
 #include "platform/program_payload.h"
 #include "platform/report.h"
@@ -300,14 +299,9 @@ void CPuzzleCanvas::SaveLibrary() {
     std::error_code ignored;
     std::filesystem::copy_file(path, path + ".damaged", std::filesystem::copy_options::overwrite_existing, ignored);
   }
-  const CPuzzleLibrary::SaveResult saved = m_library.SaveFile();
-  if (!saved.ok) {
-    // The window is already going, so the platform's own box says it.
-    platform::ShowNativeMessage("Tandrill",
-                                "Your puzzle library could not be saved:\n" + saved.path +
-                                    "\nThe file there is unchanged; changes made in this session are lost.",
-                                platform::NativeIcon::kError);
-  }
+  // A failed write leaves the old file as it was and tells the player,
+  // once per run, that the data folder cannot take their puzzles.
+  m_library.SaveFile();
 }
 
 void CPuzzleCanvas::ShowMessage(const std::string& text, const std::string& title) {

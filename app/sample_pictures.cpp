@@ -76,10 +76,15 @@ void ForEachRow(int height, Body body) {
 // back to front so they overlap like a real heap.
 void DrawGlassMarbles(Gdiplus::Bitmap& picture) {
   const int w = picture.GetWidth(), h = picture.GetHeight();
+  // The weave is a product of a wave across and a wave down: the waves are
+  // taken once per column and once per row instead of at every pixel.
+  std::vector<float> across(static_cast<size_t>(w));
+  for (int x = 0; x < w; ++x) across[static_cast<size_t>(x)] = std::sin(x * 0.9f);
   ForEachRow(h, [&](int y) {
     std::uint32_t* row = picture.GetRow(y);
+    const float down = std::sin(y * 0.9f);
     for (int x = 0; x < w; ++x) {
-      const float weave = 0.5f + 0.25f * std::sin(x * 0.9f) * std::sin(y * 0.9f);
+      const float weave = 0.5f + 0.25f * across[static_cast<size_t>(x)] * down;
       const float cloth = 0.55f + 0.35f * Fbm(x * 0.01f, y * 0.01f, 21, 4);
       row[x] = Pack({0.45f * cloth * (0.8f + 0.4f * weave), 0.12f * cloth, 0.2f * cloth * (0.8f + 0.4f * weave)});
     }
@@ -156,24 +161,46 @@ void DrawStainedGlass(Gdiplus::Bitmap& picture) {
       const int gx = static_cast<int>(x / cell), gy = static_cast<int>(y / cell);
       float best = 1e30f, second = 1e30f;
       int nearest = 0, runnerUp = 0;
-      for (int dy = -3; dy <= 3; ++dy) {
-        for (int dx = -3; dx <= 3; ++dx) {
-          const int cx = gx + dx, cy = gy + dy;
-          if (cx < 0 || cy < 0 || cx >= gw || cy >= gh) continue;
-          for (int i : grid[static_cast<size_t>(cy * gw + cx)]) {
-            const float ddx = seeds[i].x - x, ddy = seeds[i].y - y;
-            const float d = ddx * ddx + ddy * ddy;
-            if (d < best) {
-              second = best;
-              runnerUp = nearest;
-              best = d;
-              nearest = i;
-            } else if (d < second) {
-              second = d;
-              runnerUp = i;
-            }
+      auto visit = [&](int cx, int cy) {
+        if (cx < 0 || cy < 0 || cx >= gw || cy >= gh) return;
+        for (int i : grid[static_cast<size_t>(cy * gw + cx)]) {
+          const float ddx = seeds[i].x - x, ddy = seeds[i].y - y;
+          const float d = ddx * ddx + ddy * ddy;
+          if (d < best) {
+            second = best;
+            runnerUp = nearest;
+            best = d;
+            nearest = i;
+          } else if (d < second) {
+            second = d;
+            runnerUp = i;
           }
         }
+      };
+      // Buckets are searched ring by ring outwards. A seed beyond ring r is
+      // at least as far as the pixel's distance to the edge of the searched
+      // square, so once the two nearest found are closer than that, no
+      // further ring can change them: the result is exactly that of a search
+      // of every seed, at a fraction of the cost.
+      const float inX = std::min(x - gx * cell, (gx + 1) * cell - x);
+      const float inY = std::min(y - gy * cell, (gy + 1) * cell - y);
+      const float inside = std::min(inX, inY);
+      const int rings = std::max(gw, gh);
+      for (int r = 0; r <= rings; ++r) {
+        if (r == 0) {
+          visit(gx, gy);
+        } else {
+          for (int d = -r; d <= r; ++d) {
+            visit(gx + d, gy - r);
+            visit(gx + d, gy + r);
+          }
+          for (int d = -r + 1; d <= r - 1; ++d) {
+            visit(gx - r, gy + d);
+            visit(gx + r, gy + d);
+          }
+        }
+        const float reach = inside + r * cell;
+        if (second <= reach * reach) break;
       }
       // The distance to the border between the two nearest cells, which is
       // the perpendicular bisector of their seeds.
@@ -201,13 +228,43 @@ void DrawStainedGlass(Gdiplus::Bitmap& picture) {
 void DrawPaintSwirls(Gdiplus::Bitmap& picture) {
   const int w = picture.GetWidth(), h = picture.GetHeight();
   const float k = 4.0f / std::max(w, h);
+  // The two bending fields change slowly (their finest detail spans about
+  // thirty pixels), so they are computed on a grid every kStep pixels and
+  // interpolated between; only the final noise and the brush texture, which
+  // carry the fine detail, are computed for every pixel. That is two thirds
+  // of the work saved, with no difference the eye can find.
+  constexpr int kStep = 4;
+  const int gw = w / kStep + 2, gh = h / kStep + 2;
+  struct Bend {
+    float qx, rx, ry;
+  };
+  std::vector<Bend> grid(static_cast<size_t>(gw) * static_cast<size_t>(gh));
+  ForEachRow(gh, [&](int gy) {
+    for (int gx = 0; gx < gw; ++gx) {
+      const float px = static_cast<float>(gx * kStep) * k, py = static_cast<float>(gy * kStep) * k;
+      const float qx = Fbm(px, py, 11, 4), qy = Fbm(px + 5.2f, py + 1.3f, 12, 4);
+      grid[static_cast<size_t>(gy) * gw + gx] = {qx, Fbm(px + 4 * qx + 1.7f, py + 4 * qy + 9.2f, 13, 4),
+                                                 Fbm(px + 4 * qx + 8.3f, py + 4 * qy + 2.8f, 14, 4)};
+    }
+  });
   ForEachRow(h, [&](int y) {
     std::uint32_t* row = picture.GetRow(y);
+    const int gy = y / kStep;
+    const float ty = static_cast<float>(y - gy * kStep) / kStep;
     for (int x = 0; x < w; ++x) {
+      const int gx = x / kStep;
+      const float tx = static_cast<float>(x - gx * kStep) / kStep;
+      const Bend& a = grid[static_cast<size_t>(gy) * gw + gx];
+      const Bend& b = grid[static_cast<size_t>(gy) * gw + gx + 1];
+      const Bend& c0 = grid[static_cast<size_t>(gy + 1) * gw + gx];
+      const Bend& d = grid[static_cast<size_t>(gy + 1) * gw + gx + 1];
+      auto lerp = [&](float Bend::*field) {
+        const float top = a.*field + (b.*field - a.*field) * tx;
+        const float bottom = c0.*field + (d.*field - c0.*field) * tx;
+        return top + (bottom - top) * ty;
+      };
+      const float qx = lerp(&Bend::qx), rx = lerp(&Bend::rx), ry = lerp(&Bend::ry);
       const float px = x * k, py = y * k;
-      const float qx = Fbm(px, py, 11, 4), qy = Fbm(px + 5.2f, py + 1.3f, 12, 4);
-      const float rx = Fbm(px + 4 * qx + 1.7f, py + 4 * qy + 9.2f, 13, 4);
-      const float ry = Fbm(px + 4 * qx + 8.3f, py + 4 * qy + 2.8f, 14, 4);
       const float f = Fbm(px + 4 * rx, py + 4 * ry, 15, 4);
       Colour c = CosinePalette(f * 1.6f + 0.3f * qx, {0.05f, 0.25f, 0.55f});
       // Brush texture: fine noise that follows the swirl's own direction.

@@ -9,6 +9,7 @@
 #include "app/library_check.h"
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
+#include "canvas/controls/message_box.h"
 #include "canvas/dialogs/thumbnails.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
@@ -16,9 +17,13 @@
 #include "data/control_styles_default.h"
 #include "platform/clock.h"
 #include "play/play_room_music.h"
+#include "platform/instance_lock.h"
 #include "platform/message_loop.h"
+#include "platform/native_message_box.h"
+#include "platform/paths.h"
 #include "platform/program_payload.h"
 #include "platform/random.h"
+#include "platform/report.h"
 
 namespace app {
 namespace {
@@ -66,7 +71,38 @@ std::string FindPictureArgument(int argc, char** argv) {
   return std::string();
 }
 
+std::string CannotSaveText(const std::string& folder, const std::string& reason) {
+  return "Your puzzles cannot be saved in " + folder + ": " + reason + ".";
+}
+
 namespace {
+
+// The main window while the loop runs, so the data folder's problem can be
+// shown in the game's own box; null before and after.
+CPuzzleView* s_mainView = nullptr;
+
+// Shows the data folder's problem, once per run (platform/paths.h drops the
+// later ones). While the main window has its root the box is drawn on it, so
+// the game goes on around it; while the program ends (the library is
+// written as the root goes) the platform's own box says it.
+void ShowCannotSave(const std::string& folder, const std::string& reason) {
+  const std::string text = CannotSaveText(folder, reason);
+  platform::ReportLine("message Tandrill: " + text);
+  if (CPuzzleCanvas* canvas = s_mainView ? s_mainView->GetPuzzleCanvas() : nullptr) {
+    new CRSMessageBox(text, "Tandrill", canvas, 0);
+    return;
+  }
+  platform::ShowNativeMessage("Tandrill", text, platform::NativeIcon::kError);
+}
+
+// Clears the main window's pointer on every way out of the run.
+class MainViewScope {
+ public:
+  explicit MainViewScope(CPuzzleView& view) { s_mainView = &view; }
+  ~MainViewScope() { s_mainView = nullptr; }
+  MainViewScope(const MainViewScope&) = delete;
+  MainViewScope& operator=(const MainViewScope&) = delete;
+};
 
 int Run(int argc, char** argv) {
   platform::MessageLoop loop;
@@ -77,6 +113,12 @@ int Run(int argc, char** argv) {
   // library. Without a window there is nothing to run.
   CPuzzleView view;
   if (!view.Create()) return 0;
+  MainViewScope scope(view);
+  // A data folder that cannot take files is said at once, before the
+  // player makes something that could not be kept. The game plays on with
+  // what it read.
+  const std::string problem = platform::WhyFolderIsNotWritable(platform::GetDataDirectory());
+  if (!problem.empty()) platform::ReportDataFolderProblem(problem);
   // A gift file named on the command line is played as if this program
   // were that gift; the first room opens from the loop, after this.
   if (std::optional<std::string> gift = ReadGiftArgument(argc, argv)) {
@@ -101,6 +143,7 @@ int RunProgram(int argc, char** argv) {
   // MIDI checks its libraries the first time a piece needs them, which may
   // ask the player and download a sound bank.
   InstallMidiLibraryCheck();
+  platform::SetDataFolderProblemHandler(&ShowCannotSave);
   // The framework's process-wide services exist before any window: queued
   // events, the one-shot input signals and the timer thread. The timer
   // service stops at process exit, waiting a bounded time for its thread.

@@ -28,6 +28,10 @@ std::optional<std::string> ReadGiftArgument(int argc, char** argv);
 // Empty when there is none.
 std::string FindPictureArgument(int argc, char** argv);
 
+// The text that tells the player the data folder cannot take their files:
+// "Your puzzles cannot be saved in FOLDER: REASON."
+std::string CannotSaveText(const std::string& folder, const std::string& reason);
+
 // The whole program: entry sequence, run, exit sequence. Returns the process
 // exit code (0 after a normal end, -1 when a required library is missing).
 int RunProgram(int argc, char** argv);

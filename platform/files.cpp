@@ -1,6 +1,7 @@
 // Whole-file writes through a renamed temporary, and safe file names.
 
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -84,7 +85,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   // file systems.
   std::string temp;
   const int fd = CreateTemporary(path, temp);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    ReportWriteFailure(path, errno);
+    return false;
+  }
   bool ok = WriteAll(fd, bytes);
   // A file that is replaced keeps the permissions its owner gave it; a new
   // one has those the umask gave the temporary.
@@ -94,7 +98,11 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   ok = ::close(fd) == 0 && ok;
   if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) {
+    // The first error is the one worth telling (a full disk, a lost
+    // permission); unlinking must not replace it.
+    const int error = errno;
     ::unlink(temp.c_str());
+    ReportWriteFailure(path, error);
     return false;
   }
   return SyncFolderOf(path);

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <system_error>
 
 namespace platform {
 
@@ -26,13 +28,20 @@ InstanceLock::~InstanceLock() {
   if (m_fd >= 0) close(m_fd);  // closing drops the lock
 }
 
-bool IsFolderWritable(const std::string& folder) {
-  std::string probe = folder + ".write-test-XXXXXX";
+std::string WhyFolderIsNotWritable(const std::string& folder) {
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::generic_category().message(errno);
+  if (!S_ISDIR(info.st_mode)) return std::generic_category().message(ENOTDIR);
+  std::string probe = path + "/.write-test-XXXXXX";
   const int fd = mkstemp(probe.data());
-  if (fd < 0) return false;
+  if (fd < 0) return std::generic_category().message(errno);
   close(fd);
   unlink(probe.c_str());
-  return true;
+  return {};
 }
+
+bool IsFolderWritable(const std::string& folder) { return WhyFolderIsNotWritable(folder).empty(); }
 
 }  // namespace platform

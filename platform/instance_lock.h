@@ -32,7 +32,12 @@ class InstanceLock {
   State m_state = State::kUnavailable;
 };
 
-// True when a file can be created in the folder (it is then removed again).
+// Why no file can be created in the folder, in the system's words ("Not a
+// directory", "Permission denied", "Read-only file system"), or empty when
+// one can (a probe file is created and removed again).
+std::string WhyFolderIsNotWritable(const std::string& folder);
+
+// True when a file can be created in the folder.
 bool IsFolderWritable(const std::string& folder);
 
 }  // namespace platform

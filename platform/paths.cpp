@@ -3,8 +3,12 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <system_error>
 #include <vector>
 
 #include "platform/files.h"
@@ -68,5 +72,39 @@ std::string GetDataDirectory() {
   EnsureDirectory(folder);
   return folder;
 }
+
+namespace {
+
+std::atomic<DataFolderProblemHandler> s_problemHandler{nullptr};
+std::atomic<bool> s_problemReported{false};
+
+// The folder as the player would type it: no final slash (except the root).
+std::string ShownFolder(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+void SetDataFolderProblemHandler(DataFolderProblemHandler handler) { s_problemHandler = handler; }
+
+void ReportDataFolderProblem(const std::string& reason) {
+  if (s_problemReported.exchange(true)) return;
+  const std::string folder = ShownFolder(GetDataDirectory());
+  if (DataFolderProblemHandler handler = s_problemHandler.load()) {
+    handler(folder, reason);
+  } else {
+    std::fprintf(stderr, "tandrill: your puzzles cannot be saved in %s: %s\n", folder.c_str(), reason.c_str());
+  }
+}
+
+void ReportWriteFailure(const std::string& path, int error) {
+  const std::string folder = GetDataDirectory();
+  if (path.compare(0, folder.size(), folder) != 0) return;
+  ReportDataFolderProblem(std::generic_category().message(error != 0 ? error : EIO));
+}
+
+bool WasDataFolderProblemReported() { return s_problemReported; }
+void ResetDataFolderProblemForTesting() { s_problemReported = false; }
 
 }  // namespace platform

@@ -34,4 +34,32 @@ const std::string& GetProgramDirectory();
 // cannot be created is still returned, and writes into it fail as writes do.
 std::string GetDataDirectory();
 
+// --- a data folder that cannot take the player's files -----------------------
+//
+// A folder that is read-only, full, or a file in place of a folder does not
+// stop the game: it starts and plays, and the player is told once per run
+// that their puzzles cannot be saved and where. The first problem of a run
+// reaches the handler the program installs; every later one is dropped, so a
+// session of failed saves shows one box, not one per save.
+
+// Receives the data folder (without its final slash) and the reason in the
+// system's words ("Permission denied", "No space left on device").
+using DataFolderProblemHandler = void (*)(const std::string& folder, const std::string& reason);
+// Null restores the default, a line on standard error.
+void SetDataFolderProblemHandler(DataFolderProblemHandler handler);
+
+// Reports a problem with the data folder; only the first of a run is passed
+// on. Call on the user-interface thread, where the program's saves run.
+void ReportDataFolderProblem(const std::string& reason);
+
+// A write of `path` failed with the system error `error`: reported as a
+// problem of the data folder when `path` lies inside it; writes elsewhere (a
+// gift saved where the player chose, a temporary file) are not the data
+// folder's problem.
+void ReportWriteFailure(const std::string& path, int error);
+
+// True once a problem has been reported in this run.
+bool WasDataFolderProblemReported();
+void ResetDataFolderProblemForTesting();
+
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -91,10 +92,16 @@ LibraryStatus ProbeSoundBank(const std::string& path) {
   return LibraryStatus::kUsable;
 }
 
+std::string GetSystemSoundBankPath() {
+  const char* chosen = std::getenv("TANDRILL_SYSTEM_SOUNDBANK");
+  return chosen && *chosen ? chosen : audio::kSoundFontPath;
+}
+
 std::string GetDataSoundBankPath() { return GetDataDirectory() + kDataSoundBankName; }
 
 std::string FindSoundBank() {
-  if (ProbeSoundBank(audio::kSoundFontPath) == LibraryStatus::kUsable) return audio::kSoundFontPath;
+  std::string system = GetSystemSoundBankPath();
+  if (ProbeSoundBank(system) == LibraryStatus::kUsable) return system;
   std::string own = GetDataSoundBankPath();
   if (ProbeSoundBank(own) == LibraryStatus::kUsable) return own;
   return {};

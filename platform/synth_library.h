@@ -70,6 +70,12 @@ const SynthApi* LoadSynthLibrary();
 // RIFF "sfbk" file.
 LibraryStatus ProbeSoundBank(const std::string& path);
 
+// The system's General MIDI bank: the distribution's default soundfont, or
+// the file named by TANDRILL_SYSTEM_SOUNDBANK when that is set (even to a
+// file that does not exist, so a test can stand in for a machine without
+// one). Read on every call.
+std::string GetSystemSoundBankPath();
+
 // The player's own sound bank, for a system without one: a file in the data
 // folder, where a download puts it.
 inline constexpr const char* kDataSoundBankName = "general-midi.sf3";

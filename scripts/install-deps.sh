@@ -12,6 +12,8 @@ packages=(
   # The MIDI synthesiser is opened at run time; the game runs without it.
   libfluidsynth3
   xvfb xauth xdotool imagemagick x11-utils bc python3
+  # The platform's message boxes draw with the X server's core fonts.
+  xfonts-base
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev ccache
   libcurl4-openssl-dev libssl-dev locales desktop-file-utils appstream

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <vector>
 
 #include "canvas/controls.h"
 #include "canvas/event_dispatcher.h"
@@ -129,6 +130,48 @@ TEST_F(ScreenDownloadWindowTest, CentredWithTitleAndClosedOnlyByExit) {
   // Setting lines on a closed window is harmless.
   window.SetStatus("Completed!");
   EXPECT_FALSE(window.Pump(10, false));
+}
+
+// What the window shows, pixel by pixel.
+std::vector<std::uint32_t> Shown(app::ScreenDownloadWindow& window) {
+  platform::PixelBuffer buffer = window.GetView().GetWindow()->GetPixelBuffer();
+  std::vector<std::uint32_t> pixels;
+  for (int y = 0; y < buffer.height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const char*>(buffer.pixels) + y * buffer.stride);
+    for (int x = 0; x < buffer.width; ++x) pixels.push_back(row[x] & 0xFFFFFF);
+  }
+  return pixels;
+}
+
+// A line takes its new text in place: a wider old text leaves nothing
+// behind, so the window shows exactly what one that never held it shows.
+TEST_F(ScreenDownloadWindowTest, ANewTextLeavesNothingOfTheOldOneOnScreen) {
+  std::vector<std::uint32_t> direct, after;
+  {
+    app::ScreenDownloadWindow window("DLL Library Not Found : \"x\"");
+    ASSERT_TRUE(window.IsValid());
+    window.SetStatus("Completed!");
+    window.Pump(50, true);
+    direct = Shown(window);
+  }
+  loop.PumpMessages(0);
+  {
+    app::ScreenDownloadWindow window("DLL Library Not Found : \"x\"");
+    window.SetStatus("Downloading... a status far wider than the one that follows it");
+    window.Pump(50, true);
+    window.SetStatus("Completed!");
+    window.Pump(50, true);
+    after = Shown(window);
+  }
+  ASSERT_FALSE(direct.empty());
+  ASSERT_EQ(direct.size(), after.size());
+  // The frame's anti-aliased outermost pixels are left out: only the
+  // inside of the window is compared.
+  int differ = 0;
+  const int width = app::kDownloadWindowWidth, height = static_cast<int>(direct.size()) / width;
+  for (int y = 2; y < height - 2; ++y)
+    for (int x = 2; x < width - 2; ++x) differ += direct[static_cast<size_t>(y * width + x)] != after[static_cast<size_t>(y * width + x)];
+  EXPECT_EQ(differ, 0) << "pixels of the wider text are still on screen";
 }
 
 TEST_F(ScreenDownloadWindowTest, TheCloseButtonEndsItToo) {
