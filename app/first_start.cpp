@@ -31,6 +31,9 @@ struct SampleCut {
   float deviation;
 };
 constexpr std::array<SampleCut, kSamplePictureCount> kCuts = {{{160, 6, 0.2f}, {120, 7, 0.3f}, {96, 6, 0.35f}}};
+// Floor coordinates of the Samples folder: right of the Main panel, near the
+// top, clear of the centred category window on any screen the game fits.
+const PointF kSampleFolderPlace(150.0f, 40.0f);
 
 // The category's picture: the first sample, small.
 std::shared_ptr<Gdiplus::Bitmap> CategoryPicture(const Gdiplus::Bitmap& sample) {
@@ -74,7 +77,14 @@ bool AddSamplePuzzlesOnFirstStart(CPuzzleLibrary& library, bool libraryFileWasMi
   for (int i = 0; i < kSamplePictureCount; ++i) {
     std::shared_ptr<Gdiplus::Bitmap> picture = pictures[static_cast<size_t>(i)];
     if (!picture) continue;
-    if (i == 0) library.AddCategory(new CPuzzleCategoryData(kSampleCategory, CategoryPicture(*picture)));
+    if (i == 0) {
+      auto* category = new CPuzzleCategoryData(kSampleCategory, CategoryPicture(*picture));
+      // A new player should see the folder at once: beside the Main panel,
+      // above where the category window opens, rather than at a random
+      // place that may lie under a panel or the room's title.
+      category->SetPosition(kSampleFolderPlace);
+      library.AddCategory(category);
+    }
 
     const std::string title = GetSamplePictureTitle(i);
     const std::string name = library.MakeUniqueName(title);

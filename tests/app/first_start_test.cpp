@@ -27,6 +27,9 @@ TEST(FirstStartTest, SamplesComeOnceIntoAnEmptyLibrary) {
   ASSERT_TRUE(app::AddSamplePuzzlesOnFirstStart(library, true));
   ASSERT_EQ(library.GetPuzzleImages().size(), 3u);
   ASSERT_NE(library.FindCategory(app::kSampleCategory), nullptr);
+  // The folder has a fixed place clear of the panels, not a random one.
+  EXPECT_TRUE(library.FindCategory(app::kSampleCategory)->IsPositionValid());
+  EXPECT_GE(library.FindCategory(app::kSampleCategory)->GetPosition().X, 120.0f);
   EXPECT_EQ(library.GetSelectedPuzzleImage(), library.GetPuzzleImages().front().get());
   int selected = 0;
   for (const auto& entry : library.GetPuzzleImages()) {
