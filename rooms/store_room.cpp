@@ -41,6 +41,7 @@ CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& nam
 
   BuildLogo();
   BuildPanels();
+  BuildHint();
 
   CPuzzleLibrary& library = m_root->GetLibrary();
   // Records may go while the floor is built (a slot may delete one); walk
