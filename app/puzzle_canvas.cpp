@@ -168,6 +168,9 @@ void CPuzzleCanvas::CreatePuzzleFromPictureLater(const std::string& path) {
 }
 void CPuzzleCanvas::OnFileDropped(const std::string& path) {
   if (path.empty() || IsGift() || !m_library.GetStoreRoom()) return;
+  // A box or dialog waiting for an answer belongs to the room as it is;
+  // replacing the room under it would leave the answer nowhere to go.
+  if (CRSControlWindow::GetModalCount() > 0) return;
   // Only the trailer and the payload it vouches for are read: the
   // stranger's program itself is never run.
   if (std::optional<std::string> gift = platform::ReadPayload(path)) {

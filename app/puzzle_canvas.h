@@ -73,7 +73,8 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   // A file dropped on the window. Only the store room takes drops: a gift
   // file (a copy of the game carrying a puzzle) is played in gift mode
   // without running it, any other file is taken as a picture for a new
-  // puzzle (which says so when it is none). Elsewhere a drop is ignored.
+  // puzzle (which says so when it is none). Elsewhere, or while a box or
+  // dialog waits for an answer, a drop is ignored.
   void OnFileDropped(const std::string& path);
   // Plays a gift's puzzle from the message loop, as a gift program would:
   // the library is written now, as it stands, and never again, since gift

@@ -435,6 +435,11 @@ TEST_F(StoreRoomScene, DroppedGiftPlaysInGiftModeAfterKeepingTheLibrary) {
   EXPECT_FALSE(canvas->IsGift());
   EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR: Image file could not be loaded: unrecognized format!!!"});
   EXPECT_FALSE(std::filesystem::exists(libraryFile));
+  // While that box waits for the player, a gift dropped is not taken.
+  const std::string gift = MakeGiftFile("puzzle gift.exe", text);
+  Drop(gift);
+  EXPECT_EQ(canvas->GetCurrentRoom(), room);
+  EXPECT_FALSE(canvas->IsGift());
   CRSControlWindow::GetTopModal()->Close();
   Deliver();
 
@@ -450,7 +455,6 @@ TEST_F(StoreRoomScene, DroppedGiftPlaysInGiftModeAfterKeepingTheLibrary) {
   // A real gift: its puzzle is played in gift mode, the caption says so,
   // and the library as the player left it was written first, since a gift
   // session never writes it.
-  const std::string gift = MakeGiftFile("puzzle gift.exe", text);
   Drop(gift);
   EXPECT_TRUE(canvas->IsGift());
   auto* play = dynamic_cast<CPuzzlePlayRoom*>(canvas->GetCurrentRoom());
