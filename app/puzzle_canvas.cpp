@@ -166,6 +166,7 @@ bool CPuzzleCanvas::CreatePuzzleFromPicture(const std::string& path) {
 void CPuzzleCanvas::CreatePuzzleFromPictureLater(const std::string& path) {
   m_openPicture.EmitLater(path);
 }
+
 void CPuzzleCanvas::OnFileDropped(const std::string& path) {
   if (path.empty() || IsGift() || !m_library.GetStoreRoom()) return;
   // A box or dialog waiting for an answer belongs to the room as it is;

@@ -140,9 +140,9 @@ void CPuzzleStoreRoom::OnPuzzleAdded(CPuzzleImageData* entry) {
 void CPuzzleStoreRoom::LetPaintsThrough() {
   // The floor fills visibly while a large library is laid out. Painting
   // after every single entry would cost a whole frame per puzzle, so the
-  // window paints at most every kPaintEveryMs of work, and never spends more than
-  // a fifth of the building time on these intermediate frames (a floor of
-  // thousands of thumbnails takes long to paint).
+  // window paints at most every kPaintEveryMs of work, and never spends
+  // more than a fifth of the building time on these intermediate frames (a
+  // floor of thousands of thumbnails takes long to paint).
   const std::uint32_t now = BuildClockMs();
   if (now - m_lastPaint < m_paintPause) return;
   if (CRSCanvasItem* floor = m_root->GetFloor()) floor->UpdateNow();
