@@ -146,8 +146,10 @@ void EmailGift(CPuzzleLibrary& library, CRSControlWindow* root) {
 bool MoveGiftTo(const std::string& gift, const std::string& chosen) {
   bool moved = false;
   if (!chosen.empty() && chosen != gift) {
+    // Renaming replaces a file already there in one step; removing it
+    // first, as a separate step, would lose it whenever the gift then
+    // could not take its place.
     std::error_code error;
-    fs::remove(chosen, error);
     fs::rename(gift, chosen, error);
     if (error) {
       // Another file system: copy, then the made gift goes below.
@@ -173,8 +175,15 @@ void SaveGiftAs(CPuzzleLibrary& library, CRSControlWindow* root) {
   request.proposedName = kGiftFileName;
   request.overwritePrompt = true;
   request.kind = CRSDialogKind::kGift;
-  Dialogs().saveFile(root, request, [gift](const std::string& chosen) {
-    if (MoveGiftTo(gift, chosen)) platform::ReportLine("gift " + chosen);
+  CRSAutoPtrPolymorphic<CRSControlWindow> owner(root);
+  Dialogs().saveFile(root, request, [gift, owner](const std::string& chosen) {
+    if (MoveGiftTo(gift, chosen)) {
+      platform::ReportLine("gift " + chosen);
+    } else if (!chosen.empty()) {
+      // The dialog has closed as after a save; without a word the player
+      // would believe the gift is there.
+      ShowBox(owner.get(), "Could not save the gift file:\n\"" + chosen + "\"", "Failed making the gift!!!");
+    }
   });
 }
 

@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
+#include "data/puzzle_data.h"
 #include "play/play_room.h"
 #include "platform/image_codec.h"
 #include "platform/paths.h"
@@ -70,6 +71,7 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
       });
   m_openPicture.connect(this, &CPuzzleCanvas::OnOpenPicture);
   m_modifySelected.connect(this, &CPuzzleCanvas::OnModifySelected);
+  m_playGift.connect(this, &CPuzzleCanvas::OnPlayGift);
 }
 
 CPuzzleCanvas::~CPuzzleCanvas() {
@@ -163,6 +165,47 @@ bool CPuzzleCanvas::CreatePuzzleFromPicture(const std::string& path) {
 void CPuzzleCanvas::CreatePuzzleFromPictureLater(const std::string& path) {
   m_openPicture.EmitLater(path);
 }
+
+void CPuzzleCanvas::OnFileDropped(const std::string& path) {
+  if (path.empty() || IsGift() || !m_library.GetStoreRoom()) return;
+  // A box or dialog waiting for an answer belongs to the room as it is;
+  // replacing the room under it would leave the answer nowhere to go.
+  if (CRSControlWindow::GetModalCount() > 0) return;
+  // Only the trailer and the payload it vouches for are read: the
+  // stranger's program itself is never run.
+  if (std::optional<std::string> gift = platform::ReadPayload(path)) {
+    PlayGiftLater(std::move(*gift));
+    return;
+  }
+  CreatePuzzleFromPictureLater(path);
+}
+
+bool CPuzzleCanvas::PlayGiftLater(std::string puzzleText) {
+  if (IsGift() || puzzleText.empty()) return false;
+  // A sound trailer can still carry something that is no puzzle. Tried
+  // here, it leaves the player in the store room; tried by the play room,
+  // it would leave a gift session with nothing to play.
+  {
+    CPuzzleData probe(CPuzzlePlayRoom::kGiftName);
+    if (!probe.LoadFromText(puzzleText) || !probe.GetPicture()) {
+      ShowMessage("Could not read the puzzle file", "ERROR");
+      return false;
+    }
+  }
+  // Gift mode never writes the library, so what this session changed
+  // (places, selections, puzzles made) is written now.
+  SaveLibrary();
+  m_library.SetGiftPuzzleText(std::move(puzzleText));
+  m_playGift.EmitLater();
+  return true;
+}
+
+void CPuzzleCanvas::OnPlayGift() {
+  if (!IsGift()) return;
+  SetCaption(std::string());
+  GoHome();
+}
+
 void CPuzzleCanvas::ShowGallery() { AdoptRoom(new CPuzzleGalleryRoom(this, "")); }
 
 void CPuzzleCanvas::ChooseBackgroundImage() {

@@ -70,6 +70,17 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   // The same from the message loop, after the rooms already queued (a
   // picture named on the command line opens over the first store room).
   void CreatePuzzleFromPictureLater(const std::string& path);
+  // A file dropped on the window. Only the store room takes drops: a gift
+  // file (a copy of the game carrying a puzzle) is played in gift mode
+  // without running it, any other file is taken as a picture for a new
+  // puzzle (which says so when it is none). Elsewhere, or while a box or
+  // dialog waits for an answer, a drop is ignored.
+  void OnFileDropped(const std::string& path);
+  // Plays a gift's puzzle from the message loop, as a gift program would:
+  // the library is written now, as it stands, and never again, since gift
+  // mode does not write it. False, with the "ERROR" box and nothing
+  // changed, when the text is no puzzle that can be played.
+  bool PlayGiftLater(std::string puzzleText);
   // True when the library will be written at the end.
   bool WillSaveLibrary() const;
 
@@ -84,6 +95,7 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   void ShowMessage(const std::string& text, const std::string& title);
   void OnOpenPicture(std::string path) { CreatePuzzleFromPicture(path); }
   void OnModifySelected();
+  void OnPlayGift();
 
   CPuzzleLibrary m_library;
   CRSAutoPtrPolymorphic<CRSScrollView> m_floorView;
@@ -91,6 +103,7 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   CRSAutoPtrPolymorphic<CRSObject> m_help;
   CRSSignalEmittedTroughEvent1<std::string> m_openPicture;
   CRSSignalEmittedTroughEvent0 m_modifySelected;
+  CRSSignalEmittedTroughEvent0 m_playGift;
   std::shared_ptr<Gdiplus::Bitmap> m_shownBackground;
   std::shared_ptr<Gdiplus::Brush> m_backgroundBrush;
   std::shared_ptr<Gdiplus::Brush> m_gradientBrush;

@@ -34,11 +34,10 @@ void CPuzzleView::PaintTo(const Rect& invalid) {
 bool CPuzzleView::OnWindowMessage(const platform::Message& msg) {
   if (msg.message == platform::kMsgDestroy) EndRoot();
   if (msg.message == platform::kMsgDropFiles) {
-    // A picture dropped on the store room becomes a new puzzle; elsewhere
-    // (while playing or cutting) a drop is ignored.
+    // The root decides what a dropped file becomes (a gift to play, a
+    // picture to cut) and where drops are taken at all.
     const std::string path = GetWindow()->TakeDroppedFile();
-    CPuzzleCanvas* canvas = m_canvas.get();
-    if (canvas && !path.empty() && canvas->GetLibrary().GetStoreRoom()) canvas->CreatePuzzleFromPictureLater(path);
+    if (CPuzzleCanvas* canvas = m_canvas.get()) canvas->OnFileDropped(path);
     return true;
   }
   return CRSCanvasView::OnWindowMessage(msg);

@@ -16,8 +16,8 @@
 // the signal itself was destroyed and stops without touching it again.
 
 #include <cstddef>
+#include <map>
 #include <memory>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -37,8 +37,9 @@ class has_slots;
 
 class _signal_base : public single_threaded {
  public:
-  // Removes every connection to `slots` without telling it (it asked).
-  virtual void slot_disconnect(has_slots* slots) = 0;
+  // Removes every connection to `slots` without telling it (it asked);
+  // `count` is how many it holds, so the search can stop at the last one.
+  virtual void slot_disconnect(has_slots* slots, std::size_t count) = 0;
 };
 
 class has_slots : public single_threaded {
@@ -48,22 +49,24 @@ class has_slots : public single_threaded {
   has_slots& operator=(const has_slots&) = delete;
   ~has_slots() override { disconnect_all(); }
 
-  void signal_connect(_signal_base* sender) { m_senders.insert(sender); }
+  void signal_connect(_signal_base* sender) { ++m_senders[sender]; }
   void signal_disconnect(_signal_base* sender) { m_senders.erase(sender); }
 
   // Cuts every connection that any signal holds to this object.
   void disconnect_all() {
-    // Take the set first: each signal answers by forgetting us, and must not
-    // find the set it is being called from half-walked.
-    std::set<_signal_base*> senders;
+    // Take the map first: each signal answers by forgetting us, and must not
+    // find the map it is being called from half-walked.
+    std::map<_signal_base*, std::size_t> senders;
     senders.swap(m_senders);
-    for (_signal_base* sender : senders) sender->slot_disconnect(this);
+    for (const auto& [sender, count] : senders) sender->slot_disconnect(this, count);
   }
 
   std::size_t connected_signal_count() const { return m_senders.size(); }
 
  private:
-  std::set<_signal_base*> m_senders;
+  // Each signal connected to, with the number of connections it holds to
+  // this object (a signal forgets all of them at once).
+  std::map<_signal_base*, std::size_t> m_senders;
 };
 
 // One connection: the destination object and a way to call its member
@@ -134,7 +137,7 @@ class _signal_base_n : public _signal_base {
     this->unlock();
   }
 
-  void slot_disconnect(has_slots* object) override { RemoveConnectionsTo(object); }
+  void slot_disconnect(has_slots* object, std::size_t count) override { RemoveConnectionsTo(object, count); }
 
   bool empty() const {
     for (const auto& c : m_connections)
@@ -175,19 +178,29 @@ class _signal_base_n : public _signal_base {
     bool destroyed;
   };
 
-  bool RemoveConnectionsTo(has_slots* object) {
-    bool found = false;
-    for (auto& c : m_connections) {
-      if (c->getdest() == object) {
-        c->kill();
-        found = true;
+  // Objects usually go in the order they were connected (a floor of items
+  // cleared first to last), so the search starts at the front and stops at
+  // the last connection to the object; outside an emission it is erased at
+  // once. Scanning and compacting the whole list for each of thousands of
+  // departing objects made clearing a large floor quadratic.
+  bool RemoveConnectionsTo(has_slots* object, std::size_t count = static_cast<std::size_t>(-1)) {
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < m_connections.size() && found < count;) {
+      if (m_connections[i]->getdest() != object) {
+        ++i;
+        continue;
+      }
+      ++found;
+      if (m_frames) {
+        // An emission is walking the list by index: mark, free later.
+        m_connections[i]->kill();
+        m_hasDead = true;
+        ++i;
+      } else {
+        m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(i));
       }
     }
-    if (found) {
-      m_hasDead = true;
-      if (!m_frames) Compact();
-    }
-    return found;
+    return found > 0;
   }
 
   void DropAll() {

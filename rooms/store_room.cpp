@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
 #include "canvas/items.h"
 #include "data/library.h"
 #include "data/room_host.h"
-#include "platform/clock.h"
 #include "platform/report.h"
 #include "rooms/category_window.h"
 
@@ -26,11 +26,23 @@ CPuzzleCategoryData* CategoryOf(const CRSCanvasItem* item) {
   return data ? data->GetData() : nullptr;
 }
 
+// The clock that paces the frames shown while the floor is built: the
+// processor time this program has used. On a busy machine the wall clock
+// runs on while other programs work, and painting more often then would
+// only make the room slower to finish.
+std::uint32_t BuildClockMs() {
+  return static_cast<std::uint32_t>(static_cast<double>(std::clock()) * 1000.0 / CLOCKS_PER_SEC);
+}
+
 }  // namespace
 
 CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& name)
     : CRSObject(nullptr, name.empty() ? "storeRoom" : name), m_root(root) {
   m_root->ClearFloor();
+  // The first frame that shows the filling floor waits the same pause as
+  // the next ones: a small library is laid out before it would be due, and
+  // the finished room is then painted once instead of twice.
+  m_lastPaint = BuildClockMs();
   m_root->SetFloorMinSize(SizeF(kMinWidth, kMinHeight));
   m_root->UpdateBackground();
   m_root->CreateRoomTitle(this, "Store Room");
@@ -41,6 +53,7 @@ CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& nam
 
   BuildLogo();
   BuildPanels();
+  BuildHint();
 
   CPuzzleLibrary& library = m_root->GetLibrary();
   // Records may go while the floor is built (a slot may delete one); walk
@@ -127,13 +140,13 @@ void CPuzzleStoreRoom::OnPuzzleAdded(CPuzzleImageData* entry) {
 void CPuzzleStoreRoom::LetPaintsThrough() {
   // The floor fills visibly while a large library is laid out. Painting
   // after every single entry would cost a whole frame per puzzle, so the
-  // window paints at most every kPaintEveryMs, and never spends more than
-  // a fifth of the building time on these intermediate frames (a floor of
-  // thousands of thumbnails takes long to paint).
-  const std::uint32_t now = platform::GetTickCount();
+  // window paints at most every kPaintEveryMs of work, and never spends
+  // more than a fifth of the building time on these intermediate frames (a
+  // floor of thousands of thumbnails takes long to paint).
+  const std::uint32_t now = BuildClockMs();
   if (now - m_lastPaint < m_paintPause) return;
   if (CRSCanvasItem* floor = m_root->GetFloor()) floor->UpdateNow();
-  m_lastPaint = platform::GetTickCount();
+  m_lastPaint = BuildClockMs();
   m_paintPause = std::max<std::uint32_t>(kPaintEveryMs, 4 * (m_lastPaint - now));
 }
 

@@ -34,6 +34,9 @@ class CPuzzleStoreRoom : public CRSObject {
   static constexpr unsigned kEchoPeriodMs = 100;
   static constexpr const char* kSurpriseCaption = "It's a surprise, aren't you curious ?";
   static constexpr const char* kDeleteQuestion = "Do you really want to delete the selected puzzle?";
+  // The line under the panels that tells a new player where puzzles of
+  // their own come from.
+  static constexpr const char* kCreateHint = "Tip: Create in the Main panel turns photos into puzzles.";
 
   // The buttons, in panel order; Main first, then Tools.
   enum Button : int {
@@ -69,6 +72,7 @@ class CPuzzleStoreRoom : public CRSObject {
   CRSCanvasImage* GetEcho() const { return m_echo.get(); }
   CBehaviourExclusive* GetSelection() const { return m_selection.get(); }
   CRSControlWindow* GetAboutDialog() const { return m_about.get(); }
+  CRSCanvasText* GetHint() const { return m_hint.get(); }
   float GetPhase() const { return m_phase; }
   void SetPhase(float phase) { m_phase = phase; }
   // One line per floor item: "item NAME X Y" (thumbnails and folders).
@@ -79,6 +83,7 @@ class CPuzzleStoreRoom : public CRSObject {
  private:
   void BuildLogo();
   void BuildPanels();
+  void BuildHint();
   CRSControlWindow* BuildPanel(const char* title, float x, float y, int first, int last);
   void UpdateSoundLabel();
   void AddCategory(CPuzzleCategoryData& category);
@@ -99,6 +104,7 @@ class CPuzzleStoreRoom : public CRSObject {
   CRSAutoPtrPolymorphic<CRSControlWindow> m_about;
   CRSAutoPtrPolymorphic<CRSCanvasImage> m_logo;
   CRSAutoPtrPolymorphic<CRSCanvasImage> m_echo;
+  CRSAutoPtrPolymorphic<CRSCanvasText> m_hint;
   float m_phase = 0.0f;
   static constexpr std::uint32_t kPaintEveryMs = 250;
   std::uint32_t m_lastPaint = 0;

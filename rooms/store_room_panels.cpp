@@ -1,9 +1,14 @@
 // The store room's two panels of commands, "Main" and "Tools".
 
+#include <memory>
+
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
+#include "canvas/items.h"
 #include "canvas/sound.h"
+#include "canvas/styles.h"
 #include "data/room_host.h"
+#include "platform/brush.h"
 #include "rooms/store_room.h"
 
 namespace {
@@ -14,6 +19,15 @@ constexpr int kPanelZOrder = 2147483546;
 constexpr float kButtonTop = 2.0f;
 constexpr float kButtonGap = 6.0f;
 constexpr float kPanelBottomMargin = 2.0f;
+constexpr float kPanelLeft = 5.0f;
+constexpr float kMainTop = 15.0f;
+constexpr float kToolsTop = 275.0f;
+// The hint sits this far below the "Tools" panel's place.
+constexpr float kHintGap = 8.0f;
+// Below every thumbnail and folder (which use the default z-order), so a
+// puzzle dropped over the hint hides the hint rather than the other way
+// round; above the logo's echo.
+constexpr int kHintZOrder = CRSCanvasItem::kZOrderDefault - 1;
 
 struct PanelButton {
   const char* name;
@@ -40,8 +54,8 @@ const PanelButton kButtons[CPuzzleStoreRoom::kButtonCount] = {
 }  // namespace
 
 void CPuzzleStoreRoom::BuildPanels() {
-  m_mainPanel = BuildPanel("Main", 5.0f, 15.0f, kPlay, kQuit);
-  m_toolsPanel = BuildPanel("Tools", 5.0f, 275.0f, kBackground, kAbout);
+  m_mainPanel = BuildPanel("Main", kPanelLeft, kMainTop, kPlay, kQuit);
+  m_toolsPanel = BuildPanel("Tools", kPanelLeft, kToolsTop, kBackground, kAbout);
   UpdateSoundLabel();
 }
 
@@ -73,6 +87,36 @@ CRSControlWindow* CPuzzleStoreRoom::BuildPanel(const char* title, float x, float
   place->SetMargins(x, y);
   new CBehaviourAlign(panel, CBehaviourAlign::kKeepInside);
   return panel;
+}
+
+void CPuzzleStoreRoom::BuildHint() {
+  // The buttons' own font and colour, so the line reads as part of the
+  // panels above it.
+  CRSStyleFont font;
+  std::uint32_t colour = 0xFFFFFFFF;
+  const std::shared_ptr<CRSControlStyles> style = CRSControlStyles::GetCurrent();
+  if (const auto* drawn = dynamic_cast<const CRSControlStylesDrawn*>(style.get())) {
+    font = drawn->GetValues().buttonFont;
+    colour = drawn->GetValues().buttonText;
+  } else {
+    font = style->GetStaticTextFont();
+    colour = style->GetStaticTextColor();
+  }
+  auto* hint = new CRSCanvasText(PointF(), m_root->GetFloor(), "hintCreate");
+  hint->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(colour)));
+  hint->SetFont(font.family, font.size, font.style);
+  hint->SetText(kCreateHint);
+  hint->SetZOrder(kHintZOrder);
+  // Light text on a background the player chooses: a soft shadow keeps it
+  // legible on a light picture too.
+  CBehaviourShadow::SetShadow(hint, PointF(1, 1));
+  // Where the panels were placed, not where the player drags them later:
+  // the line stays put, whatever the window's size.
+  const float top = kToolsTop + (m_toolsPanel ? m_toolsPanel->GetSize().Height : 0.0f) + kHintGap;
+  auto* place = new CBehaviourAlign(hint, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);
+  place->SetMargins(kPanelLeft, top);
+  place->Align();
+  m_hint = hint;
 }
 
 CRSControlButton* CPuzzleStoreRoom::GetButton(int button) const {

@@ -159,6 +159,19 @@ TEST_F(GiftTest, SavingMovesTheGiftOrDiscardsItAndReplacesAnExistingFile) {
   EXPECT_FALSE(fs::exists(GiftPath()));
   EXPECT_TRUE(platform::ReadPayload(answer).has_value());
   EXPECT_EQ(::access(answer.c_str(), X_OK), 0);
+
+  // A place the gift cannot go: said so, the gift discarded, and a folder
+  // of that name left as it was.
+  answer = folder + "no such folder/gift.exe";
+  app::SaveGiftAs(library, root);
+  EXPECT_EQ(BoxesTitled("Failed making the gift!!!"), 1);
+  EXPECT_FALSE(fs::exists(GiftPath()));
+  answer = folder + "kept";
+  fs::create_directories(answer);
+  app::SaveGiftAs(library, root);
+  EXPECT_TRUE(fs::is_directory(answer));
+  EXPECT_EQ(BoxesTitled("Failed making the gift!!!"), 2);
+  EXPECT_FALSE(fs::exists(GiftPath()));
 }
 
 }  // namespace

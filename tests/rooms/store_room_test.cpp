@@ -9,11 +9,17 @@
 #include "app/puzzle_view.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
+#include <SDL.h>
+
 #include "canvas/sound.h"
+#include "canvas/styles.h"
 #include "data/puzzle_data.h"
 #include "platform/message_loop.h"
+#include "platform/program_payload.h"
+#include "play/play_room.h"
 #include "rooms/category_window.h"
 #include "../data/library_test_support.h"
+#include "../data/puzzle_test_support.h"
 #include "tests/app/root_scene.h"
 
 namespace {
@@ -68,6 +74,37 @@ class StoreRoomScene : public RootScene {
   }
   CRSControlWindow* WindowOf(CPuzzleCategoryData* category) {
     return dynamic_cast<CRSControlWindow*>(category->GetWindow());
+  }
+  // Drops a file on the window as the desktop does, and lets the rooms
+  // answer.
+  void Drop(const std::string& path) {
+    SDL_Event event{};
+    event.type = SDL_DROPFILE;
+    event.drop.file = SDL_strdup(path.c_str());
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    for (int i = 0; i < 4; ++i) Deliver();
+  }
+  // A stand-in program with a payload appended as a gift carries it.
+  std::string MakeGiftFile(const std::string& name, const std::string& payload) {
+    const std::string path = folder + name;
+    std::ofstream(path, std::ios::binary) << "#!/bin/sh\necho a stranger's program\n";
+    EXPECT_TRUE(platform::AppendPayload(path, payload));
+    return path;
+  }
+  static std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::vector<std::string> Boxes(const CRSObject* parent = nullptr) {
+    std::vector<std::string> texts;
+    for (const auto& child : (parent ? parent : canvas)->GetChildren()) {
+      if (auto* box = dynamic_cast<CRSMessageBox*>(child.get())) {
+        if (!box->IsClosing()) texts.push_back(box->GetCaption() + ": " + box->GetTextItem()->GetText());
+      } else if (child) {
+        for (const std::string& t : Boxes(child.get())) texts.push_back(t);
+      }
+    }
+    return texts;
   }
 
   std::string folder;
@@ -325,6 +362,117 @@ TEST_F(StoreRoomScene, CategoryWindowClosedWhileAThumbnailInItIsDragged) {
   ASSERT_NE(WindowOf(animals), nullptr);
   EXPECT_TRUE(WindowOf(animals)->IsVisible());
   EXPECT_EQ(category_rooms::CountUnfinished(Library(), "Animals"), 1);
+}
+
+TEST_F(StoreRoomScene, HintUnderThePanelsStaysPutBelowThePuzzles) {
+  CPuzzleImageData* loose = AddPuzzle("loose", "");
+  CPuzzleStoreRoom* room = Enter();
+  CRSCanvasText* hint = room->GetHint();
+  ASSERT_NE(hint, nullptr);
+  EXPECT_EQ(hint->GetText(), CPuzzleStoreRoom::kCreateHint);
+  EXPECT_NE(hint->GetText().find("Create"), std::string::npos);
+  EXPECT_EQ(hint->GetText().find('\n'), std::string::npos) << "one line";
+  // It names the panel that really holds Create.
+  CRSCanvasItem* holder = room->GetButton(CPuzzleStoreRoom::kCreate);
+  while (holder && holder != room->GetMainPanel() && holder != room->GetToolsPanel()) holder = holder->GetParentItem();
+  ASSERT_NE(holder, nullptr);
+  EXPECT_NE(hint->GetText().find(static_cast<CRSControlWindow*>(holder)->GetCaption() + " panel"), std::string::npos);
+
+  // The panels' font, one line high, left-aligned with the panels and
+  // below the "Tools" panel as placed.
+  const auto* drawn = dynamic_cast<const CRSControlStylesDrawn*>(CRSControlStyles::GetCurrent().get());
+  ASSERT_NE(drawn, nullptr);
+  ASSERT_NE(hint->GetFont(), nullptr);
+  EXPECT_EQ(hint->GetFont()->GetFamilyName(), drawn->GetValues().buttonFont.family);
+  EXPECT_FLOAT_EQ(hint->GetFont()->GetSize(), drawn->GetValues().buttonFont.size);
+  CRSCanvasItem* floor = canvas->GetFloor();
+  const RectF tools = room->GetToolsPanel()->GetBoundsIn(floor);
+  const RectF placed = hint->GetBoundsIn(floor);
+  EXPECT_NEAR(placed.X, 5.0f, 0.5f);
+  EXPECT_GT(placed.Y, tools.Y + tools.Height);
+  EXPECT_LT(placed.Height, 2.0f * room->GetButton(CPuzzleStoreRoom::kAbout)->GetFaceSize().Height);
+  EXPECT_LT(placed.X + placed.Width, 500.0f) << "fits the room's smallest width: " << placed.Width;
+
+  // A thumbnail lying over the hint is painted above it, the panels too.
+  EXPECT_LT(hint->GetZOrder(), loose->PeekItem()->GetZOrder());
+  EXPECT_LT(hint->GetZOrder(), room->GetMainPanel()->GetZOrder());
+  int hintAt = -1, thumbAt = -1, i = 0;
+  for (const auto& child : floor->GetChildren()) {
+    if (child.get() == hint) hintAt = i;
+    if (child.get() == loose->PeekItem()) thumbAt = i;
+    ++i;
+  }
+  EXPECT_LT(hintAt, thumbAt) << "painted first, underneath";
+
+  // Resizing the window, or dragging the panel away, leaves it where it was.
+  canvas->SetSize(SizeF(1400, 900));
+  Deliver();
+  room->GetToolsPanel()->SetPosition(PointF(600, 40));
+  canvas->SetSize(SizeF(700, 600));
+  Deliver();
+  EXPECT_NEAR(hint->GetBoundsIn(floor).X, placed.X, 0.5f);
+  EXPECT_NEAR(hint->GetBoundsIn(floor).Y, placed.Y, 0.5f);
+}
+
+TEST_F(StoreRoomScene, DroppedGiftPlaysInGiftModeAfterKeepingTheLibrary) {
+  AddPuzzle("mine", "");
+  CPuzzleStoreRoom* room = Enter();
+  room->GetSelection()->Select(Library().FindPuzzleImage("mine")->PeekItem());
+  CPuzzleData puzzle("sent");
+  puzzle_test::MakePlayable(puzzle);
+  ASSERT_TRUE(puzzle.Save());
+  const std::string text = ReadAll(CPuzzleData::GetPuzzleFileName("sent"));
+  ASSERT_FALSE(text.empty());
+  const std::string libraryFile = CPuzzleLibrary::GetFilePath();
+  std::filesystem::remove(libraryFile);
+
+  // A file that is neither gift nor picture: the cuts room's refusal, and
+  // nothing else changes.
+  const std::string note = folder + "note.txt";
+  std::ofstream(note) << "just words";
+  Drop(note);
+  EXPECT_EQ(canvas->GetCurrentRoom(), room);
+  EXPECT_FALSE(canvas->IsGift());
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR: Image file could not be loaded: unrecognized format!!!"});
+  EXPECT_FALSE(std::filesystem::exists(libraryFile));
+  // While that box waits for the player, a gift dropped is not taken.
+  const std::string gift = MakeGiftFile("puzzle gift.exe", text);
+  Drop(gift);
+  EXPECT_EQ(canvas->GetCurrentRoom(), room);
+  EXPECT_FALSE(canvas->IsGift());
+  CRSControlWindow::GetTopModal()->Close();
+  Deliver();
+
+  // A sound trailer around something that is no puzzle: the play room's
+  // error, and still the store room, not a gift session.
+  Drop(MakeGiftFile("hollow.exe", "<puzzle-data>nothing to play"));
+  EXPECT_EQ(canvas->GetCurrentRoom(), room);
+  EXPECT_FALSE(canvas->IsGift());
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"ERROR: Could not read the puzzle file"});
+  CRSControlWindow::GetTopModal()->Close();
+  Deliver();
+
+  // A real gift: its puzzle is played in gift mode, the caption says so,
+  // and the library as the player left it was written first, since a gift
+  // session never writes it.
+  Drop(gift);
+  EXPECT_TRUE(canvas->IsGift());
+  auto* play = dynamic_cast<CPuzzlePlayRoom*>(canvas->GetCurrentRoom());
+  ASSERT_NE(play, nullptr);
+  EXPECT_EQ(play->GetPuzzleName(), CPuzzlePlayRoom::kGiftName);
+  EXPECT_EQ(canvas->GetCaption().rfind("Tandrill Gift", 0), 0u) << canvas->GetCaption();
+  EXPECT_FALSE(canvas->WillSaveLibrary());
+  ASSERT_TRUE(std::filesystem::exists(libraryFile));
+  const std::string written = ReadAll(libraryFile);
+  CPuzzleLibrary reread;
+  reread.LoadText(written);
+  ASSERT_NE(reread.FindPuzzleImage("mine"), nullptr);
+  EXPECT_TRUE(reread.FindPuzzleImage("mine")->IsSelected());
+  EXPECT_TRUE(Boxes().empty());
+
+  // A second drop while the gift plays is not taken.
+  Drop(gift);
+  EXPECT_EQ(canvas->GetCurrentRoom(), play);
 }
 
 }  // namespace
