@@ -87,7 +87,15 @@ float CRSCanvasItem::NormalizeAngle(float x) {
 // --- tree --------------------------------------------------------------------
 
 CRSCanvasItem* CRSCanvasItem::GetParentItem() const {
-  return dynamic_cast<CRSCanvasItem*>(GetParent());
+  // The parent pointer changes only through SetParent, which forgets the
+  // remembered answer, or is cleared when the parent goes: a key that no
+  // longer matches is looked up again.
+  CRSObject* parent = GetParent();
+  if (parent != m_parentItemKey) {
+    m_parentItemKey = parent;
+    m_parentItem = dynamic_cast<CRSCanvasItem*>(parent);
+  }
+  return m_parentItem;
 }
 
 CRSCanvasItem* CRSCanvasItem::GetRootItem() {
@@ -115,6 +123,9 @@ void CRSCanvasItem::SetParent(CRSObject* parent) {
   m_updatesEnabled = false;
   auto* oldParentItem = GetParentItem();
   CRSObject::SetParent(parent);
+  // A new parent may sit at the address of one that is gone.
+  m_parentItemKey = nullptr;
+  m_parentItem = nullptr;
   // Slots run during the move may have read a parent's child items before
   // this item was linked or unlinked: both lists are stale now.
   if (oldParentItem) oldParentItem->MarkChildItemsDirty();
@@ -318,7 +329,17 @@ bool CRSCanvasItem::CanInvalidate() const {
   return true;
 }
 
+void CRSCanvasItem::NotifyPaintCachesAbove() {
+  for (CRSCanvasItem* up = GetParentItem(); up; up = up->GetParentItem()) {
+    if (up->m_keepsPaintCache) up->OnDescendantChanged();
+  }
+}
+
 void CRSCanvasItem::Invalidate() {
+  // Containers pass the request on to the items that draw, which tell the
+  // kept pictures above them; hidden or frozen items change too, and a
+  // picture made before must not outlive that.
+  if (m_drawsItself) NotifyPaintCachesAbove();
   if (!CanInvalidate()) return;
   if (m_drawsItself) {
     CRSCanvasItem* root = GetRootItem();
