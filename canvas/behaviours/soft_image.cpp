@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "canvas/glow.h"
+#include "canvas/items/geometry_epoch.h"
 
 namespace {
 
@@ -16,11 +17,21 @@ namespace {
 // parent's transform can move them relative to the item: a parent that is
 // merely shifted carries item and image along alike.
 std::array<float, 4> LinearPartToRoot(const CRSCanvasItem* item) {
-  std::array<float, 4> linear{1.0f, 0.0f, 0.0f, 1.0f};
-  if (!item) return linear;
-  float m[6];
-  item->GetTransformTo(nullptr).GetElements(m);
-  return {m[0], m[1], m[2], m[3]};
+  if (!item) return {1.0f, 0.0f, 0.0f, 1.0f};
+  // The soft images of a group's pieces all ask this of the same group,
+  // one after another, when the group moves: the answer is kept until any
+  // transform changes.
+  static const CRSCanvasItem* s_item = nullptr;
+  static unsigned s_epoch = 0;
+  static std::array<float, 4> s_linear;
+  if (item != s_item || canvas_geometry::Epoch() != s_epoch) {
+    float m[6];
+    item->GetTransformTo(nullptr).GetElements(m);
+    s_linear = {m[0], m[1], m[2], m[3]};
+    s_item = item;
+    s_epoch = canvas_geometry::Epoch();
+  }
+  return s_linear;
 }
 
 // Whether the part of the image that can be seen at all is being painted

@@ -7,6 +7,7 @@
 
 #include "canvas/items.h"
 #include "canvas/items/change_frame.h"
+#include "canvas/items/geometry_epoch.h"
 namespace {
 
 // Moves `child` within its parent's list so that it comes just before
@@ -124,6 +125,7 @@ void CRSCanvasItem::SetParent(CRSObject* parent) {
   auto* oldParentItem = GetParentItem();
   CRSObject::SetParent(parent);
   // A new parent may sit at the address of one that is gone.
+  canvas_geometry::Advance();
   m_parentItemKey = nullptr;
   m_parentItem = nullptr;
   // Slots run during the move may have read a parent's child items before
@@ -152,7 +154,16 @@ void CRSCanvasItem::OnRemoveChild(CRSObject*) { MarkChildItemsDirty(); }
 
 // --- geometry ----------------------------------------------------------------
 
+namespace canvas_geometry {
+namespace {
+unsigned s_epoch = 0;
+}  // namespace
+unsigned Epoch() { return s_epoch; }
+void Advance() { ++s_epoch; }
+}  // namespace canvas_geometry
+
 void CRSCanvasItem::RebuildMatrix() {
+  canvas_geometry::Advance();
   m_transform.Reset();
   m_transform.Translate(m_position.X, m_position.Y);
   m_transform.Rotate(m_rotation);
