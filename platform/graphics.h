@@ -30,6 +30,10 @@ namespace Gdiplus {
 enum SmoothingMode {
   SmoothingModeInvalid = -1,
   SmoothingModeDefault = 0,
+  // Unsmoothed like None; besides, thin solid pens are laid down pixel by
+  // pixel along the flattened path instead of through its exact outline,
+  // which is several times faster on long paths of many short segments
+  // and may differ from None by a pixel at ends and corners.
   SmoothingModeHighSpeed = 1,
   SmoothingModeHighQuality = 2,
   SmoothingModeNone = 3,
@@ -223,6 +227,9 @@ class Graphics {
   void ApplyClip(const Region* addition);
   void SetSource(const Brush* brush);
   Status StrokeCurrentPath(const Pen* pen);
+  // The high-speed stroke of path; false when the pen or the transform
+  // needs the exact outline (the caller strokes it then).
+  bool StrokePathFast(const Pen* pen, const GraphicsPath& path);
   Status FillCurrentPath(const Brush* brush);
 
   cairo_t* m_cr = nullptr;

@@ -3,6 +3,9 @@
 #include "canvas/items/paint_layer.h"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -26,7 +29,7 @@ bool CRSPaintLayer::Key::Equals(const Key& other) const {
 }
 
 void CRSPaintLayer::Drop() {
-  m_picture.reset();
+  m_pieces.clear();
   m_keyValid = false;
 }
 
@@ -46,12 +49,12 @@ bool CRSPaintLayer::Paint(Gdiplus::Graphics& g, const RectF& local, unsigned rev
   if (!same) {
     // Something changed since the last paint: remember what was asked for
     // and paint directly; a layer pays off only once the item holds still.
-    m_picture.reset();
+    m_pieces.clear();
     m_key = key;
     m_keyValid = true;
     return false;
   }
-  if (!m_picture) {
+  if (m_pieces.empty()) {
     // Two pixels of slack on every side hold anti-aliased edges.
     const RectF device = Gdiplus::TransformedBounds(key.fraction, local);
     const int left = static_cast<int>(std::floor(device.GetLeft())) - 2;
@@ -72,12 +75,64 @@ bool CRSPaintLayer::Paint(Gdiplus::Graphics& g, const RectF& local, unsigned rev
       lg.SetTransform(&m);
       paint(lg);
     }
-    m_picture = std::move(picture);
     m_offset = Point(left, top);
+    SplitOpaqueBand(std::move(picture));
     ++m_builds;
   }
   g.ResetTransform();
-  g.DrawImage(m_picture.get(), PointF(static_cast<float>(shift.X + m_offset.X), static_cast<float>(shift.Y + m_offset.Y)));
+  for (const Piece& piece : m_pieces)
+    g.DrawImage(piece.bitmap.get(), PointF(static_cast<float>(shift.X + m_offset.X + piece.offset.X),
+                                           static_cast<float>(shift.Y + m_offset.Y + piece.offset.Y)));
   ++m_draws;
   return true;
+}
+
+void CRSPaintLayer::SplitOpaqueBand(std::unique_ptr<Gdiplus::Bitmap> picture) {
+  const int w = picture->GetWidth(), h = picture->GetHeight();
+  const std::uint8_t* data = picture->GetData();
+  const int stride = picture->GetStride();
+  auto opaqueRow = [&](int y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < w; ++x)
+      if ((row[x] >> 24) != 0xFFu) return false;
+    return true;
+  };
+  // The longest run of opaque rows: a window's face with rounded corners
+  // is opaque but for a few rows at the top and bottom.
+  int bandTop = 0, bandRows = 0;
+  for (int y = 0; y < h;) {
+    if (!opaqueRow(y)) {
+      ++y;
+      continue;
+    }
+    int end = y + 1;
+    while (end < h && opaqueRow(end)) ++end;
+    if (end - y > bandRows) bandTop = y, bandRows = end - y;
+    y = end;
+  }
+  // A thin band is not worth the extra pieces.
+  if (bandRows < h / 4 || bandRows < 8) {
+    m_pieces.push_back({std::move(picture), Point()});
+    return;
+  }
+  auto copyRows = [&](int top, int rows, PixelFormat format) {
+    auto piece = std::make_unique<Gdiplus::Bitmap>(w, rows, format);
+    if (!piece->IsValid()) return false;
+    std::uint8_t* to = piece->GetData();
+    const int toStride = piece->GetStride();
+    for (int y = 0; y < rows; ++y)
+      std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride, data + static_cast<std::ptrdiff_t>(top + y) * stride,
+                  static_cast<size_t>(w) * 4);
+    piece->MarkDirty();
+    m_pieces.push_back({std::move(piece), Point(0, top)});
+    return true;
+  };
+  const bool split = (bandTop == 0 || copyRows(0, bandTop, PixelFormat::Format32bppARGB)) &&
+                     copyRows(bandTop, bandRows, PixelFormat::Format24bppRGB) &&
+                     (bandTop + bandRows == h ||
+                      copyRows(bandTop + bandRows, h - bandTop - bandRows, PixelFormat::Format32bppARGB));
+  if (!split) {
+    m_pieces.clear();
+    m_pieces.push_back({std::move(picture), Point()});
+  }
 }

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/graphics.h"
 #include "platform/matrix.h"
@@ -36,7 +37,7 @@ class CRSPaintLayer {
 
   // Forgets the picture (memory, or a change the revision cannot see).
   void Drop();
-  bool HasPicture() const { return m_picture != nullptr; }
+  bool HasPicture() const { return !m_pieces.empty(); }
   int GetBuildCount() const { return m_builds; }
   int GetDrawCount() const { return m_draws; }
 
@@ -48,7 +49,16 @@ class CRSPaintLayer {
     bool Equals(const Key& other) const;
   };
 
-  std::unique_ptr<Gdiplus::Bitmap> m_picture;
+  // A piece of the picture placed at an offset from the layer's corner.
+  struct Piece {
+    std::unique_ptr<Gdiplus::Bitmap> bitmap;
+    Point offset;
+  };
+  // Splits the picture into its fully opaque band of rows, kept opaque so
+  // that drawing it is a plain copy, and the rows above and below it.
+  void SplitOpaqueBand(std::unique_ptr<Gdiplus::Bitmap> picture);
+
+  std::vector<Piece> m_pieces;
   Key m_key;
   bool m_keyValid = false;
   // The layer's top-left corner relative to the whole-pixel shift.
