@@ -312,8 +312,12 @@ void Graphics::SetSource(const Brush* brush) {
 }
 
 Status Graphics::FillCurrentPath(const Brush* brush) {
-  SetSource(brush);
-  cairo_fill(m_cr);
+  cairo_pattern_t* p = brush->CreatePattern();
+  if (brush->GetType() != BrushTypeLinearGradient || !FillCurrentPathFromTable(p)) {
+    cairo_set_source(m_cr, p);
+    cairo_fill(m_cr);
+  }
+  cairo_pattern_destroy(p);
   return Ok;
 }
 

@@ -24,6 +24,7 @@
 #include "platform/string_format.h"
 
 typedef struct _cairo cairo_t;
+typedef struct _cairo_pattern cairo_pattern_t;
 
 namespace Gdiplus {
 
@@ -231,6 +232,10 @@ class Graphics {
   // needs the exact outline (the caller strokes it then).
   bool StrokePathFast(const Pen* pen, const GraphicsPath& path);
   Status FillCurrentPath(const Brush* brush);
+  // Fills the current path with a large linear gradient through a colour
+  // table; false (nothing drawn) when the gradient or the area does not
+  // call for it.
+  bool FillCurrentPathFromTable(cairo_pattern_t* gradient);
 
   cairo_t* m_cr = nullptr;
   int m_width = 0;
