@@ -34,7 +34,7 @@ enum SmoothingMode {
   // Unsmoothed like None; besides, thin solid pens are laid down pixel by
   // pixel along the flattened path instead of through its exact outline,
   // which is several times faster on long paths of many short segments
-  // and may differ from None by a pixel at ends and corners.
+  // and may differ from None by a pixel or two at ends and corners.
   SmoothingModeHighSpeed = 1,
   SmoothingModeHighQuality = 2,
   SmoothingModeNone = 3,
