@@ -77,10 +77,13 @@ bool Graphics::FillCurrentPathFromTable(cairo_pattern_t* gradient) {
   double cx1, cy1, cx2, cy2;
   cairo_clip_extents(m_cr, &cx1, &cy1, &cx2, &cy2);
   cairo_set_matrix(m_cr, &ctm);
-  const int left = std::max({0, static_cast<int>(std::floor(minX)) - 1, static_cast<int>(std::floor(cx1))});
-  const int top = std::max({0, static_cast<int>(std::floor(minY)) - 1, static_cast<int>(std::floor(cy1))});
-  const int right = std::min({m_width, static_cast<int>(std::ceil(maxX)) + 1, static_cast<int>(std::ceil(cx2))});
-  const int bottom = std::min({m_height, static_cast<int>(std::ceil(maxY)) + 1, static_cast<int>(std::ceil(cy2))});
+  // Coordinates are brought within the target's reach before they become
+  // whole numbers, so a huge path cannot overflow them.
+  auto whole = [](double v) { return static_cast<int>(std::clamp(v, -1e8, 1e8)); };
+  const int left = std::max({0, whole(std::floor(minX)) - 1, whole(std::floor(cx1))});
+  const int top = std::max({0, whole(std::floor(minY)) - 1, whole(std::floor(cy1))});
+  const int right = std::min({m_width, whole(std::ceil(maxX)) + 1, whole(std::ceil(cx2))});
+  const int bottom = std::min({m_height, whole(std::ceil(maxY)) + 1, whole(std::ceil(cy2))});
   if (right <= left || bottom <= top) return false;
   const int w = right - left, h = bottom - top;
   if (static_cast<double>(w) * h < kMinTablePixels) return false;

@@ -33,12 +33,19 @@ struct DevicePoint {
   bool start;
 };
 
+// The largest whole number not above v, without a library call (the build
+// does not assume an instruction that rounds down).
+inline int FloorToInt(double v) {
+  const int i = static_cast<int>(v);
+  return i - (v < i ? 1 : 0);
+}
+
 // Sets every pixel of a kSide × kSide square around (x, y) in the mask. The
 // side is a constant so that each square is a handful of plain stores.
 template <int kSide>
 inline void Stamp(std::uint8_t* mask, int stride, int w, int h, double x, double y) {
-  const int left = static_cast<int>(std::floor(x - kSide * 0.5 + 0.5));
-  const int top = static_cast<int>(std::floor(y - kSide * 0.5 + 0.5));
+  const int left = FloorToInt(x - kSide * 0.5 + 0.5);
+  const int top = FloorToInt(y - kSide * 0.5 + 0.5);
   if (left >= 0 && top >= 0 && left + kSide <= w && top + kSide <= h) {
     std::uint8_t* row = mask + static_cast<std::ptrdiff_t>(top) * stride + left;
     for (int py = 0; py < kSide; ++py, row += stride)
@@ -59,15 +66,29 @@ void StampFigures(const std::vector<DevicePoint>& points, std::uint8_t* mask, in
     const double x1 = points[i].x, y1 = points[i].y;
     if (points[i].start) {
       // A figure of one point still shows as a dot.
-      if (i + 1 == points.size() || points[i + 1].start) Stamp<kSide>(mask, stride, w, h, x1, y1);
+      const bool alone = i + 1 == points.size() || points[i + 1].start;
+      if (alone && x1 > -kSide && x1 < w + kSide && y1 > -kSide && y1 < h + kSide)
+        Stamp<kSide>(mask, stride, w, h, x1, y1);
       continue;
     }
-    const double x0 = points[i - 1].x, y0 = points[i - 1].y;
-    // Segments wholly outside the mask are skipped.
-    if ((x0 < -kSide && x1 < -kSide) || (y0 < -kSide && y1 < -kSide) || (x0 > w + kSide && x1 > w + kSide) ||
-        (y0 > h + kSide && y1 > h + kSide))
+    double x0 = points[i - 1].x, y0 = points[i - 1].y;
+    // Only the part of the segment near the mask is walked: a segment that
+    // reaches far outside (a huge shape seen through a small clip) must not
+    // cost a step per pixel of its whole length.
+    double from = 0.0, to = 1.0;
+    const double dx0 = x1 - x0, dy0 = y1 - y0;
+    auto keep = [&](double p, double q) {  // the part where p·t ≤ q
+      if (p == 0.0) return q >= 0.0;
+      const double t = q / p;
+      if (p < 0.0) from = std::max(from, t);
+      else to = std::min(to, t);
+      return from <= to;
+    };
+    if (!keep(-dx0, x0 + kSide) || !keep(dx0, w + kSide - x0) || !keep(-dy0, y0 + kSide) ||
+        !keep(dy0, h + kSide - y0))
       continue;
-    const double dx = x1 - x0, dy = y1 - y0;
+    x0 += dx0 * from, y0 += dy0 * from;
+    const double dx = dx0 * (to - from), dy = dy0 * (to - from);
     const int steps = std::max(1, static_cast<int>(std::ceil(std::max(std::fabs(dx), std::fabs(dy)))));
     const double stepX = dx / steps, stepY = dy / steps;
     for (int s = 0; s <= steps; ++s) Stamp<kSide>(mask, stride, w, h, x0 + stepX * s, y0 + stepY * s);
@@ -142,10 +163,13 @@ bool Graphics::StrokePathFast(const Pen* pen, const GraphicsPath& path) {
   double cx1, cy1, cx2, cy2;
   cairo_clip_extents(m_cr, &cx1, &cy1, &cx2, &cy2);
   cairo_set_matrix(m_cr, &m);
-  const int left = std::max({0, static_cast<int>(std::floor(cx1)), static_cast<int>(std::floor(minX)) - side});
-  const int top = std::max({0, static_cast<int>(std::floor(cy1)), static_cast<int>(std::floor(minY)) - side});
-  const int right = std::min({m_width, static_cast<int>(std::ceil(cx2)), static_cast<int>(std::ceil(maxX)) + side + 1});
-  const int bottom = std::min({m_height, static_cast<int>(std::ceil(cy2)), static_cast<int>(std::ceil(maxY)) + side + 1});
+  // Coordinates are brought within the target's reach before they become
+  // whole numbers, so a far-away point cannot overflow them.
+  auto whole = [](double v) { return static_cast<int>(std::clamp(v, -1e8, 1e8)); };
+  const int left = std::max({0, whole(std::floor(cx1)), whole(std::floor(minX)) - side});
+  const int top = std::max({0, whole(std::floor(cy1)), whole(std::floor(minY)) - side});
+  const int right = std::min({m_width, whole(std::ceil(cx2)), whole(std::ceil(maxX)) + side + 1});
+  const int bottom = std::min({m_height, whole(std::ceil(cy2)), whole(std::ceil(maxY)) + side + 1});
   if (right <= left || bottom <= top) return true;
   const int w = right - left, h = bottom - top;
   cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);

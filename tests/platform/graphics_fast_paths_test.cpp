@@ -160,6 +160,17 @@ TEST(HighSpeedStrokeTest, CurvesAndClosedFiguresAreStrokedWholeUnderTheTransform
   EXPECT_EQ(b.GetPixel(130, 30), kRed);   // its end
   EXPECT_EQ(b.GetPixel(10, 60), kRed);    // the rectangle's closing side, at local (0, 15)
   EXPECT_EQ(AlphaOf(b.GetPixel(30, 60)), 0);  // inside it nothing is filled
+
+  // A line millions of pixels long is walked only where it can show.
+  Gdiplus::GraphicsPath endless;
+  endless.AddLine(PointF(-1e7f, 30), PointF(1e7f, 30));
+  endless.StartFigure();
+  endless.AddLine(PointF(3e9f, 3e9f), PointF(3e9f, 3e9f));  // a lone point far away
+  g.DrawPath(&pen, &endless);
+  g.Flush();
+  EXPECT_EQ(b.GetPixel(80, 90), kRed);  // local y 30 is device row 90
+  EXPECT_EQ(b.GetPixel(159, 90), kRed);
+  EXPECT_EQ(AlphaOf(b.GetPixel(80, 95)), 0);
 }
 
 }  // namespace
