@@ -52,6 +52,11 @@ bool CRSPaintLayer::Paint(Gdiplus::Graphics& g, const RectF& local, unsigned rev
     m_pieces.clear();
     m_key = key;
     m_keyValid = true;
+    m_stillPaints = 1;
+    return false;
+  }
+  if (m_pieces.empty() && m_stillPaints < kPaintsBeforeLayer) {
+    ++m_stillPaints;
     return false;
   }
   if (m_pieces.empty()) {

@@ -7,9 +7,10 @@
 // the item's own content: the world transform (with its whole-pixel
 // translation taken out, so moving by whole pixels keeps the layer), the
 // smoothing mode and a revision number the owner raises whenever its content
-// changes. A layer is built only on the second paint with the same key, so an
+// changes. A layer is built only on the third paint with the same key, so an
 // item that changes on every frame (a preview following a slider) is never
-// painted twice over.
+// painted twice over, and a window that paints a crowded room twice while it
+// starts does not stop to build thousands of layers it may never use.
 
 #include <functional>
 #include <memory>
@@ -28,7 +29,7 @@ class CRSPaintLayer {
   using Painter = std::function<void(Gdiplus::Graphics&)>;
 
   // Paints through the layer when one fits the current transform (building
-  // it if the same key was seen on the previous paint) and returns true;
+  // it once the same key was seen on the paints before) and returns true;
   // returns false when the caller must paint directly. local is the box in
   // item coordinates that holds every painted pixel; paint draws the content
   // in item coordinates. The graphics' transform may be left changed; the
@@ -59,8 +60,12 @@ class CRSPaintLayer {
   void SplitOpaqueBand(std::unique_ptr<Gdiplus::Bitmap> picture);
 
   std::vector<Piece> m_pieces;
+  static constexpr int kPaintsBeforeLayer = 2;
+
   Key m_key;
   bool m_keyValid = false;
+  // Paints in a row with the current key, up to the one that builds.
+  int m_stillPaints = 0;
   // The layer's top-left corner relative to the whole-pixel shift.
   Point m_offset;
   int m_builds = 0;
