@@ -234,6 +234,8 @@ class CRSCanvasImage : public CRSCanvasItem {
  public:
   // Device caches are kept only for images smaller than this on screen.
   static constexpr float kMaxCachedDevicePixels = 1000000.0f;
+  // Larger pictures are cached only when they are drawn scaled.
+  static constexpr float kMaxCachedScaledPixels = 3840.0f * 2160.0f;
 
   CRSCanvasImage(const PointF& position, CRSObject* parent, const std::string& name,
                  std::shared_ptr<Gdiplus::Bitmap> picture = nullptr);
@@ -328,8 +330,19 @@ class CRSCanvasShape : public CRSCanvasBrushItem {
   bool GetAntiAliasFill() const { return m_antiAliasFill; }
   bool GetAntiAliasOutline() const { return m_antiAliasOutline; }
   const Gdiplus::GraphicsPath* GetPath() const { return m_path.get(); }
+  // How often the device-resolution picture of the shape was built and
+  // drawn; lets callers see which path a paint took.
+  int GetLayerBuildCount() const;
+  int GetLayerDrawCount() const;
 
  private:
+  struct Layer;
+  void PaintDirect(Gdiplus::Graphics& g);
+  // Marks the path, pens or flags as changed, so a kept picture is redrawn.
+  void ContentChanged() { ++m_revision; }
+
+  std::unique_ptr<Layer> m_layer;
+  unsigned m_revision = 0;
   std::unique_ptr<Gdiplus::GraphicsPath> m_path;
   std::vector<std::shared_ptr<Gdiplus::Pen>> m_pens;
   bool m_fitPath = true;

@@ -2,16 +2,36 @@
 
 #include <cairo.h>
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/graphics.h"
 
 namespace Gdiplus {
 
+namespace {
+
+bool IsOpaque(const Bitmap& bitmap) {
+  const std::uint8_t* data = bitmap.GetData();
+  const int stride = bitmap.GetStride();
+  for (int y = 0; y < bitmap.GetHeight(); ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < bitmap.GetWidth(); ++x)
+      if ((row[x] >> 24) != 0xFFu) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 CachedBitmap::CachedBitmap(const Bitmap* bitmap, const Graphics* graphics) {
   if (!bitmap || !bitmap->IsValid() || !graphics || !graphics->IsValid()) return;
   // A copy in a format the target composites fastest: opaque pictures stay
-  // opaque, so drawing them is a plain copy.
+  // opaque, so drawing them is a plain copy. A picture with an alpha
+  // channel whose every pixel is opaque (a photo turned or scaled into a
+  // transparent bitmap that it covers whole) is kept opaque as well.
   cairo_surface_t* target = cairo_get_target(graphics->GetCairo());
-  const cairo_format_t format = bitmap->HasAlpha() ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+  const cairo_format_t format = bitmap->HasAlpha() && !IsOpaque(*bitmap) ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
   cairo_surface_t* s = cairo_surface_create_similar_image(target, format, bitmap->GetWidth(), bitmap->GetHeight());
   if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(s);

@@ -312,8 +312,12 @@ void Graphics::SetSource(const Brush* brush) {
 }
 
 Status Graphics::FillCurrentPath(const Brush* brush) {
-  SetSource(brush);
-  cairo_fill(m_cr);
+  cairo_pattern_t* p = brush->CreatePattern();
+  if (brush->GetType() != BrushTypeLinearGradient || !FillCurrentPathFromTable(p)) {
+    cairo_set_source(m_cr, p);
+    cairo_fill(m_cr);
+  }
+  cairo_pattern_destroy(p);
   return Ok;
 }
 
@@ -350,6 +354,7 @@ Status Graphics::FillPath(const Brush* brush, const GraphicsPath* path) {
 
 Status Graphics::DrawPath(const Pen* pen, const GraphicsPath* path) {
   if (!m_cr || !pen || !path) return InvalidParameter;
+  if (m_quality.smoothing == SmoothingModeHighSpeed && StrokePathFast(pen, *path)) return Ok;
   cairo_new_path(m_cr);
   AppendPath(m_cr, *path);
   return StrokeCurrentPath(pen);

@@ -24,12 +24,17 @@
 #include "platform/string_format.h"
 
 typedef struct _cairo cairo_t;
+typedef struct _cairo_pattern cairo_pattern_t;
 
 namespace Gdiplus {
 
 enum SmoothingMode {
   SmoothingModeInvalid = -1,
   SmoothingModeDefault = 0,
+  // Unsmoothed like None; besides, thin solid pens are laid down pixel by
+  // pixel along the flattened path instead of through its exact outline,
+  // which is several times faster on long paths of many short segments
+  // and may differ from None by a pixel or two at ends and corners.
   SmoothingModeHighSpeed = 1,
   SmoothingModeHighQuality = 2,
   SmoothingModeNone = 3,
@@ -223,7 +228,14 @@ class Graphics {
   void ApplyClip(const Region* addition);
   void SetSource(const Brush* brush);
   Status StrokeCurrentPath(const Pen* pen);
+  // The high-speed stroke of path; false when the pen or the transform
+  // needs the exact outline (the caller strokes it then).
+  bool StrokePathFast(const Pen* pen, const GraphicsPath& path);
   Status FillCurrentPath(const Brush* brush);
+  // Fills the current path with a large linear gradient through a colour
+  // table; false (nothing drawn) when the gradient or the area does not
+  // call for it.
+  bool FillCurrentPathFromTable(cairo_pattern_t* gradient);
 
   cairo_t* m_cr = nullptr;
   int m_width = 0;

@@ -76,6 +76,25 @@ std::string FileNameOf(const std::string& path) {
 
 }  // namespace cuts_picture
 
+namespace {
+
+// The cut lines of the preview. Every slider step gives them a new path of
+// tens of thousands of short segments; they are laid down pixel by pixel
+// rather than through the pens' exact outlines, which a preview that must
+// follow the slider cannot afford and which it does not need to show where
+// the cuts run.
+class CutLines : public CRSCanvasShape {
+ public:
+  CutLines(CRSObject* parent) : CRSCanvasShape(PointF(), parent, "cutsLines") {}
+
+  void PaintContent(Gdiplus::Graphics& g, bool useCache) override {
+    g.SetSmoothingMode(Gdiplus::SmoothingModeHighSpeed);
+    CRSCanvasShape::PaintContent(g, useCache);
+  }
+};
+
+}  // namespace
+
 void CPuzzleCutsRoom::BuildPicture() {
   auto* group = new CRSCanvasGroup(PointF(), m_stage.get(), "cutsPicture");
   group->SetZOrder(0);
@@ -84,14 +103,13 @@ void CPuzzleCutsRoom::BuildPicture() {
   // The group is as large as the picture; the cuts are centred over it.
   new CRSCanvasImage(PointF(), group, "cutsImage", m_puzzle->GetPicture());
 
-  auto* cuts = new CRSCanvasShape(PointF(), group, "cutsLines");
+  auto* cuts = new CutLines(group);
   // The pale, wide line first and the thin dark one over it: the cuts stay
   // visible over both light and dark parts of the picture.
   cuts->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(kHaloPen), 3.0f));
   cuts->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(kLinePen), 1.0f));
-  // Every slider step redraws all cuts over the whole picture; stroking
-  // them without anti-aliasing takes well under half the time, and the
-  // preview only has to show where the cuts will run.
+  // Every slider step redraws all cuts over the whole picture, so they are
+  // drawn without anti-aliasing.
   cuts->SetAntiAliasOutline(false);
   m_cuts.Assign(cuts);
   OnCutsPath(m_puzzle->GetCutter().GetCutsPath());

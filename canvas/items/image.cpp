@@ -91,7 +91,14 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
   if (!m_cached) {
     const float area = (right - left) * (bottom - top);
     const long quarter = std::lround(rotation);
-    if (area < kMaxCachedDevicePixels && quarter % 90 == 0) {
+    // A large picture drawn at its own size is already a plain copy and
+    // needs no second one; drawn scaled, it would be filtered again on
+    // every frame (a full-screen photo takes longer than a frame), so it is
+    // kept at its drawn size too, up to a 4K screen.
+    const bool unscaled = std::fabs(right - left - static_cast<float>(picture.GetWidth())) < 0.01f &&
+                          std::fabs(bottom - top - static_cast<float>(picture.GetHeight())) < 0.01f;
+    const bool fits = area < kMaxCachedDevicePixels || (!unscaled && area < kMaxCachedScaledPixels);
+    if (fits && quarter % 90 == 0) {
       const int w = static_cast<int>(std::lround(right - left));
       const int h = static_cast<int>(std::lround(bottom - top));
       Gdiplus::Bitmap device(w, h, PixelFormat::Format32bppARGB);

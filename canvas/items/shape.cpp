@@ -2,6 +2,16 @@
 // outlined with the pens.
 
 #include "canvas/items.h"
+#include "canvas/items/paint_layer.h"
+
+// The kept picture and the brushes and pens it was painted with. Holding
+// them keeps a replaced brush from being freed, so a new brush can never
+// take its address and pass for it.
+struct CRSCanvasShape::Layer {
+  CRSPaintLayer picture;
+  std::vector<std::shared_ptr<Gdiplus::Brush>> brushes;
+  std::vector<std::shared_ptr<Gdiplus::Pen>> pens;
+};
 
 CRSCanvasShape::CRSCanvasShape(const PointF& position, CRSObject* parent, const std::string& name,
                                Gdiplus::GraphicsPath* path)
@@ -11,8 +21,29 @@ CRSCanvasShape::CRSCanvasShape(const PointF& position, CRSObject* parent, const 
 
 CRSCanvasShape::~CRSCanvasShape() = default;
 
-void CRSCanvasShape::PaintContent(Gdiplus::Graphics& g, bool) {
+void CRSCanvasShape::PaintContent(Gdiplus::Graphics& g, bool useCache) {
   if (!m_path) return;
+  if (!useCache) {
+    PaintDirect(g);
+    return;
+  }
+  // A shape that holds still is painted once into a picture at device
+  // resolution; later frames copy it. Filling a window-sized background or
+  // stroking a text outline again costs many times that copy. Brushes and
+  // pens are treated as fixed once given: a new look comes with new ones.
+  if (!m_layer) m_layer = std::make_unique<Layer>();
+  if (m_layer->brushes != Brushes() || m_layer->pens != m_pens) {
+    m_layer->brushes = Brushes();
+    m_layer->pens = m_pens;
+    ContentChanged();
+  }
+  // Flags decide the pixels too; they are folded into the revision.
+  const unsigned revision = m_revision * 4u + (m_antiAliasFill ? 2u : 0u) + (m_antiAliasOutline ? 1u : 0u);
+  if (m_layer->picture.Paint(g, GetLocalRect(), revision, [this](Gdiplus::Graphics& lg) { PaintDirect(lg); })) return;
+  PaintDirect(g);
+}
+
+void CRSCanvasShape::PaintDirect(Gdiplus::Graphics& g) {
   const Gdiplus::SmoothingMode previous = g.GetSmoothingMode();
   if (m_antiAliasFill) g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   for (const auto& brush : Brushes()) g.FillPath(brush.get(), m_path.get());
@@ -21,6 +52,10 @@ void CRSCanvasShape::PaintContent(Gdiplus::Graphics& g, bool) {
   for (const auto& pen : m_pens) g.DrawPath(pen.get(), m_path.get());
   g.SetSmoothingMode(previous);
 }
+
+int CRSCanvasShape::GetLayerBuildCount() const { return m_layer ? m_layer->picture.GetBuildCount() : 0; }
+
+int CRSCanvasShape::GetLayerDrawCount() const { return m_layer ? m_layer->picture.GetDrawCount() : 0; }
 
 float CRSCanvasShape::GetWidestPenWidth() const {
   float widest = 0.0f;
@@ -45,11 +80,13 @@ bool CRSCanvasShape::ContainsPoint(const PointF& local) {
 void CRSCanvasShape::SetPath(Gdiplus::GraphicsPath* path) {
   if (path == m_path.get()) return;
   m_path.reset(path);
+  ContentChanged();
   FitPath(true);
 }
 
 void CRSCanvasShape::FitPath(bool adoptPathSize) {
   if (!m_fitPath) return;
+  ContentChanged();
   RectF b;
   if (m_path) m_path->GetBounds(&b);
   const bool wasEnabled = GetUpdatesEnabled();

@@ -1,0 +1,176 @@
+// The drawing context's fast paths against the exact ones they stand in
+// for: large gradient fills through a colour table, and the high-speed
+// stroke of thin pens.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/graphics.h"
+
+namespace {
+
+using Gdiplus::AlphaOf;
+
+constexpr ARGB kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000;
+
+bool Near(ARGB a, ARGB b, int tolerance) {
+  for (int shift = 0; shift < 32; shift += 8)
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+      return false;
+  return true;
+}
+
+// The gradient filled over the whole picture in one call (large enough for
+// the table), and the same fill made tile by tile through clips too small
+// for it, which the library colours pixel by pixel.
+void FillBothWays(Gdiplus::Brush& brush, const Gdiplus::Matrix& world, Bitmap& whole, Bitmap& tiled) {
+  const RectF area(-400, -400, 1200, 1200);
+  {
+    Graphics g(&whole);
+    g.Clear(Gdiplus::Color(kWhite));
+    g.SetTransform(&world);
+    g.FillRectangle(&brush, area);
+  }
+  Graphics g(&tiled);
+  g.Clear(Gdiplus::Color(kWhite));
+  for (int y = 0; y < tiled.GetHeight(); y += 100) {
+    for (int x = 0; x < tiled.GetWidth(); x += 100) {
+      g.ResetTransform();
+      g.SetClip(RectF(static_cast<float>(x), static_cast<float>(y), 100, 100));
+      g.SetTransform(&world);
+      g.FillRectangle(&brush, area);
+    }
+  }
+}
+
+TEST(GradientTableTest, LargeFillsMatchTheLibrarysOwnColoursForEveryWrapAndTransform) {
+  struct Case {
+    Gdiplus::WrapMode wrap;
+    float turn;
+  } cases[] = {{Gdiplus::WrapModeTile, 0}, {Gdiplus::WrapModeTileFlipX, 30}, {Gdiplus::WrapModeTile, -70}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.turn);
+    // A short diagonal gradient from translucent to opaque, so that the
+    // picture holds several periods, the wrap and the blend with white.
+    Gdiplus::LinearGradientBrush brush(PointF(20, 10), PointF(170, 90), Gdiplus::Color(0x30FF8000u),
+                                       Gdiplus::Color(0xF00040FFu));
+    brush.SetWrapMode(c.wrap);
+    Gdiplus::Matrix world;
+    world.Translate(200, 150);
+    world.Rotate(c.turn);
+    world.Scale(1.3f, 1.3f);
+    Bitmap whole(400, 300, PixelFormat::Format24bppRGB), tiled(400, 300, PixelFormat::Format24bppRGB);
+    FillBothWays(brush, world, whole, tiled);
+    int off = 0, changes = 0;
+    for (int y = 0; y < 300; ++y) {
+      for (int x = 0; x < 400; ++x) {
+        off += Near(whole.GetPixel(x, y), tiled.GetPixel(x, y), 2) ? 0 : 1;
+        if (x > 0) changes += whole.GetPixel(x, y) != whole.GetPixel(x - 1, y) ? 1 : 0;
+      }
+    }
+    EXPECT_EQ(off, 0);
+    EXPECT_GT(changes, 10000);  // a real gradient, not one flat colour
+  }
+}
+
+// A zigzag of many short segments crossing itself, like the cuts of a
+// puzzle preview.
+Gdiplus::GraphicsPath Zigzag() {
+  Gdiplus::GraphicsPath path;
+  for (int row = 0; row < 4; ++row) {
+    path.StartFigure();
+    for (int i = 0; i <= 60; ++i)
+      path.AddLine(PointF(5.0f + i * 3.0f, 20.0f + row * 25.0f + (i % 2) * 4.0f),
+                   PointF(5.0f + (i + 1) * 3.0f, 20.0f + row * 25.0f + ((i + 1) % 2) * 4.0f));
+  }
+  path.StartFigure();
+  path.AddLine(PointF(90, 5), PointF(95, 115));  // across every row
+  return path;
+}
+
+TEST(HighSpeedStrokeTest, ThinPensPaintEachPixelOnceInsideTheClipAndFollowTheExactStroke) {
+  const Gdiplus::GraphicsPath path = Zigzag();
+  Gdiplus::Pen pen(Gdiplus::Color(0x80FF0000u), 3.0f);
+  Bitmap exact(200, 120, PixelFormat::Format24bppRGB), fast(200, 120, PixelFormat::Format24bppRGB);
+  for (Bitmap* b : {&exact, &fast}) {
+    Graphics g(b);
+    g.Clear(Gdiplus::Color(kWhite));
+    g.SetSmoothingMode(b == &fast ? Gdiplus::SmoothingModeHighSpeed : SmoothingModeNone);
+    g.SetClip(RectF(0, 0, 150, 120));
+    g.DrawPath(&pen, &path);
+  }
+  // Half red over white, once: where segments meet or cross, no pixel is
+  // darkened by a second coat.
+  const ARGB once = fast.GetPixel(5, 20);  // where the first figure starts
+  EXPECT_TRUE(Near(once, 0xFFFF7F7Fu, 1));
+  int painted = 0, exactPainted = 0, apart = 0;
+  for (int y = 0; y < 120; ++y) {
+    for (int x = 0; x < 200; ++x) {
+      const ARGB p = fast.GetPixel(x, y);
+      EXPECT_TRUE(p == kWhite || p == once) << x << "," << y;
+      if (x >= 150) {
+        EXPECT_EQ(p, kWhite) << "outside the clip at " << x << "," << y;
+      }
+      painted += p != kWhite ? 1 : 0;
+      exactPainted += exact.GetPixel(x, y) != kWhite ? 1 : 0;
+      // Every painted pixel lies within two pixels of the exact stroke (the
+      // square pen reaches past a flat end by half its width).
+      if (p != kWhite) {
+        bool near = false;
+        for (int dy = -2; dy <= 2 && !near; ++dy)
+          for (int dx = -2; dx <= 2 && !near; ++dx)
+            near = exact.GetPixel(std::clamp(x + dx, 0, 199), std::clamp(y + dy, 0, 119)) != kWhite;
+        apart += near ? 0 : 1;
+      }
+    }
+  }
+  EXPECT_EQ(apart, 0);
+  EXPECT_NEAR(painted, exactPainted, exactPainted / 4);
+
+  // A wide pen needs its exact outline: the high-speed mode gives the same
+  // pixels as the plain one.
+  Gdiplus::Pen wide(Gdiplus::Color(kRed), 9.0f);
+  Bitmap a(200, 120, PixelFormat::Format24bppRGB), b(200, 120, PixelFormat::Format24bppRGB);
+  for (Bitmap* target : {&a, &b}) {
+    Graphics g(target);
+    g.Clear(Gdiplus::Color(kWhite));
+    g.SetSmoothingMode(target == &b ? Gdiplus::SmoothingModeHighSpeed : SmoothingModeNone);
+    g.DrawPath(&wide, &path);
+  }
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 200; ++x) ASSERT_EQ(a.GetPixel(x, y), b.GetPixel(x, y));
+}
+
+TEST(HighSpeedStrokeTest, CurvesAndClosedFiguresAreStrokedWholeUnderTheTransform) {
+  Gdiplus::GraphicsPath path;
+  path.AddBezier(PointF(0, 0), PointF(20, -30), PointF(40, 30), PointF(60, 0));
+  path.AddRectangle(RectF(0, 10, 20, 10));  // closed: its last side is drawn too
+  Bitmap b(160, 100, PixelFormat::Format32bppARGB);
+  Graphics g(&b);
+  g.SetSmoothingMode(Gdiplus::SmoothingModeHighSpeed);
+  g.TranslateTransform(10, 30);
+  g.ScaleTransform(2, 2);
+  Gdiplus::Pen pen(Gdiplus::Color(kRed), 0.5f);  // one device pixel at this scale
+  g.DrawPath(&pen, &path);
+  g.Flush();
+  EXPECT_EQ(b.GetPixel(10, 30), kRed);    // the curve's start
+  EXPECT_EQ(b.GetPixel(130, 30), kRed);   // its end
+  EXPECT_EQ(b.GetPixel(10, 60), kRed);    // the rectangle's closing side, at local (0, 15)
+  EXPECT_EQ(AlphaOf(b.GetPixel(30, 60)), 0);  // inside it nothing is filled
+
+  // A line millions of pixels long is walked only where it can show.
+  Gdiplus::GraphicsPath endless;
+  endless.AddLine(PointF(-1e7f, 30), PointF(1e7f, 30));
+  endless.StartFigure();
+  endless.AddLine(PointF(3e9f, 3e9f), PointF(3e9f, 3e9f));  // a lone point far away
+  g.DrawPath(&pen, &endless);
+  g.Flush();
+  EXPECT_EQ(b.GetPixel(80, 90), kRed);  // local y 30 is device row 90
+  EXPECT_EQ(b.GetPixel(159, 90), kRed);
+  EXPECT_EQ(AlphaOf(b.GetPixel(80, 95)), 0);
+}
+
+}  // namespace
