@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -22,7 +22,14 @@ struct HeadlessEnvironment {
     // folder unless the caller chose one.
     const char* tmp = std::getenv("TMPDIR");
     const std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tandrill-test-data-" + std::to_string(getpid());
-    setenv("TANDRILL_DATA_DIR", folder.c_str(), 0);
+    if (!std::getenv("TANDRILL_DATA_DIR")) {
+      // Process ids come round again: what an earlier test process of the
+      // same id left behind (a library, a half-written file) must not leak
+      // into this one.
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+      setenv("TANDRILL_DATA_DIR", folder.c_str(), 1);
+    }
     // Unit tests play a returning player: the sample puzzles of a first
     // start would change the libraries they prepare. The first-start test
     // removes this marker itself.
