@@ -63,6 +63,19 @@ Scene& GetScene() {
   return *scene;
 }
 
+// The shared scene with the gallery entered and painted once; null (the case
+// skipped) without a window.
+Scene* GalleryShown(benchmark::State& state) {
+  Scene& scene = GetScene();
+  if (!scene.canvas) {
+    state.SkipWithError("no window");
+    return nullptr;
+  }
+  scene.canvas->ShowGallery();
+  scene.canvas->UpdateNow();
+  return &scene;
+}
+
 // Budget: under 400 ms from asking for the gallery to its first frame.
 void BM_GalleryEnter500(benchmark::State& state) {
   Scene& scene = GetScene();
@@ -82,13 +95,9 @@ BENCHMARK(BM_GalleryEnter500)->Unit(benchmark::kMillisecond);
 
 // Budget: under 16 ms for one resize: the wall laid out again and repainted.
 void BM_GalleryRelayout500(benchmark::State& state) {
-  Scene& scene = GetScene();
-  if (!scene.canvas) {
-    state.SkipWithError("no window");
-    return;
-  }
-  scene.canvas->ShowGallery();
-  scene.canvas->UpdateNow();
+  Scene* shown = GalleryShown(state);
+  if (!shown) return;
+  Scene& scene = *shown;
   int step = 0;
   for (auto _ : state) {
     // Alternating widths change the number of columns every time.
@@ -101,13 +110,9 @@ BENCHMARK(BM_GalleryRelayout500)->Unit(benchmark::kMillisecond);
 
 // The re-layout's own share: the same resize without the repaint.
 void BM_GalleryRelayoutNoPaint500(benchmark::State& state) {
-  Scene& scene = GetScene();
-  if (!scene.canvas) {
-    state.SkipWithError("no window");
-    return;
-  }
-  scene.canvas->ShowGallery();
-  scene.canvas->UpdateNow();
+  Scene* shown = GalleryShown(state);
+  if (!shown) return;
+  Scene& scene = *shown;
   int step = 0;
   for (auto _ : state) scene.canvas->SetSize(SizeF(step++ % 2 ? 1920.0f : 1500.0f, 1080.0f));
   scene.canvas->UpdateNow();
@@ -117,13 +122,9 @@ BENCHMARK(BM_GalleryRelayoutNoPaint500)->Unit(benchmark::kMillisecond);
 
 // The floor beside the re-layout: the same scene repainted whole, unchanged.
 void BM_GalleryRepaint500(benchmark::State& state) {
-  Scene& scene = GetScene();
-  if (!scene.canvas) {
-    state.SkipWithError("no window");
-    return;
-  }
-  scene.canvas->ShowGallery();
-  scene.canvas->UpdateNow();
+  Scene* shown = GalleryShown(state);
+  if (!shown) return;
+  Scene& scene = *shown;
   for (auto _ : state) {
     scene.canvas->Invalidate();
     scene.canvas->UpdateNow();
