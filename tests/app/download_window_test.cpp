@@ -123,9 +123,13 @@ TEST_F(ScreenDownloadWindowTest, CentredWithTitleAndClosedOnlyByExit) {
   EXPECT_TRUE(window.Pump(50, true));
   EXPECT_TRUE(window.Exists());
 
+  // The window's items go with it, not only the platform window.
+  CRSAutoPtrLifeGuard items(window.GetControlWindow());
   Click(native, exit);
   EXPECT_TRUE(PumpUntilGone(window));
   EXPECT_FALSE(window.Exists());
+  FlushEvents(nullptr);
+  EXPECT_FALSE(items.Alive());
   EXPECT_EQ(NewestWindow(), nullptr);
   // Setting lines on a closed window is harmless.
   window.SetStatus("Completed!");
