@@ -16,6 +16,7 @@
 // item's own handler, but most of them mark the event handled so that it does
 // not bubble to the parent.
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -230,6 +231,9 @@ class CBehaviourSoftImage : public CRSCanvasBehaviour {
   CRSAutoPtrPolymorphic<CRSCanvasImage> m_image;
   bool m_tracking = false;
   bool m_placing = false;
+  // The rotation and scale of the parent, seen from the root, at the last
+  // placing (m11, m12, m21, m22).
+  std::array<float, 4> m_placedUnder{1.0f, 0.0f, 0.0f, 1.0f};
   // Connections to the item's ancestors; cut and made anew when the chain
   // changes.
   struct ChainSlots : sigslot::has_slots {

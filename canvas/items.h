@@ -161,6 +161,14 @@ class CRSCanvasItem : public CRSObject {
  protected:
   // Marks that the item paints content of its own (images, brush items).
   void SetDrawsItself(bool draws) { m_drawsItself = draws; }
+  // Tells every ancestor that keeps a picture of its painted children that
+  // something below it changed. Items call it whenever they ask for a
+  // repaint, shown or not.
+  void NotifyPaintCachesAbove();
+  // Called on an item marked as keeping such a picture (see
+  // SetKeepsPaintCache) when something below it changed.
+  virtual void OnDescendantChanged() {}
+  void SetKeepsPaintCache(bool keeps) { m_keepsPaintCache = keeps; }
   // True when this item and every ancestor are visible and have updates on.
   bool CanInvalidate() const;
   // The inverse of the transform, kept beside it for hit testing.
@@ -174,6 +182,7 @@ class CRSCanvasItem : public CRSObject {
   void MarkChildItemsDirty() { m_childItemsDirty = true; }
 
   bool m_drawsItself = false;
+  bool m_keepsPaintCache = false;
   bool m_updatesEnabled = true;
   bool m_cullByBounds = true;
   bool m_visible = true;
@@ -192,6 +201,12 @@ class CRSCanvasItem : public CRSObject {
   std::list<CRSAutoPtrPolymorphic<CRSObject>> m_behaviours;
   int m_cursor = 0;
 
+  // The parent as an item, remembered for the parent object it was found
+  // for: walks up the tree (invalidation, transforms) run for every item
+  // that changes, and a type check at every step of every walk adds up.
+  mutable const CRSObject* m_parentItemKey = nullptr;
+  mutable CRSCanvasItem* m_parentItem = nullptr;
+
   mutable std::vector<CRSCanvasItem*> m_childItems;
   mutable bool m_childItemsDirty = true;
 };
@@ -208,21 +223,61 @@ class CRSCanvasGroup : public CRSCanvasItem {
   CRSCanvasGroup(const PointF& position, CRSObject* parent, const std::string& name);
   ~CRSCanvasGroup() override;
 
+  // Pictures of the painted children are kept only up to this many device
+  // pixels (a whole 3840 x 2160 puzzle fits).
+  static constexpr float kMaxPaintCachePixels = 9000000.0f;
+
   void OnAddChild(CRSObject* child) override;
   void OnRemoveChild(CRSObject* child) override;
   RectF GetLocalRect() override;
   bool ContainsPoint(const PointF& local) override;
   CRSCanvasItem* HitTest(const PointF& local) override;
+  void Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) override;
+  void Invalidate() override;
   virtual void OnChildrenChanged();
 
+  // A group whose members move together may keep its painted children as
+  // one device picture while nothing below it changes: moving the group then
+  // repaints one picture instead of every child and soft image. The picture
+  // is made at the second paint with nothing changed in between (so a group
+  // that changes at every frame never pays for it), is reused while the
+  // group's rotation, scale and sub-pixel placement stay the same, and is
+  // dropped as soon as anything below the group asks for a repaint.
+  void SetPaintCache(bool on);
+  bool GetPaintCache() const { return m_paintCacheOn; }
+  bool HasPaintCache() const { return m_cache != nullptr; }
+  int GetPaintCacheBuildCount() const { return m_cacheBuilds; }
+  // The union of every visible child, soft images included, in local
+  // coordinates: all that painting the group can touch.
+  RectF GetPaintBounds();
+
   bool AreBoundsDirty() const { return m_boundsDirty; }
+
+ protected:
+  void OnDescendantChanged() override;
 
  private:
   void OnChildVisibleChanged(CRSCanvasItem* child, bool visible);
   void OnChildChanged(CRSCanvasItem* child);
+  bool BuildPaintCache(Gdiplus::Graphics& g, const Gdiplus::Matrix& world, int maxZ);
 
   bool m_boundsDirty = true;
   RectF m_bounds;
+  bool m_paintBoundsDirty = true;
+  RectF m_paintBounds;
+
+  bool m_paintCacheOn = false;
+  bool m_buildingCache = false;
+  bool m_changedWhileBuilding = false;
+  std::unique_ptr<Gdiplus::CachedBitmap> m_cache;
+  // The world transform the picture was made under, and the device pixel
+  // its top-left corner went to.
+  float m_cacheWorld[6] = {};
+  Point m_cacheOrigin;
+  // Changes below the group, counted; and the count at the last paint.
+  unsigned m_changes = 0;
+  unsigned m_changesAtPaint = ~0u;
+  int m_cacheBuilds = 0;
 };
 
 // True when the item is one of the soft images placed behind another item.

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -52,6 +55,78 @@ void PassQuitOutwards(const Message& quit) {
   if (t_activeLoops > 1) PostQuitMessage(QuitValueOf(quit));
 }
 
+// SDL waits for events in the operating system only with a video driver
+// that can be woken (X11, Wayland). Without one (the headless drivers, or
+// no video at all) its timed wait looks for events every millisecond, which
+// costs a busy-looking process a steady share of a core while the program
+// does nothing. Messages we post ourselves therefore also ring a bell of our
+// own, and the loop sleeps on that bell between looks at SDL's queue. SDL
+// still raises events of its own without ringing (a terminating signal
+// turns into a quit event), so the sleep is cut into slices.
+constexpr int kWakeSliceMs = 50;
+
+struct WakeBell {
+  std::mutex mutex;
+  std::condition_variable cv;
+  std::uint64_t rings = 0;
+};
+
+WakeBell& Bell() {
+  static WakeBell bell;
+  return bell;
+}
+
+void RingBell() {
+  WakeBell& bell = Bell();
+  {
+    std::lock_guard<std::mutex> g(bell.mutex);
+    ++bell.rings;
+  }
+  bell.cv.notify_all();
+}
+
+std::uint64_t BellRings() {
+  WakeBell& bell = Bell();
+  std::lock_guard<std::mutex> g(bell.mutex);
+  return bell.rings;
+}
+
+// Sleeps until the bell rings after `seen` rings, or for at most timeoutMs.
+void SleepOnBell(std::uint64_t seen, int timeoutMs) {
+  WakeBell& bell = Bell();
+  std::unique_lock<std::mutex> lk(bell.mutex);
+  bell.cv.wait_for(lk, std::chrono::milliseconds(timeoutMs), [&] { return bell.rings != seen; });
+}
+
+// Whether SDL's own wait sleeps in the system rather than polling.
+bool SdlWaitSleeps() {
+  if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return false;
+  // Joysticks and sensors make SDL poll whatever the video driver.
+  if (SDL_WasInit(SDL_INIT_JOYSTICK | SDL_INIT_SENSOR) != 0) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+// Fetches one SDL event, waiting up to timeoutMs (negative: forever).
+int WaitForEvent(SDL_Event& ev, int timeoutMs) {
+  if (timeoutMs == 0) return SDL_PollEvent(&ev);
+  if (SdlWaitSleeps()) return timeoutMs < 0 ? SDL_WaitEvent(&ev) : SDL_WaitEventTimeout(&ev, timeoutMs);
+  const Uint64 deadline = SDL_GetTicks64() + static_cast<Uint64>(std::max(timeoutMs, 0));
+  for (;;) {
+    // Read the bell before looking at the queue: a message posted after
+    // the look rings it again, so the sleep below cannot miss it.
+    const std::uint64_t seen = BellRings();
+    if (SDL_PollEvent(&ev)) return 1;
+    int slice = kWakeSliceMs;
+    if (timeoutMs >= 0) {
+      const Uint64 now = SDL_GetTicks64();
+      if (now >= deadline) return 0;
+      slice = static_cast<int>(std::min<Uint64>(deadline - now, kWakeSliceMs));
+    }
+    SleepOnBell(seen, slice);
+  }
+}
+
 // Messages after which idle processing may run again: everything but the
 // frequent, cheap ones.
 bool ReenablesIdle(unsigned message) {
@@ -94,7 +169,9 @@ bool PostMessage(TargetId target, unsigned message, std::uintptr_t wParam, std::
   ev.user.windowID = target;
   ev.user.data1 = reinterpret_cast<void*>(wParam);
   ev.user.data2 = reinterpret_cast<void*>(lParam);
-  return SDL_PushEvent(&ev) == 1;
+  const bool queued = SDL_PushEvent(&ev) == 1;
+  if (queued) RingBell();
+  return queued;
 }
 
 void PostQuitMessage(int exitValue) {
@@ -149,9 +226,7 @@ void MessageLoop::RemoveIdleHandler(IdleHandler* handler) {
 
 int MessageLoop::NextMessage(int timeoutMs, Message& out) {
   SDL_Event ev;
-  const int got = timeoutMs < 0 ? SDL_WaitEvent(&ev) : (timeoutMs == 0 ? SDL_PollEvent(&ev)
-                                                                       : SDL_WaitEventTimeout(&ev, timeoutMs));
-  if (!got) return 0;
+  if (!WaitForEvent(ev, timeoutMs)) return 0;
   if (ev.type == SDL_QUIT) {
     // SIGINT and SIGTERM: end the loop the normal way, so the program's
     // own shutdown runs.

@@ -23,6 +23,9 @@ std::vector<CRSCanvasItem*> PiecesOf(CRSCanvasItem* group) {
 }  // namespace
 
 CPuzzleGroup::CPuzzleGroup(CRSObject* parent) : CRSCanvasGroup(PointF(), parent, kItemName) {
+  // Joined pieces are dragged as one: a large group is repainted from one
+  // picture of its pieces and their shadows.
+  SetPaintCache(true);
   new CPuzzleGroupHighlight(this);
   (new CPuzzleGroupShadow(this))->SetOn(false);
   new CBehaviourDrag(this);

@@ -4,9 +4,64 @@
 
 #include "canvas/behaviours.h"
 
+#include <array>
 #include <cmath>
 
 #include "canvas/glow.h"
+#include "canvas/items/geometry_epoch.h"
+
+namespace {
+
+// The linear part (rotation, scale) of the item's transform to the root.
+// Soft images are placed in the item's parent, so only this part of the
+// parent's transform can move them relative to the item: a parent that is
+// merely shifted carries item and image along alike.
+std::array<float, 4> LinearPartToRoot(const CRSCanvasItem* item) {
+  if (!item) return {1.0f, 0.0f, 0.0f, 1.0f};
+  // The soft images of a group's pieces all ask this of the same group,
+  // one after another, when the group moves: the answer is kept until any
+  // transform changes.
+  static const CRSCanvasItem* s_item = nullptr;
+  static unsigned s_epoch = 0;
+  static std::array<float, 4> s_linear;
+  if (item != s_item || canvas_geometry::Epoch() != s_epoch) {
+    float m[6];
+    item->GetTransformTo(nullptr).GetElements(m);
+    s_linear = {m[0], m[1], m[2], m[3]};
+    s_item = item;
+    s_epoch = canvas_geometry::Epoch();
+  }
+  return s_linear;
+}
+
+// Whether the part of the image that can be seen at all is being painted
+// whole by the paint now running, whose transform the graphics holds for the
+// image. An ancestor that culls by its bounds also clips its children to
+// them, so what lies beyond it (the shadow of a piece half off the floor) is
+// never on screen and needs no repaint.
+bool PaintedWhole(Gdiplus::Graphics& g, CRSCanvasImage& image) {
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  RectF device = Gdiplus::TransformedBounds(world, image.GetLocalRect());
+  for (CRSCanvasItem* ancestor = image.GetParentItem(); ancestor; ancestor = ancestor->GetParentItem()) {
+    if (!ancestor->GetCullByBounds()) continue;
+    // The ancestor's own space mapped to the device.
+    Gdiplus::Matrix toDevice = image.GetTransformTo(ancestor);
+    if (toDevice.Invert() != Gdiplus::Ok) break;
+    toDevice.Multiply(world, MatrixOrderAppend);
+    if (!RectF::Intersect(device, device, Gdiplus::TransformedBounds(toDevice, ancestor->GetLocalRect())))
+      return true;
+  }
+  RectF clip;
+  g.ResetTransform();
+  g.GetClipBounds(&clip);
+  g.SetTransform(&world);
+  // Half a pixel of slack: the clip is whole pixels, the bounds are not.
+  return clip.GetLeft() <= device.GetLeft() + 0.5f && clip.GetTop() <= device.GetTop() + 0.5f &&
+         clip.GetRight() + 0.5f >= device.GetRight() && clip.GetBottom() + 0.5f >= device.GetBottom();
+}
+
+}  // namespace
 
 CBehaviourSoftImage::CBehaviourSoftImage(CRSCanvasItem* item, const std::string& name, const char* imageName,
                                          int margin)
@@ -71,30 +126,50 @@ void CBehaviourSoftImage::Place() {
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
   PlaceImage(*image, *item);
+  m_placedUnder = LinearPartToRoot(item->GetParentItem());
   image->SetUpdatesEnabled(enabled);
   image->Invalidate();
   m_placing = false;
 }
 
-void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics&, bool) {
+void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool) {
   CRSCanvasImage* image = m_image;
   CRSCanvasItem* item = GetItem();
   if (!image || !item) return;
+  // Until now the image had no picture, so nothing of it is on screen that
+  // would need clearing. What is painted right now covers the new picture
+  // unless the paint's clip cuts it, or placing it below moves it; only then
+  // is a repaint asked for. Asking every time would repaint the whole floor
+  // a second time after the first frame of a room full of shadows.
+  const bool paintedWhole = PaintedWhole(g, *image);
+  const Gdiplus::Matrix transformBefore = image->GetTransform();
+  const SizeF sizeBefore = image->GetSize();
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
   image->SetImage(RenderGlow(*item, m_margin, GlowColour(), GlowStrength()), true);
   // The picture is fixed until the item's content changes again.
   image->sigPrePaint.disconnect(this);
   image->SetPrePaintNotification(false);
+  if (!m_placing) {
+    PlaceImage(*image, *item);
+    m_placedUnder = LinearPartToRoot(item->GetParentItem());
+  }
   image->SetUpdatesEnabled(enabled);
-  Place();
+  const bool moved = !image->GetTransform().Equals(transformBefore) || !image->GetSize().Equals(sizeBefore);
+  if (moved || !paintedWhole) image->Invalidate();
 }
 
 void CBehaviourSoftImage::OnItemVisibleChanged(CRSCanvasItem*, bool) { ApplyVisibility(); }
 
 void CBehaviourSoftImage::OnContentChanged(CRSCanvasItem*) { Rebuild(); }
 
-void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem*) { Place(); }
+void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem* changed) {
+  // An ancestor that only moved carries the image with the item: dragging a
+  // group of hundreds of pieces must not re-place hundreds of shadows.
+  CRSCanvasItem* item = GetItem();
+  if (item && changed != item && m_image && LinearPartToRoot(item->GetParentItem()) == m_placedUnder) return;
+  Place();
+}
 
 void CBehaviourSoftImage::OnParentChanged(CRSObject* object, CRSObject* newParent, CRSObject*) {
   CRSCanvasImage* image = m_image;

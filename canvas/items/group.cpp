@@ -1,6 +1,7 @@
 // Groups: containers that answer for their descendants and keep the union of
 // their children's bounds cached until a child changes.
 
+#include <cmath>
 #include <cstring>
 
 #include "canvas/items.h"
@@ -31,6 +32,7 @@ CRSCanvasGroup::~CRSCanvasGroup() {
 void CRSCanvasGroup::OnAddChild(CRSObject* child) {
   CRSCanvasItem::OnAddChild(child);
   m_boundsDirty = true;
+  m_paintBoundsDirty = true;
   if (IsNamed(child, kShadowName)) return;
   if (auto* item = dynamic_cast<CRSCanvasItem*>(child)) {
     item->sigVisibleChanged.connect(this, &CRSCanvasGroup::OnChildVisibleChanged);
@@ -43,6 +45,7 @@ void CRSCanvasGroup::OnAddChild(CRSObject* child) {
 void CRSCanvasGroup::OnRemoveChild(CRSObject* child) {
   CRSCanvasItem::OnRemoveChild(child);
   m_boundsDirty = true;
+  m_paintBoundsDirty = true;
   if (auto* item = dynamic_cast<CRSCanvasItem*>(child)) {
     item->sigVisibleChanged.disconnect(this);
     item->sigContentChanged.disconnect(this);
@@ -90,4 +93,149 @@ CRSCanvasItem* CRSCanvasGroup::HitTest(const PointF& local) {
   if (!hit || hit == this) return nullptr;
   if (hit->GetParent() == this && IsShadowOrHighlight(hit)) return nullptr;
   return this;
+}
+
+// --- the kept picture of the painted children --------------------------------
+
+namespace {
+
+bool SameLinearPart(const float* a, const float* b) {
+  return a[0] == b[0] && a[1] == b[1] && a[2] == b[2] && a[3] == b[3];
+}
+
+// Whether two offsets differ by whole pixels, so that a picture made under
+// one lands on the same pixel grid under the other.
+bool WholePixelsApart(float a, float b) {
+  const float d = a - b;
+  return std::fabs(d - std::round(d)) < 1e-3f;
+}
+
+}  // namespace
+
+void CRSCanvasGroup::SetPaintCache(bool on) {
+  if (on == m_paintCacheOn) return;
+  m_paintCacheOn = on;
+  SetKeepsPaintCache(on);
+  m_cache.reset();
+  m_paintBoundsDirty = true;
+  m_changesAtPaint = ~0u;
+}
+
+void CRSCanvasGroup::OnDescendantChanged() {
+  m_paintBoundsDirty = true;
+  if (m_buildingCache) {
+    // A child finished itself while being painted into the picture (a soft
+    // image renders its picture at its first paint): the picture shows that
+    // already, but it is not to be trusted beyond this paint.
+    m_changedWhileBuilding = true;
+    return;
+  }
+  ++m_changes;
+  m_cache.reset();
+}
+
+RectF CRSCanvasGroup::GetPaintBounds() {
+  if (m_paintBoundsDirty) {
+    bool first = true;
+    RectF bounds;
+    for (CRSCanvasItem* child : GetChildItems()) {
+      if (!child->IsVisible()) continue;
+      const RectF b = child->GetBoundsIn(this);
+      if (first) {
+        bounds = b;
+        first = false;
+      } else {
+        RectF::Union(bounds, bounds, b);
+      }
+    }
+    m_paintBounds = bounds;
+    m_paintBoundsDirty = false;
+  }
+  return m_paintBounds;
+}
+
+void CRSCanvasGroup::Invalidate() {
+  if (!m_paintCacheOn) {
+    CRSCanvasItem::Invalidate();
+    return;
+  }
+  // One request for everything the group paints, rather than one from each
+  // of hundreds of children: the group moves as a whole. Passing it on to
+  // the children would also tell this group's own picture that they changed.
+  NotifyPaintCachesAbove();
+  if (!CanInvalidate()) return;
+  CRSCanvasItem* root = GetRootItem();
+  if (root->IsBeingDeleted()) return;
+  const RectF bounds = GetPaintBounds();
+  if (bounds.IsEmptyArea()) return;
+  root->sigInvalidate(this, bounds);
+}
+
+bool CRSCanvasGroup::BuildPaintCache(Gdiplus::Graphics& g, const Gdiplus::Matrix& world, int maxZ) {
+  const RectF device = Gdiplus::TransformedBounds(world, GetPaintBounds());
+  if (device.IsEmptyArea()) return false;
+  // One pixel of slack on every side keeps anti-aliased edges inside.
+  const float left = std::floor(device.GetLeft() - 1.0f), top = std::floor(device.GetTop() - 1.0f);
+  const float right = std::ceil(device.GetRight() + 1.0f), bottom = std::ceil(device.GetBottom() + 1.0f);
+  if ((right - left) * (bottom - top) > kMaxPaintCachePixels) return false;
+  Gdiplus::Bitmap picture(static_cast<int>(right - left), static_cast<int>(bottom - top),
+                          Gdiplus::PixelFormat::Format32bppARGB);
+  if (!picture.IsValid()) return false;
+  m_buildingCache = true;
+  m_changedWhileBuilding = false;
+  {
+    Gdiplus::Graphics pg(&picture);
+    // The children are drawn as they would be straight onto the target.
+    pg.SetSmoothingMode(g.GetSmoothingMode());
+    pg.SetInterpolationMode(g.GetInterpolationMode());
+    pg.SetCompositingQuality(g.GetCompositingQuality());
+    pg.SetPixelOffsetMode(g.GetPixelOffsetMode());
+    pg.SetTextRenderingHint(g.GetTextRenderingHint());
+    Gdiplus::Matrix shifted = world;
+    shifted.Translate(-left, -top, MatrixOrderAppend);
+    pg.SetTransform(&shifted);
+    CRSCanvasItem::Paint(pg, maxZ, true);
+  }
+  m_buildingCache = false;
+  m_cache = std::make_unique<Gdiplus::CachedBitmap>(&picture, &g);
+  if (!m_cache->IsValid()) {
+    m_cache.reset();
+    return false;
+  }
+  world.GetElements(m_cacheWorld);
+  m_cacheOrigin = Point(static_cast<int>(left), static_cast<int>(top));
+  ++m_cacheBuilds;
+  return true;
+}
+
+void CRSCanvasGroup::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
+  if (!m_paintCacheOn || !useCache || maxZ != kZOrderTop || !IsVisible()) {
+    CRSCanvasItem::Paint(g, maxZ, useCache);
+    return;
+  }
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  float now[6];
+  world.GetElements(now);
+  if (m_cache && !(SameLinearPart(now, m_cacheWorld) && WholePixelsApart(now[4], m_cacheWorld[4]) &&
+                   WholePixelsApart(now[5], m_cacheWorld[5]))) {
+    m_cache.reset();
+  }
+  const bool unchangedSinceLastPaint = m_changes == m_changesAtPaint;
+  m_changesAtPaint = m_changes;
+  if (!m_cache && !(unchangedSinceLastPaint && BuildPaintCache(g, world, maxZ))) {
+    CRSCanvasItem::Paint(g, maxZ, useCache);
+    return;
+  }
+  const int x = m_cacheOrigin.X + static_cast<int>(std::lround(now[4] - m_cacheWorld[4]));
+  const int y = m_cacheOrigin.Y + static_cast<int>(std::lround(now[5] - m_cacheWorld[5]));
+  const Gdiplus::GraphicsState state = g.Save();
+  g.ResetTransform();
+  g.DrawCachedBitmap(m_cache.get(), x, y);
+  g.Restore(state);
+  if (m_changedWhileBuilding) {
+    m_changedWhileBuilding = false;
+    ++m_changes;
+    m_cache.reset();
+  }
 }

@@ -7,6 +7,7 @@
 
 #include "canvas/items.h"
 #include "canvas/items/change_frame.h"
+#include "canvas/items/geometry_epoch.h"
 namespace {
 
 // Moves `child` within its parent's list so that it comes just before
@@ -87,7 +88,15 @@ float CRSCanvasItem::NormalizeAngle(float x) {
 // --- tree --------------------------------------------------------------------
 
 CRSCanvasItem* CRSCanvasItem::GetParentItem() const {
-  return dynamic_cast<CRSCanvasItem*>(GetParent());
+  // The parent pointer changes only through SetParent, which forgets the
+  // remembered answer, or is cleared when the parent goes: a key that no
+  // longer matches is looked up again.
+  CRSObject* parent = GetParent();
+  if (parent != m_parentItemKey) {
+    m_parentItemKey = parent;
+    m_parentItem = dynamic_cast<CRSCanvasItem*>(parent);
+  }
+  return m_parentItem;
 }
 
 CRSCanvasItem* CRSCanvasItem::GetRootItem() {
@@ -115,6 +124,10 @@ void CRSCanvasItem::SetParent(CRSObject* parent) {
   m_updatesEnabled = false;
   auto* oldParentItem = GetParentItem();
   CRSObject::SetParent(parent);
+  // A new parent may sit at the address of one that is gone.
+  canvas_geometry::Advance();
+  m_parentItemKey = nullptr;
+  m_parentItem = nullptr;
   // Slots run during the move may have read a parent's child items before
   // this item was linked or unlinked: both lists are stale now.
   if (oldParentItem) oldParentItem->MarkChildItemsDirty();
@@ -141,7 +154,16 @@ void CRSCanvasItem::OnRemoveChild(CRSObject*) { MarkChildItemsDirty(); }
 
 // --- geometry ----------------------------------------------------------------
 
+namespace canvas_geometry {
+namespace {
+unsigned s_epoch = 0;
+}  // namespace
+unsigned Epoch() { return s_epoch; }
+void Advance() { ++s_epoch; }
+}  // namespace canvas_geometry
+
 void CRSCanvasItem::RebuildMatrix() {
+  canvas_geometry::Advance();
   m_transform.Reset();
   m_transform.Translate(m_position.X, m_position.Y);
   m_transform.Rotate(m_rotation);
@@ -318,7 +340,17 @@ bool CRSCanvasItem::CanInvalidate() const {
   return true;
 }
 
+void CRSCanvasItem::NotifyPaintCachesAbove() {
+  for (CRSCanvasItem* up = GetParentItem(); up; up = up->GetParentItem()) {
+    if (up->m_keepsPaintCache) up->OnDescendantChanged();
+  }
+}
+
 void CRSCanvasItem::Invalidate() {
+  // Containers pass the request on to the items that draw, which tell the
+  // kept pictures above them; hidden or frozen items change too, and a
+  // picture made before must not outlive that.
+  if (m_drawsItself) NotifyPaintCachesAbove();
   if (!CanInvalidate()) return;
   if (m_drawsItself) {
     CRSCanvasItem* root = GetRootItem();

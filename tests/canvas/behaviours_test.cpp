@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "behaviour_test_support.h"
+#include "item_test_support.h"
 
 namespace {
 
@@ -181,6 +182,42 @@ TEST_F(BehaviourTest, HighlightIsPaintedDirectlyUnderItsItemAndFollowsIt) {
 
   // A highlight never gets a highlight of its own.
   EXPECT_EQ(CBehaviourHighlight::SetHighlight(image, true), nullptr);
+}
+
+TEST_F(BehaviourTest, AShadowRenderedAtItsFirstPaintAsksForARepaintOnlyWhereThatPaintMissedIt) {
+  // The floor culls by its bounds, so what lies beyond it is never seen.
+  auto* floor = AddItem(PointF(0, 0), SizeF(300, 300), nullptr, "floor");
+  auto makePiece = [&](PointF at) {
+    auto* piece = new CRSCanvasImage(at, floor, "piece", item_test::SolidPicture(40, 40, 0xFFFF0000));
+    CBehaviourShadow::SetShadow(piece, PointF(4, 4));
+    return CRSCanvasBehaviour::Find<CBehaviourShadow>(piece)->GetImage();
+  };
+  CRSCanvasImage* inside = makePiece(PointF(100, 100));
+  CRSCanvasImage* halfOff = makePiece(PointF(280, 100));  // its shadow reaches beyond the floor
+  {
+    // A paint of the whole window renders both shadows and needs no second
+    // paint: nothing it left out can be seen.
+    item_test::InvalidationRecorder recorder(*root);
+    auto frame = item_test::Render(*root, 400, 400);
+    EXPECT_TRUE(recorder.calls.empty());
+    ASSERT_NE(inside->GetImage(), nullptr);
+    ASSERT_NE(halfOff->GetImage(), nullptr);
+    // The shadow shows beside the piece, offset down and right.
+    EXPECT_NE(frame->GetPixel(143, 143), 0xFFFFFFFFu);
+  }
+  // A paint that covers only part of a new shadow leaves the rest for a
+  // repaint, which the shadow asks for.
+  CRSCanvasImage* cut = makePiece(PointF(50, 200));
+  item_test::InvalidationRecorder recorder(*root);
+  auto partial = std::make_unique<Gdiplus::Bitmap>(400, 400, PixelFormat::Format32bppARGB);
+  {
+    Gdiplus::Graphics g(partial.get());
+    g.SetClip(RectF(0, 0, 400, 220));
+    root->Paint(g, CRSCanvasItem::kZOrderTop, true);
+  }
+  ASSERT_NE(cut->GetImage(), nullptr);
+  ASSERT_EQ(recorder.calls.size(), 1u);
+  EXPECT_EQ(recorder.calls[0].first, cut);
 }
 
 TEST_F(BehaviourTest, ShadowFallsTheSameWayOnScreenWhateverTheRotation) {

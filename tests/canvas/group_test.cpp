@@ -118,4 +118,117 @@ TEST(GroupPaintTest, GroupsPaintTheirChildrenWhereverTheyAre) {
   EXPECT_EQ(frame->GetPixel(88, 112), 0xFFFF0000u);
 }
 
+// --- the kept picture of a group's children ---------------------------------
+
+// Every pixel of two pictures the same (the kept picture is drawn on the
+// same pixel grid as the children would be, so no tolerance is needed).
+bool SamePixels(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
+  if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x)
+      if (a.GetPixel(x, y) != b.GetPixel(x, y)) return false;
+  return true;
+}
+
+// Two copies of one scene: one group keeps a picture, the other paints its
+// children every time. Whatever happens to both, they must look the same.
+struct CachedAndDirect {
+  PieceGroup cached;
+  PieceGroup direct;
+  CachedAndDirect() { cached.group->SetPaintCache(true); }
+
+  template <class Change>
+  void Apply(Change change) {
+    change(cached);
+    change(direct);
+  }
+  void ExpectSameFrames(const char* when) {
+    auto a = item_test::Render(cached.root, 260, 260, 0xFF202080);
+    auto b = item_test::Render(direct.root, 260, 260, 0xFF202080);
+    EXPECT_TRUE(SamePixels(*a, *b)) << when;
+  }
+};
+
+TEST(GroupPaintCacheTest, TheKeptPictureLooksLikeTheChildrenAndFollowsEveryChange) {
+  CachedAndDirect scenes;
+  CRSCanvasGroup* group = scenes.cached.group;
+  scenes.ExpectSameFrames("first paint");
+  EXPECT_FALSE(group->HasPaintCache());  // made only when nothing changed since
+  scenes.ExpectSameFrames("second paint");
+  ASSERT_TRUE(group->HasPaintCache());
+  EXPECT_EQ(group->GetPaintCacheBuildCount(), 1);
+
+  // Moving the group by whole pixels reuses the picture.
+  scenes.Apply([](PieceGroup& s) { s.group->MoveBy(PointF(7, -3)); });
+  scenes.ExpectSameFrames("moved by whole pixels");
+  scenes.Apply([](PieceGroup& s) { s.group->MoveBy(PointF(-30, 40)); });
+  scenes.ExpectSameFrames("moved again");
+  EXPECT_EQ(group->GetPaintCacheBuildCount(), 1);
+
+  // Changes below the group that announce nothing but a repaint: a colour
+  // matrix, a hidden piece, a moved soft image, a new child.
+  Gdiplus::ColorMatrix grey = {{{0.3f, 0.3f, 0.3f, 0, 0}, {0.3f, 0.3f, 0.3f, 0, 0}, {0.3f, 0.3f, 0.3f, 0, 0},
+                                {0, 0, 0, 1, 0}, {0, 0, 0, 0, 1}}};
+  scenes.Apply([&](PieceGroup& s) { s.left->SetColorMatrix(grey); });
+  scenes.ExpectSameFrames("colour matrix");
+  EXPECT_FALSE(group->HasPaintCache());
+  scenes.ExpectSameFrames("colour matrix, kept");
+  scenes.Apply([](PieceGroup& s) { s.right->SetVisible(false); });
+  scenes.ExpectSameFrames("hidden piece");
+  scenes.ExpectSameFrames("hidden piece, kept");
+  scenes.Apply([](PieceGroup& s) { s.shadow->MoveBy(PointF(5, 9)); });
+  scenes.ExpectSameFrames("shadow moved");
+  scenes.ExpectSameFrames("shadow moved, kept");
+  scenes.Apply([](PieceGroup& s) {
+    new CRSCanvasImage(PointF(10, 45), s.group, "third", SolidPicture(30, 30, 0xFF0000FF));
+  });
+  scenes.ExpectSameFrames("child added");
+  scenes.ExpectSameFrames("child added, kept");
+  EXPECT_TRUE(group->HasPaintCache());
+
+  // A turn or a move by part of a pixel puts the picture on another grid:
+  // it is painted afresh, not shifted.
+  const int builds = group->GetPaintCacheBuildCount();
+  scenes.Apply([](PieceGroup& s) { s.group->SetRotation(90); });
+  scenes.ExpectSameFrames("turned");
+  scenes.ExpectSameFrames("turned, kept");
+  scenes.Apply([](PieceGroup& s) { s.group->MoveBy(PointF(0.5f, 0.25f)); });
+  scenes.ExpectSameFrames("moved by part of a pixel");
+  scenes.ExpectSameFrames("moved by part of a pixel, kept");
+  EXPECT_EQ(group->GetPaintCacheBuildCount(), builds + 2);
+
+  // Switched off, the picture goes.
+  group->SetPaintCache(false);
+  EXPECT_FALSE(group->HasPaintCache());
+  scenes.ExpectSameFrames("switched off");
+}
+
+TEST(GroupPaintCacheTest, AMovedGroupAsksOnceForEverythingItPaintsShadowsIncluded) {
+  PieceGroup scene;
+  scene.group->SetPaintCache(true);
+  item_test::Render(scene.root, 260, 260);
+  item_test::Render(scene.root, 260, 260);
+  ASSERT_TRUE(scene.group->HasPaintCache());
+  item_test::InvalidationRecorder recorder(scene.root);
+  scene.group->MoveBy(PointF(20, 0));
+  // The old area and the new one, not one request per child; and the move
+  // keeps the picture.
+  ASSERT_EQ(recorder.calls.size(), 2u);
+  EXPECT_TRUE(scene.group->HasPaintCache());
+  for (const auto& [item, rect] : recorder.calls) {
+    EXPECT_EQ(item, scene.group);
+    // Highlight (-8, -8, 100, 60) and shadow (8, 8, 90, 50) reach beyond
+    // the pieces (0, 0, 80, 40).
+    EXPECT_TRUE(rect.Equals(RectF(-8, -8, 106, 66))) << rect.X << " " << rect.Y << " " << rect.Width;
+  }
+  // A change inside a hidden group still drops the picture: it would be
+  // stale when the group shows again.
+  scene.group->SetVisible(false);
+  scene.left->SetImage(SolidPicture(40, 40, 0xFF00FFFF), false);
+  EXPECT_FALSE(scene.group->HasPaintCache());
+  scene.group->SetVisible(true);
+  auto frame = item_test::Render(scene.root, 260, 260);
+  EXPECT_EQ(frame->GetPixel(130, 120), 0xFF00FFFFu);
+}
+
 }  // namespace

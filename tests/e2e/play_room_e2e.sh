@@ -5,6 +5,12 @@
 # pointer solves the puzzle by dragging pieces to where the program reports
 # their neighbours, and the "Puzzle Solved !!!" box appears with the time.
 # Closing the box ends a gift.
+#
+# Then, on the same X server, a library game: the store room's Play opens a
+# puzzle, a few drags move pieces and join two, Back returns to the store
+# room; after quitting and starting again the same puzzle reopens with every
+# piece where it was, the joined pieces still joined and the clock going on
+# from where it stood.
 set -euo pipefail
 bin_dir="$1"
 source_dir="$2"
@@ -147,3 +153,125 @@ wait "$E2E_APP_PID" || e2e_fail "the game ended with an error"
 cp "$E2E_WORK/ghost_and_picture.png" "$bin_dir/play_room_ghost_and_picture.png" 2>/dev/null || true
 cp "$E2E_WORK/solved.png" "$bin_dir/play_room_solved.png" 2>/dev/null || true
 echo "ok: the gift ended with its box"
+
+# --- A library game, entered through the store room ---------------------
+[ -x "$bin_dir/tandrill_store_room_library" ] || e2e_fail "no library maker in $bin_dir"
+cp "$bin_dir/gift.pzl" "$bin_dir/tandrill.hlp" "$E2E_WORK/" 2>/dev/null || true
+library="$E2E_WORK/library"
+mkdir -p "$library"
+TANDRILL_DATA_DIR="$library" SDL_VIDEODRIVER=dummy "$bin_dir/tandrill_store_room_library" >/dev/null ||
+  e2e_fail "could not write the library"
+report="$E2E_WORK/library_report.txt"
+
+run_library_game() {
+  : >"$report"
+  TANDRILL_REPORT="$report" TANDRILL_DATA_DIR="$library" SDL_AUDIODRIVER=dummy "$E2E_WORK/tandrill" &
+  E2E_APP_PID=$!
+  e2e_wait_for "$report" '^room storeRoom' 150
+  e2e_wait_for "$report" '^item tree ' 150
+  wid="$(xdotool search --pid "$E2E_APP_PID" 2>/dev/null | head -1)"
+  [ -n "$wid" ] || e2e_fail "no window for the library game"
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  origin_x="$X"; origin_y="$Y"
+}
+
+# Every piece's place, angle and group from the last report, groups named
+# by their first piece so that two runs compare whatever numbers they got.
+snapshot() {
+  python3 - "$report" <<'PY'
+import sys
+block, last = [], []
+for line in open(sys.argv[1]):
+    f = line.split()
+    if f and f[0] == "piece": block.append(f)
+    if f and f[0] == "pieces": last, block = block, []
+names = {}
+for f in last: names.setdefault(f[4], f[1] + "," + f[2])
+for f in last: print(f[1], f[2], f[6], f[7], f[9], names[f[4]])
+PY
+}
+
+# Places may differ by rounding only; angles and groups not at all.
+same_game() {
+  python3 - "$1" "$2" <<'PY'
+import sys
+a = [l.split() for l in open(sys.argv[1])]
+b = [l.split() for l in open(sys.argv[2])]
+ok = len(a) == len(b) > 0
+for x, y in zip(a, b):
+    ok = ok and x[:2] == y[:2] and x[4:] == y[4:]
+    ok = ok and abs(float(x[2]) - float(y[2])) <= 1 and abs(float(x[3]) - float(y[3])) <= 1
+sys.exit(0 if ok else 1)
+PY
+}
+
+# The clock in seconds, from the last (or, with first, the first) line.
+clock_seconds() {
+  grep '^clock ' "$report" | { if [ "${1:-}" = first ]; then head -1; else tail -1; fi; } |
+    awk '{split($2, t, ":"); print t[1] * 60 + t[2]}'
+}
+
+run_library_game
+read -r tx ty < <(grep '^item tree ' "$report" | tail -1 | awk '{print $5, $6}')
+xdotool mousemove $((origin_x + tx)) $((origin_y + ty)) click 1
+e2e_wait_for "$report" '^selected tree'
+sleep 0.8
+xdotool key --clearmodifiers alt+p
+e2e_wait_for "$report" '^play building' 150
+e2e_wait_for "$report" '^play ready ' 150
+e2e_wait_for "$report" '^pieces reported' 50
+sleep 0.5
+
+# A few drags, each putting a piece beside a neighbour, until two pieces are
+# joined (and at least three drags were made).
+drags=0
+for step in $(seq 1 12); do
+  joined="$(python3 -c "$python_common
+pieces, _ = last_block(sys.argv[1])
+print(len(pieces) - len({p['group'] for p in pieces.values()}))" "$report")"
+  [ "$drags" -ge 3 ] && [ "$joined" -ge 1 ] && break
+  move="$(plan)"
+  case "$move" in done|stuck) e2e_fail "no piece to move in the library game ($move)" ;; esac
+  read -r x0 y0 x1 y1 <<<"$move"
+  reports="$(grep -c '^pieces reported' "$report")"
+  e2e_drag $((origin_x + x0)) $((origin_y + y0)) $((origin_x + x1)) $((origin_y + y1)) 8
+  e2e_wait_until "the pieces reported after a drag" 50 \
+    bash -c "[ \$(grep -c '^pieces reported' '$report') -gt $reports ]"
+  drags=$((drags + 1))
+done
+[ "$joined" -ge 1 ] || e2e_fail "no two pieces were joined"
+# The clock runs on from the time already played.
+e2e_wait_until "the clock to run" 50 bash -c "[ \$(grep -c '^clock ' '$report') -ge 2 ]"
+snapshot >"$E2E_WORK/before.txt"
+
+xdotool key --clearmodifiers alt+b
+e2e_wait_until "the store room again" 100 bash -c "[ \$(grep -c '^room storeRoom' '$report') -ge 2 ]"
+grep -q '^play saved ' "$report" || e2e_fail "leaving the play room saved nothing"
+clock_before="$(clock_seconds)"
+e2e_screenshot "$E2E_WORK/back_in_store_room.png"
+xdotool key --clearmodifiers alt+q
+for i in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
+wait "$E2E_APP_PID" || e2e_fail "the library game ended with an error"
+echo "ok: played $drags drags from the store room and went back"
+
+# Started again: the selection is kept, Play reopens the same game.
+run_library_game
+e2e_wait_for "$report" '^selected tree'
+sleep 0.8
+xdotool key --clearmodifiers alt+p
+e2e_wait_for "$report" '^play ready ' 150
+e2e_wait_for "$report" '^pieces reported' 50
+e2e_wait_for "$report" '^clock ' 50
+snapshot >"$E2E_WORK/after.txt"
+same_game "$E2E_WORK/before.txt" "$E2E_WORK/after.txt" ||
+  { diff "$E2E_WORK/before.txt" "$E2E_WORK/after.txt" >&2; e2e_fail "the pieces did not come back as they were"; }
+clock_after="$(clock_seconds first)"
+[ "$clock_after" -ge "$clock_before" ] && [ "$clock_after" -le $((clock_before + 1)) ] ||
+  e2e_fail "the clock did not go on from $clock_before s (it shows $clock_after s)"
+e2e_wait_until "the clock to run on" 30 bash -c "[ \$(grep -c '^clock ' '$report') -ge 2 ]"
+xdotool key --clearmodifiers alt+b
+e2e_wait_until "the store room again" 100 bash -c "[ \$(grep -c '^room storeRoom' '$report') -ge 2 ]"
+xdotool key --clearmodifiers alt+q
+for i in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
+wait "$E2E_APP_PID" || e2e_fail "the library game ended with an error"
+echo "ok: the library game came back as it was after a restart"

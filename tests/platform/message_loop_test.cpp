@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -164,6 +165,39 @@ TEST(MessageLoopTest, MessagesPostedFromAnotherThreadArriveOnTheLoopThread) {
   worker.join();
   loop.Run();
   EXPECT_EQ(target.seenOn, std::this_thread::get_id());
+  platform::UnregisterMessageTarget(id);
+}
+
+TEST(MessageLoopTest, ASleepingLoopWakesForEachMessageFromAnotherThreadAndKeepsItsDeadline) {
+  platform::MessageLoop loop;
+  struct Target : platform::MessageTarget {
+    std::vector<std::uintptr_t> seen;
+    void OnMessage(const platform::Message& msg) override {
+      seen.push_back(msg.wParam);
+      if (msg.message == 1202) platform::PostQuitMessage(7);
+    }
+  } target;
+  const platform::TargetId id = platform::RegisterMessageTarget(&target);
+  // The loop is already asleep when each message comes, some while it waits
+  // without a deadline, some right after it looked at an empty queue.
+  std::thread worker([id] {
+    for (std::uintptr_t i = 0; i < 20; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(i % 3 == 0 ? 15 : 0));
+      platform::PostMessage(id, 1201, i);
+    }
+    platform::PostMessage(id, 1202, 20);
+  });
+  EXPECT_EQ(loop.Run(), 7);
+  worker.join();
+  ASSERT_EQ(target.seen.size(), 21u);
+  for (std::uintptr_t i = 0; i < 21; ++i) EXPECT_EQ(target.seen[i], i);
+
+  // With nothing to deliver, a pump waits out its time and no more.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(loop.PumpMessages(120));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(115));
+  EXPECT_LT(waited, std::chrono::seconds(5));
   platform::UnregisterMessageTarget(id);
 }
 
