@@ -51,6 +51,7 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
   // Only one copy of the game writes a data folder; a second one runs on
   // what it read without saving.
   m_lock = std::make_unique<platform::InstanceLock>(platform::GetDataDirectory());
+  CPuzzleData::SetPuzzleFilesWritable(m_lock->GetState() != platform::InstanceLock::State::kHeldByOther);
   LoadLibrary();
 
   // A gift program carries its puzzle at the end of its own file.

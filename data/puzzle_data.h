@@ -108,6 +108,12 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   // the program directory unless another folder was set (tests and tools).
   static std::string GetPuzzleFolder();
   static void SetPuzzleFolder(std::string folder);
+  // A copy of the game that found another copy running on the same data
+  // folder reads puzzle files but never writes or removes them: the other
+  // copy's library refers to them, and its saved progress must not be
+  // overwritten by a stale copy. Save and DeletePuzzleFile then fail.
+  static void SetPuzzleFilesWritable(bool writable);
+  static bool ArePuzzleFilesWritable();
 
  private:
   void ResetForReading();
@@ -133,5 +139,5 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
 };
 
 // Removes the puzzle file of that name (only that file, inside the puzzles
-// folder). False when there was none.
+// folder). False when there was none, or when puzzle files are read-only.
 bool DeletePuzzleFile(std::string_view name);

@@ -61,7 +61,17 @@ std::string CPuzzleData::GetPuzzleFileName(std::string_view name) {
   return GetPuzzleFolder() + platform::SafeFileStem(name) + ".pzl";
 }
 
-bool DeletePuzzleFile(std::string_view name) { return platform::RemoveFile(CPuzzleData::GetPuzzleFileName(name)); }
+namespace {
+bool s_puzzleFilesWritable = true;
+}  // namespace
+
+void CPuzzleData::SetPuzzleFilesWritable(bool writable) { s_puzzleFilesWritable = writable; }
+bool CPuzzleData::ArePuzzleFilesWritable() { return s_puzzleFilesWritable; }
+
+bool DeletePuzzleFile(std::string_view name) {
+  if (!CPuzzleData::ArePuzzleFilesWritable()) return false;
+  return platform::RemoveFile(CPuzzleData::GetPuzzleFileName(name));
+}
 
 bool CPuzzleData::Load() {
   platform::EnsureDirectory(GetPuzzleFolder());
@@ -186,6 +196,7 @@ void CPuzzleData::Write(CRSXMLWriter& out) {
 }
 
 bool CPuzzleData::Save() {
+  if (!ArePuzzleFilesWritable()) return false;
   if (!platform::EnsureDirectory(GetPuzzleFolder())) return false;
   CRSXMLWriter out;
   Write(out);

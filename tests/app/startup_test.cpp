@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "data/puzzle_data.h"
+
 namespace {
 
 TEST(StartupTest, AdminSwitchIsAnArgumentNotPartOfTheProgramPath) {
@@ -80,6 +82,24 @@ TEST(StartupTest, EndingTheProgramWritesTheLibrary) {
   platform::PostQuitMessage(0);
   EXPECT_EQ(app::RunProgram(1, argv), 0);
   EXPECT_FALSE(platform::ReadWholeFile(file, 1 << 20, text)) << "the folder belongs to the other copy";
+
+  // Nor does it write or remove the other copy's puzzle files.
+  CPuzzleData::SetPuzzleFilesWritable(true);
+  CPuzzleData puzzle("held");
+  puzzle.SetPicture(std::make_shared<Gdiplus::Bitmap>(120, 90, Gdiplus::PixelFormat::Format24bppRGB));
+  ASSERT_TRUE(puzzle.Save());
+  const std::string puzzleFile = CPuzzleData::GetPuzzleFileName("held");
+  std::string before;
+  ASSERT_TRUE(platform::ReadWholeFile(puzzleFile, 1 << 24, before));
+  platform::PostQuitMessage(0);
+  EXPECT_EQ(app::RunProgram(1, argv), 0);
+  ASSERT_FALSE(CPuzzleData::ArePuzzleFilesWritable());
+  puzzle.SetTimePlayed(5000);
+  EXPECT_FALSE(puzzle.Save());
+  EXPECT_FALSE(DeletePuzzleFile("held"));
+  std::string after;
+  ASSERT_TRUE(platform::ReadWholeFile(puzzleFile, 1 << 24, after));
+  EXPECT_EQ(after, before);
 }
 
 }  // namespace
