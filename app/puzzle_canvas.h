@@ -86,6 +86,7 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
 
   // --- items and events ----------------------------------------------------
   void DoSetSize(const SizeF& size) override;
+  void OnFrameRebuilt() override { ApplyBrushes(); }
   int FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
 
  private:

@@ -421,6 +421,9 @@ class CRSCanvasText : public CRSCanvasBrushItem {
   void SetFont(const std::string& familyName, float emSize, int style);
   void SetSizeToText(bool on);
   void SetHotkeyPrefix(bool show);
+  // A text sized to itself but wider than this (0: no limit) keeps this
+  // width and ends in an ellipsis at a character boundary.
+  void SetMaxWidth(float width);
 
   const std::string& GetText() const { return m_text; }
   const Gdiplus::Font* GetFont() const { return m_font.get(); }
@@ -437,6 +440,7 @@ class CRSCanvasText : public CRSCanvasBrushItem {
   std::unique_ptr<Gdiplus::Font> m_font;
   bool m_sizeToText = true;
   bool m_hotkeyPrefix = false;
+  float m_maxWidth = 0.0f;
 };
 
 // A text turned into an outline path, filled and outlined as a shape.

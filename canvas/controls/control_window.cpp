@@ -104,6 +104,7 @@ void CRSControlWindow::RebuildFrame() {
   Style().BuildWindowFrame(*this);
   LayoutClientArea();
   m_rebuilding = false;
+  OnFrameRebuilt();
 }
 
 void CRSControlWindow::LayoutClientArea() {
@@ -132,6 +133,9 @@ void CRSControlWindow::SetCaption(const std::string& caption) {
     // The shadow behind the caption follows it.
     if (auto* shadow = dynamic_cast<CRSCanvasText*>(m_title ? m_title->FindChild("captionShadow") : nullptr))
       shadow->SetText(caption);
+    // The caption is centred in the bar by its height and kept clear of the
+    // buttons by its width: both follow the new text.
+    RebuildFrame();
   }
 }
 

@@ -109,6 +109,9 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
  protected:
   // Rebuilds the frame through the style and lays out the client area.
   void RebuildFrame();
+  // Called after every rebuild: the style has put its own face back, which
+  // a window that paints itself differently replaces again here.
+  virtual void OnFrameRebuilt() {}
   void LayoutClientArea();
 
  private:

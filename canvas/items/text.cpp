@@ -1,5 +1,7 @@
 // Text items: a string drawn with the brushes, sized to its measured layout.
 
+#include <algorithm>
+
 #include "canvas/items.h"
 #include "canvas/items/change_frame.h"
 
@@ -41,8 +43,29 @@ SizeF CRSCanvasText::MeasureText() const {
 }
 
 void CRSCanvasText::Relayout() {
-  if (m_sizeToText) SetSize(MeasureText());
+  if (m_sizeToText) {
+    // Measured untrimmed: the limit applies to the whole text.
+    m_format->SetTrimming(Gdiplus::StringTrimmingNone);
+    m_format->SetFormatFlags(m_format->GetFormatFlags() & ~Gdiplus::StringFormatFlagsNoWrap);
+    SizeF size = MeasureText();
+    if (m_maxWidth > 0.0f && size.Width > m_maxWidth) {
+      m_format->SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
+      m_format->SetFormatFlags(m_format->GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
+      size.Width = m_maxWidth;
+    }
+    SetSize(size);
+  }
   sigContentChanged(this);
+}
+
+void CRSCanvasText::SetMaxWidth(float width) {
+  width = std::max(0.0f, width);
+  if (width == m_maxWidth) return;
+  {
+    ChangeFrame frame(*this);
+    m_maxWidth = width;
+  }
+  Relayout();
 }
 
 void CRSCanvasText::SetText(const std::string& text) {

@@ -192,6 +192,11 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
                                                   window.GetExtraButtonCaption());
       place(extra, extraSize.Width);
     }
+    // A caption longer than the bar ends in an ellipsis before the buttons
+    // rather than running under them.
+    const float room = std::max(0.0f, x - left - 4.0f);
+    caption->SetMaxWidth(room);
+    if (auto* shadow = dynamic_cast<CRSCanvasText*>(bar->FindChild("captionShadow"))) shadow->SetMaxWidth(room);
   }
 
   CRSCanvasItem* grip = window.GetGripItem();

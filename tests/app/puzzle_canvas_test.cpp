@@ -76,6 +76,9 @@ TEST_F(PuzzleCanvasScene, FirstRoomCaptionAndGradient) {
   EXPECT_FLOAT_EQ(square.Width, 900);
   gradient->GetLinearColors(colours);
   EXPECT_EQ(colours[0].GetValue(), 0x30123456u) << "only the low 24 bits are kept";
+  // A new caption re-lays the title bar; the background stays.
+  canvas->SetCaption("A much longer caption than before");
+  EXPECT_EQ(canvas->GetBrush(0)->GetType(), Gdiplus::BrushTypeTextureFill);
 }
 
 TEST_F(PuzzleCanvasScene, BackgroundThatIsNotAPictureKeepsTheOldOne) {

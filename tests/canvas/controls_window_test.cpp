@@ -60,6 +60,25 @@ TEST_F(ControlWindowTest, TheTitleMovesTheWindowAndTheEdgesResizeItOnlyInFrameMo
   EXPECT_EQ(view.GetCaptured(), nullptr);
 }
 
+// A caption set after the window was built is centred in the bar like any
+// other, and one too long for the bar ends before the buttons.
+TEST_F(ControlWindowTest, ACaptionStaysInTheBarBesideTheButtons) {
+  auto* w = new CRSControlWindow(PointF(10, 10), root, "late", SizeF(200, 120));
+  w->SetCloseButton(true);
+  w->SetCaption("A caption far too long to fit beside the close button of this window");
+  CRSCanvasText* caption = w->GetCaptionItem();
+  CRSControlButton* close = w->GetTitleButton(CRSControlWindow::kButtonClose);
+  ASSERT_NE(caption, nullptr);
+  ASSERT_NE(close, nullptr);
+  const RectF text = caption->GetBoundsIn(w), button = close->GetBoundsIn(w), bar = w->GetTitleItem()->GetBoundsIn(w);
+  EXPECT_LE(text.GetRight(), button.GetLeft());
+  EXPECT_GT(text.Width, 60.0f);
+  EXPECT_NEAR(text.Y + text.Height / 2, bar.Y + bar.Height / 2, 1.0f);
+  // A short caption takes its own width again.
+  w->SetCaption("Short");
+  EXPECT_FLOAT_EQ(w->GetCaptionItem()->GetSize().Width, w->GetCaptionItem()->MeasureText().Width);
+}
+
 TEST_F(ControlWindowTest, AKeepInsideWindowStaysInItsParent) {
   CRSControlWindow* w = MakeWindow(2);
   w->RemoveRaiseBehaviour();
