@@ -35,8 +35,8 @@ class CPuzzleStoreRoom : public CRSObject {
   static constexpr unsigned kEchoPeriodMs = 100;
   static constexpr const char* kSurpriseCaption = "It's a surprise, aren't you curious ?";
   static constexpr const char* kDeleteQuestion = "Do you really want to delete the selected puzzle?";
-  // The line at the foot of the room that tells a new player where puzzles of
-  // their own come from.
+  // The line along the top of the room that tells a new player where puzzles
+  // of their own come from.
   static constexpr const char* kCreateHint = "Tip: Create in the Main panel turns photos into puzzles.";
 
   // The buttons, in panel order; Main first, then Tools.

@@ -26,12 +26,12 @@ constexpr float kPanelBottomMargin = 2.0f;
 constexpr float kPanelLeft = 5.0f;
 constexpr float kMainTop = 15.0f;
 constexpr float kToolsTop = 275.0f;
-// The tip line lies at the bottom of the floor, this far from the bottom
-// edge and this far right of the panels' column: a category window opens
-// centred over 60 % of the floor and so never reaches the bottom band, and
-// the panels (kept inside the view, so the "Tools" panel slides down to the
-// bottom of a small window) never reach across it.
-constexpr float kHintBottomMargin = 6.0f;
+// The tip line lies along the top of the floor, this far from the top edge
+// and this far right of the panels' column, beside the "Main" panel it
+// names: a category window opens centred over 60 % of the floor and so never
+// reaches the top band, the panels (placed at the left) never reach across
+// it, and the room's title and notice keep the bottom band to themselves.
+constexpr float kHintTopMargin = 6.0f;
 constexpr float kHintGap = 8.0f;
 constexpr float kHintLeft = kPanelLeft + kPanelWidth + kHintGap;
 // Below every thumbnail and folder (which use the default z-order), so a
@@ -120,11 +120,10 @@ void CPuzzleStoreRoom::BuildHint() {
   // Light text on a background the player chooses: a soft shadow keeps it
   // legible on a light picture too.
   CBehaviourShadow::SetShadow(hint, PointF(1, 1));
-  // At the foot of the room like a status line, beside the panels' column
-  // as placed (not where the player drags the panels later); it follows the
-  // bottom edge when the window is resized.
-  auto* place = new CBehaviourAlign(hint, CBehaviourAlign::kLeft | CBehaviourAlign::kBottom);
-  place->SetMargins(kHintLeft, kHintBottomMargin);
+  // Beside the panels' column as placed, not where the player drags the
+  // panels later.
+  auto* place = new CBehaviourAlign(hint, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);
+  place->SetMargins(kHintLeft, kHintTopMargin);
   m_hint = hint;
   LayOutHint();
   place->Align();
@@ -139,7 +138,7 @@ void CPuzzleStoreRoom::LayOutHint() {
   if (!hint || !floor || !hint->GetFont()) return;
   // A room too narrow for the line beside the panels wraps it rather than
   // running it under the panels or past the edge.
-  const float room = floor->GetSize().Width - kHintLeft - kHintBottomMargin;
+  const float room = floor->GetSize().Width - kHintLeft - kHintTopMargin;
   hint->SetSizeToText(true);
   const SizeF line = hint->GetSize();
   if (line.Width <= room || room < 1.0f) return;

@@ -382,7 +382,7 @@ TEST_F(StoreRoomScene, CategoryWindowClosedWhileAThumbnailInItIsDragged) {
   EXPECT_EQ(category_rooms::CountUnfinished(Library(), "Animals"), 1);
 }
 
-TEST_F(StoreRoomScene, HintAtTheFootOfTheRoomIsNeverUnderACategoryWindow) {
+TEST_F(StoreRoomScene, HintBesideTheMainPanelIsNeverUnderACategoryWindow) {
   CPuzzleImageData* loose = AddPuzzle("loose", "");
   CPuzzleCategoryData* animals = AddCategory("Animals");
   AddPuzzle("cat", "Animals");
@@ -398,8 +398,8 @@ TEST_F(StoreRoomScene, HintAtTheFootOfTheRoomIsNeverUnderACategoryWindow) {
   ASSERT_NE(holder, nullptr);
   EXPECT_NE(hint->GetText().find(static_cast<CRSControlWindow*>(holder)->GetCaption() + " panel"), std::string::npos);
 
-  // The panels' font, one line high, at the foot of the floor beside the
-  // panels' column.
+  // The panels' font, one line high, along the top of the floor beside the
+  // "Main" panel.
   const auto* drawn = dynamic_cast<const CRSControlStylesDrawn*>(CRSControlStyles::GetCurrent().get());
   ASSERT_NE(drawn, nullptr);
   ASSERT_NE(hint->GetFont(), nullptr);
@@ -409,7 +409,8 @@ TEST_F(StoreRoomScene, HintAtTheFootOfTheRoomIsNeverUnderACategoryWindow) {
   const RectF main = room->GetMainPanel()->GetBoundsIn(floor);
   RectF placed = hint->GetBoundsIn(floor);
   EXPECT_GT(placed.X, main.X + main.Width);
-  EXPECT_NEAR(placed.Y + placed.Height, floor->GetSize().Height - 6.0f, 0.5f);
+  EXPECT_NEAR(placed.Y, 6.0f, 0.5f);
+  EXPECT_LT(placed.Y, main.Y + main.Height);
   EXPECT_LT(placed.Height, 2.0f * room->GetButton(CPuzzleStoreRoom::kAbout)->GetFaceSize().Height);
 
   // A thumbnail lying over the hint is painted above it, the panels too.
@@ -424,8 +425,8 @@ TEST_F(StoreRoomScene, HintAtTheFootOfTheRoomIsNeverUnderACategoryWindow) {
   EXPECT_LT(hintAt, thumbAt) << "painted first, underneath";
 
   // An opened category window leaves it in sight, in a large window and in
-  // the smallest one the room allows, where the "Tools" panel reaches the
-  // bottom edge and must not cover it either.
+  // the smallest one the room allows, where the line wraps beside the
+  // panels rather than run under them or past the edge.
   room->GetSelection()->Select(animals->PeekItem());
   room->Open();
   Deliver();
@@ -442,17 +443,19 @@ TEST_F(StoreRoomScene, HintAtTheFootOfTheRoomIsNeverUnderACategoryWindow) {
   ASSERT_NE(WindowOf(animals), nullptr);
   placed = hint->GetBoundsIn(floor);
   EXPECT_FALSE(WindowOf(animals)->GetBoundsIn(floor).IntersectsWith(placed));
-  EXPECT_FALSE(room->GetToolsPanel()->GetBoundsIn(floor).IntersectsWith(placed));
+  EXPECT_FALSE(room->GetMainPanel()->GetBoundsIn(floor).IntersectsWith(placed));
   EXPECT_LE(placed.X + placed.Width, floor->GetSize().Width) << "fits the smallest room: " << placed.Width;
+  EXPECT_LT(placed.Height, 3.0f * room->GetButton(CPuzzleStoreRoom::kAbout)->GetFaceSize().Height);
 
-  // It follows the bottom edge when the window grows, and stays where it is
-  // when the player drags the panel away.
+  // A wide window takes it back to one line; it stays where it is when the
+  // player drags the panel away.
   canvas->SetSize(SizeF(1400, 900));
   Deliver();
-  room->GetToolsPanel()->SetPosition(PointF(600, 40));
+  room->GetMainPanel()->SetPosition(PointF(600, 300));
   Deliver();
   EXPECT_NEAR(hint->GetBoundsIn(floor).X, placed.X, 0.5f);
-  EXPECT_NEAR(hint->GetBoundsIn(floor).GetBottom(), floor->GetSize().Height - 6.0f, 0.5f);
+  EXPECT_NEAR(hint->GetBoundsIn(floor).Y, 6.0f, 0.5f);
+  EXPECT_LT(hint->GetBoundsIn(floor).Height, 2.0f * room->GetButton(CPuzzleStoreRoom::kAbout)->GetFaceSize().Height);
 }
 
 TEST_F(StoreRoomScene, DroppedGiftPlaysInGiftModeAfterKeepingTheLibrary) {
