@@ -8,7 +8,9 @@
 #include <cstring>
 #include <list>
 #include <memory>
+#include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "canvas/items.h"
@@ -287,6 +289,63 @@ bool Paint(CRSCanvasShape& shape, Gdiplus::Graphics& g, const Brushes& brushes, 
                                           static_cast<float>(shift.Y + kept->offset.Y)));
   return true;
 }
+
+namespace {
+
+struct OutlineStore {
+  // The most recently laid out last; the key is every argument, in bytes.
+  std::list<std::pair<std::string, Gdiplus::GraphicsPath>> order;
+  std::unordered_map<std::string, std::list<std::pair<std::string, Gdiplus::GraphicsPath>>::iterator> byKey;
+  int builds = 0;
+};
+
+OutlineStore& Outlines() {
+  static OutlineStore store;
+  return store;
+}
+
+template <class T>
+void Append(std::string& key, const T& value) {
+  key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+std::unique_ptr<Gdiplus::GraphicsPath> Outline(const std::string& text, const Gdiplus::FontFamily& family, int style,
+                                               float emSize, const RectF& layout, const Gdiplus::StringFormat& format) {
+  std::string key = family.GetName();
+  key.push_back('\0');
+  Append(key, style);
+  Append(key, emSize);
+  Append(key, layout.X);
+  Append(key, layout.Y);
+  Append(key, layout.Width);
+  Append(key, layout.Height);
+  Append(key, static_cast<int>(format.GetAlignment()));
+  Append(key, static_cast<int>(format.GetLineAlignment()));
+  Append(key, static_cast<int>(format.GetTrimming()));
+  Append(key, static_cast<int>(format.GetHotkeyPrefix()));
+  Append(key, format.GetFormatFlags());
+  key += text;
+  OutlineStore& store = Outlines();
+  const auto found = store.byKey.find(key);
+  if (found != store.byKey.end()) {
+    store.order.splice(store.order.end(), store.order, found->second);
+    return std::make_unique<Gdiplus::GraphicsPath>(found->second->second);
+  }
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
+  path->AddString(text, &family, style, emSize, layout, &format);
+  ++store.builds;
+  store.order.emplace_back(key, *path);
+  store.byKey.emplace(std::move(key), std::prev(store.order.end()));
+  if (store.order.size() > kMaxKeptOutlines) {
+    store.byKey.erase(store.order.front().first);
+    store.order.pop_front();
+  }
+  return path;
+}
+
+int OutlineBuildCount() { return Outlines().builds; }
 
 std::size_t KeptCount() { return TheStore().kept.size(); }
 int BuildCount() { return TheStore().builds; }

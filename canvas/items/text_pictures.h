@@ -18,9 +18,13 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/font.h"
 #include "platform/graphics.h"
+#include "platform/graphics_path.h"
+#include "platform/string_format.h"
 
 class CRSCanvasShape;
 
@@ -41,6 +45,15 @@ using Brushes = std::vector<std::shared_ptr<Gdiplus::Brush>>;
 // when its look is new. Returns false, having painted nothing, when the look cannot be
 // shared; the caller then paints as it would otherwise.
 bool Paint(CRSCanvasShape& shape, Gdiplus::Graphics& g, const Brushes& brushes, const Painter& paint);
+
+// A new path holding the outline of text as GraphicsPath::AddString lays it
+// out on an empty path. Laying text out is the costly part of making a text
+// item; outlines already laid out for the same text, font, size, rectangle
+// and format are copied instead (the most recent kMaxKeptOutlines of them).
+inline constexpr std::size_t kMaxKeptOutlines = 4096;
+std::unique_ptr<Gdiplus::GraphicsPath> Outline(const std::string& text, const Gdiplus::FontFamily& family, int style,
+                                               float emSize, const RectF& layout, const Gdiplus::StringFormat& format);
+int OutlineBuildCount();
 
 // For tests and benchmarks: how many pictures are kept, how many were
 // painted and how many paints were served from a kept one; Clear forgets

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "canvas/items.h"
 #include "item_test_support.h"
 #include "platform/brush.h"
@@ -121,6 +123,44 @@ TEST(TextPicturesTest, KeptPicturesStayWithinTheirBudget) {
   EXPECT_EQ(Differences(*Render(root, 80, 40, 0xFF3060A0u), *RenderDirect(root, 80, 40), 2), 0);
   text_pictures::Clear();
   EXPECT_EQ(text_pictures::KeptCount(), 0u);
+}
+
+TEST(TextPicturesTest, OutlinesAreLaidOutOnceAndCopiedAsAddStringWouldMakeThem) {
+  const Gdiplus::FontFamily arial("Arial");
+  Gdiplus::StringFormat centred;
+  centred.SetAlignment(Gdiplus::StringAlignmentCenter);
+  auto direct = [&](const std::string& text, float size, const RectF& layout, const Gdiplus::StringFormat& format) {
+    Gdiplus::GraphicsPath path;
+    path.AddString(text, &arial, 1, size, layout, &format);
+    return path;
+  };
+  auto same = [](const Gdiplus::GraphicsPath& a, const Gdiplus::GraphicsPath& b) {
+    return a.Points().size() == b.Points().size() && a.Types() == b.Types() &&
+           std::equal(a.Points().begin(), a.Points().end(), b.Points().begin(),
+                      [](const PointF& p, const PointF& q) { return p.X == q.X && p.Y == q.Y; });
+  };
+  const int builds = text_pictures::OutlineBuildCount();
+  auto first = text_pictures::Outline("27%", arial, 1, 26.0f, RectF(), centred);
+  auto again = text_pictures::Outline("27%", arial, 1, 26.0f, RectF(), centred);
+  EXPECT_EQ(text_pictures::OutlineBuildCount() - builds, 1);
+  EXPECT_NE(first.get(), again.get()) << "each shape owns its copy";
+  EXPECT_TRUE(same(*again, direct("27%", 26.0f, RectF(), centred)));
+  // Changing the copy (a shape stretches its path) leaves the kept outline.
+  Gdiplus::Matrix stretch;
+  stretch.Scale(2.0f, 2.0f);
+  first->Transform(&stretch);
+  EXPECT_TRUE(same(*text_pictures::Outline("27%", arial, 1, 26.0f, RectF(), centred), *again));
+
+  // Any other argument lays the text out anew, and as AddString would.
+  Gdiplus::StringFormat trimmed;
+  trimmed.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
+  trimmed.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap);
+  const RectF box(0, 0, 40, 30);
+  EXPECT_TRUE(same(*text_pictures::Outline("A long title", arial, 1, 20.0f, box, trimmed),
+                   direct("A long title", 20.0f, box, trimmed)));
+  EXPECT_TRUE(same(*text_pictures::Outline("27%", arial, 1, 27.0f, RectF(), centred),
+                   direct("27%", 27.0f, RectF(), centred)));
+  EXPECT_EQ(text_pictures::OutlineBuildCount() - builds, 3);
 }
 
 }  // namespace
