@@ -19,6 +19,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "canvas/auto_ptr.h"
@@ -441,5 +442,9 @@ class CBehaviourExclusive : public CRSObject {
 
  private:
   std::vector<std::shared_ptr<Entry>> m_entries;
+  // Each entry's position in m_entries by its item's block: the entry holds
+  // a count on the block, so a block address stands for one item for as
+  // long as its entry exists, even after the item is gone.
+  std::unordered_map<const CRSAutoPtrBlock*, std::size_t> m_entryIndex;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_current;
 };

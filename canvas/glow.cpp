@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "canvas/items.h"
@@ -80,6 +81,71 @@ std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n,
   return out;
 }
 
+namespace {
+
+// Glows already made and still shown somewhere, by what decides their
+// pixels: the alpha of the painted item and the glow's parameters. A floor
+// of thumbnails of one size casts one shadow picture, not a thousand alike.
+struct KeptGlow {
+  int width = 0, height = 0, n = 0;
+  ARGB colour = 0;
+  float strength = 0.0f;
+  std::vector<std::uint8_t> alpha;
+  std::weak_ptr<Gdiplus::Bitmap> glow;
+
+  bool Matches(const KeptGlow& o) const {
+    return width == o.width && height == o.height && n == o.n && colour == o.colour && strength == o.strength &&
+           alpha == o.alpha;
+  }
+};
+
+struct GlowStore {
+  std::unordered_multimap<std::uint64_t, KeptGlow> kept;
+  // Glows no longer shown are swept out when the store has doubled since
+  // the last sweep, so a look-up never walks them all.
+  size_t sweepAt = 64;
+  int builds = 0;
+
+  void Sweep() {
+    if (kept.size() < sweepAt) return;
+    std::erase_if(kept, [](const auto& entry) { return entry.second.glow.expired(); });
+    sweepAt = std::max<size_t>(64, 2 * kept.size());
+  }
+};
+
+GlowStore& Glows() {
+  static GlowStore store;
+  return store;
+}
+
+std::uint64_t HashOf(const KeptGlow& k) {
+  // FNV-1a; the full comparison follows.
+  std::uint64_t h = 0xCBF29CE484222325ull;
+  auto mix = [&h](const void* data, size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i) h = (h ^ bytes[i]) * 0x100000001B3ull;
+  };
+  mix(&k.width, sizeof k.width);
+  mix(&k.height, sizeof k.height);
+  mix(&k.n, sizeof k.n);
+  mix(&k.colour, sizeof k.colour);
+  mix(&k.strength, sizeof k.strength);
+  mix(k.alpha.data(), k.alpha.size());
+  return h;
+}
+
+std::vector<std::uint8_t> AlphaOf(const Gdiplus::Bitmap& painted) {
+  std::vector<std::uint8_t> alpha(static_cast<size_t>(painted.GetWidth()) * painted.GetHeight());
+  size_t i = 0;
+  for (int y = 0; y < painted.GetHeight(); ++y) {
+    const std::uint32_t* row = painted.GetRow(y);
+    for (int x = 0; x < painted.GetWidth(); ++x) alpha[i++] = static_cast<std::uint8_t>(row[x] >> 24);
+  }
+  return alpha;
+}
+
+}  // namespace
+
 std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength) {
   const RectF rect = item.GetLocalRect();
   const long w = std::lround(rect.Width), h = std::lround(rect.Height);
@@ -92,5 +158,23 @@ std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB col
     item.Paint(g, CRSCanvasItem::kZOrderTop, false);
     g.Flush();
   }
-  return BuildGlow(painted, n, colour, strength);
+  // The glow depends on the painted alpha alone: an item whose alpha matches
+  // one whose glow is still in use shares that picture.
+  KeptGlow key{static_cast<int>(w), static_cast<int>(h), n, colour, strength, AlphaOf(painted), {}};
+  const std::uint64_t hash = HashOf(key);
+  GlowStore& store = Glows();
+  auto [first, last] = store.kept.equal_range(hash);
+  for (auto it = first; it != last; ++it) {
+    if (!it->second.Matches(key)) continue;
+    if (std::shared_ptr<Gdiplus::Bitmap> glow = it->second.glow.lock()) return glow;
+  }
+  std::shared_ptr<Gdiplus::Bitmap> glow = BuildGlow(painted, n, colour, strength);
+  if (!glow) return nullptr;
+  ++store.builds;
+  store.Sweep();
+  key.glow = glow;
+  store.kept.emplace(hash, std::move(key));
+  return glow;
 }
+
+int GetGlowBuildCount() { return Glows().builds; }

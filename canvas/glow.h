@@ -22,5 +22,10 @@ std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n,
 
 // Paints the item (its content and children, without device caches) into a
 // picture of its local rectangle and returns that picture's glow; null for an
-// item with an empty rectangle.
+// item with an empty rectangle. Items that paint the same alpha share one
+// glow picture for as long as any of them shows it, so the picture must not
+// be changed in place.
 std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength);
+
+// How many glow pictures RenderGlow has made (not shared) so far.
+int GetGlowBuildCount();

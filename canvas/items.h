@@ -390,9 +390,12 @@ class CRSCanvasShape : public CRSCanvasBrushItem {
   int GetLayerBuildCount() const;
   int GetLayerDrawCount() const;
 
+ protected:
+  // Fills and outlines the path in item coordinates, with no kept picture.
+  void PaintDirect(Gdiplus::Graphics& g);
+
  private:
   struct Layer;
-  void PaintDirect(Gdiplus::Graphics& g);
   // Marks the path, pens or flags as changed, so a kept picture is redrawn.
   void ContentChanged() { ++m_revision; }
 
@@ -449,6 +452,9 @@ class CRSCanvasShapeText : public CRSCanvasShape {
   CRSCanvasShapeText(const PointF& position, CRSObject* parent, const std::string& name);
   ~CRSCanvasShapeText() override;
 
+  // Through a picture shared with every text of the same look
+  // (canvas/items/text_pictures.h) where the look allows it.
+  void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
   void UpdateTransform() override;
 
   void SetText(const std::string& text);

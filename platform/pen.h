@@ -35,6 +35,8 @@ class Pen {
   Status SetStartCap(LineCap cap);
   Status SetEndCap(LineCap cap);
   Status SetMiterLimit(float limit);
+  LineCap GetLineCap() const { return m_cap; }
+  float GetMiterLimit() const { return m_miterLimit; }
   DashStyle GetDashStyle() const { return m_dash; }
   Status SetDashStyle(DashStyle style);
   Status GetLastStatus() const { return Ok; }

@@ -18,6 +18,7 @@
 #include "canvas/auto_ptr.h"
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
+#include "canvas/fading_image.h"
 #include "canvas/object.h"
 
 class CPuzzleCategoryData;
@@ -34,8 +35,8 @@ class CPuzzleStoreRoom : public CRSObject {
   static constexpr unsigned kEchoPeriodMs = 100;
   static constexpr const char* kSurpriseCaption = "It's a surprise, aren't you curious ?";
   static constexpr const char* kDeleteQuestion = "Do you really want to delete the selected puzzle?";
-  // The line under the panels that tells a new player where puzzles of
-  // their own come from.
+  // The line along the top of the room that tells a new player where puzzles
+  // of their own come from.
   static constexpr const char* kCreateHint = "Tip: Create in the Main panel turns photos into puzzles.";
 
   // The buttons, in panel order; Main first, then Tools.
@@ -68,8 +69,8 @@ class CPuzzleStoreRoom : public CRSObject {
   CRSControlButton* GetButton(int button) const;
   CRSControlWindow* GetMainPanel() const { return m_mainPanel.get(); }
   CRSControlWindow* GetToolsPanel() const { return m_toolsPanel.get(); }
-  CRSCanvasImage* GetLogo() const { return m_logo.get(); }
-  CRSCanvasImage* GetEcho() const { return m_echo.get(); }
+  CRSCanvasFadingImage* GetLogo() const { return m_logo.get(); }
+  CRSCanvasFadingImage* GetEcho() const { return m_echo.get(); }
   CBehaviourExclusive* GetSelection() const { return m_selection.get(); }
   CRSControlWindow* GetAboutDialog() const { return m_about.get(); }
   CRSCanvasText* GetHint() const { return m_hint.get(); }
@@ -84,6 +85,8 @@ class CPuzzleStoreRoom : public CRSObject {
   void BuildLogo();
   void BuildPanels();
   void BuildHint();
+  void LayOutHint();
+  void OnFloorResized(CRSCanvasItem* floor, const SizeF& size);
   CRSControlWindow* BuildPanel(const char* title, float x, float y, int first, int last);
   void UpdateSoundLabel();
   void AddCategory(CPuzzleCategoryData& category);
@@ -102,8 +105,8 @@ class CPuzzleStoreRoom : public CRSObject {
   CRSAutoPtrPolymorphic<CRSControlWindow> m_toolsPanel;
   CRSAutoPtrPolymorphic<CRSControlButton> m_buttons[kButtonCount];
   CRSAutoPtrPolymorphic<CRSControlWindow> m_about;
-  CRSAutoPtrPolymorphic<CRSCanvasImage> m_logo;
-  CRSAutoPtrPolymorphic<CRSCanvasImage> m_echo;
+  CRSAutoPtrPolymorphic<CRSCanvasFadingImage> m_logo;
+  CRSAutoPtrPolymorphic<CRSCanvasFadingImage> m_echo;
   CRSAutoPtrPolymorphic<CRSCanvasText> m_hint;
   float m_phase = 0.0f;
   static constexpr std::uint32_t kPaintEveryMs = 250;

@@ -6,11 +6,11 @@
 #include <cmath>
 
 #include "canvas/behaviours.h"
+#include "canvas/fading_image.h"
 #include "canvas/items.h"
 #include "canvas/shape_shadow.h"
 #include "data/room_host.h"
 #include "platform/brush.h"
-#include "platform/image_attributes.h"
 #include "platform/pen.h"
 #include "platform/random.h"
 #include "rooms/store_room.h"
@@ -38,13 +38,6 @@ constexpr float kEchoFadeLimit = 0.6f;
 // The echo sits up and left of the logo by this much, before its offset.
 constexpr float kEchoBack = 16.0f;
 
-Gdiplus::ColorMatrix AlphaMatrix(float alpha) {
-  Gdiplus::ColorMatrix matrix{};
-  for (int i = 0; i < 5; ++i) matrix.m[i][i] = 1.0f;
-  matrix.m[3][3] = alpha;
-  return matrix;
-}
-
 // Puts the item's bounding box at a random place inside its parent.
 void PlaceAnywhere(CRSCanvasItem* item) {
   CRSCanvasItem* parent = item->GetParentItem();
@@ -68,16 +61,27 @@ void CPuzzleStoreRoom::BuildLogo() {
   text->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kLogoFill)));
   text->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(kLogoOutline), 1.0f));
   text->SetText(kLogoText);
-  // The text itself is never shown: only its silhouette is.
-  m_logo = CreateShapeShadow(*text, kSilhouetteBox, kSilhouetteColour, kSilhouetteStrength, PointF(), floor, "logo");
+  // The text itself is never shown: only its silhouette is. Logo and echo
+  // fade on every tick, so they are images that keep their picture scaled
+  // for the screen and fade a copy of it in place (the alpha factor stands
+  // for the colour matrix that is the identity but for its alpha).
+  CRSCanvasImage* silhouette =
+      CreateShapeShadow(*text, kSilhouetteBox, kSilhouetteColour, kSilhouetteStrength, PointF(), nullptr, "logo");
   text->Delete();
-  if (CRSCanvasImage* logo = m_logo.get()) {
+  std::shared_ptr<Gdiplus::Bitmap> picture = silhouette ? silhouette->GetImage() : nullptr;
+  if (silhouette) silhouette->Delete();
+  if (picture) {
+    auto* logo = new CRSCanvasFadingImage(PointF(), nullptr, "logo", picture);
     logo->SetVisible(false);
     logo->SetZOrder(kLogoZOrder);
+    logo->SetParent(floor);
     new CBehaviourAlign(logo, CBehaviourAlign::kKeepInside);
-    m_echo = new CRSCanvasImage(PointF(), floor, "logoEcho", logo->GetImage());
-    m_echo->SetVisible(false);
-    m_echo->SetZOrder(kEchoZOrder);
+    m_logo = logo;
+    auto* echo = new CRSCanvasFadingImage(PointF(), nullptr, "logoEcho", picture);
+    echo->SetVisible(false);
+    echo->SetZOrder(kEchoZOrder);
+    echo->SetParent(floor);
+    m_echo = echo;
   }
   SetTimer(kTimerFade, kFadePeriodMs);
   SetTimer(kTimerEcho, kEchoPeriodMs);
@@ -92,9 +96,9 @@ void CPuzzleStoreRoom::OnTimer(int id, unsigned elapsedMs) {
 }
 
 void CPuzzleStoreRoom::OnFadeTick() {
-  CRSCanvasImage* logo = m_logo.get();
-  CRSCanvasImage* echo = m_echo.get();
-  logo->SetColorMatrix(AlphaMatrix(std::min(std::fabs(m_phase), kMaxAlpha)));
+  CRSCanvasFadingImage* logo = m_logo.get();
+  CRSCanvasFadingImage* echo = m_echo.get();
+  logo->SetAlphaFactor(std::min(std::fabs(m_phase), kMaxAlpha));
   logo->SetVisible(true);
   if (m_phase >= 0.0f && m_phase < kPhaseStep) {
     // A new cycle: a new place and a new size.
@@ -114,15 +118,15 @@ void CPuzzleStoreRoom::OnFadeTick() {
 }
 
 void CPuzzleStoreRoom::OnEchoTick(unsigned elapsedMs) {
-  CRSCanvasImage* logo = m_logo.get();
-  CRSCanvasImage* echo = m_echo.get();
+  CRSCanvasFadingImage* logo = m_logo.get();
+  CRSCanvasFadingImage* echo = m_echo.get();
   const float a = std::fabs(m_phase);
   if (a <= kEchoHidden) {
     echo->SetVisible(false);
     return;
   }
   if (a < kEchoFadeLimit && a * 10.0f - std::floor(a * 10.0f) < 0.01f)
-    echo->SetColorMatrix(AlphaMatrix(a * 2.0f / 3.0f));
+    echo->SetAlphaFactor(a * 2.0f / 3.0f);
   if (elapsedMs % 500 > 99) {
     echo->MoveBy(PointF(2.0f, 0.0f));
     return;

@@ -1,5 +1,6 @@
 // The store room's two panels of commands, "Main" and "Tools".
 
+#include <cmath>
 #include <memory>
 
 #include "canvas/behaviours.h"
@@ -8,7 +9,10 @@
 #include "canvas/sound.h"
 #include "canvas/styles.h"
 #include "data/room_host.h"
+#include "platform/bitmap.h"
 #include "platform/brush.h"
+#include "platform/graphics.h"
+#include "platform/string_format.h"
 #include "rooms/store_room.h"
 
 namespace {
@@ -22,8 +26,14 @@ constexpr float kPanelBottomMargin = 2.0f;
 constexpr float kPanelLeft = 5.0f;
 constexpr float kMainTop = 15.0f;
 constexpr float kToolsTop = 275.0f;
-// The hint sits this far below the "Tools" panel's place.
+// The tip line lies along the top of the floor, this far from the top edge
+// and this far right of the panels' column, beside the "Main" panel it
+// names: a category window opens centred over 60 % of the floor and so never
+// reaches the top band, the panels (placed at the left) never reach across
+// it, and the room's title and notice keep the bottom band to themselves.
+constexpr float kHintTopMargin = 6.0f;
 constexpr float kHintGap = 8.0f;
+constexpr float kHintLeft = kPanelLeft + kPanelWidth + kHintGap;
 // Below every thumbnail and folder (which use the default z-order), so a
 // puzzle dropped over the hint hides the hint rather than the other way
 // round; above the logo's echo.
@@ -110,13 +120,38 @@ void CPuzzleStoreRoom::BuildHint() {
   // Light text on a background the player chooses: a soft shadow keeps it
   // legible on a light picture too.
   CBehaviourShadow::SetShadow(hint, PointF(1, 1));
-  // Where the panels were placed, not where the player drags them later:
-  // the line stays put, whatever the window's size.
-  const float top = kToolsTop + (m_toolsPanel ? m_toolsPanel->GetSize().Height : 0.0f) + kHintGap;
+  // Beside the panels' column as placed, not where the player drags the
+  // panels later.
   auto* place = new CBehaviourAlign(hint, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);
-  place->SetMargins(kPanelLeft, top);
-  place->Align();
+  place->SetMargins(kHintLeft, kHintTopMargin);
   m_hint = hint;
+  LayOutHint();
+  place->Align();
+  m_root->GetFloor()->sigResized.connect(this, &CPuzzleStoreRoom::OnFloorResized);
+}
+
+void CPuzzleStoreRoom::OnFloorResized(CRSCanvasItem*, const SizeF&) { LayOutHint(); }
+
+void CPuzzleStoreRoom::LayOutHint() {
+  CRSCanvasText* hint = m_hint.get();
+  CRSCanvasItem* floor = m_root->GetFloor();
+  if (!hint || !floor || !hint->GetFont()) return;
+  // A room too narrow for the line beside the panels wraps it rather than
+  // running it under the panels or past the edge.
+  const float room = floor->GetSize().Width - kHintLeft - kHintTopMargin;
+  hint->SetSizeToText(true);
+  const SizeF line = hint->GetSize();
+  if (line.Width <= room || room < 1.0f) return;
+  static Gdiplus::Bitmap screen(1, 1, PixelFormat::Format32bppARGB);
+  Gdiplus::Graphics g(&screen);
+  Gdiplus::StringFormat format;
+  format.SetAlignment(Gdiplus::StringAlignmentCenter);
+  RectF wrapped;
+  g.MeasureString(hint->GetText(), hint->GetFont(), RectF(0.0f, 0.0f, room, 0.0f), &format, &wrapped);
+  hint->SetSizeToText(false);
+  hint->SetSize(SizeF(room, std::ceil(wrapped.Height)));
+  // The soft shadow is made from the text's shape, which has changed.
+  hint->sigContentChanged(hint);
 }
 
 CRSControlButton* CPuzzleStoreRoom::GetButton(int button) const {

@@ -7,11 +7,16 @@ CBehaviourExclusive::CBehaviourExclusive(CRSObject* parent, const std::string& n
 CBehaviourExclusive::~CBehaviourExclusive() = default;
 
 CBehaviourExclusive::Entry& CBehaviourExclusive::GetEntry(CRSCanvasItem* item) {
-  for (auto& entry : m_entries) {
-    if (entry->item.SameBlock(item)) return *entry;
+  // A room registers every entry of its floor here: a look-up by block
+  // keeps that linear in the number of entries.
+  const CRSAutoPtrBlock* block = item ? item->GetAutoPtrBlock() : nullptr;
+  if (block) {
+    const auto found = m_entryIndex.find(block);
+    if (found != m_entryIndex.end()) return *m_entries[found->second];
   }
   m_entries.push_back(std::make_shared<Entry>());
   m_entries.back()->item = item;
+  if (block) m_entryIndex.emplace(block, m_entries.size() - 1);
   return *m_entries.back();
 }
 

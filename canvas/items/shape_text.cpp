@@ -3,6 +3,7 @@
 
 #include "canvas/items.h"
 #include "canvas/items/change_frame.h"
+#include "canvas/items/text_pictures.h"
 
 CRSCanvasShapeText::CRSCanvasShapeText(const PointF& position, CRSObject* parent, const std::string& name)
     : CRSCanvasShape(position, parent, name), m_format(std::make_unique<Gdiplus::StringFormat>()) {
@@ -15,13 +16,13 @@ CRSCanvasShapeText::~CRSCanvasShapeText() = default;
 
 void CRSCanvasShapeText::RebuildPath() {
   if (m_text.empty() || !m_font) return;
-  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   Gdiplus::FontFamily family;
   m_font->GetFamily(&family);
   // A path fitted to the item is laid out unbounded and then stretched; one
   // that is not keeps the text's own size inside the item's rectangle.
   const RectF layout = GetFitPath() ? RectF() : RectF(0.0f, 0.0f, GetSize().Width, GetSize().Height);
-  path->AddString(m_text, &family, m_font->GetStyle(), m_font->GetSizeInPixels(), layout, m_format.get());
+  std::unique_ptr<Gdiplus::GraphicsPath> path =
+      text_pictures::Outline(m_text, family, m_font->GetStyle(), m_font->GetSizeInPixels(), layout, *m_format);
   m_builtSize = GetSize();
   SetPath(path.release());
 }

@@ -106,4 +106,44 @@ TEST(GlowTest, HighlightImageGetsTheGlowOfTheItemAtItsFirstPaint) {
   root->Delete();
 }
 
+TEST(GlowTest, ItemsThatPaintTheSameAlphaShareOneGlowWhileItIsShown) {
+  auto* root = new CRSCanvasItem(PointF(), nullptr, "root");
+  root->SetSize(SizeF(400, 200));
+  // Three opaque pictures of one size in different colours, one of another
+  // size, and one with a hole: the first three cast the same glow.
+  auto solid = [](int w, int h, ARGB colour) { return item_test::SolidPicture(w, h, colour); };
+  auto holed = solid(30, 20, 0xFF00FF00);
+  holed->SetPixel(10, 10, 0x00000000);
+  std::vector<CRSCanvasImage*> items;
+  const std::shared_ptr<Gdiplus::Bitmap> pictures[] = {solid(30, 20, 0xFFFF0000), solid(30, 20, 0xFF0000FF),
+                                                       solid(30, 20, 0xFF123456), solid(31, 20, 0xFFFF0000), holed};
+  float x = 10;
+  for (const auto& picture : pictures) {
+    items.push_back(new CRSCanvasImage(PointF(x, 50), root, "thumb", picture));
+    x += 60;
+  }
+  const int builds = GetGlowBuildCount();
+  std::vector<std::shared_ptr<Gdiplus::Bitmap>> glows;
+  for (CRSCanvasImage* item : items) glows.push_back(RenderGlow(*item, 6, 0x70000000, 0.9f));
+  EXPECT_EQ(GetGlowBuildCount() - builds, 3);
+  EXPECT_EQ(glows[0], glows[1]);
+  EXPECT_EQ(glows[0], glows[2]);
+  EXPECT_NE(glows[0], glows[3]);
+  EXPECT_NE(glows[0], glows[4]);
+  // Another colour or box is another glow, and a shared glow is the one the
+  // item would have cast alone.
+  EXPECT_NE(RenderGlow(*items[0], 6, 0x90FFFF00, 0.9f), glows[0]);
+  EXPECT_NE(RenderGlow(*items[0], 8, 0x70000000, 0.9f), glows[0]);
+  const auto alone = BuildGlow(*pictures[2], 6, 0x70000000, 0.9f);
+  for (int y = 0; y < alone->GetHeight(); ++y)
+    for (int xx = 0; xx < alone->GetWidth(); ++xx) ASSERT_EQ(glows[2]->GetPixel(xx, y), alone->GetPixel(xx, y));
+
+  // Once no one shows it, the glow is made afresh.
+  glows.clear();
+  const int before = GetGlowBuildCount();
+  RenderGlow(*items[1], 6, 0x70000000, 0.9f);
+  EXPECT_EQ(GetGlowBuildCount() - before, 1);
+  root->Delete();
+}
+
 }  // namespace

@@ -334,6 +334,24 @@ TEST_F(StoreRoomScene, LogoFadesWandersAndEchoesAndStopsWithTheRoom) {
   room->OnTimer(CPuzzleStoreRoom::kTimerEcho, 250);
   EXPECT_FLOAT_EQ(echo->GetPosition().X, x + 2.0f);
 
+  // A tick only fades the logo's kept picture: it is scaled for the screen
+  // once per place and size, and an unchanged factor paints nothing anew.
+  CRSCanvasFadingImage* fading = room->GetLogo();
+  room->SetPhase(0.5f);
+  room->OnTimer(CPuzzleStoreRoom::kTimerFade, 700);
+  canvas->UpdateNow();
+  const int scales = fading->GetScaleCount();
+  const int fades = fading->GetFadeCount();
+  EXPECT_EQ(scales, 1);
+  for (int i = 0; i < 3; ++i) {
+    room->OnTimer(CPuzzleStoreRoom::kTimerFade, 700);
+    room->OnTimer(CPuzzleStoreRoom::kTimerEcho, 100);
+    canvas->UpdateNow();
+  }
+  EXPECT_EQ(fading->GetScaleCount(), scales);
+  EXPECT_EQ(fading->GetFadeCount(), fades + 3);
+  EXPECT_NEAR(fading->GetAlphaFactor(), 0.65f, 1e-4);
+
   // The room replaced with its timers running: later ticks find nothing.
   canvas->ClearFloor();
   for (int i = 0; i < 5; ++i) {
@@ -364,8 +382,10 @@ TEST_F(StoreRoomScene, CategoryWindowClosedWhileAThumbnailInItIsDragged) {
   EXPECT_EQ(category_rooms::CountUnfinished(Library(), "Animals"), 1);
 }
 
-TEST_F(StoreRoomScene, HintUnderThePanelsStaysPutBelowThePuzzles) {
+TEST_F(StoreRoomScene, HintBesideTheMainPanelIsNeverUnderACategoryWindow) {
   CPuzzleImageData* loose = AddPuzzle("loose", "");
+  CPuzzleCategoryData* animals = AddCategory("Animals");
+  AddPuzzle("cat", "Animals");
   CPuzzleStoreRoom* room = Enter();
   CRSCanvasText* hint = room->GetHint();
   ASSERT_NE(hint, nullptr);
@@ -378,20 +398,20 @@ TEST_F(StoreRoomScene, HintUnderThePanelsStaysPutBelowThePuzzles) {
   ASSERT_NE(holder, nullptr);
   EXPECT_NE(hint->GetText().find(static_cast<CRSControlWindow*>(holder)->GetCaption() + " panel"), std::string::npos);
 
-  // The panels' font, one line high, left-aligned with the panels and
-  // below the "Tools" panel as placed.
+  // The panels' font, one line high, along the top of the floor beside the
+  // "Main" panel.
   const auto* drawn = dynamic_cast<const CRSControlStylesDrawn*>(CRSControlStyles::GetCurrent().get());
   ASSERT_NE(drawn, nullptr);
   ASSERT_NE(hint->GetFont(), nullptr);
   EXPECT_EQ(hint->GetFont()->GetFamilyName(), drawn->GetValues().buttonFont.family);
   EXPECT_FLOAT_EQ(hint->GetFont()->GetSize(), drawn->GetValues().buttonFont.size);
   CRSCanvasItem* floor = canvas->GetFloor();
-  const RectF tools = room->GetToolsPanel()->GetBoundsIn(floor);
-  const RectF placed = hint->GetBoundsIn(floor);
-  EXPECT_NEAR(placed.X, 5.0f, 0.5f);
-  EXPECT_GT(placed.Y, tools.Y + tools.Height);
+  const RectF main = room->GetMainPanel()->GetBoundsIn(floor);
+  RectF placed = hint->GetBoundsIn(floor);
+  EXPECT_GT(placed.X, main.X + main.Width);
+  EXPECT_NEAR(placed.Y, 6.0f, 0.5f);
+  EXPECT_LT(placed.Y, main.Y + main.Height);
   EXPECT_LT(placed.Height, 2.0f * room->GetButton(CPuzzleStoreRoom::kAbout)->GetFaceSize().Height);
-  EXPECT_LT(placed.X + placed.Width, 500.0f) << "fits the room's smallest width: " << placed.Width;
 
   // A thumbnail lying over the hint is painted above it, the panels too.
   EXPECT_LT(hint->GetZOrder(), loose->PeekItem()->GetZOrder());
@@ -404,14 +424,38 @@ TEST_F(StoreRoomScene, HintUnderThePanelsStaysPutBelowThePuzzles) {
   }
   EXPECT_LT(hintAt, thumbAt) << "painted first, underneath";
 
-  // Resizing the window, or dragging the panel away, leaves it where it was.
+  // An opened category window leaves it in sight, in a large window and in
+  // the smallest one the room allows, where the line wraps beside the
+  // panels rather than run under them or past the edge.
+  room->GetSelection()->Select(animals->PeekItem());
+  room->Open();
+  Deliver();
+  CRSControlWindow* window = WindowOf(animals);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(window->IsVisible());
+  EXPECT_FALSE(window->GetBoundsIn(floor).IntersectsWith(hint->GetBoundsIn(floor)));
+  canvas->SetSize(SizeF(500, 400));
+  Deliver();
+  window->Close();
+  Deliver();
+  room->Open();
+  Deliver();
+  ASSERT_NE(WindowOf(animals), nullptr);
+  placed = hint->GetBoundsIn(floor);
+  EXPECT_FALSE(WindowOf(animals)->GetBoundsIn(floor).IntersectsWith(placed));
+  EXPECT_FALSE(room->GetMainPanel()->GetBoundsIn(floor).IntersectsWith(placed));
+  EXPECT_LE(placed.X + placed.Width, floor->GetSize().Width) << "fits the smallest room: " << placed.Width;
+  EXPECT_LT(placed.Height, 3.0f * room->GetButton(CPuzzleStoreRoom::kAbout)->GetFaceSize().Height);
+
+  // A wide window takes it back to one line; it stays where it is when the
+  // player drags the panel away.
   canvas->SetSize(SizeF(1400, 900));
   Deliver();
-  room->GetToolsPanel()->SetPosition(PointF(600, 40));
-  canvas->SetSize(SizeF(700, 600));
+  room->GetMainPanel()->SetPosition(PointF(600, 300));
   Deliver();
   EXPECT_NEAR(hint->GetBoundsIn(floor).X, placed.X, 0.5f);
-  EXPECT_NEAR(hint->GetBoundsIn(floor).Y, placed.Y, 0.5f);
+  EXPECT_NEAR(hint->GetBoundsIn(floor).Y, 6.0f, 0.5f);
+  EXPECT_LT(hint->GetBoundsIn(floor).Height, 2.0f * room->GetButton(CPuzzleStoreRoom::kAbout)->GetFaceSize().Height);
 }
 
 TEST_F(StoreRoomScene, DroppedGiftPlaysInGiftModeAfterKeepingTheLibrary) {
