@@ -100,6 +100,11 @@ void CRSCanvasShape::FitPath(bool adoptPathSize) {
       shift.Translate(-b.X, -b.Y);
       m_path->Transform(&shift);
     }
+    // The path already fills the size it gives, so the size change must not
+    // fit it again: on a path of tens of thousands of points (the cuts of a
+    // preview) that would be two more passes over all of them. A size held
+    // up by the minimum size still differs and is fitted as before.
+    m_fittedSize = SizeF(b.Width, b.Height);
     SetSize(SizeF(b.Width, b.Height));
     m_fitting = false;
   } else if (m_path) {
