@@ -11,8 +11,10 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/cairo_path.h"
@@ -40,48 +42,92 @@ inline int FloorToInt(double v) {
   return i - (v < i ? 1 : 0);
 }
 
+// The pen's colour premultiplied, and the share of what lies below that
+// shows through it, as eight-bit values.
+struct Coat {
+  std::uint32_t source = 0;
+  std::uint32_t through = 255;
+};
+
+// One eight-bit channel pair (bits 0-7 and 16-23) times a / 255, rounded as
+// the library's own compositing rounds, so a pixel coated here is the same
+// as one coated through a mask.
+inline std::uint32_t MulPair(std::uint32_t pair, std::uint32_t a) {
+  std::uint32_t t = (pair & 0xFF00FFu) * a + 0x800080u;
+  t = (t + ((t >> 8) & 0xFF00FFu)) >> 8;
+  return t & 0xFF00FFu;
+}
+
+// The coat over one pixel. A premultiplied colour never carries a channel
+// past 255, so the sums need no clamp.
+inline std::uint32_t Over(std::uint32_t below, const Coat& coat) {
+  const std::uint32_t rb = MulPair(below, coat.through) + (coat.source & 0xFF00FFu);
+  const std::uint32_t ag = MulPair(below >> 8, coat.through) + ((coat.source >> 8) & 0xFF00FFu);
+  return rb | (ag << 8);
+}
+
+// Where the stamps go: the coverage mask.
+struct StampTarget {
+  std::uint8_t* mask;
+  int stride;
+  int w, h;
+};
+
 // Sets every pixel of a kSide × kSide square around (x, y) in the mask. The
 // side is a constant so that each square is a handful of plain stores.
-template <int kSide>
-inline void Stamp(std::uint8_t* mask, int stride, int w, int h, double x, double y) {
+// kInside says the caller knows the square lies within the mask.
+template <int kSide, bool kInside>
+inline void Stamp(const StampTarget& t, double x, double y) {
   const int left = FloorToInt(x - kSide * 0.5 + 0.5);
   const int top = FloorToInt(y - kSide * 0.5 + 0.5);
-  if (left >= 0 && top >= 0 && left + kSide <= w && top + kSide <= h) {
-    std::uint8_t* row = mask + static_cast<std::ptrdiff_t>(top) * stride + left;
-    for (int py = 0; py < kSide; ++py, row += stride)
+  if (kInside || (left >= 0 && top >= 0 && left + kSide <= t.w && top + kSide <= t.h)) {
+    std::uint8_t* row = t.mask + static_cast<std::ptrdiff_t>(top) * t.stride + left;
+    for (int py = 0; py < kSide; ++py, row += t.stride)
       for (int px = 0; px < kSide; ++px) row[px] = 0xFF;
     return;
   }
-  const int l = std::max(0, left), r = std::min(w, left + kSide);
-  const int t = std::max(0, top), b = std::min(h, top + kSide);
-  for (int py = t; py < b; ++py)
-    for (int px = l; px < r; ++px) mask[static_cast<std::ptrdiff_t>(py) * stride + px] = 0xFF;
+  const int l = std::max(0, left), r = std::min(t.w, left + kSide);
+  const int tp = std::max(0, top), b = std::min(t.h, top + kSide);
+  for (int py = tp; py < b; ++py)
+    for (int px = l; px < r; ++px) t.mask[static_cast<std::ptrdiff_t>(py) * t.stride + px] = 0xFF;
 }
 
 // Walks every segment one pixel at a time, stamping the pen at each step.
 // Points are in mask pixels.
 template <int kSide>
-void StampFigures(const std::vector<DevicePoint>& points, std::uint8_t* mask, int stride, int w, int h) {
+void StampFigures(const std::vector<DevicePoint>& points, const StampTarget& t) {
+  const int w = t.w, h = t.h;
+  // Segments with both ends this far inside the mask need no clipping and
+  // no bounds checks: the square around any point between them fits.
+  const double lowX = kSide, highX = w - kSide - 1.0, lowY = kSide, highY = h - kSide - 1.0;
   for (size_t i = 0; i < points.size(); ++i) {
     const double x1 = points[i].x, y1 = points[i].y;
     if (points[i].start) {
       // A figure of one point still shows as a dot.
       const bool alone = i + 1 == points.size() || points[i + 1].start;
-      if (alone && x1 > -kSide && x1 < w + kSide && y1 > -kSide && y1 < h + kSide)
-        Stamp<kSide>(mask, stride, w, h, x1, y1);
+      if (alone && x1 > -kSide && x1 < w + kSide && y1 > -kSide && y1 < h + kSide) Stamp<kSide, false>(t, x1, y1);
       continue;
     }
     double x0 = points[i - 1].x, y0 = points[i - 1].y;
+    const double dx0 = x1 - x0, dy0 = y1 - y0;
+    if (x0 >= lowX && x0 <= highX && x1 >= lowX && x1 <= highX && y0 >= lowY && y0 <= highY && y1 >= lowY &&
+        y1 <= highY) {
+      // The common case, stamped at the very positions the clipped walk
+      // below would take for a segment it keeps whole.
+      const int steps = std::max(1, static_cast<int>(std::ceil(std::max(std::fabs(dx0), std::fabs(dy0)))));
+      const double stepX = dx0 / steps, stepY = dy0 / steps;
+      for (int s = 0; s <= steps; ++s) Stamp<kSide, true>(t, x0 + stepX * s, y0 + stepY * s);
+      continue;
+    }
     // Only the part of the segment near the mask is walked: a segment that
     // reaches far outside (a huge shape seen through a small clip) must not
     // cost a step per pixel of its whole length.
     double from = 0.0, to = 1.0;
-    const double dx0 = x1 - x0, dy0 = y1 - y0;
     auto keep = [&](double p, double q) {  // the part where p·t ≤ q
       if (p == 0.0) return q >= 0.0;
-      const double t = q / p;
-      if (p < 0.0) from = std::max(from, t);
-      else to = std::min(to, t);
+      const double r = q / p;
+      if (p < 0.0) from = std::max(from, r);
+      else to = std::min(to, r);
       return from <= to;
     };
     if (!keep(-dx0, x0 + kSide) || !keep(dx0, w + kSide - x0) || !keep(-dy0, y0 + kSide) ||
@@ -91,8 +137,88 @@ void StampFigures(const std::vector<DevicePoint>& points, std::uint8_t* mask, in
     const double dx = dx0 * (to - from), dy = dy0 * (to - from);
     const int steps = std::max(1, static_cast<int>(std::ceil(std::max(std::fabs(dx), std::fabs(dy)))));
     const double stepX = dx / steps, stepY = dy / steps;
-    for (int s = 0; s <= steps; ++s) Stamp<kSide>(mask, stride, w, h, x0 + stepX * s, y0 + stepY * s);
+    for (int s = 0; s <= steps; ++s) Stamp<kSide, false>(t, x0 + stepX * s, y0 + stepY * s);
   }
+}
+
+void StampAll(int side, const std::vector<DevicePoint>& points, const StampTarget& t) {
+  switch (side) {
+    case 1: StampFigures<1>(points, t); break;
+    case 2: StampFigures<2>(points, t); break;
+    case 3: StampFigures<3>(points, t); break;
+    case 4: StampFigures<4>(points, t); break;
+    default: StampFigures<5>(points, t); break;
+  }
+}
+
+// Coats every pixel the mask covers, once. The mask is read eight bytes at
+// a time: most of a preview's box lies between the cuts.
+void CoatMasked(const StampTarget& t, std::uint32_t* pixels, int pixelStride, const Coat& coat) {
+  for (int y = 0; y < t.h; ++y) {
+    const std::uint8_t* row = t.mask + static_cast<std::ptrdiff_t>(y) * t.stride;
+    std::uint32_t* to = pixels + static_cast<std::ptrdiff_t>(y) * pixelStride;
+    int x = 0;
+    for (; x + 8 <= t.w; x += 8) {
+      std::uint64_t eight;
+      std::memcpy(&eight, row + x, sizeof eight);
+      if (eight == 0) continue;
+      if (eight == ~std::uint64_t{0}) {
+        // Along a cut that runs with the rows.
+        for (int k = 0; k < 8; ++k) to[x + k] = Over(to[x + k], coat);
+        continue;
+      }
+      // Across the rows a cut sets a byte or two of eight: the set ones
+      // are visited by their top bits, without a test per byte.
+      for (std::uint64_t bits = eight & 0x8080808080808080u; bits != 0; bits &= bits - 1) {
+        const int k = std::countr_zero(bits) >> 3;
+        to[x + k] = Over(to[x + k], coat);
+      }
+    }
+    for (; x < t.w; ++x)
+      if (row[x]) to[x] = Over(to[x], coat);
+  }
+}
+
+// The pen's colour as the library composites it: painted alone onto a
+// transparent pixel, it is exactly the premultiplied source.
+Coat CoatOf(double r, double g, double b, double a) {
+  Coat coat;
+  cairo_surface_t* one = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+  cairo_t* cr = cairo_create(one);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cr, r, g, b, a);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(one);
+  if (cairo_surface_status(one) == CAIRO_STATUS_SUCCESS)
+    coat.source = *reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(one));
+  cairo_surface_destroy(one);
+  coat.through = 255u - (coat.source >> 24);
+  return coat;
+}
+
+// Whether the pen may coat the target's pixels directly: a plain picture in
+// memory, drawn without a group and clipped (if at all) to one rectangle of
+// whole pixels that holds the mask's box. Anything else goes through the
+// library with the mask.
+bool CanCoatDirectly(cairo_t* cr, int left, int top, int right, int bottom) {
+  cairo_surface_t* target = cairo_get_target(cr);
+  if (cairo_get_group_target(cr) != target || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+  const cairo_format_t format = cairo_image_surface_get_format(target);
+  if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return false;
+  double ox = 0, oy = 0;
+  cairo_surface_get_device_offset(target, &ox, &oy);
+  if (ox != 0 || oy != 0) return false;
+  cairo_rectangle_list_t* clip = cairo_copy_clip_rectangle_list(cr);
+  bool fits = clip->status == CAIRO_STATUS_SUCCESS && clip->num_rectangles == 1;
+  if (fits) {
+    const cairo_rectangle_t& r = clip->rectangles[0];
+    fits = r.x == std::floor(r.x) && r.y == std::floor(r.y) && r.width == std::floor(r.width) &&
+           r.height == std::floor(r.height) && r.x <= left && r.y <= top && r.x + r.width >= right &&
+           r.y + r.height >= bottom;
+  }
+  cairo_rectangle_list_destroy(clip);
+  return fits;
 }
 
 }  // namespace
@@ -172,33 +298,53 @@ bool Graphics::StrokePathFast(const Pen* pen, const GraphicsPath& path) {
   const int bottom = std::min({m_height, whole(std::ceil(cy2)), whole(std::ceil(maxY)) + side + 1});
   if (right <= left || bottom <= top) return true;
   const int w = right - left, h = bottom - top;
-  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+  for (DevicePoint& p : points) p.x -= left, p.y -= top;
+
+  Color colour;
+  pen->GetColor(&colour);
+  const double red = colour.GetR() / 255.0, green = colour.GetG() / 255.0, blue = colour.GetB() / 255.0,
+               alpha = colour.GetA() / 255.0;
+  // The mask is kept between strokes: a preview strokes its cuts over the
+  // whole picture at every step, and a fresh mask of that size is zeroed
+  // page by page by the system each time.
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, w);
+  static thread_local std::vector<std::uint8_t> s_mask;
+  const size_t bytes = static_cast<size_t>(stride) * static_cast<size_t>(h);
+  if (stride <= 0 || bytes / static_cast<size_t>(stride) != static_cast<size_t>(h)) return false;
+  if (s_mask.size() < bytes) s_mask.resize(bytes);
+  std::fill_n(s_mask.begin(), bytes, std::uint8_t{0});
+  const StampTarget target{s_mask.data(), stride, w, h};
+  StampAll(side, points, target);
+
+  cairo_identity_matrix(m_cr);
+  const bool direct = CanCoatDirectly(m_cr, left, top, right, bottom);
+  cairo_set_matrix(m_cr, &m);
+  if (direct) {
+    // The pixels are coated here, exactly as the library would coat them
+    // through the mask, but only where the mask is set.
+    cairo_surface_t* surface = cairo_get_target(m_cr);
+    cairo_surface_flush(surface);
+    const int pixelStride = cairo_image_surface_get_stride(surface) / 4;
+    std::uint32_t* pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface)) +
+                            static_cast<std::ptrdiff_t>(top) * pixelStride + left;
+    CoatMasked(target, pixels, pixelStride, CoatOf(red, green, blue, alpha));
+    cairo_surface_mark_dirty_rectangle(surface, left, top, w, h);
+    return true;
+  }
+
+  cairo_surface_t* mask = cairo_image_surface_create_for_data(s_mask.data(), CAIRO_FORMAT_A8, w, h, stride);
   if (cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(mask);
     return false;
   }
-  cairo_surface_flush(mask);
-  std::uint8_t* data = cairo_image_surface_get_data(mask);
-  const int stride = cairo_image_surface_get_stride(mask);
-
-  for (DevicePoint& p : points) p.x -= left, p.y -= top;
-  switch (side) {
-    case 1: StampFigures<1>(points, data, stride, w, h); break;
-    case 2: StampFigures<2>(points, data, stride, w, h); break;
-    case 3: StampFigures<3>(points, data, stride, w, h); break;
-    case 4: StampFigures<4>(points, data, stride, w, h); break;
-    default: StampFigures<5>(points, data, stride, w, h); break;
-  }
-  cairo_surface_mark_dirty(mask);
-
-  Color colour;
-  pen->GetColor(&colour);
   cairo_save(m_cr);
   cairo_identity_matrix(m_cr);
-  cairo_set_source_rgba(m_cr, colour.GetR() / 255.0, colour.GetG() / 255.0, colour.GetB() / 255.0,
-                        colour.GetA() / 255.0);
+  cairo_set_source_rgba(m_cr, red, green, blue, alpha);
   cairo_mask_surface(m_cr, mask, left, top);
   cairo_restore(m_cr);
+  // The library may keep a reference to a surface it was given; this one
+  // borrows memory that the next stroke reuses, so it is finished now.
+  cairo_surface_finish(mask);
   cairo_surface_destroy(mask);
   return true;
 }
