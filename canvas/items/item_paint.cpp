@@ -1,9 +1,13 @@
 // Painting, hit testing, mouse events and the cursor walk of the base item.
 
 #include <cmath>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "canvas/event_dispatcher.h"
 #include "canvas/items.h"
+#include "platform/bitmap.h"
 #include "platform/messages.h"
 
 namespace {
@@ -27,16 +31,146 @@ RectF DeviceCullRect(const RectF& local, const Gdiplus::Matrix& world) {
   return RectF(left, top, right - left, bottom - top);
 }
 
+// --- what opaque items hide ------------------------------------------------
+//
+// Before a tree is painted, the walk notes where opaque items will lie (in
+// device pixels, after their ancestors' clips) and in which order the items
+// come. An item whose content lies wholly under an opaque item painted
+// after it is not painted at all; one that lies partly under a large one is
+// clipped away from it. A room shown behind a full-screen picture, or a
+// floor under a photograph, then costs nothing where it cannot be seen.
+
+// Only this much hidden area is worth a clip of its own; below it the
+// content is painted whole, as before.
+constexpr float kMinHiddenPixels = 4096.0f;
+
+struct Occluder {
+  RectF device;  // whole pixels, every one painted opaque
+  int order;     // the opaque item's place in painting order
+};
+
+struct Occlusion {
+  // Every item the walk paints, by its place in painting order: an item's
+  // content is painted before everything with a higher place.
+  std::unordered_map<const CRSCanvasItem*, int> order;
+  std::vector<Occluder> occluders;
+  int next = 0;
+};
+
+// The walk now in progress, and whether the next Paint call is one of its
+// own steps (a Paint from anywhere else starts a walk of its own).
+Occlusion* s_occlusion = nullptr;
+bool s_fromWalk = false;
+
+// The device pixels an item is sure to paint opaque: a picture without an
+// alpha channel, shown as it is and kept upright. Its edge pixels may be
+// blended where the picture does not meet the pixel grid, so the pixels are
+// whole ones a pixel inside its bounds.
+bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device) {
+  auto* image = dynamic_cast<CRSCanvasImage*>(item);
+  if (!image || !image->GetImage() || image->GetImageAttributes() || image->GetPrePaintNotification()) return false;
+  if (image->GetImage()->GetPixelFormat() != PixelFormat::Format24bppRGB) return false;
+  if (world.M12() != 0.0f || world.M21() != 0.0f || world.M11() <= 0.0f || world.M22() <= 0.0f) return false;
+  const RectF bounds = Gdiplus::TransformedBounds(world, RectF(PointF(), image->GetSize()));
+  const float left = std::ceil(bounds.GetLeft()) + 1.0f, top = std::ceil(bounds.GetTop()) + 1.0f;
+  const float right = std::floor(bounds.GetRight()) - 1.0f, bottom = std::floor(bounds.GetBottom()) - 1.0f;
+  if (right <= left || bottom <= top) return false;
+  *device = RectF(left, top, right - left, bottom - top);
+  return true;
+}
+
+// Notes the items below item in the order Paint takes them, with the same
+// tests, so that the places match; clip is the device box item paints into.
+void Survey(CRSCanvasItem* item, const Gdiplus::Matrix& world, const RectF& clip, int maxZ, Occlusion& o) {
+  const int order = o.next++;
+  o.order[item] = order;
+  RectF cover;
+  if (item->DrawsItself() && OpaqueCover(item, world, &cover) && RectF::Intersect(cover, cover, clip))
+    o.occluders.push_back({cover, order});
+  for (CRSCanvasItem* child : item->GetChildItems()) {
+    if (child->GetZOrder() > maxZ) break;
+    if (!child->IsVisible()) continue;
+    Gdiplus::Matrix childWorld = child->GetTransform();
+    childWorld.Multiply(world, MatrixOrderAppend);
+    RectF childClip = clip;
+    if (child->GetCullByBounds()) {
+      const RectF device = DeviceCullRect(child->GetLocalRect(), childWorld);
+      if (!device.IntersectsWith(clip) || !RectF::Intersect(childClip, clip, device)) continue;
+    }
+    Survey(child, childWorld, childClip, maxZ, o);
+  }
+}
+
+// The device box of the graphics' clip.
+RectF DeviceClipBox(Gdiplus::Graphics& g) {
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  RectF box;
+  g.ResetTransform();
+  g.GetClipBounds(&box);
+  g.SetTransform(&world);
+  return box;
+}
+
+// Clips away what opaque items painted later will cover of the item's
+// content; false when they cover all of it.
+bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, const Occlusion& o) {
+  if (o.occluders.empty()) return true;
+  const auto found = o.order.find(item);
+  if (found == o.order.end()) return true;
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  RectF box;
+  if (!RectF::Intersect(box, DeviceCullRect(item->GetLocalRect(), world), DeviceClipBox(g))) return true;
+  std::vector<RectF> hidden;
+  for (const Occluder& occluder : o.occluders) {
+    if (occluder.order <= found->second) continue;
+    const RectF& d = occluder.device;
+    if (d.GetLeft() <= box.GetLeft() && d.GetTop() <= box.GetTop() && d.GetRight() >= box.GetRight() &&
+        d.GetBottom() >= box.GetBottom())
+      return false;
+    RectF overlap;
+    if (RectF::Intersect(overlap, d, box) && overlap.Width * overlap.Height >= kMinHiddenPixels)
+      hidden.push_back(d);
+  }
+  if (hidden.empty()) return true;
+  g.ResetTransform();
+  for (const RectF& d : hidden) g.ExcludeClip(d);
+  g.SetTransform(&world);
+  return true;
+}
+
 }  // namespace
 
 void CRSCanvasItem::PaintContent(Gdiplus::Graphics&, bool) {}
 
 void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
+  const bool fromWalk = s_fromWalk;
+  s_fromWalk = false;
   if (!m_visible) return;
+  // A Paint that is not a step of a walk starts one: the tree below is
+  // surveyed for opaque items first. The walk it may interrupt (a pre-paint
+  // slot painting into a picture of its own) is taken up again after it.
+  std::unique_ptr<Occlusion> own;
+  Occlusion* const outer = s_occlusion;
+  struct Resume {
+    Occlusion* outer;
+    ~Resume() { s_occlusion = outer; }
+  } resume{outer};
+  if (!fromWalk) {
+    own = std::make_unique<Occlusion>();
+    Gdiplus::Matrix world;
+    g.GetTransform(&world);
+    Survey(this, world, DeviceClipBox(g), maxZ, *own);
+    s_occlusion = own.get();
+  }
   if (m_drawsItself) {
     const Gdiplus::GraphicsState state = g.Save();
     if (m_prePaintNotification) sigPrePaint(this, g, useCache);
-    PaintContent(g, useCache);
+    // A pre-paint slot may move or reshape what the item paints; such an
+    // item is painted whole.
+    const bool shown = m_prePaintNotification || !s_occlusion || ClipAwayHidden(g, this, *s_occlusion);
+    if (shown) PaintContent(g, useCache);
     g.Restore(state);
   }
   // Copy: painting may not change the tree, but a pre-paint slot might.
@@ -68,7 +202,9 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       paint = !g.IsClipEmpty();
     }
     g.SetTransform(&childWorld);
+    s_fromWalk = true;
     if (paint) child->Paint(g, maxZ, useCache);
+    s_fromWalk = false;
     g.Restore(state);
   }
 }
