@@ -17,6 +17,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/cairo_path.h"
 #include "platform/graphics.h"
 
@@ -27,6 +31,8 @@ namespace {
 // Wider pens look square at their corners when stamped; they take the
 // exact outline.
 constexpr double kMaxFastWidth = 4.5;
+// At most this many pens share one walk of the path.
+constexpr size_t kMaxFastPens = 4;
 // Axis scales that differ by more than this share stretch the pen.
 constexpr double kScaleSkew = 0.01;
 
@@ -66,11 +72,13 @@ inline std::uint32_t Over(std::uint32_t below, const Coat& coat) {
   return rb | (ag << 8);
 }
 
-// Where the stamps go: the coverage mask.
+// Where the stamps go: the coverage mask, w × h pixels with its corner at
+// (left, top) on the target.
 struct StampTarget {
   std::uint8_t* mask;
   int stride;
   int w, h;
+  int left, top;
 };
 
 // Sets every pixel of a kSide × kSide square around (x, y) in the mask. The
@@ -93,22 +101,24 @@ inline void Stamp(const StampTarget& t, double x, double y) {
 }
 
 // Walks every segment one pixel at a time, stamping the pen at each step.
-// Points are in mask pixels.
+// Points are in target pixels.
 template <int kSide>
 void StampFigures(const std::vector<DevicePoint>& points, const StampTarget& t) {
   const int w = t.w, h = t.h;
   // Segments with both ends this far inside the mask need no clipping and
   // no bounds checks: the square around any point between them fits.
   const double lowX = kSide, highX = w - kSide - 1.0, lowY = kSide, highY = h - kSide - 1.0;
+  // Points are taken to the mask's pixels as they are reached.
+  const double offX = t.left, offY = t.top;
   for (size_t i = 0; i < points.size(); ++i) {
-    const double x1 = points[i].x, y1 = points[i].y;
+    const double x1 = points[i].x - offX, y1 = points[i].y - offY;
     if (points[i].start) {
       // A figure of one point still shows as a dot.
       const bool alone = i + 1 == points.size() || points[i + 1].start;
       if (alone && x1 > -kSide && x1 < w + kSide && y1 > -kSide && y1 < h + kSide) Stamp<kSide, false>(t, x1, y1);
       continue;
     }
-    double x0 = points[i - 1].x, y0 = points[i - 1].y;
+    double x0 = points[i - 1].x - offX, y0 = points[i - 1].y - offY;
     const double dx0 = x1 - x0, dy0 = y1 - y0;
     if (x0 >= lowX && x0 <= highX && x1 >= lowX && x1 <= highX && y0 >= lowY && y0 <= highY && y1 >= lowY &&
         y1 <= highY) {
@@ -151,42 +161,99 @@ void StampAll(int side, const std::vector<DevicePoint>& points, const StampTarge
   }
 }
 
-// Coats every pixel the mask covers, once. The mask is read eight bytes at
-// a time: most of a preview's box lies between the cuts.
-void CoatMasked(const StampTarget& t, std::uint32_t* pixels, int pixelStride, const Coat& coat) {
-  for (int y = 0; y < t.h; ++y) {
-    const std::uint8_t* row = t.mask + static_cast<std::ptrdiff_t>(y) * t.stride;
-    std::uint32_t* to = pixels + static_cast<std::ptrdiff_t>(y) * pixelStride;
-    int x = 0;
-    for (; x + 8 <= t.w; x += 8) {
-      std::uint64_t eight;
-      std::memcpy(&eight, row + x, sizeof eight);
-      if (eight == 0) continue;
-      if (eight == ~std::uint64_t{0}) {
-        // Along a cut that runs with the rows.
-        for (int k = 0; k < 8; ++k) to[x + k] = Over(to[x + k], coat);
+#if defined(__SSE2__)
+// Four pixels at once: each pen's coat over them, kept where the pen's mask
+// bytes (one per pixel, in the low four bytes of mask) are set. The lanes
+// hold sixteen bits, so the products and roundings are those of MulPair.
+inline __m128i CoatFour(__m128i below, std::uint32_t mask, const Coat& coat) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i through = _mm_set1_epi16(static_cast<short>(coat.through));
+  const __m128i half = _mm_set1_epi16(0x80);
+  __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(below, zero), through), half);
+  __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(below, zero), through), half);
+  lo = _mm_srli_epi16(_mm_add_epi16(lo, _mm_srli_epi16(lo, 8)), 8);
+  hi = _mm_srli_epi16(_mm_add_epi16(hi, _mm_srli_epi16(hi, 8)), 8);
+  const __m128i over = _mm_add_epi8(_mm_packus_epi16(lo, hi), _mm_set1_epi32(static_cast<int>(coat.source)));
+  // Each mask byte widened to its pixel's four bytes.
+  __m128i keep = _mm_cvtsi32_si128(static_cast<int>(mask));
+  keep = _mm_unpacklo_epi8(keep, keep);
+  keep = _mm_unpacklo_epi16(keep, keep);
+  return _mm_or_si128(_mm_and_si128(keep, over), _mm_andnot_si128(keep, below));
+}
+#endif
+
+// Bytes of zeros around each row of a mask, so that the masks of pens of
+// different widths, whose corners lie a few pixels apart, can all be read
+// eight bytes at a time at the same place on the target.
+constexpr int kMaskMargin = 16;
+
+// Coats every pixel that the masks cover, once, with each pen that covers
+// it in turn. The masks are read eight bytes at a time: most of a preview's
+// box lies between the cuts. box is the union of the masks on the target;
+// pixels point at its corner.
+void CoatMasked(const StampTarget* masks, const Coat* coats, size_t count, const Rect& box, std::uint32_t* pixels,
+                int pixelStride) {
+  const std::uint8_t* rows[kMaxFastPens];
+  for (int y = box.Y; y < box.GetBottom(); ++y) {
+    // Each mask's row, placed so that index 0 is the box's left edge; a
+    // mask without this row is read as its margin of zeros.
+    for (size_t i = 0; i < count; ++i) {
+      const StampTarget& m = masks[i];
+      rows[i] = y >= m.top && y < m.top + m.h
+                    ? m.mask + static_cast<std::ptrdiff_t>(y - m.top) * m.stride + (box.X - m.left)
+                    : nullptr;
+    }
+    std::uint32_t* to = pixels + static_cast<std::ptrdiff_t>(y - box.Y) * pixelStride;
+    for (int x = 0; x < box.Width; x += 8) {
+      std::uint64_t eight[kMaxFastPens] = {};
+      std::uint64_t any = 0;
+      for (size_t i = 0; i < count; ++i) {
+        if (rows[i]) std::memcpy(&eight[i], rows[i] + x, sizeof eight[i]);
+        any |= eight[i];
+      }
+      if (any == 0) continue;
+      // Past the box's right edge the margins may still be read, but no
+      // pixel is coated there.
+      const int n = std::min(8, box.Width - x);
+#if defined(__SSE2__)
+      if (n == 8) {
+        // Eight pixels without a branch per pixel or pen: which pixel a
+        // cut crosses cannot be foretold, and a wrong guess costs more than
+        // coating all eight and keeping the right ones.
+        __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + x));
+        __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + x + 4));
+        for (size_t i = 0; i < count; ++i) {
+          first = CoatFour(first, static_cast<std::uint32_t>(eight[i]), coats[i]);
+          second = CoatFour(second, static_cast<std::uint32_t>(eight[i] >> 32), coats[i]);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), first);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x + 4), second);
         continue;
       }
+#endif
       // Across the rows a cut sets a byte or two of eight: the set ones
       // are visited by their top bits, without a test per byte.
-      for (std::uint64_t bits = eight & 0x8080808080808080u; bits != 0; bits &= bits - 1) {
+      for (std::uint64_t bits = any & 0x8080808080808080u; bits != 0; bits &= bits - 1) {
         const int k = std::countr_zero(bits) >> 3;
-        to[x + k] = Over(to[x + k], coat);
+        if (k >= n) break;
+        std::uint32_t pixel = to[x + k];
+        for (size_t i = 0; i < count; ++i)
+          if ((eight[i] >> (k * 8)) & 0x80u) pixel = Over(pixel, coats[i]);
+        to[x + k] = pixel;
       }
     }
-    for (; x < t.w; ++x)
-      if (row[x]) to[x] = Over(to[x], coat);
   }
 }
 
 // The pen's colour as the library composites it: painted alone onto a
 // transparent pixel, it is exactly the premultiplied source.
-Coat CoatOf(double r, double g, double b, double a) {
+Coat CoatOf(const Color& colour) {
   Coat coat;
   cairo_surface_t* one = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
   cairo_t* cr = cairo_create(one);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_rgba(cr, r, g, b, a);
+  cairo_set_source_rgba(cr, colour.GetR() / 255.0, colour.GetG() / 255.0, colour.GetB() / 255.0,
+                        colour.GetA() / 255.0);
   cairo_paint(cr);
   cairo_destroy(cr);
   cairo_surface_flush(one);
@@ -197,11 +264,11 @@ Coat CoatOf(double r, double g, double b, double a) {
   return coat;
 }
 
-// Whether the pen may coat the target's pixels directly: a plain picture in
-// memory, drawn without a group and clipped (if at all) to one rectangle of
-// whole pixels that holds the mask's box. Anything else goes through the
-// library with the mask.
-bool CanCoatDirectly(cairo_t* cr, int left, int top, int right, int bottom) {
+// Whether the pens may coat the target's pixels directly: a plain picture
+// in memory, drawn without a group and clipped (if at all) to one rectangle
+// of whole pixels that holds the masks' box. Anything else goes through the
+// library with the masks.
+bool CanCoatDirectly(cairo_t* cr, const Rect& box) {
   cairo_surface_t* target = cairo_get_target(cr);
   if (cairo_get_group_target(cr) != target || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE) return false;
   const cairo_format_t format = cairo_image_surface_get_format(target);
@@ -214,8 +281,8 @@ bool CanCoatDirectly(cairo_t* cr, int left, int top, int right, int bottom) {
   if (fits) {
     const cairo_rectangle_t& r = clip->rectangles[0];
     fits = r.x == std::floor(r.x) && r.y == std::floor(r.y) && r.width == std::floor(r.width) &&
-           r.height == std::floor(r.height) && r.x <= left && r.y <= top && r.x + r.width >= right &&
-           r.y + r.height >= bottom;
+           r.height == std::floor(r.height) && r.x <= box.X && r.y <= box.Y && r.x + r.width >= box.GetRight() &&
+           r.y + r.height >= box.GetBottom();
   }
   cairo_rectangle_list_destroy(clip);
   return fits;
@@ -223,16 +290,34 @@ bool CanCoatDirectly(cairo_t* cr, int left, int top, int right, int bottom) {
 
 }  // namespace
 
-bool Graphics::StrokePathFast(const Pen* pen, const GraphicsPath& path) {
-  if (pen->GetBrush() || pen->GetDashStyle() != DashStyleSolid || m_quality.compositing != CompositingModeSourceOver)
-    return false;
+Status Graphics::DrawPath(const std::vector<const Pen*>& pens, const GraphicsPath* path) {
+  if (!m_cr || !path) return InvalidParameter;
+  for (const Pen* pen : pens)
+    if (!pen) return InvalidParameter;
+  if (pens.size() > 1 && m_quality.smoothing == SmoothingModeHighSpeed &&
+      StrokePathFast(pens.data(), pens.size(), *path))
+    return Ok;
+  for (const Pen* pen : pens) {
+    const Status status = DrawPath(pen, path);
+    if (status != Ok) return status;
+  }
+  return Ok;
+}
+
+bool Graphics::StrokePathFast(const Pen* const* pens, size_t count, const GraphicsPath& path) {
+  if (count == 0 || count > kMaxFastPens || m_quality.compositing != CompositingModeSourceOver) return false;
   cairo_matrix_t m;
   cairo_get_matrix(m_cr, &m);
   const double sx = std::hypot(m.xx, m.yx), sy = std::hypot(m.xy, m.yy);
   if (std::fabs(sx - sy) > kScaleSkew * std::max(sx, sy)) return false;
-  const double width = pen->GetWidth() <= 0.0f ? 1.0 : pen->GetWidth() * sx;
-  if (width > kMaxFastWidth) return false;
-  const int side = std::max(1, static_cast<int>(std::lround(width)));
+  int sides[kMaxFastPens];
+  for (size_t i = 0; i < count; ++i) {
+    const Pen* pen = pens[i];
+    if (pen->GetBrush() || pen->GetDashStyle() != DashStyleSolid) return false;
+    const double width = pen->GetWidth() <= 0.0f ? 1.0 : pen->GetWidth() * sx;
+    if (width > kMaxFastWidth) return false;
+    sides[i] = std::max(1, static_cast<int>(std::lround(width)));
+  }
 
   // The path's points taken to device pixels; curves are flattened first.
   std::vector<DevicePoint> points;
@@ -284,7 +369,8 @@ bool Graphics::StrokePathFast(const Pen* pen, const GraphicsPath& path) {
   }
   if (points.empty()) return true;
 
-  // The mask covers what the clip and the target leave of the path's box.
+  // Each mask covers what the clip and the target leave of the path's box
+  // widened by its pen.
   cairo_identity_matrix(m_cr);
   double cx1, cy1, cx2, cy2;
   cairo_clip_extents(m_cr, &cx1, &cy1, &cx2, &cy2);
@@ -292,60 +378,91 @@ bool Graphics::StrokePathFast(const Pen* pen, const GraphicsPath& path) {
   // Coordinates are brought within the target's reach before they become
   // whole numbers, so a far-away point cannot overflow them.
   auto whole = [](double v) { return static_cast<int>(std::clamp(v, -1e8, 1e8)); };
-  const int left = std::max({0, whole(std::floor(cx1)), whole(std::floor(minX)) - side});
-  const int top = std::max({0, whole(std::floor(cy1)), whole(std::floor(minY)) - side});
-  const int right = std::min({m_width, whole(std::ceil(cx2)), whole(std::ceil(maxX)) + side + 1});
-  const int bottom = std::min({m_height, whole(std::ceil(cy2)), whole(std::ceil(maxY)) + side + 1});
-  if (right <= left || bottom <= top) return true;
-  const int w = right - left, h = bottom - top;
-  for (DevicePoint& p : points) p.x -= left, p.y -= top;
-
-  Color colour;
-  pen->GetColor(&colour);
-  const double red = colour.GetR() / 255.0, green = colour.GetG() / 255.0, blue = colour.GetB() / 255.0,
-               alpha = colour.GetA() / 255.0;
-  // The mask is kept between strokes: a preview strokes its cuts over the
-  // whole picture at every step, and a fresh mask of that size is zeroed
+  StampTarget masks[kMaxFastPens];
+  Coat coats[kMaxFastPens];
+  const Pen* drawn[kMaxFastPens];
+  size_t used = 0;
+  size_t bytes = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const int side = sides[i];
+    const int left = std::max({0, whole(std::floor(cx1)), whole(std::floor(minX)) - side});
+    const int top = std::max({0, whole(std::floor(cy1)), whole(std::floor(minY)) - side});
+    const int right = std::min({m_width, whole(std::ceil(cx2)), whole(std::ceil(maxX)) + side + 1});
+    const int bottom = std::min({m_height, whole(std::ceil(cy2)), whole(std::ceil(maxY)) + side + 1});
+    if (right <= left || bottom <= top) continue;  // nothing of this pen shows
+    const int w = right - left, h = bottom - top;
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, w + 2 * kMaskMargin);
+    if (stride <= 0) return false;
+    masks[used] = StampTarget{nullptr, stride, w, h, left, top};
+    drawn[used] = pens[i];
+    sides[used] = side;
+    bytes += static_cast<size_t>(stride) * static_cast<size_t>(h);
+    ++used;
+  }
+  if (used == 0) return true;
+  // The masks are kept between strokes: a preview strokes its cuts over the
+  // whole picture at every step, and fresh masks of that size are zeroed
   // page by page by the system each time.
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_A8, w);
-  static thread_local std::vector<std::uint8_t> s_mask;
-  const size_t bytes = static_cast<size_t>(stride) * static_cast<size_t>(h);
-  if (stride <= 0 || bytes / static_cast<size_t>(stride) != static_cast<size_t>(h)) return false;
-  if (s_mask.size() < bytes) s_mask.resize(bytes);
-  std::fill_n(s_mask.begin(), bytes, std::uint8_t{0});
-  const StampTarget target{s_mask.data(), stride, w, h};
-  StampAll(side, points, target);
+  static thread_local std::vector<std::uint8_t> s_masks;
+  if (s_masks.size() < bytes) s_masks.resize(bytes);
+  std::fill_n(s_masks.begin(), bytes, std::uint8_t{0});
+  size_t at = 0;
+  Rect box(masks[0].left, masks[0].top, masks[0].w, masks[0].h);
+  for (size_t i = 0; i < used; ++i) {
+    masks[i].mask = s_masks.data() + at + kMaskMargin;
+    at += static_cast<size_t>(masks[i].stride) * static_cast<size_t>(masks[i].h);
+    StampAll(sides[i], points, masks[i]);
+    Color colour;
+    drawn[i]->GetColor(&colour);
+    coats[i] = CoatOf(colour);
+    const int l = std::min(box.X, masks[i].left), t = std::min(box.Y, masks[i].top);
+    box = Rect(l, t, std::max(box.GetRight(), masks[i].left + masks[i].w) - l,
+               std::max(box.GetBottom(), masks[i].top + masks[i].h) - t);
+  }
 
   cairo_identity_matrix(m_cr);
-  const bool direct = CanCoatDirectly(m_cr, left, top, right, bottom);
+  const bool direct = CanCoatDirectly(m_cr, box);
   cairo_set_matrix(m_cr, &m);
   if (direct) {
     // The pixels are coated here, exactly as the library would coat them
-    // through the mask, but only where the mask is set.
+    // through the masks one pen after the other, but only where a mask is
+    // set, and each pixel is read and written once for all pens.
     cairo_surface_t* surface = cairo_get_target(m_cr);
     cairo_surface_flush(surface);
     const int pixelStride = cairo_image_surface_get_stride(surface) / 4;
     std::uint32_t* pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface)) +
-                            static_cast<std::ptrdiff_t>(top) * pixelStride + left;
-    CoatMasked(target, pixels, pixelStride, CoatOf(red, green, blue, alpha));
-    cairo_surface_mark_dirty_rectangle(surface, left, top, w, h);
+                            static_cast<std::ptrdiff_t>(box.Y) * pixelStride + box.X;
+    CoatMasked(masks, coats, used, box, pixels, pixelStride);
+    cairo_surface_mark_dirty_rectangle(surface, box.X, box.Y, box.Width, box.Height);
     return true;
   }
 
-  cairo_surface_t* mask = cairo_image_surface_create_for_data(s_mask.data(), CAIRO_FORMAT_A8, w, h, stride);
-  if (cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) {
+  for (size_t i = 0; i < used; ++i) {
+    cairo_surface_t* mask =
+        cairo_image_surface_create_for_data(masks[i].mask, CAIRO_FORMAT_A8, masks[i].w, masks[i].h, masks[i].stride);
+    if (cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) {
+      cairo_surface_destroy(mask);
+      // The pens not yet drawn take the exact outline, in their order.
+      for (size_t j = i; j < used; ++j) {
+        cairo_new_path(m_cr);
+        AppendPath(m_cr, path);
+        StrokeCurrentPath(drawn[j]);
+      }
+      return true;
+    }
+    Color colour;
+    drawn[i]->GetColor(&colour);
+    cairo_save(m_cr);
+    cairo_identity_matrix(m_cr);
+    cairo_set_source_rgba(m_cr, colour.GetR() / 255.0, colour.GetG() / 255.0, colour.GetB() / 255.0,
+                          colour.GetA() / 255.0);
+    cairo_mask_surface(m_cr, mask, masks[i].left, masks[i].top);
+    cairo_restore(m_cr);
+    // The library may keep a reference to a surface it was given; this one
+    // borrows memory that the next stroke reuses, so it is finished now.
+    cairo_surface_finish(mask);
     cairo_surface_destroy(mask);
-    return false;
   }
-  cairo_save(m_cr);
-  cairo_identity_matrix(m_cr);
-  cairo_set_source_rgba(m_cr, red, green, blue, alpha);
-  cairo_mask_surface(m_cr, mask, left, top);
-  cairo_restore(m_cr);
-  // The library may keep a reference to a surface it was given; this one
-  // borrows memory that the next stroke reuses, so it is finished now.
-  cairo_surface_finish(mask);
-  cairo_surface_destroy(mask);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/graphics.h"
 
@@ -189,6 +190,43 @@ TEST(HighSpeedStrokeTest, PixelsCoatedInPlaceMatchTheLibrarysCoatThroughTheMaskO
         }
         EXPECT_GT(coated, width > 2 ? 1500 : 500);
       }
+    }
+  }
+}
+
+TEST(HighSpeedStrokeTest, SeveralPensInOneCallPaintWhatOneCallPerPenPaints) {
+  // Pens of different widths have masks whose corners lie apart; the path
+  // also runs out through the clip on both sides.
+  Gdiplus::GraphicsPath path = Zigzag();
+  path.StartFigure();
+  path.AddLine(PointF(-50, 60), PointF(250, 66));
+  Gdiplus::Pen wide(Gdiplus::Color(0x80FFFFFFu), 4.0f), halo(Gdiplus::Color(0x60FFFF00u), 3.0f),
+      line(Gdiplus::Color(0xC0000000u), 1.0f);
+  const std::vector<const Gdiplus::Pen*> pens = {&wide, &halo, &line};
+  for (PixelFormat format : {PixelFormat::Format24bppRGB, PixelFormat::Format32bppARGB}) {
+    const std::uint32_t used = format == PixelFormat::Format24bppRGB ? 0xFFFFFFu : 0xFFFFFFFFu;
+    for (bool oneRectangle : {true, false}) {
+      SCOPED_TRACE(testing::Message() << static_cast<int>(format) << " " << oneRectangle);
+      Bitmap together(200, 120, format), apart(200, 120, format);
+      for (Bitmap* b : {&together, &apart}) {
+        for (int y = 0; y < 120; ++y)
+          for (int x = 0; x < 200; ++x) b->GetRow(y)[x] = Noise(format, x, y);
+        b->MarkDirty();
+        Graphics g(b);
+        g.SetSmoothingMode(Gdiplus::SmoothingModeHighSpeed);
+        g.SetClip(RectF(5, 5, 180, 110));
+        if (!oneRectangle) g.ExcludeClip(RectF(175, 5, 10, 4));
+        g.TranslateTransform(0.3f, 0.6f);
+        if (b == &together) {
+          ASSERT_EQ(g.DrawPath(pens, &path), Gdiplus::Ok);
+        } else {
+          for (const Gdiplus::Pen* pen : pens) g.DrawPath(pen, &path);
+        }
+        g.Flush();
+      }
+      for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 200; ++x)
+          ASSERT_EQ(together.GetRow(y)[x] & used, apart.GetRow(y)[x] & used) << x << "," << y;
     }
   }
 }
