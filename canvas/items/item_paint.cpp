@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "canvas/event_dispatcher.h"
@@ -43,18 +42,32 @@ RectF DeviceCullRect(const RectF& local, const Gdiplus::Matrix& world) {
 // Only this much hidden area is worth a clip of its own; below it the
 // content is painted whole, as before.
 constexpr float kMinHiddenPixels = 4096.0f;
+// Smaller pictures hide too little to be worth looking for, and smaller
+// repaints gain too little to be worth a survey: a piece dragged over the
+// board repaints a few thousand pixels among a thousand items.
+constexpr float kMinOccluderPixels = 128.0f * 128.0f;
+constexpr float kMinSurveyPixels = 256.0f * 256.0f;
+// A survey is a second walk of the tree; in a crowded tree (a board of a
+// thousand pieces) it is given up after this many items, where it would
+// cost more than it could spare.
+constexpr int kMaxSurveyItems = 256;
 
 struct Occluder {
   RectF device;  // whole pixels, every one painted opaque
-  int order;     // the opaque item's place in painting order
+  size_t order;  // the opaque item's place among the items that draw
 };
 
 struct Occlusion {
-  // Every item the walk paints, by its place in painting order: an item's
-  // content is painted before everything with a higher place.
-  std::unordered_map<const CRSCanvasItem*, int> order;
+  // The items that draw, in the order the walk paints them: an item's
+  // content is painted before that of every item after it.
+  std::vector<const CRSCanvasItem*> drawers;
   std::vector<Occluder> occluders;
-  int next = 0;
+  // The next drawing item the walk should meet. Meeting another means the
+  // tree changed under the walk (a pre-paint slot); nothing is left out
+  // from then on.
+  size_t next = 0;
+  bool inStep = true;
+  int budget = kMaxSurveyItems;
 };
 
 // The walk now in progress, and whether the next Paint call is one of its
@@ -67,11 +80,13 @@ bool s_fromWalk = false;
 // blended where the picture does not meet the pixel grid, so the pixels are
 // whole ones a pixel inside its bounds.
 bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device) {
+  if (world.M12() != 0.0f || world.M21() != 0.0f || world.M11() <= 0.0f || world.M22() <= 0.0f) return false;
+  const SizeF size = item->GetSize();
+  if (size.Width * size.Height * world.M11() * world.M22() < kMinOccluderPixels) return false;
   auto* image = dynamic_cast<CRSCanvasImage*>(item);
   if (!image || !image->GetImage() || image->GetImageAttributes() || image->GetPrePaintNotification()) return false;
   if (image->GetImage()->GetPixelFormat() != PixelFormat::Format24bppRGB) return false;
-  if (world.M12() != 0.0f || world.M21() != 0.0f || world.M11() <= 0.0f || world.M22() <= 0.0f) return false;
-  const RectF bounds = Gdiplus::TransformedBounds(world, RectF(PointF(), image->GetSize()));
+  const RectF bounds = Gdiplus::TransformedBounds(world, RectF(PointF(), size));
   const float left = std::ceil(bounds.GetLeft()) + 1.0f, top = std::ceil(bounds.GetTop()) + 1.0f;
   const float right = std::floor(bounds.GetRight()) - 1.0f, bottom = std::floor(bounds.GetBottom()) - 1.0f;
   if (right <= left || bottom <= top) return false;
@@ -79,14 +94,17 @@ bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* devic
   return true;
 }
 
-// Notes the items below item in the order Paint takes them, with the same
-// tests, so that the places match; clip is the device box item paints into.
-void Survey(CRSCanvasItem* item, const Gdiplus::Matrix& world, const RectF& clip, int maxZ, Occlusion& o) {
-  const int order = o.next++;
-  o.order[item] = order;
-  RectF cover;
-  if (item->DrawsItself() && OpaqueCover(item, world, &cover) && RectF::Intersect(cover, cover, clip))
-    o.occluders.push_back({cover, order});
+// Notes the drawing items below item in the order Paint takes them, with
+// the same tests, and the opaque ones among them; clip is the device box
+// item paints into. False when the tree holds too many items to survey.
+bool Survey(CRSCanvasItem* item, const Gdiplus::Matrix& world, const RectF& clip, int maxZ, Occlusion& o) {
+  if (--o.budget < 0) return false;
+  if (item->DrawsItself()) {
+    RectF cover;
+    if (OpaqueCover(item, world, &cover) && RectF::Intersect(cover, cover, clip))
+      o.occluders.push_back({cover, o.drawers.size()});
+    o.drawers.push_back(item);
+  }
   for (CRSCanvasItem* child : item->GetChildItems()) {
     if (child->GetZOrder() > maxZ) break;
     if (!child->IsVisible()) continue;
@@ -97,8 +115,9 @@ void Survey(CRSCanvasItem* item, const Gdiplus::Matrix& world, const RectF& clip
       const RectF device = DeviceCullRect(child->GetLocalRect(), childWorld);
       if (!device.IntersectsWith(clip) || !RectF::Intersect(childClip, clip, device)) continue;
     }
-    Survey(child, childWorld, childClip, maxZ, o);
+    if (!Survey(child, childWorld, childClip, maxZ, o)) return false;
   }
+  return true;
 }
 
 // The device box of the graphics' clip.
@@ -112,19 +131,17 @@ RectF DeviceClipBox(Gdiplus::Graphics& g) {
   return box;
 }
 
-// Clips away what opaque items painted later will cover of the item's
-// content; false when they cover all of it.
-bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, const Occlusion& o) {
-  if (o.occluders.empty()) return true;
-  const auto found = o.order.find(item);
-  if (found == o.order.end()) return true;
+// Clips away what opaque items painted after the item's content (whose
+// place among the drawing items is order) will cover of it; false when they
+// cover all of it.
+bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, size_t order, const Occlusion& o) {
   Gdiplus::Matrix world;
   g.GetTransform(&world);
   RectF box;
   if (!RectF::Intersect(box, DeviceCullRect(item->GetLocalRect(), world), DeviceClipBox(g))) return true;
   std::vector<RectF> hidden;
   for (const Occluder& occluder : o.occluders) {
-    if (occluder.order <= found->second) continue;
+    if (occluder.order <= order) continue;
     const RectF& d = occluder.device;
     if (d.GetLeft() <= box.GetLeft() && d.GetTop() <= box.GetTop() && d.GetRight() >= box.GetRight() &&
         d.GetBottom() >= box.GetBottom())
@@ -158,18 +175,29 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     ~Resume() { s_occlusion = outer; }
   } resume{outer};
   if (!fromWalk) {
-    own = std::make_unique<Occlusion>();
-    Gdiplus::Matrix world;
-    g.GetTransform(&world);
-    Survey(this, world, DeviceClipBox(g), maxZ, *own);
-    s_occlusion = own.get();
+    s_occlusion = nullptr;
+    const RectF clip = DeviceClipBox(g);
+    if (clip.Width * clip.Height >= kMinSurveyPixels) {
+      own = std::make_unique<Occlusion>();
+      Gdiplus::Matrix world;
+      g.GetTransform(&world);
+      if (Survey(this, world, clip, maxZ, *own) && !own->occluders.empty()) s_occlusion = own.get();
+    }
   }
   if (m_drawsItself) {
     const Gdiplus::GraphicsState state = g.Save();
     if (m_prePaintNotification) sigPrePaint(this, g, useCache);
-    // A pre-paint slot may move or reshape what the item paints; such an
-    // item is painted whole.
-    const bool shown = m_prePaintNotification || !s_occlusion || ClipAwayHidden(g, this, *s_occlusion);
+    bool shown = true;
+    if (Occlusion* o = s_occlusion; o && o->inStep) {
+      if (o->next < o->drawers.size() && o->drawers[o->next] == this) {
+        // A pre-paint slot may move or reshape what the item paints; such
+        // an item is painted whole.
+        const size_t order = o->next++;
+        shown = m_prePaintNotification || ClipAwayHidden(g, this, order, *o);
+      } else {
+        o->inStep = false;
+      }
+    }
     if (shown) PaintContent(g, useCache);
     g.Restore(state);
   }

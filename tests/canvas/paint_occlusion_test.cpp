@@ -43,8 +43,11 @@ std::shared_ptr<Gdiplus::Bitmap> Stripes(int w, int h, PixelFormat format) {
 
 enum class Variant { kPlain, kTurned, kRecoloured };
 
+// The scene is drawn twice its size, as large as a repaint must be for the
+// walk to look for what hides what.
 struct Scene {
   CRSCanvasItem root{PointF(), nullptr, "root"};
+  CRSCanvasItem* stage = new CRSCanvasItem(PointF(), &root, "stage");
   CountingShape* floor;
   CountingShape* hidden;
   CountingShape* above;
@@ -52,14 +55,16 @@ struct Scene {
   CountingShape* underHolder;
 
   Scene(PixelFormat format, Variant variant) {
-    floor = new CountingShape(&root, RectF(0, 0, 200, 120), 0xFF20A020u, "floor");
-    hidden = new CountingShape(&root, RectF(62, 32, 30, 20), 0xFFFF0000u, "hidden");
+    stage->SetCullByBounds(false);
+    stage->SetScale(PointF(2.0f, 2.0f));
+    floor = new CountingShape(stage, RectF(0, 0, 200, 120), 0xFF20A020u, "floor");
+    hidden = new CountingShape(stage, RectF(62, 32, 30, 20), 0xFFFF0000u, "hidden");
     // Half under the picture, half beside it.
-    new CountingShape(&root, RectF(20, 40, 60, 30), 0x80FFFF00u, "partly");
-    besideHolder = new CountingShape(&root, RectF(192, 82, 6, 30), 0xFF0000FFu, "besideHolder");
-    underHolder = new CountingShape(&root, RectF(156, 86, 20, 20), 0xFFFF00FFu, "underHolder");
+    new CountingShape(stage, RectF(20, 40, 60, 30), 0x80FFFF00u, "partly");
+    besideHolder = new CountingShape(stage, RectF(192, 82, 6, 30), 0xFF0000FFu, "besideHolder");
+    underHolder = new CountingShape(stage, RectF(156, 86, 20, 20), 0xFFFF00FFu, "underHolder");
     // Scaled and off the pixel grid, so its edge pixels are blended.
-    auto* picture = new CRSCanvasImage(PointF(50.3f, 20.6f), &root, "picture", Stripes(100, 80, format));
+    auto* picture = new CRSCanvasImage(PointF(50.3f, 20.6f), stage, "picture", Stripes(100, 80, format));
     picture->SetScale(PointF(0.9f, 0.9f));
     if (variant == Variant::kTurned) picture->SetRotation(20.0f);
     if (variant == Variant::kRecoloured) {
@@ -68,22 +73,22 @@ struct Scene {
       half.m[3][3] = 0.5f;
       picture->SetColorMatrix(half);
     }
-    above = new CountingShape(&root, RectF(70, 50, 20, 20), 0xFF00FFFFu, "above");
+    above = new CountingShape(stage, RectF(70, 50, 20, 20), 0xFF00FFFFu, "above");
     // A picture larger than the item that holds it covers only the holder.
-    auto* holder = new CRSCanvasItem(PointF(150, 80), &root, "holder");
+    auto* holder = new CRSCanvasItem(PointF(150, 80), stage, "holder");
     holder->SetSize(SizeF(40, 40));
-    new CRSCanvasImage(PointF(), holder, "heldPicture", Stripes(60, 60, format));
+    new CRSCanvasImage(PointF(), holder, "heldPicture", Stripes(80, 80, format));
   }
 };
 
 TEST(PaintOcclusionTest, OnlyWhatAnOpaquePictureCoversIsLeftOutAndThePixelsStayTheSame) {
   Scene opaque(PixelFormat::Format24bppRGB, Variant::kPlain);
   Scene alpha(PixelFormat::Format32bppARGB, Variant::kPlain);
-  const auto a = item_test::Render(opaque.root, 200, 120);
-  const auto b = item_test::Render(alpha.root, 200, 120);
+  const auto a = item_test::Render(opaque.root, 400, 240);
+  const auto b = item_test::Render(alpha.root, 400, 240);
   item_test::SaveSceneIfAsked(*a, "paint_occlusion");
-  for (int y = 0; y < 120; ++y)
-    for (int x = 0; x < 200; ++x) ASSERT_EQ(a->GetPixel(x, y), b->GetPixel(x, y)) << x << "," << y;
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 400; ++x) ASSERT_EQ(a->GetPixel(x, y), b->GetPixel(x, y)) << x << "," << y;
 
   EXPECT_EQ(opaque.hidden->paints, 0) << "wholly under the picture";
   EXPECT_EQ(opaque.underHolder->paints, 0) << "under the part of a picture its holder shows";
@@ -98,10 +103,10 @@ TEST(PaintOcclusionTest, TurnedOrRecolouredPicturesHideNothing) {
   for (Variant variant : {Variant::kTurned, Variant::kRecoloured}) {
     Scene opaque(PixelFormat::Format24bppRGB, variant);
     Scene alpha(PixelFormat::Format32bppARGB, variant);
-    const auto a = item_test::Render(opaque.root, 200, 120);
-    const auto b = item_test::Render(alpha.root, 200, 120);
-    for (int y = 0; y < 120; ++y)
-      for (int x = 0; x < 200; ++x) ASSERT_EQ(a->GetPixel(x, y), b->GetPixel(x, y)) << x << "," << y;
+    const auto a = item_test::Render(opaque.root, 400, 240);
+    const auto b = item_test::Render(alpha.root, 400, 240);
+    for (int y = 0; y < 240; ++y)
+      for (int x = 0; x < 400; ++x) ASSERT_EQ(a->GetPixel(x, y), b->GetPixel(x, y)) << x << "," << y;
     EXPECT_EQ(opaque.hidden->paints, 1);
     // The held picture is still upright and plain.
     EXPECT_EQ(opaque.underHolder->paints, 0);
