@@ -70,10 +70,12 @@ struct Occlusion {
   int budget = kMaxSurveyItems;
 };
 
-// The walk now in progress, and whether the next Paint call is one of its
-// own steps (a Paint from anywhere else starts a walk of its own).
+// The walk now in progress, and the graphics its next step paints on: a
+// Paint on any other graphics (an item painting its children into a picture
+// of its own, a pre-paint slot) starts a walk of its own, whose device
+// pixels are not the walk's.
 Occlusion* s_occlusion = nullptr;
-bool s_fromWalk = false;
+const Gdiplus::Graphics* s_walkStep = nullptr;
 
 // The device pixels an item is sure to paint opaque: a picture without an
 // alpha channel, shown as it is and kept upright. Its edge pixels may be
@@ -162,8 +164,8 @@ bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, size_t order, con
 void CRSCanvasItem::PaintContent(Gdiplus::Graphics&, bool) {}
 
 void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
-  const bool fromWalk = s_fromWalk;
-  s_fromWalk = false;
+  const bool fromWalk = s_walkStep == &g;
+  s_walkStep = nullptr;
   if (!m_visible) return;
   // A Paint that is not a step of a walk starts one: the tree below is
   // surveyed for opaque items first. The walk it may interrupt (a pre-paint
@@ -230,9 +232,9 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       paint = !g.IsClipEmpty();
     }
     g.SetTransform(&childWorld);
-    s_fromWalk = true;
+    s_walkStep = &g;
     if (paint) child->Paint(g, maxZ, useCache);
-    s_fromWalk = false;
+    s_walkStep = nullptr;
     g.Restore(state);
   }
 }

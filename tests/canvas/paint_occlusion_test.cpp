@@ -113,4 +113,34 @@ TEST(PaintOcclusionTest, TurnedOrRecolouredPicturesHideNothing) {
   }
 }
 
+// A container that paints its children into a picture of its own and then
+// shows the picture, as a group that keeps its painted children does.
+class PictureGroup : public CRSCanvasItem {
+ public:
+  PictureGroup(const PointF& at, CRSObject* parent) : CRSCanvasItem(at, parent, "pictureGroup") {
+    SetSize(SizeF(100, 100));
+  }
+  void Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) override {
+    Gdiplus::Bitmap picture(100, 100, PixelFormat::Format32bppARGB);
+    {
+      Gdiplus::Graphics pg(&picture);
+      CRSCanvasItem::Paint(pg, maxZ, useCache);
+    }
+    g.DrawImage(&picture, PointF());
+  }
+};
+
+TEST(PaintOcclusionTest, ChildrenPaintedIntoAPictureOfTheirOwnAreJudgedInThatPicture) {
+  // In the group's own picture its child lies at (10, 10), where on the
+  // window an opaque picture painted later lies; on the window the child
+  // lies well away from it.
+  CRSCanvasItem root(PointF(), nullptr, "root");
+  auto* group = new PictureGroup(PointF(300, 120), &root);
+  auto* child = new CountingShape(group, RectF(10, 10, 40, 40), 0xFFFF0000u, "child");
+  new CRSCanvasImage(PointF(), &root, "picture", Stripes(200, 150, PixelFormat::Format24bppRGB));
+  const auto frame = item_test::Render(root, 400, 240);
+  EXPECT_EQ(child->paints, 1);
+  EXPECT_EQ(frame->GetPixel(330, 150), 0xFFFF0000u);
+}
+
 }  // namespace
