@@ -86,8 +86,10 @@ struct StampTarget {
 // kInside says the caller knows the square lies within the mask.
 template <int kSide, bool kInside>
 inline void Stamp(const StampTarget& t, double x, double y) {
-  const int left = FloorToInt(x - kSide * 0.5 + 0.5);
-  const int top = FloorToInt(y - kSide * 0.5 + 0.5);
+  // Inside the mask the corner is never negative, and cutting off the
+  // fraction rounds it down already.
+  const int left = kInside ? static_cast<int>(x - kSide * 0.5 + 0.5) : FloorToInt(x - kSide * 0.5 + 0.5);
+  const int top = kInside ? static_cast<int>(y - kSide * 0.5 + 0.5) : FloorToInt(y - kSide * 0.5 + 0.5);
   if (kInside || (left >= 0 && top >= 0 && left + kSide <= t.w && top + kSide <= t.h)) {
     std::uint8_t* row = t.mask + static_cast<std::ptrdiff_t>(top) * t.stride + left;
     for (int py = 0; py < kSide; ++py, row += t.stride)
