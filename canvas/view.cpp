@@ -36,6 +36,25 @@ Rect OutwardRect(const RectF& r) {
   return Rect(l, t, rt - l, b - t);
 }
 
+// Invalid rectangles kept apart at most; beyond this they are painted as
+// their union, which is then rarely much larger than what they cover.
+constexpr size_t kMaxDirtyParts = 8;
+// Two invalid rectangles become one when their union covers at most this
+// many pixels more than the two do: a few thousand pixels cost less to
+// paint than a second walk of the tree.
+constexpr long long kMergeSlackPixels = 4096;
+
+long long Area(const Rect& r) { return static_cast<long long>(r.Width) * r.Height; }
+
+Rect Bounding(const Rect& a, const Rect& b) {
+  const int l = std::min(a.X, b.X), t = std::min(a.Y, b.Y);
+  return Rect(l, t, std::max(a.GetRight(), b.GetRight()) - l, std::max(a.GetBottom(), b.GetBottom()) - t);
+}
+
+bool Touch(const Rect& a, const Rect& b) {
+  return a.X <= b.GetRight() && b.X <= a.GetRight() && a.Y <= b.GetBottom() && b.Y <= a.GetBottom();
+}
+
 }  // namespace
 
 CRSCanvasView::CRSCanvasView() = default;
@@ -140,7 +159,7 @@ void CRSCanvasView::SetRoot(CRSCanvasItem* root) {
   root->sigContentChanged.connect(this, &CRSCanvasView::OnRootContentChanged);
   root->sigFocusRequest.connect(this, &CRSCanvasView::SetFocusItem);
   UpdateWindowShape();
-  if (HasWindow()) m_window->InvalidateAll();
+  if (HasWindow()) InvalidateWindow(Rect(0, 0, m_window->GetClientSize().Width, m_window->GetClientSize().Height));
 }
 
 void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
@@ -150,8 +169,53 @@ void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
   const PointF offset = GetViewOffset();
   const RectF device(bounds.X - 2.0f - offset.X, bounds.Y - 2.0f - offset.Y, bounds.Width + 5.0f,
                      bounds.Height + 5.0f);
-  m_window->Invalidate(OutwardRect(device));
+  InvalidateWindow(OutwardRect(device));
   if (m_repaintPendingSince == 0) m_repaintPendingSince = std::max<std::uint32_t>(1, platform::GetTickCount());
+}
+
+void CRSCanvasView::InvalidateWindow(const Rect& rect) {
+  if (!HasWindow()) return;
+  // Clipped to the client area as the window clips it, so that the list's
+  // union can be compared with the window's.
+  const Size client = m_window->GetClientSize();
+  const int l = std::max(0, rect.X), t = std::max(0, rect.Y);
+  const int r = std::min(client.Width, rect.GetRight()), b = std::min(client.Height, rect.GetBottom());
+  if (r <= l || b <= t) return;
+  Rect part(l, t, r - l, b - t);
+  m_window->Invalidate(part);
+  // Overlapping or nearly adjoining rectangles are merged, so no pixel is
+  // painted twice and small neighbours do not each cost a walk.
+  for (size_t i = 0; i < m_dirtyParts.size();) {
+    const Rect& other = m_dirtyParts[i];
+    const Rect both = Bounding(part, other);
+    if (Touch(part, other) || Area(both) <= Area(part) + Area(other) + kMergeSlackPixels) {
+      part = both;
+      m_dirtyParts.erase(m_dirtyParts.begin() + static_cast<std::ptrdiff_t>(i));
+      i = 0;
+    } else {
+      ++i;
+    }
+  }
+  m_dirtyParts.push_back(part);
+  if (m_dirtyParts.size() > kMaxDirtyParts) {
+    Rect all = m_dirtyParts.front();
+    for (const Rect& other : m_dirtyParts) all = Bounding(all, other);
+    m_dirtyParts.assign(1, all);
+  }
+}
+
+std::vector<Rect> CRSCanvasView::TakeDirtyParts(const Rect& invalid) {
+  std::vector<Rect> parts;
+  parts.swap(m_dirtyParts);
+  if (parts.size() < 2 || !HasWindow()) return {invalid};
+  Rect all = parts.front();
+  for (const Rect& part : parts) all = Bounding(all, part);
+  // The window was invalidated by others too (a resize, an expose) when its
+  // rectangle is not the list's union; a list that spans the whole window
+  // cannot tell such a request from its own either.
+  const Size client = m_window->GetClientSize();
+  if (!(all == invalid) || all == Rect(0, 0, client.Width, client.Height)) return {invalid};
+  return parts;
 }
 
 void CRSCanvasView::OnRootUpdateNow() {
@@ -187,7 +251,7 @@ void CRSCanvasView::UpdateWindowShape() {
     g.FillPath(&opaque, shape->GetPath());
   }
   m_window->SetShape(mask);
-  m_window->InvalidateAll();
+  InvalidateWindow(Rect(0, 0, client.Width, client.Height));
 }
 
 void CRSCanvasView::OnRootDestroying() {
@@ -230,13 +294,13 @@ void CRSCanvasView::OnSize(unsigned type) {
       m_window->ResizeTo(RoundToInt(s.Width), RoundToInt(s.Height));
   }
   m_inSize = false;
-  if (HasWindow()) m_window->InvalidateAll();
+  if (HasWindow()) InvalidateWindow(Rect(0, 0, m_window->GetClientSize().Width, m_window->GetClientSize().Height));
 }
 
 void CRSCanvasView::PaintTo(const Rect& invalid) {
   m_repaintPendingSince = 0;
+  const std::vector<Rect> parts = TakeDirtyParts(invalid);
   if (!HasWindow() || invalid.IsEmptyArea()) return;
-  const PointF offset = GetViewOffset();
   const Size client = m_window->GetClientSize();
 
   // The back buffer only grows, so resizing back and forth does not churn.
@@ -248,46 +312,60 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
   }
   if (!m_backBuffer) return;
 
-  const RectF invalidF(static_cast<float>(invalid.X), static_cast<float>(invalid.Y),
-                       static_cast<float>(invalid.Width), static_cast<float>(invalid.Height));
   {
     Gdiplus::Graphics g(m_backBuffer.get());
     g.SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
     g.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
     g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
-    g.SetClip(invalidF);
-    g.TranslateTransform(-offset.X, -offset.Y);
-    if (Gdiplus::AlphaOf(m_backgroundColor) != 0) {
-      // Everything of the invalid area that the root does not cover.
+    for (const Rect& part : parts) {
       Gdiplus::GraphicsStateSaver saved(g);
-      const SizeF rootSize = m_root ? m_root->GetSize() : SizeF();
-      g.ExcludeClip(RectF(0, 0, rootSize.Width, rootSize.Height));
-      Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFFu));
-      g.FillRectangle(&white, RectF(invalidF.X + offset.X, invalidF.Y + offset.Y, invalidF.Width, invalidF.Height));
-    }
-    g.ResetClip();
-    g.SetClip(RectF(invalidF.X - 1, invalidF.Y - 1, invalidF.Width + 2, invalidF.Height + 2));
-    if (CRSCanvasItem* root = m_root.get()) {
-      const PointF topLeft = root->GetTopLeft();
-      g.TranslateTransform(topLeft.X, topLeft.Y);
-      root->Paint(g, CRSCanvasItem::kZOrderTop, true);
+      PaintPart(g, part);
     }
   }
 
-  // One block copy of the invalid rectangle onto the window.
+  // One block copy of each painted rectangle onto the window.
   platform::PixelBuffer screen = m_window->GetPixelBuffer();
   if (!screen.pixels) return;
-  const int l = std::max(0, invalid.X), t = std::max(0, invalid.Y);
-  const int r = std::min({invalid.GetRight(), screen.width, m_backBuffer->GetWidth()});
-  const int b = std::min({invalid.GetBottom(), screen.height, m_backBuffer->GetHeight()});
-  if (r <= l || b <= t) return;
-  for (int y = t; y < b; ++y) {
-    const std::uint32_t* src = m_backBuffer->GetRow(y) + l;
-    auto* dst = reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(screen.pixels) + y * screen.stride) + l;
-    std::memcpy(dst, src, static_cast<size_t>(r - l) * 4);
+  std::vector<Rect> shown;
+  for (const Rect& part : parts) {
+    const int l = std::max(0, part.X), t = std::max(0, part.Y);
+    const int r = std::min({part.GetRight(), screen.width, m_backBuffer->GetWidth()});
+    const int b = std::min({part.GetBottom(), screen.height, m_backBuffer->GetHeight()});
+    if (r <= l || b <= t) continue;
+    for (int y = t; y < b; ++y) {
+      const std::uint32_t* src = m_backBuffer->GetRow(y) + l;
+      auto* dst =
+          reinterpret_cast<std::uint32_t*>(reinterpret_cast<std::uint8_t*>(screen.pixels) + y * screen.stride) + l;
+      std::memcpy(dst, src, static_cast<size_t>(r - l) * 4);
+    }
+    shown.push_back(Rect(l, t, r - l, b - t));
   }
-  m_window->Present({Rect(l, t, r - l, b - t)});
+  if (!shown.empty()) m_window->Present(shown);
+}
+
+void CRSCanvasView::PaintPart(Gdiplus::Graphics& g, const Rect& invalid) {
+  const PointF offset = GetViewOffset();
+  const RectF invalidF(static_cast<float>(invalid.X), static_cast<float>(invalid.Y),
+                       static_cast<float>(invalid.Width), static_cast<float>(invalid.Height));
+  g.ResetTransform();
+  g.SetClip(invalidF);
+  g.TranslateTransform(-offset.X, -offset.Y);
+  if (Gdiplus::AlphaOf(m_backgroundColor) != 0) {
+    // Everything of the invalid area that the root does not cover.
+    Gdiplus::GraphicsStateSaver saved(g);
+    const SizeF rootSize = m_root ? m_root->GetSize() : SizeF();
+    g.ExcludeClip(RectF(0, 0, rootSize.Width, rootSize.Height));
+    Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFFu));
+    g.FillRectangle(&white, RectF(invalidF.X + offset.X, invalidF.Y + offset.Y, invalidF.Width, invalidF.Height));
+  }
+  g.ResetClip();
+  g.SetClip(RectF(invalidF.X - 1, invalidF.Y - 1, invalidF.Width + 2, invalidF.Height + 2));
+  if (CRSCanvasItem* root = m_root.get()) {
+    const PointF topLeft = root->GetTopLeft();
+    g.TranslateTransform(topLeft.X, topLeft.Y);
+    root->Paint(g, CRSCanvasItem::kZOrderTop, true);
+  }
 }
 
 void CRSCanvasView::OnTimer(int id, unsigned) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "canvas/auto_ptr.h"
 #include "canvas/items.h"
@@ -107,6 +108,13 @@ class CRSCanvasView : public platform::WindowHandler,
   void SetTextInput(bool on);
   void SizeWindowToRoot();
   void UpdateWindowShape();
+  // Notes a rectangle of the window (client pixels) as needing paint, both
+  // on the window and in this view's list of what changed.
+  void InvalidateWindow(const Rect& rect);
+  // The separate rectangles to paint for one paint of invalid: the view's
+  // list when it accounts for exactly that rectangle, else invalid whole.
+  std::vector<Rect> TakeDirtyParts(const Rect& invalid);
+  void PaintPart(Gdiplus::Graphics& g, const Rect& part);
   CRSViewRoot* GetViewRoot() const;
 
   std::unique_ptr<platform::Window> m_window;
@@ -118,6 +126,10 @@ class CRSCanvasView : public platform::WindowHandler,
   bool m_textInputOn = false;
   bool m_trackingLeave = false;
   std::unique_ptr<Gdiplus::Bitmap> m_backBuffer;
+  // The rectangles invalidated since the last paint. The window keeps only
+  // their union; painting them apart spares what lies between them (the
+  // cut lines of a preview and a caption across the room from them).
+  std::vector<Rect> m_dirtyParts;
   std::uint32_t m_repaintPendingSince = 0;
   bool m_draggingWindow = false;
   Point m_dragStart;

@@ -354,7 +354,7 @@ Status Graphics::FillPath(const Brush* brush, const GraphicsPath* path) {
 
 Status Graphics::DrawPath(const Pen* pen, const GraphicsPath* path) {
   if (!m_cr || !pen || !path) return InvalidParameter;
-  if (m_quality.smoothing == SmoothingModeHighSpeed && StrokePathFast(pen, *path)) return Ok;
+  if (m_quality.smoothing == SmoothingModeHighSpeed && StrokePathFast(&pen, 1, *path)) return Ok;
   cairo_new_path(m_cr);
   AppendPath(m_cr, *path);
   return StrokeCurrentPath(pen);

@@ -156,6 +156,10 @@ class Graphics {
   Status Clear(const Color& color);
   Status FillPath(const Brush* brush, const GraphicsPath* path);
   Status DrawPath(const Pen* pen, const GraphicsPath* path);
+  // Strokes the path with each pen in turn, as one DrawPath per pen does.
+  // In the high-speed mode the path is walked once for all of them and
+  // each pixel is coated once with every pen that reaches it.
+  Status DrawPath(const std::vector<const Pen*>& pens, const GraphicsPath* path);
   Status FillRectangle(const Brush* brush, const RectF& rect);
   Status FillRectangle(const Brush* brush, float x, float y, float w, float h) {
     return FillRectangle(brush, RectF(x, y, w, h));
@@ -228,9 +232,9 @@ class Graphics {
   void ApplyClip(const Region* addition);
   void SetSource(const Brush* brush);
   Status StrokeCurrentPath(const Pen* pen);
-  // The high-speed stroke of path; false when the pen or the transform
-  // needs the exact outline (the caller strokes it then).
-  bool StrokePathFast(const Pen* pen, const GraphicsPath& path);
+  // The high-speed stroke of path with count pens in turn; false when a pen
+  // or the transform needs the exact outline (the caller strokes it then).
+  bool StrokePathFast(const Pen* const* pens, size_t count, const GraphicsPath& path);
   Status FillCurrentPath(const Brush* brush);
   // Fills the current path with a large linear gradient through a colour
   // table; false (nothing drawn) when the gradient or the area does not

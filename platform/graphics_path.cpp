@@ -17,19 +17,28 @@ constexpr std::uint8_t kClose = PathPointTypeCloseSubpath;
 // without end.
 constexpr int kMaxFlattenDepth = 12;
 
-double DistanceToLine(const PointF& p, const PointF& a, const PointF& b) {
-  const double dx = double(b.X) - a.X, dy = double(b.Y) - a.Y;
-  const double len = std::hypot(dx, dy);
-  if (len < 1e-12) return std::hypot(double(p.X) - a.X, double(p.Y) - a.Y);
-  return std::fabs((double(p.X) - a.X) * dy - (double(p.Y) - a.Y) * dx) / len;
-}
-
 PointF Mid(const PointF& a, const PointF& b) { return PointF((a.X + b.X) * 0.5f, (a.Y + b.Y) * 0.5f); }
 
-void FlattenBezier(const PointF& p0, const PointF& p1, const PointF& p2, const PointF& p3, float tolerance,
+// Whether both control points of a cubic lie within the tolerance of the
+// chord from p0 to p3. The chord's length is found once for both points;
+// the cuts of a puzzle preview ask this some hundred thousand times a step.
+bool FlatEnough(const PointF& p0, const PointF& p1, const PointF& p2, const PointF& p3, float tolerance) {
+  const double dx = double(p3.X) - p0.X, dy = double(p3.Y) - p0.Y;
+  const double len = std::hypot(dx, dy);
+  if (len < 1e-12) {
+    return std::max(std::hypot(double(p1.X) - p0.X, double(p1.Y) - p0.Y),
+                    std::hypot(double(p2.X) - p0.X, double(p2.Y) - p0.Y)) <= tolerance;
+  }
+  const double d1 = std::fabs((double(p1.X) - p0.X) * dy - (double(p1.Y) - p0.Y) * dx) / len;
+  const double d2 = std::fabs((double(p2.X) - p0.X) * dy - (double(p2.Y) - p0.Y) * dx) / len;
+  return std::max(d1, d2) <= tolerance;
+}
+
+// Appends the points after p0 of a polyline within the tolerance of the
+// cubic. p0 is taken by value: it may be an element of out, which grows.
+void FlattenBezier(const PointF p0, const PointF& p1, const PointF& p2, const PointF& p3, float tolerance,
                    int depth, std::vector<PointF>* out) {
-  if (depth >= kMaxFlattenDepth ||
-      std::max(DistanceToLine(p1, p0, p3), DistanceToLine(p2, p0, p3)) <= tolerance) {
+  if (depth >= kMaxFlattenDepth || FlatEnough(p0, p1, p2, p3, tolerance)) {
     out->push_back(p3);
     return;
   }
@@ -353,22 +362,37 @@ std::vector<std::vector<PointF>> GraphicsPath::FlattenToPolygons(float tolerance
 }
 
 Status GraphicsPath::Flatten(const Matrix* matrix, float flatness) {
-  GraphicsPath source(*this);
-  source.Transform(matrix);
-  std::vector<std::vector<PointF>> polygons;
-  std::vector<bool> closed;
-  source.FlattenFigures(flatness, &polygons, &closed);
-  const bool newFigure = m_newFigure;
+  // The polyline is written straight into the path's own lists, which a
+  // long path (every cut of a puzzle) would otherwise copy twice more.
+  std::vector<PointF> points = std::move(m_points);
+  const std::vector<std::uint8_t> types = std::move(m_types);
+  if (matrix && !points.empty()) matrix->TransformPoints(points.data(), static_cast<int>(points.size()));
+  const float tolerance = std::max(flatness, 0.001f);
   m_points.clear();
   m_types.clear();
-  for (size_t f = 0; f < polygons.size(); ++f) {
-    for (size_t i = 0; i < polygons[f].size(); ++i) {
-      m_points.push_back(polygons[f][i]);
-      m_types.push_back(i == 0 ? PathPointTypeStart : PathPointTypeLine);
+  m_points.reserve(points.size() * 2);
+  m_types.reserve(points.size() * 2);
+  // A figure's closing mark goes on its last point once the figure ends.
+  bool closed = false;
+  const size_t n = points.size();
+  for (size_t i = 0; i < n; ++i) {
+    const std::uint8_t kind = types[i] & kTypeMask;
+    if (kind == PathPointTypeStart || m_points.empty()) {
+      if (closed) m_types.back() |= kClose;
+      closed = false;
+      m_points.push_back(points[i]);
+      m_types.push_back(PathPointTypeStart);
+    } else if (kind == PathPointTypeBezier && i + 2 < n) {
+      FlattenBezier(m_points.back(), points[i], points[i + 1], points[i + 2], tolerance, 0, &m_points);
+      m_types.resize(m_points.size(), PathPointTypeLine);
+      i += 2;
+    } else {
+      m_points.push_back(points[i]);
+      m_types.push_back(PathPointTypeLine);
     }
-    if (closed[f]) m_types.back() |= kClose;
+    if (types[i] & kClose) closed = true;
   }
-  m_newFigure = newFigure;
+  if (closed) m_types.back() |= kClose;
   return Ok;
 }
 
@@ -400,8 +424,13 @@ Status GraphicsPath::GetBounds(RectF* bounds, const Matrix* matrix) const {
     *bounds = RectF();
     return Ok;
   }
-  std::vector<PointF> pts = m_points;
-  if (matrix) matrix->TransformPoints(pts.data(), static_cast<int>(pts.size()));
+  // Only a transformed path needs a copy of its points.
+  std::vector<PointF> transformed;
+  if (matrix) {
+    transformed = m_points;
+    matrix->TransformPoints(transformed.data(), static_cast<int>(transformed.size()));
+  }
+  const std::vector<PointF>& pts = matrix ? transformed : m_points;
   double minX = std::numeric_limits<double>::max(), maxX = std::numeric_limits<double>::lowest();
   double minY = minX, maxY = maxX;
   const size_t n = pts.size();

@@ -121,4 +121,7 @@ class CPuzzleCutsRoom : public CRSObject {
   // The dialog's zoom, and the preview's own reduction (PreviewFit).
   float m_zoom = 1.0f;
   float m_fit = 1.0f;
+  // The cutter's outline as the cut lines last took it, so that a second
+  // notice of the same outline in one slider step is not flattened again.
+  Gdiplus::GraphicsPath m_shownCuts;
 };

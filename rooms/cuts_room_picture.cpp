@@ -2,6 +2,8 @@
 // picture group that shows it with the cut lines over it.
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "canvas/behaviours.h"
 #include "canvas/items.h"
@@ -120,6 +122,7 @@ void CPuzzleCutsRoom::BuildPicture() {
 void CPuzzleCutsRoom::OnCutsPath(const Gdiplus::GraphicsPath& path) {
   CRSCanvasShape* cuts = m_cuts.get();
   if (!cuts) return;
+  m_shownCuts = path;
   // The shape takes its size from the path; the grid is cut from the
   // middle of the picture, so the cuts are centred over it.
   // Stroking curves flattens them again at every repaint, at a tolerance
@@ -134,7 +137,16 @@ void CPuzzleCutsRoom::OnCutsPath(const Gdiplus::GraphicsPath& path) {
 }
 
 void CPuzzleCutsRoom::OnGridSize(Size) {
-  // A new piece size rebuilds the grid without a separate notice of the
-  // cuts' outline, so the outline is fetched again here.
-  OnCutsPath(m_puzzle->GetCutter().GetCutsPath());
+  // A new piece size rebuilds the grid; the cutter may or may not give
+  // notice of the new outline as well, so the outline is fetched here, but
+  // taken again only when it differs from the one the cut lines show:
+  // flattening tens of thousands of curves twice would cost a slider step
+  // a tenth of its time.
+  const Gdiplus::GraphicsPath& path = m_puzzle->GetCutter().GetCutsPath();
+  const std::vector<PointF>& points = path.Points();
+  const std::vector<PointF>& shown = m_shownCuts.Points();
+  // Compared bit for bit: a mismatch only costs taking the outline again.
+  const bool same = path.Types() == m_shownCuts.Types() && points.size() == shown.size() &&
+                    (points.empty() || std::memcmp(points.data(), shown.data(), points.size() * sizeof(PointF)) == 0);
+  if (!same) OnCutsPath(path);
 }

@@ -1,9 +1,12 @@
 // Painting, hit testing, mouse events and the cursor walk of the base item.
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "canvas/event_dispatcher.h"
 #include "canvas/items.h"
+#include "platform/bitmap.h"
 #include "platform/messages.h"
 
 namespace {
@@ -27,16 +30,177 @@ RectF DeviceCullRect(const RectF& local, const Gdiplus::Matrix& world) {
   return RectF(left, top, right - left, bottom - top);
 }
 
+// --- what opaque items hide ------------------------------------------------
+//
+// Before a tree is painted, the walk notes where opaque items will lie (in
+// device pixels, after their ancestors' clips) and in which order the items
+// come. An item whose content lies wholly under an opaque item painted
+// after it is not painted at all; one that lies partly under a large one is
+// clipped away from it. A room shown behind a full-screen picture, or a
+// floor under a photograph, then costs nothing where it cannot be seen.
+
+// Only this much hidden area is worth a clip of its own; below it the
+// content is painted whole, as before.
+constexpr float kMinHiddenPixels = 4096.0f;
+// Smaller pictures hide too little to be worth looking for, and smaller
+// repaints gain too little to be worth a survey: a piece dragged over the
+// board repaints a few thousand pixels among a thousand items.
+constexpr float kMinOccluderPixels = 128.0f * 128.0f;
+constexpr float kMinSurveyPixels = 256.0f * 256.0f;
+// A survey is a second walk of the tree; in a crowded tree (a board of a
+// thousand pieces) it is given up after this many items, where it would
+// cost more than it could spare.
+constexpr int kMaxSurveyItems = 256;
+
+struct Occluder {
+  RectF device;  // whole pixels, every one painted opaque
+  size_t order;  // the opaque item's place among the items that draw
+};
+
+struct Occlusion {
+  // The items that draw, in the order the walk paints them: an item's
+  // content is painted before that of every item after it.
+  std::vector<const CRSCanvasItem*> drawers;
+  std::vector<Occluder> occluders;
+  // The next drawing item the walk should meet. Meeting another means the
+  // tree changed under the walk (a pre-paint slot); nothing is left out
+  // from then on.
+  size_t next = 0;
+  bool inStep = true;
+  int budget = kMaxSurveyItems;
+};
+
+// The walk now in progress, and the graphics its next step paints on: a
+// Paint on any other graphics (an item painting its children into a picture
+// of its own, a pre-paint slot) starts a walk of its own, whose device
+// pixels are not the walk's.
+Occlusion* s_occlusion = nullptr;
+const Gdiplus::Graphics* s_walkStep = nullptr;
+
+// The device pixels an item is sure to paint opaque: a picture without an
+// alpha channel, shown as it is and kept upright. Its edge pixels may be
+// blended where the picture does not meet the pixel grid, so the pixels are
+// whole ones a pixel inside its bounds.
+bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device) {
+  if (world.M12() != 0.0f || world.M21() != 0.0f || world.M11() <= 0.0f || world.M22() <= 0.0f) return false;
+  const SizeF size = item->GetSize();
+  if (size.Width * size.Height * world.M11() * world.M22() < kMinOccluderPixels) return false;
+  auto* image = dynamic_cast<CRSCanvasImage*>(item);
+  if (!image || !image->GetImage() || image->GetImageAttributes() || image->GetPrePaintNotification()) return false;
+  if (image->GetImage()->GetPixelFormat() != PixelFormat::Format24bppRGB) return false;
+  const RectF bounds = Gdiplus::TransformedBounds(world, RectF(PointF(), size));
+  const float left = std::ceil(bounds.GetLeft()) + 1.0f, top = std::ceil(bounds.GetTop()) + 1.0f;
+  const float right = std::floor(bounds.GetRight()) - 1.0f, bottom = std::floor(bounds.GetBottom()) - 1.0f;
+  if (right <= left || bottom <= top) return false;
+  *device = RectF(left, top, right - left, bottom - top);
+  return true;
+}
+
+// Notes the drawing items below item in the order Paint takes them, with
+// the same tests, and the opaque ones among them; clip is the device box
+// item paints into. False when the tree holds too many items to survey.
+bool Survey(CRSCanvasItem* item, const Gdiplus::Matrix& world, const RectF& clip, int maxZ, Occlusion& o) {
+  if (--o.budget < 0) return false;
+  if (item->DrawsItself()) {
+    RectF cover;
+    if (OpaqueCover(item, world, &cover) && RectF::Intersect(cover, cover, clip))
+      o.occluders.push_back({cover, o.drawers.size()});
+    o.drawers.push_back(item);
+  }
+  for (CRSCanvasItem* child : item->GetChildItems()) {
+    if (child->GetZOrder() > maxZ) break;
+    if (!child->IsVisible()) continue;
+    Gdiplus::Matrix childWorld = child->GetTransform();
+    childWorld.Multiply(world, MatrixOrderAppend);
+    RectF childClip = clip;
+    if (child->GetCullByBounds()) {
+      const RectF device = DeviceCullRect(child->GetLocalRect(), childWorld);
+      if (!device.IntersectsWith(clip) || !RectF::Intersect(childClip, clip, device)) continue;
+    }
+    if (!Survey(child, childWorld, childClip, maxZ, o)) return false;
+  }
+  return true;
+}
+
+// The device box of the graphics' clip.
+RectF DeviceClipBox(Gdiplus::Graphics& g) {
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  RectF box;
+  g.ResetTransform();
+  g.GetClipBounds(&box);
+  g.SetTransform(&world);
+  return box;
+}
+
+// Clips away what opaque items painted after the item's content (whose
+// place among the drawing items is order) will cover of it; false when they
+// cover all of it.
+bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, size_t order, const Occlusion& o) {
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  RectF box;
+  if (!RectF::Intersect(box, DeviceCullRect(item->GetLocalRect(), world), DeviceClipBox(g))) return true;
+  std::vector<RectF> hidden;
+  for (const Occluder& occluder : o.occluders) {
+    if (occluder.order <= order) continue;
+    const RectF& d = occluder.device;
+    if (d.GetLeft() <= box.GetLeft() && d.GetTop() <= box.GetTop() && d.GetRight() >= box.GetRight() &&
+        d.GetBottom() >= box.GetBottom())
+      return false;
+    RectF overlap;
+    if (RectF::Intersect(overlap, d, box) && overlap.Width * overlap.Height >= kMinHiddenPixels)
+      hidden.push_back(d);
+  }
+  if (hidden.empty()) return true;
+  g.ResetTransform();
+  for (const RectF& d : hidden) g.ExcludeClip(d);
+  g.SetTransform(&world);
+  return true;
+}
+
 }  // namespace
 
 void CRSCanvasItem::PaintContent(Gdiplus::Graphics&, bool) {}
 
 void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
+  const bool fromWalk = s_walkStep == &g;
+  s_walkStep = nullptr;
   if (!m_visible) return;
+  // A Paint that is not a step of a walk starts one: the tree below is
+  // surveyed for opaque items first. The walk it may interrupt (a pre-paint
+  // slot painting into a picture of its own) is taken up again after it.
+  std::unique_ptr<Occlusion> own;
+  Occlusion* const outer = s_occlusion;
+  struct Resume {
+    Occlusion* outer;
+    ~Resume() { s_occlusion = outer; }
+  } resume{outer};
+  if (!fromWalk) {
+    s_occlusion = nullptr;
+    const RectF clip = DeviceClipBox(g);
+    if (clip.Width * clip.Height >= kMinSurveyPixels) {
+      own = std::make_unique<Occlusion>();
+      Gdiplus::Matrix world;
+      g.GetTransform(&world);
+      if (Survey(this, world, clip, maxZ, *own) && !own->occluders.empty()) s_occlusion = own.get();
+    }
+  }
   if (m_drawsItself) {
     const Gdiplus::GraphicsState state = g.Save();
     if (m_prePaintNotification) sigPrePaint(this, g, useCache);
-    PaintContent(g, useCache);
+    bool shown = true;
+    if (Occlusion* o = s_occlusion; o && o->inStep) {
+      if (o->next < o->drawers.size() && o->drawers[o->next] == this) {
+        // A pre-paint slot may move or reshape what the item paints; such
+        // an item is painted whole.
+        const size_t order = o->next++;
+        shown = m_prePaintNotification || ClipAwayHidden(g, this, order, *o);
+      } else {
+        o->inStep = false;
+      }
+    }
+    if (shown) PaintContent(g, useCache);
     g.Restore(state);
   }
   // Copy: painting may not change the tree, but a pre-paint slot might.
@@ -68,7 +232,9 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       paint = !g.IsClipEmpty();
     }
     g.SetTransform(&childWorld);
+    s_walkStep = &g;
     if (paint) child->Paint(g, maxZ, useCache);
+    s_walkStep = nullptr;
     g.Restore(state);
   }
 }

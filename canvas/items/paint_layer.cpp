@@ -2,10 +2,12 @@
 
 #include "canvas/items/paint_layer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -81,63 +83,100 @@ bool CRSPaintLayer::Paint(Gdiplus::Graphics& g, const RectF& local, unsigned rev
       paint(lg);
     }
     m_offset = Point(left, top);
-    SplitOpaqueBand(std::move(picture));
+    SplitIntoPieces(std::move(picture));
     ++m_builds;
   }
   g.ResetTransform();
-  for (const Piece& piece : m_pieces)
-    g.DrawImage(piece.bitmap.get(), PointF(static_cast<float>(shift.X + m_offset.X + piece.offset.X),
-                                           static_cast<float>(shift.Y + m_offset.Y + piece.offset.Y)));
+  // Pieces outside the clip are not handed to the library at all.
+  RectF clip;
+  g.GetClipBounds(&clip);
+  for (const Piece& piece : m_pieces) {
+    const PointF at(static_cast<float>(shift.X + m_offset.X + piece.offset.X),
+                    static_cast<float>(shift.Y + m_offset.Y + piece.offset.Y));
+    const RectF area(at.X, at.Y, static_cast<float>(piece.bitmap->GetWidth()),
+                     static_cast<float>(piece.bitmap->GetHeight()));
+    if (area.IntersectsWith(clip)) g.DrawImage(piece.bitmap.get(), at);
+  }
   ++m_draws;
   return true;
 }
 
-void CRSPaintLayer::SplitOpaqueBand(std::unique_ptr<Gdiplus::Bitmap> picture) {
+void CRSPaintLayer::SplitIntoPieces(std::unique_ptr<Gdiplus::Bitmap> picture) {
   const int w = picture->GetWidth(), h = picture->GetHeight();
   const std::uint8_t* data = picture->GetData();
   const int stride = picture->GetStride();
-  auto opaqueRow = [&](int y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-    for (int x = 0; x < w; ++x)
-      if ((row[x] >> 24) != 0xFFu) return false;
-    return true;
-  };
-  // The longest run of opaque rows: a window's face with rounded corners
-  // is opaque but for a few rows at the top and bottom.
-  int bandTop = 0, bandRows = 0;
-  for (int y = 0; y < h;) {
-    if (!opaqueRow(y)) {
-      ++y;
-      continue;
+  const int columns = (w + kTile - 1) / kTile, rows = (h + kTile - 1) / kTile;
+  // Each tile is empty (every pixel transparent), solid (every pixel
+  // opaque) or mixed.
+  enum : std::uint8_t { kEmpty, kMixed, kSolid };
+  std::vector<std::uint8_t> kinds(static_cast<size_t>(columns) * rows);
+  for (int ty = 0; ty < rows; ++ty) {
+    for (int tx = 0; tx < columns; ++tx) {
+      bool any = false, all = true;
+      const int x0 = tx * kTile, x1 = std::min(w, x0 + kTile);
+      for (int y = ty * kTile; y < std::min(h, (ty + 1) * kTile); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = x0; x < x1; ++x) {
+          const std::uint32_t alpha = row[x] >> 24;
+          any = any || alpha != 0;
+          all = all && alpha == 0xFFu;
+        }
+      }
+      kinds[static_cast<size_t>(ty) * columns + tx] = all ? kSolid : any ? kMixed : kEmpty;
     }
-    int end = y + 1;
-    while (end < h && opaqueRow(end)) ++end;
-    if (end - y > bandRows) bandTop = y, bandRows = end - y;
-    y = end;
   }
-  // A thin band is not worth the extra pieces.
-  if (bandRows < h / 4 || bandRows < 8) {
-    m_pieces.push_back({std::move(picture), Point()});
+  // Runs of tiles of one kind along each row of tiles; a run with the same
+  // place and kind as one in the row above grows that rectangle downward.
+  struct Run {
+    int first, last;  // tile columns
+    std::uint8_t kind;
+    int top, bottom;  // tile rows, bottom exclusive
+  };
+  std::vector<Run> done, open;
+  for (int ty = 0; ty < rows; ++ty) {
+    std::vector<Run> here;
+    for (int tx = 0; tx < columns;) {
+      const std::uint8_t kind = kinds[static_cast<size_t>(ty) * columns + tx];
+      int end = tx + 1;
+      while (end < columns && kinds[static_cast<size_t>(ty) * columns + end] == kind) ++end;
+      if (kind != kEmpty) here.push_back({tx, end - 1, kind, ty, ty + 1});
+      tx = end;
+    }
+    for (Run& run : here) {
+      for (Run& above : open) {
+        if (above.first == run.first && above.last == run.last && above.kind == run.kind && above.bottom == ty) {
+          run.top = above.top;
+          above.kind = kEmpty;  // taken over by run
+        }
+      }
+    }
+    for (const Run& above : open)
+      if (above.kind != kEmpty) done.push_back(above);
+    open = std::move(here);
+  }
+  done.insert(done.end(), open.begin(), open.end());
+  // Many small pieces would cost more in calls than they spare in pixels.
+  if (done.empty() || done.size() > kMaxPieces) {
+    if (!done.empty()) m_pieces.push_back({std::move(picture), Point()});
     return;
   }
-  auto copyRows = [&](int top, int rows, PixelFormat format) {
-    auto piece = std::make_unique<Gdiplus::Bitmap>(w, rows, format);
-    if (!piece->IsValid()) return false;
+  for (const Run& run : done) {
+    const int left = run.first * kTile, right = std::min(w, (run.last + 1) * kTile);
+    const int top = run.top * kTile, bottom = std::min(h, run.bottom * kTile);
+    auto piece = std::make_unique<Gdiplus::Bitmap>(
+        right - left, bottom - top, run.kind == kSolid ? PixelFormat::Format24bppRGB : PixelFormat::Format32bppARGB);
+    if (!piece->IsValid()) {
+      m_pieces.clear();
+      m_pieces.push_back({std::move(picture), Point()});
+      return;
+    }
     std::uint8_t* to = piece->GetData();
     const int toStride = piece->GetStride();
-    for (int y = 0; y < rows; ++y)
-      std::memcpy(to + static_cast<std::ptrdiff_t>(y) * toStride, data + static_cast<std::ptrdiff_t>(top + y) * stride,
-                  static_cast<size_t>(w) * 4);
+    for (int y = top; y < bottom; ++y)
+      std::memcpy(to + static_cast<std::ptrdiff_t>(y - top) * toStride,
+                  data + static_cast<std::ptrdiff_t>(y) * stride + static_cast<std::ptrdiff_t>(left) * 4,
+                  static_cast<size_t>(right - left) * 4);
     piece->MarkDirty();
-    m_pieces.push_back({std::move(piece), Point(0, top)});
-    return true;
-  };
-  const bool split = (bandTop == 0 || copyRows(0, bandTop, PixelFormat::Format32bppARGB)) &&
-                     copyRows(bandTop, bandRows, PixelFormat::Format24bppRGB) &&
-                     (bandTop + bandRows == h ||
-                      copyRows(bandTop + bandRows, h - bandTop - bandRows, PixelFormat::Format32bppARGB));
-  if (!split) {
-    m_pieces.clear();
-    m_pieces.push_back({std::move(picture), Point()});
+    m_pieces.push_back({std::move(piece), Point(left, top)});
   }
 }

@@ -12,6 +12,7 @@
 // painted twice over, and a window that paints a crowded room twice while it
 // starts does not stop to build thousands of layers it may never use.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,6 +40,8 @@ class CRSPaintLayer {
   // Forgets the picture (memory, or a change the revision cannot see).
   void Drop();
   bool HasPicture() const { return !m_pieces.empty(); }
+  // How many separate pictures the layer was kept as (see SplitIntoPieces).
+  int GetPieceCount() const { return static_cast<int>(m_pieces.size()); }
   int GetBuildCount() const { return m_builds; }
   int GetDrawCount() const { return m_draws; }
 
@@ -55,12 +58,19 @@ class CRSPaintLayer {
     std::unique_ptr<Gdiplus::Bitmap> bitmap;
     Point offset;
   };
-  // Splits the picture into its fully opaque band of rows, kept opaque so
-  // that drawing it is a plain copy, and the rows above and below it.
-  void SplitOpaqueBand(std::unique_ptr<Gdiplus::Bitmap> picture);
+  // Keeps of the picture only what is not wholly transparent, as a few
+  // rectangles of whole tiles: the wholly opaque ones without an alpha
+  // channel, so that drawing them is a plain copy, the others blended. A
+  // window's border or a title's letters then cost only where they lie,
+  // not over the whole window on every frame.
+  void SplitIntoPieces(std::unique_ptr<Gdiplus::Bitmap> picture);
 
   std::vector<Piece> m_pieces;
   static constexpr int kPaintsBeforeLayer = 2;
+  // The side of the square tiles a picture is sorted into, in pixels, and
+  // the most pieces a picture is kept as before it is kept whole.
+  static constexpr int kTile = 32;
+  static constexpr size_t kMaxPieces = 48;
 
   Key m_key;
   bool m_keyValid = false;

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "canvas/items.h"
+#include "canvas/items/paint_layer.h"
 #include "item_test_support.h"
 
 namespace {
@@ -123,6 +126,53 @@ TEST(ShapeLayerTest, AWindowFaceKeepsItsCornersAndItsOpaqueMiddle) {
   EXPECT_EQ(Differences(*direct, *layered, 2), 0);
   EXPECT_EQ(layered->GetPixel(1, 1), kRed);      // outside the rounded corner
   EXPECT_EQ(layered->GetPixel(298, 198), kRed);  // and the opposite one
+}
+
+TEST(PaintLayerTest, OnlyTheTilesThatHoldSomethingAreKeptAndTheyPaintTheSamePixels) {
+  struct Case {
+    const char* what;
+    std::function<void(Gdiplus::Graphics&)> paint;
+    int fewestPieces, mostPieces;
+  };
+  Gdiplus::Pen border(Gdiplus::Color(0xC0202080u), 1.0f);
+  Gdiplus::SolidBrush solid(Gdiplus::Color(0xFF40A040u)), glass(Gdiplus::Color(0x6040A040u));
+  const Case cases[] = {
+      // A window's border: a strip along each edge, the middle left out.
+      {"border", [&](Gdiplus::Graphics& g) { g.DrawRectangle(&border, RectF(0.5f, 0.5f, 599, 399)); }, 4, 4},
+      // An opaque half beside a see-through one: the opaque tiles, the
+      // see-through ones, and the column of tiles where they meet.
+      {"halves",
+       [&](Gdiplus::Graphics& g) {
+         g.FillRectangle(&solid, RectF(0, 0, 300, 400));
+         g.FillRectangle(&glass, RectF(300, 0, 300, 400));
+       },
+       3, 6},
+      // Dots far apart would make more pieces than they are worth.
+      {"dots",
+       [&](Gdiplus::Graphics& g) {
+         for (int y = 10; y < 400; y += 64)
+           for (int x = 10; x < 600; x += 64) g.FillRectangle(&glass, RectF(x, y, 2, 2));
+       },
+       1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Gdiplus::Bitmap direct(600, 400, PixelFormat::Format24bppRGB), layered(600, 400, PixelFormat::Format24bppRGB);
+    CRSPaintLayer layer;
+    for (Gdiplus::Bitmap* b : {&direct, &layered}) {
+      for (int i = 0; i < 3; ++i) {
+        Gdiplus::Graphics g(b);
+        g.Clear(Gdiplus::Color(0xFFFFFFFFu));
+        g.FillRectangle(&glass, RectF(30, 30, 400, 300));  // something below to blend over
+        if (b == &direct || !layer.Paint(g, RectF(0, 0, 600, 400), 1, c.paint)) c.paint(g);
+        g.Flush();
+      }
+    }
+    EXPECT_EQ(layer.GetBuildCount(), 1);
+    EXPECT_GE(layer.GetPieceCount(), c.fewestPieces);
+    EXPECT_LE(layer.GetPieceCount(), c.mostPieces);
+    EXPECT_EQ(Differences(direct, layered, 0), 0);
+  }
 }
 
 }  // namespace

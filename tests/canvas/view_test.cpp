@@ -118,6 +118,42 @@ TEST_F(ViewTest, InvalidAreasAreEnlargedAroundTheItemAndRepaintedOnlyThere) {
   EXPECT_FALSE(view.IsRepaintPending());
 }
 
+// A picture that counts how often it is painted.
+class CountingImage : public CRSCanvasImage {
+ public:
+  using CRSCanvasImage::CRSCanvasImage;
+  void PaintContent(Gdiplus::Graphics& g, bool useCache) override {
+    ++paints;
+    CRSCanvasImage::PaintContent(g, useCache);
+  }
+  int paints = 0;
+};
+
+TEST_F(ViewTest, ChangesFarApartArePaintedApartUnlessTheWindowAskedForMore) {
+  auto* middle = new CountingImage(PointF(120, 80), root, "middle", SolidPicture(40, 40, 0xFF00FF00));
+  auto* blue = new CRSCanvasImage(PointF(240, 150), root, "blue", SolidPicture(40, 40, 0xFF0000FF));
+  Pump();
+  ASSERT_EQ(ScreenPixel(140, 100), 0xFF00FF00u);
+  const int before = middle->paints;
+  // Two changes in opposite corners: their union would hold the middle.
+  red->SetVisible(false);
+  blue->SetVisible(false);
+  Pump();
+  EXPECT_EQ(middle->paints, before) << "what lies between was repainted";
+  EXPECT_EQ(ScreenPixel(40, 40), 0xFFFFFFFFu);
+  EXPECT_EQ(ScreenPixel(260, 170), 0xFFFFFFFFu);
+  EXPECT_EQ(ScreenPixel(140, 100), 0xFF00FF00u);
+  // A request of the window's own (an expose) among the item's changes is
+  // painted whole.
+  red->SetVisible(true);
+  blue->SetVisible(true);
+  view.GetWindow()->InvalidateAll();
+  Pump();
+  EXPECT_GT(middle->paints, before);
+  EXPECT_EQ(ScreenPixel(40, 40), 0xFFFF0000u);
+  EXPECT_EQ(ScreenPixel(260, 170), 0xFF0000FFu);
+}
+
 TEST_F(ViewTest, CapturedItemKeepsTheMouseAndALostReleaseIsMadeUp) {
   CRSAutoPtrPolymorphic<Recorder> recorderRef(new Recorder);
   Recorder& recorder = *recorderRef;
