@@ -80,8 +80,30 @@ std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n,
   return out;
 }
 
+namespace {
+
+// The picture an item paints, when painting it would only copy that picture
+// pixel for pixel: a plain image, shown at its own size from its own corner,
+// with nothing of its own drawn over it. Null when it must be painted.
+const Gdiplus::Bitmap* PlainPicture(CRSCanvasItem& item, const RectF& rect) {
+  auto* image = dynamic_cast<CRSCanvasImage*>(&item);
+  if (!image || !image->IsVisible() || !image->DrawsItself() || image->GetPrePaintNotification() ||
+      image->GetImageAttributes() || !image->GetChildItems().empty())
+    return nullptr;
+  const Gdiplus::Bitmap* picture = image->GetImage().get();
+  if (!picture || !picture->IsValid()) return nullptr;
+  const bool fits = rect.X == 0.0f && rect.Y == 0.0f && rect.Width == static_cast<float>(picture->GetWidth()) &&
+                    rect.Height == static_cast<float>(picture->GetHeight());
+  return fits ? picture : nullptr;
+}
+
+}  // namespace
+
 std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength) {
   const RectF rect = item.GetLocalRect();
+  // Only the alpha of what the item paints counts: a piece's own picture
+  // gives it without being painted into a second one first.
+  if (const Gdiplus::Bitmap* picture = PlainPicture(item, rect)) return BuildGlow(*picture, n, colour, strength);
   const long w = std::lround(rect.Width), h = std::lround(rect.Height);
   if (w <= 0 || h <= 0 || w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide) return nullptr;
   Gdiplus::Bitmap painted(static_cast<int>(w), static_cast<int>(h), PixelFormat::Format32bppARGB);
