@@ -26,24 +26,21 @@ std::uint32_t Premultiplied(std::uint32_t alpha, ARGB colour) {
 
 }  // namespace
 
-std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n, ARGB colour, float strength) {
-  if (!source.IsValid() || n < 1 || n > Gdiplus::Bitmap::kMaxSide) return nullptr;
-  const int sw = source.GetWidth(), sh = source.GetHeight();
-  const long long lw = static_cast<long long>(sw) + n - 1, lh = static_cast<long long>(sh) + n - 1;
-  if (lw > Gdiplus::Bitmap::kMaxSide || lh > Gdiplus::Bitmap::kMaxSide || lw * lh > kMaxGlowPixels) return nullptr;
-  const int w = static_cast<int>(lw), h = static_cast<int>(lh);
-  auto out = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat::Format32bppARGB);
-  if (!out->IsValid()) return nullptr;
+namespace {
 
-  // Row sums reach 255·n and column sums 255·n²: inside 32 bits for any box
-  // side below 4096, and the side is bounded by the picture limit far below
-  // what would overflow 64 bits.
-  std::vector<std::uint64_t> rows(static_cast<size_t>(w) * sh, 0);
+// The box sums into `out`, with sums of type Sum: row sums reach 255·n and
+// column sums 255·n², so 32 bits hold them for any box side below 4096 and
+// halve the memory the sums stream through; larger boxes take 64 bits.
+template <typename Sum>
+void FillGlow(const Gdiplus::Bitmap& source, int n, ARGB colour, float strength, Gdiplus::Bitmap& out) {
+  const int sw = source.GetWidth(), sh = source.GetHeight();
+  const int w = out.GetWidth(), h = out.GetHeight();
+  std::vector<Sum> rows(static_cast<size_t>(w) * sh, 0);
   const bool opaque = !source.HasAlpha();
   for (int y = 0; y < sh; ++y) {
     const std::uint32_t* src = source.GetRow(y);
-    std::uint64_t* row = &rows[static_cast<size_t>(y) * w];
-    std::uint64_t sum = 0;
+    Sum* row = &rows[static_cast<size_t>(y) * w];
+    Sum sum = 0;
     for (int x = 0; x < w; ++x) {
       if (x < sw) sum += opaque ? 255u : (src[x] >> 24);
       if (x >= n) sum -= opaque ? 255u : (src[x - n] >> 24);
@@ -59,24 +56,40 @@ std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n,
   // The value is computed in single precision in the order written above, so
   // every picture matches the one the formula gives.
   const float area = static_cast<float>(n) * static_cast<float>(n);
-  std::vector<std::uint64_t> column(static_cast<size_t>(w), 0);
+  std::vector<Sum> column(static_cast<size_t>(w), 0);
   for (int y = 0; y < h; ++y) {
     if (y < sh) {
-      const std::uint64_t* add = &rows[static_cast<size_t>(y) * w];
+      const Sum* add = &rows[static_cast<size_t>(y) * w];
       for (int x = 0; x < w; ++x) column[x] += add[x];
     }
     if (y >= n) {
-      const std::uint64_t* sub = &rows[static_cast<size_t>(y - n) * w];
+      const Sum* sub = &rows[static_cast<size_t>(y - n) * w];
       for (int x = 0; x < w; ++x) column[x] -= sub[x];
     }
-    std::uint32_t* dst = out->GetRow(y);
+    std::uint32_t* dst = out.GetRow(y);
     for (int x = 0; x < w; ++x) {
       const float v = static_cast<float>(column[x]) * strength / area;
       const std::uint32_t value = v >= 255.0f ? 255u : (v > 0.0f ? static_cast<std::uint32_t>(v) : 0u);
       dst[x] = pixelOf[value];
     }
   }
-  out->MarkDirty();
+  out.MarkDirty();
+}
+
+}  // namespace
+
+std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n, ARGB colour, float strength) {
+  if (!source.IsValid() || n < 1 || n > Gdiplus::Bitmap::kMaxSide) return nullptr;
+  const int sw = source.GetWidth(), sh = source.GetHeight();
+  const long long lw = static_cast<long long>(sw) + n - 1, lh = static_cast<long long>(sh) + n - 1;
+  if (lw > Gdiplus::Bitmap::kMaxSide || lh > Gdiplus::Bitmap::kMaxSide || lw * lh > kMaxGlowPixels) return nullptr;
+  auto out = std::make_unique<Gdiplus::Bitmap>(static_cast<int>(lw), static_cast<int>(lh), PixelFormat::Format32bppARGB);
+  if (!out->IsValid()) return nullptr;
+  if (n < 4096) {
+    FillGlow<std::uint32_t>(source, n, colour, strength, *out);
+  } else {
+    FillGlow<std::uint64_t>(source, n, colour, strength, *out);
+  }
   return out;
 }
 
