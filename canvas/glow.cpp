@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -27,24 +29,21 @@ std::uint32_t Premultiplied(std::uint32_t alpha, ARGB colour) {
 
 }  // namespace
 
-std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n, ARGB colour, float strength) {
-  if (!source.IsValid() || n < 1 || n > Gdiplus::Bitmap::kMaxSide) return nullptr;
-  const int sw = source.GetWidth(), sh = source.GetHeight();
-  const long long lw = static_cast<long long>(sw) + n - 1, lh = static_cast<long long>(sh) + n - 1;
-  if (lw > Gdiplus::Bitmap::kMaxSide || lh > Gdiplus::Bitmap::kMaxSide || lw * lh > kMaxGlowPixels) return nullptr;
-  const int w = static_cast<int>(lw), h = static_cast<int>(lh);
-  auto out = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat::Format32bppARGB);
-  if (!out->IsValid()) return nullptr;
+namespace {
 
-  // Row sums reach 255·n and column sums 255·n²: inside 32 bits for any box
-  // side below 4096, and the side is bounded by the picture limit far below
-  // what would overflow 64 bits.
-  std::vector<std::uint64_t> rows(static_cast<size_t>(w) * sh, 0);
+// The box sums into `out`, with sums of type Sum: row sums reach 255·n and
+// column sums 255·n², so 32 bits hold them for any box side below 4096 and
+// halve the memory the sums stream through; larger boxes take 64 bits.
+template <typename Sum>
+void FillGlow(const Gdiplus::Bitmap& source, int n, ARGB colour, float strength, Gdiplus::Bitmap& out) {
+  const int sw = source.GetWidth(), sh = source.GetHeight();
+  const int w = out.GetWidth(), h = out.GetHeight();
+  std::vector<Sum> rows(static_cast<size_t>(w) * sh, 0);
   const bool opaque = !source.HasAlpha();
   for (int y = 0; y < sh; ++y) {
     const std::uint32_t* src = source.GetRow(y);
-    std::uint64_t* row = &rows[static_cast<size_t>(y) * w];
-    std::uint64_t sum = 0;
+    Sum* row = &rows[static_cast<size_t>(y) * w];
+    Sum sum = 0;
     for (int x = 0; x < w; ++x) {
       if (x < sw) sum += opaque ? 255u : (src[x] >> 24);
       if (x >= n) sum -= opaque ? 255u : (src[x - n] >> 24);
@@ -60,24 +59,40 @@ std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n,
   // The value is computed in single precision in the order written above, so
   // every picture matches the one the formula gives.
   const float area = static_cast<float>(n) * static_cast<float>(n);
-  std::vector<std::uint64_t> column(static_cast<size_t>(w), 0);
+  std::vector<Sum> column(static_cast<size_t>(w), 0);
   for (int y = 0; y < h; ++y) {
     if (y < sh) {
-      const std::uint64_t* add = &rows[static_cast<size_t>(y) * w];
+      const Sum* add = &rows[static_cast<size_t>(y) * w];
       for (int x = 0; x < w; ++x) column[x] += add[x];
     }
     if (y >= n) {
-      const std::uint64_t* sub = &rows[static_cast<size_t>(y - n) * w];
+      const Sum* sub = &rows[static_cast<size_t>(y - n) * w];
       for (int x = 0; x < w; ++x) column[x] -= sub[x];
     }
-    std::uint32_t* dst = out->GetRow(y);
+    std::uint32_t* dst = out.GetRow(y);
     for (int x = 0; x < w; ++x) {
       const float v = static_cast<float>(column[x]) * strength / area;
       const std::uint32_t value = v >= 255.0f ? 255u : (v > 0.0f ? static_cast<std::uint32_t>(v) : 0u);
       dst[x] = pixelOf[value];
     }
   }
-  out->MarkDirty();
+  out.MarkDirty();
+}
+
+}  // namespace
+
+std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n, ARGB colour, float strength) {
+  if (!source.IsValid() || n < 1 || n > Gdiplus::Bitmap::kMaxSide) return nullptr;
+  const int sw = source.GetWidth(), sh = source.GetHeight();
+  const long long lw = static_cast<long long>(sw) + n - 1, lh = static_cast<long long>(sh) + n - 1;
+  if (lw > Gdiplus::Bitmap::kMaxSide || lh > Gdiplus::Bitmap::kMaxSide || lw * lh > kMaxGlowPixels) return nullptr;
+  auto out = std::make_unique<Gdiplus::Bitmap>(static_cast<int>(lw), static_cast<int>(lh), PixelFormat::Format32bppARGB);
+  if (!out->IsValid()) return nullptr;
+  if (n < 4096) {
+    FillGlow<std::uint32_t>(source, n, colour, strength, *out);
+  } else {
+    FillGlow<std::uint64_t>(source, n, colour, strength, *out);
+  }
   return out;
 }
 
@@ -136,6 +151,11 @@ std::uint64_t HashOf(const KeptGlow& k) {
 
 std::vector<std::uint8_t> AlphaOf(const Gdiplus::Bitmap& painted) {
   std::vector<std::uint8_t> alpha(static_cast<size_t>(painted.GetWidth()) * painted.GetHeight());
+  // The spare byte of an opaque picture's pixels holds no alpha.
+  if (painted.GetPixelFormat() == PixelFormat::Format24bppRGB) {
+    std::fill(alpha.begin(), alpha.end(), std::uint8_t{0xFF});
+    return alpha;
+  }
   size_t i = 0;
   for (int y = 0; y < painted.GetHeight(); ++y) {
     const std::uint32_t* row = painted.GetRow(y);
@@ -144,23 +164,45 @@ std::vector<std::uint8_t> AlphaOf(const Gdiplus::Bitmap& painted) {
   return alpha;
 }
 
+// The picture an item paints, when painting it would only copy that picture
+// pixel for pixel: a plain image, shown at its own size from its own corner,
+// with nothing of its own drawn over it. Null when it must be painted.
+const Gdiplus::Bitmap* PlainPicture(CRSCanvasItem& item, const RectF& rect) {
+  auto* image = dynamic_cast<CRSCanvasImage*>(&item);
+  if (!image || !image->IsVisible() || !image->DrawsItself() || image->GetPrePaintNotification() ||
+      image->GetImageAttributes() || !image->GetChildItems().empty())
+    return nullptr;
+  const Gdiplus::Bitmap* picture = image->GetImage().get();
+  if (!picture || !picture->IsValid()) return nullptr;
+  const bool fits = rect.X == 0.0f && rect.Y == 0.0f && rect.Width == static_cast<float>(picture->GetWidth()) &&
+                    rect.Height == static_cast<float>(picture->GetHeight());
+  return fits ? picture : nullptr;
+}
+
 }  // namespace
 
 std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength) {
   const RectF rect = item.GetLocalRect();
-  const long w = std::lround(rect.Width), h = std::lround(rect.Height);
-  if (w <= 0 || h <= 0 || w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide) return nullptr;
-  Gdiplus::Bitmap painted(static_cast<int>(w), static_cast<int>(h), PixelFormat::Format32bppARGB);
-  if (!painted.IsValid()) return nullptr;
-  {
-    Gdiplus::Graphics g(&painted);
-    g.TranslateTransform(-rect.X, -rect.Y);
-    item.Paint(g, CRSCanvasItem::kZOrderTop, false);
-    g.Flush();
+  // Only the alpha of what the item paints counts: a piece's own picture
+  // gives it without being painted into a second one first.
+  const Gdiplus::Bitmap* source = PlainPicture(item, rect);
+  std::optional<Gdiplus::Bitmap> painted;
+  if (!source) {
+    const long w = std::lround(rect.Width), h = std::lround(rect.Height);
+    if (w <= 0 || h <= 0 || w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide) return nullptr;
+    painted.emplace(static_cast<int>(w), static_cast<int>(h), PixelFormat::Format32bppARGB);
+    if (!painted->IsValid()) return nullptr;
+    {
+      Gdiplus::Graphics g(&*painted);
+      g.TranslateTransform(-rect.X, -rect.Y);
+      item.Paint(g, CRSCanvasItem::kZOrderTop, false);
+      g.Flush();
+    }
+    source = &*painted;
   }
   // The glow depends on the painted alpha alone: an item whose alpha matches
   // one whose glow is still in use shares that picture.
-  KeptGlow key{static_cast<int>(w), static_cast<int>(h), n, colour, strength, AlphaOf(painted), {}};
+  KeptGlow key{source->GetWidth(), source->GetHeight(), n, colour, strength, AlphaOf(*source), {}};
   const std::uint64_t hash = HashOf(key);
   GlowStore& store = Glows();
   auto [first, last] = store.kept.equal_range(hash);
@@ -168,7 +210,7 @@ std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB col
     if (!it->second.Matches(key)) continue;
     if (std::shared_ptr<Gdiplus::Bitmap> glow = it->second.glow.lock()) return glow;
   }
-  std::shared_ptr<Gdiplus::Bitmap> glow = BuildGlow(painted, n, colour, strength);
+  std::shared_ptr<Gdiplus::Bitmap> glow = BuildGlow(*source, n, colour, strength);
   if (!glow) return nullptr;
   ++store.builds;
   store.Sweep();

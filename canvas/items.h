@@ -318,6 +318,9 @@ class CRSCanvasImage : public CRSCanvasItem {
  private:
   void DropCaches();
   const Gdiplus::Bitmap* PreparedPicture();
+  // Draws from the device cache, building it first when it may be kept;
+  // false when the picture is to be drawn straight. With the cache turned
+  // off it sets g up so that the straight drawing matches the copy.
   bool PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap& picture);
 
   std::shared_ptr<Gdiplus::Bitmap> m_picture;

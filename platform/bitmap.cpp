@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstring>
 
 namespace Gdiplus {
@@ -50,6 +51,16 @@ std::unique_ptr<Bitmap> Bitmap::Clone() const {
   std::memcpy(copy->GetData(), GetData(), static_cast<size_t>(stride) * m_height);
   copy->MarkDirty();
   return copy;
+}
+
+std::unique_ptr<Bitmap> Bitmap::ViewOfRows(int top, int height) {
+  if (!IsValid() || top < 0 || height <= 0 || height > m_height - top) return nullptr;
+  std::uint8_t* rows = GetData() + static_cast<std::ptrdiff_t>(top) * GetStride();
+  cairo_surface_t* view = cairo_image_surface_create_for_data(rows, cairo_image_surface_get_format(m_surface), m_width,
+                                                              height, GetStride());
+  auto bitmap = std::make_unique<Bitmap>(view);
+  if (!bitmap->IsValid()) return nullptr;
+  return bitmap;
 }
 
 int Bitmap::GetStride() const { return m_surface ? cairo_image_surface_get_stride(m_surface) : 0; }

@@ -36,6 +36,12 @@ class Bitmap {
 
   // A deep copy, or null when this bitmap is invalid.
   std::unique_ptr<Bitmap> Clone() const;
+  // A bitmap of `height` rows whose pixels are rows [top, top + height) of
+  // this one, shared, not copied: drawing on it draws on this bitmap, and
+  // views of rows that do not overlap may be drawn on from different
+  // threads at once. It must not outlive this bitmap; call MarkDirty() here
+  // once drawing through views is done. Null when the rows are not inside.
+  std::unique_ptr<Bitmap> ViewOfRows(int top, int height);
 
   bool IsValid() const { return m_surface != nullptr; }
   int GetWidth() const { return m_width; }

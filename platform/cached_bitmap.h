@@ -2,6 +2,8 @@
 // A picture prepared for fast drawing on a particular target: pixels in the
 // target's format, drawn 1:1 at device positions.
 
+#include <memory>
+
 #include "platform/bitmap.h"
 #include "platform/matrix.h"
 
@@ -15,6 +17,10 @@ class CachedBitmap {
  public:
   // Copies bitmap; the bitmap and the graphics may go away afterwards.
   CachedBitmap(const Bitmap* bitmap, const Graphics* graphics);
+  // Takes the bitmap: its pixels are kept as they are when they already
+  // have the format a copy would get (a picture with transparent pixels),
+  // so that a picture painted only to be cached is never held twice.
+  CachedBitmap(std::unique_ptr<Bitmap> bitmap, const Graphics* graphics);
   ~CachedBitmap();
   CachedBitmap(const CachedBitmap&) = delete;
   CachedBitmap& operator=(const CachedBitmap&) = delete;

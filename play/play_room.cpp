@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "canvas/controls.h"
@@ -19,6 +20,20 @@
 #include "play/play_area.h"
 #include "play/play_room_music.h"
 #include "platform/report.h"
+
+namespace {
+
+bool SamePixels(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
+  if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight() || a.GetPixelFormat() != b.GetPixelFormat() ||
+      a.GetStride() != b.GetStride())
+    return false;
+  const std::size_t rowBytes = static_cast<std::size_t>(a.GetWidth()) * 4;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    if (std::memcmp(a.GetRow(y), b.GetRow(y), rowBytes) != 0) return false;
+  return true;
+}
+
+}  // namespace
 
 CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
     : CRSObject(nullptr, kRoomName),
@@ -98,6 +113,10 @@ bool CPuzzlePlayRoom::ReadPuzzle() {
     m_cutImage.reset();
     return false;
   }
+  // A cut that covers the whole picture at its own size gives back the
+  // picture itself, which the puzzle keeps anyway: holding both would keep
+  // a screen-sized picture twice while the room is open.
+  if (SamePixels(*m_cutImage, *m_puzzle->GetPicture())) m_cutImage = m_puzzle->GetPicture();
   m_pieceSize = m_puzzle->GetCutter().GetPieceSize();
   const Size grid = m_puzzle->GetCutter().GetGridSize();
   m_pieceCount = grid.Width * grid.Height;

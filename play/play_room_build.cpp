@@ -3,13 +3,13 @@
 // the finished pieces to the floor.
 
 #include <algorithm>
-
 #include <vector>
 
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
+#include "play/bevel.h"
 #include "play/piece.h"
 #include "play/play_area.h"
 #include "play/play_room.h"
@@ -22,11 +22,6 @@
 namespace {
 
 constexpr float kTemporaryAreaSide = 100000.0f;
-constexpr ARGB kLightBevel = 0x33FFFFFF;
-constexpr float kLightBevelWidth = 2.5f;
-constexpr ARGB kDarkBevel = 0x40000000;
-constexpr float kDarkBevelWidth = 3.5f;
-constexpr int kEdgesPerStroke = 48;
 constexpr int kCentred = CBehaviourAlign::kCentre;
 constexpr int kFillBoth = CBehaviourSize::kWidth | CBehaviourSize::kHeight;
 
@@ -74,66 +69,11 @@ class CBuildPump : public platform::MessageFilter {
   bool m_quit = false;
 };
 
-// The edge's polyline without the points that lie closer than a fraction
-// of a pixel to the last one kept: the cutter flattens its curves finely
-// enough to cut pixels exactly, far more finely than a soft line of two or
-// three pixels needs, and stroking cost grows with every point.
-void Thin(const std::vector<PointF>& in, std::vector<PointF>& out) {
-  constexpr float kMinStep = 3.0f;
-  out.clear();
-  out.push_back(in.front());
-  for (std::size_t i = 1; i + 1 < in.size(); ++i) {
-    const float dx = in[i].X - out.back().X, dy = in[i].Y - out.back().Y;
-    if (dx * dx + dy * dy >= kMinStep * kMinStep) out.push_back(in[i]);
-  }
-  out.push_back(in.back());
-}
-
 }  // namespace
 
 std::unique_ptr<Gdiplus::Bitmap> CPuzzlePlayRoom::MakeBevelledPicture() const {
-  std::unique_ptr<Gdiplus::Bitmap> copy = m_cutImage->Clone();
-  if (!copy) return copy;
-  const float scale = m_puzzle->GetSizeScale();
-  const std::vector<CutterEdgePtr>& edges = m_puzzle->GetCutter().GetCutEdges();
-  Gdiplus::Graphics g(copy.get());
-  if (!g.IsValid()) return copy;
-  g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-  // A light line below and right of every cut and a dark one above and
-  // left of it: each piece shows a raised edge. The shifts are in the cut's
-  // own units, so they scale with the puzzle. The edges are stroked a few
-  // dozen at a time: one stroke of the whole outline makes the drawing
-  // library work on a single enormous polygon, and a stroke per edge pays
-  // its fixed cost thousands of times.
-  const struct {
-    ARGB colour;
-    float width;
-    float shift;
-  } lines[] = {{kLightBevel, kLightBevelWidth, 2.0f}, {kDarkBevel, kDarkBevelWidth, -1.0f}};
-  for (const auto& line : lines) {
-    Gdiplus::Pen pen(Gdiplus::Color(line.colour), line.width);
-    g.ResetTransform();
-    g.ScaleTransform(scale, scale);
-    g.TranslateTransform(line.shift, line.shift);
-    Gdiplus::GraphicsPath batch;
-    std::vector<PointF> points;
-    int inBatch = 0;
-    for (const CutterEdgePtr& edge : edges) {
-      const std::vector<PointF>& polyline = edge->GetPolyline();
-      if (polyline.size() < 2) continue;
-      Thin(polyline, points);
-      batch.StartFigure();
-      batch.AddLines(points.data(), static_cast<int>(points.size()));
-      if (++inBatch == kEdgesPerStroke) {
-        g.DrawPath(&pen, &batch);
-        batch.Reset();
-        inBatch = 0;
-      }
-    }
-    if (inBatch > 0) g.DrawPath(&pen, &batch);
-  }
-  g.Flush();
-  return copy;
+  return ::MakeBevelledPicture(*m_cutImage, m_puzzle->GetCutter(), m_puzzle->GetSizeScale(),
+                               BevelThreadCount(m_cutImage->GetHeight()));
 }
 
 void CPuzzlePlayRoom::ShowBuildWindow() {

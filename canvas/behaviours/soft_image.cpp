@@ -84,6 +84,10 @@ void CBehaviourSoftImage::Rebuild() {
   image->SetSize(SizeF(static_cast<float>(std::lround(rect.Width) + m_margin - 1),
                        static_cast<float>(std::lround(rect.Height) + m_margin - 1)));
   image->SetVisible(false);
+  // The glow is drawn straight from its picture: a screen copy of it would
+  // hold every soft edge twice (thousands of them under a large puzzle),
+  // and would only spare a little filtering on the rare whole repaint.
+  image->SetCacheEnabled(false);
   // The previous image is replaced, not left behind in the parent.
   m_image.ResetWithDeletion();
   m_image = image;

@@ -178,13 +178,13 @@ bool CRSCanvasGroup::BuildPaintCache(Gdiplus::Graphics& g, const Gdiplus::Matrix
   const float left = std::floor(device.GetLeft() - 1.0f), top = std::floor(device.GetTop() - 1.0f);
   const float right = std::ceil(device.GetRight() + 1.0f), bottom = std::ceil(device.GetBottom() + 1.0f);
   if ((right - left) * (bottom - top) > kMaxPaintCachePixels) return false;
-  Gdiplus::Bitmap picture(static_cast<int>(right - left), static_cast<int>(bottom - top),
-                          Gdiplus::PixelFormat::Format32bppARGB);
-  if (!picture.IsValid()) return false;
+  auto picture = std::make_unique<Gdiplus::Bitmap>(static_cast<int>(right - left), static_cast<int>(bottom - top),
+                                                   Gdiplus::PixelFormat::Format32bppARGB);
+  if (!picture->IsValid()) return false;
   m_buildingCache = true;
   m_changedWhileBuilding = false;
   {
-    Gdiplus::Graphics pg(&picture);
+    Gdiplus::Graphics pg(picture.get());
     // The children are drawn as they would be straight onto the target.
     pg.SetSmoothingMode(g.GetSmoothingMode());
     pg.SetInterpolationMode(g.GetInterpolationMode());
@@ -197,7 +197,8 @@ bool CRSCanvasGroup::BuildPaintCache(Gdiplus::Graphics& g, const Gdiplus::Matrix
     CRSCanvasItem::Paint(pg, maxZ, true);
   }
   m_buildingCache = false;
-  m_cache = std::make_unique<Gdiplus::CachedBitmap>(&picture, &g);
+  // The picture becomes the kept one itself, not the source of a copy.
+  m_cache = std::make_unique<Gdiplus::CachedBitmap>(std::move(picture), &g);
   if (!m_cache->IsValid()) {
     m_cache.reset();
     return false;

@@ -62,7 +62,13 @@ void CRSCanvasImage::SetCacheEnabled(bool on) {
   if (!on) m_cached.reset();
 }
 
-void CRSCanvasImage::SetVisible(bool visible) { CRSCanvasItem::SetVisible(visible); }
+void CRSCanvasImage::SetVisible(bool visible) {
+  CRSCanvasItem::SetVisible(visible);
+  // A picture seen through a colour matrix (the play room's ghost of a
+  // whole puzzle) keeps a prepared copy as large as the picture itself; a
+  // hidden image gives it up and prepares it again when it is next shown.
+  if (!visible && m_attributes) DropCaches();
+}
 
 const Gdiplus::Bitmap* CRSCanvasImage::PreparedPicture() {
   if (!m_attributes) return m_picture.get();
@@ -98,18 +104,34 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
     const bool unscaled = std::fabs(right - left - static_cast<float>(picture.GetWidth())) < 0.01f &&
                           std::fabs(bottom - top - static_cast<float>(picture.GetHeight())) < 0.01f;
     const bool fits = area < kMaxCachedDevicePixels || (!unscaled && area < kMaxCachedScaledPixels);
+    const int w = static_cast<int>(std::lround(right - left));
+    const int h = static_cast<int>(std::lround(bottom - top));
+    if (fits && quarter % 90 == 0 && !m_cacheEnabled) {
+      // Drawn straight, but filtered and bounded as its screen copy would
+      // have been, so that an image kept without one looks exactly the
+      // same. The state is the caller's to restore.
+      g.SetInterpolationMode(Gdiplus::InterpolationModeDefault);
+      g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
+      g.SetCompositingMode(Gdiplus::CompositingModeSourceOver);
+      g.ResetTransform();
+      g.IntersectClip(RectF(deviceX, deviceY, static_cast<float>(w), static_cast<float>(h)));
+      g.SetTransform(&world);
+      return false;
+    }
     if (fits && quarter % 90 == 0) {
-      const int w = static_cast<int>(std::lround(right - left));
-      const int h = static_cast<int>(std::lround(bottom - top));
-      Gdiplus::Bitmap device(w, h, PixelFormat::Format32bppARGB);
-      if (device.IsValid()) {
-        Gdiplus::Graphics dg(&device);
-        Gdiplus::Matrix m = world;
-        m.Translate(-deviceX, -deviceY, MatrixOrderAppend);
-        dg.SetTransform(&m);
-        dg.DrawImage(&picture, local, 0.0f, 0.0f, static_cast<float>(picture.GetWidth()),
-                     static_cast<float>(picture.GetHeight()), Gdiplus::UnitPixel);
-        m_cached = std::make_unique<Gdiplus::CachedBitmap>(&device, &g);
+      auto device = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat::Format32bppARGB);
+      if (device->IsValid()) {
+        {
+          Gdiplus::Graphics dg(device.get());
+          Gdiplus::Matrix m = world;
+          m.Translate(-deviceX, -deviceY, MatrixOrderAppend);
+          dg.SetTransform(&m);
+          dg.DrawImage(&picture, local, 0.0f, 0.0f, static_cast<float>(picture.GetWidth()),
+                       static_cast<float>(picture.GetHeight()), Gdiplus::UnitPixel);
+        }
+        // The screen copy keeps the pixels just drawn rather than a second
+        // copy of them.
+        m_cached = std::make_unique<Gdiplus::CachedBitmap>(std::move(device), &g);
         m_cachedRotation = rotation;
         m_cachedScaledSize = scaledSize;
         ++m_cacheBuilds;
@@ -126,7 +148,7 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
 void CRSCanvasImage::PaintContent(Gdiplus::Graphics& g, bool useCache) {
   if (!m_picture) return;
   const Gdiplus::Bitmap* picture = PreparedPicture();
-  if (useCache && m_cacheEnabled && PaintFromCache(g, *picture)) return;
+  if (useCache && PaintFromCache(g, *picture)) return;
   g.DrawImage(picture, RectF(0.0f, 0.0f, GetSize().Width, GetSize().Height), 0.0f, 0.0f,
               static_cast<float>(picture->GetWidth()), static_cast<float>(picture->GetHeight()),
               Gdiplus::UnitPixel);

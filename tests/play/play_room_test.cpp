@@ -163,6 +163,32 @@ TEST_F(PlayRoomScene, OpensWithMenuClockCaptionAndGhost) {
   EXPECT_FALSE(room->FindMenuButton("&Picture")->IsChecked());
 }
 
+TEST_F(PlayRoomScene, ACutOfTheWholePictureIsThePictureItselfAndACroppedOneIsNot) {
+  // The grid covers the picture exactly: nothing is held twice.
+  MakePuzzle();
+  ASSERT_NE(Open(), nullptr);
+  ASSERT_TRUE(room->IsOpen());
+  EXPECT_EQ(room->GetCutImage(), room->GetPuzzle()->GetPicture().get());
+  EXPECT_EQ(room->GetGhost()->GetImage().get(), room->GetCutImage());
+  Leave();
+
+  // A picture wider than the grid: the cut is its middle, a picture apart,
+  // and the pieces still show the picture's own pixels.
+  MakePuzzle([](CPuzzleData& p) {
+    auto wide = std::make_shared<Gdiplus::Bitmap>(4 * kPieceSize + 30, 3 * kPieceSize, PixelFormat::Format24bppRGB);
+    for (int y = 0; y < wide->GetHeight(); ++y)
+      for (int x = 0; x < wide->GetWidth(); ++x) wide->SetPixel(x, y, 0xFF000000u | static_cast<ARGB>(x << 8 | y));
+    p.SetPicture(wide);
+  });
+  ASSERT_NE(Open(), nullptr);
+  ASSERT_TRUE(room->IsOpen());
+  const Gdiplus::Bitmap* cut = room->GetCutImage();
+  ASSERT_NE(cut, nullptr);
+  EXPECT_NE(cut, room->GetPuzzle()->GetPicture().get());
+  EXPECT_EQ(cut->GetWidth(), 4 * kPieceSize);
+  EXPECT_EQ(cut->GetPixel(kPieceSize, 20), room->GetPuzzle()->GetPicture()->GetPixel(kPieceSize + 15, 20));
+}
+
 TEST_F(PlayRoomScene, SurpriseHasNoPictureUntilSolved) {
   MakePuzzle([](CPuzzleData& p) { p.SetSurprise(true); });
   ASSERT_NE(Open(), nullptr);
