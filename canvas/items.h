@@ -100,7 +100,7 @@ class CRSCanvasItem : public CRSObject {
   void MoveBeforeSibling(CRSCanvasItem* sibling);
   void SetCursor(int cursorId) { m_cursor = cursorId; }
   void SetUpdatesEnabled(bool enabled) { m_updatesEnabled = enabled; }
-  void SetCullByBounds(bool cull) { m_cullByBounds = cull; }
+  void SetCullByBounds(bool cull);
   void SetPrePaintNotification(bool on) { m_prePaintNotification = on; }
   // A focusable item takes the keyboard when it is clicked; one that also
   // takes text has the platform's text input (and its input method) switched
@@ -174,12 +174,20 @@ class CRSCanvasItem : public CRSObject {
   // The inverse of the transform, kept beside it for hit testing.
   const Gdiplus::Matrix& GetInverseTransform() const { return m_inverse; }
   void RebuildMatrix();
+  // Tells the parent that what it keeps of this item for culling (place,
+  // extent, visibility) is out of date. Every change of the transform, the
+  // local rectangle or the visibility calls it.
+  void NoteBoundsChanged();
 
  private:
   void RunCursorWalk();
   // Run for the item a mouse event was first delivered to.
   void RequestFocusForPress(int message);
-  void MarkChildItemsDirty() { m_childItemsDirty = true; }
+  void MarkChildItemsDirty();
+  // Brings the cull list of the children up to date: rebuilt whole after
+  // the list of children changed, else only the entries of children that
+  // announced a change.
+  void RefreshChildCull();
 
   bool m_drawsItself = false;
   bool m_keepsPaintCache = false;
@@ -209,6 +217,29 @@ class CRSCanvasItem : public CRSObject {
 
   mutable std::vector<CRSCanvasItem*> m_childItems;
   mutable bool m_childItemsDirty = true;
+
+  // What the paint walk needs to skip a child without reading the child
+  // itself, kept side by side in one array in child order: a small repaint
+  // of a floor of a thousand items then reads one array instead of a
+  // thousand objects spread over memory.
+  struct ChildCull {
+    // All the child can paint, in this item's space; unbounded when that
+    // cannot be known (a child that paints itself beyond its rectangle).
+    RectF rect;
+    bool bounded = true;
+    int zOrder = 0;
+    bool visible = true;
+  };
+  // Where this item's painting (its own and its children's) can reach, in
+  // its own space, when that is known.
+  bool GetPaintExtent(RectF& extent);
+  std::vector<ChildCull> m_childCull;
+  std::vector<CRSCanvasItem*> m_staleCull;
+  bool m_childCullValid = false;
+  // This item's own entry in its parent's list: where, and whether it is
+  // already queued as out of date.
+  std::size_t m_indexInParent = 0;
+  bool m_cullQueued = false;
 };
 
 // A container: it draws nothing itself, answers hit tests for all of its

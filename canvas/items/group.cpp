@@ -32,6 +32,7 @@ CRSCanvasGroup::~CRSCanvasGroup() {
 void CRSCanvasGroup::OnAddChild(CRSObject* child) {
   CRSCanvasItem::OnAddChild(child);
   m_boundsDirty = true;
+  NoteBoundsChanged();
   m_paintBoundsDirty = true;
   if (IsNamed(child, kShadowName)) return;
   if (auto* item = dynamic_cast<CRSCanvasItem*>(child)) {
@@ -45,6 +46,7 @@ void CRSCanvasGroup::OnAddChild(CRSObject* child) {
 void CRSCanvasGroup::OnRemoveChild(CRSObject* child) {
   CRSCanvasItem::OnRemoveChild(child);
   m_boundsDirty = true;
+  NoteBoundsChanged();
   m_paintBoundsDirty = true;
   if (auto* item = dynamic_cast<CRSCanvasItem*>(child)) {
     item->sigVisibleChanged.disconnect(this);
@@ -62,6 +64,7 @@ void CRSCanvasGroup::OnChildChanged(CRSCanvasItem* child) {
 
 void CRSCanvasGroup::OnChildrenChanged() {
   m_boundsDirty = true;
+  NoteBoundsChanged();
   sigGeometryChanged(this);
   sigContentChanged(this);
 }

@@ -129,6 +129,8 @@ void CRSCanvasItem::SetParent(CRSObject* parent) {
   canvas_geometry::Advance();
   m_parentItemKey = nullptr;
   m_parentItem = nullptr;
+  // No parent's queue holds this item any more: the old one is rebuilt.
+  m_cullQueued = false;
   // Slots run during the move may have read a parent's child items before
   // this item was linked or unlinked: both lists are stale now.
   if (oldParentItem) oldParentItem->MarkChildItemsDirty();
@@ -197,7 +199,92 @@ void CRSCanvasItem::RebuildMatrix() {
 
 void CRSCanvasItem::UpdateTransform() {
   RebuildMatrix();
+  NoteBoundsChanged();
   sigGeometryChanged(this);
+}
+
+void CRSCanvasItem::SetCullByBounds(bool cull) {
+  if (cull == m_cullByBounds) return;
+  m_cullByBounds = cull;
+  NoteBoundsChanged();
+}
+
+void CRSCanvasItem::NoteBoundsChanged() {
+  CRSCanvasItem* parent = GetParentItem();
+  if (!parent) return;
+  // Only queued while the parent's list is whole; a list that is to be
+  // rebuilt reads every child anyway.
+  if (!m_cullQueued && parent->m_childCullValid) {
+    m_cullQueued = true;
+    parent->m_staleCull.push_back(this);
+  }
+  // A parent that does not cull by its rectangle reaches as far as its
+  // children do: its own entry above is out of date too.
+  if (!parent->m_cullByBounds) parent->NoteBoundsChanged();
+}
+
+void CRSCanvasItem::MarkChildItemsDirty() {
+  m_childItemsDirty = true;
+  m_childCullValid = false;
+  if (!m_cullByBounds) NoteBoundsChanged();
+}
+
+bool CRSCanvasItem::GetPaintExtent(RectF& extent) {
+  if (m_cullByBounds) {
+    extent = GetLocalRect();
+    return true;
+  }
+  // Its own content is not clipped to anything known.
+  if (m_drawsItself) return false;
+  RefreshChildCull();
+  bool any = false;
+  for (const ChildCull& entry : m_childCull) {
+    if (!entry.visible) continue;
+    if (!entry.bounded) return false;
+    if (!any) {
+      extent = entry.rect;
+      any = true;
+    } else {
+      RectF::Union(extent, extent, entry.rect);
+    }
+  }
+  if (!any) extent = RectF();
+  return true;
+}
+
+void CRSCanvasItem::RefreshChildCull() {
+  const std::vector<CRSCanvasItem*>& children = GetChildItems();
+  auto entryOf = [](CRSCanvasItem* child) {
+    ChildCull e;
+    RectF extent;
+    e.bounded = child->GetPaintExtent(extent);
+    if (e.bounded) e.rect = Gdiplus::TransformedBounds(child->m_transform, extent);
+    e.zOrder = child->m_zOrder;
+    e.visible = child->m_visible;
+    return e;
+  };
+  if (!m_childCullValid || m_childCull.size() != children.size()) {
+    // The queue may name children that have left since: it is dropped
+    // unread.
+    m_staleCull.clear();
+    m_childCull.resize(children.size());
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      CRSCanvasItem* child = children[i];
+      child->m_indexInParent = i;
+      child->m_cullQueued = false;
+      m_childCull[i] = entryOf(child);
+    }
+    m_childCullValid = true;
+    return;
+  }
+  // Taken out first: working out a child's extent refreshes the child's own
+  // list, and nothing it does may reach this queue while it is walked.
+  std::vector<CRSCanvasItem*> stale;
+  stale.swap(m_staleCull);
+  for (CRSCanvasItem* child : stale) {
+    child->m_cullQueued = false;
+    m_childCull[child->m_indexInParent] = entryOf(child);
+  }
 }
 
 void CRSCanvasItem::SetPosition(const PointF& position) {
@@ -350,6 +437,7 @@ void CRSCanvasItem::SetVisible(bool visible) {
     m_visible = true;
     Invalidate();
   }
+  NoteBoundsChanged();
   sigVisibleChanged(this, visible);
 }
 

@@ -1,5 +1,6 @@
 // Painting, hit testing, mouse events and the cursor walk of the base item.
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -203,9 +204,11 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     if (shown) PaintContent(g, useCache);
     g.Restore(state);
   }
-  // Copy: painting may not change the tree, but a pre-paint slot might.
+  // Copies: painting may not change the tree, but a pre-paint slot might.
+  RefreshChildCull();
   const std::vector<CRSCanvasItem*> children = GetChildItems();
   if (children.empty()) return;
+  const std::vector<ChildCull> cull = m_childCull;
   Gdiplus::Matrix world;
   g.GetTransform(&world);
   // The clip's device bounds let children that cannot meet it be skipped
@@ -214,7 +217,28 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   g.ResetTransform();
   g.GetClipBounds(&clipBox);
   g.SetTransform(&world);
-  for (CRSCanvasItem* child : children) {
+  // Under a transform that only moves and scales, the clip mapped into this
+  // item's space (with room for the pixel of slack of the device test
+  // below) sorts out the children that cannot meet it from the kept list
+  // alone.
+  float w[6];
+  world.GetElements(w);
+  const bool axisAligned = w[1] == 0.0f && w[2] == 0.0f && w[0] != 0.0f && w[3] != 0.0f;
+  RectF localClip;
+  if (axisAligned) {
+    const float x0 = (clipBox.GetLeft() - 3.0f - w[4]) / w[0], x1 = (clipBox.GetRight() + 3.0f - w[4]) / w[0];
+    const float y0 = (clipBox.GetTop() - 3.0f - w[5]) / w[3], y1 = (clipBox.GetBottom() + 3.0f - w[5]) / w[3];
+    localClip = RectF(std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
+  }
+  const bool listFits = cull.size() == children.size();
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    if (listFits) {
+      const ChildCull& entry = cull[i];
+      if (entry.zOrder > maxZ) break;
+      if (!entry.visible) continue;
+      if (axisAligned && entry.bounded && !entry.rect.IntersectsWith(localClip)) continue;
+    }
+    CRSCanvasItem* child = children[i];
     if (child->m_zOrder > maxZ) break;
     if (!child->m_visible) continue;
     Gdiplus::Matrix childWorld = child->m_transform;

@@ -138,6 +138,7 @@ int CRSCanvasShape::AddPen(std::shared_ptr<Gdiplus::Pen> pen) {
   // The outline may grow the item's rectangle: invalidate on both sides.
   Invalidate();
   m_pens.push_back(std::move(pen));
+  NoteBoundsChanged();
   sigContentChanged(this);
   Invalidate();
   return static_cast<int>(m_pens.size()) - 1;
@@ -151,6 +152,7 @@ void CRSCanvasShape::SetPen(std::shared_ptr<Gdiplus::Pen> pen, int index) {
   if (index >= 0 && index < GetPenCount()) {
     Invalidate();
     m_pens[static_cast<size_t>(index)] = std::move(pen);
+    NoteBoundsChanged();
     sigContentChanged(this);
     Invalidate();
     return;
@@ -163,6 +165,7 @@ void CRSCanvasShape::RemovePen(int index) {
   if (index < 0 || index >= GetPenCount()) index = GetPenCount() - 1;
   Invalidate();
   m_pens.erase(m_pens.begin() + index);
+  NoteBoundsChanged();
   sigContentChanged(this);
   Invalidate();
 }
