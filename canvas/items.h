@@ -290,6 +290,9 @@ class CRSCanvasGroup : public CRSCanvasItem {
  private:
   void OnChildVisibleChanged(CRSCanvasItem* child, bool visible);
   void OnChildChanged(CRSCanvasItem* child);
+  // The union of the visible children's bounds in this group's space, with
+  // or without the group's own shadow and highlight.
+  RectF UnionOfVisibleChildren(bool withShadows);
   bool BuildPaintCache(Gdiplus::Graphics& g, const Gdiplus::Matrix& world, int maxZ);
 
   bool m_boundsDirty = true;

@@ -4,11 +4,9 @@
 // alone, so that thousands of new pieces repaint nothing.
 //
 // A puzzle puts thousands of pieces (each with its shadow and glow images)
-// into one item. Two things that are cheap for a few children cost the
-// square of their number here, and the area avoids both: a new child that
-// sorts last by z-order is appended without walking the list, and the
-// area's own signals, which every piece's images listen to, are cut in one
-// sweep before the area and its pieces go.
+// into one item. The area's own signals, which every piece's images listen
+// to, are therefore cut in one sweep before the area and its pieces go,
+// rather than one connection at a time.
 
 #include <string>
 
@@ -20,8 +18,6 @@ class CPuzzlePlayArea : public CRSCanvasItem {
 
   explicit CPuzzlePlayArea(CRSObject* parent = nullptr);
   ~CPuzzlePlayArea() override;
-
-  CRSObject* FindInsertPosition(CRSObject* child) override;
 
   // Disconnects every listener of the area's own signals at once: before
   // the area and its pieces are deleted, and before the area, filled while

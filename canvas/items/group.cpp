@@ -69,21 +69,25 @@ void CRSCanvasGroup::OnChildrenChanged() {
   sigContentChanged(this);
 }
 
+RectF CRSCanvasGroup::UnionOfVisibleChildren(bool withShadows) {
+  bool first = true;
+  RectF bounds;
+  for (CRSCanvasItem* child : GetChildItems()) {
+    if (!child->IsVisible() || (!withShadows && IsShadowOrHighlight(child))) continue;
+    const RectF b = child->GetBoundsIn(this);
+    if (first) {
+      bounds = b;
+      first = false;
+    } else {
+      RectF::Union(bounds, bounds, b);
+    }
+  }
+  return bounds;
+}
+
 RectF CRSCanvasGroup::GetLocalRect() {
   if (m_boundsDirty) {
-    bool first = true;
-    RectF bounds;
-    for (CRSCanvasItem* child : GetChildItems()) {
-      if (!child->IsVisible() || IsShadowOrHighlight(child)) continue;
-      const RectF b = child->GetBoundsIn(this);
-      if (first) {
-        bounds = b;
-        first = false;
-      } else {
-        RectF::Union(bounds, bounds, b);
-      }
-    }
-    m_bounds = bounds;
+    m_bounds = UnionOfVisibleChildren(false);
     m_boundsDirty = false;
   }
   return m_bounds;
@@ -139,19 +143,7 @@ void CRSCanvasGroup::OnDescendantChanged() {
 
 RectF CRSCanvasGroup::GetPaintBounds() {
   if (m_paintBoundsDirty) {
-    bool first = true;
-    RectF bounds;
-    for (CRSCanvasItem* child : GetChildItems()) {
-      if (!child->IsVisible()) continue;
-      const RectF b = child->GetBoundsIn(this);
-      if (first) {
-        bounds = b;
-        first = false;
-      } else {
-        RectF::Union(bounds, bounds, b);
-      }
-    }
-    m_paintBounds = bounds;
+    m_paintBounds = UnionOfVisibleChildren(true);
     m_paintBoundsDirty = false;
   }
   return m_paintBounds;

@@ -169,6 +169,8 @@ CRSObject* CRSCanvasItem::FindInsertPosition(CRSObject* child) {
       low = middle + 1;
     }
   }
+  // Not before the child itself: that is the place it already has.
+  while (low < children.size() && children[low].get() == child) ++low;
   return low < children.size() ? children[low].get() : nullptr;
 }
 

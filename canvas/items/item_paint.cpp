@@ -213,10 +213,7 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   g.GetTransform(&world);
   // The clip's device bounds let children that cannot meet it be skipped
   // before any state is saved; for the rest the clip itself decides.
-  RectF clipBox;
-  g.ResetTransform();
-  g.GetClipBounds(&clipBox);
-  g.SetTransform(&world);
+  const RectF clipBox = DeviceClipBox(g);
   // Under a transform that only moves and scales, the clip mapped into this
   // item's space (with room for the pixel of slack of the device test
   // below) sorts out the children that cannot meet it from the kept list
@@ -230,14 +227,13 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     const float y0 = (clipBox.GetTop() - 3.0f - w[5]) / w[3], y1 = (clipBox.GetBottom() + 3.0f - w[5]) / w[3];
     localClip = RectF(std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
   }
-  const bool listFits = cull.size() == children.size();
+  // The list was brought up to date with the children just above: one
+  // entry for each, in the same order.
   for (std::size_t i = 0; i < children.size(); ++i) {
-    if (listFits) {
-      const ChildCull& entry = cull[i];
-      if (entry.zOrder > maxZ) break;
-      if (!entry.visible) continue;
-      if (axisAligned && entry.bounded && !entry.rect.IntersectsWith(localClip)) continue;
-    }
+    const ChildCull& entry = cull[i];
+    if (entry.zOrder > maxZ) break;
+    if (!entry.visible) continue;
+    if (axisAligned && entry.bounded && !entry.rect.IntersectsWith(localClip)) continue;
     CRSCanvasItem* child = children[i];
     if (child->m_zOrder > maxZ) break;
     if (!child->m_visible) continue;

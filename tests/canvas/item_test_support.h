@@ -62,6 +62,14 @@ inline bool Near(ARGB a, ARGB b, int tolerance) {
   return true;
 }
 
+// The number of pixels where two frames differ by more than tolerance.
+inline int Differences(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b, int tolerance) {
+  int count = 0;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x) count += Near(a.GetPixel(x, y), b.GetPixel(x, y), tolerance) ? 0 : 1;
+  return count;
+}
+
 struct InvalidationRecorder : sigslot::has_slots {
   std::vector<std::pair<CRSCanvasItem*, RectF>> calls;
   explicit InvalidationRecorder(CRSCanvasItem& root) { root.sigInvalidate.connect(this, &InvalidationRecorder::On); }

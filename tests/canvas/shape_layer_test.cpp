@@ -12,7 +12,7 @@
 
 namespace {
 
-using item_test::Near;
+using item_test::Differences;
 using item_test::Render;
 
 constexpr ARGB kWhite = 0xFFFFFFFF, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
@@ -21,14 +21,6 @@ Gdiplus::GraphicsPath* Ellipse(float w, float h) {
   auto* path = new Gdiplus::GraphicsPath();
   path->AddEllipse(RectF(0, 0, w, h));
   return path;
-}
-
-// The number of pixels where two frames differ by more than tolerance.
-int Differences(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b, int tolerance) {
-  int count = 0;
-  for (int y = 0; y < a.GetHeight(); ++y)
-    for (int x = 0; x < a.GetWidth(); ++x) count += Near(a.GetPixel(x, y), b.GetPixel(x, y), tolerance) ? 0 : 1;
-  return count;
 }
 
 TEST(ShapeLayerTest, StillShapesRepaintFromTheirLayerAndLookTheSame) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-using item_test::Near;
+using item_test::Differences;
 using item_test::Render;
 
 constexpr ARGB kWhite = 0xFFFFFFFF;
@@ -28,13 +28,6 @@ CRSCanvasShapeText* Text(CRSCanvasItem* parent, const PointF& at, const std::str
   shape->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(outline), 1.0f));
   shape->SetText(text);
   return shape;
-}
-
-int Differences(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b, int tolerance) {
-  int count = 0;
-  for (int y = 0; y < a.GetHeight(); ++y)
-    for (int x = 0; x < a.GetWidth(); ++x) count += Near(a.GetPixel(x, y), b.GetPixel(x, y), tolerance) ? 0 : 1;
-  return count;
 }
 
 // Paints the tree with each text painted straight from its outline: the
