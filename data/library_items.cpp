@@ -56,7 +56,7 @@ std::shared_ptr<Gdiplus::Bitmap> FolderPicture() {
 void MakeSurpriseOverlay(CRSCanvasItem* group, float w, float h) {
   auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(0.0f, 0.0f, w, h));
-  auto* shade = new CRSCanvasShape(PointF(), group, "shapeSurprise", path.release());
+  auto* shade = new CRSCanvasShape(PointF(), group, "shapeSurprise", std::move(path));
   shade->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kSurpriseShade)));
   shade->SetZOrder(kOverlayZOrder);
 
