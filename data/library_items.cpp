@@ -99,7 +99,7 @@ CRSCanvasItem* CPuzzleImageData::BuildItem() {
   // The group's own size is the thumbnail's: the room its surprise marks
   // are scattered in.
   group->SetSize(SizeF(w, h));
-  group->SetUserData(new PuzzleImageUserData(this));
+  group->SetUserData(std::make_unique<PuzzleImageUserData>(this));
 
   if (m_surprise) MakeSurpriseOverlay(group, w, h);
   new CRSCanvasImage(PointF(), group, "imgThumbNail", m_thumbnail);
@@ -178,7 +178,7 @@ CRSCanvasItem* CPuzzleCategoryData::CreateFolder() {
 
 CRSCanvasItem* CPuzzleCategoryData::BuildFolder() {
   auto* group = new CRSCanvasGroup(m_position, nullptr, m_title);
-  group->SetUserData(new PuzzleCategoryUserData(this));
+  group->SetUserData(std::make_unique<PuzzleCategoryUserData>(this));
   new CRSCanvasImage(PointF(), group, "imgThumbNail", m_picture);
   if (std::shared_ptr<Gdiplus::Bitmap> icon = FolderPicture()) new CRSCanvasImage(PointF(), group, "imgFolder", icon);
 
