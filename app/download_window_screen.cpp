@@ -174,13 +174,8 @@ void ScreenDownloadWindow::Destroy() {
   m_bar = nullptr;
   m_exit = nullptr;
   m_view.SetRoot(nullptr);
-  // Deleted outright rather than by letting go: a window filters its own
-  // mouse events, and that filter counts as an owner, so the count alone
-  // would never reach zero and the whole tree would be kept for ever.
-  if (CRSControlWindow* root = m_root.get()) {
-    m_root = nullptr;
-    root->DeleteLater();
-  }
+  // Letting go of the last owner deletes the window's items.
+  m_root = nullptr;
   if (platform::Window* window = m_view.GetWindow(); window && !window->IsDestroyed()) window->Destroy();
 }
 

@@ -11,10 +11,10 @@ CPuzzleView::CPuzzleView() = default;
 CPuzzleView::~CPuzzleView() { EndRoot(); }
 
 void CPuzzleView::EndRoot() {
-  // The root holds itself alive through the listeners it registers, so it
-  // is ended explicitly: its destruction ends the room and writes the
-  // library, whichever way the program ends (Quit, Alt+F4, the system
-  // asking the program to stop).
+  // The root is ended explicitly, not by letting go: its destruction ends
+  // the room and writes the library, and that must happen now whichever way
+  // the program ends (Quit, Alt+F4, the system asking the program to stop),
+  // even while one of its own dialogs still holds a reference to it.
   if (CPuzzleCanvas* canvas = m_canvas.get()) {
     m_canvas = nullptr;
     canvas->Delete();

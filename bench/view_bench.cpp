@@ -39,9 +39,9 @@ void BM_DragStep1296(benchmark::State& state) {
     state.SkipWithError("no window");
     return;
   }
-  auto* path = new Gdiplus::GraphicsPath();
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(0, 0, 1, 1));
-  auto* root = new CRSCanvasShape(PointF(), nullptr, "root", path);
+  auto* root = new CRSCanvasShape(PointF(), nullptr, "root", std::move(path));
   root->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFFD8D0C0u)));
   root->SetSize(SizeF(1920, 1080));
   std::vector<CRSCanvasItem*> pieces;

@@ -27,7 +27,11 @@ void CRSAutoPtrPolymorphicBase::Delete() {
 }
 
 void CRSAutoPtrPolymorphicBase::ReleaseBlockWithoutDelete(CRSAutoPtrBlock* block) {
-  if (--block->refCount <= 0 && !block->object) delete block;
+  if (--block->refCount <= 0 && block->weakCount == 0 && !block->object) delete block;
+}
+
+void CRSAutoPtrPolymorphicBase::ReleaseWeakBlock(CRSAutoPtrBlock* block) {
+  if (--block->weakCount == 0 && block->refCount <= 0 && !block->object) delete block;
 }
 
 namespace detail {
@@ -38,7 +42,7 @@ void ReleaseAutoPtrBlock(CRSAutoPtrBlock* block) {
     // The last owner is gone: the object goes with it. Its destruction holds
     // a count of its own, so the block outlives the call.
     block->object->Delete();
-  } else {
+  } else if (block->weakCount == 0) {
     delete block;
   }
 }

@@ -11,7 +11,9 @@
 // The count is also an ownership count: when the last smart pointer to a live
 // object is released, the object is deleted (through its virtual Delete, so a
 // receiver that deletes through the event queue does so). An object that no
-// smart pointer refers to lives until it is deleted explicitly.
+// smart pointer refers to lives until it is deleted explicitly. Weak
+// references (canvas/weak_ref.h) keep a count of their own on the block:
+// they keep the block, never the object.
 
 #include <cstdint>
 #include <utility>
@@ -19,8 +21,10 @@
 class CRSAutoPtrPolymorphicBase;
 
 struct CRSAutoPtrBlock {
-  std::int32_t refCount = 0;
+  std::int32_t refCount = 0;  // owners, and guards kept across a call
   CRSAutoPtrPolymorphicBase* object = nullptr;
+  // Weak references (CRSWeakRef): they keep the block, never the object.
+  std::int32_t weakCount = 0;
 };
 
 class CRSAutoPtrPolymorphicBase {
@@ -44,6 +48,8 @@ class CRSAutoPtrPolymorphicBase {
   void AddBlockRef() { ++m_block->refCount; }
   void ReleaseBlockRef() { ReleaseBlockWithoutDelete(m_block); }
   static void ReleaseBlockWithoutDelete(CRSAutoPtrBlock* block);
+  // Drops one weak reference; frees the block when nothing refers to it.
+  static void ReleaseWeakBlock(CRSAutoPtrBlock* block);
 
  protected:
   // Called first by the destructors of the framework's classes, so that an

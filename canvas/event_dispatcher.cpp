@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "canvas/global_events.h"
 #include "platform/messages.h"
 
 namespace {
@@ -116,8 +117,9 @@ void CRSEventDispatcher::Shutdown() {
   CRSEventDispatcher* d = s_instance;
   if (!d) return;
   d->Discard();
-  // Listeners that only the dispatcher kept (the global-events object) are
-  // deleted with their entries; their destruction may post events.
+  // The global-events object is the dispatcher's own; its destruction may
+  // post events, which are discarded with the rest.
+  CRSGlobalEvents::DestroyInstance();
   d->m_globalListeners.Clear();
   d->Discard();
   s_instance = nullptr;

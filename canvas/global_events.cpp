@@ -9,11 +9,13 @@ CRSGlobalEvents* s_instance = nullptr;
 }
 
 CRSGlobalEvents* CRSGlobalEvents::Get() {
-  if (!s_instance && CRSEventDispatcher::Get()) {
-    // The dispatcher's listener lists are its only owners.
-    s_instance = new CRSGlobalEvents();
-  }
+  if (!s_instance && CRSEventDispatcher::Get()) s_instance = new CRSGlobalEvents();
   return s_instance;
+}
+
+void CRSGlobalEvents::DestroyInstance() {
+  // The destructor clears s_instance.
+  if (s_instance) s_instance->Delete();
 }
 
 CRSGlobalEvents::CRSGlobalEvents() {

@@ -11,9 +11,12 @@
 class CRSGlobalEvents : public CRSEventReceiver {
  public:
   // The one instance, created on first use (start-up creates it with the
-  // event dispatcher). It lives as long as the dispatcher keeps it as a
-  // listener; null once the dispatcher is gone.
+  // event dispatcher). The dispatcher owns it and ends it when it shuts
+  // down (listening does not keep it alive); null once the dispatcher is
+  // gone.
   static CRSGlobalEvents* Get();
+  // Ends the instance, if there is one; the dispatcher's shutdown calls it.
+  static void DestroyInstance();
 
   int FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
 

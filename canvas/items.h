@@ -396,15 +396,14 @@ class CRSCanvasBrushItem : public CRSCanvasItem {
 class CRSCanvasShape : public CRSCanvasBrushItem {
  public:
   CRSCanvasShape(const PointF& position, CRSObject* parent, const std::string& name,
-                 Gdiplus::GraphicsPath* path = nullptr);
+                 std::unique_ptr<Gdiplus::GraphicsPath> path = nullptr);
   ~CRSCanvasShape() override;
 
   void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
   RectF GetLocalRect() override;
   void UpdateTransform() override;
   bool ContainsPoint(const PointF& local) override;
-  // Takes ownership.
-  virtual void SetPath(Gdiplus::GraphicsPath* path);
+  virtual void SetPath(std::unique_ptr<Gdiplus::GraphicsPath> path);
   virtual void FitPath(bool adoptPathSize);
 
   int AddPen(std::shared_ptr<Gdiplus::Pen> pen);

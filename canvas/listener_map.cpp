@@ -27,21 +27,17 @@ void CRSListenerMap::Add(CRSEventReceiver* receiver, int type) {
 
 void CRSListenerMap::Remove(CRSEventReceiver* receiver, int type) {
   if (!receiver) return;
-  // Entries are emptied in place and erased afterwards: releasing an entry
-  // may delete the receiver (it was the last owner), and that destruction
-  // comes back here to remove the receiver from every list.
-  List released;
+  // Entries are emptied in place and erased once no walk runs over them.
   for (auto& [key, list] : m_lists) {
     if (type != 0 && key != type) continue;
     for (auto& entry : list) {
       if (entry.SameBlock(receiver)) {
-        released.push_back(std::move(entry));
+        entry.Release();
         m_dirty = true;
       }
     }
   }
   if (m_walking == 0) Compact();
-  // `released` lets go here, after the map is consistent again.
 }
 
 bool CRSListenerMap::Contains(const CRSEventReceiver* receiver, int type) const {
@@ -50,17 +46,14 @@ bool CRSListenerMap::Contains(const CRSEventReceiver* receiver, int type) const 
 }
 
 void CRSListenerMap::Clear() {
-  std::map<int, List> old;
   if (m_walking == 0) {
-    old.swap(m_lists);
-  } else {
-    for (auto& [key, list] : m_lists) {
-      for (auto& entry : list) old[key].push_back(std::move(entry));
-    }
-    m_dirty = true;
+    m_lists.clear();
+    return;
   }
-  // `old` lets go here; receivers it owned alone are deleted, and their
-  // destruction may call back into this (now empty) map.
+  for (auto& [key, list] : m_lists) {
+    for (auto& entry : list) entry.Release();
+  }
+  m_dirty = true;
 }
 
 CRSListenerMap::List* CRSListenerMap::Find(int type) {
@@ -78,13 +71,9 @@ int CRSListenerMap::Combine(int verdict, int answer) {
 }
 
 void CRSListenerMap::Compact() {
-  List dropped;
   for (auto it = m_lists.begin(); it != m_lists.end();) {
     auto& list = it->second;
-    for (auto& entry : list) {
-      if (!entry) dropped.push_back(std::move(entry));
-    }
-    std::erase_if(list, [](const auto& entry) { return entry.block() == nullptr; });
+    std::erase_if(list, [](const auto& entry) { return !entry; });
     it = list.empty() ? m_lists.erase(it) : std::next(it);
   }
   m_dirty = false;

@@ -3,22 +3,23 @@
 // shape of both the dispatcher's global listeners and a receiver's filters.
 // Type 0 means every type.
 //
-// Lists hold smart pointers, so an entry whose receiver has been destroyed
-// reads null; the next walk that finds it drops it. Walks may run nested and
-// listeners may add or remove listeners while one runs: removal during a walk
-// only empties the entry, and emptied entries are erased once no walk is
-// running.
+// Lists hold weak references: listening never keeps a receiver alive, so a
+// window that filters its own events goes when its last owner lets it go.
+// An entry whose receiver has been destroyed reads null; the next walk that
+// finds it drops it. Walks may run nested and listeners may add or remove
+// listeners while one runs: removal during a walk only empties the entry,
+// and emptied entries are erased once no walk is running.
 
 #include <map>
 #include <vector>
 
-#include "canvas/auto_ptr.h"
+#include "canvas/weak_ref.h"
 
 class CRSEventReceiver;
 
 class CRSListenerMap {
  public:
-  using List = std::vector<CRSAutoPtrPolymorphic<CRSEventReceiver>>;
+  using List = std::vector<CRSWeakRef<CRSEventReceiver>>;
 
   CRSListenerMap() = default;
   CRSListenerMap(const CRSListenerMap&) = delete;

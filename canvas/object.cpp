@@ -16,7 +16,7 @@ CRSObject::~CRSObject() {
   sigDestroyed(this);
   DeleteChildren();
   SetParent(nullptr);
-  delete std::exchange(m_userData, nullptr);
+  m_userData.reset();
   m_name.clear();
   // The child list is empty by now; letting go of its storage is enough.
   ChildList().swap(m_children);
@@ -113,9 +113,10 @@ CRSObject* CRSObject::FindChild(const std::string& name) const {
   return nullptr;
 }
 
-void CRSObject::SetUserData(UserData* data) {
+void CRSObject::SetUserData(std::unique_ptr<UserData> data) {
   if (data == m_userData) return;
-  delete std::exchange(m_userData, data);
+  // The old data is deleted on the way out, once the new one is in place.
+  m_userData.swap(data);
 }
 
 // ---- CRSObjectSmartList ----

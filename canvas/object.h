@@ -9,6 +9,7 @@
 // deleted while its own code runs uses DeleteLater, which takes effect only
 // when no event dispatch is running.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,9 +61,9 @@ class CRSObject : public CRSEventReceiver, public CRSTimer {
   // The first direct child of that name, or null.
   CRSObject* FindChild(const std::string& name) const;
 
-  // Takes ownership of `data`, deleting what was there before.
-  void SetUserData(UserData* data);
-  UserData* GetUserData() const { return m_userData; }
+  // Deletes what was there before.
+  void SetUserData(std::unique_ptr<UserData> data);
+  UserData* GetUserData() const { return m_userData.get(); }
 
   sigslot::signal0 sigDestroying;
   sigslot::signal1<CRSObject*> sigDestroyed;
@@ -73,7 +74,7 @@ class CRSObject : public CRSEventReceiver, public CRSTimer {
   CRSObject* m_parent = nullptr;
   ChildList m_children;
   std::string m_name;
-  UserData* m_userData = nullptr;
+  std::unique_ptr<UserData> m_userData;
 };
 
 // A list of objects that forgets each object as it is destroyed.

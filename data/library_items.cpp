@@ -56,7 +56,7 @@ std::shared_ptr<Gdiplus::Bitmap> FolderPicture() {
 void MakeSurpriseOverlay(CRSCanvasItem* group, float w, float h) {
   auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(0.0f, 0.0f, w, h));
-  auto* shade = new CRSCanvasShape(PointF(), group, "shapeSurprise", path.release());
+  auto* shade = new CRSCanvasShape(PointF(), group, "shapeSurprise", std::move(path));
   shade->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kSurpriseShade)));
   shade->SetZOrder(kOverlayZOrder);
 
@@ -99,7 +99,7 @@ CRSCanvasItem* CPuzzleImageData::BuildItem() {
   // The group's own size is the thumbnail's: the room its surprise marks
   // are scattered in.
   group->SetSize(SizeF(w, h));
-  group->SetUserData(new PuzzleImageUserData(this));
+  group->SetUserData(std::make_unique<PuzzleImageUserData>(this));
 
   if (m_surprise) MakeSurpriseOverlay(group, w, h);
   new CRSCanvasImage(PointF(), group, "imgThumbNail", m_thumbnail);
@@ -178,7 +178,7 @@ CRSCanvasItem* CPuzzleCategoryData::CreateFolder() {
 
 CRSCanvasItem* CPuzzleCategoryData::BuildFolder() {
   auto* group = new CRSCanvasGroup(m_position, nullptr, m_title);
-  group->SetUserData(new PuzzleCategoryUserData(this));
+  group->SetUserData(std::make_unique<PuzzleCategoryUserData>(this));
   new CRSCanvasImage(PointF(), group, "imgThumbNail", m_picture);
   if (std::shared_ptr<Gdiplus::Bitmap> icon = FolderPicture()) new CRSCanvasImage(PointF(), group, "imgFolder", icon);
 

@@ -117,7 +117,6 @@ bool CPuzzlePlayRoom::ReadPuzzle() {
   // picture itself, which the puzzle keeps anyway: holding both would keep
   // a screen-sized picture twice while the room is open.
   if (SamePixels(*m_cutImage, *m_puzzle->GetPicture())) m_cutImage = m_puzzle->GetPicture();
-  m_pieceSize = m_puzzle->GetCutter().GetPieceSize();
   const Size grid = m_puzzle->GetCutter().GetGridSize();
   m_pieceCount = grid.Width * grid.Height;
   return m_pieceCount > 0;

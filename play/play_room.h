@@ -166,12 +166,10 @@ class CPuzzlePlayRoom : public CRSObject {
   std::unique_ptr<CPuzzleData> m_puzzle;
   // The line-free cut picture; the ghost and the preview show it too.
   std::shared_ptr<Gdiplus::Bitmap> m_cutImage;
-  int m_pieceSize = 0;
   int m_pieceCount = 0;
   bool m_open = false;
   bool m_building = false;
   bool m_gift = false;
-  bool m_solved = false;
   std::vector<CRSWeakRef<CPuzzlePiece>> m_pieces;
   CRSWeakRef<CRSCanvasItem> m_current;
   CRSWeakRef<CRSCanvasItem> m_neighbourItem;

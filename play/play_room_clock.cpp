@@ -89,9 +89,9 @@ void CPuzzlePlayRoom::CreateTips() {
   m_nextTip = platform::Rand() % kTipCount;
 
   auto* background = new CRSCanvasShape(PointF(), m_host->GetFloor(), "tipBackground");
-  auto* unit = new Gdiplus::GraphicsPath();
+  auto unit = std::make_unique<Gdiplus::GraphicsPath>();
   unit->AddRectangle(RectF(0, 0, 1, 1));
-  background->SetPath(unit);
+  background->SetPath(std::move(unit));
   background->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0x88FFFFFFu)));
   background->SetZOrder(kTipBackgroundZOrder);
   background->SetVisible(false);

@@ -86,7 +86,6 @@ void CPuzzlePlayRoom::Scatter() {
   // The records and pieces are the puzzle data's: it clears the joins,
   // takes the pieces out of their groups and scatters them.
   m_puzzle->ResetProgress();
-  m_solved = false;
   platform::ReportLine("play scattered");
   ReportPieces();
 }

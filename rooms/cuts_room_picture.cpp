@@ -128,9 +128,9 @@ void CPuzzleCutsRoom::OnCutsPath(const Gdiplus::GraphicsPath& path) {
   // Stroking curves flattens them again at every repaint, at a tolerance
   // far finer than a preview needs; half a pixel keeps the shapes and cuts
   // a quarter off each slider step.
-  Gdiplus::GraphicsPath* flat = path.Clone();
+  std::unique_ptr<Gdiplus::GraphicsPath> flat(path.Clone());
   flat->Flatten(nullptr, kPreviewFlatness);
-  cuts->SetPath(flat);
+  cuts->SetPath(std::move(flat));
   const Gdiplus::Bitmap& picture = *m_puzzle->GetPicture();
   const SizeF size = cuts->GetSize();
   cuts->SetPosition(PointF((picture.GetWidth() - size.Width) / 2, (picture.GetHeight() - size.Height) / 2));

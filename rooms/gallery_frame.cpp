@@ -104,7 +104,7 @@ CRSCanvasImage* CreateFramedPicture(CPuzzleImageData& entry, const FrameArtwork&
   std::shared_ptr<Gdiplus::Bitmap> framed = ComposeFrame(*thumbnail, art);
   if (!framed) return nullptr;
   auto* image = new CRSCanvasImage(PointF(), nullptr, entry.GetName(), std::move(framed));
-  image->SetUserData(new CPuzzleImageData::PuzzleImageUserData(&entry));
+  image->SetUserData(std::make_unique<CPuzzleImageData::PuzzleImageUserData>(&entry));
   new CBehaviourHighlight(image);
   return image;
 }

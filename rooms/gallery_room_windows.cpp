@@ -123,7 +123,7 @@ bool CPuzzleGalleryRoom::BuildPictureWindow(CPuzzleImageData& entry) {
   const Gdiplus::GraphicsPath& cuts = cutter.GetCutsPath();
   RectF bounds;
   cuts.GetBounds(&bounds);
-  auto* shape = new CRSCanvasShape(PointF(), area, "shapeCuts", cuts.Clone());
+  auto* shape = new CRSCanvasShape(PointF(), area, "shapeCuts", std::unique_ptr<Gdiplus::GraphicsPath>(cuts.Clone()));
   shape->SetSize(SizeF(std::max(1.0f, bounds.Width), std::max(1.0f, bounds.Height)));
   shape->SetZOrder(1);
   shape->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(0x80FFFFFFu), 3.0f));

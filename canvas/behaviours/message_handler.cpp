@@ -35,7 +35,7 @@ void CBehaviourMessageHandler::OnRootParentChanged(CRSObject*, CRSObject*, CRSOb
       std::vector<CRSEventReceiver*> receivers;
       if (CRSListenerMap::List* list = GetFilters().Find(type)) {
         for (const auto& entry : *list) {
-          if (CRSEventReceiver* r = entry) receivers.push_back(r);
+          if (CRSEventReceiver* r = entry.get()) receivers.push_back(r);
         }
       }
       for (CRSEventReceiver* r : receivers) AddFilter(successor, r, type);

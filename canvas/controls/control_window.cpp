@@ -9,15 +9,17 @@
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
+#include "canvas/weak_ref.h"
 #include "platform/cursors.h"
 #include "platform/messages.h"
 
 namespace {
 
-// The process-wide modal list, oldest first. Entries read null once their
-// window is gone, so a window destroyed while on the list blocks nothing.
-std::vector<CRSAutoPtrPolymorphic<CRSControlWindow>>& ModalList() {
-  static std::vector<CRSAutoPtrPolymorphic<CRSControlWindow>> list;
+// The process-wide modal list, oldest first. It owns nothing: entries read
+// null once their window is gone, so a window destroyed while on the list
+// blocks nothing.
+std::vector<CRSWeakRef<CRSControlWindow>>& ModalList() {
+  static std::vector<CRSWeakRef<CRSControlWindow>> list;
   return list;
 }
 
@@ -60,10 +62,8 @@ CRSControlWindow::CRSControlWindow(const PointF& position, CRSObject* parent, co
 }
 
 CRSControlWindow::~CRSControlWindow() {
+  // The receiver's own destructor takes the window off the listener lists.
   RemoveFromModalList();
-  RemoveGlobalListener(this, CRSEvents::kEventMouse);
-  RemoveGlobalListener(this, CRSEvents::kEventKey);
-  RemoveFilter(this, this, CRSEvents::kEventMouse);
 }
 
 CRSWindowFrameOptions CRSControlWindow::GetFrameOptions() const {
@@ -271,7 +271,7 @@ void CRSControlWindow::AddToModalList() {
 void CRSControlWindow::RemoveFromModalList() {
   auto& list = ModalList();
   list.erase(std::remove_if(list.begin(), list.end(),
-                            [this](const CRSAutoPtrPolymorphic<CRSControlWindow>& w) {
+                            [this](const CRSWeakRef<CRSControlWindow>& w) {
                               return w.get() == nullptr || w.get() == this;
                             }),
              list.end());

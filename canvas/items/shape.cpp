@@ -14,9 +14,9 @@ struct CRSCanvasShape::Layer {
 };
 
 CRSCanvasShape::CRSCanvasShape(const PointF& position, CRSObject* parent, const std::string& name,
-                               Gdiplus::GraphicsPath* path)
+                               std::unique_ptr<Gdiplus::GraphicsPath> path)
     : CRSCanvasBrushItem(position, parent, name) {
-  if (path) SetPath(path);
+  if (path) SetPath(std::move(path));
 }
 
 CRSCanvasShape::~CRSCanvasShape() = default;
@@ -81,9 +81,9 @@ bool CRSCanvasShape::ContainsPoint(const PointF& local) {
   return false;
 }
 
-void CRSCanvasShape::SetPath(Gdiplus::GraphicsPath* path) {
-  if (path == m_path.get()) return;
-  m_path.reset(path);
+void CRSCanvasShape::SetPath(std::unique_ptr<Gdiplus::GraphicsPath> path) {
+  if (path == m_path) return;
+  m_path = std::move(path);
   ContentChanged();
   FitPath(true);
 }

@@ -24,7 +24,7 @@ void CRSCanvasShapeText::RebuildPath() {
   std::unique_ptr<Gdiplus::GraphicsPath> path =
       text_pictures::Outline(m_text, family, m_font->GetStyle(), m_font->GetSizeInPixels(), layout, *m_format);
   m_builtSize = GetSize();
-  SetPath(path.release());
+  SetPath(std::move(path));
 }
 
 void CRSCanvasShapeText::SetText(const std::string& text) {

@@ -159,7 +159,7 @@ void CRSControlStylesDrawn::DrawCheckBox(CRSCheckBox& control) {
            border, control.IsHot() && enabled ? kFocusBorderWidth : 1.0f);
 
   // A tick drawn as an open stroke inside the box.
-  auto* tick = new Gdiplus::GraphicsPath();
+  auto tick = std::make_unique<Gdiplus::GraphicsPath>();
   const PointF points[] = {PointF(side * 0.22f, side * 0.52f), PointF(side * 0.42f, side * 0.72f),
                            PointF(side * 0.78f, side * 0.28f)};
   tick->AddLines(points, 3);
@@ -171,7 +171,7 @@ void CRSControlStylesDrawn::DrawCheckBox(CRSCheckBox& control) {
   mark->SetAntiAliasOutline(true);
   mark->SetPosition(PointF(boxRect.X, boxRect.Y));
   mark->SetSize(SizeF(side, side));
-  mark->SetPath(tick);
+  mark->SetPath(std::move(tick));
   mark->SetPen(std::move(pen), 0);
   mark->SetVisible(control.IsChecked());
 

@@ -9,8 +9,8 @@
 
 namespace simple_parts {
 
-Gdiplus::GraphicsPath* RoundedRect(float width, float height, float radius) {
-  auto* path = new Gdiplus::GraphicsPath();
+std::unique_ptr<Gdiplus::GraphicsPath> RoundedRect(float width, float height, float radius) {
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   width = std::max(0.0f, width);
   height = std::max(0.0f, height);
   if (!std::isfinite(radius)) radius = 0.0f;
@@ -28,11 +28,11 @@ Gdiplus::GraphicsPath* RoundedRect(float width, float height, float radius) {
   return path;
 }
 
-void SetShape(CRSCanvasShape& shape, const RectF& rect, Gdiplus::GraphicsPath* path,
+void SetShape(CRSCanvasShape& shape, const RectF& rect, std::unique_ptr<Gdiplus::GraphicsPath> path,
               std::shared_ptr<Gdiplus::Brush> fill, ARGB border, float borderWidth) {
   shape.SetAntiAliasFill(true);
   shape.SetPosition(PointF(rect.X, rect.Y));
-  shape.SetPath(path);
+  shape.SetPath(std::move(path));
   if (fill) {
     shape.SetBrush(std::move(fill), 0);
   } else {

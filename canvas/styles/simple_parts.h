@@ -16,11 +16,11 @@ inline constexpr float kShadowOffset = 1.0f;
 
 // A rectangle with rounded corners; the radius is kept within half the
 // shorter side, and a radius under half a pixel gives a plain rectangle.
-Gdiplus::GraphicsPath* RoundedRect(float width, float height, float radius);
+std::unique_ptr<Gdiplus::GraphicsPath> RoundedRect(float width, float height, float radius);
 
 // Places `shape` over `rect` with the given path, one fill and an outline
 // (none when the border colour is fully transparent or the width is 0).
-void SetShape(CRSCanvasShape& shape, const RectF& rect, Gdiplus::GraphicsPath* path,
+void SetShape(CRSCanvasShape& shape, const RectF& rect, std::unique_ptr<Gdiplus::GraphicsPath> path,
               std::shared_ptr<Gdiplus::Brush> fill, ARGB border, float borderWidth);
 void SetRoundedShape(CRSCanvasShape& shape, const RectF& rect, float radius, ARGB fill, ARGB border,
                      float borderWidth);

@@ -5,8 +5,8 @@
 
 namespace style_parts {
 
-Gdiplus::GraphicsPath* RoundedRect(const RectF& rect, float radius) {
-  auto* path = new Gdiplus::GraphicsPath();
+std::unique_ptr<Gdiplus::GraphicsPath> RoundedRect(const RectF& rect, float radius) {
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   const float r = std::clamp(radius, 0.0f, std::min(rect.Width, rect.Height) * 0.5f);
   if (r < 0.5f) {
     path->AddRectangle(rect);

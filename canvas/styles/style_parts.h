@@ -17,7 +17,7 @@ namespace style_parts {
 
 // A rectangle with rounded corners; the radius is limited to half the
 // shorter side, and a radius of (about) 0 gives plain corners.
-Gdiplus::GraphicsPath* RoundedRect(const RectF& rect, float radius);
+std::unique_ptr<Gdiplus::GraphicsPath> RoundedRect(const RectF& rect, float radius);
 
 // A gradient from top to bottom over the given height, through colours at
 // positions from 0 to 1 (first 0, last 1).

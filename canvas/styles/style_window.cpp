@@ -58,8 +58,8 @@ std::shared_ptr<Gdiplus::Bitmap> GlyphPicture(Glyph glyph, int size) {
 }
 
 // A rectangle with only its two upper corners rounded: the title bar.
-Gdiplus::GraphicsPath* TopRoundedRect(float w, float h, float radius) {
-  auto* path = new Gdiplus::GraphicsPath();
+std::unique_ptr<Gdiplus::GraphicsPath> TopRoundedRect(float w, float h, float radius) {
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   const float r = std::clamp(radius, 0.0f, std::min(w * 0.5f, h));
   if (r < 0.5f) {
     path->AddRectangle(RectF(0, 0, w, h));
@@ -209,13 +209,13 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
       box->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0x01000000u)));
       box->SetZOrder(CRSCanvasItem::kZOrderDefault + 3);
       box->SetCursor(platform::kCursorSizeNWSE);
-      auto* lines = new Gdiplus::GraphicsPath();
+      auto lines = std::make_unique<Gdiplus::GraphicsPath>();
       for (int i = 0; i < 3; ++i) {
         const float o = 3.0f + 4.0f * static_cast<float>(i);
         lines->StartFigure();
         lines->AddLine(kGrip - 2.0f, o, o, kGrip - 2.0f);
       }
-      auto* strokes = new CRSCanvasShape(PointF(), box, "gripLines", lines);
+      auto* strokes = new CRSCanvasShape(PointF(), box, "gripLines", std::move(lines));
       strokes->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(v.windowBorder), 1.2f));
       grip = box;
     }

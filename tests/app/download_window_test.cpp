@@ -9,6 +9,7 @@
 #include "canvas/controls.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
+#include "canvas/weak_ref.h"
 #include "platform/message_loop.h"
 #include "platform/window.h"
 
@@ -124,12 +125,12 @@ TEST_F(ScreenDownloadWindowTest, CentredWithTitleAndClosedOnlyByExit) {
   EXPECT_TRUE(window.Exists());
 
   // The window's items go with it, not only the platform window.
-  CRSAutoPtrLifeGuard items(window.GetControlWindow());
+  CRSWeakRef<CRSControlWindow> items(window.GetControlWindow());
   Click(native, exit);
   EXPECT_TRUE(PumpUntilGone(window));
   EXPECT_FALSE(window.Exists());
   FlushEvents(nullptr);
-  EXPECT_FALSE(items.Alive());
+  EXPECT_FALSE(items);
   EXPECT_EQ(NewestWindow(), nullptr);
   // Setting lines on a closed window is harmless.
   window.SetStatus("Completed!");

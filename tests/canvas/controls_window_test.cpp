@@ -3,6 +3,8 @@
 
 #include "controls_test_support.h"
 
+#include "canvas/weak_ref.h"
+
 namespace {
 
 using control_test::ControlScene;
@@ -91,6 +93,18 @@ TEST_F(ControlWindowTest, AKeepInsideWindowStaysInItsParent) {
   Drag(PointF(241, 200), PointF(-100, 200));
   EXPECT_EQ(w->GetPosition().X, 0.0f);
   EXPECT_EQ(w->GetSize().Width, 400.0f);
+}
+
+TEST_F(ControlWindowTest, AWindowThatFiltersItsOwnEventsGoesWithItsLastOwner) {
+  // Standing alone, modal, with a hot-key button: every list it is on
+  // refers to it, and none of them may keep it.
+  CRSAutoPtrPolymorphic<CRSControlWindow> owner(new CRSControlWindow(PointF(), nullptr, "alone", SizeF(160, 120)));
+  new CRSControlButton(PointF(10, 10), owner->GetClientArea(), "ok", SizeF(60, 0), "&OK");
+  owner->SetModal(true);
+  CRSWeakRef<CRSControlWindow> watch(owner.get());
+  owner = nullptr;
+  EXPECT_FALSE(watch);
+  EXPECT_EQ(CRSControlWindow::GetTopModal(), nullptr);
 }
 
 TEST_F(ControlWindowTest, TitleButtonsCloseAndSwitchOffAtOnce) {

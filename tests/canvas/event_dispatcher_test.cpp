@@ -10,6 +10,7 @@
 
 #include "canvas/global_events.h"
 #include "canvas/object.h"
+#include "canvas/weak_ref.h"
 #include "platform/clock.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
@@ -145,20 +146,25 @@ TEST_F(EventDispatcherTest, ListenersRemovedDuringAWalkAreSkippedAndDropped) {
   (void)third;
 }
 
-TEST_F(EventDispatcherTest, ListenerOwnedOnlyByItsEntriesDiesWithTheLastOne) {
-  struct Mortal : Probe {
-    bool* gone;
-    explicit Mortal(bool* g) : Probe("m"), gone(g) {}
-    ~Mortal() override { *gone = true; }
-  };
-  bool gone = false;
-  auto* m = new Mortal(&gone);
-  AddGlobalListener(m, CRSEvents::kEventKey);
-  AddGlobalListener(m, CRSEvents::kEventMouse);
-  RemoveGlobalListener(m, CRSEvents::kEventKey);
-  EXPECT_FALSE(gone) << "the mouse entry still owns it";
-  RemoveGlobalListener(m, 0);
-  EXPECT_TRUE(gone);
+TEST_F(EventDispatcherTest, ListeningKeepsNothingAliveAndListenersThatWentAwayAreSkipped) {
+  // A receiver that listens globally and filters its own events goes with
+  // its last owner.
+  CRSAutoPtrPolymorphic<Probe> self(new Probe("self"));
+  CRSWeakRef<Probe> watch(self.get());
+  AddGlobalListener(self, CRSEvents::kEventMouse);
+  AddFilter(self, self, 0);
+  self = nullptr;
+  EXPECT_FALSE(watch) << "its own entries kept it alive";
+
+  // One listener ends another that has not been asked yet, in the same walk.
+  Probe* first = Global("first", kVerdictContinue);
+  Global("second", kVerdictContinue);
+  Global("third", kVerdictContinue);
+  first->action = [&] { m_owned[1] = nullptr; };
+  DispatchEvent(nullptr, std::make_unique<CRSEvents::BasicEvent>(41));
+  first->action = nullptr;
+  DispatchEvent(nullptr, std::make_unique<CRSEvents::BasicEvent>(41));
+  EXPECT_EQ(g_log, (std::vector<std::string>{"first.global", "third.global", "first.global", "third.global"}));
 }
 
 TEST_F(EventDispatcherTest, TargetDestroyedByAGlobalListenerIsNotReached) {

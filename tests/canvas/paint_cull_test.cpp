@@ -76,9 +76,9 @@ TEST(PaintCullTest, EveryChangeThatBringsAChildIntoASmallRepaintIsSeen) {
   // A wider pen grows a shape's rectangle by half its width.
   auto* shape = new CRSCanvasShape(PointF(150, 180), &root, "shape");
   shape->SetFitPath(false);
-  auto* path = new Gdiplus::GraphicsPath;
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(0, 0, 40, 40));
-  shape->SetPath(path);
+  shape->SetPath(std::move(path));
   shape->SetSize(SizeF(40, 40));
   shape->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(kRed), 1.0f));
   EXPECT_EQ(PaintedAtProbe(root), kWhite);

@@ -22,9 +22,9 @@ class CountingShape : public CRSCanvasShape {
  public:
   CountingShape(CRSObject* parent, const RectF& r, ARGB colour, const std::string& name)
       : CRSCanvasShape(PointF(r.X, r.Y), parent, name) {
-    auto* path = new Gdiplus::GraphicsPath;
+    auto path = std::make_unique<Gdiplus::GraphicsPath>();
     path->AddRectangle(RectF(0, 0, r.Width, r.Height));
-    SetPath(path);
+    SetPath(std::move(path));
     AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(colour)));
   }
   void PaintContent(Gdiplus::Graphics& g, bool useCache) override {

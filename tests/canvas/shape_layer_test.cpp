@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <functional>
 
 #include "canvas/items.h"
@@ -17,8 +19,8 @@ using item_test::Render;
 
 constexpr ARGB kWhite = 0xFFFFFFFF, kBlue = 0xFF0000FF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00;
 
-Gdiplus::GraphicsPath* Ellipse(float w, float h) {
-  auto* path = new Gdiplus::GraphicsPath();
+std::unique_ptr<Gdiplus::GraphicsPath> Ellipse(float w, float h) {
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddEllipse(RectF(0, 0, w, h));
   return path;
 }
@@ -57,9 +59,9 @@ TEST(ShapeLayerTest, StillShapesRepaintFromTheirLayerAndLookTheSame) {
 
 TEST(ShapeLayerTest, EveryChangeOfLookShowsAtOnce) {
   CRSCanvasItem root(PointF(), nullptr, "root");
-  auto* path = new Gdiplus::GraphicsPath();
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(0, 0, 40, 20));
-  auto* shape = new CRSCanvasShape(PointF(10, 10), &root, "shape", path);
+  auto* shape = new CRSCanvasShape(PointF(10, 10), &root, "shape", std::move(path));
   shape->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kBlue)));
   auto still = [&] {
     Render(root, 80, 60);
@@ -85,10 +87,10 @@ TEST(ShapeLayerTest, EveryChangeOfLookShowsAtOnce) {
   EXPECT_EQ(Render(root, 80, 60)->GetPixel(60, 40), kGreen);
   // A new path.
   still();
-  auto* small = new Gdiplus::GraphicsPath();
+  auto small = std::make_unique<Gdiplus::GraphicsPath>();
   small->AddRectangle(RectF(0, 0, 10, 10));
   shape->SetFitPath(false);
-  shape->SetPath(small);
+  shape->SetPath(std::move(small));
   EXPECT_EQ(Render(root, 80, 60)->GetPixel(50, 35), kWhite);
   // The brush removed.
   still();
@@ -100,13 +102,13 @@ TEST(ShapeLayerTest, AWindowFaceKeepsItsCornersAndItsOpaqueMiddle) {
   // A window-sized face with rounded corners: its layer is split into the
   // opaque rows and the rows with transparent corners.
   CRSCanvasItem root(PointF(), nullptr, "root");
-  auto* path = new Gdiplus::GraphicsPath();
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddArc(0, 0, 40, 40, 180, 90);
   path->AddArc(260, 0, 40, 40, 270, 90);
   path->AddArc(260, 160, 40, 40, 0, 90);
   path->AddArc(0, 160, 40, 40, 90, 90);
   path->CloseFigure();
-  auto* face = new CRSCanvasShape(PointF(), &root, "face", path);
+  auto* face = new CRSCanvasShape(PointF(), &root, "face", std::move(path));
   face->AddBrush(std::make_shared<Gdiplus::LinearGradientBrush>(PointF(0, 0), PointF(300, 200),
                                                                  Gdiplus::Color(kBlue), Gdiplus::Color(kGreen)));
   face->SetAntiAliasFill(true);

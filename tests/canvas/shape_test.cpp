@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "canvas/items.h"
 #include "canvas/shape_shadow.h"
 #include "item_test_support.h"
@@ -11,8 +13,8 @@ using item_test::Render;
 constexpr ARGB kWhite = 0xFFFFFFFF, kBlue = 0xFF0000FF, kRed = 0xFFFF0000;
 
 // A rectangle with corners rounded by radius r.
-Gdiplus::GraphicsPath* RoundedRect(float w, float h, float r) {
-  auto* path = new Gdiplus::GraphicsPath();
+std::unique_ptr<Gdiplus::GraphicsPath> RoundedRect(float w, float h, float r) {
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddArc(0, 0, 2 * r, 2 * r, 180, 90);
   path->AddArc(w - 2 * r, 0, 2 * r, 2 * r, 270, 90);
   path->AddArc(w - 2 * r, h - 2 * r, 2 * r, 2 * r, 0, 90);
@@ -55,9 +57,9 @@ TEST(ShapePaintTest, RoundedShapeIsFilledAndOutlinedWithSmoothCorners) {
 TEST(ShapeGeometryTest, PathFollowsTheSizeAndHitsFollowFillOrOutline) {
   CRSCanvasItem root(PointF(), nullptr, "root");
   root.SetSize(SizeF(300, 300));
-  auto* path = new Gdiplus::GraphicsPath();
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(50, 50, 20, 10));  // adopted: moved to (0, 0)
-  auto* shape = new CRSCanvasShape(PointF(100, 100), &root, "shape", path);
+  auto* shape = new CRSCanvasShape(PointF(100, 100), &root, "shape", std::move(path));
   RectF bounds;
   shape->GetPath()->GetBounds(&bounds);
   EXPECT_TRUE(bounds.Equals(RectF(0, 0, 20, 10)));
@@ -87,14 +89,14 @@ TEST(BrushPaintTest, TexturesTileAndGradientsRunAcrossTheShape) {
   Gdiplus::Bitmap tile(4, 4, PixelFormat::Format32bppARGB);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) tile.SetPixel(x, y, x < 2 ? 0xFF000000 : 0xFF00FF00);
-  auto* tiled = new Gdiplus::GraphicsPath();
+  auto tiled = std::make_unique<Gdiplus::GraphicsPath>();
   tiled->AddRectangle(RectF(0, 0, 40, 20));
-  auto* textured = new CRSCanvasShape(PointF(0, 0), &root, "textured", tiled);
+  auto* textured = new CRSCanvasShape(PointF(0, 0), &root, "textured", std::move(tiled));
   textured->AddBrush(std::make_shared<Gdiplus::TextureBrush>(&tile));
 
-  auto* band = new Gdiplus::GraphicsPath();
+  auto band = std::make_unique<Gdiplus::GraphicsPath>();
   band->AddRectangle(RectF(0, 0, 100, 20));
-  auto* graded = new CRSCanvasShape(PointF(0, 30), &root, "graded", band);
+  auto* graded = new CRSCanvasShape(PointF(0, 30), &root, "graded", std::move(band));
   graded->AddBrush(std::make_shared<Gdiplus::LinearGradientBrush>(PointF(0, 0), PointF(100, 0),
                                                                   Gdiplus::Color(0xFF000000),
                                                                   Gdiplus::Color(0xFFFFFFFF)));
@@ -170,9 +172,9 @@ TEST(TextPaintTest, ShapeTextIsAFilledOutlineOfTheText) {
 
 TEST(SoftSilhouetteTest, AnItemBecomesAnImageFiveLargerWithBoxSix) {
   CRSCanvasItem root(PointF(), nullptr, "root");
-  auto* path = new Gdiplus::GraphicsPath();
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(0, 0, 30, 20));
-  auto* shape = new CRSCanvasShape(PointF(0, 0), nullptr, "shape", path);
+  auto* shape = new CRSCanvasShape(PointF(0, 0), nullptr, "shape", std::move(path));
   shape->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0x88EEEEEE)));
 
   CRSCanvasImage* shadow = CreateShapeShadow(*shape, 6, 0x70000000, 0.9f, PointF(5, 5), &root, "silhouette");

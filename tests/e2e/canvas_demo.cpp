@@ -134,13 +134,13 @@ int main(int argc, char** argv) {
 
   // A rounded outline, which the window takes as its own shape.
   const float w = 800, h = 600, d = 80;
-  auto* path = new Gdiplus::GraphicsPath();
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddArc(RectF(0, 0, d, d), 180, 90);
   path->AddArc(RectF(w - d, 0, d, d), 270, 90);
   path->AddArc(RectF(w - d, h - d, d, d), 0, 90);
   path->AddArc(RectF(0, h - d, d, d), 90, 90);
   path->CloseFigure();
-  auto* root = new CRSCanvasShape(PointF(), nullptr, "root", path);
+  auto* root = new CRSCanvasShape(PointF(), nullptr, "root", std::move(path));
   root->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFFD8D0C0u)));
   root->SetSize(SizeF(800, 600));
 
