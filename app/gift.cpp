@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "app/dialog_hooks.h"
 #include "canvas/controls.h"
@@ -36,20 +37,29 @@ void MakeExecutable(const std::string& path) {
                   fs::perm_options::add, ignored);
 }
 
+// The private folders holding the copies handed to the mail client in this
+// run, removed when the game ends.
+std::vector<std::string>& MailFolders() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+
 // xdg-email cannot name an attachment, and the mail client may read the
 // file after xdg-email has returned. So the mail gets its own copy, under
-// the attachment name, in a fresh private folder that is left to the
-// system's temporary-file clean-up.
+// the attachment name, in a fresh private folder that stays until the game
+// ends; on every other way out the folder goes at once.
 int SendWithXdgEmail(const std::string& gift) {
   std::string folder = (fs::temp_directory_path() / "tandrill-gift-XXXXXX").string();
   if (!mkdtemp(folder.data())) return -1;
   const std::string attachment = folder + "/" + kGiftAttachmentName;
   std::error_code error;
-  if (!fs::copy_file(gift, attachment, fs::copy_options::overwrite_existing, error)) return -1;
-  const int code = platform::RunProgram({"xdg-email", "--attach", attachment});
-  if (code != 0) {
-    fs::remove(attachment, error);
-    fs::remove(folder, error);
+  int code = -1;
+  if (fs::copy_file(gift, attachment, fs::copy_options::overwrite_existing, error))
+    code = platform::RunProgram({"xdg-email", "--attach", attachment});
+  if (code == 0) {
+    MailFolders().push_back(folder);
+  } else {
+    fs::remove_all(folder, error);
   }
   return code;
 }
@@ -86,6 +96,12 @@ MailSender& Mailer() {
 }
 
 void ResetMailer() { Mailer() = SendWithXdgEmail; }
+
+void RemoveMailedGiftCopies() {
+  std::error_code ignored;
+  for (const std::string& folder : MailFolders()) fs::remove_all(folder, ignored);
+  MailFolders().clear();
+}
 
 void MakeGift(CPuzzleLibrary& library, CRSControlWindow* root) {
   if (!library.GetSelectedPuzzleImage() || !root) return;

@@ -33,6 +33,9 @@ void SetGiftTemplatePath(std::string path);
 using MailSender = std::function<int(const std::string& attachment)>;
 MailSender& Mailer();
 void ResetMailer();
+// Removes the copies the default sender left for the mail client, which
+// may still be reading them while the game runs. Called when the game ends.
+void RemoveMailedGiftCopies();
 
 // The choice box: "&Email", "&Save as", "&Cancel". Nothing without a
 // selected puzzle.

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "app/dialog_hooks.h"
 #include "canvas/controls.h"
@@ -131,6 +133,34 @@ TEST_F(GiftTest, MailingNeverLeavesTheGiftAndReportsOnlyRealFailures) {
   attached.clear();
   app::EmailGift(library, root);
   EXPECT_EQ(attached, "");
+}
+
+// The default hand-over gives xdg-email a copy under the attachment name.
+// The mail client may read it after xdg-email has returned, so it stays
+// until the game ends; a failed hand-over keeps nothing.
+TEST_F(GiftTest, TheMailClientsCopyGoesWhenTheGameEndsOrAtOnceOnFailure) {
+  entry->SetSelected(true);
+  fs::create_directories(folder + "bin");
+  std::ofstream(folder + "bin/xdg-email") << "#!/bin/sh\necho \"$2\" >>'" << folder << "attached'\nexit $(cat '"
+                                          << folder << "code')\n";
+  fs::permissions(folder + "bin/xdg-email", fs::perms::owner_all);
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (folder + "bin:" + path).c_str(), 1);
+  app::ResetMailer();
+  for (const char* code : {"0", "4"}) {
+    std::ofstream(folder + "code") << code;
+    app::EmailGift(library, root);
+  }
+  setenv("PATH", path.c_str(), 1);
+  std::vector<std::string> copies;
+  std::ifstream in(folder + "attached");
+  for (std::string line; std::getline(in, line);) copies.push_back(line);
+  ASSERT_EQ(copies.size(), 2u);
+  EXPECT_EQ(fs::path(copies[0]).filename(), app::kGiftAttachmentName);
+  EXPECT_TRUE(fs::exists(copies[0])) << "the mail client may still read it";
+  EXPECT_FALSE(fs::exists(fs::path(copies[1]).parent_path())) << "a failed hand-over keeps nothing";
+  app::RemoveMailedGiftCopies();
+  EXPECT_FALSE(fs::exists(fs::path(copies[0]).parent_path()));
 }
 
 TEST_F(GiftTest, SavingMovesTheGiftOrDiscardsItAndReplacesAnExistingFile) {
