@@ -324,7 +324,13 @@ void CPuzzleCanvas::ShowHelp() {
 // --- the library file ---------------------------------------------------------
 
 bool CPuzzleCanvas::WillSaveLibrary() const {
-  return !IsGift() && m_lock && m_lock->IsOwned() && m_libraryProblem.empty();
+  // Only a lock seen in another copy's hands stops the save. A folder that
+  // cannot hold the lock at all (a lock file nobody may open, a network
+  // folder without locks) still takes the library: losing the player's
+  // progress without a word would be worse, and a folder that takes no
+  // files says so when the save fails.
+  return !IsGift() && m_lock && m_lock->GetState() != platform::InstanceLock::State::kHeldByOther &&
+         m_libraryProblem.empty();
 }
 
 void CPuzzleCanvas::LoadLibrary() {

@@ -126,6 +126,15 @@ TEST_F(CannotSave, ALibraryThatCannotBeWrittenAtTheEndIsToldOnceAndKept) {
   EXPECT_EQ(after, before);
 }
 
+// A lock file that cannot be opened (here a folder in its place) is no
+// other copy: the game says nothing and saves.
+TEST_F(CannotSave, ALockThatCannotBeHadDoesNotStopTheSave) {
+  std::filesystem::create_directory(m_data + "tandrill.lock");
+  EXPECT_EQ(RunOnce(), 0);
+  EXPECT_TRUE(std::filesystem::is_regular_file(m_data + "tandrill.pzl"));
+  EXPECT_TRUE(ReportLinesStartingWith("message Tandrill:").empty());
+}
+
 TEST_F(CannotSave, ASecondCopySaysTheGameIsRunningAndWritesNoLibrary) {
   platform::InstanceLock first(m_data);
   ASSERT_TRUE(first.IsOwned());
