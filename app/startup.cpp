@@ -171,8 +171,8 @@ int RunProgram(int argc, char** argv) {
   // normally.
   CPuzzlePlayMusic::SweepStaleMusicFolders();
   Run(argc, argv);
-  // The copies of gifts handed to the mail client are no longer needed.
-  RemoveMailedGiftCopies();
+  // The gifts made and mailed in this run are no longer needed.
+  RemoveTemporaryGifts();
   // Nothing queued is delivered once the loop has ended; discarding still
   // runs the queued deletions, so objects waiting for them are freed.
   DiscardEvents();

@@ -159,8 +159,21 @@ TEST_F(GiftTest, TheMailClientsCopyGoesWhenTheGameEndsOrAtOnceOnFailure) {
   EXPECT_EQ(fs::path(copies[0]).filename(), app::kGiftAttachmentName);
   EXPECT_TRUE(fs::exists(copies[0])) << "the mail client may still read it";
   EXPECT_FALSE(fs::exists(fs::path(copies[1]).parent_path())) << "a failed hand-over keeps nothing";
-  app::RemoveMailedGiftCopies();
+  app::RemoveTemporaryGifts();
   EXPECT_FALSE(fs::exists(fs::path(copies[0]).parent_path()));
+}
+
+// A copy of the game that may not write the data folder (another copy owns
+// it) makes its gift in a folder of its own, gone when the game ends.
+TEST_F(GiftTest, ACopyThatMayNotWriteTheDataFolderMakesItsGiftElsewhere) {
+  CPuzzleData::SetPuzzleFilesWritable(false);
+  const std::string gift = app::MakeGiftFile(entry, root);
+  CPuzzleData::SetPuzzleFilesWritable(true);
+  ASSERT_NE(gift, "");
+  EXPECT_TRUE(platform::ReadPayload(gift).has_value());
+  EXPECT_FALSE(fs::exists(GiftPath()));
+  app::RemoveTemporaryGifts();
+  EXPECT_FALSE(fs::exists(fs::path(gift).parent_path()));
 }
 
 TEST_F(GiftTest, SavingMovesTheGiftOrDiscardsItAndReplacesAnExistingFile) {
