@@ -5,9 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/first_start.h"
 #include "app/puzzle_view.h"
-#include "data/puzzle_data.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "platform/brush.h"
@@ -97,27 +95,6 @@ TEST_F(PuzzleCanvasScene, BackgroundThatIsNotAPictureKeepsTheOldOne) {
     }
   }
   EXPECT_EQ(boxes, 1);
-}
-
-// A library file that is there but cannot be read is no first start: the
-// samples are not made into it, and this run writes nothing.
-class UnreadableLibraryScene : public RootScene {
- protected:
-  void SetUp() override {
-    std::filesystem::remove(platform::GetDataDirectory() + app::kSamplesMarker);
-    std::filesystem::create_directory(CPuzzleLibrary::GetFilePath());
-    RootScene::SetUp();
-    Pump(1);
-  }
-};
-
-TEST_F(UnreadableLibraryScene, MakesNoSamplesAndWritesNothing) {
-  ASSERT_NE(dynamic_cast<CPuzzleStoreRoom*>(canvas->GetCurrentRoom()), nullptr);
-  EXPECT_TRUE(canvas->GetLibrary().GetPuzzleImages().empty());
-  EXPECT_FALSE(canvas->WillSaveLibrary());
-  EXPECT_FALSE(CPuzzleData::ArePuzzleFilesWritable());
-  EXPECT_FALSE(std::filesystem::exists(platform::GetDataDirectory() + app::kSamplesMarker));
-  EXPECT_FALSE(std::filesystem::exists(CPuzzleData::GetPuzzleFolder()));
 }
 
 }  // namespace
