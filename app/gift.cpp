@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "app/dialog_hooks.h"
 #include "canvas/controls.h"
@@ -36,20 +37,36 @@ void MakeExecutable(const std::string& path) {
                   fs::perm_options::add, ignored);
 }
 
+// The private folders this run made for gifts (the copies handed to the
+// mail client, gifts made by a copy of the game that may not write the data
+// folder), removed when the game ends.
+std::vector<std::string>& GiftFolders() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+
+// A new private folder under the system's temporary folder, or empty.
+std::string MakePrivateFolder() {
+  std::string folder = (fs::temp_directory_path() / "tandrill-gift-XXXXXX").string();
+  return mkdtemp(folder.data()) ? folder : std::string();
+}
+
 // xdg-email cannot name an attachment, and the mail client may read the
 // file after xdg-email has returned. So the mail gets its own copy, under
-// the attachment name, in a fresh private folder that is left to the
-// system's temporary-file clean-up.
+// the attachment name, in a fresh private folder that stays until the game
+// ends; on every other way out the folder goes at once.
 int SendWithXdgEmail(const std::string& gift) {
-  std::string folder = (fs::temp_directory_path() / "tandrill-gift-XXXXXX").string();
-  if (!mkdtemp(folder.data())) return -1;
+  const std::string folder = MakePrivateFolder();
+  if (folder.empty()) return -1;
   const std::string attachment = folder + "/" + kGiftAttachmentName;
   std::error_code error;
-  if (!fs::copy_file(gift, attachment, fs::copy_options::overwrite_existing, error)) return -1;
-  const int code = platform::RunProgram({"xdg-email", "--attach", attachment});
-  if (code != 0) {
-    fs::remove(attachment, error);
-    fs::remove(folder, error);
+  int code = -1;
+  if (fs::copy_file(gift, attachment, fs::copy_options::overwrite_existing, error))
+    code = platform::RunProgram({"xdg-email", "--attach", attachment});
+  if (code == 0) {
+    GiftFolders().push_back(folder);
+  } else {
+    fs::remove_all(folder, error);
   }
   return code;
 }
@@ -87,6 +104,12 @@ MailSender& Mailer() {
 
 void ResetMailer() { Mailer() = SendWithXdgEmail; }
 
+void RemoveTemporaryGifts() {
+  std::error_code ignored;
+  for (const std::string& folder : GiftFolders()) fs::remove_all(folder, ignored);
+  GiftFolders().clear();
+}
+
 void MakeGift(CPuzzleLibrary& library, CRSControlWindow* root) {
   if (!library.GetSelectedPuzzleImage() || !root) return;
   auto* box = new CRSMessageBox("Send this puzzle as a gift?", "Tandrill", root, 3);
@@ -99,13 +122,22 @@ void MakeGift(CPuzzleLibrary& library, CRSControlWindow* root) {
 
 std::string MakeGiftFile(CPuzzleImageData* entry, CRSControlWindow* root) {
   if (!entry) return std::string();
-  const std::string folder = CPuzzleData::GetPuzzleFolder();
-  const std::string gift = folder + kGiftFileName;
+  // A copy of the game that may not write the data folder (another copy
+  // owns it) makes its gift elsewhere, so that the two never share one
+  // half-made gift.
+  std::string folder = CPuzzleData::GetPuzzleFolder();
   const std::string source = GetGiftTemplatePath();
-
   std::error_code error;
-  platform::EnsureDirectory(folder);
-  if (!fs::copy_file(source, gift, fs::copy_options::overwrite_existing, error)) {
+  if (!CPuzzleData::ArePuzzleFilesWritable()) {
+    const std::string own = MakePrivateFolder();
+    if (own.empty()) error.assign(errno, std::generic_category());
+    else GiftFolders().push_back(own);
+    folder = own + "/";
+  }
+  const std::string gift = folder + kGiftFileName;
+
+  if (!error) platform::EnsureDirectory(folder);
+  if (error || !fs::copy_file(source, gift, fs::copy_options::overwrite_existing, error)) {
     const int code = error ? error.value() : EIO;
     ShowBox(root, "Could not copy the gift file:\n\"" + source + "\"\nERROR CODE:" + std::to_string(code),
             "Failed making the gift!!!");

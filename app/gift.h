@@ -2,7 +2,8 @@
 // Gift puzzles: a copy of the game with one puzzle carried at the end of
 // its file. Such a copy starts in gift mode and plays that puzzle.
 //
-// The gift is made as "puzzle_gift.exe" in the puzzles folder, from the
+// The gift is made as "puzzle_gift.exe" in the puzzles folder (or, in a copy
+// of the game that may not write there, in a private folder), from the
 // template "gift.pzl" beside the program (a copy of the game that the build
 // puts there), and then either handed to the mail client or moved to a file
 // the player chooses. Whatever happens, "puzzle_gift.exe" does not stay
@@ -33,6 +34,11 @@ void SetGiftTemplatePath(std::string path);
 using MailSender = std::function<int(const std::string& attachment)>;
 MailSender& Mailer();
 void ResetMailer();
+// Removes the private folders made for gifts in this run: the copies the
+// default sender left for the mail client, which may still be reading them
+// while the game runs, and the gifts made by a copy of the game that may not
+// write the data folder. Called when the game ends.
+void RemoveTemporaryGifts();
 
 // The choice box: "&Email", "&Save as", "&Cancel". Nothing without a
 // selected puzzle.

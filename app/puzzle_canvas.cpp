@@ -49,14 +49,13 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
   SetParent(parent);
 
   // Only one copy of the game writes a data folder; a second one runs on
-  // what it read without saving.
-  m_lock = std::make_unique<platform::InstanceLock>(platform::GetDataDirectory());
-  CPuzzleData::SetPuzzleFilesWritable(m_lock->GetState() != platform::InstanceLock::State::kHeldByOther);
+  // what it read without saving. A gift writes nothing there, so it takes
+  // no lock: the game beside it, or another gift, plays and saves as ever.
+  std::optional<std::string> gift = app::FindGiftOfThisRun();
+  if (!gift) m_lock = std::make_unique<platform::InstanceLock>(platform::GetDataDirectory());
+  CPuzzleData::SetPuzzleFilesWritable(m_lock && m_lock->GetState() != platform::InstanceLock::State::kHeldByOther);
   LoadLibrary();
-
-  // A gift program carries its puzzle at the end of its own file.
-  if (std::optional<std::string> gift = platform::ReadPayload(platform::GetProgramPath()))
-    m_library.SetGiftPuzzleText(std::move(*gift));
+  if (gift) m_library.SetGiftPuzzleText(std::move(*gift));
 
   SetCaption(std::string());
   AddFilter(CBehaviourMessageHandler::GetOrCreate(this), this, CRSEvents::kEventKey);
@@ -194,8 +193,12 @@ bool CPuzzleCanvas::PlayGiftLater(std::string puzzleText) {
     }
   }
   // Gift mode never writes the library, so what this session changed
-  // (places, selections, puzzles made) is written now.
+  // (places, selections, puzzles made) is written now. From then on this
+  // window is a gift: it writes nothing more and lets another copy of the
+  // game have the data folder.
   SaveLibrary();
+  m_lock.reset();
+  CPuzzleData::SetPuzzleFilesWritable(false);
   m_library.SetGiftPuzzleText(std::move(puzzleText));
   m_playGift.EmitLater();
   return true;
@@ -320,11 +323,28 @@ void CPuzzleCanvas::ShowHelp() {
 
 // --- the library file ---------------------------------------------------------
 
-bool CPuzzleCanvas::WillSaveLibrary() const { return !IsGift() && m_lock && m_lock->IsOwned(); }
+bool CPuzzleCanvas::WillSaveLibrary() const {
+  // Only a lock seen in another copy's hands stops the save. A folder that
+  // cannot hold the lock at all (a lock file nobody may open, a network
+  // folder without locks) still takes the library: losing the player's
+  // progress without a word would be worse, and a folder that takes no
+  // files says so when the save fails.
+  return !IsGift() && m_lock && m_lock->GetState() != platform::InstanceLock::State::kHeldByOther &&
+         m_libraryProblem.empty();
+}
 
 void CPuzzleCanvas::LoadLibrary() {
   const CPuzzleLibrary::LoadResult result = m_library.LoadFile();
-  m_libraryWasMissing = result.emptyOrMissing;
+  m_libraryWasMissing = result.missing;
+  if (!result.unreadableReason.empty()) {
+    // The player's library is in a file the game cannot read. Writing at
+    // the end would replace it with the little that was read, and a new
+    // puzzle could take the file of one the library lists; so this run
+    // writes nothing, as on a folder that takes no files.
+    m_libraryProblem = std::string("the library file ") + CPuzzleLibrary::kFileName + " cannot be read (" +
+                       result.unreadableReason + ")";
+    CPuzzleData::SetPuzzleFilesWritable(false);
+  }
   if (result.showError) {
     m_keepDamagedLibrary = true;
     ShowMessage(result.errorText, "Parsing ERROR");

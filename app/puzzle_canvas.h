@@ -7,8 +7,9 @@
 // Rooms live on its floor, a scroll view filling its client area: a room
 // puts itself and its items there, and the next room clears the floor. The
 // library is read when the root is made and written when it is destroyed,
-// unless the program is a gift (which never writes a library) or another
-// copy of the game owns the data folder.
+// unless the program is a gift (which never writes a library and takes no
+// hold of the data folder), another copy of the game owns the data folder,
+// or the library file that is there could not be read.
 
 #include <cstdint>
 #include <memory>
@@ -83,6 +84,9 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   bool PlayGiftLater(std::string puzzleText);
   // True when the library will be written at the end.
   bool WillSaveLibrary() const;
+  // Why the library file that is there could not be read, for the box that
+  // says the puzzles cannot be saved; empty when it was read (or missing).
+  const std::string& GetLibraryProblem() const { return m_libraryProblem; }
 
   // --- items and events ----------------------------------------------------
   void DoSetSize(const SizeF& size) override;
@@ -114,4 +118,6 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   bool m_keepDamagedLibrary = false;
   // No library file was found: the first home room brings the samples.
   bool m_libraryWasMissing = false;
+  // Set when the library file could not be read; nothing is written then.
+  std::string m_libraryProblem;
 };

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/gift.h"
 #include "app/library_check.h"
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
@@ -29,6 +30,7 @@ namespace app {
 namespace {
 
 bool s_administrator = false;
+std::optional<std::string> s_giftArgument;
 
 }  // namespace
 
@@ -57,6 +59,13 @@ std::optional<std::string> ReadGiftArgument(int argc, char** argv) {
   }
   return std::nullopt;
 }
+
+std::optional<std::string> FindGiftOfThisRun() {
+  if (std::optional<std::string> own = platform::ReadPayload(platform::GetProgramPath())) return own;
+  return s_giftArgument;
+}
+
+void SetGiftArgument(std::optional<std::string> puzzleText) { s_giftArgument = std::move(puzzleText); }
 
 std::string FindPictureArgument(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
@@ -109,20 +118,25 @@ int Run(int argc, char** argv) {
 
   SetAdministrator(HasAdminSwitch(argc, argv));
 
+  // A gift file named on the command line is played as if this program
+  // were that gift. The root must know before it is made: a gift takes no
+  // hold of the data folder.
+  SetGiftArgument(ReadGiftArgument(argc, argv));
+
   // The main window; making it makes the root object, which reads the
   // library. Without a window there is nothing to run.
   CPuzzleView view;
   if (!view.Create()) return 0;
   MainViewScope scope(view);
-  // A data folder that cannot take files is said at once, before the
-  // player makes something that could not be kept. The game plays on with
-  // what it read.
-  const std::string problem = platform::WhyFolderIsNotWritable(platform::GetDataDirectory());
-  if (!problem.empty()) platform::ReportDataFolderProblem(problem);
-  // A gift file named on the command line is played as if this program
-  // were that gift; the first room opens from the loop, after this.
-  if (std::optional<std::string> gift = ReadGiftArgument(argc, argv)) {
-    if (CPuzzleCanvas* root = view.GetPuzzleCanvas()) root->GetLibrary().SetGiftPuzzleText(std::move(*gift));
+  // A data folder that cannot take files, or a library in it that could
+  // not be read, is said at once, before the player makes something that
+  // could not be kept. The game plays on with what it read. A gift writes
+  // nothing, so it has nothing to say about the folder.
+  CPuzzleCanvas* root = view.GetPuzzleCanvas();
+  if (root && !root->IsGift()) {
+    std::string problem = platform::WhyFolderIsNotWritable(platform::GetDataDirectory());
+    if (problem.empty()) problem = root->GetLibraryProblem();
+    if (!problem.empty()) platform::ReportDataFolderProblem(problem);
   }
   view.GetWindow()->ShowMaximized();
   // A picture given on the command line opens the cuts room over the first
@@ -157,6 +171,8 @@ int RunProgram(int argc, char** argv) {
   // normally.
   CPuzzlePlayMusic::SweepStaleMusicFolders();
   Run(argc, argv);
+  // The gifts made and mailed in this run are no longer needed.
+  RemoveTemporaryGifts();
   // Nothing queued is delivered once the loop has ended; discarding still
   // runs the queued deletions, so objects waiting for them are freed.
   DiscardEvents();

@@ -22,6 +22,13 @@ bool HasAdminSwitch(int argc, char** argv);
 // valid gift.
 std::optional<std::string> ReadGiftArgument(int argc, char** argv);
 
+// The puzzle this run plays as a gift: the program's own (a gift program
+// carries it at the end of its file), else that of the gift file named on
+// the command line, which the run hands over with SetGiftArgument before it
+// makes the main window. Nothing when the run is the game itself.
+std::optional<std::string> FindGiftOfThisRun();
+void SetGiftArgument(std::optional<std::string> puzzleText);
+
 // The picture named on the command line ("tandrill photo.jpg", as a file
 // manager's "Open with" starts the game): the first argument that is not a
 // switch and names an existing regular file that is not a gift program.

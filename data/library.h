@@ -49,9 +49,14 @@ class CPuzzleLibrary : public CRSXMLParser::XHandler, public sigslot::has_slots 
   // What a load found. The library says what to show; the window shows it.
   struct LoadResult {
     int parseResult = CRSXMLParser::kSuccess;  // the reader's result code
-    // The file was missing, unreadable or empty: the library starts empty
-    // and nothing is shown.
-    bool emptyOrMissing = false;
+    // No library file was there: a first start. A file of nothing but
+    // blanks is an empty library, but the player has been here before.
+    bool missing = false;
+    // The file is there but could not be read (no permission, an I/O error,
+    // a folder in its place): the system's words for why, else empty. The
+    // player's library is still in that file, so it must not be written
+    // over with what little was read.
+    std::string unreadableReason;
     // Set when the "Parsing ERROR" box must be shown; errorText is then
     // exactly the box's text (the reader's message with its line and
     // column, and which file).

@@ -2,7 +2,9 @@
 // and the checks after the parse) and how it is written.
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
 #include <unordered_set>
 
 #include "canvas/styles.h"
@@ -83,14 +85,20 @@ CPuzzleLibrary::LoadResult CPuzzleLibrary::Parse(bool fromFile, std::string_view
       // A file of nothing but blanks is an empty library; anything else
       // that does not parse is damaged, and the player is told where.
       const bool blank = fromFile ? IsBlankFile(std::string(source)) : IsBlank(source);
-      result.emptyOrMissing = blank;
       result.showError = !blank;
       if (result.showError) {
         result.errorText = parser.GetErrorText() + "\nwhile reading tandrill puzzles file:\n" +
                            (fromFile ? std::string(source) : std::string("(text)"));
       }
-    } else if (result.parseResult != CRSXMLParser::kSuccess) {
-      result.emptyOrMissing = true;
+    } else if (result.parseResult != CRSXMLParser::kSuccess && fromFile) {
+      // Only a file that is not there is a first start. Any other failure
+      // is a library the player has and the game could not read.
+      const int error = platform::FileReadError(std::string(source));
+      if (error == ENOENT || error == ENOTDIR) {
+        result.missing = true;
+      } else {
+        result.unreadableReason = std::generic_category().message(error != 0 ? error : EIO);
+      }
     }
   }
   FinishReading();

@@ -54,7 +54,8 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   // Reads the puzzle file of this name. True when the file was read whole
   // and describes a puzzle that can be played (a picture, a sane cut);
   // piece records outside the grid, repeated, or with impossible numbers
-  // are dropped.
+  // are dropped. The name stays the one the file was found by, not the one
+  // written inside it, so Save writes back to the same file.
   bool Load();
   // The same for a puzzle held as text (a gift's own puzzle).
   bool LoadFromText(std::string_view text);

@@ -74,8 +74,15 @@ bool DeletePuzzleFile(std::string_view name) {
 }
 
 bool CPuzzleData::Load() {
-  platform::EnsureDirectory(GetPuzzleFolder());
-  return Parse(true, GetPuzzleFileName(m_name)) == CRSXMLParser::kSuccess && Validate();
+  // The puzzle stays the one its library entry names, whatever name the
+  // file holds inside (a stranger's file, or one renamed by hand): Save
+  // then writes back to the file it was read from, where the next Play
+  // looks. Reading needs no folder, so none is made: a copy of the game
+  // that may not write leaves the data folder as it found it.
+  const std::string name = m_name;
+  const bool read = Parse(true, GetPuzzleFileName(name)) == CRSXMLParser::kSuccess && Validate();
+  m_name = name;
+  return read;
 }
 
 bool CPuzzleData::LoadFromText(std::string_view text) {

@@ -141,6 +141,22 @@ bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& o
   return ok;
 }
 
+int FileReadError(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int error = 0;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) continue;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    break;
+  }
+  ::close(fd);
+  return error;
+}
+
 std::string SafeFileStem(std::string_view name) {
   if (name.empty()) return "%";
   static constexpr char kHex[] = "0123456789ABCDEF";

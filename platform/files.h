@@ -29,6 +29,13 @@ bool RemoveFile(const std::string& path);
 // cannot be read or is too large; out is then empty.
 bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& out);
 
+// Why the file cannot be read to its end, as the system's error number
+// (ENOENT when there is no such file, ENOTDIR when a folder on its path is
+// a file, EACCES, EISDIR, EIO), or 0 when it can be read whole. The file is
+// read through to find a failing block; use it to explain a failure, not
+// in front of every read.
+int FileReadError(const std::string& path);
+
 // A file name stem for a name of the user's: the same name always gives the
 // same stem, and two different names never give the same one. Path
 // separators, control characters, "%" and "~" are written as "%XX"; a

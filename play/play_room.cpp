@@ -180,11 +180,12 @@ void CPuzzlePlayRoom::SaveAndRecord() {
   m_saved = true;
   CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_name);
   if (!record) return;
-  if (!m_puzzle->Save()) platform::ReportLine("play save failed " + m_puzzle->GetName());
+  const bool saved = m_puzzle->Save();
+  if (!saved) platform::ReportLine("play save failed " + m_puzzle->GetName());
   const int percent = std::clamp(m_puzzle->GetPercentCompleted(), 0, 100);
   record->SetPercentCompleted(percent);
   if (percent == 100) record->SetSurprise(false);
-  platform::ReportLine("play saved " + std::to_string(percent));
+  if (saved) platform::ReportLine("play saved " + std::to_string(percent));
 }
 
 void CPuzzlePlayRoom::OnTimer(int id, unsigned elapsedMs) {

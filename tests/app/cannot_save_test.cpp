@@ -14,10 +14,14 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "data/puzzle_data.h"
+#include "data/xml_writer.h"
 #include "platform/files.h"
 #include "platform/instance_lock.h"
 #include "platform/message_loop.h"
 #include "platform/paths.h"
+#include "platform/program_payload.h"
+#include "tests/data/puzzle_test_support.h"
 
 namespace {
 
@@ -32,12 +36,13 @@ class CannotSave : public ::testing::Test {
     ASSERT_TRUE(platform::InitialiseMessaging());
   }
 
-  // Runs the whole program until the quit message posted first ends it.
-  static int RunOnce() {
+  // Runs the whole program until the quit message posted first ends it,
+  // with a gift file named on the command line when one is given.
+  static int RunOnce(std::string gift = {}) {
     platform::PostQuitMessage(0);
     char name[] = "tandrill";
-    char* argv[] = {name, nullptr};
-    return app::RunProgram(1, argv);
+    char* argv[] = {name, gift.data(), nullptr};
+    return app::RunProgram(gift.empty() ? 1 : 2, argv);
   }
 
   std::vector<std::string> ReportLinesStartingWith(const std::string& start) const {
@@ -106,6 +111,15 @@ TEST_F(CannotSave, ALibraryThatCannotBeWrittenAtTheEndIsToldOnceAndKept) {
   EXPECT_EQ(after, before);
 }
 
+// A lock file that cannot be opened (here a folder in its place) is no
+// other copy: the game says nothing and saves.
+TEST_F(CannotSave, ALockThatCannotBeHadDoesNotStopTheSave) {
+  std::filesystem::create_directory(m_data + "tandrill.lock");
+  EXPECT_EQ(RunOnce(), 0);
+  EXPECT_TRUE(std::filesystem::is_regular_file(m_data + "tandrill.pzl"));
+  EXPECT_TRUE(ReportLinesStartingWith("message Tandrill:").empty());
+}
+
 TEST_F(CannotSave, ASecondCopySaysTheGameIsRunningAndWritesNoLibrary) {
   platform::InstanceLock first(m_data);
   ASSERT_TRUE(first.IsOwned());
@@ -113,6 +127,39 @@ TEST_F(CannotSave, ASecondCopySaysTheGameIsRunningAndWritesNoLibrary) {
   EXPECT_EQ(ReportLinesStartingWith("message Tandrill: Tandrill is already running.").size(), 1u);
   EXPECT_TRUE(ReportLinesStartingWith(kToldStart).empty()) << "the folder itself is fine";
   EXPECT_FALSE(std::filesystem::exists(m_data + "tandrill.pzl"));
+}
+
+}  // namespace
+
+namespace {
+
+// A library file that is there but cannot be read is told once, in the
+// words used for a folder that takes no files, and is not written over.
+TEST_F(CannotSave, ALibraryThatCannotBeReadIsToldOnceAndNotWrittenOver) {
+  std::filesystem::create_directory(m_data + "tandrill.pzl");
+  EXPECT_EQ(RunOnce(), 0);
+  std::string folder = m_data;
+  folder.pop_back();
+  EXPECT_EQ(ReportLinesStartingWith(kToldStart),
+            std::vector<std::string>{kToldStart + folder +
+                                     ": the library file tandrill.pzl cannot be read (Is a directory)."});
+  EXPECT_TRUE(std::filesystem::is_empty(m_data + "tandrill.pzl"));
+}
+
+// A gift takes no hold of the data folder: beside the game that holds it,
+// it plays without a word.
+TEST_F(CannotSave, AGiftBesideTheGameSaysNothing) {
+  CPuzzleData puzzle("gift");
+  puzzle_test::MakePlayable(puzzle);
+  CRSXMLWriter out;
+  puzzle.Write(out);
+  const std::string gift = m_data + "puzzle_gift";
+  ASSERT_TRUE(platform::WriteFileAtomically(gift, "a program"));
+  ASSERT_TRUE(platform::AppendPayload(gift, out.GetBytes()));
+  platform::InstanceLock game(m_data);
+  ASSERT_TRUE(game.IsOwned());
+  EXPECT_EQ(RunOnce(gift), 0);
+  EXPECT_TRUE(ReportLinesStartingWith("message Tandrill:").empty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -131,6 +132,36 @@ TEST_F(GiftTest, MailingNeverLeavesTheGiftAndReportsOnlyRealFailures) {
   attached.clear();
   app::EmailGift(library, root);
   EXPECT_EQ(attached, "");
+}
+
+// Gifts kept outside the data folder go when the game ends: the copy under
+// the attachment name that xdg-email's mail client may read later (a failed
+// hand-over keeps nothing), and the gift of a copy of the game that may not
+// write the data folder.
+TEST_F(GiftTest, GiftsMadeOutsideTheDataFolderGoWhenTheGameEnds) {
+  entry->SetSelected(true);
+  fs::create_directories(folder + "bin");
+  std::ofstream(folder + "bin/xdg-email") << "#!/bin/sh\necho \"$2\" >>'" << folder << "mailed'\nexit $CODE\n";
+  fs::permissions(folder + "bin/xdg-email", fs::perms::owner_all);
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (folder + "bin:" + path).c_str(), 1);
+  app::ResetMailer();
+  for (const char* code : {"0", "4"}) {
+    setenv("CODE", code, 1);
+    app::EmailGift(library, root);
+  }
+  setenv("PATH", path.c_str(), 1);
+  std::string sent, failed;
+  std::ifstream mailed(folder + "mailed");
+  std::getline(std::getline(mailed, sent), failed);
+  CPuzzleData::SetPuzzleFilesWritable(false);
+  const std::string apart = app::MakeGiftFile(entry, root);
+  CPuzzleData::SetPuzzleFilesWritable(true);
+  EXPECT_EQ(fs::path(sent).filename(), app::kGiftAttachmentName);
+  EXPECT_TRUE(fs::exists(sent) && platform::ReadPayload(apart)) << "both are still needed";
+  EXPECT_FALSE(fs::exists(fs::path(failed).parent_path()) || fs::exists(GiftPath()));
+  app::RemoveTemporaryGifts();
+  EXPECT_FALSE(fs::exists(fs::path(sent).parent_path()) || fs::exists(fs::path(apart).parent_path()));
 }
 
 TEST_F(GiftTest, SavingMovesTheGiftOrDiscardsItAndReplacesAnExistingFile) {

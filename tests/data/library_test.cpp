@@ -206,14 +206,16 @@ TEST_F(Library, DamagedEmptyAndMissingFiles) {
   // Missing: empty library, nothing to show.
   auto result = library.LoadFile();
   EXPECT_FALSE(result.showError);
-  EXPECT_TRUE(result.emptyOrMissing);
+  EXPECT_TRUE(result.missing);
   EXPECT_EQ(result.parseResult, CRSXMLParser::kFileNotFound);
 
-  // Zero length, or blanks only: the same.
+  // Zero length, or blanks only: an empty library, nothing shown, but not
+  // a first start.
   WriteFile("");
   result = library.LoadFile();
   EXPECT_FALSE(result.showError);
-  EXPECT_TRUE(result.emptyOrMissing);
+  EXPECT_FALSE(result.missing);
+  EXPECT_EQ(result.unreadableReason, "");
   EXPECT_TRUE(library.GetPuzzleImages().empty());
   WriteFile(" \r\n\t");
   EXPECT_FALSE(library.LoadFile().showError);
@@ -222,7 +224,7 @@ TEST_F(Library, DamagedEmptyAndMissingFiles) {
   WriteFile("<puzzle-config>");
   result = library.LoadFile();
   EXPECT_TRUE(result.showError);
-  EXPECT_FALSE(result.emptyOrMissing);
+  EXPECT_FALSE(result.missing);
   EXPECT_EQ(result.parseResult, CRSXMLParser::kSyntaxError);
   EXPECT_EQ(result.errorText.rfind("ERROR: ", 0), 0u) << result.errorText;
   EXPECT_NE(result.errorText.find("\nat line 1\nand column "), std::string::npos) << result.errorText;
@@ -239,6 +241,16 @@ TEST_F(Library, DamagedEmptyAndMissingFiles) {
   EXPECT_EQ(library.GetGradientColour(), 0xABCDEFu);
   ASSERT_EQ(library.GetPuzzleImages().size(), 1u);
   EXPECT_EQ(library.GetPuzzleImages()[0]->GetName(), "kept");
+
+  // There but unreadable (a folder in its place): no first start, no box of
+  // its own, and the reason for the one that says nothing will be saved.
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);
+  result = library.LoadFile();
+  EXPECT_FALSE(result.missing);
+  EXPECT_FALSE(result.showError);
+  EXPECT_EQ(result.unreadableReason, "Is a directory");
+  std::filesystem::remove(path);
 }
 
 TEST_F(Library, ReadingTableAndUnknownElements) {
@@ -285,7 +297,7 @@ TEST_F(Library, LoadThenSaveWritesTheSameBytes) {
   CPuzzleLibrary again;
   const auto result = again.LoadFile();
   EXPECT_FALSE(result.showError);
-  EXPECT_FALSE(result.emptyOrMissing);
+  EXPECT_FALSE(result.missing);
   ASSERT_TRUE(again.SaveFile().ok);
   EXPECT_EQ(ReadFile(), first);
   EXPECT_EQ(again.GetStoreRoomMusic(), "/music/Été & co.mid");

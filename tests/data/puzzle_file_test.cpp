@@ -170,6 +170,23 @@ TEST_F(PuzzleFileTest, NamesNeverEscapeThePuzzlesFolderNorShareAFile) {
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
+// A file whose inner name is not the one it is kept under (a stranger's
+// file, or one renamed by hand) is written back where it was read from, so
+// the next Play finds the progress.
+TEST_F(PuzzleFileTest, APuzzleSavesBackToTheFileItWasReadFrom) {
+  fs::create_directories(folder);
+  std::ofstream(CPuzzleData::GetPuzzleFileName("Mine"), std::ios::binary) << text;  // inside: "good"
+  CPuzzleData puzzle("Mine");
+  ASSERT_TRUE(puzzle.Load());
+  EXPECT_EQ(puzzle.GetName(), "Mine");
+  puzzle.SetTimePlayed(4321);
+  ASSERT_TRUE(puzzle.Save());
+  CPuzzleData again("Mine");
+  ASSERT_TRUE(again.Load());
+  EXPECT_EQ(again.GetTimePlayed(), 4321);
+  EXPECT_FALSE(fs::exists(CPuzzleData::GetPuzzleFileName("good")));
+}
+
 TEST_F(PuzzleFileTest, SavingReplacesTheOldFileWholeOrNotAtAll) {
   CPuzzleData first("keep");
   MakePlayable(first);

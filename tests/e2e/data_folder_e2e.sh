@@ -8,6 +8,9 @@
 # 2. A second copy started while the first runs says the game is already
 #    running and runs without writing the library; only the first copy
 #    writes it, when it ends.
+# 3. Two gift programs play on a fresh data folder and write nothing to it;
+#    the game started beside them makes its first start, and its Back and
+#    Quit write the puzzle file and the library.
 set -euo pipefail
 bin_dir="$1"
 source "$(dirname "$0")/lib.sh"
@@ -16,19 +19,22 @@ cp "$bin_dir/tandrill" "$bin_dir/gift.pzl" "$bin_dir/tandrill.hlp" "$E2E_WORK/"
 # Job control on, so the games do not start with SIGINT ignored.
 set -m
 
-# Starts the game on a data folder with a report of its own; the process id
-# is left in E2E_APP_PID.
+# Starts the game (or the program given third) on a data folder with a
+# report of its own; the process id is left in E2E_APP_PID.
 run_game() {
-  local data="$1" report="$2"
+  local data="$1" report="$2" program="${3:-$E2E_WORK/tandrill}"
   : >"$report"
-  TANDRILL_DATA_DIR="$data" TANDRILL_REPORT="$report" SDL_AUDIODRIVER=dummy "$E2E_WORK/tandrill" &
+  TANDRILL_DATA_DIR="$data" TANDRILL_REPORT="$report" SDL_AUDIODRIVER=dummy "$program" &
   E2E_APP_PID=$!
 }
 
 # Asks a game to stop as the system does, and checks it ends normally.
 stop_game() {
+  kill -TERM "$1"
+  game_ends "$1"
+}
+game_ends() {
   local pid="$1" i rc
-  kill -TERM "$pid"
   for i in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill -0 "$pid" 2>/dev/null && e2e_fail "the game did not end"
   set +e
@@ -78,5 +84,45 @@ E2E_APP_PID="$first_pid"
 stop_game "$first_pid"
 [ -s "$data/tandrill.pzl" ] || e2e_fail "the first copy did not write the library"
 grep -q 'cannot be saved' "$first_report" && e2e_fail "the first copy could not save"
-cp "$E2E_WORK/cannot_save.png" "$bin_dir/" 2>/dev/null || true
+
+# --- 3. Gifts beside the game -------------------------------------------------------
+[ -x "$bin_dir/tandrill_gift_maker" ] || e2e_fail "no gift maker in $bin_dir"
+"$bin_dir/tandrill_gift_maker" "$bin_dir/gift.pzl" "$E2E_WORK/puzzle_gift" || e2e_fail "could not make the gift"
+shared="$E2E_WORK/shared"
+gift_pids=()
+for n in 1 2; do
+  run_game "$shared" "$E2E_WORK/gift$n.report" "$E2E_WORK/puzzle_gift"
+  gift_pids+=("$E2E_APP_PID")
+  e2e_wait_for "$E2E_WORK/gift$n.report" '^play ready 12 ' 300
+done
+[ -z "$(ls -A "$shared" 2>/dev/null)" ] || e2e_fail "a gift wrote into the data folder: $(ls -A "$shared")"
+game_report="$E2E_WORK/game.report"
+run_game "$shared" "$game_report"
+game_pid="$E2E_APP_PID"
+e2e_wait_for "$game_report" '^selected Glass Marbles$' 300
+e2e_wait_for "$game_report" '^first-frame' 150
+# Keys go to the game's window, not to a gift's.
+game_window="$(xdotool search --pid "$game_pid" | head -1)"
+xdotool windowraise "$game_window" windowfocus --sync "$game_window"
+xdotool key --clearmodifiers alt+p
+e2e_wait_for "$game_report" '^play ready ' 300
+e2e_wait_for "$game_report" '^room playRoom' 100
+sleep 0.5
+e2e_screenshot "$E2E_WORK/game_beside_gifts.png"
+xdotool key --clearmodifiers alt+b
+e2e_wait_for "$game_report" '^play saved 0$' 150
+grep -q '<puzzle-piece' "$shared/puzzles/Glass Marbles.pzl" || e2e_fail "Back did not write the puzzle file"
+e2e_wait_until "the store room again" 150 bash -c "[ \$(grep -c '^room storeRoom' '$game_report') -ge 2 ]"
+xdotool key --clearmodifiers alt+q
+game_ends "$game_pid"
+[ "$(grep -c '<puzzle-image>' "$shared/tandrill.pzl")" -eq 3 ] || e2e_fail "Quit did not write the library"
+grep -q 'already running\|cannot be saved' "$game_report" "$E2E_WORK"/gift?.report && e2e_fail "a gift held the folder"
+cp "$shared/tandrill.pzl" "$E2E_WORK/library_after_game.pzl"
+for pid in "${gift_pids[@]}"; do
+  kill -0 "$pid" 2>/dev/null || e2e_fail "a gift ended beside the game"
+  E2E_APP_PID="$pid"
+  stop_game "$pid"
+done
+cmp -s "$shared/tandrill.pzl" "$E2E_WORK/library_after_game.pzl" || e2e_fail "a gift wrote the library"
+cp "$E2E_WORK/cannot_save.png" "$E2E_WORK/game_beside_gifts.png" "$bin_dir/" 2>/dev/null || true
 echo "data folder e2e passed"
