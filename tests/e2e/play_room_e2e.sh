@@ -10,7 +10,10 @@
 # puzzle, a few drags move pieces and join two, Back returns to the store
 # room; after quitting and starting again the same puzzle reopens with every
 # piece where it was, the joined pieces still joined and the clock going on
-# from where it stood.
+# from where it stood. A piece held over the menu is drawn above it. Last,
+# the saved game is moved by hand past the window's top and left edges:
+# reopened, every piece lies exactly where the file says, and Back saves
+# the same places again.
 set -euo pipefail
 bin_dir="$1"
 source_dir="$2"
@@ -338,6 +341,7 @@ e2e_wait_for "$report" '^pieces reported' 50
 beyond="$(awk '$1 == "piece" && ($14 < 0 || $15 < 0)' "$report" | wc -l)"
 [ "$beyond" -gt 0 ] || e2e_fail "no piece lies beyond the window's edges"
 e2e_screenshot "$E2E_WORK/beyond_edges.png"
+cp "$E2E_WORK/beyond_edges.png" "$bin_dir/play_room_beyond_edges.png" 2>/dev/null || true
 xdotool key --clearmodifiers alt+b
 e2e_wait_until "the store room again" 100 bash -c "[ \$(grep -c '^room storeRoom' '$report') -ge 2 ]"
 xdotool key --clearmodifiers alt+q
