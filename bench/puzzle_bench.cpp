@@ -14,9 +14,9 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/items.h"
 #include "data/puzzle_data.h"
-#include "play/piece_grid.h"
 #include "play/group.h"
 #include "play/piece.h"
+#include "play/play_room.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ std::shared_ptr<Gdiplus::Bitmap> Picture() {
 }
 
 std::vector<CPuzzlePiece*> BuildAll(CPuzzleData& puzzle, CRSCanvasItem* area, const Gdiplus::Bitmap& cut) {
-  return CreateLinkedPieces(puzzle, area, cut);
+  return CPuzzlePlayRoom::CreateLinkedPieces(puzzle, area, cut);
 }
 
 CRSCanvasItem* Area() {
@@ -112,7 +112,7 @@ void BM_TryConnectGroup600(benchmark::State& state) {
       piece->MoveTopLeftTo(PointF(c * 20.0f + (r == rows - 1 ? 1000.0f : 0.0f), r * 20.0f));
       pieces.push_back(piece);
     }
-  LinkPieceGrid(pieces, cols);
+  CPuzzlePlayRoom::LinkPieceGrid(pieces, cols);
   for (int i = 0; i < cols * (rows - 1); ++i) pieces[static_cast<std::size_t>(i)]->TryConnect();
   auto* group = dynamic_cast<CPuzzleGroup*>(pieces.front()->GetParent());
   if (!group || ComputeProgress(pieces) == 0) state.SkipWithError("no group");

@@ -96,6 +96,9 @@ class CBehaviourDrag : public CRSCanvasBehaviour {
   void SetAxisMode(int mode) { m_axisMode = mode; }
   bool IsEnabled() const { return m_enabled; }
   bool IsDragging() const { return m_dragging; }
+  // Ends a drag in progress: while the button is still held, the pointer's
+  // moves leave the item where it is, until the next press starts a drag.
+  void End();
 
  private:
   bool m_dragging = false;
@@ -337,11 +340,25 @@ class CBehaviourAlign : public CRSCanvasBehaviour {
   void SetMargins(float x, float y);
   int GetFlags() const { return m_flags; }
 
+  // While a hold lives, no alignment moves any item. A room that lays out
+  // saved places (some of them beyond its floor's edges) and hands them
+  // over to the floor keeps them exactly as saved; the player's next move
+  // of an item, or the next resize of its parent, aligns it again.
+  class Hold {
+   public:
+    Hold() { ++s_holds; }
+    ~Hold() { --s_holds; }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+  };
+
  protected:
   float m_marginX = 0.0f;
   float m_marginY = 0.0f;
 
  private:
+  static inline int s_holds = 0;
+
   void OnGeometryChanged(CRSCanvasItem* item);
   void OnParentResized(CRSCanvasItem* parent, const SizeF& size);
   void OnParentChanged(CRSObject* object, CRSObject* newParent, CRSObject* oldParent);

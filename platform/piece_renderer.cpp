@@ -20,6 +20,22 @@ struct Context {
 
 bool Usable(const Bitmap& b) { return b.IsValid() && b.GetWidth() > 0 && b.GetHeight() > 0; }
 
+// Where an outline edge crosses the centre line of a pixel row.
+struct Crossing {
+  int row;
+  double x;
+  bool operator<(const Crossing& other) const { return row != other.row ? row < other.row : x < other.x; }
+};
+
+// The crossings of the piece being cut. Thousands of pieces are cut in a
+// row, on several threads: one buffer per thread, kept from piece to piece,
+// rather than a list per pixel row of every piece.
+std::vector<Crossing>& CrossingBuffer() {
+  thread_local std::vector<Crossing> buffer;
+  buffer.clear();
+  return buffer;
+}
+
 }  // namespace
 
 std::unique_ptr<Bitmap> CopyArea(const Bitmap& picture, const Rect& area) {
@@ -66,7 +82,7 @@ std::unique_ptr<Bitmap> CopyInsideOutline(const Bitmap& source, const std::vecto
   // picture's own coordinates, so two pieces that share an edge compute the
   // very same crossings and split the pixels on it between them exactly.
   const int rows = area.Height;
-  std::vector<std::vector<double>> crossings(static_cast<size_t>(rows));
+  std::vector<Crossing>& crossings = CrossingBuffer();
   const size_t n = outline.size();
   for (size_t i = 0; i < n; ++i) {
     double ax = static_cast<double>(outline[i].X) * scaleX, ay = static_cast<double>(outline[i].Y) * scaleY;
@@ -85,7 +101,7 @@ std::unique_ptr<Bitmap> CopyInsideOutline(const Bitmap& source, const std::vecto
     const double last = std::min<double>(std::ceil(by - 0.5) - 1.0, area.Y + rows - 1.0);
     const double slope = (bx - ax) / (by - ay);
     for (double y = first; y <= last; y += 1.0) {
-      crossings[static_cast<size_t>(y - area.Y)].push_back(ax + (y + 0.5 - ay) * slope);
+      crossings.push_back({static_cast<int>(y - area.Y), ax + (y + 0.5 - ay) * slope});
     }
   }
 
@@ -94,22 +110,27 @@ std::unique_ptr<Bitmap> CopyInsideOutline(const Bitmap& source, const std::vecto
   // A fresh picture is transparent; only the spans inside are written.
   const std::uint32_t opaque = source.HasAlpha() ? 0u : 0xFF000000u;
   const int sourceWidth = source.GetWidth(), sourceHeight = source.GetHeight();
-  for (int row = 0; row < rows; ++row) {
-    auto& xs = crossings[static_cast<size_t>(row)];
+  // Row by row, each row's crossings from left to right.
+  std::sort(crossings.begin(), crossings.end());
+  for (size_t first = 0; first < crossings.size();) {
+    const int row = crossings[first].row;
+    size_t last = first;
+    while (last < crossings.size() && crossings[last].row == row) ++last;
     const int y = area.Y + row;
-    if (xs.size() < 2 || y < 0 || y >= sourceHeight) continue;
-    std::sort(xs.begin(), xs.end());
-    const std::uint32_t* from = source.GetRow(y);
-    std::uint32_t* to = piece->GetRow(row);
-    // Inside between the first and second crossing, the third and fourth,
-    // and so on: the even-odd rule. A pixel is inside when its centre is
-    // at or right of the opening crossing and left of the closing one.
-    for (size_t k = 0; k + 1 < xs.size(); k += 2) {
-      const double begin = std::max({std::ceil(xs[k] - 0.5), static_cast<double>(area.X), 0.0});
-      const double end = std::min({std::ceil(xs[k + 1] - 0.5), static_cast<double>(area.X + area.Width),
-                                   static_cast<double>(sourceWidth)});
-      for (int x = static_cast<int>(begin); x < static_cast<int>(end); ++x) to[x - area.X] = from[x] | opaque;
+    if (last - first >= 2 && y >= 0 && y < sourceHeight) {
+      const std::uint32_t* from = source.GetRow(y);
+      std::uint32_t* to = piece->GetRow(row);
+      // Inside between the first and second crossing, the third and fourth,
+      // and so on: the even-odd rule. A pixel is inside when its centre is
+      // at or right of the opening crossing and left of the closing one.
+      for (size_t k = first; k + 1 < last; k += 2) {
+        const double begin = std::max({std::ceil(crossings[k].x - 0.5), static_cast<double>(area.X), 0.0});
+        const double end = std::min({std::ceil(crossings[k + 1].x - 0.5), static_cast<double>(area.X + area.Width),
+                                     static_cast<double>(sourceWidth)});
+        for (int x = static_cast<int>(begin); x < static_cast<int>(end); ++x) to[x - area.X] = from[x] | opaque;
+      }
     }
+    first = last;
   }
   piece->MarkDirty();
   return piece;

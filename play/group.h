@@ -15,7 +15,7 @@
 class CPuzzleGroup : public CRSCanvasGroup {
  public:
   static constexpr const char* kItemName = "puzzleGroup";
-  // Alignment of groups: kept inside the play area.
+  // Alignment of groups: kept inside the floor they lie on.
   static constexpr int kAlignFlags = CBehaviourAlign::kKeepInside;
 
   explicit CPuzzleGroup(CRSObject* parent = nullptr);

@@ -5,7 +5,7 @@
 // beside a neighbour at the same angle and, if so, joins it (see group.h for
 // the groups that joined pieces live in).
 //
-// Ownership: a piece belongs to its parent item (the play area or a group).
+// Ownership: a piece belongs to its parent item (the floor or a group).
 // Neighbour slots refer to other pieces weakly, so a neighbour that is gone
 // reads null and never keeps another piece alive.
 

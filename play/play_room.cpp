@@ -17,7 +17,6 @@
 #include "data/room_host.h"
 #include "play/group.h"
 #include "play/piece.h"
-#include "play/play_area.h"
 #include "play/play_room_music.h"
 #include "platform/report.h"
 
@@ -51,6 +50,7 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   // The hand-over: the previous room goes with the floor's children. The
   // play room keeps the background the player chose.
   m_host->ClearFloor();
+  m_tookFloor = true;
   m_host->SetFloorMinSize(SizeF(static_cast<float>(m_cutImage->GetWidth() + 2),
                                 static_cast<float>(m_cutImage->GetHeight() + 2)));
   m_host->CreateRoomTitle(this, "Play Room");
@@ -129,7 +129,21 @@ void CPuzzlePlayRoom::ShowReadError() {
   platform::ReportLine("message ERROR: " + text);
 }
 
-void CPuzzlePlayRoom::OnErrorClosed(int) { DeleteLater(); }
+void CPuzzlePlayRoom::OnErrorClosed(int) {
+  if (!m_tookFloor) {
+    // The room before is still there, untouched: this one just goes.
+    DeleteLater();
+    return;
+  }
+  // The previous room went with the floor: the player is taken back to the
+  // store room as Back would take them, and a gift, which has no other
+  // room, ends. The next room clears the floor, and this room with it.
+  if (m_gift) {
+    if (CRSControlWindow* root = m_host->GetRootWindow()) root->Close();
+    return;
+  }
+  m_host->GoHome();
+}
 
 std::string CPuzzlePlayRoom::MakeCaption() const {
   std::string caption;
@@ -170,9 +184,6 @@ void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem*) {
 void CPuzzlePlayRoom::OnFloorClearing() {
   KillAllTimers();
   if (m_open) SaveAndRecord();
-  // The pieces go next; each of them would otherwise leave the area's
-  // signals one by one, searching thousands of listeners each time.
-  if (CPuzzlePlayArea* area = m_playArea.get()) area->DropListeners();
 }
 
 void CPuzzlePlayRoom::SaveAndRecord() {

@@ -8,7 +8,8 @@
 //
 // Ownership: the room is a child of the root's floor, like every room, and
 // goes when the next room clears the floor. Its items (pieces, menu, clock,
-// tips, ghost, windows) are children of the floor too; the room keeps weak
+// tips, ghost, windows) are children of the floor too, so that a piece the
+// player holds lies above every window; the room keeps weak
 // references to them, because the next room may delete the floor's children
 // in any order. The puzzle data belongs to the room.
 //
@@ -23,7 +24,6 @@
 
 #include "canvas/object.h"
 #include "canvas/weak_ref.h"
-#include "play/play_area.h"
 #include "platform/bitmap.h"
 #include "platform/types.h"
 
@@ -56,7 +56,9 @@ class CPuzzlePlayRoom : public CRSObject {
 
   // The room for the puzzle of that library entry; in a gift program (the
   // host says so) the puzzle is the gift's own. When the puzzle cannot be
-  // read the room shows the "ERROR" box and deletes itself once it closes.
+  // read the room shows the "ERROR" box and deletes itself once it closes;
+  // when the pieces cannot be built (the previous room is gone by then),
+  // closing the box leads back to the store room.
   CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name);
   ~CPuzzlePlayRoom() override;
 
@@ -81,8 +83,6 @@ class CPuzzlePlayRoom : public CRSObject {
   // gift program); the record is looked up by it.
   const std::string& GetPuzzleName() const { return m_name; }
   const std::vector<CRSWeakRef<CPuzzlePiece>>& GetPieces() const { return m_pieces; }
-  // The item the pieces and groups lie on; it fills the floor.
-  CPuzzlePlayArea* GetPlayArea() const { return m_playArea.get(); }
   const Gdiplus::Bitmap* GetCutImage() const { return m_cutImage.get(); }
   CRSCanvasItem* GetCurrentItem() const { return m_current.get(); }
   void SetCurrentItem(CRSCanvasItem* item);
@@ -101,6 +101,20 @@ class CPuzzlePlayRoom : public CRSObject {
   // The pieces' places in window coordinates, their angles and groups, as
   // report lines.
   void ReportPieces() const;
+
+  // --- the neighbour links of the grid -------------------------------------
+  // Gives the piece of a cell empty slots toward its right and lower
+  // neighbours (where the grid has them) and links it to its left and upper
+  // ones (null at the grid's edge), so that every piece's slots run right,
+  // below, left, above: the order in which the connect test tries them.
+  static void LinkPiece(CPuzzlePiece* piece, CPuzzlePiece* left, CPuzzlePiece* above, bool lastColumn,
+                        bool lastRow);
+  // Links pieces given row by row in a grid of `columns`, each as above.
+  static void LinkPieceGrid(const std::vector<CPuzzlePiece*>& pieces, int columns);
+  // Makes the item of every piece of the puzzle's grid in `parent`, row by
+  // row, linked as above. Empty when a piece could not be made.
+  static std::vector<CPuzzlePiece*> CreateLinkedPieces(CPuzzleData& puzzle, CRSCanvasItem* parent,
+                                                       const Gdiplus::Bitmap& cut);
 
   // "%d%d:%d%d": minutes (growing past two digits after 99) and seconds.
   static std::string FormatClock(std::int32_t ms);
@@ -121,6 +135,7 @@ class CPuzzlePlayRoom : public CRSObject {
   void ShowReadError();
   void OnErrorClosed(int result);
   bool BuildPieces();
+  void HandOver(CRSCanvasItem& container, CRSCanvasItem& floor);
   std::unique_ptr<Gdiplus::Bitmap> MakeBevelledPicture() const;
   void ShowBuildWindow();
   void ShowBuildProgress(int percent);
@@ -159,6 +174,8 @@ class CPuzzlePlayRoom : public CRSObject {
   CPuzzleRoomHost* m_host;
   std::string m_name;
   bool m_saved = false;
+  // Whether the room cleared the floor (the previous room is gone).
+  bool m_tookFloor = false;
   // An empty item at the front of the floor: the floor deletes its
   // children in order, and this one goes before any piece, so the room
   // saves while every piece still lies where the player left it.
@@ -180,7 +197,6 @@ class CPuzzlePlayRoom : public CRSObject {
   CRSWeakRef<CRSControlButton> m_musicButton;
   CRSWeakRef<CRSControlButton> m_backButton;
   std::vector<CRSWeakRef<CRSControlButton>> m_buttons;
-  CRSWeakRef<CPuzzlePlayArea> m_playArea;
   CRSWeakRef<CRSCanvasImage> m_ghost;
   CRSWeakRef<CRSCanvasItem> m_preview;  // a control window
   CRSWeakRef<CRSCanvasItem> m_buildWindow;  // a control window

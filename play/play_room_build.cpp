@@ -1,6 +1,6 @@
 // Building the pieces: bevelled edges, the pieces made row by row while a
 // progress window fills, the silent first connect pass, and the hand-over of
-// the finished pieces to the floor.
+// the finished pieces to the floor, and the neighbour links of the grid.
 
 #include <algorithm>
 #include <vector>
@@ -11,7 +11,7 @@
 #include "data/room_host.h"
 #include "play/bevel.h"
 #include "play/piece.h"
-#include "play/play_area.h"
+#include "play/piece_scatter.h"
 #include "play/play_room.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr float kTemporaryAreaSide = 100000.0f;
+constexpr float kTemporaryContainerSide = 100000.0f;
 constexpr int kCentred = CBehaviourAlign::kCentre;
 constexpr int kFillBoth = CBehaviourSize::kWidth | CBehaviourSize::kHeight;
 
@@ -113,19 +113,19 @@ bool CPuzzlePlayRoom::BuildPieces() {
   std::unique_ptr<Gdiplus::Bitmap> bevelled = MakeBevelledPicture();
   if (!floor || !bevelled) return false;
 
+  // The pieces are made in a container that stands alone, so that building
+  // thousands of them repaints nothing but the progress window, and are
+  // then handed to the floor, where a raised piece lies above every window.
   // New pieces are scattered over the larger of the picture and the floor;
-  // restored ones keep their saved places, however far out they lie, until
-  // the area fills the floor and keeps them inside. The area stands alone
-  // while it fills, so building repaints nothing but the progress window.
+  // a restored game is built in a container far larger than any screen.
   const bool restored = !m_puzzle->GetPieces().empty();
-  CRSAutoPtrPolymorphic<CPuzzlePlayArea> area = new CPuzzlePlayArea(nullptr);
+  CRSAutoPtrPolymorphic<CRSCanvasItem> container = new CRSCanvasItem(PointF(), nullptr, "buildContainer");
   if (restored) {
-    area->SetSize(SizeF(kTemporaryAreaSide, kTemporaryAreaSide));
+    container->SetSize(SizeF(kTemporaryContainerSide, kTemporaryContainerSide));
   } else {
-    area->SetSize(SizeF(std::max(static_cast<float>(m_cutImage->GetWidth()), floor->GetSize().Width),
-                        std::max(static_cast<float>(m_cutImage->GetHeight()), floor->GetSize().Height)));
+    container->SetSize(SizeF(std::max(static_cast<float>(m_cutImage->GetWidth()), floor->GetSize().Width),
+                             std::max(static_cast<float>(m_cutImage->GetHeight()), floor->GetSize().Height)));
   }
-  m_playArea.Assign(area.get());
 
   if (!m_puzzle->IsSurprise()) {
     CreateGhost();
@@ -137,25 +137,28 @@ bool CPuzzlePlayRoom::BuildPieces() {
   const Size grid = m_puzzle->GetCutter().GetGridSize();
   const int columns = grid.Width, rows = grid.Height;
   bool complete = true;
+  // Pieces a saved game lacks; see below.
+  std::vector<CPuzzlePiece*> unsaved;
   {
     CBuildPump pump;
     m_pieces.clear();
     m_pieces.reserve(static_cast<std::size_t>(m_pieceCount));
     for (int r = 0; r < rows && complete; ++r) {
       for (int c = 0; c < columns; ++c) {
-        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(area.get(), c, r, *bevelled);
+        const bool saved = m_puzzle->GetPieceData(c, r) != nullptr;
+        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(container.get(), c, r, *bevelled);
         if (!piece) {
           complete = false;
           break;
         }
+        if (restored && !saved) unsaved.push_back(piece);
         // The glow is made when it is first switched on (Neighbour does):
         // made for every piece now, thousands of images would wait unseen.
         piece->GetSolvedSignal()->connect(this, &CPuzzlePlayRoom::OnSolved);
-        if (c < columns - 1) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
-        if (r < rows - 1) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
         const std::size_t index = static_cast<std::size_t>(r * columns + c);
-        if (c > 0) piece->LinkNeighbour(m_pieces[index - 1].get(), CPuzzlePiece::kRight);
-        if (r > 0) piece->LinkNeighbour(m_pieces[index - static_cast<std::size_t>(columns)].get(), CPuzzlePiece::kBelow);
+        LinkPiece(piece, c > 0 ? m_pieces[index - 1].get() : nullptr,
+                  r > 0 ? m_pieces[index - static_cast<std::size_t>(columns)].get() : nullptr, c == columns - 1,
+                  r == rows - 1);
         if (auto* raiseable = CBehaviourRaiseable::GetOrCreate(piece)) {
           raiseable->sigRaised.connect(this, &CPuzzlePlayRoom::OnPieceRaised);
           raiseable->sigLowered.connect(this, &CPuzzlePlayRoom::OnPieceLowered);
@@ -165,37 +168,91 @@ bool CPuzzlePlayRoom::BuildPieces() {
         pump.Pump();
       }
     }
-    
-    if (complete) {
-      // Pieces restored in their solved places beside each other join their
-      // groups now, silently: this is the test itself, not the put-down
-      // handler that plays the connect sound.
-      for (const auto& ref : m_pieces) {
-        CPuzzlePiece* piece = ref.get();
-        if (!piece) continue;
-        piece->TryConnect();
-        new CBehaviourAlign(piece, CBehaviourAlign::kKeepInside);
-      }
-    }
   }
-  
-  ShowBuildProgress(100);
-  CloseBuildWindow();
-  m_building = false;
   if (!complete) {
+    CloseBuildWindow();
+    m_building = false;
     m_pieces.clear();
-    area.ResetWithDeletion();
+    container.ResetWithDeletion();
     if (CRSCanvasImage* ghost = m_ghost.get()) ghost->Delete();
     return false;
   }
 
-  // Without this, every shadow and glow would leave the area's signals one
-  // by one and join the floor's: thousands of searches through thousands
-  // of listeners.
-  area->DropListeners(true);
-  area->SetParent(floor);
-  (new CBehaviourSize(area.get(), PointF(1, 1), kFillBoth))->Update();
-  
+  {
+    // Saved places come back exactly, also those beyond the floor's edges
+    // (a larger window saved them, or a group reaching out): nothing is
+    // aligned until the player moves a piece or the window changes size.
+    CBehaviourAlign::Hold hold;
+    // Pieces restored in their solved places beside each other join their
+    // groups now, silently: this is the test itself, not the put-down
+    // handler that plays the connect sound.
+    for (const auto& ref : m_pieces) {
+      CPuzzlePiece* piece = ref.get();
+      if (!piece) continue;
+      piece->TryConnect();
+      new CBehaviourAlign(piece, CBehaviourAlign::kKeepInside);
+    }
+    ShowBuildProgress(100);
+    CloseBuildWindow();
+    m_building = false;
+    HandOver(*container, *floor);
+  }
+  container.ResetWithDeletion();
+  // A piece the saved game lacks was scattered over the container, far
+  // beyond the screen: it is scattered again over the floor.
+  for (CPuzzlePiece* piece : unsaved)
+    if (piece->GetParentItem() == floor) PlaceRandomly(piece);
   if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
   return true;
+}
+
+void CPuzzlePlayRoom::HandOver(CRSCanvasItem& container, CRSCanvasItem& floor) {
+  // Every shadow follows the container's signals. Cut in one sweep, they
+  // need not be searched for among thousands, once per piece, as each
+  // piece leaves.
+  container.sigGeometryChanged.disconnect_all();
+  container.sigParentChanged.disconnect_all();
+  container.sigResized.disconnect_all();
+  container.sigVisibleChanged.disconnect_all();
+  container.sigMinSizeChanged.disconnect_all();
+  container.sigZOrderChanged.disconnect_all();
+  container.sigContentChanged.disconnect_all();
+  // The container lies at the floor's origin: local places stay as they
+  // are. In z-order, so that each shadow stays under its piece.
+  const std::vector<CRSCanvasItem*> items = container.GetChildItems();
+  for (CRSCanvasItem* item : items) item->SetParent(&floor);
+}
+
+void CPuzzlePlayRoom::LinkPiece(CPuzzlePiece* piece, CPuzzlePiece* left, CPuzzlePiece* above, bool lastColumn,
+                                bool lastRow) {
+  if (!piece) return;
+  if (!lastColumn) piece->AddNeighbourSlot(CPuzzlePiece::kRight);
+  if (!lastRow) piece->AddNeighbourSlot(CPuzzlePiece::kBelow);
+  if (left) piece->LinkNeighbour(left, CPuzzlePiece::kRight);
+  if (above) piece->LinkNeighbour(above, CPuzzlePiece::kBelow);
+}
+
+void CPuzzlePlayRoom::LinkPieceGrid(const std::vector<CPuzzlePiece*>& pieces, int columns) {
+  if (columns <= 0) return;
+  const int count = static_cast<int>(pieces.size());
+  const int rows = (count + columns - 1) / columns;
+  for (int i = 0; i < count; ++i) {
+    const int c = i % columns, r = i / columns;
+    LinkPiece(pieces[static_cast<std::size_t>(i)], c > 0 ? pieces[static_cast<std::size_t>(i - 1)] : nullptr,
+              r > 0 ? pieces[static_cast<std::size_t>(i - columns)] : nullptr, c == columns - 1, r == rows - 1);
+  }
+}
+
+std::vector<CPuzzlePiece*> CPuzzlePlayRoom::CreateLinkedPieces(CPuzzleData& puzzle, CRSCanvasItem* parent,
+                                                               const Gdiplus::Bitmap& cut) {
+  const Size grid = puzzle.GetCutter().GetGridSize();
+  std::vector<CPuzzlePiece*> pieces;
+  for (int r = 0; r < grid.Height; ++r)
+    for (int c = 0; c < grid.Width; ++c) {
+      CPuzzlePiece* piece = puzzle.CreatePieceItem(parent, c, r, cut);
+      if (!piece) return {};
+      pieces.push_back(piece);
+    }
+  LinkPieceGrid(pieces, grid.Width);
+  return pieces;
 }

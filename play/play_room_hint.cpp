@@ -56,6 +56,9 @@ void CPuzzlePlayRoom::Hint() {
   if (!item) return;
   CEffectsMuted muted;
   if (auto* rotate = CRSCanvasBehaviour::Find<CBehaviourRotate90>(item)) rotate->Stop();
+  // A piece still held under the pointer would follow its next move and
+  // leave the place the hint gives it.
+  if (auto* drag = CRSCanvasBehaviour::Find<CBehaviourDrag>(item)) drag->End();
   if (auto* raiseable = CRSCanvasBehaviour::Find<CBehaviourRaiseable>(item); raiseable && raiseable->IsRaised())
     raiseable->Lower();
   // Lowering may have joined the item to a neighbour: the item in hand is
@@ -65,8 +68,8 @@ void CPuzzlePlayRoom::Hint() {
   }
   CRSCanvasItem* parent = item->GetParentItem();
   if (!parent) return;
-  // The ghost's corner, in the coordinates of the item's parent (the play
-  // area, which lies on the floor beside the ghost).
+  // The ghost's corner, in the coordinates of the item's parent (the
+  // floor, where the ghost lies too).
   PointF ghostTopLeft;
   if (CRSCanvasImage* ghost = m_ghost.get()) {
     ghostTopLeft = ghost->GetTopLeft() - parent->MapToAncestor(PointF(), ghost->GetParentItem());

@@ -2,6 +2,8 @@
 // something (no picture buttons for a surprise, no music button without
 // music, no way back in a gift), and the commands behind them.
 
+#include <cstdio>
+
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
 #include "canvas/sound.h"
@@ -69,6 +71,14 @@ void CPuzzlePlayRoom::CreateMenu() {
   }
   menu->SetClientSize(SizeF(menu->GetClientArea()->GetSize().Width, y - kButtonGap + kFirstButtonY));
   (new CBehaviourAlign(menu, CBehaviourAlign::kKeepInside))->Align();
+  if (platform::IsReporting()) {
+    // Where the menu lies in the window, for the tests that drag over it.
+    const RectF box = menu->GetBoundsIn(nullptr);
+    char line[96];
+    std::snprintf(line, sizeof line, "play menu %.0f %.0f %.0f %.0f", static_cast<double>(box.X),
+                  static_cast<double>(box.Y), static_cast<double>(box.Width), static_cast<double>(box.Height));
+    platform::ReportLine(line);
+  }
 }
 
 CRSControlButton* CPuzzlePlayRoom::FindMenuButton(const std::string& label) const {

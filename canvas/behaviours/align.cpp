@@ -51,7 +51,7 @@ void CBehaviourAlign::SetMargins(float x, float y) {
 
 void CBehaviourAlign::Align() {
   CRSCanvasItem* item = GetItem();
-  if (m_guard || !item) return;
+  if (m_guard || !item || s_holds > 0) return;
   CRSCanvasItem* parent = item->GetParentItem();
   if (!parent || dynamic_cast<CRSCanvasGroup*>(parent)) return;
   const RectF bounds = item->GetBoundsIn(parent);

@@ -43,3 +43,5 @@ int CBehaviourDrag::FilterEvent(CRSEventReceiver* target, CRSEvents::BasicEvent&
   }
   return kVerdictContinue;
 }
+
+void CBehaviourDrag::End() { m_dragging = false; }

@@ -150,18 +150,17 @@ RectF CRSCanvasGroup::GetPaintBounds() {
 }
 
 void CRSCanvasGroup::Invalidate() {
-  if (!m_paintCacheOn) {
-    CRSCanvasItem::Invalidate();
-    return;
-  }
   // One request for everything the group paints, rather than one from each
-  // of hundreds of children: the group moves as a whole. Passing it on to
-  // the children would also tell this group's own picture that they changed.
+  // of hundreds of children, each walking up to the root: the group moves
+  // as a whole. Passing it on to the children would also tell this group's
+  // own picture that they changed.
   NotifyPaintCachesAbove();
   if (!CanInvalidate()) return;
   CRSCanvasItem* root = GetRootItem();
   if (root->IsBeingDeleted()) return;
-  const RectF bounds = GetPaintBounds();
+  // A kept picture keeps its extent up to date; without one, a child (or
+  // its shadow) may have moved since the extent was last measured.
+  const RectF bounds = m_paintCacheOn ? GetPaintBounds() : UnionOfVisibleChildren(true);
   if (bounds.IsEmptyArea()) return;
   root->sigInvalidate(this, bounds);
 }

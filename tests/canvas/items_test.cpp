@@ -176,7 +176,7 @@ class DrawingItem : public CRSCanvasItem {
   }
 };
 
-TEST(ItemInvalidationTest, ChangesReachTheRootAsTwoRequestsOfTheDrawingItems) {
+TEST(ItemInvalidationTest, ChangesReachTheRootAsRequestsForWhatIsDrawn) {
   CRSCanvasItem root(PointF(), nullptr, "root");
   auto* group = new CRSCanvasGroup(PointF(10, 10), &root, "group");
   auto* a = new DrawingItem(PointF(0, 0), group, "a");
@@ -194,15 +194,16 @@ TEST(ItemInvalidationTest, ChangesReachTheRootAsTwoRequestsOfTheDrawingItems) {
   a->SetPosition(PointF(5.0004f, 5));  // no change
   EXPECT_TRUE(recorder.calls.empty());
 
-  // A container asks for its drawing items, not for its own rectangle.
+  // A group asks once, for the extent its children paint, not for each
+  // child apart.
   group->Invalidate();
-  ASSERT_EQ(recorder.calls.size(), 2u);
-  EXPECT_EQ(recorder.calls[0].first, a);
-  EXPECT_EQ(recorder.calls[1].first, b);
+  ASSERT_EQ(recorder.calls.size(), 1u);
+  EXPECT_EQ(recorder.calls[0].first, group);
+  EXPECT_TRUE(recorder.calls[0].second.Equals(RectF(5, 0, 75, 15)));
 
   recorder.calls.clear();
   group->SetVisible(false);
-  EXPECT_EQ(recorder.calls.size(), 2u);  // both drawn areas, once, before hiding
+  EXPECT_EQ(recorder.calls.size(), 1u);  // the drawn area, once, before hiding
   recorder.calls.clear();
   a->SetPosition(PointF(40, 40));
   a->Invalidate();

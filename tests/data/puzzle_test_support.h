@@ -12,8 +12,8 @@
 
 #include "canvas/items.h"
 #include "data/puzzle_data.h"
-#include "play/piece_grid.h"
 #include "play/piece.h"
+#include "play/play_room.h"
 
 namespace puzzle_test {
 
@@ -52,7 +52,7 @@ inline CRSCanvasItem* MakeArea() {
 
 // Every piece of the grid, row by row, with its neighbour links.
 inline Pieces BuildPieces(CPuzzleData& puzzle, CRSCanvasItem* area, const Gdiplus::Bitmap& cut) {
-  return CreateLinkedPieces(puzzle, area, cut);
+  return CPuzzlePlayRoom::CreateLinkedPieces(puzzle, area, cut);
 }
 
 // Lays a loose piece exactly in its solved place beside ref.

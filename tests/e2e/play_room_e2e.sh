@@ -10,7 +10,10 @@
 # puzzle, a few drags move pieces and join two, Back returns to the store
 # room; after quitting and starting again the same puzzle reopens with every
 # piece where it was, the joined pieces still joined and the clock going on
-# from where it stood.
+# from where it stood. A piece held over the menu is drawn above it. Last,
+# the saved game is moved by hand past the window's top and left edges:
+# reopened, every piece lies exactly where the file says, and Back saves
+# the same places again.
 set -euo pipefail
 bin_dir="$1"
 source_dir="$2"
@@ -254,13 +257,26 @@ for i in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; 
 wait "$E2E_APP_PID" || e2e_fail "the library game ended with an error"
 echo "ok: played $drags drags from the store room and went back"
 
+# Play on the kept selection, and Back and Quit, as a player does after a
+# restart.
+play_selected() {
+  e2e_wait_for "$report" '^selected tree'
+  sleep 0.8
+  xdotool key --clearmodifiers alt+p
+  e2e_wait_for "$report" '^play ready ' 150
+  e2e_wait_for "$report" '^pieces reported' 50
+}
+back_and_quit() {
+  xdotool key --clearmodifiers alt+b
+  e2e_wait_until "the store room again" 100 bash -c "[ \$(grep -c '^room storeRoom' '$report') -ge 2 ]"
+  xdotool key --clearmodifiers alt+q
+  for i in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
+  wait "$E2E_APP_PID" || e2e_fail "the library game ended with an error"
+}
+
 # Started again: the selection is kept, Play reopens the same game.
 run_library_game
-e2e_wait_for "$report" '^selected tree'
-sleep 0.8
-xdotool key --clearmodifiers alt+p
-e2e_wait_for "$report" '^play ready ' 150
-e2e_wait_for "$report" '^pieces reported' 50
+play_selected
 e2e_wait_for "$report" '^clock ' 50
 snapshot >"$E2E_WORK/after.txt"
 same_game "$E2E_WORK/before.txt" "$E2E_WORK/after.txt" ||
@@ -269,9 +285,46 @@ clock_after="$(clock_seconds first)"
 [ "$clock_after" -ge "$clock_before" ] && [ "$clock_after" -le $((clock_before + 1)) ] ||
   e2e_fail "the clock did not go on from $clock_before s (it shows $clock_after s)"
 e2e_wait_until "the clock to run on" 30 bash -c "[ \$(grep -c '^clock ' '$report') -ge 2 ]"
-xdotool key --clearmodifiers alt+b
-e2e_wait_until "the store room again" 100 bash -c "[ \$(grep -c '^room storeRoom' '$report') -ge 2 ]"
-xdotool key --clearmodifiers alt+q
-for i in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
-wait "$E2E_APP_PID" || e2e_fail "the library game ended with an error"
-echo "ok: the library game came back as it was after a restart"
+
+# A free piece held over the menu's middle is what the screen shows there.
+read -r mx my < <(grep '^play menu ' "$report" | tail -1 | awk '{print int($3 + $5 / 2), int($4 + $6 / 2)}')
+read -r px py _ <<<"$(python3 -c "$python_common
+pieces, _ = last_block(sys.argv[1])
+p = max((p for p in pieces.values() if p['free']), key=lambda p: abs(p['x'] - 60) + abs(p['y'] - 150))
+print(round(p['x']), round(p['y']), 1)" "$report")"
+e2e_screenshot "$E2E_WORK/menu_alone.png"
+xdotool mousemove $((origin_x + px)) $((origin_y + py)) mousedown 1 sleep 0.1 \
+  mousemove $((origin_x + (px + mx) / 2)) $((origin_y + (py + my) / 2)) sleep 0.1 mousemove $((origin_x + mx)) $((origin_y + my))
+sleep 0.5
+e2e_screenshot "$E2E_WORK/piece_over_menu.png"
+xdotool mouseup 1
+alone="$(e2e_pixel "$E2E_WORK/menu_alone.png" $((origin_x + mx)) $((origin_y + my)))"
+[ "$alone" != "$(e2e_pixel "$E2E_WORK/piece_over_menu.png" $((origin_x + mx)) $((origin_y + my)))" ] ||
+  e2e_fail "the held piece went under the menu"
+cp "$E2E_WORK/piece_over_menu.png" "$bin_dir/play_room_piece_over_menu.png" 2>/dev/null || true
+back_and_quit
+echo "ok: the library game came back as it was after a restart, and a held piece lies above the menu"
+
+# The saved game moved by hand up and left, most pieces past the window's
+# edges: reopened, they lie exactly there, and Back saves the same places.
+records() {
+  python3 - "$(ls -t "$library"/puzzles/*.pzl | head -1)" "$@" <<'PY'
+import re, sys
+path, shift = sys.argv[1], [float(v) for v in sys.argv[2:]]
+text = open(path, encoding="latin-1").read()
+pattern = re.compile(r'(<puzzle-piece x="\d+" y="\d+">\s*<pointf x=")([^"]+)(" y=")([^"]+)(")')
+if shift:
+    text = pattern.sub(lambda m: "%s%g%s%g%s" % (m[1], float(m[2]) + shift[0], m[3], float(m[4]) + shift[1], m[5]), text)
+    open(path, "w", encoding="latin-1").write(text)
+for m in pattern.finditer(text): print(m[1][:24], "%.2f %.2f" % (float(m[2]), float(m[4])))
+PY
+}
+records -300 -200 >"$E2E_WORK/edited.txt"
+run_library_game
+play_selected
+beyond="$(awk '$1 == "piece" && ($14 < 0 || $15 < 0)' "$report" | wc -l)"
+[ "$beyond" -gt 0 ] || e2e_fail "no piece lies beyond the window's edges"
+e2e_screenshot "$bin_dir/play_room_beyond_edges.png"
+back_and_quit
+records | diff "$E2E_WORK/edited.txt" - >&2 || e2e_fail "the saved places moved"
+echo "ok: $beyond pieces beyond the edges came back and were saved where they lay"

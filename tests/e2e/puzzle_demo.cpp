@@ -22,9 +22,9 @@
 #include "canvas/timer.h"
 #include "canvas/view.h"
 #include "data/puzzle_data.h"
-#include "play/piece_grid.h"
 #include "play/group.h"
 #include "play/piece.h"
+#include "play/play_room.h"
 #include "platform/files.h"
 #include "platform/message_loop.h"
 #include "platform/random.h"
@@ -59,7 +59,7 @@ class Demo : public CRSTimer, public sigslot::has_slots {
   void Build(CRSCanvasItem* root, const Gdiplus::Bitmap& cut) {
     m_root = root;
     const Size grid = m_puzzle.GetCutter().GetGridSize();
-    m_pieces = CreateLinkedPieces(m_puzzle, root, cut);
+    m_pieces = CPuzzlePlayRoom::CreateLinkedPieces(m_puzzle, root, cut);
     for (std::size_t i = 0; i < m_pieces.size(); ++i) {
       CPuzzlePiece* piece = m_pieces[i];
       piece->GetSolvedSignal()->connect(this, &Demo::OnSolved);

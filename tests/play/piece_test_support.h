@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "canvas/items.h"
-#include "play/piece_grid.h"
 #include "tests/canvas/item_test_support.h"
 #include "play/piece.h"
+#include "play/play_room.h"
 #include "platform/bitmap.h"
 
 namespace piece_test {
@@ -42,7 +42,7 @@ inline Board MakeBoard(int cols, int rows) {
       board.pieces.push_back(piece);
     }
   }
-  LinkPieceGrid(board.pieces, cols);
+  CPuzzlePlayRoom::LinkPieceGrid(board.pieces, cols);
   return board;
 }
 

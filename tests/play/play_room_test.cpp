@@ -20,7 +20,6 @@
 #include "data/puzzle_image_data.h"
 #include "play/group.h"
 #include "play/piece.h"
-#include "play/play_area.h"
 #include "play/play_room_music.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
@@ -133,7 +132,7 @@ TEST_F(PlayRoomScene, OpensWithMenuClockCaptionAndGhost) {
   EXPECT_EQ(Pieces().size(), 12u);
   for (CPuzzlePiece* piece : Pieces()) {
     ASSERT_NE(piece, nullptr);
-    EXPECT_EQ(piece->GetParentItem(), room->GetPlayArea());
+    EXPECT_EQ(piece->GetParentItem(), canvas->GetFloor());
     EXPECT_NE(CRSCanvasBehaviour::Find<CBehaviourAlign>(piece), nullptr);
   }
   EXPECT_EQ(room->GetBuildWindow(), nullptr) << "the build window closes when the pieces are done";
@@ -311,7 +310,7 @@ TEST_F(PlayRoomScene, ScatterTurnsOnlyByQuarterTurnsAndRestartsTheClock) {
   EXPECT_EQ(CRSTimerStatic::EntryCount(), timersBefore - 1) << "only the clock runs again, the tips stay";
   bool turned = false;
   for (CPuzzlePiece* piece : Pieces()) {
-    EXPECT_EQ(piece->GetParentItem(), room->GetPlayArea()) << "scatter breaks the groups";
+    EXPECT_EQ(piece->GetParentItem(), canvas->GetFloor()) << "scatter breaks the groups";
     EXPECT_FALSE(AnyConnected(piece));
     const float angle = piece->GetRotation();
     EXPECT_EQ(std::fmod(angle, 90.0f), 0.0f) << angle;
@@ -340,13 +339,45 @@ TEST_F(PlayRoomScene, ReopeningRestoresGroupsSilently) {
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(Pieces()[1]->GetParent(), group);
   EXPECT_EQ(Pieces()[4]->GetParent(), group);
-  EXPECT_EQ(Pieces()[2]->GetParent(), room->GetPlayArea());
+  EXPECT_EQ(Pieces()[2]->GetParent(), canvas->GetFloor());
   const PointF again = Pieces()[4]->MapToAncestor(Pieces()[4]->GetAnchor(), nullptr);
   EXPECT_NEAR(again.X, where.X, 0.5);
   EXPECT_NEAR(again.Y, where.Y, 0.5);
   EXPECT_EQ(CRSSoundHandler::Instance().StateOf(CPuzzlePiece::kConnectSound, true),
             CRSSoundHandler::EntryState::kClosed)
       << "restored joins make no sound";
+}
+
+TEST_F(PlayRoomScene, AHeldPieceLiesAboveTheMenuAndHintEndsItsDrag) {
+  MakePuzzle();
+  ASSERT_NE(Open(), nullptr);
+  CRSCanvasItem* floor = canvas->GetFloor();
+  CPuzzlePiece* piece = Pieces()[5];
+  for (CPuzzlePiece* other : Pieces()) other->MoveTopLeftTo(PointF(other == piece ? 400 : 800, 500));
+  auto send = [this, floor](unsigned message, PointF at) {
+    const PointF p = floor->MapToAncestor(at, nullptr);
+    view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), message, platform::kKeyStateLButton,
+                                           platform::MakeMousePosition(static_cast<int>(p.X), static_cast<int>(p.Y))});
+  };
+  auto topAt = [this, floor](PointF at) { return canvas->HitTest(floor->MapToAncestor(at, canvas)); };
+  const RectF menu = room->GetMenu()->GetBoundsIn(floor);
+  const PointF over(menu.X + menu.Width / 2, menu.Y + menu.Height / 2);
+  send(platform::kMsgLButtonDown, piece->MapToAncestor(piece->GetAnchor(), floor));
+  send(platform::kMsgMouseMove, over);
+  EXPECT_EQ(topAt(over), piece) << "dragged over the menu, the piece is above it";
+
+  // Hint while it is held: it stays on the ghost when the pointer moves on.
+  room->Hint();
+  const PointF hinted = piece->GetPosition();
+  send(platform::kMsgMouseMove, over + PointF(40, 30));
+  send(platform::kMsgLButtonUp, over + PointF(40, 30));
+  EXPECT_TRUE(piece->GetPosition().Equals(hinted));
+
+  // Reveal lifts a loose piece out from under the menu.
+  piece->MoveBy(over - piece->MapToAncestor(piece->GetAnchor(), floor));
+  EXPECT_NE(topAt(over), piece) << "the menu covers it";
+  room->Reveal();
+  EXPECT_EQ(topAt(over), piece);
 }
 
 TEST_F(PlayRoomScene, MusicAndGiftDecideTheirButtons) {
@@ -470,11 +501,12 @@ TEST_F(PlayRoomScene, SizeScalesAtTheEdgesOpenOrFailCleanly) {
       Leave();
       continue;
     }
-    EXPECT_EQ(room->GetPlayArea(), nullptr) << scale;
+    EXPECT_TRUE(room->GetPieces().empty()) << scale;
     ASSERT_NE(FindBox("ERROR"), nullptr) << scale;
     FindBox("ERROR")->Close();
     Deliver();
     EXPECT_EQ(room.get(), nullptr);
+    EXPECT_NE(canvas->GetLibrary().GetStoreRoom(), nullptr) << "back in the store room, not on an empty floor";
   }
 }
 
