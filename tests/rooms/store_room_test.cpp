@@ -16,6 +16,7 @@
 #include "data/puzzle_data.h"
 #include "platform/message_loop.h"
 #include "platform/program_payload.h"
+#include "platform/random.h"
 #include "play/play_room.h"
 #include "rooms/category_window.h"
 #include "../data/library_test_support.h"
@@ -361,25 +362,58 @@ TEST_F(StoreRoomScene, LogoFadesWandersAndEchoesAndStopsWithTheRoom) {
   SUCCEED();
 }
 
-TEST_F(StoreRoomScene, CategoryWindowClosedWhileAThumbnailInItIsDragged) {
+TEST_F(StoreRoomScene, ClosedCategoryWindowComesBackWithItsThumbnailsWherePlayerLeftIt) {
   CPuzzleCategoryData* animals = AddCategory("Animals");
-  CPuzzleImageData* cat = AddPuzzle("cat", "Animals");
+  for (const char* name : {"cat", "dog", "eel"}) AddPuzzle(name, "Animals");
   CPuzzleStoreRoom* room = Enter();
   room->GetSelection()->Select(animals->PeekItem());
   room->Open();
-  CRSControlWindow* window = WindowOf(animals);
-  ASSERT_NE(window, nullptr);
-  CRSCanvasItem* thumb = cat->PeekItem();
-  ASSERT_NE(thumb, nullptr);
-  window->Close();
+  CRSAutoPtrPolymorphic<CRSControlWindow> window(WindowOf(animals));
+  ASSERT_NE(window.get(), nullptr);
+  window->SetSize(SizeF(420, 300));
+  window->SetPosition(PointF(250, 120));
+  const RectF left = window->GetBoundsIn(canvas->GetFloor());
+
+  // The title bar's close button, then the folder opened again.
+  window->GetTitleButton(CRSControlWindow::kButtonClose)->Click();
   Deliver();
   Deliver();
-  EXPECT_EQ(cat->PeekItem(), nullptr) << "the thumbnail went with its window";
-  // Opening again builds a new window, hidden until shown, then shown.
+  ASSERT_NE(window.get(), nullptr) << "closing hides the window";
+  EXPECT_FALSE(window->IsVisible());
   room->Open();
-  ASSERT_NE(WindowOf(animals), nullptr);
-  EXPECT_TRUE(WindowOf(animals)->IsVisible());
-  EXPECT_EQ(category_rooms::CountUnfinished(Library(), "Animals"), 1);
+  ASSERT_EQ(WindowOf(animals), window.get());
+  EXPECT_TRUE(window->IsVisible());
+  const RectF back = window->GetBoundsIn(canvas->GetFloor());
+  EXPECT_FLOAT_EQ(back.X, left.X);
+  EXPECT_FLOAT_EQ(back.Y, left.Y);
+  EXPECT_FLOAT_EQ(back.Width, left.Width);
+  EXPECT_FLOAT_EQ(back.Height, left.Height);
+  std::vector<std::string> names;
+  for (CRSCanvasItem* item : dynamic_cast<CRSListView*>(animals->GetListView())->GetItems())
+    names.push_back(item->GetName());
+  EXPECT_EQ(names, (std::vector<std::string>{"cat", "dog", "eel"}));
+  EXPECT_EQ(NumberOf(animals), "3");
+}
+
+TEST_F(StoreRoomScene, RandomPlacesAreNeverUnderThePanels) {
+  // Enough entries without a place that, drawn over the whole floor, some
+  // would land under the "Main" or "Tools" column.
+  for (int i = 0; i < 8; ++i) AddCategory("c" + std::to_string(i));
+  for (int i = 0; i < 30; ++i) AddPuzzle("p" + std::to_string(i), "");
+  platform::SeedRand(1);
+  CPuzzleStoreRoom* room = Enter();
+  CRSCanvasItem* floor = canvas->GetFloor();
+  const RectF panels[] = {room->GetMainPanel()->GetBoundsIn(floor), room->GetToolsPanel()->GetBoundsIn(floor)};
+  std::vector<CRSCanvasItem*> items;
+  for (const auto& category : Library().GetCategories()) items.push_back(category->PeekItem());
+  for (const auto& entry : Library().GetPuzzleImages()) items.push_back(entry->PeekItem());
+  for (CRSCanvasItem* item : items) {
+    ASSERT_NE(item, nullptr);
+    const RectF b = item->GetBoundsIn(floor);
+    for (const RectF& panel : panels) EXPECT_FALSE(panel.IntersectsWith(b)) << item->GetName();
+    EXPECT_GE(b.X, -0.5f) << item->GetName();
+    EXPECT_LE(b.GetRight(), floor->GetSize().Width + 0.5f) << item->GetName();
+  }
 }
 
 TEST_F(StoreRoomScene, HintBesideTheMainPanelIsNeverUnderACategoryWindow) {
@@ -436,8 +470,9 @@ TEST_F(StoreRoomScene, HintBesideTheMainPanelIsNeverUnderACategoryWindow) {
   EXPECT_FALSE(window->GetBoundsIn(floor).IntersectsWith(hint->GetBoundsIn(floor)));
   canvas->SetSize(SizeF(500, 400));
   Deliver();
-  window->Close();
-  Deliver();
+  room = Enter();
+  hint = room->GetHint();
+  room->GetSelection()->Select(animals->PeekItem());
   room->Open();
   Deliver();
   ASSERT_NE(WindowOf(animals), nullptr);
