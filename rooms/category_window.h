@@ -4,20 +4,41 @@
 // A category's folder item is built by its record (data/); this adds what
 // the rooms do with it: the folder's number of unfinished puzzles, and the
 // category's window — a floating window titled "Category: " + title that
-// lists the category's thumbnails. The window is made on first use at 60 %
-// of the root's size, centred once, and starts hidden; opening the folder
-// shows it, and afterwards it keeps whatever size and place the player
-// gave it. Both window and list view belong to the floor and go with the
-// room; the record keeps weak references and builds them again next time.
+// lists the category's thumbnails (the store room) or framed pictures (the
+// gallery). Both rooms build it here, the same way: made on first use at
+// 60 % of the root's size, centred once, hidden until the folder is opened.
+//
+// Closing the window only hides it. The entries in its list are the one
+// place the room shows those puzzles; deleting the window would take them
+// with it while the folder still counts them. Hidden, the window keeps its
+// entries in their order and the size and place the player gave it, and the
+// next open shows it again as it was. The window belongs to the parent the
+// room gives it (the floor, or the area the floor is seen through) and goes
+// with the room; the record keeps weak references, which read null then.
 
 #include <string>
+
+#include "canvas/controls.h"
 
 class CPuzzleCategoryData;
 class CPuzzleImageData;
 class CPuzzleLibrary;
-class CRSCanvasItem;
-class CRSControlWindow;
-class CRSListView;
+
+class CPuzzleCategoryWindow : public CRSControlWindow {
+ public:
+  CPuzzleCategoryWindow(CRSCanvasItem* parent, const std::string& title, const SizeF& size);
+
+  // Hides the window instead of deleting it.
+  void Close() override;
+
+  CRSListView* GetList() const { return m_list.get(); }
+  // One report line with the window's place, its close button and its
+  // entries in order, after `what` ("window", "window hidden").
+  void Report(const std::string& what);
+
+ private:
+  CRSAutoPtrPolymorphic<CRSListView> m_list;
+};
 
 namespace category_rooms {
 
@@ -29,13 +50,15 @@ inline constexpr float kWindowMinSide = 200.0f;
 // "Category: " followed by the title.
 std::string WindowCaption(const std::string& title);
 
-// The category's window, built hidden on `floor` (sized from `root`) when
-// it does not exist yet.
-CRSControlWindow* GetOrCreateWindow(CPuzzleCategoryData& category, CRSCanvasItem* floor, CRSCanvasItem* root);
-// The window's list of thumbnails (built with the window).
-CRSListView* GetListView(CPuzzleCategoryData& category, CRSCanvasItem* floor, CRSCanvasItem* root);
-// Shows the window (building it when needed) and brings it forward.
-CRSControlWindow* ShowWindow(CPuzzleCategoryData& category, CRSCanvasItem* floor, CRSCanvasItem* root);
+// The category's window on `parent`, built hidden (sized from `root`) when
+// the category has none there yet. A window left on another parent (by the
+// previous room, its deletion still pending) is not taken over.
+CPuzzleCategoryWindow* GetOrCreateWindow(CPuzzleCategoryData& category, CRSCanvasItem* parent, CRSCanvasItem* root);
+// The window's list of entries (built with the window).
+CRSListView* GetListView(CPuzzleCategoryData& category, CRSCanvasItem* parent, CRSCanvasItem* root);
+// Shows the window (building it when needed) in front of the other
+// category windows.
+CPuzzleCategoryWindow* ShowWindow(CPuzzleCategoryData& category, CRSCanvasItem* parent, CRSCanvasItem* root);
 
 // The puzzles of the category that count on its folder: not solved, and
 // not `leaving` (an entry whose deletion is under way).

@@ -35,7 +35,6 @@ class CPuzzleGalleryRoom : public CRSObject {
   static constexpr float kPanelWidth = 104.0f;
   static constexpr int kPanelZOrder = 2147483546;
   static constexpr int kPictureZOrder = 1073743823;
-  static constexpr int kCategoryZOrder = 1073742823;
   static constexpr const char* kEmptyText =
       "The Gallery Room is empty.\nFirst you must complete a puzzle and then come back here.";
   static constexpr const char* kRemoveText =

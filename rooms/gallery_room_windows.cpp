@@ -14,6 +14,7 @@
 #include "platform/graphics_path.h"
 #include "platform/pen.h"
 #include "platform/report.h"
+#include "rooms/category_window.h"
 #include "rooms/gallery_room.h"
 
 namespace {
@@ -22,8 +23,6 @@ const SizeF kPictureMinSize(200.0f, 150.0f);
 constexpr float kPictureMargin = 14.0f;
 // The window never covers more than this share of the view.
 constexpr float kMaxViewShare = 0.9f;
-const SizeF kCategoryMinSize(200.0f, 200.0f);
-constexpr float kCategoryViewShare = 0.6f;
 constexpr int kBold = 1;
 
 }  // namespace
@@ -150,33 +149,16 @@ bool CPuzzleGalleryRoom::BuildPictureWindow(CPuzzleImageData& entry) {
 // --- category windows --------------------------------------------------------
 
 CRSListView* CPuzzleGalleryRoom::CategoryList(CPuzzleCategoryData& category) {
-  if (auto* list = dynamic_cast<CRSListView*>(category.GetListView())) return list;
-  CRSCanvasItem* view = GetViewArea();
-  if (!view) return nullptr;
-  const SizeF rootSize = m_root->GetRootWindow()->GetSize();
-  auto* window = new CRSControlWindow(PointF(), view, "categoryWindow",
-                                      SizeF(rootSize.Width * kCategoryViewShare, rootSize.Height * kCategoryViewShare));
-  window->SetCaption("Category: " + category.GetTitle());
-  window->SetVisible(false);
-  window->SetZOrder(kCategoryZOrder);
-  window->SetMinSize(kCategoryMinSize);
-  window->SetFrameMode(2);
-  CRSCanvasItem* client = window->GetClientArea();
-  auto* list = new CRSListView(PointF(), client, "listView", client->GetSize());
-  (new CBehaviourSize(list, PointF(1.0f, 1.0f), CBehaviourSize::kWidth | CBehaviourSize::kHeight))->Update();
-  (new CBehaviourAlign(window, CBehaviourAlign::kCentre))->Align();
-  (new CBehaviourAlign(window, CBehaviourAlign::kKeepInside))->Align();
-  category.SetWindow(window);
-  category.SetListView(list);
-  m_categoryWindows.emplace_back(window);
+  CRSObject* before = category.GetWindow();
+  CRSListView* list = category_rooms::GetListView(category, GetViewArea(), m_root->GetRootWindow());
+  // A window built here floats beside the wall, not on it: the room keeps
+  // it, to delete it when it goes.
+  CRSObject* window = category.GetWindow();
+  if (window && window != before) m_categoryWindows.emplace_back(window);
   return list;
 }
 
 void CPuzzleGalleryRoom::ShowCategoryWindow(CPuzzleCategoryData& category) {
   CategoryList(category);
-  auto* window = dynamic_cast<CRSControlWindow*>(category.GetWindow());
-  if (!window) return;
-  window->SetVisible(true);
-  window->SetZOrder(window->GetZOrder());
-  platform::ReportLine("window " + window->GetCaption());
+  category_rooms::ShowWindow(category, GetViewArea(), m_root->GetRootWindow());
 }

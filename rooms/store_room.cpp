@@ -84,10 +84,12 @@ void CPuzzleStoreRoom::AddCategory(CPuzzleCategoryData& category) {
   if (!folder) return;
   category_rooms::UpdateFolderNumber(m_root->GetLibrary(), category);
   folder->SetParent(m_root->GetFloor());
-  if (category.IsPositionValid())
+  if (category.IsPositionValid()) {
     folder->SetPosition(category.GetPosition());
-  else
+  } else {
     category.PlaceRandomlyOnce();
+    PlaceClearOfPanels(folder);
+  }
   WireEntry(folder, category.IsSelected());
   m_selection->GetEntry(folder).sigSelected.connect(&category, &CPuzzleCategoryData::SetSelected);
   if (category.IsSelected()) m_selection->Select(folder);
@@ -111,10 +113,12 @@ void CPuzzleStoreRoom::AddPuzzle(CPuzzleImageData& entry) {
     list->AddItem(item);
   } else {
     item->SetParent(floor);
-    if (entry.IsPositionValid())
+    if (entry.IsPositionValid()) {
       item->SetPosition(entry.GetPosition());
-    else
+    } else {
       entry.PlaceRandomlyOnce();
+      PlaceClearOfPanels(item);
+    }
   }
   WireEntry(item, entry.IsSelected());
   m_selection->GetEntry(item).sigSelected.connect(&entry, &CPuzzleImageData::SetSelected);

@@ -10,7 +10,8 @@
 // its timers with it.
 //
 // Files: store_room.cpp (construction, floor, selection), store_room_panels
-// .cpp (the two panels), store_room_commands.cpp, store_room_logo.cpp.
+// .cpp (the two panels), store_room_commands.cpp, store_room_logo.cpp,
+// store_room_places.cpp (random places clear of the panels).
 
 #include <cstdint>
 #include <string>
@@ -92,6 +93,8 @@ class CPuzzleStoreRoom : public CRSObject {
   void AddCategory(CPuzzleCategoryData& category);
   void AddPuzzle(CPuzzleImageData& entry);
   void WireEntry(CRSCanvasItem* item, bool selected);
+  // Draws the item's random place again while a panel lies over it.
+  void PlaceClearOfPanels(CRSCanvasItem* item);
   void OnSelected(CRSCanvasItem* item);
   void OnPuzzleAdded(CPuzzleImageData* entry);
   void OnFadeTick();

@@ -17,10 +17,8 @@ void CPuzzleStoreRoom::Open() {
     m_root->PlaySelectedPuzzle();
     return;
   }
-  if (CPuzzleCategoryData* category = library.GetSelectedCategory()) {
-    if (category_rooms::ShowWindow(*category, m_root->GetFloor(), m_root->GetRootWindow()))
-      platform::ReportLine("window " + category_rooms::WindowCaption(category->GetTitle()));
-  }
+  if (CPuzzleCategoryData* category = library.GetSelectedCategory())
+    category_rooms::ShowWindow(*category, m_root->GetFloor(), m_root->GetRootWindow());
 }
 
 void CPuzzleStoreRoom::Modify() { m_root->ModifySelectedPuzzle(); }

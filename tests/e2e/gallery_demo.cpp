@@ -33,9 +33,9 @@ std::shared_ptr<Gdiplus::Bitmap> MakePicture(int width, int height, unsigned tin
   return picture;
 }
 
-// Three solved puzzles ("harbour" and "meadow" on the wall, "castle" in the
-// category "Travel") and one unfinished one; with 0 solved, only the
-// unfinished one. Each solved puzzle took 1 min 5 s more than the last.
+// Up to four solved puzzles ("harbour" and "meadow" on the wall, "castle"
+// and "tower" in the category "Travel") and one unfinished one; with 0
+// solved, only the unfinished one. Each solved puzzle took 1 min 5 s more than the last.
 int Prepare(int solved) {
   CPuzzleLibrary library;
   library.AddCategory(new CPuzzleCategoryData("Travel", MakePicture(120, 90, 0x203040u)));
@@ -44,8 +44,9 @@ int Prepare(int solved) {
     const char* category;
     int w, h;
     unsigned tint;
-  } entries[] = {{"harbour", "", 400, 300, 0x000000u}, {"castle", "Travel", 300, 400, 0x406000u},
-               {"meadow", "", 500, 250, 0x008040u}, {"unfinished", "Travel", 300, 300, 0x804000u}};
+  } entries[] = {{"harbour", "", 400, 300, 0x000000u},   {"castle", "Travel", 300, 400, 0x406000u},
+                 {"tower", "Travel", 250, 400, 0x004060u}, {"meadow", "", 500, 250, 0x008040u},
+                 {"unfinished", "Travel", 300, 300, 0x804000u}};
   int made = 0;
   for (const Entry& s : entries) {
     const bool done = std::string(s.name) != "unfinished" && made < solved;

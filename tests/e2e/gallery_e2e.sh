@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The gallery in the real game: three solved puzzles (one of them in a
-# category) hang as two frames and a folder on the wallpaper; a double click
+# The gallery in the real game: four solved puzzles (two of them in a
+# category) hang as two frames and a folder on the wallpaper; the folder's
+# window, closed and opened again, comes back as it was left; a double click
 # shows the completed picture with its playing time; a narrower window
 # reflows the wall; Remove sends a puzzle back to the store room, where the
 # library keeps it selected and unsolved. A library with no solved puzzle
@@ -13,6 +14,7 @@
 set -euo pipefail
 bin_dir="$1"
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/category_window_steps.sh"
 
 e2e_start_x 1280x800x24
 cp "$bin_dir/tandrill" "$bin_dir/tandrill.hlp" "$bin_dir/tandrill_gallery_demo" "$E2E_WORK/"
@@ -69,13 +71,14 @@ item_box() { grep "^gallery item $1 " "$report" | tail -1 | cut -d' ' -f4-7; }
 
 # ---- three solved puzzles ----------------------------------------------------
 data="$E2E_WORK/data"
-prepare "$data" 3
+prepare "$data" 4
 enter_gallery "$data"
 e2e_wait_for "$report" '^gallery items 3$'
 grep -q '^gallery item Travel ' "$report" || e2e_fail "no folder for Travel"
 grep -q '^gallery item harbour ' "$report" || e2e_fail "no frame for harbour"
 grep -q '^gallery item meadow ' "$report" || e2e_fail "no frame for meadow"
 ! grep -q '^gallery item castle ' "$report" || e2e_fail "castle belongs in the Travel window, not on the wall"
+! grep -q '^gallery item tower ' "$report" || e2e_fail "tower belongs in the Travel window, not on the wall"
 sleep 0.5
 e2e_screenshot "$shots/wall.png"
 
@@ -99,6 +102,12 @@ print('moulding', (r, g, b), 'wall', (wr, wg, wb))
 ok = r > 150 and r >= g > b + 40 and wr > wg + 15 and wr < 200
 sys.exit(0 if ok else 1)
 PY
+
+# The Travel folder's window, closed by its title bar's button and opened
+# again, hangs castle and tower as before, where it was left.
+read -r fx fy fw fh <<<"$(item_box Travel)"
+category_window_round_trip Travel $((fx + fw / 2)) $((fy + fh / 2)) "$shots/category_window.png"
+category_window_line window Travel | grep -q '| entries castle tower$' || e2e_fail "Travel does not hang castle, tower"
 
 # A double click on the harbour frame opens its picture with the time.
 xdotool mousemove "$((hx + hw / 2))" "$((hy + hh / 2 + 5))"

@@ -2,13 +2,15 @@
 # The store room in the real game: a prepared library's folders and
 # thumbnails appear, a click selects and names the puzzle, a dragged
 # thumbnail keeps its new place in the library, a double-clicked folder
-# opens its window, Delete asks and removes the puzzle's file, Alt+S toggles
+# opens its window, which comes back as it was left after its close
+# button, Delete asks and removes the puzzle's file, Alt+S toggles
 # the sound label, and a gift saved from "Email Gi&ft" runs and shows
 # itself as a gift without touching the library. Mailing without a mail
 # client shows nothing and leaves no gift behind.
 set -euo pipefail
 bin_dir="$1"
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/category_window_steps.sh"
 
 e2e_start_x 1280x800x24
 cp "$bin_dir/tandrill" "$bin_dir/gift.pzl" "$bin_dir/tandrill.hlp" "$E2E_WORK/"
@@ -79,11 +81,11 @@ e2e_wait_until "the dropped thumbnail" 50 bash -c "grep '^item tree ' '$report' 
 read -r nx ny < <(grep '^item tree ' "$report" | tail -1 | awk '{print $3, $4}')
 read -r tx ty < <(centre_of tree)
 
-# A double click on the folder opens its window.
-xdotool mousemove "$ax" "$ay" click --repeat 2 --delay 80 1
-e2e_wait_for "$report" '^window Category: Animals'
-sleep 0.4
-e2e_screenshot "$E2E_WORK/category_window.png"
+# A double click on the folder opens its window; closed with the title
+# bar's button and opened again, it shows the same thumbnails, in the same
+# order, at the size and place the player left it.
+category_window_round_trip Animals "$ax" "$ay" "$E2E_WORK/category_window.png"
+category_window_line window Animals | grep -q '| entries cat owl$' || e2e_fail "Animals does not list cat and owl"
 
 # Alt+S toggles the sound label.
 sleep 0.8
@@ -118,11 +120,13 @@ e2e_wait_for "$report" '^message Tandrill: Send this puzzle as a gift?'
 sleep 0.3
 xdotool key --clearmodifiers alt+e
 sleep 1
-grep -q '^message Send Mail Failed' "$report" && e2e_fail "a missing mail client was reported"
-[ -e "$data/puzzles/puzzle_gift.exe" ] && e2e_fail "the mailed gift was left behind"
 
 xdotool key --clearmodifiers alt+f
-e2e_wait_until "the second gift box" 50 bash -c "[ \$(grep -c '^message Tandrill: Send this puzzle' '$report') -ge 2 ]"
+e2e_wait_until "the second gift box" 100 bash -c "[ \$(grep -c '^message Tandrill: Send this puzzle' '$report') -ge 2 ]"
+# The mail was tried before the second box came up (the gift, a copy of the
+# whole program, takes a while to write on a busy machine).
+grep -q '^message Send Mail Failed' "$report" && e2e_fail "a missing mail client was reported"
+[ -e "$data/puzzles/puzzle_gift.exe" ] && e2e_fail "the mailed gift was left behind"
 sleep 0.3
 xdotool key --clearmodifiers alt+s
 e2e_wait_for "$report" '^window Save Puzzle Gift:'
@@ -152,5 +156,5 @@ sleep 1
 kill "$E2E_APP_PID" 2>/dev/null || true
 wait "$E2E_APP_PID" 2>/dev/null || true
 cmp -s "$data/tandrill.pzl" "$E2E_WORK/library_before_gift.pzl" || e2e_fail "the gift changed the library"
-cp "$E2E_WORK/store_room.png" "$E2E_WORK/category_window.png" "$bin_dir/" 2>/dev/null || true
+cp "$E2E_WORK/store_room.png" "$E2E_WORK/category_window.png" "$E2E_WORK/category_window_left.png" "$bin_dir/" 2>/dev/null || true
 echo "store room e2e passed"

@@ -45,6 +45,7 @@ TEST_F(GalleryScene, EnteringHangsSolvedPuzzlesAndOnlyFoldersWithASolvedOne) {
   ASSERT_NE(birdsWindow, nullptr);
   EXPECT_FALSE(birdsWindow->IsVisible());
   EXPECT_EQ(birdsWindow->GetCaption(), "Category: Birds");
+  CRSAutoPtrPolymorphic<CRSControlWindow> galleryWindow(birdsWindow);
 
   // Panel: nothing selected, only Back enabled; a folder enables Open, a
   // puzzle Picture and Remove; captions follow.
@@ -86,7 +87,7 @@ TEST_F(GalleryScene, EnteringHangsSolvedPuzzlesAndOnlyFoldersWithASolvedOne) {
   back->Click();
   Deliver();
   EXPECT_NE(dynamic_cast<CPuzzleStoreRoom*>(canvas->GetCurrentRoom()), nullptr);
-  EXPECT_EQ(birds->GetWindow(), nullptr) << "the room's windows went with it";
+  EXPECT_EQ(galleryWindow.get(), nullptr) << "the room's windows went with it";
 }
 
 TEST_F(GalleryScene, WallGridReflowsKeepingOrder) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
@@ -16,7 +17,9 @@
 #include "data/puzzle_data.h"
 #include "platform/message_loop.h"
 #include "platform/program_payload.h"
+#include "platform/random.h"
 #include "play/play_room.h"
+#include "rooms/gallery_room.h"
 #include "rooms/category_window.h"
 #include "../data/library_test_support.h"
 #include "../data/puzzle_test_support.h"
@@ -361,25 +364,71 @@ TEST_F(StoreRoomScene, LogoFadesWandersAndEchoesAndStopsWithTheRoom) {
   SUCCEED();
 }
 
-TEST_F(StoreRoomScene, CategoryWindowClosedWhileAThumbnailInItIsDragged) {
+TEST_F(StoreRoomScene, ClosedCategoryWindowComesBackAsThePlayerLeftItInBothRooms) {
   CPuzzleCategoryData* animals = AddCategory("Animals");
-  CPuzzleImageData* cat = AddPuzzle("cat", "Animals");
+  for (const char* name : {"cat", "dog", "eel"}) AddPuzzle(name, "Animals");
+  for (const char* name : {"owl", "yak"}) AddPuzzle(name, "Animals", 100);
+  // Opened, made smaller and moved, closed by its title bar's button and
+  // opened again: the same window, entries and rectangle.
+  auto roundTrip = [&](const std::function<void()>& open, const std::vector<std::string>& entries) {
+    open();
+    CRSAutoPtrPolymorphic<CRSControlWindow> window(WindowOf(animals));
+    ASSERT_NE(window.get(), nullptr);
+    window->SetSize(SizeF(420, 300));
+    window->SetPosition(PointF(250, 120));
+    const RectF left = window->GetBoundsIn(nullptr);
+    window->GetTitleButton(CRSControlWindow::kButtonClose)->Click();
+    for (int i = 0; i < 3; ++i) Deliver();
+    ASSERT_NE(window.get(), nullptr);
+    EXPECT_FALSE(window->IsVisible());
+    open();
+    ASSERT_EQ(WindowOf(animals), window.get());
+    EXPECT_TRUE(window->IsVisible());
+    const RectF back = window->GetBoundsIn(nullptr);
+    EXPECT_EQ(std::vector<float>({back.X, back.Y, back.Width, back.Height}),
+              std::vector<float>({left.X, left.Y, left.Width, left.Height}));
+    std::vector<std::string> names;
+    for (CRSCanvasItem* item : dynamic_cast<CRSListView*>(animals->GetListView())->GetItems())
+      names.push_back(item->GetName());
+    EXPECT_EQ(names, entries);
+  };
   CPuzzleStoreRoom* room = Enter();
   room->GetSelection()->Select(animals->PeekItem());
-  room->Open();
-  CRSControlWindow* window = WindowOf(animals);
-  ASSERT_NE(window, nullptr);
-  CRSCanvasItem* thumb = cat->PeekItem();
-  ASSERT_NE(thumb, nullptr);
-  window->Close();
+  roundTrip([room] { room->Open(); }, {"cat", "dog", "eel"});
+  EXPECT_EQ(NumberOf(animals), "3");
+
+  canvas->ShowGallery();
   Deliver();
+  auto* gallery = dynamic_cast<CPuzzleGalleryRoom*>(canvas->GetCurrentRoom());
+  ASSERT_NE(gallery, nullptr);
+  gallery->GetSelection()->Select(gallery->GetFloorItems()[0]);
+  roundTrip([gallery] { gallery->Open(); }, {"owl", "yak"});
+  // Home again, the store room builds its own window rather than fill the
+  // gallery's, which goes with the gallery.
+  gallery->Back();
   Deliver();
-  EXPECT_EQ(cat->PeekItem(), nullptr) << "the thumbnail went with its window";
-  // Opening again builds a new window, hidden until shown, then shown.
-  room->Open();
   ASSERT_NE(WindowOf(animals), nullptr);
-  EXPECT_TRUE(WindowOf(animals)->IsVisible());
-  EXPECT_EQ(category_rooms::CountUnfinished(Library(), "Animals"), 1);
+  EXPECT_EQ(WindowOf(animals)->GetParent(), canvas->GetFloor());
+  EXPECT_EQ(dynamic_cast<CRSListView*>(animals->GetListView())->GetItems().size(), 3u);
+}
+
+TEST_F(StoreRoomScene, RandomPlacesAreNeverUnderThePanels) {
+  // Enough entries without a place that, drawn over the whole floor, some
+  // would land under the "Main" or "Tools" column.
+  for (int i = 0; i < 8; ++i) AddCategory("c" + std::to_string(i));
+  for (int i = 0; i < 30; ++i) AddPuzzle("p" + std::to_string(i), "");
+  platform::SeedRand(1);
+  CPuzzleStoreRoom* room = Enter();
+  CRSCanvasItem* floor = canvas->GetFloor();
+  const RectF panels[] = {room->GetMainPanel()->GetBoundsIn(floor), room->GetToolsPanel()->GetBoundsIn(floor)};
+  std::vector<CRSCanvasItem*> items;
+  for (const auto& category : Library().GetCategories()) items.push_back(category->PeekItem());
+  for (const auto& entry : Library().GetPuzzleImages()) items.push_back(entry->PeekItem());
+  for (CRSCanvasItem* item : items) {
+    ASSERT_NE(item, nullptr);
+    const RectF b = item->GetBoundsIn(floor);
+    for (const RectF& panel : panels) EXPECT_FALSE(panel.IntersectsWith(b)) << item->GetName();
+  }
 }
 
 TEST_F(StoreRoomScene, HintBesideTheMainPanelIsNeverUnderACategoryWindow) {
@@ -436,8 +485,9 @@ TEST_F(StoreRoomScene, HintBesideTheMainPanelIsNeverUnderACategoryWindow) {
   EXPECT_FALSE(window->GetBoundsIn(floor).IntersectsWith(hint->GetBoundsIn(floor)));
   canvas->SetSize(SizeF(500, 400));
   Deliver();
-  window->Close();
-  Deliver();
+  room = Enter();
+  hint = room->GetHint();
+  room->GetSelection()->Select(animals->PeekItem());
   room->Open();
   Deliver();
   ASSERT_NE(WindowOf(animals), nullptr);
