@@ -22,7 +22,7 @@ CRSControlWindow* GetOrCreateWindow(CPuzzleCategoryData& category, CRSCanvasItem
   auto* window = new CRSControlWindow(PointF(), floor, "categoryWindow", size);
   window->SetVisible(false);
   window->SetCaption(WindowCaption(category.GetTitle()));
-  window->SetFrameMode(2);
+  window->SetFrameMode(CRSFrameMode::kResizable);
   window->SetZOrder(kWindowZOrder);
   window->SetMinSize(SizeF(kWindowMinSide, kWindowMinSide));
 

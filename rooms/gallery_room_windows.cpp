@@ -52,8 +52,7 @@ void CPuzzleGalleryRoom::ShowPicture(bool show) {
   CPuzzleImageData* entry = SelectedPuzzle();
   if (!entry) return;
   if (!BuildPictureWindow(*entry)) {
-    new CRSMessageBox("Could not read the puzzle file", "ERROR", m_root->GetRootWindow(), 0);
-    platform::ReportLine("message ERROR: Could not read the puzzle file");
+    CRSMessageBox::Show("Could not read the puzzle file", "ERROR", m_root->GetRootWindow());
     // A pressed button with no window behind it would need two clicks to
     // show the next picture; it is released with the failed attempt.
     ClosePictureWindow();
@@ -160,7 +159,7 @@ CRSListView* CPuzzleGalleryRoom::CategoryList(CPuzzleCategoryData& category) {
   window->SetVisible(false);
   window->SetZOrder(kCategoryZOrder);
   window->SetMinSize(kCategoryMinSize);
-  window->SetFrameMode(2);
+  window->SetFrameMode(CRSFrameMode::kResizable);
   CRSCanvasItem* client = window->GetClientArea();
   auto* list = new CRSListView(PointF(), client, "listView", client->GetSize());
   (new CBehaviourSize(list, PointF(1.0f, 1.0f), CBehaviourSize::kWidth | CBehaviourSize::kHeight))->Update();

@@ -59,56 +59,60 @@ SizeF ClientSizeIn(CRSCanvasItem* parent) {
 
 // A folder drawn as a tab and a body, in the box given.
 void PaintFolderIcon(Gdiplus::Graphics& g, const RectF& box) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   const float w = std::min(box.Width, box.Height * 1.2f), h = w * 0.78f;
   const float x = box.X + (box.Width - w) / 2, y = box.Y + (box.Height - h) / 2;
-  Gdiplus::SolidBrush tab(Gdiplus::Color(dialog_look::kFolderBack));
+  Gdiplus::SolidBrush tab(Gdiplus::Color(palette.folderBack));
   std::unique_ptr<Gdiplus::GraphicsPath> tabPath(style_parts::RoundedRect(RectF(x, y, w * 0.45f, h * 0.3f), 2));
   g.FillPath(&tab, tabPath.get());
-  Gdiplus::LinearGradientBrush body(PointF(x, y + h * 0.15f), PointF(x, y + h), Gdiplus::Color(dialog_look::kFolderLight),
-                                    Gdiplus::Color(dialog_look::kFolderFront));
+  Gdiplus::LinearGradientBrush body(PointF(x, y + h * 0.15f), PointF(x, y + h), Gdiplus::Color(palette.folderLight),
+                                    Gdiplus::Color(palette.folderFront));
   std::unique_ptr<Gdiplus::GraphicsPath> bodyPath(style_parts::RoundedRect(RectF(x, y + h * 0.15f, w, h * 0.85f), 3));
   g.FillPath(&body, bodyPath.get());
 }
 
 // Home as a small house, in the folder's colours.
 void PaintHomeIcon(Gdiplus::Graphics& g, const RectF& box) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   const float w = std::min(box.Width, box.Height * 1.1f), h = w * 0.85f;
   const float x = box.X + (box.Width - w) / 2, y = box.Y + (box.Height - h) / 2;
   const PointF roof[] = {{x - 1, y + h * 0.45f}, {x + w / 2, y}, {x + w + 1, y + h * 0.45f}};
-  Gdiplus::SolidBrush dark(Gdiplus::Color(dialog_look::kFolderBack));
+  Gdiplus::SolidBrush dark(Gdiplus::Color(palette.folderBack));
   g.FillPolygon(&dark, roof, 3);
-  Gdiplus::SolidBrush wall(Gdiplus::Color(dialog_look::kFolderFront));
+  Gdiplus::SolidBrush wall(Gdiplus::Color(palette.folderFront));
   g.FillRectangle(&wall, RectF(x + w * 0.12f, y + h * 0.42f, w * 0.76f, h * 0.58f));
   g.FillRectangle(&dark, RectF(x + w * 0.42f, y + h * 0.66f, w * 0.18f, h * 0.34f));
 }
 
 // The file system as a drive: a grey box with a light.
 void PaintDriveIcon(Gdiplus::Graphics& g, const RectF& box) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   const float w = std::min(box.Width, box.Height * 1.3f), h = w * 0.55f;
   const float x = box.X + (box.Width - w) / 2, y = box.Y + (box.Height - h) / 2;
-  Gdiplus::LinearGradientBrush body(PointF(x, y), PointF(x, y + h), Gdiplus::Color(0xFFE4E8EEu),
-                                    Gdiplus::Color(0xFF9AA4B2u));
+  Gdiplus::LinearGradientBrush body(PointF(x, y), PointF(x, y + h), Gdiplus::Color(palette.driveLight),
+                                    Gdiplus::Color(palette.driveDark));
   std::unique_ptr<Gdiplus::GraphicsPath> path(style_parts::RoundedRect(RectF(x, y, w, h), 2.5f));
   g.FillPath(&body, path.get());
-  Gdiplus::SolidBrush light(Gdiplus::Color(0xFF50D070u));
+  Gdiplus::SolidBrush light(Gdiplus::Color(palette.driveLamp));
   g.FillEllipse(&light, RectF(x + w - h * 0.55f, y + h * 0.35f, h * 0.3f, h * 0.3f));
 }
 
 // A page with a folded corner; broken links get a red stroke across.
 void PaintPageIcon(Gdiplus::Graphics& g, const RectF& box, bool broken) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   const float h = std::min(box.Height, box.Width * 1.25f) * 0.9f, w = h * 0.76f;
   const float x = box.X + (box.Width - w) / 2, y = box.Y + (box.Height - h) / 2;
   const float fold = w * 0.3f;
   const PointF outline[] = {{x, y}, {x + w - fold, y}, {x + w, y + fold}, {x + w, y + h}, {x, y + h}};
-  Gdiplus::SolidBrush paper(Gdiplus::Color(dialog_look::kPaper));
+  Gdiplus::SolidBrush paper(Gdiplus::Color(palette.paper));
   g.FillPolygon(&paper, outline, 5);
   const PointF corner[] = {{x + w - fold, y}, {x + w - fold, y + fold}, {x + w, y + fold}};
-  Gdiplus::SolidBrush shade(Gdiplus::Color(dialog_look::kPaperFold));
+  Gdiplus::SolidBrush shade(Gdiplus::Color(palette.paperFold));
   g.FillPolygon(&shade, corner, 3);
-  Gdiplus::Pen lines(Gdiplus::Color(dialog_look::kPaperLines), 1.0f);
+  Gdiplus::Pen lines(Gdiplus::Color(palette.paperLines), 1.0f);
   for (float ly = y + h * 0.45f; ly < y + h - 3; ly += 4) g.DrawLine(&lines, x + 3, ly, x + w - 3, ly);
   if (broken) {
-    Gdiplus::Pen red(Gdiplus::Color(0xFFD04040u), 2.0f);
+    Gdiplus::Pen red(Gdiplus::Color(palette.brokenLinkMark), 2.0f);
     g.DrawLine(&red, x - 1, y + h, x + w + 1, y);
   }
 }
@@ -136,32 +140,38 @@ RectF CRSFileDialogBody::PlaceRect(int index) const {
   return r.GetBottom() <= l.places.GetBottom() ? r : RectF();
 }
 
-int CRSFileDialogBody::FirstShownSegment(const std::vector<CRSPathSegment>& segments,
-                                         std::vector<float>& widths) const {
+const CRSFileDialogBody::PathBar& CRSFileDialogBody::GetPathBar() const {
+  const std::string& folder = m_window.Browser().GetFolder();
+  PathBar& bar = m_pathBar;
+  if (bar.laidOut && bar.folder == folder) return bar;
+  bar.laidOut = true;
+  bar.folder = folder;
+  bar.segments = PathSegments(folder);
   const dialog_look::Fonts& fonts = dialog_look::GetFonts();
-  widths.clear();
-  for (const CRSPathSegment& s : segments)
+  std::vector<float> widths;
+  for (const CRSPathSegment& s : bar.segments)
     widths.push_back(std::ceil(dialog_look::MeasureWidth(s.label, fonts.segmentBold)) + 2 * kSegmentPadding +
                      kSegmentGap);
-  return FirstFittingSegment(widths, m_window.GetLayout().segments.Width, kHiddenMarkWidth + kSegmentGap);
+  const RectF& area = m_window.GetLayout().segments;
+  bar.first = FirstFittingSegment(widths, area.Width, kHiddenMarkWidth + kSegmentGap);
+  bar.rects.assign(bar.segments.size(), RectF());
+  float x = area.X;
+  if (bar.first > 0) {
+    // The mark stands for the hidden segments and leads to the last of them.
+    bar.rects[bar.first - 1] = RectF(x, area.Y, kHiddenMarkWidth, area.Height);
+    x += kHiddenMarkWidth + kSegmentGap;
+  }
+  for (std::size_t i = static_cast<std::size_t>(bar.first); i < bar.segments.size(); ++i) {
+    bar.rects[i] = RectF(x, area.Y, std::max(0.0f, std::min(widths[i] - kSegmentGap, area.GetRight() - x)), area.Height);
+    x += widths[i];
+  }
+  return bar;
 }
 
 RectF CRSFileDialogBody::SegmentRect(int index) const {
-  const std::vector<CRSPathSegment> segments = m_window.Browser().GetSegments();
-  std::vector<float> widths;
-  const int first = FirstShownSegment(segments, widths);
-  const CRSFileDialogLayout& l = m_window.GetLayout();
-  if (index < 0 || index >= static_cast<int>(segments.size())) return RectF();
-  float x = l.segments.X;
-  if (first > 0) {
-    // The mark stands for the hidden segments and leads to the last of them.
-    if (index == first - 1) return RectF(x, l.segments.Y, kHiddenMarkWidth, l.segments.Height);
-    if (index < first) return RectF();
-    x += kHiddenMarkWidth + kSegmentGap;
-  }
-  for (int i = first; i < index; ++i) x += widths[i];
-  return RectF(x, l.segments.Y, std::max(0.0f, std::min(widths[index] - kSegmentGap, l.segments.GetRight() - x)),
-               l.segments.Height);
+  const PathBar& bar = GetPathBar();
+  if (index < 0 || index >= static_cast<int>(bar.rects.size())) return RectF();
+  return bar.rects[index];
 }
 
 CRSFileDialogBody::Part CRSFileDialogBody::PartAt(const PointF& p) const {
@@ -173,9 +183,9 @@ CRSFileDialogBody::Part CRSFileDialogBody::PartAt(const PointF& p) const {
     return {};
   }
   if (l.segments.Contains(p)) {
-    const int count = static_cast<int>(b.GetSegments().size());
-    for (int i = 0; i < count; ++i)
-      if (SegmentRect(i).Contains(p)) return {PartKind::kSegment, i};
+    const PathBar& bar = GetPathBar();
+    for (int i = 0; i < static_cast<int>(bar.rects.size()); ++i)
+      if (bar.rects[i].Contains(p)) return {PartKind::kSegment, i};
     return {};
   }
   const int row = RowAtPoint(l, p, b.GetTopRow(), b.GetModel().GetRowCount());
@@ -224,6 +234,7 @@ void CRSFileDialogBody::OnMouse(int message, PointF local, int keyFlags, bool* h
 }
 
 void CRSFileDialogBody::PaintContent(Gdiplus::Graphics& g, bool) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
   PaintPlaces(g);
@@ -233,17 +244,18 @@ void CRSFileDialogBody::PaintContent(Gdiplus::Graphics& g, bool) {
   const std::string& message = m_window.Browser().GetMessage();
   if (!message.empty()) {
     const dialog_look::Fonts& fonts = dialog_look::GetFonts();
-    Gdiplus::SolidBrush warm(Gdiplus::Color(dialog_look::kMessageText));
+    Gdiplus::SolidBrush warm(Gdiplus::Color(palette.dialogMessageText));
     dialog_look::DrawLine(g, "\xE2\x9A\xA0 " + message, fonts.name, warm, l.message, Gdiplus::StringAlignmentNear);
   }
 }
 
 void CRSFileDialogBody::PaintPlaces(Gdiplus::Graphics& g) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   const CRSFileDialogLayout& l = m_window.GetLayout();
   const CRSFileBrowser& b = m_window.Browser();
   dialog_look::FillPanel(g, l.places);
   const dialog_look::Fonts& fonts = dialog_look::GetFonts();
-  Gdiplus::SolidBrush text(Gdiplus::Color(dialog_look::kText));
+  Gdiplus::SolidBrush text(Gdiplus::Color(palette.dialogText));
   // The place the current folder lies in (the deepest one) is marked, so
   // the user sees where they are even a few folders down.
   int within = -1;
@@ -264,9 +276,9 @@ void CRSFileDialogBody::PaintPlaces(Gdiplus::Graphics& g) {
     if (r.IsEmptyArea()) break;
     const bool current = b.GetPlaces()[i].path == folder;
     const bool hover = m_hover.kind == PartKind::kPlace && m_hover.index == i;
-    if (current) dialog_look::FillHighlight(g, r, dialog_look::kSelection);
-    else if (hover) dialog_look::FillHighlight(g, r, dialog_look::kHover);
-    else if (i == within) dialog_look::FillHighlight(g, r, dialog_look::kSegment);
+    if (current) dialog_look::FillHighlight(g, r, palette.dialogSelection);
+    else if (hover) dialog_look::FillHighlight(g, r, palette.dialogHover);
+    else if (i == within) dialog_look::FillHighlight(g, r, palette.dialogSegment);
     const RectF icon(r.X + 6, r.Y + 5, 22, r.Height - 10);
     switch (b.GetPlaces()[i].id) {
       case platform::SpecialFolder::kHome: PaintHomeIcon(g, icon); break;
@@ -279,23 +291,25 @@ void CRSFileDialogBody::PaintPlaces(Gdiplus::Graphics& g) {
 }
 
 void CRSFileDialogBody::PaintSegments(Gdiplus::Graphics& g) {
-  const std::vector<CRSPathSegment> segments = m_window.Browser().GetSegments();
-  std::vector<float> widths;
-  const int first = FirstShownSegment(segments, widths);
+  const CRSStylePalette& palette = dialog_look::Palette();
+  const PathBar& bar = GetPathBar();
+  const std::vector<CRSPathSegment>& segments = bar.segments;
+  const int first = bar.first;
   const dialog_look::Fonts& fonts = dialog_look::GetFonts();
-  Gdiplus::SolidBrush text(Gdiplus::Color(dialog_look::kText));
+  Gdiplus::SolidBrush text(Gdiplus::Color(palette.dialogText));
   for (int i = 0; i < static_cast<int>(segments.size()); ++i) {
-    const RectF r = SegmentRect(i);
+    const RectF& r = bar.rects[i];
     if (r.IsEmptyArea()) continue;
     const bool last = i + 1 == static_cast<int>(segments.size());
     const bool hover = m_hover.kind == PartKind::kSegment && m_hover.index == i;
-    dialog_look::FillHighlight(g, r, last ? dialog_look::kSelection : hover ? dialog_look::kHover : dialog_look::kSegment);
+    dialog_look::FillHighlight(g, r, last ? palette.dialogSelection : hover ? palette.dialogHover : palette.dialogSegment);
     const std::string label = i + 1 == first ? std::string("\xE2\x80\xA6") : segments[i].label;
     dialog_look::DrawLine(g, label, last ? fonts.segmentBold : fonts.segment, text, r, Gdiplus::StringAlignmentCenter);
   }
 }
 
 void CRSFileDialogBody::PaintList(Gdiplus::Graphics& g) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   const CRSFileDialogLayout& l = m_window.GetLayout();
   const CRSFileBrowser& b = m_window.Browser();
   dialog_look::FillPanel(g, l.list);
@@ -307,7 +321,7 @@ void CRSFileDialogBody::PaintList(Gdiplus::Graphics& g) {
     if (b.IsReading()) why = "Reading the folder\xE2\x80\xA6";
     // A folder that could not be read says so on the message line.
     else if (!b.GetMessage().empty() || !b.GetModel().GetMessage().empty()) why.clear();
-    Gdiplus::SolidBrush dim(Gdiplus::Color(dialog_look::kDimText));
+    Gdiplus::SolidBrush dim(Gdiplus::Color(palette.dialogDimText));
     dialog_look::DrawLine(g, why, fonts.name, dim, RectF(l.list.X, l.list.Y + 12, l.list.Width, 24),
                           Gdiplus::StringAlignmentCenter);
     return;
@@ -320,6 +334,7 @@ void CRSFileDialogBody::PaintList(Gdiplus::Graphics& g) {
 }
 
 void CRSFileDialogBody::PaintRow(Gdiplus::Graphics& g, int row, const RectF& full) {
+  const CRSStylePalette& palette = dialog_look::Palette();
   const CRSFileBrowser& b = m_window.Browser();
   const CRSFolderModel& model = b.GetModel();
   const platform::FolderEntry& entry = model.EntryOfRow(row);
@@ -327,7 +342,7 @@ void CRSFileDialogBody::PaintRow(Gdiplus::Graphics& g, int row, const RectF& ful
   RectF r(full.X + kRowInset, full.Y + 1, full.Width - 2 * kRowInset - barWidth, full.Height - 2);
   const bool selected = row == b.GetSelection();
   const bool hover = m_hover.kind == PartKind::kRow && m_hover.index == row;
-  if (selected || hover) dialog_look::FillHighlight(g, r, selected ? dialog_look::kSelection : dialog_look::kHover);
+  if (selected || hover) dialog_look::FillHighlight(g, r, selected ? palette.dialogSelection : palette.dialogHover);
 
   const RectF icon(r.X + 4, r.Y + 2, r.Height - 4, r.Height - 4);
   std::shared_ptr<const Gdiplus::Bitmap> thumbnail;
@@ -342,7 +357,7 @@ void CRSFileDialogBody::PaintRow(Gdiplus::Graphics& g, int row, const RectF& ful
     const float scale = std::min({icon.Width / tw, icon.Height / th, 1.0f});
     const float w = std::round(tw * scale), h = std::round(th * scale);
     const RectF dest(std::round(icon.X + (icon.Width - w) / 2), std::round(icon.Y + (icon.Height - h) / 2), w, h);
-    Gdiplus::SolidBrush backing(Gdiplus::Color(0x30000000u));
+    Gdiplus::SolidBrush backing(Gdiplus::Color(palette.thumbnailBacking));
     g.FillRectangle(&backing, RectF(dest.X - 1, dest.Y - 1, dest.Width + 2, dest.Height + 2));
     g.DrawImage(thumbnail.get(), dest);
   } else {
@@ -351,8 +366,8 @@ void CRSFileDialogBody::PaintRow(Gdiplus::Graphics& g, int row, const RectF& ful
   }
 
   const dialog_look::Fonts& fonts = dialog_look::GetFonts();
-  Gdiplus::SolidBrush text(Gdiplus::Color(dialog_look::kText));
-  Gdiplus::SolidBrush dim(Gdiplus::Color(dialog_look::kDimText));
+  Gdiplus::SolidBrush text(Gdiplus::Color(palette.dialogText));
+  Gdiplus::SolidBrush dim(Gdiplus::Color(palette.dialogDimText));
   std::string detail;
   if (entry.kind == platform::EntryKind::kBrokenLink) detail = "broken link";
   else if (!model.IsFolderRow(row)) detail = FormatFileSize(entry.size);
@@ -369,18 +384,18 @@ void CRSFileDialogBody::PaintRow(Gdiplus::Graphics& g, int row, const RectF& ful
 // --- the window --------------------------------------------------------------------
 
 CRSFileDialogWindow::CRSFileDialogWindow(CRSCanvasItem* parent, const CRSOpenFileRequest& request,
-                                         CRSThumbnailService* thumbnails)
+                                         CRSThumbnailService* thumbnails, CRSFolderReader::Lister lister)
     : CRSControlWindow(PointF(), parent, "fileDialog", SizeF(400, 300)),
-      m_reader(std::make_unique<CRSFolderReader>()),
+      m_reader(std::make_unique<CRSFolderReader>(std::move(lister))),
       m_thumbnails(thumbnails ? thumbnails : &CRSThumbnailService::Shared()) {
   m_browser = std::make_unique<CRSFileBrowser>(request, m_thumbnails, m_reader.get());
   Build();
 }
 
 CRSFileDialogWindow::CRSFileDialogWindow(CRSCanvasItem* parent, const CRSSaveFileRequest& request,
-                                         CRSThumbnailService* thumbnails)
+                                         CRSThumbnailService* thumbnails, CRSFolderReader::Lister lister)
     : CRSControlWindow(PointF(), parent, "fileDialog", SizeF(400, 300)),
-      m_reader(std::make_unique<CRSFolderReader>()),
+      m_reader(std::make_unique<CRSFolderReader>(std::move(lister))),
       m_thumbnails(thumbnails ? thumbnails : &CRSThumbnailService::Shared()) {
   m_browser = std::make_unique<CRSFileBrowser>(request, m_thumbnails, m_reader.get());
   Build();
@@ -443,7 +458,9 @@ void CRSFileDialogWindow::Build() {
 
   // A click on any empty part of the dialog gives the keyboard to the
   // window, so Escape and the arrows keep working.
-  SetFocusable(true);
+  // It takes text too, so that the characters typed over the list arrive as
+  // characters whatever the keyboard layout: a "/" or "~" starts a path.
+  SetFocusable(true, true);
   SetModal(true);
   new CBehaviourAlign(this, CBehaviourAlign::kCentre);
   OnChanged();
@@ -521,7 +538,36 @@ void CRSFileDialogWindow::OnPathTyped(CRSEdit* edit, const std::string& text) {
 }
 
 void CRSFileDialogWindow::OnNameTyped(CRSEdit*, const std::string& text) {
-  if (!m_syncing) m_browser->SetName(text);
+  if (m_syncing) return;
+  m_nameTyped = true;
+  m_browser->SetName(text);
+}
+
+bool CRSFileDialogWindow::StartsTypedPath(const CRSEventReceiver* focus, unsigned character) const {
+  if (character != '/' && character != '~') return false;
+  if (focus == m_pathEdit) return false;
+  if (m_nameEdit && focus == m_nameEdit) {
+    // No name holds a slash. A tilde may be part of a name the player is
+    // typing, but not the first thing typed over the proposed name.
+    return character == '/' || !m_nameTyped || m_nameEdit->GetText().empty();
+  }
+  return true;
+}
+
+int CRSFileDialogWindow::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) {
+  if (event.GetType() != CRSEvents::kEventKey || event.GetMessage() != static_cast<int>(platform::kMsgChar))
+    return CRSControlWindow::FilterGlobalEvent(target, event);
+  // Keys meant for a box asked over the dialog, or for whatever lies
+  // behind a dialog that is not on top, are not the dialog's.
+  if (m_browser->IsFinished() || IsClosing() || GetTopModal() != this || !m_pathEdit) return kVerdictContinue;
+  const unsigned character = static_cast<const CRSCanvasEvents::Key&>(event).m_virtualKey;
+  if (!StartsTypedPath(target, character)) return kVerdictContinue;
+  FocusItem(m_pathEdit);
+  // The character replaces what the edit showed: the path starts afresh.
+  m_syncing = true;
+  m_pathEdit->SetText(std::string(1, static_cast<char>(character)));
+  m_syncing = false;
+  return kVerdictStop;
 }
 
 void CRSFileDialogWindow::OnOk() {
@@ -556,7 +602,7 @@ void CRSFileDialogWindow::Close() {
 
 void CRSFileDialogWindow::OnAskOverwrite(std::string question) {
   if (m_overwriteBox) return;
-  auto* box = new CRSMessageBox(question, GetCaption(), GetClientArea(), 4);
+  auto* box = new CRSMessageBox(question, GetCaption(), GetClientArea(), CRSMessageBox::Kind::kYesNo);
   box->sigClosed.connect(this, &CRSFileDialogWindow::OnOverwriteAnswered);
   m_overwriteBox = box;
 }
@@ -583,9 +629,10 @@ void CRSFileDialogWindow::OnKey(int message, unsigned vk, long keyData, bool* ha
   }
   if (msg != platform::kMsgKeyDown) return;
   if (b.IsAskingOverwrite()) {
-    // The question is on screen: Escape and N keep the file, Y replaces it.
+    // The question is on screen: N keeps the file, Y replaces it (Enter
+    // and Escape reach the box itself first).
     *handled = true;
-    if (vk == platform::kVkEscape || vk == 'N') {
+    if (vk == 'N') {
       if (m_overwriteBox) m_overwriteBox->Close();
     } else if (vk == 'Y' && m_overwriteBox) {
       if (CRSControlButton* yes = m_overwriteBox->GetButton(0)) yes->Click();
