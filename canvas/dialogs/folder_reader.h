@@ -52,6 +52,7 @@ class CRSFolderReader : public platform::MessageTarget {
   // The newest request's listing is ready (user-interface thread).
   sigslot::signal1<unsigned> sigRead;
 
+  // What the reader and its worker share; defined beside the worker.
   struct Shared;
 
  private:
