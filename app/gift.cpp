@@ -26,11 +26,6 @@ std::string& TemplateOverride() {
   return path;
 }
 
-void ShowBox(CRSControlWindow* root, const std::string& text, const std::string& title) {
-  platform::ReportLine("message " + title + ": " + text);
-  if (root) new CRSMessageBox(text, title, root, 0);
-}
-
 void MakeExecutable(const std::string& path) {
   std::error_code ignored;
   fs::permissions(path, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
@@ -112,12 +107,11 @@ void RemoveTemporaryGifts() {
 
 void MakeGift(CPuzzleLibrary& library, CRSControlWindow* root) {
   if (!library.GetSelectedPuzzleImage() || !root) return;
-  auto* box = new CRSMessageBox("Send this puzzle as a gift?", "Tandrill", root, 3);
+  auto* box = CRSMessageBox::Show("Send this puzzle as a gift?", "Tandrill", root, CRSMessageBox::Kind::kYesNoCancel);
   const char* labels[] = {"&Email", "&Save as", "&Cancel"};
   for (int i = 0; i < 3; ++i)
     if (CRSControlButton* button = box->GetButton(i)) button->SetCaption(labels[i]);
   new CGiftChoice(box, library, root);
-  platform::ReportLine("message Tandrill: Send this puzzle as a gift?");
 }
 
 std::string MakeGiftFile(CPuzzleImageData* entry, CRSControlWindow* root) {
@@ -139,8 +133,8 @@ std::string MakeGiftFile(CPuzzleImageData* entry, CRSControlWindow* root) {
   if (!error) platform::EnsureDirectory(folder);
   if (error || !fs::copy_file(source, gift, fs::copy_options::overwrite_existing, error)) {
     const int code = error ? error.value() : EIO;
-    ShowBox(root, "Could not copy the gift file:\n\"" + source + "\"\nERROR CODE:" + std::to_string(code),
-            "Failed making the gift!!!");
+    CRSMessageBox::Show("Could not copy the gift file:\n\"" + source + "\"\nERROR CODE:" + std::to_string(code),
+                        "Failed making the gift!!!", root);
     return std::string();
   }
   MakeExecutable(gift);
@@ -158,7 +152,8 @@ std::string MakeGiftFile(CPuzzleImageData* entry, CRSControlWindow* root) {
   puzzle.Write(out);
   if (!platform::AppendPayload(gift, out.GetBytes())) {
     platform::RemoveFile(gift);
-    ShowBox(root, "Could not write the puzzle into the gift file:\n\"" + gift + "\"", "Failed making the gift!!!");
+    CRSMessageBox::Show("Could not write the puzzle into the gift file:\n\"" + gift + "\"", "Failed making the gift!!!",
+                        root);
     return std::string();
   }
   return gift;
@@ -172,7 +167,7 @@ void EmailGift(CPuzzleLibrary& library, CRSControlWindow* root) {
   // No mail client (-1), or xdg-email's own "no tool to send with" (3):
   // nothing to tell, as when there is no mail library at all.
   if (code == 0 || code == -1 || code == 3) return;
-  ShowBox(root, "Could not send the email !\nERROR CODE:" + std::to_string(code), "Send Mail Failed !!!");
+  CRSMessageBox::Show("Could not send the email !\nERROR CODE:" + std::to_string(code), "Send Mail Failed !!!", root);
 }
 
 bool MoveGiftTo(const std::string& gift, const std::string& chosen) {
@@ -214,7 +209,7 @@ void SaveGiftAs(CPuzzleLibrary& library, CRSControlWindow* root) {
     } else if (!chosen.empty()) {
       // The dialog has closed as after a save; without a word the player
       // would believe the gift is there.
-      ShowBox(owner.get(), "Could not save the gift file:\n\"" + chosen + "\"", "Failed making the gift!!!");
+      CRSMessageBox::Show("Could not save the gift file:\n\"" + chosen + "\"", "Failed making the gift!!!", owner.get());
     }
   });
 }

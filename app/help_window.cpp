@@ -24,7 +24,7 @@ CHelpWindow* CHelpWindow::Open(CRSCanvasItem* root, const std::string& path) {
 CHelpWindow::CHelpWindow(CRSCanvasItem* root, const std::string& text)
     : CRSControlWindow(PointF(), root, "helpWindow", SizeF(640, 520)) {
   SetCaption("Tandrill Help");
-  SetFrameMode(2);
+  SetFrameMode(CRSFrameMode::kResizable);
   SetZOrder(kZOrderTop - 16);
   SetMinSize(SizeF(320, 240));
 

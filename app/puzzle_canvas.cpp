@@ -188,7 +188,7 @@ bool CPuzzleCanvas::PlayGiftLater(std::string puzzleText) {
   {
     CPuzzleData probe(CPuzzlePlayRoom::kGiftName);
     if (!probe.LoadFromText(puzzleText) || !probe.GetPicture()) {
-      ShowMessage("Could not read the puzzle file", "ERROR");
+      CRSMessageBox::Show("Could not read the puzzle file", "ERROR", this);
       return false;
     }
   }
@@ -262,7 +262,7 @@ void CPuzzleCanvas::SetGradientColour(std::uint32_t rgb) {
 bool CPuzzleCanvas::SetBackgroundFile(const std::string& path) {
   std::shared_ptr<Gdiplus::Bitmap> picture(platform::LoadImageFile(path));
   if (!picture || picture->GetWidth() == 0 || picture->GetHeight() == 0) {
-    ShowMessage("Background image file could not be loaded:\nunrecognized format!!!", "ERROR");
+    CRSMessageBox::Show("Background image file could not be loaded:\nunrecognized format!!!", "ERROR", this);
     return false;
   }
   m_library.SetBackgroundImage(std::move(picture));
@@ -314,7 +314,7 @@ void CPuzzleCanvas::ShowHelp() {
   if (m_help) return;  // one help window at a time
   CHelpWindow* help = CHelpWindow::Open(this, path);
   if (!help) {
-    ShowMessage("The help file could not be read:\n" + path, "Tandrill");
+    CRSMessageBox::Show("The help file could not be read:\n" + path, "Tandrill", this);
     return;
   }
   m_help = help;
@@ -347,10 +347,11 @@ void CPuzzleCanvas::LoadLibrary() {
   }
   if (result.showError) {
     m_keepDamagedLibrary = true;
-    ShowMessage(result.errorText, "Parsing ERROR");
+    CRSMessageBox::Show(result.errorText, "Parsing ERROR", this);
   }
   if (m_lock && m_lock->GetState() == platform::InstanceLock::State::kHeldByOther) {
-    ShowMessage("Tandrill is already running.\nThis window will not save your puzzles; use the other one.", "Tandrill");
+    CRSMessageBox::Show("Tandrill is already running.\nThis window will not save your puzzles; use the other one.",
+                        "Tandrill", this);
   }
 }
 
@@ -368,7 +369,3 @@ void CPuzzleCanvas::SaveLibrary() {
   m_library.SaveFile();
 }
 
-void CPuzzleCanvas::ShowMessage(const std::string& text, const std::string& title) {
-  new CRSMessageBox(text, title, this, 0);
-  platform::ReportLine("message " + title + ": " + text);
-}

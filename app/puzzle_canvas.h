@@ -97,7 +97,6 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   void LoadLibrary();
   void SaveLibrary();
   void ApplyBrushes();
-  void ShowMessage(const std::string& text, const std::string& title);
   void OnOpenPicture(std::string path) { CreatePuzzleFromPicture(path); }
   void OnModifySelected();
   void OnPlayGift();

@@ -54,7 +54,7 @@ void CPuzzleView::OnCreate() {
 
   canvas->SetCloseButton(true);
   canvas->SetSystemButtons(true);
-  canvas->SetFrameMode(2);
+  canvas->SetFrameMode(CRSFrameMode::kResizable);
 
   // The largest picture a new puzzle keeps: what the client area of a
   // window as large as the screen holds, less a small margin.

@@ -96,12 +96,9 @@ CPuzzleView* s_mainView = nullptr;
 // written as the root goes) the platform's own box says it.
 void ShowCannotSave(const std::string& folder, const std::string& reason) {
   const std::string text = CannotSaveText(folder, reason);
-  platform::ReportLine("message Tandrill: " + text);
-  if (CPuzzleCanvas* canvas = s_mainView ? s_mainView->GetPuzzleCanvas() : nullptr) {
-    new CRSMessageBox(text, "Tandrill", canvas, 0);
-    return;
-  }
-  platform::ShowNativeMessage("Tandrill", text, platform::NativeIcon::kError);
+  CPuzzleCanvas* canvas = s_mainView ? s_mainView->GetPuzzleCanvas() : nullptr;
+  if (!CRSMessageBox::Show(text, "Tandrill", canvas))
+    platform::ShowNativeMessage("Tandrill", text, platform::NativeIcon::kError);
 }
 
 // Clears the main window's pointer on every way out of the run.

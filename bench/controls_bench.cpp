@@ -81,7 +81,7 @@ void BM_MessageBoxOpen(benchmark::State& state) {  // budget: < 3 ms
   root.SetSize(SizeF(800, 600));
   Gdiplus::Bitmap buffer(800, 600, PixelFormat::Format32bppARGB);
   for (auto _ : state) {
-    auto* box = new CRSMessageBox("Do you want to keep this puzzle in the library?", "Tandrill", &root, 3);
+    auto* box = new CRSMessageBox("Do you want to keep this puzzle in the library?", "Tandrill", &root, CRSMessageBox::Kind::kYesNoCancel);
     {
       Gdiplus::Graphics g(&buffer);
       const Gdiplus::Matrix toRoot = box->GetTransformTo(nullptr);

@@ -69,12 +69,66 @@ struct CRSControlStyleValues {
   bool operator==(const CRSControlStyleValues&) const = default;
 };
 
+// The colours of what the style's file element does not cover: the drawn
+// open, save and colour dialogs, and the play room's clock and tips. They
+// are named here once, so no dialog or room writes a colour of its own.
+struct CRSStylePalette {
+  // Dialog text and the wells of the places column and the file list.
+  uint32_t dialogText = 0xFFFFFFFF;
+  uint32_t dialogDimText = 0xB8D8E2F2;
+  uint32_t dialogMessageText = 0xFFFFD27A;  // the message line's warm yellow
+  uint32_t dialogPanel = 0x70000018;
+  uint32_t dialogPanelRim = 0x38FFFFFF;
+  // Highlights: the selected row or current place, the one under the
+  // mouse, and a path segment at rest.
+  uint32_t dialogSelection = 0xD83670D8;
+  uint32_t dialogHover = 0x30FFFFFF;
+  uint32_t dialogSegment = 0x22FFFFFF;
+  // The file list's icons: folders (and home), the drive, pages, and the
+  // backing under a thumbnail.
+  uint32_t folderBack = 0xFFC8962E;
+  uint32_t folderFront = 0xFFF0BE4A;
+  uint32_t folderLight = 0xFFFFDE8A;
+  uint32_t driveLight = 0xFFE4E8EE;
+  uint32_t driveDark = 0xFF9AA4B2;
+  uint32_t driveLamp = 0xFF50D070;
+  uint32_t paper = 0xFFF4F6FA;
+  uint32_t paperFold = 0xFFC9D1DD;
+  uint32_t paperLines = 0xFFB8C2D0;
+  uint32_t brokenLinkMark = 0xFFD04040;
+  uint32_t thumbnailBacking = 0x30000000;
+  // The colour dialog: rims of the swatches, field, bar and preview, the
+  // chosen swatch's ring, the marks on the field and the bar, and the dark
+  // end of the brightness bar.
+  uint32_t swatchRim = 0x50FFFFFF;
+  uint32_t chosenRing = 0xFFFFFFFF;
+  uint32_t fieldRim = 0x60FFFFFF;
+  uint32_t previewRim = 0xA0FFFFFF;
+  uint32_t markLight = 0xFFFFFFFF;
+  uint32_t markDark = 0xC0000000;
+  uint32_t brightnessDark = 0xFF000000;
+  // The play room's clock, and the tip line under its band.
+  uint32_t clockText = 0xFFFFFFFF;
+  uint32_t clockOutline = 0x88000000;
+  uint32_t tipBand = 0x88FFFFFF;
+  uint32_t tipText = 0xFF0000FF;
+  uint32_t tipOutline = 0x88FFFF00;
+};
+
+// How a control window is framed; the numbers are those the window's
+// options have always carried.
+enum class CRSFrameMode : int {
+  kNone = 0,       // no frame: no border, no margin, square corners
+  kFixed = 1,      // a border the user cannot drag
+  kResizable = 2,  // resized by dragging its edges and its grip
+};
+
 // What a window's frame depends on, so sizes can be computed for a window
 // that does not exist yet (the largest picture size, the preview window).
 struct CRSWindowFrameOptions {
   bool titleBar = true;
   bool toolWindow = false;  // the shorter title bar
-  int frameMode = 1;        // 0 none, 1 fixed, 2 resizable by its edges
+  CRSFrameMode frameMode = CRSFrameMode::kFixed;
 };
 
 class CRSControlStyles {
@@ -128,6 +182,8 @@ class CRSControlStyles {
   virtual void Write(CRSXMLWriter& out) = 0;
   // Slot 22: the style's element name.
   virtual std::string_view GetElementName() const = 0;
+  // After the slots: the colours of the dialogs, clock and tips.
+  virtual const CRSStylePalette& GetPalette() const = 0;
 
   // The current style; a drawn style with the default values until one is
   // installed. Never null.
@@ -175,12 +231,14 @@ class CRSControlStylesDrawn : public CRSControlStyles {
   float GetSliderValueAt(CRSSlider& control, const PointF& thumbPosition) override;
   void Write(CRSXMLWriter&) override {}
   std::string_view GetElementName() const override { return kElementName; }
+  const CRSStylePalette& GetPalette() const override { return m_palette; }
 
  protected:
   CRSControlStyleValues& MutableValues() { return m_values; }
 
  private:
   CRSControlStyleValues m_values;
+  CRSStylePalette m_palette;
 };
 
 // The mix-in every control derives from: access to the current style.

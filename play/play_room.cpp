@@ -124,9 +124,8 @@ bool CPuzzlePlayRoom::ReadPuzzle() {
 
 void CPuzzlePlayRoom::ShowReadError() {
   const std::string text = "Could not read the puzzle file";
-  auto* box = new CRSMessageBox(text, "ERROR", m_host->GetRootWindow(), 0);
-  box->sigClosed.connect(this, &CPuzzlePlayRoom::OnErrorClosed);
-  platform::ReportLine("message ERROR: " + text);
+  if (CRSMessageBox* box = CRSMessageBox::Show(text, "ERROR", m_host->GetRootWindow()))
+    box->sigClosed.connect(this, &CPuzzlePlayRoom::OnErrorClosed);
 }
 
 void CPuzzlePlayRoom::OnErrorClosed(int) {

@@ -5,6 +5,7 @@
 
 #include "canvas/behaviours.h"
 #include "canvas/items.h"
+#include "canvas/styles.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
 #include "play/play_room.h"
@@ -35,6 +36,10 @@ constexpr const char* kTips[CPuzzlePlayRoom::kTipCount] = {
 };
 
 constexpr int kBold = 1;
+
+// The clock's and the tips' colours are the style's.
+const CRSStylePalette& Palette() { return CRSControlStyles::GetCurrent()->GetPalette(); }
+
 // The tip's background lies just under the tip, both just under the clock.
 constexpr int kTipZOrder = CPuzzlePlayRoom::kClockZOrder - 1;
 constexpr int kTipBackgroundZOrder = CPuzzlePlayRoom::kClockZOrder - 2;
@@ -56,8 +61,8 @@ const char* CPuzzlePlayRoom::GetTip(int index) { return index >= 0 && index < kT
 void CPuzzlePlayRoom::CreateClock() {
   auto* clock = new CRSCanvasShapeText(PointF(), m_host->GetFloor(), "playClock");
   clock->SetFont("Arial", 22.0f, kBold);
-  clock->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFFFFFFFFu)));
-  clock->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(0x88000000u), 1.0f));
+  clock->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(Palette().clockText)));
+  clock->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(Palette().clockOutline), 1.0f));
   clock->SetZOrder(kClockZOrder);
   auto* align = new CBehaviourAlign(clock, CBehaviourAlign::kRight | CBehaviourAlign::kTop);
   align->SetMargins(5, 5);
@@ -92,7 +97,7 @@ void CPuzzlePlayRoom::CreateTips() {
   auto unit = std::make_unique<Gdiplus::GraphicsPath>();
   unit->AddRectangle(RectF(0, 0, 1, 1));
   background->SetPath(std::move(unit));
-  background->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0x88FFFFFFu)));
+  background->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(Palette().tipBand)));
   background->SetZOrder(kTipBackgroundZOrder);
   background->SetVisible(false);
   auto* backgroundAlign = new CBehaviourAlign(background, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);
@@ -100,8 +105,8 @@ void CPuzzlePlayRoom::CreateTips() {
 
   auto* tip = new CRSCanvasShapeText(PointF(), m_host->GetFloor(), "playTip");
   tip->SetFont("Arial", 12.0f, kBold);
-  tip->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFF0000FFu)));
-  tip->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(0x88FFFF00u), 1.0f));
+  tip->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(Palette().tipText)));
+  tip->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(Palette().tipOutline), 1.0f));
   tip->SetZOrder(kTipZOrder);
   tip->SetVisible(false);
   auto* tipAlign = new CBehaviourAlign(tip, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);

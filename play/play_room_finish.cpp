@@ -20,13 +20,12 @@ void CPuzzlePlayRoom::OnSolved() {
   const std::string clock = FormatClock(m_puzzle->GetTimePlayed());
   std::string text = "Congratulations!!!\nYou've completed the puzzle in " + clock + " seconds!!!";
   if (!m_gift) text += "\nThe puzzle will be placed in the gallery room.";
-  auto* box = new CRSMessageBox(text, "Puzzle Solved !!!", m_host->GetRootWindow(), 0);
-  box->sigClosed.connect(this, &CPuzzlePlayRoom::OnSolvedBoxClosed);
+  if (CRSMessageBox* box = CRSMessageBox::Show(text, "Puzzle Solved !!!", m_host->GetRootWindow()))
+    box->sigClosed.connect(this, &CPuzzlePlayRoom::OnSolvedBoxClosed);
 
   m_puzzle->SetSurprise(false);
   m_puzzle->SetCompleted(true);
   UpdateCaption();
-  platform::ReportLine("message Puzzle Solved !!!: " + text);
   platform::ReportLine("play solved " + clock);
 }
 

@@ -60,7 +60,7 @@ void CPuzzlePlayRoom::OpenPreview() {
   const float scale = std::min(kPreviewWidth / width, kPreviewHeight / height);
   auto* window = new CRSControlWindow(PointF(), m_host->GetFloor(), "previewWindow", SizeF(kPreviewMinWidth, kPreviewMinHeight));
   window->SetCaption("Puzzle picture");
-  window->SetFrameMode(2);
+  window->SetFrameMode(CRSFrameMode::kResizable);
   window->SetZOrder(kPreviewZOrder);
   window->SetMinSize(SizeF(kPreviewMinWidth, kPreviewMinHeight));
   window->SetClientSize(SizeF(width * scale, height * scale));

@@ -11,7 +11,7 @@ CPuzzleCategoryWindow::CPuzzleCategoryWindow(CRSCanvasItem* parent, const std::s
     : CRSControlWindow(PointF(), parent, "categoryWindow", size) {
   SetVisible(false);
   SetCaption(category_rooms::WindowCaption(title));
-  SetFrameMode(2);
+  SetFrameMode(CRSFrameMode::kResizable);
   SetZOrder(category_rooms::kWindowZOrder);
   SetMinSize(SizeF(category_rooms::kWindowMinSide, category_rooms::kWindowMinSide));
 

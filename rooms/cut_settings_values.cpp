@@ -187,8 +187,7 @@ bool CPuzzleCutSettingsDlg::PlayMusic() {
   if (m_values.musicFile.empty()) return false;
   if (CRSSoundHandler::Instance().PlayFile(m_values.musicFile, true, CRSSoundHandler::kChannelMusic)) return true;
   const std::string text = "\"" + m_values.musicFile + "\"\nfile couldn't be played!";
-  new CRSMessageBox(text, "ERROR!", GetRootItem(), 0);
-  platform::ReportLine("message ERROR!: " + text);
+  CRSMessageBox::Show(text, "ERROR!", GetRootItem());
   return false;
 }
 

@@ -16,8 +16,7 @@
 namespace {
 
 void ShowError(CPuzzleRoomHost* root, const std::string& text) {
-  new CRSMessageBox(text, "ERROR", root->GetRootWindow(), 0);
-  platform::ReportLine("message ERROR: " + text);
+  CRSMessageBox::Show(text, "ERROR", root->GetRootWindow());
 }
 
 }  // namespace

@@ -60,9 +60,8 @@ CPuzzleGalleryRoom::CPuzzleGalleryRoom(CPuzzleRoomHost* root, const std::string&
   UpdateButtons();
 
   if (m_floorItems.empty()) {
-    auto* box = new CRSMessageBox(kEmptyText, "Tandrill", m_root->GetRootWindow(), 0);
-    box->sigClosed.connect(this, &CPuzzleGalleryRoom::OnEmptyBoxClosed);
-    platform::ReportLine(std::string("message Tandrill: ") + kEmptyText);
+    if (CRSMessageBox* box = CRSMessageBox::Show(kEmptyText, "Tandrill", m_root->GetRootWindow()))
+      box->sigClosed.connect(this, &CPuzzleGalleryRoom::OnEmptyBoxClosed);
   }
   platform::ReportLine("gallery items " + std::to_string(m_floorItems.size()));
 }
@@ -227,9 +226,9 @@ void CPuzzleGalleryRoom::OnEmptyBoxClosed(int) { m_root->GoHome(); }
 
 void CPuzzleGalleryRoom::Remove() {
   if (!SelectedPuzzle()) return;
-  auto* box = new CRSMessageBox(kRemoveText, "Tandrill", m_root->GetRootWindow(), 4);
-  box->sigButton0.connect(this, &CPuzzleGalleryRoom::OnRemoveConfirmed);
-  platform::ReportLine(std::string("message Tandrill: ") + kRemoveText);
+  if (CRSMessageBox* box =
+          CRSMessageBox::Show(kRemoveText, "Tandrill", m_root->GetRootWindow(), CRSMessageBox::Kind::kYesNo))
+    box->sigButton0.connect(this, &CPuzzleGalleryRoom::OnRemoveConfirmed);
 }
 
 void CPuzzleGalleryRoom::OnRemoveConfirmed() {

@@ -51,8 +51,7 @@ void CPuzzleGalleryRoom::ShowPicture(bool show) {
   CPuzzleImageData* entry = SelectedPuzzle();
   if (!entry) return;
   if (!BuildPictureWindow(*entry)) {
-    new CRSMessageBox("Could not read the puzzle file", "ERROR", m_root->GetRootWindow(), 0);
-    platform::ReportLine("message ERROR: Could not read the puzzle file");
+    CRSMessageBox::Show("Could not read the puzzle file", "ERROR", m_root->GetRootWindow());
     // A pressed button with no window behind it would need two clicks to
     // show the next picture; it is released with the failed attempt.
     ClosePictureWindow();

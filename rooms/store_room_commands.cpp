@@ -27,9 +27,9 @@ void CPuzzleStoreRoom::Create() { m_root->CreateNewPuzzle(); }
 
 void CPuzzleStoreRoom::AskDeletePuzzle() {
   if (!m_root->GetLibrary().GetSelectedPuzzleImage()) return;
-  auto* box = new CRSMessageBox(kDeleteQuestion, "Tandrill", m_root->GetRootWindow(), 4);
-  box->sigButton0.connect(this, &CPuzzleStoreRoom::DeleteSelectedPuzzle);
-  platform::ReportLine(std::string("message Tandrill: ") + kDeleteQuestion);
+  if (CRSMessageBox* box =
+          CRSMessageBox::Show(kDeleteQuestion, "Tandrill", m_root->GetRootWindow(), CRSMessageBox::Kind::kYesNo))
+    box->sigButton0.connect(this, &CPuzzleStoreRoom::DeleteSelectedPuzzle);
 }
 
 void CPuzzleStoreRoom::DeleteSelectedPuzzle() {

@@ -201,16 +201,15 @@ void CRSControlWindow::SetToolWindow(bool on) {
   RebuildFrame();
 }
 
-void CRSControlWindow::SetFrameMode(int mode) {
-  mode = std::clamp(mode, 0, 2);
+void CRSControlWindow::SetFrameMode(CRSFrameMode mode) {
   if (mode == m_frameMode) return;
   m_frameMode = mode;
-  if (mode != 2) {
+  if (mode != CRSFrameMode::kResizable) {
     CRSCanvasItem* grip = m_grip.get();
     m_grip = nullptr;
     if (grip) grip->Delete();
   }
-  if (mode == 0) {
+  if (mode == CRSFrameMode::kNone) {
     CRSCanvasItem* frame = m_frame.get();
     m_frame = nullptr;
     if (frame) frame->Delete();
@@ -311,7 +310,7 @@ int CRSControlWindow::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::Bas
 // --- moving and resizing -----------------------------------------------------
 
 int CRSControlWindow::EdgesAt(const PointF& local) const {
-  if (m_frameMode != 2 || m_maximized) return 0;
+  if (m_frameMode != CRSFrameMode::kResizable || m_maximized) return 0;
   const SizeF s = GetSize();
   if (CRSCanvasItem* grip = m_grip.get()) {
     const RectF g(grip->GetPosition().X, grip->GetPosition().Y, grip->GetSize().Width, grip->GetSize().Height);

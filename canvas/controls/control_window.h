@@ -2,7 +2,7 @@
 // A framed window drawn inside the canvas: background, border, title bar with
 // a caption and title-bar buttons, and a client area. The style builds the
 // frame (and rebuilds it whenever an option changes). A window moves when its
-// title is dragged and, in frame mode 2, resizes by its edges and its grip.
+// title is dragged and, when its frame is resizable, resizes by its edges and its grip.
 //
 // A modal window takes every mouse event meant for something outside it
 // while it is the last window on the process-wide modal list.
@@ -57,8 +57,7 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
   // The minimise and maximise/restore buttons of a main window.
   void SetSystemButtons(bool on);
   void SetToolWindow(bool on);
-  // 0 no frame, 1 fixed, 2 resizable by the edges and the grip.
-  void SetFrameMode(int mode);
+  void SetFrameMode(CRSFrameMode mode);
   void RemoveRaiseBehaviour();
   void RemoveShadowBehaviour();
   // Closes the window: emits closed later and deletes the window once the
@@ -70,7 +69,7 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
   bool HasTitleBar() const { return m_titleBar; }
   bool HasSystemButtons() const { return m_systemButtons; }
   bool IsToolWindow() const { return m_toolWindow; }
-  int GetFrameMode() const { return m_frameMode; }
+  CRSFrameMode GetFrameMode() const { return m_frameMode; }
   int GetResizeEdges() const { return m_resizeEdges; }
   bool IsClosing() const { return m_closing; }
   const std::string& GetExtraButtonCaption() const { return m_extraCaption; }
@@ -133,7 +132,7 @@ class CRSControlWindow : public CRSControlWithClientArea<CRSCanvasShape>, public
   bool m_titleBar = true;
   bool m_systemButtons = false;
   bool m_toolWindow = false;
-  int m_frameMode = 1;
+  CRSFrameMode m_frameMode = CRSFrameMode::kFixed;
   int m_resizeEdges = 0;
   std::string m_extraCaption;
   std::string m_captionText;

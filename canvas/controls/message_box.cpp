@@ -7,6 +7,8 @@
 
 #include "canvas/behaviours.h"
 #include "canvas/styles/style_parts.h"
+#include "platform/messages.h"
+#include "platform/report.h"
 
 namespace {
 
@@ -18,7 +20,13 @@ constexpr float kButtonBottomMargin = 5.0f;
 
 }  // namespace
 
-void CRSMessageBox::LabelsOf(int kind, std::string (&labels)[kButtonSlots]) {
+CRSMessageBox* CRSMessageBox::Show(const std::string& text, const std::string& title, CRSCanvasItem* parent,
+                                   Kind kind) {
+  platform::ReportLine("message " + title + ": " + text);
+  return parent ? new CRSMessageBox(text, title, parent, kind) : nullptr;
+}
+
+void CRSMessageBox::LabelsOf(Kind kind, std::string (&labels)[kButtonSlots]) {
   static const char* const kLabels[6][kButtonSlots] = {
       {"&Ok", "", ""},
       {"&Ok", "&Cancel", ""},
@@ -27,11 +35,12 @@ void CRSMessageBox::LabelsOf(int kind, std::string (&labels)[kButtonSlots]) {
       {"&Yes", "&No", ""},
       {"&Retry", "&Ignore", ""},
   };
-  const int k = kind >= 0 && kind <= 5 ? kind : 0;
+  const int value = static_cast<int>(kind);
+  const int k = value >= 0 && value <= 5 ? value : 0;
   for (int i = 0; i < kButtonSlots; ++i) labels[i] = kLabels[k][i];
 }
 
-CRSMessageBox::CRSMessageBox(const std::string& text, const std::string& title, CRSCanvasItem* parent, int kind)
+CRSMessageBox::CRSMessageBox(const std::string& text, const std::string& title, CRSCanvasItem* parent, Kind kind)
     : CRSControlWindow(PointF(), parent, "messageBox", SizeF(kMinClientWidth, 100.0f)), m_kind(kind) {
   SetCloseButton(false);
   SetCaption(title);
@@ -104,4 +113,29 @@ void CRSMessageBox::Close() {
   if (m_result >= 0 && m_result < kButtonSlots) ButtonSignal(m_result).EmitLater();
   sigClosed.EmitLater(m_result);
   CRSControlWindow::Close();
+}
+
+CRSControlButton* CRSMessageBox::KeyButton(bool last) const {
+  CRSControlButton* found = nullptr;
+  for (const auto& slot : m_buttons) {
+    if (CRSControlButton* button = slot.get()) {
+      if (!last) return button;
+      found = button;
+    }
+  }
+  return found;
+}
+
+int CRSMessageBox::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) {
+  if (event.GetType() != CRSEvents::kEventKey || event.GetMessage() != static_cast<int>(platform::kMsgKeyDown))
+    return CRSControlWindow::FilterGlobalEvent(target, event);
+  // Only the box on top answers, so a box asked from inside a dialog takes
+  // the keys before the dialog does, and the dialog has them back after.
+  if (IsClosing() || GetTopModal() != this) return kVerdictContinue;
+  const unsigned key = static_cast<const CRSCanvasEvents::Key&>(event).m_virtualKey;
+  if (key != platform::kVkReturn && key != platform::kVkEscape) return kVerdictContinue;
+  // Pressed as a click is, so the sound plays and the answer is the
+  // button's own.
+  if (CRSControlButton* button = KeyButton(key == platform::kVkEscape)) button->Click();
+  return kVerdictStop;
 }

@@ -53,6 +53,7 @@ CRSColourDialogBody::CRSColourDialogBody(CRSColourDialogWindow& window, CRSObjec
 void CRSColourDialogBody::PaintContent(Gdiplus::Graphics& g, bool) {
   const CRSColourDialogLayout& l = m_window.GetLayout();
   const CRSColourChooser& c = m_window.Chooser();
+  const CRSStylePalette& palette = dialog_look::Palette();
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
 
   // The palette: rounded swatches with a gap, the chosen one ringed.
@@ -63,19 +64,19 @@ void CRSColourDialogBody::PaintContent(Gdiplus::Graphics& g, bool) {
     Gdiplus::SolidBrush fill{Gdiplus::Color(BasicPalette()[i])};
     std::unique_ptr<Gdiplus::GraphicsPath> path(style_parts::RoundedRect(cell, 3.0f));
     g.FillPath(&fill, path.get());
-    Ring(g, cell, 0x50FFFFFFu, 1.0f);
+    Ring(g, cell, palette.swatchRim, 1.0f);
   }
   if (chosen >= 0) {
     RectF ring = PaletteCellRect(l, chosen);
     ring.Inflate(-0.5f, -0.5f);
-    Ring(g, ring, 0xFFFFFFFFu, 2.0f);
+    Ring(g, ring, palette.chosenRing, 2.0f);
   }
 
   // The field and its cross-hair.
   g.DrawImage(m_field.get(), l.field);
-  Ring(g, l.field, 0x60FFFFFFu, 1.0f);
+  Ring(g, l.field, palette.fieldRim, 1.0f);
   const PointF at = FieldPointOf(l, c.GetHsv());
-  Gdiplus::Pen dark(Gdiplus::Color(0xC0000000u), 3.0f), light(Gdiplus::Color(0xFFFFFFFFu), 1.5f);
+  Gdiplus::Pen dark(Gdiplus::Color(palette.markDark), 3.0f), light(Gdiplus::Color(palette.markLight), 1.5f);
   g.DrawEllipse(&dark, RectF(at.X - 6, at.Y - 6, 12, 12));
   g.DrawEllipse(&light, RectF(at.X - 6, at.Y - 6, 12, 12));
 
@@ -83,23 +84,23 @@ void CRSColourDialogBody::PaintContent(Gdiplus::Graphics& g, bool) {
   CRSHsv top = c.GetHsv();
   top.value = 1.0;
   Gdiplus::LinearGradientBrush shade(PointF(0, l.slider.Y), PointF(0, l.slider.GetBottom()),
-                                     Gdiplus::Color(HsvToRgb(top)), Gdiplus::Color(0xFF000000u));
+                                     Gdiplus::Color(HsvToRgb(top)), Gdiplus::Color(palette.brightnessDark));
   std::unique_ptr<Gdiplus::GraphicsPath> bar(style_parts::RoundedRect(l.slider, 4.0f));
   g.FillPath(&shade, bar.get());
-  Ring(g, l.slider, 0x60FFFFFFu, 1.0f);
+  Ring(g, l.slider, palette.fieldRim, 1.0f);
   const float y = SliderYOf(l, c.GetHsv().value);
   const RectF thumb(l.slider.X - 3, y - 3, l.slider.Width + 6, 6);
-  Gdiplus::SolidBrush thumbFill{Gdiplus::Color(0xFFFFFFFFu)};
+  Gdiplus::SolidBrush thumbFill{Gdiplus::Color(palette.markLight)};
   std::unique_ptr<Gdiplus::GraphicsPath> thumbPath(style_parts::RoundedRect(thumb, 3.0f));
   g.FillPath(&thumbFill, thumbPath.get());
-  Gdiplus::Pen thumbRim(Gdiplus::Color(0xC0000000u), 1.0f);
+  Gdiplus::Pen thumbRim(Gdiplus::Color(palette.markDark), 1.0f);
   g.DrawPath(&thumbRim, thumbPath.get());
 
   // The preview swatch.
   Gdiplus::SolidBrush preview{Gdiplus::Color(c.GetColour())};
   std::unique_ptr<Gdiplus::GraphicsPath> swatch(style_parts::RoundedRect(l.preview, 4.0f));
   g.FillPath(&preview, swatch.get());
-  Ring(g, l.preview, 0xA0FFFFFFu, 1.0f);
+  Ring(g, l.preview, palette.previewRim, 1.0f);
 }
 
 void CRSColourDialogBody::DragTo(const PointF& local) {

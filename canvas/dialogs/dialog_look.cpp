@@ -8,6 +8,8 @@
 
 namespace dialog_look {
 
+const CRSStylePalette& Palette() { return CRSControlStyles::GetCurrent()->GetPalette(); }
+
 const Fonts& GetFonts() {
   static const Fonts fonts;
   return fonts;
@@ -35,9 +37,9 @@ void DrawLine(Gdiplus::Graphics& g, const std::string& text, const Gdiplus::Font
 void FillPanel(Gdiplus::Graphics& g, const RectF& rect) {
   if (rect.IsEmptyArea()) return;
   std::unique_ptr<Gdiplus::GraphicsPath> path(style_parts::RoundedRect(rect, 6.0f));
-  Gdiplus::SolidBrush fill{Gdiplus::Color(kPanel)};
+  Gdiplus::SolidBrush fill{Gdiplus::Color(Palette().dialogPanel)};
   g.FillPath(&fill, path.get());
-  Gdiplus::Pen rim{Gdiplus::Color(kPanelRim), 1.0f};
+  Gdiplus::Pen rim{Gdiplus::Color(Palette().dialogPanelRim), 1.0f};
   std::unique_ptr<Gdiplus::GraphicsPath> edge(
       style_parts::RoundedRect(RectF(rect.X + 0.5f, rect.Y + 0.5f, rect.Width - 1, rect.Height - 1), 6.0f));
   g.DrawPath(&rim, edge.get());

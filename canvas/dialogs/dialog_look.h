@@ -1,6 +1,6 @@
 #pragma once
-// The look the drawn dialogs share beyond what the control style gives:
-// the colours of panels, highlights and icons, the fonts of the file list,
+// The look the drawn dialogs share beyond the controls: the style's palette
+// (the colours of panels, highlights and icons), the fonts of the file list,
 // and small helpers that draw a panel, a highlight or one line of text.
 //
 // The list uses a plain sans-serif face at a modest size rather than the
@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "canvas/styles.h"
 #include "platform/brush.h"
 #include "platform/font.h"
 #include "platform/graphics.h"
@@ -17,20 +18,9 @@
 
 namespace dialog_look {
 
-inline constexpr ARGB kText = 0xFFFFFFFFu;
-inline constexpr ARGB kDimText = 0xB8D8E2F2u;
-inline constexpr ARGB kMessageText = 0xFFFFD27Au;
-inline constexpr ARGB kPanel = 0x70000018u;
-inline constexpr ARGB kPanelRim = 0x38FFFFFFu;
-inline constexpr ARGB kSelection = 0xD83670D8u;
-inline constexpr ARGB kHover = 0x30FFFFFFu;
-inline constexpr ARGB kSegment = 0x22FFFFFFu;
-inline constexpr ARGB kFolderBack = 0xFFC8962Eu;
-inline constexpr ARGB kFolderFront = 0xFFF0BE4Au;
-inline constexpr ARGB kFolderLight = 0xFFFFDE8Au;
-inline constexpr ARGB kPaper = 0xFFF4F6FAu;
-inline constexpr ARGB kPaperFold = 0xFFC9D1DDu;
-inline constexpr ARGB kPaperLines = 0xFFB8C2D0u;
+// The current style's palette.
+const CRSStylePalette& Palette();
+
 
 struct Fonts {
   Gdiplus::Font name{"Arial", 10.0f, Gdiplus::FontStyleRegular};

@@ -39,10 +39,10 @@
 // The drawn file dialog (open and save), a CRSControlWindow, completed with
 // the controls: the caller's title; a places column (GetPlaces); the path
 // segments (GetSegments) and an edit for a typed path (EnterTypedPath on
-// Enter); the filter choice list; the list of rows with thumbnails, one
+// Enter; a "/" or "~" typed anywhere else starts one there); the filter choice list; the list of rows with thumbnails, one
 // click selecting, a double click or Enter opening, Backspace going up,
 // Escape cancelling, arrows moving and the wheel scrolling; the message
-// line (GetMessage); for saving, the name edit and a kind-4 message box on
+// line (GetMessage); for saving, the name edit and a Yes/No message box on
 // sigAskOverwrite whose "&Yes" calls AnswerOverwrite(true) and whose "&No"
 // calls AnswerOverwrite(false); OK and Cancel buttons. It owns its
 // CRSFileBrowser and gives it out through Browser(). Defined in

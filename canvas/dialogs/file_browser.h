@@ -119,7 +119,7 @@ class CRSFileBrowser : public sigslot::has_slots {
   CRSSignalEmittedTroughEvent1<std::string> sigFileChosen;
   CRSSignalEmittedTroughEvent0 sigCancelled;
   // At once: the save dialog needs a yes or no to replace a file; the text
-  // is the question. The window shows it in a message box of kind 4 and
+  // is the question. The window shows it in a Yes/No message box and
   // calls AnswerOverwrite.
   sigslot::signal1<std::string> sigAskOverwrite;
   // At once: the folder, rows, message or name changed (redraw all).

@@ -57,23 +57,36 @@ class CRSFileDialogBody : public CRSCanvasItem {
   void PaintList(Gdiplus::Graphics& g);
   void PaintRow(Gdiplus::Graphics& g, int row, const RectF& rect);
   void SetHover(const Part& part);
-  // The first path segment shown whole (an earlier one becomes the mark for
-  // the hidden ones), and each segment's width with its gap.
-  int FirstShownSegment(const std::vector<CRSPathSegment>& segments, std::vector<float>& widths) const;
+
+  // The path bar laid out for one folder: its segments, where each is
+  // drawn (empty for those hidden behind the mark) and the first one shown
+  // whole (an earlier one becomes the mark for the hidden ones). Measuring
+  // the labels is the costly part, so it is done when the folder changes,
+  // not on every paint and mouse move.
+  struct PathBar {
+    bool laidOut = false;
+    std::string folder;
+    std::vector<CRSPathSegment> segments;
+    std::vector<RectF> rects;
+    int first = 0;
+  };
+  const PathBar& GetPathBar() const;
 
   CRSFileDialogWindow& m_window;
   Part m_hover;
+  mutable PathBar m_pathBar;
 };
 
 class CRSFileDialogWindow : public CRSControlWindow {
  public:
   // The window is a child of `parent` (the root's client area, say) and
   // centred in it. Thumbnails come from the shared service unless one is
-  // given (tests give their own).
+  // given, and folders are listed by the platform unless a lister is given
+  // (tests give their own).
   CRSFileDialogWindow(CRSCanvasItem* parent, const CRSOpenFileRequest& request,
-                      CRSThumbnailService* thumbnails = nullptr);
+                      CRSThumbnailService* thumbnails = nullptr, CRSFolderReader::Lister lister = {});
   CRSFileDialogWindow(CRSCanvasItem* parent, const CRSSaveFileRequest& request,
-                      CRSThumbnailService* thumbnails = nullptr);
+                      CRSThumbnailService* thumbnails = nullptr, CRSFolderReader::Lister lister = {});
   ~CRSFileDialogWindow() override;
 
   CRSFileBrowser& Browser() { return *m_browser; }
@@ -91,6 +104,9 @@ class CRSFileDialogWindow : public CRSControlWindow {
   // Closing the window any other way than by an answer cancels the dialog.
   void Close() override;
   void OnKey(int message, unsigned virtualKey, long keyData, bool* handled) override;
+  // A "/" or "~" typed outside the path edit starts a typed path there, so
+  // a player can type where a file is without clicking the edit first.
+  int FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
 
   // The rows the list shows now, for the body.
   int GetTopRow() const { return m_browser->GetTopRow(); }
@@ -112,6 +128,9 @@ class CRSFileDialogWindow : public CRSControlWindow {
   void OnOverwriteAnswered(int result);
   void OnFilterChanged(int index);
   void OnNameTyped(CRSEdit* edit, const std::string& text);
+  // Whether a character typed with `focus` holding the keyboard begins a
+  // path rather than being typed where it is.
+  bool StartsTypedPath(const CRSEventReceiver* focus, unsigned character) const;
   void OnPathTyped(CRSEdit* edit, const std::string& text);
   void OnOk();
   void OnCancel();
@@ -135,4 +154,5 @@ class CRSFileDialogWindow : public CRSControlWindow {
   CRSAutoPtrPolymorphic<CRSMessageBox> m_overwriteBox;
   std::string m_shownFolder;  // the folder the path edit was last set to
   bool m_syncing = false;
+  bool m_nameTyped = false;   // the player has typed into the name edit
 };

@@ -5,11 +5,16 @@
 // folder has been read never hears of it. The listing comes back sorted,
 // through a posted message, and sigRead is emitted on the user-interface
 // thread with the request's ticket; Take hands the listing over.
+//
+// The reader never waits for its worker. A listing can hang for minutes on
+// a stalled network folder, and the dialog that owns the reader must close
+// at once all the same: the worker owns its own share of what it works on,
+// so when the reader goes first the worker is let go, finishes its listing
+// whenever the folder answers, drops it and ends.
 
-#include <condition_variable>
-#include <mutex>
+#include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "canvas/sigslot.h"
@@ -27,9 +32,13 @@ class CRSFolderReader : public platform::MessageTarget {
     std::vector<platform::FolderEntry> entries;  // in natural order
   };
 
+  // How a folder is listed: platform::ListFolder unless a test gives its
+  // own. It runs on the worker thread and may outlive the reader.
+  using Lister = std::function<platform::FolderResult(const std::string&, std::vector<platform::FolderEntry>&)>;
+
   // Created on the user-interface thread.
-  CRSFolderReader();
-  // Waits for the folder being read, if any, and drops the rest.
+  explicit CRSFolderReader(Lister lister = {});
+  // Returns at once: a listing still running is dropped when it ends.
   ~CRSFolderReader() override;
   CRSFolderReader(const CRSFolderReader&) = delete;
   CRSFolderReader& operator=(const CRSFolderReader&) = delete;
@@ -43,18 +52,12 @@ class CRSFolderReader : public platform::MessageTarget {
   // The newest request's listing is ready (user-interface thread).
   sigslot::signal1<unsigned> sigRead;
 
+  // What the reader and its worker share; defined beside the worker.
+  struct Shared;
+
  private:
   void OnMessage(const platform::Message& msg) override;
-  void WorkerLoop();
 
-  platform::TargetId m_target = platform::kNoTarget;
-  std::mutex m_lock;
-  std::condition_variable m_wake;
-  unsigned m_latest = 0;      // the newest ticket handed out
-  std::string m_wanted;       // the folder of m_latest, while not yet started
-  bool m_haveWork = false;
-  unsigned m_doneTicket = 0;  // the ticket of m_done
-  Listing m_done;
-  bool m_stop = false;
-  std::thread m_worker;
+  // Shared with the worker, which keeps it alive as long as it runs.
+  std::shared_ptr<Shared> m_shared;
 };

@@ -85,7 +85,11 @@ void CRSThumbnailService::CancelPending() {
   }
   for (const std::string& path : dropped) {
     const auto it = m_cache.find(path);
-    if (it != m_cache.end() && it->second.state == State::kPending) m_cache.erase(it);
+    if (it == m_cache.end() || it->second.state != State::kPending) continue;
+    // A path asked for again after its file changed leaves the age list
+    // with its entry, so the list never names a path twice.
+    if (it->second.finished) m_age.erase(it->second.age);
+    m_cache.erase(it);
   }
 }
 
@@ -149,11 +153,11 @@ void CRSThumbnailService::OnMessage(const platform::Message& msg) {
 
 void CRSThumbnailService::Store(const std::string& path, std::unique_ptr<Gdiplus::Bitmap> thumbnail) {
   Cached& entry = m_cache[path];
-  const bool wasFinished = std::find(m_age.begin(), m_age.end(), path) != m_age.end();
   entry.state = thumbnail ? State::kReady : State::kFailed;
   entry.thumbnail = std::shared_ptr<const Gdiplus::Bitmap>(std::move(thumbnail));
-  if (wasFinished) return;
-  m_age.push_back(path);
+  if (entry.finished) return;
+  entry.finished = true;
+  entry.age = m_age.insert(m_age.end(), path);
   while (m_age.size() > kMaxCachedThumbnails) {
     m_cache.erase(m_age.front());
     m_age.pop_front();

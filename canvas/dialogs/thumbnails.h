@@ -18,11 +18,11 @@
 #include <cstdint>
 #include <deque>
 #include <list>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "canvas/sigslot.h"
@@ -94,6 +94,9 @@ class CRSThumbnailService : public platform::MessageTarget {
     std::shared_ptr<const Gdiplus::Bitmap> thumbnail;
     std::uint64_t size = 0;      // of the file when it was asked for
     std::int64_t modified = 0;
+    // Finished once (ready or failed): the path has its place in m_age.
+    bool finished = false;
+    std::list<std::string>::iterator age;
   };
 
   void OnMessage(const platform::Message& msg) override;
@@ -105,8 +108,10 @@ class CRSThumbnailService : public platform::MessageTarget {
   platform::TargetId m_target = platform::kNoTarget;
 
   // User-interface thread only.
-  std::map<std::string, Cached> m_cache;  // ready, failed and pending paths
-  std::list<std::string> m_age;           // finished paths, oldest first
+  // Ready, failed and pending paths, found by hashing: a dialog looks up
+  // every row it paints, and every result that arrives.
+  std::unordered_map<std::string, Cached> m_cache;
+  std::list<std::string> m_age;  // finished paths, oldest first
 
   // Shared with the worker, under m_lock.
   std::mutex m_lock;

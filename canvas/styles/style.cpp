@@ -85,7 +85,7 @@ float CRSControlStylesDrawn::GetTitleHeight(bool toolWindow) const {
 // The client area sits inside the margin on every side, and below the title
 // bar when there is one. A window without a frame has no margin.
 RectF CRSControlStylesDrawn::GetClientRect(const SizeF& windowSize, const CRSWindowFrameOptions& options) const {
-  const float margin = options.frameMode > 0 ? m_values.windowMargin : 0.0f;
+  const float margin = options.frameMode != CRSFrameMode::kNone ? m_values.windowMargin : 0.0f;
   const float top = (options.titleBar ? GetTitleHeight(options.toolWindow) : 0.0f) + margin;
   return RectF(margin, top, std::max(0.0f, windowSize.Width - 2.0f * margin),
                std::max(0.0f, windowSize.Height - top - margin));

@@ -99,7 +99,8 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
   const CRSWindowFrameOptions options = window.GetFrameOptions();
   const SizeF size = window.GetSize();
   const float w = std::max(1.0f, size.Width), h = std::max(1.0f, size.Height);
-  const float radius = options.frameMode > 0 && !window.IsMaximized() ? v.roundedCornersRadius : 0.0f;
+  const bool framed = options.frameMode != CRSFrameMode::kNone;
+  const float radius = framed && !window.IsMaximized() ? v.roundedCornersRadius : 0.0f;
 
   // A soft shadow would show through a see-through window as a dark patch
   // inside it; such windows float without one.
@@ -116,7 +117,7 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
   window.SetBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(v.windowBackground)), 0);
 
   CRSCanvasItem* frame = window.GetFrameItem();
-  if (options.frameMode > 0) {
+  if (options.frameMode != CRSFrameMode::kNone) {
     // The border lies on top of the content, half a pixel in, so it stays
     // one crisp line along the straight edges.
     auto* border = dynamic_cast<CRSCanvasShape*>(frame);
@@ -200,7 +201,7 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
   }
 
   CRSCanvasItem* grip = window.GetGripItem();
-  if (options.frameMode == 2 && !window.IsMaximized()) {
+  if (options.frameMode == CRSFrameMode::kResizable && !window.IsMaximized()) {
     constexpr float kGrip = 14.0f;
     auto* box = dynamic_cast<CRSCanvasShape*>(grip);
     if (!box) {
@@ -226,6 +227,6 @@ void CRSControlStylesDrawn::BuildWindowFrame(CRSControlWindow& window) {
     grip->Delete();
     grip = nullptr;
   }
-  window.SetFrameParts(options.frameMode > 0 ? frame : nullptr, options.titleBar ? title : nullptr,
+  window.SetFrameParts(options.frameMode != CRSFrameMode::kNone ? frame : nullptr, options.titleBar ? title : nullptr,
                        options.titleBar ? caption : nullptr, grip);
 }

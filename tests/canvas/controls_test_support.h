@@ -68,6 +68,10 @@ class ControlScene : public ::testing::Test {
     view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgSysKeyDown,
                                            static_cast<unsigned>(letter), 1 << 29});
   }
+  void Key(unsigned vk) {
+    view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgKeyDown, vk, 0});
+    view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgKeyUp, vk, 0});
+  }
   // The centre of an item, in root coordinates.
   static PointF CentreOf(CRSCanvasItem& item) {
     const RectF r = item.GetBoundsIn(nullptr);

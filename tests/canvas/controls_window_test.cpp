@@ -12,7 +12,7 @@ using control_test::Counter;
 
 class ControlWindowTest : public ControlScene {
  protected:
-  CRSControlWindow* MakeWindow(int frameMode) {
+  CRSControlWindow* MakeWindow(CRSFrameMode frameMode) {
     auto* w = new CRSControlWindow(PointF(100, 80), root, "window", SizeF(160, 120));
     w->SetCaption("Window");
     w->SetFrameMode(frameMode);
@@ -21,10 +21,10 @@ class ControlWindowTest : public ControlScene {
   PointF TitlePoint(CRSControlWindow& w) { return PointF(w.GetPosition().X + 30, w.GetPosition().Y + 8); }
 };
 
-TEST_F(ControlWindowTest, TheTitleMovesTheWindowAndTheEdgesResizeItOnlyInFrameMode2) {
+TEST_F(ControlWindowTest, TheTitleMovesTheWindowAndTheEdgesResizeItOnlyWhenResizable) {
   // The raise behaviour lifts the window while it is held; it must land
   // exactly where the pointer took it all the same.
-  CRSControlWindow* w = MakeWindow(1);
+  CRSControlWindow* w = MakeWindow(CRSFrameMode::kFixed);
   const RectF client = w->GetClientArea()->GetBoundsIn(w);
   EXPECT_TRUE(client.Equals(RectF(3, 29, 154, 88))) << client.X << "," << client.Y << " " << client.Width;
   ASSERT_NE(w->GetCaptionItem(), nullptr);
@@ -36,11 +36,11 @@ TEST_F(ControlWindowTest, TheTitleMovesTheWindowAndTheEdgesResizeItOnlyInFrameMo
   // A press in the client area moves nothing.
   Drag(PointF(180, 180), PointF(200, 200));
   EXPECT_TRUE(w->GetPosition().Equals(PointF(130, 100)));
-  // Frame mode 1: the right edge is no handle.
+  // A fixed frame: the right edge is no handle.
   Drag(PointF(130 + 159, 160), PointF(330, 160));
   EXPECT_EQ(w->GetSize().Width, 160.0f);
 
-  w->SetFrameMode(2);
+  w->SetFrameMode(CRSFrameMode::kResizable);
   ASSERT_NE(w->GetGripItem(), nullptr);
   Drag(PointF(130 + 159, 160), PointF(130 + 199, 170));
   EXPECT_EQ(w->GetSize().Width, 200.0f);
@@ -82,7 +82,7 @@ TEST_F(ControlWindowTest, ACaptionStaysInTheBarBesideTheButtons) {
 }
 
 TEST_F(ControlWindowTest, AKeepInsideWindowStaysInItsParent) {
-  CRSControlWindow* w = MakeWindow(2);
+  CRSControlWindow* w = MakeWindow(CRSFrameMode::kResizable);
   w->RemoveRaiseBehaviour();
   new CBehaviourAlign(w, CBehaviourAlign::kKeepInside);
   Drag(TitlePoint(*w), PointF(-300, -300));
@@ -108,7 +108,7 @@ TEST_F(ControlWindowTest, AWindowThatFiltersItsOwnEventsGoesWithItsLastOwner) {
 }
 
 TEST_F(ControlWindowTest, TitleButtonsCloseAndSwitchOffAtOnce) {
-  CRSControlWindow* w = MakeWindow(1);
+  CRSControlWindow* w = MakeWindow(CRSFrameMode::kFixed);
   CRSAutoPtrPolymorphic<CRSControlWindow> ref(w);
   Counter closed;
   w->sigClosed.connect(&closed, &Counter::On);
@@ -159,7 +159,7 @@ struct Order : sigslot::has_slots {
 };
 
 TEST_F(MessageBoxTest, KindThreeClosedWithNoReportsOneAfterTheButtonSignal) {
-  auto* box = new CRSMessageBox("Keep the puzzle?", "Tandrill", root, 3);
+  auto* box = new CRSMessageBox("Keep the puzzle?", "Tandrill", root, CRSMessageBox::Kind::kYesNoCancel);
   CRSAutoPtrPolymorphic<CRSMessageBox> ref(box);
   Order order;
   box->sigButton0.connect(&order, &Order::Yes);
@@ -205,10 +205,10 @@ TEST_F(MessageBoxTest, HotKeysKindsAndClosingTwice) {
                                {"&Yes", "&No", "&Cancel"}, {"&Yes", "&No", ""},   {"&Retry", "&Ignore", ""},
                                {"&Ok", "", ""}};
   for (int kind = 0; kind <= 6; ++kind) {
-    CRSMessageBox::LabelsOf(kind == 6 ? 42 : kind, labels);
+    CRSMessageBox::LabelsOf(static_cast<CRSMessageBox::Kind>(kind == 6 ? 42 : kind), labels);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(labels[i], expected[kind][i]) << kind;
   }
-  auto* box = new CRSMessageBox("Retry?", "ERROR", root, 5);
+  auto* box = new CRSMessageBox("Retry?", "ERROR", root, CRSMessageBox::Kind::kRetryIgnore);
   EXPECT_EQ(box->GetButton(2), nullptr);
   Order order;
   box->sigButton1.connect(&order, &Order::No);
@@ -220,7 +220,7 @@ TEST_F(MessageBoxTest, HotKeysKindsAndClosingTwice) {
   EXPECT_EQ(order.seen, (std::vector<std::string>{"no", "closed 1"}));
 
   // Closed without a button: closed reports -1 and no button signal.
-  auto* other = new CRSMessageBox("Text", "Title", root, 0);
+  auto* other = new CRSMessageBox("Text", "Title", root);
   other->sigButton0.connect(&order, &Order::Yes);
   other->sigClosed.connect(&order, &Order::Closed);
   other->Close();
@@ -230,9 +230,46 @@ TEST_F(MessageBoxTest, HotKeysKindsAndClosingTwice) {
   EXPECT_EQ(order.seen.size(), 3u);
 }
 
+TEST_F(MessageBoxTest, EnterPressesTheFirstButtonAndEscapeTheLastOnlyInTheBoxOnTop) {
+  using Kind = CRSMessageBox::Kind;
+  const struct {
+    Kind kind;
+    int escapeResult;
+  } cases[] = {{Kind::kOk, 0},          {Kind::kOkCancel, 1}, {Kind::kAbortRetryIgnore, 2},
+               {Kind::kYesNoCancel, 2}, {Kind::kYesNo, 1},    {Kind::kRetryIgnore, 1}};
+  for (const auto& c : cases) {
+    for (unsigned key : {platform::kVkReturn, platform::kVkEscape}) {
+      CRSAutoPtrPolymorphic<CRSMessageBox> box(new CRSMessageBox("Text", "Title", root, c.kind));
+      Order order;
+      box->sigClosed.connect(&order, &Order::Closed);
+      Key(key);
+      Deliver();
+      const int expected = key == platform::kVkReturn ? 0 : c.escapeResult;
+      EXPECT_EQ(order.seen, std::vector<std::string>{"closed " + std::to_string(expected)})
+          << static_cast<int>(c.kind) << " key " << key;
+      EXPECT_EQ(box.get(), nullptr);
+    }
+  }
+
+  // A box asked over another one takes the keys; the one below has them
+  // back once the upper one has gone.
+  CRSAutoPtrPolymorphic<CRSMessageBox> lower(new CRSMessageBox("Lower", "T", root, Kind::kYesNo));
+  CRSAutoPtrPolymorphic<CRSMessageBox> upper(new CRSMessageBox("Upper", "T", root, Kind::kYesNo));
+  Key(platform::kVkEscape);
+  Deliver();
+  EXPECT_EQ(upper.get(), nullptr);
+  ASSERT_NE(lower.get(), nullptr);
+  EXPECT_EQ(lower->GetResult(), -1);
+  Key(platform::kVkReturn);
+  EXPECT_EQ(lower->GetResult(), -1) << "the press arrives through the queue, as a click's does";
+  Deliver();
+  EXPECT_EQ(lower.get(), nullptr);
+  EXPECT_EQ(behindClicks.count, 0);
+}
+
 TEST_F(MessageBoxTest, AModalWindowDestroyedWhileOnTheListBlocksNothing) {
-  auto* first = new CRSMessageBox("One", "T", root, 0);
-  auto* second = new CRSMessageBox("Two", "T", root, 0);
+  auto* first = new CRSMessageBox("One", "T", root);
+  auto* second = new CRSMessageBox("Two", "T", root);
   EXPECT_EQ(CRSControlWindow::GetTopModal(), second);
   // The newest modal window takes the input: the first's button is outside.
   Counter firstClicks;
@@ -247,7 +284,7 @@ TEST_F(MessageBoxTest, AModalWindowDestroyedWhileOnTheListBlocksNothing) {
   EXPECT_EQ(behindClicks.count, 1);
   EXPECT_EQ(firstClicks.count, 0);
   // Destroyed in the middle of a press on its button: nothing stays captured.
-  auto* third = new CRSMessageBox("Three", "T", root, 0);
+  auto* third = new CRSMessageBox("Three", "T", root);
   const PointF ok = CentreOf(*third->GetButton(0));
   Move(ok.X, ok.Y);
   Press(ok.X, ok.Y);

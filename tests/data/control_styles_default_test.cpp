@@ -161,7 +161,7 @@ TEST(ControlStyleDefault, AbsurdValuesAreClampedAndLeaveAUsableStyle) {
   auto* button = new CRSControlButton(PointF(), &root, "b", SizeF(60, 0), "&Go");
   EXPECT_EQ(button->GetFaceSize().Height, 22.0f);
   auto* window = new CRSControlWindow(PointF(10, 10), &root, "w", SizeF(300, 300));
-  window->SetFrameMode(2);
+  window->SetFrameMode(CRSFrameMode::kResizable);
   const RectF client = window->GetClientArea()->GetBoundsIn(window);
   EXPECT_TRUE(std::isfinite(client.Width) && client.Width >= 0.0f);
   EXPECT_GE(window->GetSize().Height, 200.0f);

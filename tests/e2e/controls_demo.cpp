@@ -97,7 +97,7 @@ class Slots : public sigslot::has_slots {
     CRSControlWindow* rootWindow = dynamic_cast<CRSControlWindow*>(s_state.root.get());
     if (!rootWindow || CRSControlWindow::GetTopModal()) return;
     auto* box = new CRSMessageBox("Do you want to keep this puzzle\nin the library?", "Tandrill",
-                                  rootWindow->GetClientArea(), 3);
+                                  rootWindow->GetClientArea(), CRSMessageBox::Kind::kYesNoCancel);
     box->sigClosed.connect(this, &Slots::OnBoxClosed);
     s_state.Set("modal", "1");
     AddControl("messageBox", box);
@@ -181,7 +181,7 @@ void AddCoreControls(CRSControlWindow& root, Slots& slots) {
 
   auto* tool = new CRSControlWindow(PointF(470, 130), area, "tool", SizeF(260, 180));
   tool->SetCaption("Tool window");
-  tool->SetFrameMode(2);
+  tool->SetFrameMode(CRSFrameMode::kResizable);
   tool->SetCloseButton(false);
   new CBehaviourAlign(tool, CBehaviourAlign::kKeepInside);
   AddButton(tool->GetClientArea(), "inner", PointF(10, 10), 100, "&Inner");
@@ -216,7 +216,7 @@ int main(int, char**) {
   auto* root = new CRSControlWindow(PointF(), nullptr, "root", size);
   root->SetCaption("Controls");
   root->SetSystemButtons(true);
-  root->SetFrameMode(1);
+  root->SetFrameMode(CRSFrameMode::kFixed);
   s_state.root = root;
   AddControl("root-close", root->GetTitleButton(CRSControlWindow::kButtonClose));
   // The backdrop fills the client area and stays behind everything.

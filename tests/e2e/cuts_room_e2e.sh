@@ -114,7 +114,9 @@ assert values.get('number-of-pieces') == sys.argv[2], (values.get('number-of-pie
 PY
 
 # The player's way in: the store room's "&Create", the open dialog, the
-# settings, OK; then Modify of the same puzzle and Cancel.
+# settings, OK; then Modify of the same puzzle and Cancel. On the way, the
+# gallery (no puzzle is solved yet) says it is empty, and Enter closes its
+# box as the first button would.
 home="$E2E_WORK/home"
 mkdir -p "$home"
 photo="$E2E_WORK/photos/harbour.jpg"
@@ -133,13 +135,21 @@ E2E_APP_PID=$!
 e2e_wait_for "$report" '^room storeRoom' 200
 e2e_wait_for "$report" '^first-frame' 200
 sleep 0.3
+since=$(lines)
+xdotool key --clearmodifiers alt+g
+wait_after "$since" '^message Tandrill: The Gallery Room is empty' "the empty gallery's box"
+sleep 0.5
+e2e_screenshot "$shots/dialogs_message_box.png"
+since=$(lines)
+xdotool key Return
+wait_after "$since" '^room storeRoom' "the store room after Enter in the gallery's box"
+sleep 0.3
 xdotool key --clearmodifiers alt+c
 e2e_wait_for "$report" '^window Open Puzzle Image:' 100
 sleep 0.5
-# Tab takes the keyboard from the list to the path field; a path that
-# starts with a slash replaces the folder shown there.
-xdotool key Tab
-sleep 0.2
+e2e_screenshot "$shots/dialogs_open_dialog.png"
+# A path typed over the list, without clicking the path field first: its
+# first slash takes the keyboard there and starts the path afresh.
 xdotool type --delay 20 "$photo"
 xdotool key Return
 e2e_wait_for "$report" '^room cutsRoom' 200

@@ -197,7 +197,7 @@ int main(int argc, char** argv) {
     const SizeF size(900, 620);
     auto* root = new CRSControlWindow(PointF(), nullptr, "root", size);
     root->SetCaption("Dialogs");
-    root->SetFrameMode(1);
+    root->SetFrameMode(CRSFrameMode::kFixed);
     s_demo.root = root;
     auto* backdrop = new CRSCanvasImage(PointF(), root->GetClientArea(), "backdrop",
                                         Backdrop(static_cast<int>(size.Width), static_cast<int>(size.Height)));

@@ -240,7 +240,7 @@ TEST_F(GalleryScene, RemoveSendsThePuzzleBackSelectedAndLeavesAnEmptyWall) {
   Deliver();
   auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0]->GetKind(), 4);
+  EXPECT_EQ(boxes[0]->GetKind(), CRSMessageBox::Kind::kYesNo);
   EXPECT_EQ(boxes[0]->GetTextItem()->GetText(), CPuzzleGalleryRoom::kRemoveText);
   // "No" changes nothing.
   boxes[0]->GetButton(1)->Click();
@@ -288,7 +288,7 @@ TEST_F(GalleryScene, EmptyGallerySaysSoAndGoesHomeWhenClosed) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0]->GetCaption(), "Tandrill");
   EXPECT_EQ(boxes[0]->GetTextItem()->GetText(), CPuzzleGalleryRoom::kEmptyText);
-  EXPECT_EQ(boxes[0]->GetKind(), 0);
+  EXPECT_EQ(boxes[0]->GetKind(), CRSMessageBox::Kind::kOk);
   boxes[0]->GetButton(0)->Click();
   Deliver();
   EXPECT_NE(dynamic_cast<CPuzzleStoreRoom*>(canvas->GetCurrentRoom()), nullptr);

@@ -253,7 +253,7 @@ TEST_F(StoreRoomScene, SelectionSetsButtonsAndCaptionsAndDeleteEmptiesTheFolder)
   Deliver();
   auto* box = dynamic_cast<CRSMessageBox*>(CRSControlWindow::GetTopModal());
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->GetKind(), 4);
+  EXPECT_EQ(box->GetKind(), CRSMessageBox::Kind::kYesNo);
   box->GetButton(0)->Click();
   Deliver();
   Deliver();

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -101,6 +104,12 @@ class DialogWindowsTest : public ControlScene {
   void Key(unsigned vk) {
     view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgKeyDown, vk, 0});
     view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgKeyUp, vk, 0});
+  }
+  // Text typed as characters, as the platform's text input delivers them.
+  void Type(const std::string& text) {
+    for (char c : text)
+      view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), platform::kMsgChar,
+                                             static_cast<unsigned char>(c), 0});
   }
   // The centre of a rectangle of the body, in root coordinates.
   static PointF InRoot(CRSCanvasItem* item, const RectF& r) {
@@ -214,6 +223,84 @@ TEST_F(DialogWindowsTest, TypedPathsAndTheCloseButtonAnswer) {
   EXPECT_EQ(caller.window.get(), nullptr);
 }
 
+TEST_F(DialogWindowsTest, ASlashOrTildeTypedOutsideThePathEditStartsATypedPath) {
+  Caller caller;
+  auto* w = OpenFileDialog(root, OpenRequest());
+  caller.Watch(w);
+  ASSERT_TRUE(WaitFor([&] { return !w->Browser().IsReading(); }));
+  ASSERT_EQ(view.GetFocusItem(), w);
+  Type(m_tree.Path("pics/cliff.jpg"));
+  EXPECT_EQ(view.GetFocusItem(), w->GetPathEdit());
+  EXPECT_EQ(w->GetPathEdit()->GetText(), m_tree.Path("pics/cliff.jpg")) << "the slash begins the path";
+  Key(platform::kVkReturn);
+  Deliver();
+  ASSERT_EQ(caller.chosen, std::vector<std::string>{m_tree.Path("pics/cliff.jpg")});
+
+  // Saving: a tilde over the proposed name, or a slash anywhere in the name,
+  // begins a path; a tilde inside a name being typed stays in it.
+  CRSSaveFileRequest r;
+  r.title = "Save Puzzle Gift:";
+  r.proposedName = "gift";
+  r.initialFolder = m_tree.Path("pics");
+  for (const char* typed : {"~", "a~/"}) {
+    auto* save = SaveFileDialog(root, r);
+    ASSERT_TRUE(WaitFor([&] { return !save->Browser().IsReading(); }));
+    ASSERT_EQ(view.GetFocusItem(), save->GetNameEdit());
+    Type(typed);
+    EXPECT_EQ(view.GetFocusItem(), save->GetPathEdit()) << typed;
+    EXPECT_EQ(save->GetPathEdit()->GetText(), std::string(1, typed[0] == '~' ? '~' : '/')) << typed;
+    EXPECT_EQ(save->GetNameEdit()->GetText(), typed[0] == '~' ? "gift" : "gifta~") << typed;
+    save->Close();
+    Deliver();
+  }
+}
+
+TEST_F(DialogWindowsTest, AHungFolderListingNeitherHoldsTheClosingDialogNorReachesItLate) {
+  // A folder that answers only when the test lets it, as a stalled network
+  // mount does; a lister that waited in vain says so.
+  struct Gate {
+    std::mutex lock;
+    std::condition_variable cv;
+    bool entered = false, open = false, waitedInVain = false;
+  };
+  auto gate = std::make_shared<Gate>();
+  CRSFolderReader::Lister lister = [gate](const std::string&, std::vector<platform::FolderEntry>& entries) {
+    std::unique_lock<std::mutex> hold(gate->lock);
+    gate->entered = true;
+    gate->cv.notify_all();
+    gate->waitedInVain = !gate->cv.wait_for(hold, std::chrono::seconds(5), [&] { return gate->open; });
+    entries.push_back(platform::FolderEntry{"late.jpg", "late.jpg", platform::EntryKind::kFile});
+    return platform::FolderResult::kOk;
+  };
+  Caller caller;
+  auto* w = new CRSFileDialogWindow(root, OpenRequest(), nullptr, std::move(lister));
+  caller.Watch(w);
+  {
+    std::unique_lock<std::mutex> hold(gate->lock);
+    ASSERT_TRUE(gate->cv.wait_for(hold, std::chrono::seconds(10), [&] { return gate->entered; }));
+  }
+  EXPECT_TRUE(w->Browser().IsReading());
+  w->Close();
+  Deliver();
+  Deliver();
+  EXPECT_EQ(caller.window.get(), nullptr);
+  EXPECT_EQ(caller.cancelled, 1);
+
+  // The folder answers once the dialog has gone: the listing is dropped and
+  // the worker lets go of everything it held.
+  std::weak_ptr<Gate> watch = gate;
+  Gate* raw = gate.get();
+  gate.reset();
+  {
+    std::lock_guard<std::mutex> hold(raw->lock);
+    EXPECT_FALSE(raw->waitedInVain) << "closing waited for the listing";
+    raw->open = true;
+  }
+  raw->cv.notify_all();
+  EXPECT_TRUE(WaitFor([&] { return watch.expired(); }));
+  EXPECT_EQ(caller.Answers(), 1);
+}
+
 TEST_F(DialogWindowsTest, SavingOverAFileAsksInAMessageBoxAndOnlyYesAnswers) {
   Caller caller;
   CRSSaveFileRequest r;
@@ -233,7 +320,7 @@ TEST_F(DialogWindowsTest, SavingOverAFileAsksInAMessageBoxAndOnlyYesAnswers) {
   Key(platform::kVkReturn);
   CRSMessageBox* box = w->GetOverwriteBox();
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->GetKind(), 4);
+  EXPECT_EQ(box->GetKind(), CRSMessageBox::Kind::kYesNo);
   EXPECT_EQ(box->GetTextItem()->GetText(), "gift.exe already exists.\nDo you want to replace it?");
   EXPECT_TRUE(box->IsModal());
   // No keeps the file and the dialog; the name edit has the keyboard again.
