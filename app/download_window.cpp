@@ -38,7 +38,9 @@ DownloadOutcome RunDownload(DownloadWindow& window, const DownloadSource& source
   window.SetStatus("Starting the download...");
   window.Pump(kPumpMs, false);
   window.SetAddress(source.url);
-  window.Pump(kPumpMs, false);
+  // The window may be gone already ("Exit", or the game closed meanwhile):
+  // then nothing is fetched at all.
+  if (!window.Pump(kPumpMs, false)) return DownloadOutcome::kCancelled;
 
   // The bytes go to a file of this process's own beside the target, so two
   // games downloading at once never write into one file, and the MIDI layer

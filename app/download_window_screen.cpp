@@ -153,8 +153,10 @@ bool ScreenDownloadWindow::Pump(unsigned ms, bool waitForm) {
   }
   int quitValue = 0;
   if (!loop->PumpMessages(waitForm ? ms : 0, &quitValue)) {
-    // The program is ending: the quit message belongs to the outer loop.
-    platform::PostQuitMessage(quitValue);
+    // The program is ending. Inside the program's loop the quit has been
+    // passed on to it already; a loop of our own took it, so it is queued
+    // again for the program's loop to come.
+    if (own) platform::PostQuitMessage(quitValue);
     m_closed = true;
   }
   if (m_closed) Destroy();

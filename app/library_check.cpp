@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/message_loop.h"
 #include "platform/native_message_box.h"
 #include "platform/paths.h"
 
@@ -83,7 +84,8 @@ std::string ScreenMidiCheck() {
 }  // namespace
 
 bool CheckLibrary(const LibraryCheckTarget& target, LibraryCheckUi& ui) {
-  if (s_memory.running) return false;
+  // Nothing is asked or fetched for a program that is ending.
+  if (s_memory.running || platform::IsQuitPending()) return false;
   RunningGuard guard;
 
   const platform::LibraryStatus status = target.probe();
@@ -104,7 +106,9 @@ bool CheckLibrary(const LibraryCheckTarget& target, LibraryCheckUi& ui) {
     RunDownload(*window, *target.source, target.targetPath, ui);
   }
   if (target.probe() == platform::LibraryStatus::kUsable) return true;
-  ui.ShowMessage(kFailedTitle, kFailedText, MessageIcon::kError);
+  // The player closed the game while the window was up: the download was
+  // cancelled by the ending, not failed, and no box may keep the game alive.
+  if (!platform::IsQuitPending()) ui.ShowMessage(kFailedTitle, kFailedText, MessageIcon::kError);
   return false;
 }
 
@@ -133,7 +137,7 @@ std::string CheckMidiLibraries(LibraryCheckUi& ui, const std::string& systemBank
                                const std::string& synthLibrary) {
   if (s_memory.running) return {};
 
-  const platform::LibraryStatus synth = platform::ProbeLibrary(synthLibrary, platform::kSynthProbeFunction);
+  const platform::LibraryStatus synth = platform::ProbeSynthLibrary(synthLibrary);
   if (synth != platform::LibraryStatus::kUsable) {
     // The synthesiser is a system package: nothing the game could download
     // would be safe to load, so the player is told what to install.

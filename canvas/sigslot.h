@@ -14,12 +14,14 @@
 // Connections removed during an emission are only marked dead and are freed
 // once the outermost emission has returned; the emission loop notices when
 // the signal itself was destroyed and stops without touching it again.
+//
+// Connecting and disconnecting cost the same however many connections a
+// signal holds: the connections form a linked list in connection order, and
+// each destination keeps its own connections to each signal, so neither side
+// ever searches the other.
 
 #include <cstddef>
-#include <map>
-#include <memory>
-#include <utility>
-#include <vector>
+#include <unordered_map>
 
 namespace sigslot {
 
@@ -35,11 +37,34 @@ class single_threaded {
 
 class has_slots;
 
+// One connection's place in its signal's list (connection order) and in its
+// destination's record of what it is connected to. The signal owns it. A
+// dead connection has a null destination and is freed once no emission is
+// walking the list.
+class _connection_link {
+ public:
+  explicit _connection_link(has_slots* dest) : m_dest(dest) {}
+  virtual ~_connection_link() = default;
+  _connection_link(const _connection_link&) = delete;
+  _connection_link& operator=(const _connection_link&) = delete;
+
+  has_slots* getdest() const { return m_dest; }
+  void kill() { m_dest = nullptr; }
+
+  _connection_link* prev = nullptr;
+  _connection_link* next = nullptr;
+  // The destination's other connections to the same signal.
+  _connection_link* nextToSameDest = nullptr;
+
+ private:
+  has_slots* m_dest;
+};
+
 class _signal_base : public single_threaded {
  public:
-  // Removes every connection to `slots` without telling it (it asked);
-  // `count` is how many it holds, so the search can stop at the last one.
-  virtual void slot_disconnect(has_slots* slots, std::size_t count) = 0;
+  // Removes the connections of `chain` (linked through nextToSameDest), all
+  // of which lead to `slots`, without telling it (it asked).
+  virtual void slot_disconnect(has_slots* slots, _connection_link* chain) = 0;
 };
 
 class has_slots : public single_threaded {
@@ -49,40 +74,43 @@ class has_slots : public single_threaded {
   has_slots& operator=(const has_slots&) = delete;
   ~has_slots() override { disconnect_all(); }
 
-  void signal_connect(_signal_base* sender) { ++m_senders[sender]; }
-  void signal_disconnect(_signal_base* sender) { m_senders.erase(sender); }
+  void signal_connect(_signal_base* sender, _connection_link* link) {
+    _connection_link*& chain = m_senders[sender];
+    link->nextToSameDest = chain;
+    chain = link;
+  }
+  // Forgets the sender; returns the chain of its connections to this object.
+  _connection_link* signal_disconnect(_signal_base* sender) {
+    const auto it = m_senders.find(sender);
+    if (it == m_senders.end()) return nullptr;
+    _connection_link* chain = it->second;
+    m_senders.erase(it);
+    return chain;
+  }
 
   // Cuts every connection that any signal holds to this object.
   void disconnect_all() {
     // Take the map first: each signal answers by forgetting us, and must not
     // find the map it is being called from half-walked.
-    std::map<_signal_base*, std::size_t> senders;
+    std::unordered_map<_signal_base*, _connection_link*> senders;
     senders.swap(m_senders);
-    for (const auto& [sender, count] : senders) sender->slot_disconnect(this, count);
+    for (const auto& [sender, chain] : senders) sender->slot_disconnect(this, chain);
   }
 
   std::size_t connected_signal_count() const { return m_senders.size(); }
 
  private:
-  // Each signal connected to, with the number of connections it holds to
-  // this object (a signal forgets all of them at once).
-  std::map<_signal_base*, std::size_t> m_senders;
+  // Each signal connected to, with its connections to this object, so that
+  // either side finds them without searching the signal's whole list:
+  // thousands of objects leaving one signal cost each only its own.
+  std::unordered_map<_signal_base*, _connection_link*> m_senders;
 };
 
-// One connection: the destination object and a way to call its member
-// function. A dead connection has a null destination.
 template <class... Args>
-class _connection_base {
+class _connection_base : public _connection_link {
  public:
-  explicit _connection_base(has_slots* dest) : m_dest(dest) {}
-  virtual ~_connection_base() = default;
+  using _connection_link::_connection_link;
   virtual void emit(Args... args) = 0;
-
-  has_slots* getdest() const { return m_dest; }
-  void kill() { m_dest = nullptr; }
-
- private:
-  has_slots* m_dest;
 };
 
 template <class Dest, class... Args>
@@ -106,16 +134,19 @@ class _signal_base_n : public _signal_base {
   _signal_base_n& operator=(const _signal_base_n&) = delete;
 
   ~_signal_base_n() override {
-    disconnect_all();
-    // Tell every emission still on the stack that the signal is gone.
+    TellDestinations();
+    // Emissions still on the stack stop without touching a connection again,
+    // so everything goes now.
+    FreeAll();
     for (EmitFrame* f = m_frames; f; f = f->outer) f->destroyed = true;
   }
 
   template <class Dest>
   void connect(Dest* object, void (Dest::*fn)(Args...)) {
     this->lock();
-    m_connections.push_back(std::make_unique<_connection<Dest, Args...>>(object, fn));
-    static_cast<has_slots*>(object)->signal_connect(this);
+    auto* link = new _connection<Dest, Args...>(object, fn);
+    Append(link);
+    static_cast<has_slots*>(object)->signal_connect(this, link);
     this->unlock();
   }
 
@@ -123,31 +154,33 @@ class _signal_base_n : public _signal_base {
   void disconnect(has_slots* object) {
     if (!object) return;
     this->lock();
-    if (RemoveConnectionsTo(object)) object->signal_disconnect(this);
+    RemoveChain(object->signal_disconnect(this));
     this->unlock();
   }
 
   void disconnect_all() {
     this->lock();
-    for (auto& c : m_connections) {
-      has_slots* dest = c->getdest();
-      if (dest) dest->signal_disconnect(this);
+    TellDestinations();
+    if (m_frames) {
+      for (_connection_link* c = m_head; c; c = c->next) c->kill();
+      m_hasDead = m_head != nullptr;
+    } else {
+      FreeAll();
     }
-    DropAll();
     this->unlock();
   }
 
-  void slot_disconnect(has_slots* object, std::size_t count) override { RemoveConnectionsTo(object, count); }
+  void slot_disconnect(has_slots*, _connection_link* chain) override { RemoveChain(chain); }
 
   bool empty() const {
-    for (const auto& c : m_connections)
+    for (const _connection_link* c = m_head; c; c = c->next)
       if (c->getdest()) return false;
     return true;
   }
 
   std::size_t connection_count() const {
     std::size_t n = 0;
-    for (const auto& c : m_connections)
+    for (const _connection_link* c = m_head; c; c = c->next)
       if (c->getdest()) ++n;
     return n;
   }
@@ -158,12 +191,15 @@ class _signal_base_n : public _signal_base {
     this->lock();
     EmitFrame frame{m_frames, false};
     m_frames = &frame;
-    const std::size_t count = m_connections.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      _connection_base<Args...>* c = m_connections[i].get();
-      if (!c->getdest()) continue;
-      c->emit(args...);
-      if (frame.destroyed) return;  // a slot destroyed this signal
+    // Connections are only marked dead while an emission runs, so the last
+    // one and every next pointer stay valid for the whole walk.
+    _connection_link* const last = m_tail;
+    for (_connection_link* c = m_head; c; c = c->next) {
+      if (c->getdest()) {
+        static_cast<_connection_base<Args...>*>(c)->emit(args...);
+        if (frame.destroyed) return;  // a slot destroyed this signal
+      }
+      if (c == last) break;
     }
     m_frames = frame.outer;
     if (!m_frames && m_hasDead) Compact();
@@ -178,47 +214,63 @@ class _signal_base_n : public _signal_base {
     bool destroyed;
   };
 
-  // Objects usually go in the order they were connected (a floor of items
-  // cleared first to last), so the search starts at the front and stops at
-  // the last connection to the object; outside an emission it is erased at
-  // once. Scanning and compacting the whole list for each of thousands of
-  // departing objects made clearing a large floor quadratic.
-  bool RemoveConnectionsTo(has_slots* object, std::size_t count = static_cast<std::size_t>(-1)) {
-    std::size_t found = 0;
-    for (std::size_t i = 0; i < m_connections.size() && found < count;) {
-      if (m_connections[i]->getdest() != object) {
-        ++i;
-        continue;
-      }
-      ++found;
+  void Append(_connection_link* link) {
+    link->prev = m_tail;
+    (m_tail ? m_tail->next : m_head) = link;
+    m_tail = link;
+  }
+
+  void Unlink(_connection_link* link) {
+    (link->prev ? link->prev->next : m_head) = link->next;
+    (link->next ? link->next->prev : m_tail) = link->prev;
+  }
+
+  // Outside an emission a connection goes at once; during one it is marked
+  // and freed when the outermost emission has returned.
+  void RemoveChain(_connection_link* chain) {
+    while (chain) {
+      _connection_link* following = chain->nextToSameDest;
       if (m_frames) {
-        // An emission is walking the list by index: mark, free later.
-        m_connections[i]->kill();
+        chain->kill();
         m_hasDead = true;
-        ++i;
       } else {
-        m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(i));
+        Unlink(chain);
+        delete chain;
       }
-    }
-    return found > 0;
-  }
-
-  void DropAll() {
-    if (m_frames) {
-      for (auto& c : m_connections) c->kill();
-      m_hasDead = !m_connections.empty();
-    } else {
-      m_connections.clear();
-      m_hasDead = false;
+      chain = following;
     }
   }
 
-  void Compact() {
-    std::erase_if(m_connections, [](const auto& c) { return c->getdest() == nullptr; });
+  // Every destination forgets this signal (each one once).
+  void TellDestinations() {
+    for (_connection_link* c = m_head; c; c = c->next)
+      if (has_slots* dest = c->getdest()) dest->signal_disconnect(this);
+  }
+
+  void FreeAll() {
+    for (_connection_link* c = m_head; c;) {
+      _connection_link* following = c->next;
+      delete c;
+      c = following;
+    }
+    m_head = m_tail = nullptr;
     m_hasDead = false;
   }
 
-  std::vector<std::unique_ptr<_connection_base<Args...>>> m_connections;
+  void Compact() {
+    for (_connection_link* c = m_head; c;) {
+      _connection_link* following = c->next;
+      if (!c->getdest()) {
+        Unlink(c);
+        delete c;
+      }
+      c = following;
+    }
+    m_hasDead = false;
+  }
+
+  _connection_link* m_head = nullptr;
+  _connection_link* m_tail = nullptr;
   EmitFrame* m_frames = nullptr;  // innermost emission running, if any
   bool m_hasDead = false;
 };

@@ -12,14 +12,18 @@
 #include <thread>
 
 #include "platform/audio.h"
+#include "platform/message_loop.h"
+#include "platform/messages.h"
 #include "platform/synth_library.h"
 
 namespace platform::audio::midi {
 namespace {
 
-// kChecking: the first need runs the library check, which may ask the player
-// and download the sound bank while the message loop keeps running.
-enum class SynthState { kIdle, kChecking, kLoading, kReady, kFailed };
+// The first need posts the library check (kCheckPosted); it runs from the
+// message loop (kChecking), may ask the player and download the sound bank
+// while the loop keeps going, and then loads the synthesiser on a thread
+// (kLoading).
+enum class SynthState { kIdle, kCheckPosted, kChecking, kLoading, kReady, kFailed };
 
 // What the audio thread renders; guarded by s_mutex, which the renderer
 // holds for one buffer at a time.
@@ -62,11 +66,18 @@ void LoadSynth() {
       synth = nullptr;
     }
   }
-  std::lock_guard lock(s_mutex);
-  s_settings = settings;
-  s_synth = synth;
-  s_state = synth ? SynthState::kReady : SynthState::kFailed;
-  s_ready.notify_all();
+  bool songLost = false;
+  {
+    std::lock_guard lock(s_mutex);
+    s_settings = settings;
+    s_synth = synth;
+    s_state = synth ? SynthState::kReady : SynthState::kFailed;
+    s_ready.notify_all();
+    songLost = !synth && s_stream.song && !s_stream.ended;
+    if (songLost) s_stream.ended = true;
+  }
+  // A piece waiting for a synthesiser that never came has ended too.
+  if (songLost) NotifyMusicFinished();
 }
 
 // Owns the loading thread and joins it when destroyed at exit.
@@ -122,40 +133,81 @@ void Render(void*, Uint8* buffer, int length) {
   }
 }
 
+// Runs the posted library check, once, and starts loading the synthesiser
+// with the bank it found. A song that holds the music stream when the check
+// fails is told it has ended, so the sound service lets it go.
+void RunCheck() {
+  {
+    std::lock_guard lock(s_mutex);
+    if (s_state != SynthState::kCheckPosted) return;
+    s_state = SynthState::kChecking;
+  }
+  // The check runs without the lock: it may keep the message loop going for
+  // as long as a download takes, and the renderer takes the lock for every
+  // buffer.
+  std::string bank = RunMidiCheck();
+  const SynthApi* api = bank.empty() ? nullptr : LoadSynthLibrary();
+  bool songLost = false;
+  {
+    std::lock_guard lock(s_mutex);
+    if (api) {
+      s_api = api;
+      s_bankPath = std::move(bank);
+      s_state = SynthState::kLoading;
+      // The synthesiser lives until exit, but the thread that loads it must
+      // not: a program that ends during the load would otherwise run on into
+      // this file's statics and the synthesiser library while exit destroys
+      // them. Made here, the holder is destroyed (and joins) before anything
+      // that existed when the loading began.
+      static LoaderThread loader;
+      loader.Start();
+    } else {
+      s_state = SynthState::kFailed;
+      s_ready.notify_all();
+      songLost = s_stream.song && !s_stream.ended;
+      s_stream.ended = true;
+    }
+  }
+  if (songLost) NotifyMusicFinished();
+}
+
+// The library check may keep the message loop going for as long as a
+// download takes, and that loop may end whatever asked for the music (the
+// player closes the window while a play room is still being built). So it
+// never runs inside the call that first needs MIDI: it is posted here and
+// runs from the message loop once that call, and every handler around it,
+// have returned; only this process-wide target is on the stack then.
+class CheckTarget final : public MessageTarget {
+ public:
+  void OnMessage(const Message&) override { RunCheck(); }
+};
+
+bool PostCheck() {
+  static CheckTarget s_target;
+  static const TargetId s_id = RegisterMessageTarget(&s_target);
+  return PostMessage(s_id, kMsgUser);
+}
+
 }  // namespace
 
 bool Prepare() {
   {
     std::lock_guard lock(s_mutex);
-    if (s_state != SynthState::kIdle) return s_state != SynthState::kChecking && s_state != SynthState::kFailed;
-    s_state = SynthState::kChecking;
+    if (s_state != SynthState::kIdle) return s_state != SynthState::kFailed;
+    s_state = SynthState::kCheckPosted;
   }
-  // The check runs without the lock: it may keep the message loop going for
-  // as long as a download takes, and the renderer takes the lock for every
-  // buffer. A MIDI piece asked for meanwhile finds kChecking and stays silent.
-  std::string bank = RunMidiCheck();
-  const SynthApi* api = bank.empty() ? nullptr : LoadSynthLibrary();
+  // Without a message queue nothing could nest either: the check runs now.
+  if (!PostCheck()) RunCheck();
   std::lock_guard lock(s_mutex);
-  if (api) {
-    s_api = api;
-    s_bankPath = std::move(bank);
-    s_state = SynthState::kLoading;
-    // The synthesiser lives until exit, but the thread that loads it must
-    // not: a program that ends during the load would otherwise run on into
-    // this file's statics and the synthesiser library while exit destroys
-    // them. Made here, the holder is destroyed (and joins) before anything
-    // that existed when the loading began.
-    static LoaderThread loader;
-    loader.Start();
-  } else {
-    s_state = SynthState::kFailed;
-  }
   return s_state != SynthState::kFailed;
 }
 
 bool WaitUntilReady() {
+  // A check still waiting for its message runs now: this is called only
+  // from the top of the program (measurements and tests).
+  RunCheck();
   std::unique_lock lock(s_mutex);
-  s_ready.wait(lock, [] { return s_state != SynthState::kLoading && s_state != SynthState::kIdle; });
+  s_ready.wait(lock, [] { return s_state != SynthState::kLoading; });
   return s_state == SynthState::kReady;
 }
 

@@ -25,6 +25,36 @@ std::uint64_t NowMs() {
                                         .count());
 }
 
+// For tests: the option that fails as if the library lacked it (-1: none),
+// and how many options the last transfer set.
+std::atomic<int> s_failingOption{-1};
+std::atomic<int> s_lastOptionCount{0};
+
+// Sets the transfer's options one by one and remembers whether every one
+// was taken. An option the library refuses (an older library that lacks
+// it) is a failure: without it a rule such as "https only, also on
+// redirect" would silently not hold, so the transfer must not run at all.
+class OptionSetter {
+ public:
+  explicit OptionSetter(CURL* curl) : m_curl(curl) {}
+  ~OptionSetter() { s_lastOptionCount = m_count; }
+  OptionSetter(const OptionSetter&) = delete;
+  OptionSetter& operator=(const OptionSetter&) = delete;
+
+  template <typename Value>
+  void operator()(CURLoption option, Value value) {
+    if (!m_ok) return;
+    const bool refused = m_count++ == s_failingOption.load();
+    m_ok = !refused && curl_easy_setopt(m_curl, option, value) == CURLE_OK;
+  }
+  bool AllTaken() const { return m_ok; }
+
+ private:
+  CURL* m_curl;
+  int m_count = 0;
+  bool m_ok = true;
+};
+
 bool InitialiseCurl() {
   static const bool s_ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   return s_ok;
@@ -177,26 +207,30 @@ void HttpDownload::Run(std::string url, HttpLimits limits) {
     // Redirects may only lead to https, except that a loopback test server
     // may redirect to itself over plain http.
     const char* protocols = scheme == "http" ? "http,https" : "https";
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, protocols);
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &HttpDownloadCallbacks::OnWrite);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &HttpDownloadCallbacks::OnHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &HttpDownloadCallbacks::OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    const CURLcode code = curl_easy_perform(curl);
+    OptionSetter set(curl);
+    set(CURLOPT_URL, url.c_str());
+    set(CURLOPT_PROTOCOLS_STR, protocols);
+    set(CURLOPT_REDIR_PROTOCOLS_STR, protocols);
+    set(CURLOPT_FOLLOWLOCATION, 1L);
+    set(CURLOPT_MAXREDIRS, limits.maxRedirects);
+    set(CURLOPT_USERAGENT, kUserAgent);
+    set(CURLOPT_NOSIGNAL, 1L);
+    set(CURLOPT_FAILONERROR, 1L);
+    set(CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+    set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    set(CURLOPT_WRITEFUNCTION, &HttpDownloadCallbacks::OnWrite);
+    set(CURLOPT_WRITEDATA, static_cast<void*>(this));
+    set(CURLOPT_HEADERFUNCTION, &HttpDownloadCallbacks::OnHeader);
+    set(CURLOPT_HEADERDATA, static_cast<void*>(this));
+    set(CURLOPT_XFERINFOFUNCTION, &HttpDownloadCallbacks::OnProgress);
+    set(CURLOPT_XFERINFODATA, static_cast<void*>(this));
+    set(CURLOPT_NOPROGRESS, 0L);
+    const CURLcode code = set.AllTaken() ? curl_easy_perform(curl) : CURLE_UNKNOWN_OPTION;
     if (code == CURLE_OK) {
       result = Result::kCompleted;
+    } else if (!set.AllTaken()) {
+      // The transfer library cannot keep the rules: no session as we need it.
+      result = Result::kNoSession;
     } else if (m_cancel.load()) {
       result = Result::kCancelled;
     } else if (m_tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
@@ -221,6 +255,9 @@ void HttpDownload::Run(std::string url, HttpLimits limits) {
     m_changed.notify_all();
   }
 }
+
+void FailTransferOptionForTesting(int index) { s_failingOption = index; }
+int TransferOptionCountForTesting() { return s_lastOptionCount.load(); }
 
 std::string Sha256OfFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);

@@ -92,6 +92,13 @@ class HttpDownload {
   bool m_stalled = false;  // worker only
 };
 
+// For tests: makes the option the transfer sets at `index` (counting from
+// 0, in the order it sets them) fail as it would with a transfer library
+// that lacks it; -1 lets every option through. The count tells how many
+// options the last transfer set.
+void FailTransferOptionForTesting(int index);
+int TransferOptionCountForTesting();
+
 // The SHA-256 of a file's bytes as 64 lower-case hex digits; empty when the
 // file cannot be read.
 std::string Sha256OfFile(const std::string& path);

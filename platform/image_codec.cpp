@@ -244,8 +244,8 @@ Writer WriterForMime(std::string_view mime) {
 std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes, ExifOrientation orientation) {
   const ImageProbe probe = ProbeImage(bytes);
   const char* loader = LoaderName(probe.type);
-  if (!loader || probe.width <= 0 || probe.height <= 0 || probe.width > Gdiplus::Bitmap::kMaxSide ||
-      probe.height > Gdiplus::Bitmap::kMaxSide || probe.width * probe.height > kMaxImagePixels)
+  if (!loader || probe.width > Gdiplus::Bitmap::kMaxSide || probe.height > Gdiplus::Bitmap::kMaxSide ||
+      !DeclaresAtMost(probe, kMaxImagePixels))
     return nullptr;
   if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) return nullptr;
   const int turn = orientation == ExifOrientation::kApply && probe.type == ImageType::kJpeg ? probe.orientation : 1;

@@ -118,6 +118,11 @@ void ProbeGif(const Reader& r, ImageProbe& p) {
 
 }  // namespace
 
+bool DeclaresAtMost(const ImageProbe& probe, std::int64_t maxPixels) {
+  if (probe.width <= 0 || probe.height <= 0 || maxPixels <= 0) return false;
+  return probe.width <= maxPixels / probe.height;
+}
+
 ImageProbe ProbeImage(std::span<const std::uint8_t> bytes) {
   const Reader r(bytes);
   ImageProbe p;

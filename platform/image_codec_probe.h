@@ -19,6 +19,11 @@ struct ImageProbe {
   int components = 0;       // colour components of a JPEG frame (1 grey, 3 colour, 4 CMYK)
 };
 
+// Whether the picture's declared size is non-empty and holds at most
+// `maxPixels` pixels. Header sizes come from the file and each may be as
+// large as 2^32 - 1, so they are compared without multiplying them first.
+bool DeclaresAtMost(const ImageProbe& probe, std::int64_t maxPixels);
+
 // The type and declared size of the picture; type kUnknown when the bytes
 // are not one of the formats we read or the header is cut short.
 ImageProbe ProbeImage(std::span<const std::uint8_t> bytes);

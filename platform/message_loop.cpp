@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -27,11 +28,43 @@ std::map<TargetId, MessageTarget*>& Targets() {
 }
 TargetId s_nextTargetId = 1;
 
-std::vector<std::pair<int, EventTranslator>>& Translators() {
-  static std::vector<std::pair<int, EventTranslator>> translators;
+// The translators in the order they were added. A translator may add or
+// remove translators while it runs (a window made or closed by the event):
+// a deque keeps the running one where it is when another is added, and a
+// removal during a walk only empties the entry, which goes once no walk is
+// running.
+struct TranslatorEntry {
+  int handle = 0;  // 0 once removed
+  EventTranslator translate;
+};
+struct TranslatorList {
+  std::deque<TranslatorEntry> entries;
+  int walking = 0;
+  bool hasRemoved = false;
+};
+TranslatorList& Translators() {
+  static TranslatorList translators;
   return translators;
 }
 int s_nextTranslatorHandle = 1;
+
+// Offers the event to each translator in turn; true when one took it.
+bool TranslateEvent(const SDL_Event& ev, Message& out) {
+  TranslatorList& list = Translators();
+  ++list.walking;
+  bool taken = false;
+  // Entries added during the walk are offered too, as a copy of the list
+  // taken before the walk would not have.
+  for (std::size_t i = 0; i < list.entries.size() && !taken; ++i) {
+    const TranslatorEntry& entry = list.entries[i];
+    if (entry.handle != 0) taken = entry.translate(ev, out);
+  }
+  if (--list.walking == 0 && list.hasRemoved) {
+    std::erase_if(list.entries, [](const TranslatorEntry& e) { return e.handle == 0; });
+    list.hasRemoved = false;
+  }
+  return taken;
+}
 
 thread_local MessageLoop* t_currentLoop = nullptr;
 // How many Run and PumpMessages calls are active on this thread. A quit seen
@@ -51,8 +84,19 @@ int QuitValueOf(const Message& msg) { return static_cast<int>(static_cast<unsign
 // A nested loop (a modal wait run from a handler) ends on the quit message,
 // and queues it again so that every loop around it ends in turn: the
 // program's end must not be swallowed by a dialog that happened to be open.
+// Until the outermost loop takes it, the quit is pending, and a nested loop
+// started meanwhile ends at once instead of keeping the program going.
+bool s_quitPending = false;
+int s_pendingQuitValue = 0;
+
 void PassQuitOutwards(const Message& quit) {
-  if (t_activeLoops > 1) PostQuitMessage(QuitValueOf(quit));
+  if (t_activeLoops > 1) {
+    s_quitPending = true;
+    s_pendingQuitValue = QuitValueOf(quit);
+    PostQuitMessage(QuitValueOf(quit));
+  } else {
+    s_quitPending = false;
+  }
 }
 
 // SDL waits for events in the operating system only with a video driver
@@ -180,14 +224,23 @@ void PostQuitMessage(int exitValue) {
 
 int AddEventTranslator(EventTranslator translator) {
   const int handle = s_nextTranslatorHandle++;
-  Translators().emplace_back(handle, std::move(translator));
+  Translators().entries.push_back(TranslatorEntry{handle, std::move(translator)});
   return handle;
 }
 
 void RemoveEventTranslator(int handle) {
-  auto& list = Translators();
-  list.erase(std::remove_if(list.begin(), list.end(), [handle](const auto& e) { return e.first == handle; }),
-             list.end());
+  TranslatorList& list = Translators();
+  for (auto it = list.entries.begin(); it != list.entries.end(); ++it) {
+    if (it->handle != handle) continue;
+    if (list.walking > 0) {
+      // Destroying the function now could destroy the one that is running.
+      it->handle = 0;
+      list.hasRemoved = true;
+    } else {
+      list.entries.erase(it);
+    }
+    return;
+  }
 }
 
 void DispatchMessage(const Message& msg) {
@@ -240,16 +293,8 @@ int MessageLoop::NextMessage(int timeoutMs, Message& out) {
     out.lParam = reinterpret_cast<std::intptr_t>(ev.user.data2);
     return out.target == kNoTarget && out.message == kMsgQuit ? -1 : 1;
   }
-  // Copy the list: a translator may add or remove translators.
-  const auto translators = Translators();
-  for (const auto& [handle, translate] : translators) {
-    Message m;
-    if (translate(ev, m)) {
-      out = m;
-      return 1;
-    }
-  }
-  out = Message{};  // not ours: delivered as a null message nobody receives
+  Message m;
+  out = TranslateEvent(ev, m) ? m : Message{};  // not ours: a null message nobody receives
   return 1;
 }
 
@@ -278,6 +323,7 @@ void MessageLoop::RunIdleHandlers() {
 
 int MessageLoop::Run() {
   ActiveLoop active;
+  if (s_quitPending && t_activeLoops > 1) return s_pendingQuitValue;
   bool idle = true;
   for (;;) {
     Message msg;
@@ -299,8 +345,14 @@ int MessageLoop::Run() {
   }
 }
 
+bool IsQuitPending() { return s_quitPending; }
+
 bool MessageLoop::PumpMessages(unsigned timeoutMs, int* quitValue) {
   ActiveLoop active;
+  if (s_quitPending && t_activeLoops > 1) {
+    if (quitValue) *quitValue = s_pendingQuitValue;
+    return false;
+  }
   const Uint64 deadline = SDL_GetTicks64() + timeoutMs;
   for (;;) {
     const Uint64 now = SDL_GetTicks64();

@@ -69,6 +69,12 @@ void PostQuitMessage(int exitValue);
 int AddEventTranslator(EventTranslator translator);
 void RemoveEventTranslator(int handle);
 
+// True while the program is ending: a nested loop has seen the quit message
+// and passed it on, and the outermost loop has not taken it yet. Nested
+// loops started meanwhile end at once; work that would keep the program
+// going (a download, a question) is not started.
+bool IsQuitPending();
+
 // Delivers one message to its target now (after the filters were offered it).
 void DispatchMessage(const Message& msg);
 
@@ -95,7 +101,8 @@ class MessageLoop {
   // Delivers messages that are waiting, for at most timeoutMs (0: only what
   // is already queued). Returns false if a quit message was seen; its value
   // is then in quitValue, and, as with Run, it is queued again for the
-  // loops around this one. Used by tests and by nested waits.
+  // loops around this one; a nested call made while a quit is pending
+  // returns false at once. Used by tests and by nested waits.
   bool PumpMessages(unsigned timeoutMs, int* quitValue = nullptr);
 
  private:

@@ -42,6 +42,38 @@ LibraryStatus ProbeLibrary(const std::string& name, const char* function) {
   return found ? LibraryStatus::kUsable : LibraryStatus::kIncompatible;
 }
 
+namespace {
+
+// Looks up every function the MIDI layer calls; false when any is missing.
+bool ResolveSynthApi(void* handle, SynthApi& api) {
+  return Resolve(handle, "new_fluid_settings", api.newSettings) &&
+         Resolve(handle, "fluid_settings_setnum", api.settingsSetNum) &&
+         Resolve(handle, "fluid_settings_setint", api.settingsSetInt) &&
+         Resolve(handle, kSynthProbeFunction, api.newSynth) &&
+         Resolve(handle, "delete_fluid_synth", api.deleteSynth) &&
+         Resolve(handle, "fluid_synth_sfload", api.synthSfLoad) &&
+         Resolve(handle, "fluid_synth_system_reset", api.synthSystemReset) &&
+         Resolve(handle, "fluid_synth_write_s16", api.synthWriteS16) &&
+         Resolve(handle, "new_fluid_player", api.newPlayer) &&
+         Resolve(handle, "delete_fluid_player", api.deletePlayer) &&
+         Resolve(handle, "fluid_player_add_mem", api.playerAddMem) &&
+         Resolve(handle, "fluid_player_set_loop", api.playerSetLoop) &&
+         Resolve(handle, "fluid_player_play", api.playerPlay) &&
+         Resolve(handle, "fluid_player_stop", api.playerStop) &&
+         Resolve(handle, "fluid_player_get_status", api.playerGetStatus);
+}
+
+}  // namespace
+
+LibraryStatus ProbeSynthLibrary(const std::string& name) {
+  void* handle = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return LibraryStatus::kMissing;
+  SynthApi api;
+  const bool all = ResolveSynthApi(handle, api);
+  dlclose(handle);
+  return all ? LibraryStatus::kUsable : LibraryStatus::kIncompatible;
+}
+
 const SynthApi* LoadSynthLibrary() {
   static std::once_flag s_once;
   static SynthApi s_api;
@@ -50,22 +82,7 @@ const SynthApi* LoadSynthLibrary() {
     void* handle = dlopen(kSynthLibraryName, RTLD_NOW | RTLD_LOCAL);
     if (!handle) return;
     SynthApi api;
-    const bool all = Resolve(handle, "new_fluid_settings", api.newSettings) &&
-                     Resolve(handle, "fluid_settings_setnum", api.settingsSetNum) &&
-                     Resolve(handle, "fluid_settings_setint", api.settingsSetInt) &&
-                     Resolve(handle, kSynthProbeFunction, api.newSynth) &&
-                     Resolve(handle, "delete_fluid_synth", api.deleteSynth) &&
-                     Resolve(handle, "fluid_synth_sfload", api.synthSfLoad) &&
-                     Resolve(handle, "fluid_synth_system_reset", api.synthSystemReset) &&
-                     Resolve(handle, "fluid_synth_write_s16", api.synthWriteS16) &&
-                     Resolve(handle, "new_fluid_player", api.newPlayer) &&
-                     Resolve(handle, "delete_fluid_player", api.deletePlayer) &&
-                     Resolve(handle, "fluid_player_add_mem", api.playerAddMem) &&
-                     Resolve(handle, "fluid_player_set_loop", api.playerSetLoop) &&
-                     Resolve(handle, "fluid_player_play", api.playerPlay) &&
-                     Resolve(handle, "fluid_player_stop", api.playerStop) &&
-                     Resolve(handle, "fluid_player_get_status", api.playerGetStatus);
-    if (!all) {
+    if (!ResolveSynthApi(handle, api)) {
       dlclose(handle);
       return;
     }

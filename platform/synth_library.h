@@ -18,8 +18,8 @@ struct SynthSettings;
 struct SynthCore;
 struct SynthPlayer;
 
-// The library's soname, the function whose presence proves a usable version,
-// and the distribution package that provides it.
+// The library's soname, its central function, and the distribution package
+// that provides it.
 inline constexpr const char* kSynthLibraryName = "libfluidsynth.so.3";
 inline constexpr const char* kSynthProbeFunction = "new_fluid_synth";
 inline constexpr const char* kSynthPackage = "libfluidsynth3";
@@ -58,6 +58,11 @@ enum class LibraryStatus {
 // Opens a library by name and looks for one function, then closes it again;
 // the handle is kept open by whoever uses the library. Any thread.
 LibraryStatus ProbeLibrary(const std::string& name, const char* function);
+
+// Opens the synthesiser library of that name and looks up every function
+// the MIDI layer calls, exactly as loading it does, then closes it again: a
+// library that lacks any of them is kIncompatible, never half used.
+LibraryStatus ProbeSynthLibrary(const std::string& name);
 
 // The synthesiser's functions, looked up once per process on first call
 // (later calls return the first answer; any thread). Null unless the

@@ -9,6 +9,7 @@
 #include "platform/keyboard.h"
 #include "platform/messages.h"
 #include "platform/window_shape.h"
+#include "platform/window_title.h"
 
 namespace platform {
 namespace {
@@ -20,6 +21,9 @@ bool InitialiseVideo() {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Titles and typed text cross to the display in the locale's character
+  // set, which must hold every character of a UTF-8 text.
+  UseUtf8CharacterType();
   if (!InitialiseMessaging()) return false;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
   // Characters arrive only while an edit field asks for them; otherwise
@@ -103,11 +107,12 @@ struct Window::Native {
 Window::Window(const std::string& title, int width, int height, WindowHandler* handler)
     : m_native(std::make_unique<Native>()), m_handler(handler), m_title(title) {
   if (!InitialiseVideo()) return;
-  SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+  SDL_Window* w = SDL_CreateWindow(ShownWindowTitle(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    std::max(1, width), std::max(1, height),
                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
   if (!w) return;
   m_window = w;
+  ApplyWindowTitle(w, title);
   m_windowId = SDL_GetWindowID(w);
   m_targetId = RegisterMessageTarget(this);
   m_translatorHandle =
@@ -240,8 +245,11 @@ void Window::CenterOnScreen() {
 }
 
 void Window::SetTitle(const std::string& title) {
+  if (title == m_title) return;
   m_title = title;
-  if (m_window) SDL_SetWindowTitle(static_cast<SDL_Window*>(m_window), title.c_str());
+  if (!m_window) return;
+  SDL_SetWindowTitle(static_cast<SDL_Window*>(m_window), ShownWindowTitle(title).c_str());
+  ApplyWindowTitle(static_cast<SDL_Window*>(m_window), title);
 }
 
 void Window::SetIcon(const Gdiplus::Bitmap& icon) {

@@ -6,10 +6,8 @@
 #include <X11/extensions/shape.h>
 
 namespace platform {
-namespace {
 
-// The X display and window behind an SDL window, when it has them.
-bool GetX11(SDL_Window* window, Display** display, ::Window* xwindow) {
+bool GetX11Window(SDL_Window* window, Display** display, ::Window* xwindow) {
   if (!window) return false;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -19,12 +17,10 @@ bool GetX11(SDL_Window* window, Display** display, ::Window* xwindow) {
   return *display != nullptr;
 }
 
-}  // namespace
-
 bool DisplaySupportsShapes(SDL_Window* window) {
   Display* display = nullptr;
   ::Window xwindow = 0;
-  if (!GetX11(window, &display, &xwindow)) return false;
+  if (!GetX11Window(window, &display, &xwindow)) return false;
   int eventBase = 0, errorBase = 0;
   return XShapeQueryExtension(display, &eventBase, &errorBase) != 0;
 }
@@ -34,7 +30,7 @@ bool ApplyWindowShape(SDL_Window* window, const std::vector<std::uint8_t>& mask,
   if (!DisplaySupportsShapes(window)) return false;
   Display* display = nullptr;
   ::Window xwindow = 0;
-  GetX11(window, &display, &xwindow);
+  GetX11Window(window, &display, &xwindow);
   // A one-bit picture, rows padded to whole bytes, lowest bit first.
   const int rowBytes = (width + 7) / 8;
   std::vector<char> bits(static_cast<size_t>(rowBytes) * height, 0);

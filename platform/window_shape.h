@@ -6,8 +6,13 @@
 #include <vector>
 
 struct SDL_Window;
+struct _XDisplay;
 
 namespace platform {
+
+// The X display and window behind an SDL window; false on displays that are
+// not X (Wayland, the dummy driver).
+bool GetX11Window(SDL_Window* window, _XDisplay** display, unsigned long* xwindow);
 
 // True when this window's display can give windows an outline of their own.
 bool DisplaySupportsShapes(SDL_Window* window);

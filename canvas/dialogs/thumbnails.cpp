@@ -101,8 +101,7 @@ std::unique_ptr<Gdiplus::Bitmap> CRSThumbnailService::MakeThumbnail(const std::s
   // The header tells the size before anything is decoded, so a picture that
   // claims to be enormous costs nothing.
   const platform::ImageProbe probe = platform::ProbeImage(data);
-  if (probe.type == platform::ImageType::kUnknown || probe.width <= 0 || probe.height <= 0) return nullptr;
-  if (probe.width * probe.height > maxPixels) return nullptr;
+  if (probe.type == platform::ImageType::kUnknown || !platform::DeclaresAtMost(probe, maxPixels)) return nullptr;
   std::unique_ptr<Gdiplus::Bitmap> picture = platform::DecodeImage(data);
   bytes.clear();
   bytes.shrink_to_fit();

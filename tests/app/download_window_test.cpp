@@ -4,14 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <vector>
 
+#include "app/library_check.h"
 #include "canvas/controls.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "canvas/weak_ref.h"
+#include "data/library.h"
+#include "data/puzzle_data.h"
 #include "platform/message_loop.h"
+#include "platform/paths.h"
+#include "platform/synth_library.h"
 #include "platform/window.h"
+#include "tests/app/root_scene.h"
+#include "tests/canvas/sound_samples.h"
 
 namespace {
 
@@ -185,6 +194,77 @@ TEST_F(ScreenDownloadWindowTest, TheCloseButtonEndsItToo) {
   auto* screen = static_cast<app::ScreenDownloadWindow*>(window.get());
   screen->GetControlWindow()->Close();
   EXPECT_TRUE(PumpUntilGone(*window));
+}
+
+// The check behind a play room whose music is MIDI, with the real download
+// window: the player agrees, and presses Alt+F4 on the game as the window
+// comes up.
+class CloseDuringDownloadUi final : public app::LibraryCheckUi {
+ public:
+  SDL_Window* game = nullptr;
+  int windows = 0;
+  std::vector<std::string> messages;
+  bool AskYesNo(const std::string&, const std::string&) override { return true; }
+  void ShowMessage(const std::string& title, const std::string&, app::MessageIcon) override {
+    messages.push_back(title);
+  }
+  std::unique_ptr<app::DownloadWindow> CreateDownloadWindow(const std::string& title) override {
+    ++windows;
+    SDL_Event key;
+    SDL_zero(key);
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = SDL_GetWindowID(game);
+    key.key.keysym.sym = SDLK_F4;
+    key.key.keysym.scancode = SDL_SCANCODE_F4;
+    key.key.keysym.mod = KMOD_LALT;
+    EXPECT_EQ(SDL_PushEvent(&key), 1);
+    return app::CreateScreenDownloadWindow(title);
+  }
+};
+CloseDuringDownloadUi s_closingUi;
+std::string CheckWhileClosing() { return app::CheckMidiLibraries(s_closingUi, "/nonexistent/bank.sf3"); }
+
+// Closing the game while the download window is up ends the room with the
+// root; the download's loop then ends with the program, and no code of the
+// room runs after it (the sanitizer build sees any write into it).
+class DownloadDuringPlay : public RootScene {};
+
+TEST_F(DownloadDuringPlay, ClosingTheGameWhileTheBankDownloadsEndsTheRoomAndTheLoopCleanly) {
+  if (platform::ProbeSynthLibrary(platform::kSynthLibraryName) != platform::LibraryStatus::kUsable)
+    GTEST_SKIP() << "no synthesiser installed";
+  app::ResetLibraryCheckForTesting();
+  setenv("TANDRILL_SOUNDBANK_URL", "http://127.0.0.1:9/bank.sf3", 1);
+  setenv("TANDRILL_SOUNDBANK_SIZE", "12", 1);
+  setenv("TANDRILL_SOUNDBANK_SHA256", std::string(64, 'a').c_str(), 1);
+  const std::string tune = platform::GetDataDirectory() + "tune.mid";
+  const std::vector<std::uint8_t> midi = sound_samples::MakeMidi(4);
+  std::ofstream(tune, std::ios::binary).write(reinterpret_cast<const char*>(midi.data()), static_cast<std::streamsize>(midi.size()));
+  CPuzzleData puzzle("p1");
+  puzzle.SetPicture(std::make_shared<Gdiplus::Bitmap>(200, 150, PixelFormat::Format24bppRGB));
+  puzzle.GetCutter().SetPieceSize(50);
+  puzzle.SetMusicFile(tune);
+  ASSERT_TRUE(puzzle.Save());
+  canvas->GetLibrary().AddPuzzleImage(new CPuzzleImageData(puzzle.GetPicture().get(), "p1"));
+  for (Uint32 id = 1; id < 64 && !s_closingUi.game; ++id) s_closingUi.game = SDL_GetWindowFromID(id);
+  platform::SetMidiCheckHook(&CheckWhileClosing);
+
+  CRSWeakRef<CRSObject> room(canvas->PlaySelectedPuzzle());
+  ASSERT_TRUE(room);
+  EXPECT_EQ(s_closingUi.windows, 0) << "the check ran inside the room's construction";
+  CRSWeakRef<CRSObject> root(canvas);
+  int quit = 0;
+  bool running = true;
+  for (int i = 0; i < 500 && running; ++i) {
+    FlushEvents(nullptr);
+    running = loop.PumpMessages(10, &quit);
+  }
+  EXPECT_FALSE(running) << "the program's end did not reach the outer loop";
+  EXPECT_EQ(s_closingUi.windows, 1);
+  EXPECT_FALSE(room) << "the room outlived the root";
+  EXPECT_FALSE(root);
+  EXPECT_TRUE(s_closingUi.messages.empty()) << "a box was shown to a program that is ending";
+  EXPECT_FALSE(platform::IsQuitPending());
+  platform::SetMidiCheckHook(nullptr);
 }
 
 }  // namespace

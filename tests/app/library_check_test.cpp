@@ -334,19 +334,48 @@ TEST_F(LibraryCheck, MidiCheckUsesTheConfiguredSourceOrStaysSilent) {
   EXPECT_EQ(app::CheckMidiLibraries(m_ui, system), system);
 }
 
-TEST_F(LibraryCheck, AMissingSynthesiserNamesItsPackageOnceAndDownloadsNothing) {
+TEST_F(LibraryCheck, AMissingOrPartialSynthesiserNamesItsPackageOnceAndDownloadsNothing) {
   const std::string bank = TinyBank();
   setenv("TANDRILL_SOUNDBANK_URL", m_server.Url("/bank").c_str(), 1);
   setenv("TANDRILL_SOUNDBANK_SIZE", std::to_string(bank.size()).c_str(), 1);
   setenv("TANDRILL_SOUNDBANK_SHA256", Sha256(bank).c_str(), 1);
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(app::CheckMidiLibraries(m_ui, m_folder + "none.sf3", "libno-such-synth.so.3"), "");
+  // A library with only some of the functions loading needs is as useless
+  // as none: MIDI would stay silent without a word.
+  const std::pair<const char*, const char*> cases[] = {{"libno-such-synth.so.3", "Some needed libraries were"},
+                                                       {TANDRILL_PARTIAL_SYNTH, "Some required libraries"}};
+  for (const auto& [library, opening] : cases) {
+    SCOPED_TRACE(library);
+    app::ResetLibraryCheckForTesting();
+    m_ui.messages.clear();
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(app::CheckMidiLibraries(m_ui, m_folder + "none.sf3", library), "");
+    ASSERT_EQ(m_ui.messages.size(), 1u);
+    EXPECT_EQ(m_ui.messages[0].first, app::kQuestionTitle);
+    EXPECT_EQ(m_ui.messages[0].second.rfind(opening, 0), 0u);
+    EXPECT_NE(m_ui.messages[0].second.find("\"libfluidsynth3\""), std::string::npos);
+    EXPECT_TRUE(m_ui.questions.empty());
+    EXPECT_TRUE(m_ui.windows.empty());
   }
-  ASSERT_EQ(m_ui.messages.size(), 1u);
-  EXPECT_EQ(m_ui.messages[0].first, app::kQuestionTitle);
-  EXPECT_NE(m_ui.messages[0].second.find("\"libfluidsynth3\""), std::string::npos);
-  EXPECT_TRUE(m_ui.questions.empty());
-  EXPECT_TRUE(m_ui.windows.empty());
+}
+
+// A transfer library that refuses any one of the options (one too old to
+// know "https only, also on redirect") must not fetch anything.
+TEST_F(LibraryCheck, AnyRefusedTransferOptionFailsTheDownload) {
+  const std::string bank = TinyBank();
+  m_server.Serve("/bank", HttpTestServer::Mode::kBody, bank);
+  ASSERT_TRUE(app::CheckLibrary(Target(m_server.Url("/bank"), bank), m_ui));
+  const int options = platform::TransferOptionCountForTesting();
+  ASSERT_GT(options, 10);
+  for (int i = 0; i < options; ++i) {
+    SCOPED_TRACE(i);
+    fs::remove(m_target);
+    m_ui.messages.clear();
+    platform::FailTransferOptionForTesting(i);
+    EXPECT_FALSE(app::CheckLibrary(Target(m_server.Url("/bank"), bank), m_ui));
+    EXPECT_TRUE(m_ui.Showed(app::kNoSessionText));
+    EXPECT_FALSE(fs::exists(m_target));
+    EXPECT_FALSE(LeftoverParts());
+  }
+  platform::FailTransferOptionForTesting(-1);
 }
 
 TEST_F(LibraryCheck, SourceNeedsAddressSizeAndChecksum) {
@@ -380,8 +409,7 @@ TEST(SynthLibrary, OpensByNameAndTellsMissingFromIncompatible) {
   EXPECT_EQ(platform::ProbeLibrary("libc.so.6", "no_such_function_here"), LibraryStatus::kIncompatible);
   EXPECT_EQ(platform::ProbeLibrary("libc.so.6", "malloc"), LibraryStatus::kUsable);
   // The machine the tests run on has the synthesiser installed.
-  EXPECT_EQ(platform::ProbeLibrary(platform::kSynthLibraryName, platform::kSynthProbeFunction),
-            LibraryStatus::kUsable);
+  EXPECT_EQ(platform::ProbeSynthLibrary(platform::kSynthLibraryName), LibraryStatus::kUsable);
   const platform::SynthApi* api = platform::LoadSynthLibrary();
   ASSERT_NE(api, nullptr);
   EXPECT_EQ(api, platform::LoadSynthLibrary());

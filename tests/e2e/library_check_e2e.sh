@@ -10,6 +10,8 @@
 #    for byte, with no partial file beside it; and the music really plays:
 #    SDL's disk audio driver writes the mixed output to a file, which soon
 #    holds the bank's tone.
+#    The puzzle's name holds characters beyond Latin-1, and the title the
+#    desktop shows (both of the window's title fields) is the caption.
 # 2. The server holds a wrong file under the same address, configured this
 #    time in the data folder's soundbank.conf: after Yes the game says
 #    "Download failed !!!" titled "FAILED", leaves no file behind and plays
@@ -83,7 +85,8 @@ open(sys.argv[3], 'wb').write(soundbank(12000))
 PY
 
 cp "$bin_dir/tandrill" "$E2E_WORK/"
-"$bin_dir/tandrill_gift_maker" "$bin_dir/gift.pzl" "$E2E_WORK/music_gift" 4 3 100 "$E2E_WORK/tune.mid" ||
+title='Été à la plage – 1.jpg'
+"$bin_dir/tandrill_gift_maker" "$bin_dir/gift.pzl" "$E2E_WORK/music_gift" 4 3 100 "$E2E_WORK/tune.mid" "$title" ||
   e2e_fail "could not make the gift"
 
 # Serves one folder on a free loopback port and writes the port to a file.
@@ -106,6 +109,18 @@ PY
 
 bank_size="$(stat -c %s "$E2E_WORK/bank.sf3")"
 bank_sha="$(sha256sum "$E2E_WORK/bank.sf3" | cut -d' ' -f1)"
+
+# True when both title fields of one of the game's windows read the text
+# exactly: the UTF-8 one, and the older one in Latin-1 or compound text.
+titles_read() {
+  local wid fields
+  for wid in $(xdotool search --pid "$E2E_APP_PID" 2>/dev/null); do
+    fields="$(LC_ALL=C.UTF-8 xprop -id "$wid" _NET_WM_NAME WM_NAME 2>/dev/null)"
+    grep -qxF "_NET_WM_NAME(UTF8_STRING) = \"$1\"" <<<"$fields" || continue
+    grep -qxF -e "WM_NAME(STRING) = \"$1\"" -e "WM_NAME(COMPOUND_TEXT) = \"$1\"" <<<"$fields" && return 0
+  done
+  return 1
+}
 
 # Starts the gift with no system bank and the mixed sound written to a file.
 # The loopback address, size and checksum come from the environment, or
@@ -190,6 +205,9 @@ cmp -s "$E2E_WORK/bank.sf3" "$E2E_WORK/data1/general-midi.sf3" || e2e_fail "the 
 ls "$E2E_WORK/data1" | grep -q '\.part-' && e2e_fail "a partial download was left behind"
 grep -q "^message FAILED" "$report" && e2e_fail "the installed bank was reported as failed"
 e2e_wait_for "$report" "^play ready 12 " 200
+caption="$(grep '^caption ' "$report" | tail -n 1 | cut -c9-)"
+[ "$caption" = "Tandrill Gift: $title (400 x 300)" ] || e2e_fail "caption '$caption'"
+e2e_wait_until "the caption in both title fields" 50 titles_read "$caption"
 e2e_wait_until "the music in the audio output" 300 music_sounds
 kill -0 "$E2E_APP_PID" 2>/dev/null || e2e_fail "the game ended"
 kill -9 "$E2E_APP_PID"

@@ -1,7 +1,7 @@
 // Makes a gift program for the end-to-end tests of the play room: a copy of
 // the gift template with a generated puzzle appended as its payload.
 //
-//   tandrill_gift_maker TEMPLATE OUT [COLUMNS ROWS PIECE_SIZE [MUSIC_FILE]]
+//   tandrill_gift_maker TEMPLATE OUT [COLUMNS ROWS PIECE_SIZE [MUSIC_FILE [TITLE]]]
 //
 // A music file, when given, is carried inside the puzzle.
 
@@ -36,7 +36,7 @@ std::shared_ptr<Gdiplus::Bitmap> MakePicture(int width, int height) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s TEMPLATE OUT [COLUMNS ROWS PIECE_SIZE [MUSIC_FILE]]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s TEMPLATE OUT [COLUMNS ROWS PIECE_SIZE [MUSIC_FILE [TITLE]]]\n", argv[0]);
     return 2;
   }
   const int columns = argc > 3 ? std::atoi(argv[3]) : 4;
@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
   CPuzzleData puzzle("gift");
   puzzle.SetPicture(MakePicture(columns * pieceSize, rows * pieceSize));
   puzzle.GetCutter().SetPieceSize(pieceSize);
-  puzzle.SetTitle("Checkers");
-  if (argc > 6) puzzle.SetMusicFile(argv[6]);
+  puzzle.SetTitle(argc > 7 ? argv[7] : "Checkers");
+  if (argc > 6 && *argv[6]) puzzle.SetMusicFile(argv[6]);
   std::string text;
   const bool made = puzzle.Save() && platform::ReadWholeFile(CPuzzleData::GetPuzzleFileName("gift"), 64u << 20, text);
   std::error_code ignored;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "platform/audio.h"
+#include "platform/message_loop.h"
 
 namespace {
 
@@ -39,6 +40,9 @@ TEST(MidiLoaderDeathTest, ProgramEndingDuringTheLoadWaitsForTheLoader) {
       {
         std::atexit(CheckNoLoaderAtExit);
         if (!platform::audio::midi::Prepare()) ::_exit(4);
+        // The check, and the load after it, start from the message loop.
+        platform::MessageLoop loop;
+        loop.PumpMessages(0);
         // The thread names itself as it starts.
         bool seen = false;
         for (int i = 0; i < 5000 && !seen; ++i) {

@@ -100,6 +100,7 @@ TEST(MessageLoopTest, AQuitSeenByANestedLoopEndsTheOuterLoopsToo) {
     int nestedResult = -1;
     int pumpQuitValue = -1;
     bool pumpSawQuit = false;
+    bool pendingAfterPump = false;
     bool probed = false;
     bool armed = true;
     void OnMessage(const platform::Message& msg) override {
@@ -111,6 +112,8 @@ TEST(MessageLoopTest, AQuitSeenByANestedLoopEndsTheOuterLoopsToo) {
         platform::MessageLoop* loop = platform::MessageLoop::Current();
         platform::PostQuitMessage(9);
         pumpSawQuit = !loop->PumpMessages(1000, &pumpQuitValue);
+        // Until the outer loop takes it, the program is ending.
+        pendingAfterPump = platform::IsQuitPending();
       } else if (msg.message == kProbe) {
         // Reached inside Run only when the outer loop kept running after
         // the quit; afterwards the test drains it disarmed.
@@ -137,6 +140,8 @@ TEST(MessageLoopTest, AQuitSeenByANestedLoopEndsTheOuterLoopsToo) {
     EXPECT_EQ(loop.Run(), 9) << "a nested pump must pass the quit on as well";
     EXPECT_TRUE(target.pumpSawQuit);
     EXPECT_EQ(target.pumpQuitValue, 9);
+    EXPECT_TRUE(target.pendingAfterPump);
+    EXPECT_FALSE(platform::IsQuitPending());
     EXPECT_FALSE(target.probed);
     target.armed = false;
     loop.PumpMessages(0);

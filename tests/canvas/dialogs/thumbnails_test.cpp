@@ -62,6 +62,8 @@ TEST(ThumbnailServiceTest, GoodPicturesGetThumbnailsAndBadOnesFailOnce) {
   ASSERT_TRUE(tree.File("text.jpg", "this is not a picture at all"));
   ASSERT_TRUE(tree.File("empty.png", ""));
   ASSERT_TRUE(tree.File("huge.png", PngHeaderClaiming(60000, 60000)));
+  // Sides whose product overflows a signed 64-bit number.
+  ASSERT_TRUE(tree.File("crafted.png", PngHeaderClaiming(0xFFFFFFFFu, 0xFFFFFFFFu)));
   const std::string wideJpeg = EncodedPicture(400, 200, "image/jpeg");
   ASSERT_TRUE(tree.File("cut.jpg", wideJpeg.substr(0, 40)));
   ASSERT_EQ(mkfifo(tree.Path("pipe.jpg").c_str(), 0600), 0);  // would block a plain read
@@ -71,7 +73,7 @@ TEST(ThumbnailServiceTest, GoodPicturesGetThumbnailsAndBadOnesFailOnce) {
   Done done;
   service.sigThumbnailDone.connect(&done, &Done::On);
   const std::vector<std::string> names = {"wide.jpg", "tall.png", "tiny.png", "text.jpg",
-                                          "empty.png", "huge.png", "cut.jpg", "missing.png", "pipe.jpg"};
+                                          "empty.png", "huge.png", "crafted.png", "cut.jpg", "missing.png", "pipe.jpg"};
   for (const auto& n : names) EXPECT_EQ(service.Request(tree.Path(n)), State::kPending) << n;
   EXPECT_EQ(service.Request(tree.Path("wide.jpg")), State::kPending);
   ASSERT_TRUE(PumpUntil(loop, [&] { return done.results.size() == names.size(); }));
@@ -91,7 +93,7 @@ TEST(ThumbnailServiceTest, GoodPicturesGetThumbnailsAndBadOnesFailOnce) {
   ASSERT_EQ(service.Find(tree.Path("tiny.png"), &thumb), State::kReady);
   EXPECT_EQ(thumb->GetWidth(), 10) << "small pictures are not enlarged";
   EXPECT_EQ(thumb->GetHeight(), 6);
-  for (const char* bad : {"text.jpg", "empty.png", "huge.png", "cut.jpg", "missing.png", "pipe.jpg"}) {
+  for (const char* bad : {"text.jpg", "empty.png", "huge.png", "crafted.png", "cut.jpg", "missing.png", "pipe.jpg"}) {
     EXPECT_FALSE(done.results[tree.Path(bad)]) << bad;
     EXPECT_EQ(service.Find(tree.Path(bad), &thumb), State::kFailed) << bad;
     EXPECT_FALSE(thumb);
