@@ -242,9 +242,16 @@ int MessageLoop::NextMessage(int timeoutMs, Message& out) {
     out.lParam = reinterpret_cast<std::intptr_t>(ev.user.data2);
     return out.target == kNoTarget && out.message == kMsgQuit ? -1 : 1;
   }
-  // Copy the list: a translator may add or remove translators.
-  const auto translators = Translators();
-  for (const auto& [handle, translate] : translators) {
+  // A translator may add or remove translators, itself included, while it
+  // runs: the list is walked by handle (handles grow in the list's order),
+  // and each translator is called through a copy of its own, rather than
+  // copying the whole list for every event.
+  for (int after = 0;;) {
+    const auto& list = Translators();
+    const auto next = std::find_if(list.begin(), list.end(), [after](const auto& e) { return e.first > after; });
+    if (next == list.end()) break;
+    after = next->first;
+    const EventTranslator translate = next->second;
     Message m;
     if (translate(ev, m)) {
       out = m;
