@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -11,9 +12,19 @@ namespace {
 struct BenchEnvironment {
   BenchEnvironment() {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tandrill-bench-data-" + std::to_string(getpid());
-    setenv("TANDRILL_DATA_DIR", folder.c_str(), 0);
+    m_folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/tandrill-bench-data-" + std::to_string(getpid());
+    const char* given = std::getenv("TANDRILL_DATA_DIR");
+    m_own = !(given && *given);
+    setenv("TANDRILL_DATA_DIR", m_folder.c_str(), 0);
   }
+  // The folder made for this run goes with it: the real-game cases leave
+  // puzzles of several megabytes in it.
+  ~BenchEnvironment() {
+    std::error_code ignored;
+    if (m_own) std::filesystem::remove_all(m_folder, ignored);
+  }
+  std::string m_folder;
+  bool m_own = false;
 };
 const BenchEnvironment s_environment;
 

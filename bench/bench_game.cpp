@@ -162,7 +162,10 @@ GameRun::GameRun(const std::string& dataFolder) {
                    {"DISPLAY", GameDisplay()},
                    {"SDL_AUDIODRIVER", "dummy"},
                    {"SDL_VIDEODRIVER", ""}});
-  m_pid = Spawn({TANDRILL_GAME_PATH}, env.Get());
+  // TANDRILL_BENCH_GAME names another build of the game to time in the
+  // same run, so two builds can be compared on a busy machine.
+  const char* other = std::getenv("TANDRILL_BENCH_GAME");
+  m_pid = Spawn({other && *other ? other : TANDRILL_GAME_PATH}, env.Get());
 #else
   (void)dataFolder;
 #endif

@@ -27,8 +27,9 @@ std::string XDoOutput(const std::vector<std::string>& arguments);
 // The one-minute load average of the machine, for the figures' context.
 double LoadAverage();
 
-// One start of the game, on GameDisplay(), with `dataFolder` as its data
-// folder and its report written to a file of its own. The game is killed
+// One start of the game (the build beside the benchmarks, or the one
+// TANDRILL_BENCH_GAME names), on GameDisplay(), with `dataFolder` as its
+// data folder and its report written to a file of its own. The game is killed
 // when this goes, unless it has ended by then.
 class GameRun {
  public:

@@ -93,7 +93,6 @@ void CRSCanvasView::OnCreate() {
                        RoundToInt(screen.Height * kInitialScreenShare));
   m_window->CenterOnScreen();
   m_window->SetFocus();
-  SetTimer(kWatchdogTimer, kWatchdogPeriodMs);
 }
 
 PointF CRSCanvasView::GetViewOffset() const {
@@ -171,6 +170,10 @@ void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
                      bounds.Height + 5.0f);
   InvalidateWindow(OutwardRect(device));
   if (m_repaintPendingSince == 0) m_repaintPendingSince = std::max<std::uint32_t>(1, platform::GetTickCount());
+  if (!m_watchdogRunning) {
+    m_watchdogRunning = true;
+    SetTimer(kWatchdogTimer, kWatchdogPeriodMs);
+  }
 }
 
 void CRSCanvasView::InvalidateWindow(const Rect& rect) {
@@ -370,7 +373,13 @@ void CRSCanvasView::PaintPart(Gdiplus::Graphics& g, const Rect& invalid) {
 
 void CRSCanvasView::OnTimer(int id, unsigned) {
   if (id != kWatchdogTimer) return;
-  if (m_repaintPendingSince == 0 || !m_root) return;
+  if (m_repaintPendingSince == 0 || !m_root) {
+    // Everything asked for has been painted: the watchdog sleeps until the
+    // next repaint is asked for, so an idle window costs nothing.
+    KillTimer(kWatchdogTimer);
+    m_watchdogRunning = false;
+    return;
+  }
   // Paint messages wait behind everything else in the queue; a long burst of
   // posted events must not keep the screen stale.
   if (platform::GetTickCount() - m_repaintPendingSince > kWatchdogDelayMs) OnRootUpdateNow();

@@ -131,6 +131,9 @@ class CRSCanvasView : public platform::WindowHandler,
   // cut lines of a preview and a caption across the room from them).
   std::vector<Rect> m_dirtyParts;
   std::uint32_t m_repaintPendingSince = 0;
+  // The watchdog runs only while repaints come and go: an idle window
+  // wakes the program for nothing else.
+  bool m_watchdogRunning = false;
   bool m_draggingWindow = false;
   Point m_dragStart;
   bool m_inSize = false;

@@ -36,6 +36,19 @@ bool IsWholePng(std::span<const std::uint8_t> bytes) {
   return false;
 }
 
+// Whether the bytes' header declares a picture the reader takes, at most
+// maxSide on either side.
+bool PassesProbe(std::span<const std::uint8_t> bytes, int maxSide, Size& size) {
+  if (bytes.empty()) return false;
+  const platform::ImageProbe probe = platform::ProbeImage(bytes);
+  if (probe.type == platform::ImageType::kUnknown || probe.width <= 0 || probe.height <= 0 ||
+      probe.width > maxSide || probe.height > maxSide)
+    return false;
+  if (probe.type == platform::ImageType::kPng && !IsWholePng(bytes)) return false;
+  size = Size(static_cast<int>(probe.width), static_cast<int>(probe.height));
+  return true;
+}
+
 }  // namespace
 
 bool ReadFreeText(std::string_view base64, std::size_t maxBytes, std::string& out) {
@@ -57,14 +70,16 @@ bool ReadFreeText(std::string_view base64, std::size_t maxBytes, std::string& ou
   return true;
 }
 
+Size ProbePicture(std::string_view base64, int maxSide) {
+  Size size;
+  if (!PassesProbe(Base64Decode(base64), maxSide, size)) return Size();
+  return size;
+}
+
 std::shared_ptr<Gdiplus::Bitmap> DecodePicture(std::string_view base64, int maxSide) {
   const std::vector<std::uint8_t> bytes = Base64Decode(base64);
-  if (bytes.empty()) return nullptr;
-  const platform::ImageProbe probe = platform::ProbeImage(bytes);
-  if (probe.type == platform::ImageType::kUnknown || probe.width <= 0 || probe.height <= 0 ||
-      probe.width > maxSide || probe.height > maxSide)
-    return nullptr;
-  if (probe.type == platform::ImageType::kPng && !IsWholePng(bytes)) return nullptr;
+  Size declared;
+  if (!PassesProbe(bytes, maxSide, declared)) return nullptr;
   std::unique_ptr<Gdiplus::Bitmap> picture = platform::DecodeImage(bytes);
   if (!picture || !picture->IsValid() || picture->GetWidth() > maxSide || picture->GetHeight() > maxSide)
     return nullptr;

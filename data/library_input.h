@@ -27,6 +27,10 @@ bool ReadFreeText(std::string_view base64, std::size_t maxBytes, std::string& ou
 // The picture in the Base64 text; null when it is not a picture or is
 // larger than maxSide on either side (refused before its pixels exist).
 std::shared_ptr<Gdiplus::Bitmap> DecodePicture(std::string_view base64, int maxSide);
+// The size the picture in the Base64 text declares, after the same checks
+// as DecodePicture but without decoding its pixels; an empty size when it
+// would be refused.
+Size ProbePicture(std::string_view base64, int maxSide);
 
 // Finite and within kMaxCoordinate on both axes.
 bool IsSanePoint(const PointF& point);

@@ -79,22 +79,51 @@ void MakeSurpriseOverlay(CRSCanvasItem* group, float w, float h) {
   }
 }
 
+// The picture of a thumbnail whose entry was only probed when the library
+// was read (a puzzle that starts out of sight, in a category's window or
+// in the gallery): it is decoded the first time it is painted, so the first
+// frame does not wait for what it does not show. Nothing of the item
+// changes when it is decoded (its size is the declared one), so a paint
+// under way is not disturbed. A thumbnail is a JPEG, opaque throughout:
+// the whole rectangle takes the pointer.
+class CThumbnailImage : public CRSCanvasItem {
+ public:
+  CThumbnailImage(CRSCanvasItem* parent, CPuzzleImageData& entry, const SizeF& size)
+      : CRSCanvasItem(PointF(), parent, "imgThumbNail"), m_entry(&entry) {
+    SetDrawsItself(true);
+    SetSize(size);
+  }
+
+  void PaintContent(Gdiplus::Graphics& g, bool) override {
+    CPuzzleImageData* entry = m_entry.get();
+    const std::shared_ptr<Gdiplus::Bitmap>& picture = entry ? entry->GetThumbnail() : s_none;
+    if (!picture) return;
+    g.DrawImage(picture.get(), RectF(0.0f, 0.0f, GetSize().Width, GetSize().Height), 0.0f, 0.0f,
+                static_cast<float>(picture->GetWidth()), static_cast<float>(picture->GetHeight()),
+                Gdiplus::UnitPixel);
+  }
+  bool ContainsPoint(const PointF& local) override { return GetLocalRect().Contains(local); }
+
+ private:
+  static inline const std::shared_ptr<Gdiplus::Bitmap> s_none;
+  CRSWeakRef<CPuzzleImageData> m_entry;
+};
+
 }  // namespace
 
 // ---- puzzle entries ---------------------------------------------------------
 
 CRSCanvasItem* CPuzzleImageData::GetItem() {
   if (CRSCanvasItem* item = m_item.get()) return item;
-  DecodeThumbnail();
-  if (!m_thumbnail) return nullptr;
+  if (!HasThumbnail()) return nullptr;
   return BuildItem();
 }
 
 CRSCanvasItem* CPuzzleImageData::PeekItem() const { return m_item.get(); }
 
 CRSCanvasItem* CPuzzleImageData::BuildItem() {
-  const float w = static_cast<float>(m_thumbnail->GetWidth());
-  const float h = static_cast<float>(m_thumbnail->GetHeight());
+  const float w = static_cast<float>(m_thumbnailSize.Width);
+  const float h = static_cast<float>(m_thumbnailSize.Height);
   auto* group = new CRSCanvasGroup(m_position, nullptr, m_name);
   // The group's own size is the thumbnail's: the room its surprise marks
   // are scattered in.
@@ -102,7 +131,10 @@ CRSCanvasItem* CPuzzleImageData::BuildItem() {
   group->SetUserData(std::make_unique<PuzzleImageUserData>(this));
 
   if (m_surprise) MakeSurpriseOverlay(group, w, h);
-  new CRSCanvasImage(PointF(), group, "imgThumbNail", m_thumbnail);
+  if (m_thumbnail)
+    new CRSCanvasImage(PointF(), group, "imgThumbNail", m_thumbnail);
+  else
+    new CThumbnailImage(group, *this, SizeF(w, h));
 
   CRSCanvasShapeText* percent =
       MakeText(group, "textShapePercent", PercentText(m_percentCompleted), "Arial", 20.0f, kWhite, kDarkOutline);
@@ -125,10 +157,10 @@ CRSCanvasItem* CPuzzleImageData::BuildItem() {
 
 void CPuzzleImageData::UpdatePercentText() {
   CRSCanvasShapeText* percent = m_percentItem.get();
-  if (!percent || !m_thumbnail) return;
+  if (!percent || !HasThumbnail()) return;
   percent->SetText(PercentText(m_percentCompleted));
-  const float w = static_cast<float>(m_thumbnail->GetWidth());
-  const float h = static_cast<float>(m_thumbnail->GetHeight());
+  const float w = static_cast<float>(m_thumbnailSize.Width);
+  const float h = static_cast<float>(m_thumbnailSize.Height);
   const SizeF size = percent->GetSize();
   percent->MoveTopLeftTo(PointF(w - kPercentInset - size.Width, h - kPercentInset - size.Height));
 }

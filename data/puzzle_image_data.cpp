@@ -38,6 +38,7 @@ std::unique_ptr<Gdiplus::Bitmap> CPuzzleImageData::MakeThumbnail(const Gdiplus::
 
 bool CPuzzleImageData::SetThumbnailFromPicture(const Gdiplus::Bitmap& picture) {
   m_thumbnail.reset();
+  m_thumbnailSize = Size();
   m_thumbnailText.clear();
   m_decoded = true;
   std::unique_ptr<Gdiplus::Bitmap> thumbnail = MakeThumbnail(picture);
@@ -45,12 +46,14 @@ bool CPuzzleImageData::SetThumbnailFromPicture(const Gdiplus::Bitmap& picture) {
   m_thumbnailText = EncodeImageBase64(*thumbnail, kMimeJpeg);
   if (m_thumbnailText.empty()) return false;
   m_thumbnail = std::move(thumbnail);
+  m_thumbnailSize = Size(m_thumbnail->GetWidth(), m_thumbnail->GetHeight());
   return true;
 }
 
 bool CPuzzleImageData::SetThumbnailText(std::string text) {
   m_thumbnailText = std::move(text);
   m_thumbnail.reset();
+  m_thumbnailSize = Size();
   m_decoded = false;
   DecodeThumbnail();
   return HasThumbnail();
@@ -60,6 +63,19 @@ void CPuzzleImageData::DecodeThumbnail() {
   if (m_decoded) return;
   m_decoded = true;
   m_thumbnail = library_input::DecodePicture(m_thumbnailText, kMaxThumbnailSide);
+  // A text whose header promised more than its pixels hold leaves the
+  // entry without a thumbnail, as if it had never promised one.
+  m_thumbnailSize = m_thumbnail ? Size(m_thumbnail->GetWidth(), m_thumbnail->GetHeight()) : Size();
+}
+
+void CPuzzleImageData::ProbeThumbnail() {
+  if (m_decoded) return;
+  m_thumbnailSize = library_input::ProbePicture(m_thumbnailText, kMaxThumbnailSide);
+}
+
+const std::shared_ptr<Gdiplus::Bitmap>& CPuzzleImageData::GetThumbnail() {
+  DecodeThumbnail();
+  return m_thumbnail;
 }
 
 bool CPuzzleImageData::IsSound() const {
@@ -99,6 +115,7 @@ void CPuzzleImageData::OnElement(const std::string& rawName, const CRSXMLParser:
   } else if (name == "img-data") {
     m_thumbnailText = text;
     m_thumbnail.reset();
+    m_thumbnailSize = Size();
     m_decoded = false;
     if (!m_deferDecoding) DecodeThumbnail();
   }

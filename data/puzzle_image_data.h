@@ -84,6 +84,12 @@ class CPuzzleImageData : public CRSObject, public CRSXMLParser::XHandler {
   // Decodes the kept text now (a no-op when already decoded); safe to call
   // for different entries on different threads.
   void DecodeThumbnail();
+  // Reads only the header of the kept text: the entry then counts as
+  // having the thumbnail the header declares, and decodes it the first time
+  // it is wanted (GetThumbnail, or its item painted). A thumbnail that is
+  // not on screen costs nothing at start. Safe to call for different
+  // entries on different threads.
+  void ProbeThumbnail();
 
   // --- fields ----------------------------------------------------------------
   const std::string& GetName() const { return m_name; }
@@ -113,8 +119,11 @@ class CPuzzleImageData : public CRSObject, public CRSXMLParser::XHandler {
   const Size& GetSize() const { return m_size; }
   void SetSize(const Size& size) { m_size.Width = size.Width, m_size.Height = size.Height; }
   const std::string& GetThumbnailText() const { return m_thumbnailText; }
-  const std::shared_ptr<Gdiplus::Bitmap>& GetThumbnail() const { return m_thumbnail; }
-  bool HasThumbnail() const { return m_thumbnail != nullptr; }
+  // The thumbnail, decoded now if it was only probed.
+  const std::shared_ptr<Gdiplus::Bitmap>& GetThumbnail();
+  // The thumbnail's size, known without decoding it; empty without one.
+  Size GetThumbnailSize() const { return m_thumbnailSize; }
+  bool HasThumbnail() const { return m_thumbnailSize.Width > 0; }
 
   // --- the item ----------------------------------------------------------------
   // The thumbnail item, made on first use; null without a thumbnail.
@@ -149,6 +158,9 @@ class CPuzzleImageData : public CRSObject, public CRSXMLParser::XHandler {
   CRSXMLPointF m_position;
   std::string m_thumbnailText;
   std::shared_ptr<Gdiplus::Bitmap> m_thumbnail;
+  // The decoded thumbnail's size, or the size its text declares while it
+  // is only probed.
+  Size m_thumbnailSize;
   CRSWeakRef<CRSCanvasItem> m_item;
   CRSWeakRef<CRSCanvasShapeText> m_percentItem;
   CRSXMLSize m_size;

@@ -106,8 +106,10 @@ void PassQuitOutwards(const Message& quit) {
 // does nothing. Messages we post ourselves therefore also ring a bell of our
 // own, and the loop sleeps on that bell between looks at SDL's queue. SDL
 // still raises events of its own without ringing (a terminating signal
-// turns into a quit event), so the sleep is cut into slices.
-constexpr int kWakeSliceMs = 50;
+// turns into a quit event), so the sleep is cut into slices. They are long:
+// a program at rest (a clock ticking once a second) wakes for little else,
+// and a signal is still answered within half a second.
+constexpr int kWakeSliceMs = 500;
 
 struct WakeBell {
   std::mutex mutex;

@@ -8,13 +8,16 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <sstream>
 
 #include "canvas/event_dispatcher.h"
+#include "canvas/items.h"
 #include "canvas/styles.h"
 #include "data/base64.h"
 #include "data/xml_writer.h"
+#include "platform/graphics.h"
 #include "platform/paths.h"
 #include "tests/data/library_test_support.h"
 
@@ -396,6 +399,36 @@ TEST_F(Library, ManyThumbnailsDecodeSideBySideEachIntoItsOwnEntry) {
     ASSERT_TRUE(entry->HasThumbnail());
     EXPECT_EQ(entry->GetThumbnail()->GetWidth(), 10 + i) << entry->GetName();
   }
+}
+
+TEST_F(Library, ThumbnailsOutOfSightAreDecodedWhenFirstPainted) {
+  // A puzzle in a category and a solved one start out of sight: their
+  // thumbnails are only probed when the library is read, yet their items
+  // have the thumbnail's size and show its pixels once painted.
+  const std::string inSea = "<category>" + Base64Encode(std::string("Sea")) + "</category>";
+  WriteFile("<puzzle-config>" + CategoryElement("Sea", PngText(10, 10)) +
+            ImageElement("kept", JpegText(40, 30), inSea) + ImageElement("solved", JpegText(36, 24), "<percent-completed>100</percent-completed>") + "</puzzle-config>");
+  CPuzzleLibrary library;
+  ASSERT_FALSE(library.LoadFile().showError);
+  CPuzzleImageData* kept = library.FindPuzzleImage("kept");
+  ASSERT_TRUE(kept && library.FindPuzzleImage("solved"));
+  EXPECT_EQ(library.FindPuzzleImage("solved")->GetThumbnail()->GetWidth(), 36);
+  std::unique_ptr<CRSCanvasItem> item(kept->GetItem());
+  ASSERT_TRUE(item);
+  auto* picture = dynamic_cast<CRSCanvasItem*>(item->FindChild("imgThumbNail"));
+  ASSERT_TRUE(picture);
+  EXPECT_FLOAT_EQ(picture->GetSize().Width, 40.0f);
+  EXPECT_FLOAT_EQ(picture->GetSize().Height, 30.0f);
+  Gdiplus::Bitmap shown(40, 30, PixelFormat::Format32bppARGB);
+  {
+    Gdiplus::Graphics g(&shown);
+    picture->Paint(g, CRSCanvasItem::kZOrderTop, true);
+  }
+  const ARGB expected = kept->GetThumbnail()->GetPixel(20, 15);
+  const ARGB painted = shown.GetPixel(20, 15);
+  EXPECT_EQ(painted >> 24, 0xFFu);
+  for (int shift : {0, 8, 16})
+    EXPECT_NEAR(static_cast<int>(painted >> shift & 0xFF), static_cast<int>(expected >> shift & 0xFF), 2);
 }
 
 TEST_F(Library, DamagedPictureChunksAreRefusedAtOnce) {

@@ -76,14 +76,20 @@ class InputRecorder : public CRSEventReceiver {
   }
 };
 
-class ReportWriter : public platform::IdleHandler {
+// Writes the report when the loop goes idle, and every tenth of a second:
+// pointer moves do not make the loop idle again, and a window at rest has
+// no timer of its own that would.
+class ReportWriter : public platform::IdleHandler, public CRSTimer {
  public:
   ReportWriter(std::string path, CRSCanvasView& view, CRSCanvasItem& piece)
-      : m_path(std::move(path)), m_view(view), m_piece(&piece) {}
+      : m_path(std::move(path)), m_view(view), m_piece(&piece) {
+    SetTimer(1, 100);
+  }
   bool OnIdle() override {
     Write();
     return false;
   }
+  void OnTimer(int, unsigned) override { Write(); }
   void Write() {
     std::ostringstream out;
     if (m_view.HasWindow()) {

@@ -1,8 +1,10 @@
 #include "platform/message_loop.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -203,6 +205,35 @@ TEST(MessageLoopTest, ASleepingLoopWakesForEachMessageFromAnotherThreadAndKeepsI
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_GE(waited, std::chrono::milliseconds(115));
   EXPECT_LT(waited, std::chrono::seconds(5));
+  platform::UnregisterMessageTarget(id);
+}
+
+TEST(MessageLoopTest, ATranslatorMayRemoveItselfWhileItRunsAndTheNextStillSeesTheEvent) {
+  platform::MessageLoop loop;
+  RecordingTarget target;
+  const platform::TargetId id = platform::RegisterMessageTarget(&target);
+  // The first translator removes itself, and with it what it holds, while
+  // it runs, then still reads what it holds.
+  int self = 0, calls = 0;
+  self = platform::AddEventTranslator([&self, &calls, held = std::string(200, 'x')](const SDL_Event&, platform::Message&) {
+    ++calls;
+    platform::RemoveEventTranslator(self);
+    return held.empty();
+  });
+  const int second = platform::AddEventTranslator([id](const SDL_Event& ev, platform::Message& out) {
+    if (ev.type != SDL_CLIPBOARDUPDATE) return false;
+    out = platform::Message{id, 4242, 0, 0};
+    return true;
+  });
+  SDL_Event ev{};
+  ev.type = SDL_CLIPBOARDUPDATE;
+  ASSERT_EQ(SDL_PushEvent(&ev), 1);
+  ASSERT_EQ(SDL_PushEvent(&ev), 1);
+  EXPECT_TRUE(loop.PumpMessages(0));
+  EXPECT_EQ(calls, 1);
+  ASSERT_EQ(target.received.size(), 2u);
+  EXPECT_EQ(target.received[1].message, 4242u);
+  platform::RemoveEventTranslator(second);
   platform::UnregisterMessageTarget(id);
 }
 
