@@ -7,6 +7,7 @@
 
 #include "app/dialog_hooks.h"
 #include "canvas/controls.h"
+#include "canvas/weak_ref.h"
 #include "data/library.h"
 #include "data/puzzle_data.h"
 #include "data/xml_writer.h"
@@ -202,7 +203,9 @@ void SaveGiftAs(CPuzzleLibrary& library, CRSControlWindow* root) {
   request.proposedName = kGiftFileName;
   request.overwritePrompt = true;
   request.kind = CRSDialogKind::kGift;
-  CRSAutoPtrPolymorphic<CRSControlWindow> owner(root);
+  // The answer may come after the root went (the game closed while the
+  // dialog was up): a weak reference, so the dialog never keeps it alive.
+  CRSWeakRef<CRSControlWindow> owner(root);
   Dialogs().saveFile(root, request, [gift, owner](const std::string& chosen) {
     if (MoveGiftTo(gift, chosen)) {
       platform::ReportLine("gift " + chosen);
