@@ -19,6 +19,7 @@
 #include "platform/paths.h"
 #include "platform/synth_library.h"
 #include "platform/window.h"
+#include "tests/app/http_test_server.h"
 #include "tests/app/root_scene.h"
 #include "tests/canvas/sound_samples.h"
 
@@ -233,7 +234,11 @@ TEST_F(DownloadDuringPlay, ClosingTheGameWhileTheBankDownloadsEndsTheRoomAndTheL
   if (platform::ProbeSynthLibrary(platform::kSynthLibraryName) != platform::LibraryStatus::kUsable)
     GTEST_SKIP() << "no synthesiser installed";
   app::ResetLibraryCheckForTesting();
-  setenv("TANDRILL_SOUNDBANK_URL", "http://127.0.0.1:9/bank.sf3", 1);
+  // A server that never answers: the download is still under way when the
+  // game closes, however late the close is handled.
+  HttpTestServer server;
+  server.Serve("/bank.sf3", HttpTestServer::Mode::kSilent);
+  setenv("TANDRILL_SOUNDBANK_URL", server.Url("/bank.sf3").c_str(), 1);
   setenv("TANDRILL_SOUNDBANK_SIZE", "12", 1);
   setenv("TANDRILL_SOUNDBANK_SHA256", std::string(64, 'a').c_str(), 1);
   const std::string tune = platform::GetDataDirectory() + "tune.mid";
