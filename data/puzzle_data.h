@@ -17,6 +17,7 @@
 #include "canvas/object.h"
 #include "data/cutter.h"
 #include "data/puzzle_piece_data.h"
+#include "data/puzzle_table_view.h"
 #include "data/xml.h"
 #include "platform/bitmap.h"
 
@@ -94,6 +95,10 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   std::int32_t GetTimePlayed() const { return m_timePlayed; }
   void SetTimePlayed(std::int32_t ms) { m_timePlayed = ms; }
   float GetSizeScale() const { return m_sizeScale; }
+  // The play room's last view of the table. A file's view that is not sane
+  // for its picture (CPuzzleTableView::IsSane) reads as the default.
+  const CPuzzleTableView& GetTableView() const { return m_tableView; }
+  void SetTableView(const CPuzzleTableView& view) { m_tableView = view; }
   const std::string& GetMusicFileName() const { return m_musicFileName; }
   const std::vector<std::uint8_t>& GetMusicData() const { return m_musicData; }
   const std::string& GetPictureText() const { return m_pictureText; }
@@ -136,6 +141,7 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   std::string m_title;
   bool m_surprise = false;
   float m_sizeScale = 1.0f;
+  CPuzzleTableView m_tableView;
   bool m_sawRoot = false;
 };
 

@@ -44,6 +44,29 @@ bool ScaledCutFits(Size cut, float scale) {
          w * h <= CPuzzleData::kMaxCutPixels;
 }
 
+constexpr std::string_view kTableViewTag = "table-view";
+
+// Reads the whole view or nothing: an attribute that is there but holds no
+// number leaves the view at the default. Ranges are judged in Validate,
+// once the picture is known.
+void ReadTableView(const CRSXMLParser::Attributes& attributes, CPuzzleTableView& view) {
+  CPuzzleTableView read;
+  float* fields[] = {&read.zoom, &read.viewOrigin.X, &read.viewOrigin.Y, &read.tableSize.Width,
+                     &read.tableSize.Height};
+  const char* names[] = {"zoom", "x", "y", "w", "h"};
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    const std::string* value = xmltext::FindAttribute(attributes, names[i]);
+    if (value && !xmltext::ParseFloat(*value, *fields[i])) return;
+  }
+  view = read;
+}
+
+void WriteTableView(CRSXMLWriter& out, const CPuzzleTableView& view) {
+  out.Write("<" + std::string(kTableViewTag) + " zoom=\"" + numtext::FormatGeneral(view.zoom) + "\" x=\"" +
+            FormatReal(view.viewOrigin.X) + "\" y=\"" + FormatReal(view.viewOrigin.Y) + "\" w=\"" +
+            FormatReal(view.tableSize.Width) + "\" h=\"" + FormatReal(view.tableSize.Height) + "\" />\n");
+}
+
 }  // namespace
 
 std::string CPuzzleData::GetPuzzleFolder() {
@@ -99,6 +122,7 @@ void CPuzzleData::ResetForReading() {
   m_pictureText.clear();
   m_musicData.clear();
   m_completed = m_rotatePieces = m_surprise = false;
+  m_tableView = CPuzzleTableView();
   m_sawRoot = false;
 }
 
@@ -119,6 +143,9 @@ bool CPuzzleData::Validate() {
   // back to 1, and the cut must then fit at its own size.
   if (!ScaledCutFits(cut, m_sizeScale)) SetSizeScale(1.0f);
   if (!ScaledCutFits(cut, m_sizeScale)) return false;
+  // A view that no table of this picture can have opens as the default.
+  const SizeF scaledCut(static_cast<float>(cut.Width) * m_sizeScale, static_cast<float>(cut.Height) * m_sizeScale);
+  if (!m_tableView.IsSane(scaledCut)) m_tableView = CPuzzleTableView();
 
   // Records that cannot be placed are dropped; their cells are then built
   // as new pieces and scattered. The first record of a cell wins.
@@ -173,6 +200,8 @@ void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attr
     // Whether the scaled cut picture fits is checked once the cut is known
     // (Validate); a scale that is not a positive number at all stays out.
     if (value && xmltext::ParseFloat(*value, scale) && std::isfinite(scale) && scale > 0.0f) SetSizeScale(scale);
+  } else if (name == kTableViewTag) {
+    ReadTableView(attributes, m_tableView);
   } else if (name == "time-played") {
     std::uint32_t ms = 0;
     if (xmltext::ParseHex(text, ms)) m_timePlayed = static_cast<std::int32_t>(std::min<std::uint32_t>(ms, INT_MAX));
@@ -191,6 +220,9 @@ void CPuzzleData::Write(CRSXMLWriter& out) {
   if (!m_musicFileName.empty()) out.LeafText("music-filename", m_musicFileName);
   if (!m_musicData.empty()) out.LeafBytes("music-data", m_musicData);
   out.Flag("surprise", m_surprise);
+  // Only a view that differs from the default is written, so a puzzle never
+  // zoomed or panned keeps the file it has always had.
+  if (!m_tableView.IsDefault()) WriteTableView(out, m_tableView);
   // The size scale and the time played share one line.
   out.Write("<size-scale val=\"" + numtext::FormatGeneral(m_sizeScale) + "\" />");
   out.Leaf("time-played", numtext::FormatHex(static_cast<std::uint32_t>(m_timePlayed)));

@@ -121,6 +121,52 @@ TEST_F(PuzzleFileTest, ZoomedScalesReadBackWhileTheScaledPictureFitsTheBudget) {
   EXPECT_FLOAT_EQ(back.GetSizeScale(), 7.25f);
 }
 
+// The table view comes back as it was left; a file without one (every file
+// written before there were views) reads as the default and re-saves byte for
+// byte; a view no table of the picture (200 x 150) can have reads as the
+// default too.
+TEST_F(PuzzleFileTest, TableViewRoundTripsAndBadViewsReadAsTheDefault) {
+  ASSERT_EQ(text.find("table-view"), std::string::npos) << "a default view must leave the file as it was";
+  CPuzzleData old("old");
+  ASSERT_TRUE(old.LoadFromText(text));
+  EXPECT_TRUE(old.GetTableView().IsDefault());
+  CRSXMLWriter again;
+  old.Write(again);
+  EXPECT_EQ(again.GetBytes(), text);
+
+  CPuzzleData viewed("viewed");
+  MakePlayable(viewed);
+  viewed.SetTableView({0.25f, PointF(-300.5f, 120.25f), SizeF(2000.0f, 1500.0f)});
+  ASSERT_TRUE(viewed.Save());
+  CPuzzleData back("viewed");
+  ASSERT_TRUE(back.Load());
+  EXPECT_FLOAT_EQ(back.GetTableView().zoom, 0.25f);
+  EXPECT_TRUE(back.GetTableView().viewOrigin.Equals(PointF(-300.5f, 120.25f)));
+  EXPECT_TRUE(back.GetTableView().tableSize.Equals(SizeF(2000.0f, 1500.0f)));
+
+  struct Case {
+    const char* attributes;
+    bool kept;
+  };
+  const Case cases[] = {
+      {R"(zoom="0.015625" x="-1e6" y="1e6" w="200" h="150")", true},
+      {R"(zoom="4" x="0" y="0" w="0" h="0")", true},
+      {R"(zoom="2")", true},
+      {R"(zoom="0")", false},         {R"(zoom="0.01")", false},        {R"(zoom="4.5")", false},
+      {R"(zoom="nan")", false},       {R"(zoom="inf")", false},         {R"(zoom="abc")", false},
+      {R"(zoom="2" x="2e6")", false}, {R"(zoom="2" y="-1e30")", false}, {R"(zoom="2" x="nan")", false},
+      {R"(zoom="2" w="-10" h="150")", false},  {R"(zoom="2" w="2e6" h="150")", false},
+      {R"(zoom="2" w="199" h="150")", false},  {R"(zoom="2" w="0" h="500")", false},
+      {R"(zoom="2" w="300" h="inf")", false},
+  };
+  for (const Case& c : cases) {
+    CPuzzleData puzzle("x");
+    const std::string file = Replace(text, "<size-scale", std::string("<table-view ") + c.attributes + " />\r\n<size-scale");
+    ASSERT_TRUE(puzzle.LoadFromText(file)) << c.attributes;
+    EXPECT_EQ(!puzzle.GetTableView().IsDefault(), c.kept) << c.attributes;
+  }
+}
+
 // A picture embedded with an EXIF orientation tag (200 x 150 stored, a
 // quarter turn asked for) is read as stored, so it still fits its cut.
 TEST_F(PuzzleFileTest, EmbeddedPictureIsNotTurnedByItsExifTag) {
