@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/play_scene.h"
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
 #include "canvas/event_dispatcher.h"
@@ -45,110 +46,11 @@
 
 namespace {
 
-constexpr int kPieceSize = 40;
-
-long PeakMemoryKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-  return -1;
-}
-
-double CpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-std::shared_ptr<Gdiplus::Bitmap> MakePicture(int width, int height) {
-  auto picture = std::make_shared<Gdiplus::Bitmap>(width, height, PixelFormat::Format24bppRGB);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      picture->SetPixel(x, y, 0xFF000000u | static_cast<ARGB>((x * 255 / width) << 16 | (y * 255 / height) << 8 |
-                                                               (((x / 25 + y / 25) % 2) ? 200 : 60)));
-  return picture;
-}
-
-// The main window with one puzzle of width x height in its library, saved
-// once with every piece placed (so that opening restores it).
-class Scene {
- public:
-  Scene(int width, int height) {
-    setenv("TANDRILL_DATA_DIR", m_folder.path.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    platform::InitialiseMessaging();
-    CRSEventDispatcher::Create();
-    CRSGlobalEvents::Get();
-    CRSTimerStatic::Create();
-    CRSControlStylesDefault::Install();
-    platform::SeedRand(7);
-    m_ok = m_view.Create();
-    if (!m_ok) return;
-    m_canvas = m_view.GetPuzzleCanvas();
-    m_view.GetWindow()->ResizeTo(width + 40, height + 60);
-    m_canvas->SetSize(SizeF(static_cast<float>(width + 40), static_cast<float>(height + 60)));
-    m_view.GetWindow()->Show();
-    Pump();
-
-    CPuzzleData puzzle("bench");
-    puzzle.SetPicture(MakePicture(width, height));
-    puzzle.GetCutter().SetPieceSize(kPieceSize);
-    puzzle.SetTitle("Bench");
-    puzzle.Save();
-    auto* record = new CPuzzleImageData(puzzle.GetPicture().get(), "bench");
-    m_canvas->GetLibrary().AddPuzzleImage(record);
-    // The first opening scatters and saves every piece, so that each later
-    // opening restores a saved game.
-    Open();
-    Leave();
-  }
-  ~Scene() {
-    Leave();
-    DiscardEvents();
-  }
-
-  bool Ok() const { return m_ok; }
-  CPuzzleCanvas* Canvas() const { return m_canvas; }
-  CPuzzlePlayRoom* Room() const { return dynamic_cast<CPuzzlePlayRoom*>(m_canvas->GetCurrentRoom()); }
-
-  // Play, then the first frame.
-  CPuzzlePlayRoom* Open() {
-    auto* room = dynamic_cast<CPuzzlePlayRoom*>(m_canvas->PlaySelectedPuzzle());
-    Frame();
-    return room;
-  }
-  void Frame() { m_view.GetWindow()->UpdateNow(); }
-  void Leave() {
-    if (m_canvas) m_canvas->ClearFloor();
-    Pump();
-  }
-  void Pump(unsigned ms = 0) {
-    FlushEvents(nullptr);
-    m_loop.PumpMessages(ms);
-  }
-  platform::MessageLoop& Loop() { return m_loop; }
-
- private:
-  // A data folder of the scene's own, removed after everything else of
-  // the scene (the root writes its library as it goes).
-  struct Folder {
-    Folder() {
-      char name[] = "/tmp/tandrill_bench_XXXXXX";
-      if (mkdtemp(name)) path = name;
-    }
-    ~Folder() {
-      std::error_code ignored;
-      if (!path.empty()) std::filesystem::remove_all(path, ignored);
-    }
-    std::string path;
-  } m_folder;
-  platform::MessageLoop m_loop;
-  CPuzzleView m_view;
-  CPuzzleCanvas* m_canvas = nullptr;
-  bool m_ok = false;
-};
+using bench_play::CpuMs;
+using bench_play::kPieceSize;
+using bench_play::MakePicture;
+using bench_play::PeakMemoryKiB;
+using bench_play::Scene;
 
 void OpenCase(benchmark::State& state, int width, int height) {
   Scene scene(width, height);

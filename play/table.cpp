@@ -72,8 +72,12 @@ void CPuzzleTable::ApplyView() {
   const float zoom = m_viewport.GetZoom();
   for (CRSCanvasItem* layer : {m_surface.get(), m_lift.get()}) {
     if (!layer) continue;
-    layer->SetOrigin(m_viewport.GetOrigin());
+    // The view origin is the layer's origin, drawn at the floor's corner.
+    // Setting an origin keeps the item where it was on screen; the position
+    // then moves it.
     layer->SetScale(PointF(zoom, zoom));
+    layer->SetOrigin(m_viewport.GetOrigin());
+    layer->SetPosition(PointF());
   }
   sigViewChanged();
 }

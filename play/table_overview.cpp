@@ -103,6 +103,7 @@ class CPuzzleTableOverview::Map : public CRSCanvasItem {
       const int y1 = std::clamp(static_cast<int>((box.GetBottom() - box.Height * 0.15f) * scale), y0 + 1, h);
       for (int y = y0; y < y1; ++y) std::fill(m_picture->GetRow(y) + x0, m_picture->GetRow(y) + x1, m_colours[i]);
     }
+    m_picture->MarkDirty();
   }
 
   CPuzzleTable* m_table;
