@@ -37,6 +37,10 @@ if command -v ccache >/dev/null; then
   export CCACHE_DIR CCACHE_BASEDIR="$tree" CCACHE_NOHASHDIR=1
 fi
 
+# Run from `make test` or `make -j`, the outer make's job server would be
+# handed to the package's own make, which cannot reach it.
+unset MAKEFLAGS MFLAGS MAKELEVEL
+
 rm -f "$build_dir"/tandrill_*.deb
 start=$(date +%s)
 options="nocheck noautodbgsym parallel=$jobs"
