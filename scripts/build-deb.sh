@@ -46,4 +46,7 @@ start=$(date +%s)
 options="nocheck noautodbgsym parallel=$jobs"
 (cd "$tree" && DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }$options" dpkg-buildpackage -b -us -uc)
 mv "$work/$package" "$build_dir/"
+# The copy and its objects (a few hundred megabytes) are not needed any more;
+# a failed build keeps them for a look.
+rm -rf "$tree"
 echo "built $build_dir/$package ($(du -k "$build_dir/$package" | cut -f1) KiB) in $(($(date +%s) - start)) s"

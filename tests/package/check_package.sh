@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# The Debian package that scripts/build-deb.sh left in the build folder, as a
-# player meets it: its version is the metainfo's newest release, its
-# dependencies were computed, it holds exactly what `make install-files
-# PREFIX=/usr` stages (man pages compressed) plus the copyright file, the
-# changelog and the lintian overrides, its files are the staged ones, the
-# distribution's own checkers find nothing to say, and the game unpacked from
-# it starts from its bin/ link with an empty data folder, shows its first
-# frame, quits with exit code 0 and writes only into the data folder.
+# The Debian package in the build folder, as a player meets it: the
+# metainfo's version, computed dependencies, exactly the staged install's
+# files (man pages compressed) plus copyright, changelog and lintian
+# overrides, nothing for lintian, appstreamcli or desktop-file-validate to
+# say, and the unpacked game starting from its bin/ link with an empty data
+# folder to its first frame and Quit (exit 0), writing only into that folder.
 set -euo pipefail
 bin_dir="$1"
 source_dir="$2"
