@@ -2,8 +2,8 @@
 # The Debian package in the build folder, as a player meets it: the
 # metainfo's version, computed dependencies, exactly the staged install's
 # files (man pages compressed) plus copyright, changelog and lintian
-# overrides, nothing for lintian, appstreamcli or desktop-file-validate to
-# say, and the unpacked game starting from its bin/ link with an empty data
+# overrides, nothing for lintian to say, a launchable entry that is there,
+# and the unpacked game starting from its bin/ link with an empty data
 # folder to its first frame and Quit (exit 0), writing only into that folder.
 set -euo pipefail
 bin_dir="$1"
@@ -63,15 +63,10 @@ cmp -s "$unpacked/usr/lib/tandrill/tandrill" "$unpacked/usr/lib/tandrill/gift.pz
 # ---- the distribution's checkers -------------------------------------------
 lintian --fail-on error,warning "$deb" >"$E2E_WORK/lintian.txt" 2>&1 ||
   e2e_fail "lintian: $(grep -v 'root privileges' "$E2E_WORK/lintian.txt")"
-appstreamcli validate --no-net "$unpacked/usr/share/metainfo/org.tandrill.Tandrill.metainfo.xml" ||
-  e2e_fail "the packaged metainfo does not validate"
-desktop-file-validate "$unpacked/usr/share/applications/org.tandrill.Tandrill.desktop" ||
-  e2e_fail "the packaged desktop entry does not validate"
-# Software centres show the release notes and the content rating, and find
-# the game's desktop entry by the id the metainfo names.
+# The metainfo and the desktop entry are the staged ones (compared above),
+# which the tests install.metainfo and install.desktop_entry validate.
+# Software centres find the game's desktop entry by the id the metainfo names.
 metainfo="$(tr -d '\n' <"$unpacked/usr/share/metainfo/org.tandrill.Tandrill.metainfo.xml")"
-grep -q '<release version="[^"]*" date="[^"]*"> *<description>' <<<"$metainfo" || e2e_fail "the newest release has no notes"
-grep -q '<content_rating type="oars-1.1"' <<<"$metainfo" || e2e_fail "the metainfo has no content rating"
 launchable="$(grep -o '<launchable type="desktop-id">[^<]*' <<<"$metainfo" | cut -d'>' -f2)"
 [ -f "$unpacked/usr/share/applications/$launchable" ] || e2e_fail "the launchable '$launchable' is not in the package"
 
