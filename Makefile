@@ -7,7 +7,7 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 BUILD_DIR ?= build
 
-.PHONY: all deps build run test unit-test asan-test bench fuzz clean install install-files uninstall
+.PHONY: all deps build run test unit-test asan-test package-test deb bench fuzz clean install install-files uninstall
 
 all: build
 
@@ -21,15 +21,25 @@ build: deps
 run: build
 	@bash scripts/run.sh $(BUILD_DIR)/tandrill
 
+# Every test but the package's, which package-test runs on its own.
 unit-test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE '^package$$'
 
 asan-test: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTANDRILL_SANITIZE=ON -DTANDRILL_GAME=OFF $(CMAKE_FLAGS)
 	cmake --build build-asan -j $(JOBS) --target tandrill_tests
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-test: unit-test asan-test
+# Builds the Debian package into $(BUILD_DIR) and checks it (tests/package/).
+package-test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -L '^package$$'
+
+test: unit-test asan-test package-test
+
+# The Debian package, built with the game's build dependencies installed
+# first, left in $(BUILD_DIR) as tandrill_<version>_<architecture>.deb.
+deb: deps
+	bash scripts/build-deb.sh $(BUILD_DIR) $(JOBS)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTANDRILL_BENCH=ON -DTANDRILL_TESTS=OFF -DTANDRILL_GAME=ON $(CMAKE_FLAGS)

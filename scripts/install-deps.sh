@@ -18,6 +18,9 @@ packages=(
   clang libclang-rt-14-dev ccache
   libcurl4-openssl-dev libssl-dev locales desktop-file-utils appstream
   libjpeg62-turbo-dev
+  # Building and checking the Debian package (`make deb`, and the package
+  # test in `make test`).
+  debhelper dpkg-dev fakeroot lintian
 )
 
 sudo_cmd=()

@@ -30,6 +30,7 @@ expected="$(sort <<'EOF'
 /usr/lib/tandrill/tandrill.hlp
 /usr/share/applications/org.tandrill.Tandrill.desktop
 /usr/share/metainfo/org.tandrill.Tandrill.metainfo.xml
+/usr/share/man/man6/tandrill.6
 /usr/share/icons/hicolor/48x48/apps/org.tandrill.Tandrill.png
 /usr/share/icons/hicolor/64x64/apps/org.tandrill.Tandrill.png
 /usr/share/icons/hicolor/128x128/apps/org.tandrill.Tandrill.png
