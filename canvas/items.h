@@ -363,6 +363,13 @@ class CRSCanvasImage : public CRSCanvasItem {
  private:
   void DropCaches();
   const Gdiplus::Bitmap* PreparedPicture();
+  // The prepared picture, or a copy halved as often as drawing it at
+  // `deviceScale` (device pixels per picture pixel) allows without going
+  // below its drawn size: a picture drawn far smaller than itself is
+  // filtered from a copy near that size, fast and without aliasing. The
+  // copy is kept while the item is drawn at that level and dropped when it
+  // is drawn near its own size again.
+  const Gdiplus::Bitmap* PictureForScale(float deviceScale);
   // Draws from the device cache, building it first when it may be kept;
   // false when the picture is to be drawn straight. With the cache turned
   // off it sets g up so that the straight drawing matches the copy.
@@ -370,6 +377,13 @@ class CRSCanvasImage : public CRSCanvasItem {
 
   std::shared_ptr<Gdiplus::Bitmap> m_picture;
   std::unique_ptr<Gdiplus::Bitmap> m_prepared;
+  std::unique_ptr<Gdiplus::Bitmap> m_reduced;
+  int m_reducedLevel = 0;
+  // The drawn size and angle of the last paint: a cache is built only when
+  // a paint meets the same again, so zooming through many sizes draws
+  // straight instead of building a copy for every step.
+  SizeF m_lastScaledSize;
+  float m_lastRotation = 0.0f;
   std::shared_ptr<Gdiplus::ImageAttributes> m_attributes;
   bool m_cacheEnabled = true;
   std::unique_ptr<Gdiplus::CachedBitmap> m_cached;

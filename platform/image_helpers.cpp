@@ -72,4 +72,32 @@ std::unique_ptr<Gdiplus::Bitmap> ColourKeyedCopy(const Gdiplus::Bitmap& image, G
   return out;
 }
 
+std::unique_ptr<Gdiplus::Bitmap> HalvedCopy(const Gdiplus::Bitmap& image) {
+  const int w = image.GetWidth(), h = image.GetHeight();
+  if (!image.IsValid() || w <= 0 || h <= 0) return nullptr;
+  const int hw = (w + 1) / 2, hh = (h + 1) / 2;
+  auto half = std::make_unique<Gdiplus::Bitmap>(hw, hh, image.GetPixelFormat());
+  if (!half->IsValid()) return nullptr;
+  // Premultiplied words average channel by channel; an odd last row or
+  // column counts its own pixels twice.
+  for (int y = 0; y < hh; ++y) {
+    const std::uint32_t* a = image.GetRow(2 * y);
+    const std::uint32_t* b = image.GetRow(std::min(2 * y + 1, h - 1));
+    std::uint32_t* out = half->GetRow(y);
+    for (int x = 0; x < hw; ++x) {
+      const int x0 = 2 * x, x1 = std::min(2 * x + 1, w - 1);
+      const std::uint32_t p[4] = {a[x0], a[x1], b[x0], b[x1]};
+      std::uint32_t word = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        unsigned sum = 2;
+        for (std::uint32_t q : p) sum += (q >> shift) & 0xFFu;
+        word |= static_cast<std::uint32_t>(sum / 4) << shift;
+      }
+      out[x] = word;
+    }
+  }
+  half->MarkDirty();
+  return half;
+}
+
 }  // namespace platform

@@ -19,6 +19,11 @@ std::unique_ptr<Gdiplus::Bitmap> LoadImageFromResource(std::string_view type, st
 std::unique_ptr<Gdiplus::Bitmap> ScaledCopy(const Gdiplus::Bitmap& image, int width, int height,
                                             Gdiplus::PixelFormat format, bool keepAspect);
 
+// The picture at half its width and height (rounded up), each pixel the
+// mean of the two by two it covers: the next smaller copy for drawing a
+// picture far below its own size. Same format; null for an invalid picture.
+std::unique_ptr<Gdiplus::Bitmap> HalvedCopy(const Gdiplus::Bitmap& image);
+
 // A 32-bit ARGB copy in which every pixel of the colour key (compared by its
 // red, green and blue) becomes fully transparent.
 std::unique_ptr<Gdiplus::Bitmap> ColourKeyedCopy(const Gdiplus::Bitmap& image, Gdiplus::ARGB key);

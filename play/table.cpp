@@ -24,6 +24,15 @@ class CPuzzleTable::Layer : public CRSCanvasItem {
     return m_answersPresses && CRSCanvasItem::ContainsPoint(local);
   }
 
+  // The whole table is repainted as one area, instead of asking each of
+  // thousands of pieces and shadows for its own: what the layer shows is
+  // clipped to its rectangle anyway.
+  void Invalidate() override {
+    if (!CanInvalidate()) return;
+    CRSCanvasItem* root = GetRootItem();
+    if (root != this && !root->IsBeingDeleted()) root->sigInvalidate(this, GetLocalRect());
+  }
+
  private:
   bool m_answersPresses;
 };
@@ -74,10 +83,15 @@ void CPuzzleTable::ApplyView() {
     if (!layer) continue;
     // The view origin is the layer's origin, drawn at the floor's corner.
     // Setting an origin keeps the item where it was on screen; the position
-    // then moves it.
+    // then moves it. One repaint covers the three changes.
+    layer->Invalidate();
+    const bool enabled = layer->GetUpdatesEnabled();
+    layer->SetUpdatesEnabled(false);
     layer->SetScale(PointF(zoom, zoom));
     layer->SetOrigin(m_viewport.GetOrigin());
     layer->SetPosition(PointF());
+    layer->SetUpdatesEnabled(enabled);
+    layer->Invalidate();
   }
   sigViewChanged();
 }

@@ -1,9 +1,11 @@
 // Image items: a shared picture, an optional colour matrix applied once into
 // a prepared copy, and a device-resolution cache for axis-aligned images.
 
+#include <algorithm>
 #include <cmath>
 
 #include "canvas/items.h"
+#include "platform/image_helpers.h"
 
 CRSCanvasImage::CRSCanvasImage(const PointF& position, CRSObject* parent, const std::string& name,
                                std::shared_ptr<Gdiplus::Bitmap> picture)
@@ -16,6 +18,8 @@ CRSCanvasImage::~CRSCanvasImage() { DropCaches(); }
 
 void CRSCanvasImage::DropCaches() {
   m_prepared.reset();
+  m_reduced.reset();
+  m_reducedLevel = 0;
   m_cached.reset();
 }
 
@@ -79,6 +83,36 @@ const Gdiplus::Bitmap* CRSCanvasImage::PreparedPicture() {
   return m_prepared.get();
 }
 
+const Gdiplus::Bitmap* CRSCanvasImage::PictureForScale(float deviceScale) {
+  const Gdiplus::Bitmap* picture = PreparedPicture();
+  int level = 0;
+  for (float s = deviceScale; s > 0.0f && s <= 0.5f && level < 8; s *= 2.0f) ++level;
+  if (level == 0) {
+    m_reduced.reset();
+    m_reducedLevel = 0;
+    return picture;
+  }
+  if (!m_reduced || m_reducedLevel != level) {
+    // Halved from the nearest copy at hand: from the level above when the
+    // item is zoomed out a step further, else from the picture.
+    std::unique_ptr<Gdiplus::Bitmap> copy;
+    int have = 0;
+    if (m_reduced && m_reducedLevel < level) {
+      copy = std::move(m_reduced);
+      have = m_reducedLevel;
+    }
+    while (have < level) {
+      std::unique_ptr<Gdiplus::Bitmap> half = platform::HalvedCopy(copy ? *copy : *picture);
+      if (!half) break;
+      copy = std::move(half);
+      ++have;
+    }
+    m_reduced = std::move(copy);
+    m_reducedLevel = m_reduced ? have : 0;
+  }
+  return m_reduced ? m_reduced.get() : picture;
+}
+
 bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap& picture) {
   const float rotation = GetAccumulatedRotation();
   const PointF scale = GetAccumulatedScale();
@@ -94,6 +128,11 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
   if (m_cached && !(m_cachedRotation == rotation && m_cachedScaledSize.Equals(scaledSize))) {
     m_cached.reset();
   }
+  // A size met for the first time after another (a zoom step) is drawn
+  // straight; the copy is made when the same size comes again.
+  const bool settled = m_cacheBuilds == 0 || (m_lastRotation == rotation && m_lastScaledSize.Equals(scaledSize));
+  m_lastRotation = rotation;
+  m_lastScaledSize = scaledSize;
   if (!m_cached) {
     const float area = (right - left) * (bottom - top);
     const long quarter = std::lround(rotation);
@@ -106,7 +145,7 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
     const bool fits = area < kMaxCachedDevicePixels || (!unscaled && area < kMaxCachedScaledPixels);
     const int w = static_cast<int>(std::lround(right - left));
     const int h = static_cast<int>(std::lround(bottom - top));
-    if (fits && quarter % 90 == 0 && !m_cacheEnabled) {
+    if (fits && quarter % 90 == 0 && (!m_cacheEnabled || !settled)) {
       // Drawn straight, but filtered and bounded as its screen copy would
       // have been, so that an image kept without one looks exactly the
       // same. The state is the caller's to restore.
@@ -147,7 +186,15 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
 
 void CRSCanvasImage::PaintContent(Gdiplus::Graphics& g, bool useCache) {
   if (!m_picture) return;
-  const Gdiplus::Bitmap* picture = PreparedPicture();
+  // Device pixels per picture pixel, along the shorter way.
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  float m[6];
+  world.GetElements(m);
+  const float deviceScale =
+      std::min(std::hypot(m[0], m[1]) * GetSize().Width / static_cast<float>(std::max(1, m_picture->GetWidth())),
+               std::hypot(m[2], m[3]) * GetSize().Height / static_cast<float>(std::max(1, m_picture->GetHeight())));
+  const Gdiplus::Bitmap* picture = PictureForScale(deviceScale);
   if (useCache && PaintFromCache(g, *picture)) return;
   g.DrawImage(picture, RectF(0.0f, 0.0f, GetSize().Width, GetSize().Height), 0.0f, 0.0f,
               static_cast<float>(picture->GetWidth()), static_cast<float>(picture->GetHeight()),
