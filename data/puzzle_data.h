@@ -92,6 +92,10 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   void SetCompleted(bool on) { m_completed = on; }
   bool IsSurprise() const { return m_surprise; }
   void SetSurprise(bool on) { m_surprise = on; }
+  // The picture was kept at its own size ("Full picture") rather than
+  // reduced to fit the screen; the cuts room offers the same choice again.
+  bool IsFullPicture() const { return m_fullPicture; }
+  void SetFullPicture(bool on) { m_fullPicture = on; }
   std::int32_t GetTimePlayed() const { return m_timePlayed; }
   void SetTimePlayed(std::int32_t ms) { m_timePlayed = ms; }
   float GetSizeScale() const { return m_sizeScale; }
@@ -140,6 +144,7 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   std::int32_t m_timePlayed = 0;
   std::string m_title;
   bool m_surprise = false;
+  bool m_fullPicture = false;
   float m_sizeScale = 1.0f;
   CPuzzleTableView m_tableView;
   bool m_sawRoot = false;

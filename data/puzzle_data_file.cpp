@@ -45,6 +45,7 @@ bool ScaledCutFits(Size cut, float scale) {
 }
 
 constexpr std::string_view kTableViewTag = "table-view";
+constexpr std::string_view kFullPictureTag = "full-picture";
 
 // Reads the whole view or nothing: an attribute that is there but holds no
 // number leaves the view at the default. Ranges are judged in Validate,
@@ -121,7 +122,7 @@ void CPuzzleData::ResetForReading() {
   m_picture.reset();
   m_pictureText.clear();
   m_musicData.clear();
-  m_completed = m_rotatePieces = m_surprise = false;
+  m_completed = m_rotatePieces = m_surprise = m_fullPicture = false;
   m_tableView = CPuzzleTableView();
   m_sawRoot = false;
 }
@@ -187,6 +188,8 @@ void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attr
     m_rotatePieces = true;
   } else if (name == "surprise") {
     m_surprise = true;
+  } else if (name == kFullPictureTag) {
+    m_fullPicture = true;
   } else if (name == "music-filename") {
     std::string file = xmltext::TextFromBase64(text);
     const auto first = file.find_first_not_of(" \t\r\n");
@@ -220,6 +223,7 @@ void CPuzzleData::Write(CRSXMLWriter& out) {
   if (!m_musicFileName.empty()) out.LeafText("music-filename", m_musicFileName);
   if (!m_musicData.empty()) out.LeafBytes("music-data", m_musicData);
   out.Flag("surprise", m_surprise);
+  out.Flag(kFullPictureTag, m_fullPicture);
   // Only a view that differs from the default is written, so a puzzle never
   // zoomed or panned keeps the file it has always had.
   if (!m_tableView.IsDefault()) WriteTableView(out, m_tableView);
