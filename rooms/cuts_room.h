@@ -38,7 +38,9 @@ constexpr int kMinSide = 80;
 // A "Full picture" keeps its own size up to this longer side.
 constexpr int kFullPictureSide = 8192;
 // Picture files whose pixels would take more than this at four bytes a
-// pixel are refused from their header, before anything is decoded.
+// pixel are refused from their header, before anything is decoded, unless
+// they are JPEG photos, which are reduced to a full picture's size while
+// they are decoded.
 constexpr std::int64_t kMaxDecodedBytes = std::int64_t(512) << 20;
 
 enum class Result { kOk, kTooSmall, kUnrecognised, kTooLarge };

@@ -3,16 +3,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <span>
 #include <vector>
 
 #include "canvas/behaviours.h"
 #include "canvas/items.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
-#include "platform/folders.h"
 #include "platform/image_codec.h"
-#include "platform/image_codec_probe.h"
 #include "platform/image_helpers.h"
 #include "platform/pen.h"
 #include "rooms/cuts_room.h"
@@ -66,24 +63,15 @@ Loaded PrepareWithin(const Gdiplus::Bitmap* decoded, std::unique_ptr<Gdiplus::Bi
   return loaded;
 }
 
-// The picture file decoded, upright; its header is read first, so a picture
-// whose pixels would not fit the budget is refused before any of them is
-// decoded.
+// The picture file decoded, upright, and never larger than a full picture
+// may be: a JPEG photo beyond that is reduced while it is decoded, and any
+// other picture whose pixels would not fit the budget is refused from its
+// header, before any of them is decoded.
 Loaded Decode(const std::string& path, std::unique_ptr<Gdiplus::Bitmap>& decoded) {
   Loaded loaded;
-  // Even the largest picture we accept compresses to far less than this.
-  constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
-  std::string bytes;
-  if (!platform::ReadPlainFile(path, kMaxFileBytes, bytes)) return loaded;
-  const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  const platform::ImageProbe probe = platform::ProbeImage(data);
-  if (probe.type == platform::ImageType::kUnknown) return loaded;
-  if (!platform::DeclaresAtMost(probe, kMaxDecodedBytes / 4)) {
-    loaded.result = Result::kTooLarge;
-    return loaded;
-  }
-  decoded = platform::DecodeImage(data, platform::ExifOrientation::kApply);
-  loaded.result = decoded ? Result::kOk : Result::kUnrecognised;
+  platform::BoundedImage image = platform::LoadImageFileWithin(path, kFullPictureSide, kMaxDecodedBytes / 4);
+  decoded = std::move(image.bitmap);
+  loaded.result = decoded ? Result::kOk : image.tooLarge ? Result::kTooLarge : Result::kUnrecognised;
   return loaded;
 }
 

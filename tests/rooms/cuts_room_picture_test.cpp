@@ -176,6 +176,32 @@ TEST(CutsPicture, FullPicturesKeepTheirSizeUpToTheLimitAndFitFromThemselves) {
   }
 }
 
+// A photo larger than a full picture may be is reduced while it is decoded,
+// never held at its own size: a JPEG whose header claims 30,000 x 30,000
+// pixels (its data ends long before) is decoded at a quarter, within the
+// limit, and a real one just beyond the limit is reduced to it exactly.
+TEST(CutsPicture, HugeJpegsAreReducedWhileTheyAreDecoded) {
+  auto jpegOf = [](int w, int h) {
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(platform::EncodeImage(*Solid(w, h, 0xFF808040, PixelFormat::Format24bppRGB), "image/jpeg", bytes));
+    return std::string(bytes.begin(), bytes.end());
+  };
+  std::string claimed = jpegOf(96, 96);
+  const std::size_t sof = claimed.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  for (std::size_t at : {sof + 5, sof + 7}) claimed[at] = static_cast<char>(30000 >> 8), claimed[at + 1] = 30000 & 0xFF;
+  struct Case {
+    std::string bytes;
+    Size full;
+  };
+  for (const Case& c : {Case{claimed, {7500, 7500}}, Case{jpegOf(8200, 820), {8192, 819}}}) {
+    const cuts_picture::Loaded full = cuts_picture::LoadFullPicture(WriteFile("huge.jpg", c.bytes));
+    ASSERT_EQ(full.result, Result::kOk) << c.full.Height;
+    EXPECT_EQ(full.picture->GetWidth(), c.full.Width);
+    EXPECT_NEAR(full.picture->GetHeight(), c.full.Height, 1);
+  }
+}
+
 TEST(CutsPicture, PuzzleNameIsTheFileNameOfTheNormalisedPath) {
   EXPECT_EQ(cuts_picture::FileNameOf("/home/me/Pictures/sea.jpg"), "sea.jpg");
   EXPECT_EQ(cuts_picture::FileNameOf("C:\\photos\\\\holiday\\sea.jpg"), "sea.jpg");
