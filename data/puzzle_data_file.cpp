@@ -119,6 +119,7 @@ void CPuzzleData::ResetForReading() {
   m_cutter.Reset();
   m_sizeScale = 1.0f;
   m_pieces.clear();
+  PiecesChanged();
   m_picture.reset();
   m_pictureText.clear();
   m_musicData.clear();
@@ -159,6 +160,7 @@ bool CPuzzleData::Validate() {
       return true;
     return !seen.insert({c, r}).second;
   });
+  PiecesChanged();
   return true;
 }
 
@@ -175,6 +177,7 @@ void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attr
       return;
     }
     CPuzzlePieceData* record = m_pieces.emplace_back(std::make_unique<CPuzzlePieceData>(0, 0)).get();
+    PiecesChanged();
     parser->PushHandler(record);
   } else if (name == "puzzle-cuts") {
     if (parser) parser->PushHandler(&m_cutter);
