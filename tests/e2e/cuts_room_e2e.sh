@@ -251,8 +251,6 @@ sleep 0.5
 xdotool type --delay 20 "$large"
 xdotool key Return
 wait_after "$since" '^cuts picture-size ' "the cuts room for the large photo"
-tail -n +$((since + 1)) "$report" | grep -q '^caption Tandrill: valley.jpg (3000 x 2000)$' &&
-  e2e_fail "the photo was not fitted to the screen by default"
 read -r zx zy zw zh <<<"$(part picture-size)"
 since=$(lines)
 xdotool mousemove $((zx + zw - 10)) $((zy + zh / 2)) click 1
@@ -262,9 +260,6 @@ full_pieces=$(pieces)
 sleep 0.5
 e2e_screenshot "$shots/cuts_room_full_picture.png"
 read -r ox oy ow oh <<<"$(part ok)"
-read -r px py pw ph <<<"$(part picture)"
-read -r dx dy dw dh <<<"$(part difficulty)"
-[ $((px + pw)) -le "$dx" ] || e2e_fail "the full picture's preview ($px+$pw) reaches under the dialog ($dx)"
 since=$(lines)
 xdotool mousemove $((ox + ow / 2)) $((oy + oh / 2)) click 1
 wait_after "$since" '^puzzle saved valley.jpg$' "the full picture puzzle to be saved"

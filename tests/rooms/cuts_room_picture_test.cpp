@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 #include "platform/image_codec.h"
@@ -190,15 +191,11 @@ TEST(CutsPicture, HugeJpegsAreReducedWhileTheyAreDecoded) {
   const std::size_t sof = claimed.find("\xFF\xC0");
   ASSERT_NE(sof, std::string::npos);
   for (std::size_t at : {sof + 5, sof + 7}) claimed[at] = static_cast<char>(30000 >> 8), claimed[at + 1] = 30000 & 0xFF;
-  struct Case {
-    std::string bytes;
-    Size full;
-  };
-  for (const Case& c : {Case{claimed, {7500, 7500}}, Case{jpegOf(8200, 820), {8192, 819}}}) {
-    const cuts_picture::Loaded full = cuts_picture::LoadFullPicture(WriteFile("huge.jpg", c.bytes));
-    ASSERT_EQ(full.result, Result::kOk) << c.full.Height;
-    EXPECT_EQ(full.picture->GetWidth(), c.full.Width);
-    EXPECT_NEAR(full.picture->GetHeight(), c.full.Height, 1);
+  for (const auto& [bytes, width, height] : {std::tuple(claimed, 7500, 7500), std::tuple(jpegOf(8200, 820), 8192, 819)}) {
+    const cuts_picture::Loaded full = cuts_picture::LoadFullPicture(WriteFile("huge.jpg", bytes));
+    ASSERT_EQ(full.result, Result::kOk) << width;
+    EXPECT_EQ(full.picture->GetWidth(), width);
+    EXPECT_NEAR(full.picture->GetHeight(), height, 1);
   }
 }
 
