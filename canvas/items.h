@@ -111,6 +111,12 @@ class CRSCanvasItem : public CRSObject {
   }
   bool IsFocusable() const { return m_focusable; }
   bool TakesText() const { return m_takesText; }
+  // A frame for soft images: the shadows and glows of the items below it
+  // keep their offsets in its space and follow nothing above it. A zoomed
+  // table is such a frame, so its shadows zoom with it and zooming or
+  // panning it moves none of them.
+  void SetSoftImageFrame(bool frame) { m_softImageFrame = frame; }
+  bool IsSoftImageFrame() const { return m_softImageFrame; }
 
   // Local → ancestor (the whole chain up to and including the root when the
   // ancestor is null or not above this item).
@@ -197,6 +203,7 @@ class CRSCanvasItem : public CRSObject {
   bool m_prePaintNotification = false;
   bool m_focusable = false;
   bool m_takesText = false;
+  bool m_softImageFrame = false;
   PointF m_position;
   PointF m_origin;
   SizeF m_size;
@@ -316,6 +323,10 @@ class CRSCanvasGroup : public CRSCanvasItem {
 
 // True when the item is one of the soft images placed behind another item.
 bool IsShadowOrHighlight(const CRSObject* object);
+
+// The nearest of the item and its ancestors that is a soft-image frame, or
+// null when there is none (the root's space is the frame then).
+CRSCanvasItem* FindSoftImageFrame(CRSCanvasItem* item);
 
 // A picture stretched over the item's rectangle. Axis-aligned images keep a
 // copy at device resolution, so a repaint is a plain copy of pixels.

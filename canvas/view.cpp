@@ -437,9 +437,11 @@ bool CRSCanvasView::OnWindowMessage(const platform::Message& msg) {
 
 void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::intptr_t position) {
   if (!m_root || !HasWindow()) return;
-  if (m_captured && message != platform::kMsgLButtonUp && !(keyFlags & platform::kKeyStateLButton)) {
+  const unsigned release = m_capturedByMiddle ? platform::kMsgMButtonUp : platform::kMsgLButtonUp;
+  const unsigned held = m_capturedByMiddle ? platform::kKeyStateMButton : platform::kKeyStateLButton;
+  if (m_captured && message != release && !(keyFlags & held)) {
     // The release happened where we could not see it: end the capture first.
-    OnMouseMessage(platform::kMsgLButtonUp, keyFlags, position);
+    OnMouseMessage(release, keyFlags, position);
     if (!m_root || !HasWindow()) return;
   }
   if (message == platform::kMsgMouseLeave) {
@@ -473,9 +475,22 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
         m_window->MoveTo(r.X + cx - m_dragStart.X, r.Y + cy - m_dragStart.Y);
       }
       break;
+    case platform::kMsgMButtonDown:
+      if (!target || m_captured) break;
+      m_captured = target;
+      m_capturedByMiddle = true;
+      m_window->SetCapture();
+      break;
+    case platform::kMsgMButtonUp:
+      if (!m_capturedByMiddle) break;
+      m_captured = nullptr;
+      m_capturedByMiddle = false;
+      m_window->ReleaseCapture();
+      break;
     case platform::kMsgLButtonDown:
       if (!target) break;
       m_captured = target;
+      m_capturedByMiddle = false;
       m_window->SetCapture();
       if (m_dragAllowed && !m_window->IsMaximized()) {
         m_draggingWindow = true;
@@ -484,6 +499,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
       break;
     case platform::kMsgLButtonUp:
       m_draggingWindow = false;
+      if (m_capturedByMiddle) break;
       m_captured = nullptr;
       m_window->ReleaseCapture();
       break;

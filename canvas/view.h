@@ -120,6 +120,9 @@ class CRSCanvasView : public platform::WindowHandler,
   std::unique_ptr<platform::Window> m_window;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_root;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_captured;
+  // Which button holds the capture: the left one (a drag) or the middle one
+  // (panning a table).
+  bool m_capturedByMiddle = false;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_dragHandle;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_titleText;
   CRSWeakRef<CRSCanvasItem> m_focus;

@@ -6,6 +6,14 @@
 
 namespace platform {
 
+unsigned CurrentModifierFlags() {
+  const SDL_Keymod mod = SDL_GetModState();
+  unsigned flags = 0;
+  if (mod & KMOD_SHIFT) flags |= kKeyStateShift;
+  if (mod & KMOD_CTRL) flags |= kKeyStateControl;
+  return flags;
+}
+
 unsigned VirtualKeyFromKeycode(std::int32_t keycode) {
   if (keycode >= SDLK_a && keycode <= SDLK_z) return 'A' + static_cast<unsigned>(keycode - SDLK_a);
   if (keycode >= SDLK_0 && keycode <= SDLK_9) return '0' + static_cast<unsigned>(keycode - SDLK_0);
@@ -39,7 +47,7 @@ unsigned VirtualKeyFromKeycode(std::int32_t keycode) {
     case SDLK_KP_PERIOD: return kVkDecimal;
     case SDLK_KP_DIVIDE: return kVkDivide;
     case SDLK_SEMICOLON: return kVkOemSemicolon;
-    case SDLK_EQUALS: return kVkOemPlus;
+    case SDLK_EQUALS: case SDLK_PLUS: return kVkOemPlus;
     case SDLK_COMMA: return kVkOemComma;
     case SDLK_MINUS: return kVkOemMinus;
     case SDLK_PERIOD: return kVkOemPeriod;

@@ -13,4 +13,7 @@ unsigned VirtualKeyFromKeycode(std::int32_t keycode);
 // bit 31 for a release.
 std::intptr_t MakeKeyData(unsigned scancode, bool altDown, bool repeat, bool release);
 
+// The Shift and Ctrl keys held now, as kKeyStateShift and kKeyStateControl.
+unsigned CurrentModifierFlags();
+
 }  // namespace platform

@@ -55,13 +55,7 @@ SDL_Cursor* CursorFor(int id) {
   return cursor;
 }
 
-unsigned ModifierFlags() {
-  const SDL_Keymod mod = SDL_GetModState();
-  unsigned flags = 0;
-  if (mod & KMOD_SHIFT) flags |= kKeyStateShift;
-  if (mod & KMOD_CTRL) flags |= kKeyStateControl;
-  return flags;
-}
+unsigned ModifierFlags() { return CurrentModifierFlags(); }
 
 unsigned ButtonFlags(Uint32 sdlButtons) {
   unsigned flags = 0;

@@ -2,6 +2,7 @@
 
 #include "play/piece.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "canvas/behaviours.h"
@@ -73,6 +74,11 @@ float CPuzzlePiece::TotalAngle(const CRSCanvasItem* item) {
 
 bool CPuzzlePiece::TryConnect() {
   bool connected = false;
+  // Measured on screen: the snap distance in units at the table's own size
+  // and zoomed in, and never fewer pixels however far the table is zoomed out.
+  const CRSCanvasItem* top = dynamic_cast<CRSCanvasGroup*>(GetParent()) ? GetParentItem() : this;
+  const CRSCanvasItem* table = top->GetParentItem();
+  const float snapDistance = kSnapDistance * std::max(1.0f, table ? table->GetAccumulatedScale().X : 1.0f);
   // Merging re-parents pieces and may delete this piece's old group; the
   // piece itself stays, but a slot's neighbour may be gone meanwhile.
   for (std::size_t i = 0; i < m_neighbours.size(); ++i) {
@@ -87,7 +93,7 @@ bool CPuzzlePiece::TryConnect() {
     const PointF expected = MapToAncestor(expectedLocal, nullptr);
     const PointF actual = other->MapToAncestor(other->GetAnchor(), nullptr);
     const float dx = expected.X - actual.X, dy = expected.Y - actual.Y;
-    if (!(std::sqrt(dx * dx + dy * dy) < kSnapDistance)) continue;
+    if (!(std::sqrt(dx * dx + dy * dy) < snapDistance)) continue;
     MergePieces(this, other);
     connected = true;
     PieceSet visited;

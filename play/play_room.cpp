@@ -18,6 +18,10 @@
 #include "play/group.h"
 #include "play/piece.h"
 #include "play/play_room_music.h"
+#include "play/table.h"
+#include "play/table_overview.h"
+#include "play/tools_panel.h"
+#include "data/puzzle_table_view.h"
 #include "platform/report.h"
 
 namespace {
@@ -72,6 +76,7 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   }
   m_open = true;
   UpdateCaption();
+  CreateTable();
 
   if (!BuildPieces()) {
     // A cut that gives no piece for a cell of its own grid: nothing of it
@@ -86,8 +91,10 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   // that has gone since).
   m_music = std::make_unique<CPuzzlePlayMusic>(*m_puzzle);
   CreateMenu();
+  CreateTools();
   CreateClock();
   CreateTips();
+  RestoreView();
   if (platform::IsReporting()) {
     const CPuzzlePiece* first = m_pieces.empty() ? nullptr : m_pieces.front().get();
     char line[96];
@@ -103,6 +110,9 @@ CPuzzlePlayRoom::~CPuzzlePlayRoom() {
   EndNeighbourHighlight();
   if (m_open) SaveAndRecord();
   m_music.reset();
+  m_overview.reset();
+  m_tools.reset();
+  m_table.reset();
 }
 
 bool CPuzzlePlayRoom::ReadPuzzle() {
@@ -174,9 +184,16 @@ void CPuzzlePlayRoom::OnPieceRaised(CRSCanvasItem* item) {
     if (auto* group = dynamic_cast<CRSCanvasGroup*>(piece->GetParent())) item = group;
   }
   SetCurrentItem(item);
+  // Raised, it lies above every window until it is put down.
+  if (m_table) {
+    m_table->Lift(item);
+    m_table->Hold(item);
+  }
 }
 
-void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem*) {
+void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem* item) {
+  if (m_table) m_table->Settle(item);
+  if (m_overview) m_overview->OnPiecesMoved();
   if (platform::IsReporting() && !m_building) ReportPieces();
 }
 
@@ -190,6 +207,7 @@ void CPuzzlePlayRoom::SaveAndRecord() {
   m_saved = true;
   CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_name);
   if (!record) return;
+  m_puzzle->SetTableView(MakeTableView());
   const bool saved = m_puzzle->Save();
   if (!saved) platform::ReportLine("play save failed " + m_puzzle->GetName());
   const int percent = std::clamp(m_puzzle->GetPercentCompleted(), 0, 100);

@@ -7,9 +7,10 @@
 // goes, saves the puzzle and stores the progress in the library record.
 //
 // Ownership: the room is a child of the root's floor, like every room, and
-// goes when the next room clears the floor. Its items (pieces, menu, clock,
-// tips, ghost, windows) are children of the floor too, so that a piece the
-// player holds lies above every window; the room keeps weak
+// goes when the next room clears the floor. Its items (the table's layers
+// with the pieces and the ghost, the menu, clock, tips and windows) are
+// children of the floor too, so that a piece the player holds lies above
+// every window; the room keeps weak
 // references to them, because the next room may delete the floor's children
 // in any order. The puzzle data belongs to the room.
 //
@@ -28,10 +29,14 @@
 #include "platform/types.h"
 
 class CPuzzleData;
+struct CPuzzleTableView;
 class CPuzzleGroup;
 class CPuzzlePiece;
 class CPuzzleRoomHost;
 class CPuzzlePlayMusic;
+class CPuzzleTable;
+class CPuzzleTableOverview;
+class CPuzzleToolsPanel;
 class CRSCanvasImage;
 class CRSCanvasItem;
 class CRSCanvasShape;
@@ -87,6 +92,10 @@ class CPuzzlePlayRoom : public CRSObject {
   CRSCanvasItem* GetCurrentItem() const { return m_current.get(); }
   void SetCurrentItem(CRSCanvasItem* item);
   CRSControlWindow* GetMenu() const { return AsWindow(m_menu); }
+  // The table the pieces lie on (null until the pieces are built).
+  CPuzzleTable* GetTable() const { return m_table.get(); }
+  CPuzzleToolsPanel* GetTools() const { return m_tools.get(); }
+  CPuzzleTableOverview* GetOverview() const { return m_overview.get(); }
   // The menu button with that label, or null.
   CRSControlButton* FindMenuButton(const std::string& label) const;
   CRSCanvasImage* GetGhost() const { return m_ghost.get(); }
@@ -135,7 +144,20 @@ class CPuzzlePlayRoom : public CRSObject {
   void ShowReadError();
   void OnErrorClosed(int result);
   bool BuildPieces();
-  void HandOver(CRSCanvasItem& container, CRSCanvasItem& floor);
+  void HandOver(CRSCanvasItem& container, CRSCanvasItem& surface);
+  // The table's own size for this puzzle, or an empty size for a table
+  // that is the window.
+  SizeF ChooseTableSize() const;
+  void CreateTable();
+  void RestoreView();
+  void CreateTools();
+  void OnViewChanged();
+  void SetOverviewShown(bool shown);
+  void OnOverviewClosed();
+  // The table's view as the puzzle file keeps it.
+  CPuzzleTableView MakeTableView() const;
+  // Shows the table rectangle that the items cover.
+  void BringIntoView(const std::vector<CRSCanvasItem*>& items);
   std::unique_ptr<Gdiplus::Bitmap> MakeBevelledPicture() const;
   void ShowBuildWindow();
   void ShowBuildProgress(int percent);
@@ -208,4 +230,10 @@ class CPuzzlePlayRoom : public CRSObject {
   std::int32_t m_clockBase = 0;
   int m_nextTip = 0;
   std::unique_ptr<CPuzzlePlayMusic> m_music;
+  std::unique_ptr<CPuzzleTable> m_table;
+  std::unique_ptr<CPuzzleToolsPanel> m_tools;
+  std::unique_ptr<CPuzzleTableOverview> m_overview;
+  // The overview opens by itself once, the first time the view shows less
+  // than the whole table.
+  bool m_overviewOffered = false;
 };

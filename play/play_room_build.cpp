@@ -13,6 +13,7 @@
 #include "play/piece.h"
 #include "play/piece_scatter.h"
 #include "play/play_room.h"
+#include "play/table.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
@@ -109,22 +110,23 @@ void CPuzzlePlayRoom::CloseBuildWindow() {
 }
 
 bool CPuzzlePlayRoom::BuildPieces() {
-  CRSCanvasItem* floor = m_host->GetFloor();
+  CRSCanvasItem* surface = m_table ? m_table->GetSurface() : nullptr;
   std::unique_ptr<Gdiplus::Bitmap> bevelled = MakeBevelledPicture();
-  if (!floor || !bevelled) return false;
+  if (!surface || !bevelled) return false;
 
   // The pieces are made in a container that stands alone, so that building
   // thousands of them repaints nothing but the progress window, and are
-  // then handed to the floor, where a raised piece lies above every window.
-  // New pieces are scattered over the larger of the picture and the floor;
-  // a restored game is built in a container far larger than any screen.
+  // then handed to the table's surface. New pieces are scattered over the
+  // table; a restored game is built in a container far larger than any
+  // table.
   const bool restored = !m_puzzle->GetPieces().empty();
   CRSAutoPtrPolymorphic<CRSCanvasItem> container = new CRSCanvasItem(PointF(), nullptr, "buildContainer");
   if (restored) {
     container->SetSize(SizeF(kTemporaryContainerSide, kTemporaryContainerSide));
   } else {
-    container->SetSize(SizeF(std::max(static_cast<float>(m_cutImage->GetWidth()), floor->GetSize().Width),
-                             std::max(static_cast<float>(m_cutImage->GetHeight()), floor->GetSize().Height)));
+    const SizeF table = m_table->GetSize();
+    container->SetSize(SizeF(std::max(static_cast<float>(m_cutImage->GetWidth()), table.Width),
+                             std::max(static_cast<float>(m_cutImage->GetHeight()), table.Height)));
   }
 
   if (!m_puzzle->IsSurprise()) {
@@ -195,18 +197,18 @@ bool CPuzzlePlayRoom::BuildPieces() {
     ShowBuildProgress(100);
     CloseBuildWindow();
     m_building = false;
-    HandOver(*container, *floor);
+    HandOver(*container, *surface);
   }
   container.ResetWithDeletion();
   // A piece the saved game lacks was scattered over the container, far
-  // beyond the screen: it is scattered again over the floor.
+  // beyond the table: it is scattered again over the table.
   for (CPuzzlePiece* piece : unsaved)
-    if (piece->GetParentItem() == floor) PlaceRandomly(piece);
+    if (piece->GetParentItem() == surface) PlaceRandomly(piece);
   if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
   return true;
 }
 
-void CPuzzlePlayRoom::HandOver(CRSCanvasItem& container, CRSCanvasItem& floor) {
+void CPuzzlePlayRoom::HandOver(CRSCanvasItem& container, CRSCanvasItem& surface) {
   // Every shadow follows the container's signals. Cut in one sweep, they
   // need not be searched for among thousands, once per piece, as each
   // piece leaves.
@@ -217,10 +219,10 @@ void CPuzzlePlayRoom::HandOver(CRSCanvasItem& container, CRSCanvasItem& floor) {
   container.sigMinSizeChanged.disconnect_all();
   container.sigZOrderChanged.disconnect_all();
   container.sigContentChanged.disconnect_all();
-  // The container lies at the floor's origin: local places stay as they
-  // are. In z-order, so that each shadow stays under its piece.
+  // Container and surface measure the table alike: local places stay as
+  // they are. In z-order, so that each shadow stays under its piece.
   const std::vector<CRSCanvasItem*> items = container.GetChildItems();
-  for (CRSCanvasItem* item : items) item->SetParent(&floor);
+  for (CRSCanvasItem* item : items) item->SetParent(&surface);
 }
 
 void CPuzzlePlayRoom::LinkPiece(CPuzzlePiece* piece, CPuzzlePiece* left, CPuzzlePiece* above, bool lastColumn,

@@ -89,6 +89,7 @@ void CPuzzlePlayRoom::Hint() {
   item->SetUpdatesEnabled(true);
   item->Invalidate();
   m_current.Assign(item);
+  BringIntoView({item});
   platform::ReportLine("play hint");
   ReportPieces();
 }
@@ -104,12 +105,17 @@ void CPuzzlePlayRoom::ShowNeighbours() {
     events->sigNextMouseDown.connect(this, &CPuzzlePlayRoom::EndNeighbourHighlight);
     events->sigNextKeyDown.connect(this, &CPuzzlePlayRoom::EndNeighbourHighlight);
   }
+  std::vector<CRSCanvasItem*> shown = {item};
   for (CPuzzlePiece* piece : PiecesOf(item)) {
     for (const CPuzzlePiece::NeighbourSlot& slot : piece->GetNeighbourSlots()) {
       CPuzzlePiece* neighbour = slot.piece.get();
-      if (!slot.connected && neighbour) RaiseUntilNextPress(TopItemOf(neighbour));
+      if (!slot.connected && neighbour) {
+        RaiseUntilNextPress(TopItemOf(neighbour));
+        shown.push_back(TopItemOf(neighbour));
+      }
     }
   }
+  BringIntoView(shown);
 }
 
 void CPuzzlePlayRoom::EndNeighbourHighlight() {
@@ -119,11 +125,16 @@ void CPuzzlePlayRoom::EndNeighbourHighlight() {
 
 void CPuzzlePlayRoom::Reveal() {
   CEffectsMuted muted;
+  std::vector<CRSCanvasItem*> shown;
   for (const auto& ref : m_pieces) {
     CPuzzlePiece* piece = ref.get();
     if (!piece) continue;
     bool joined = false;
     for (const CPuzzlePiece::NeighbourSlot& slot : piece->GetNeighbourSlots()) joined = joined || slot.connected;
-    if (!joined) RaiseUntilNextPress(piece);
+    if (!joined) {
+      RaiseUntilNextPress(piece);
+      shown.push_back(piece);
+    }
   }
+  BringIntoView(shown);
 }

@@ -11,6 +11,7 @@
 #include "data/room_host.h"
 #include "play/play_room.h"
 #include "play/play_room_music.h"
+#include "play/table_overview.h"
 #include "platform/report.h"
 
 namespace {
@@ -96,6 +97,7 @@ void CPuzzlePlayRoom::Scatter() {
   // The records and pieces are the puzzle data's: it clears the joins,
   // takes the pieces out of their groups and scatters them.
   m_puzzle->ResetProgress();
+  if (m_overview) m_overview->OnPiecesMoved();
   platform::ReportLine("play scattered");
   ReportPieces();
 }

@@ -7,6 +7,7 @@
 #include "canvas/controls.h"
 #include "data/room_host.h"
 #include "play/play_room.h"
+#include "play/table.h"
 #include "platform/image_attributes.h"
 #include "platform/report.h"
 
@@ -32,7 +33,7 @@ void CPuzzlePlayRoom::MakeGhostMatrix(float (&m)[5][5]) {
 }
 
 void CPuzzlePlayRoom::CreateGhost() {
-  auto* ghost = new CRSCanvasImage(PointF(), m_host->GetFloor(), "ghostPicture", m_cutImage);
+  auto* ghost = new CRSCanvasImage(PointF(), m_table->GetSurface(), "ghostPicture", m_cutImage);
   Gdiplus::ColorMatrix matrix{};
   MakeGhostMatrix(matrix.m);
   ghost->SetColorMatrix(matrix);

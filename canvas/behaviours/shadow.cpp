@@ -44,15 +44,18 @@ bool CBehaviourShadow::ShouldShow() const { return m_on && GetItem() && GetItem(
 void CBehaviourShadow::PlaceImage(CRSCanvasImage& image, CRSCanvasItem& item) {
   image.SetZOrder(item.GetZOrder() - 1);
   image.SetRotation(item.GetRotation());
-  // The offset is added on screen, so the shadow falls the same way however
-  // the item and its ancestors are turned.
+  // The offset is added in the frame's space (the screen's, unless a zoomed
+  // table holds the item), so the shadow falls the same way however the
+  // item and its ancestors are turned.
   const RectF rect = item.GetLocalRect();
   const int half = GetMargin() / 2;
+  CRSCanvasItem* parent = item.GetParentItem();
+  CRSCanvasItem* frame = FindSoftImageFrame(parent);
   PointF corner = item.MapToAncestor(PointF(rect.X - static_cast<float>(half), rect.Y - static_cast<float>(half)),
-                                     nullptr);
+                                     frame);
   corner = corner + m_offset;
-  if (CRSCanvasItem* parent = item.GetParentItem()) {
-    Gdiplus::Matrix toParent = parent->GetTransformTo(nullptr);
+  if (parent) {
+    Gdiplus::Matrix toParent = parent->GetTransformTo(frame);
     toParent.Invert();
     toParent.TransformPoints(&corner);
   }

@@ -12,11 +12,12 @@
 
 namespace {
 
-// The linear part (rotation, scale) of the item's transform to the root.
-// Soft images are placed in the item's parent, so only this part of the
-// parent's transform can move them relative to the item: a parent that is
-// merely shifted carries item and image along alike.
-std::array<float, 4> LinearPartToRoot(const CRSCanvasItem* item) {
+// The linear part (rotation, scale) of the item's transform to its soft-image
+// frame (the root when there is none). Soft images are placed in the item's
+// parent, so only this part of the parent's transform can move them relative
+// to the item: a parent that is merely shifted carries item and image along
+// alike.
+std::array<float, 4> LinearPartToFrame(CRSCanvasItem* item) {
   if (!item) return {1.0f, 0.0f, 0.0f, 1.0f};
   // The soft images of a group's pieces all ask this of the same group,
   // one after another, when the group moves: the answer is kept until any
@@ -26,7 +27,7 @@ std::array<float, 4> LinearPartToRoot(const CRSCanvasItem* item) {
   static std::array<float, 4> s_linear;
   if (item != s_item || canvas_geometry::Epoch() != s_epoch) {
     float m[6];
-    item->GetTransformTo(nullptr).GetElements(m);
+    item->GetTransformTo(FindSoftImageFrame(item)).GetElements(m);
     s_linear = {m[0], m[1], m[2], m[3]};
     s_item = item;
     s_epoch = canvas_geometry::Epoch();
@@ -106,7 +107,9 @@ void CBehaviourSoftImage::Rebuild() {
 
 void CBehaviourSoftImage::Track() {
   m_chain.disconnect_all();
-  for (CRSCanvasItem* link = GetItem(); link; link = link->GetParentItem()) {
+  CRSCanvasItem* item = GetItem();
+  CRSCanvasItem* frame = item ? FindSoftImageFrame(item->GetParentItem()) : nullptr;
+  for (CRSCanvasItem* link = item; link && link != frame; link = link->GetParentItem()) {
     link->sigGeometryChanged.connect(&m_chain, &ChainSlots::OnGeometry);
     link->sigZOrderChanged.connect(&m_chain, &ChainSlots::OnGeometry);
     link->sigParentChanged.connect(&m_chain, &ChainSlots::OnParent);
@@ -130,7 +133,7 @@ void CBehaviourSoftImage::Place() {
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
   PlaceImage(*image, *item);
-  m_placedUnder = LinearPartToRoot(item->GetParentItem());
+  m_placedUnder = LinearPartToFrame(item->GetParentItem());
   image->SetUpdatesEnabled(enabled);
   image->Invalidate();
   m_placing = false;
@@ -156,7 +159,7 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   image->SetPrePaintNotification(false);
   if (!m_placing) {
     PlaceImage(*image, *item);
-    m_placedUnder = LinearPartToRoot(item->GetParentItem());
+    m_placedUnder = LinearPartToFrame(item->GetParentItem());
   }
   image->SetUpdatesEnabled(enabled);
   const bool moved = !image->GetTransform().Equals(transformBefore) || !image->GetSize().Equals(sizeBefore);
@@ -171,7 +174,7 @@ void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem* changed) {
   // An ancestor that only moved carries the image with the item: dragging a
   // group of hundreds of pieces must not re-place hundreds of shadows.
   CRSCanvasItem* item = GetItem();
-  if (item && changed != item && m_image && LinearPartToRoot(item->GetParentItem()) == m_placedUnder) return;
+  if (item && changed != item && m_image && LinearPartToFrame(item->GetParentItem()) == m_placedUnder) return;
   Place();
 }
 

@@ -393,6 +393,11 @@ void CRSCanvasItem::MoveBeforeSibling(CRSCanvasItem* sibling) {
   Invalidate();
 }
 
+CRSCanvasItem* FindSoftImageFrame(CRSCanvasItem* item) {
+  while (item && !item->IsSoftImageFrame()) item = item->GetParentItem();
+  return item;
+}
+
 Gdiplus::Matrix CRSCanvasItem::GetTransformTo(const CRSCanvasItem* ancestor) const {
   Gdiplus::Matrix m;
   for (const CRSCanvasItem* item = this; item && item != ancestor; item = item->GetParentItem()) {

@@ -21,6 +21,7 @@
 #include "play/group.h"
 #include "play/piece.h"
 #include "play/play_room_music.h"
+#include "play/table.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
 #include "platform/program_payload.h"
@@ -132,7 +133,7 @@ TEST_F(PlayRoomScene, OpensWithMenuClockCaptionAndGhost) {
   EXPECT_EQ(Pieces().size(), 12u);
   for (CPuzzlePiece* piece : Pieces()) {
     ASSERT_NE(piece, nullptr);
-    EXPECT_EQ(piece->GetParentItem(), canvas->GetFloor());
+    EXPECT_EQ(piece->GetParentItem(), room->GetTable()->GetSurface());
     EXPECT_NE(CRSCanvasBehaviour::Find<CBehaviourAlign>(piece), nullptr);
   }
   EXPECT_EQ(room->GetBuildWindow(), nullptr) << "the build window closes when the pieces are done";
@@ -307,10 +308,10 @@ TEST_F(PlayRoomScene, ScatterTurnsOnlyByQuarterTurnsAndRestartsTheClock) {
   Deliver();
   EXPECT_EQ(room->GetClockText()->GetText(), "00:00");
   EXPECT_EQ(room->GetPuzzle()->GetTimePlayed(), 0);
-  EXPECT_EQ(room->GetTipText()->GetText(), tipBefore) << "only the clock starts again, the tips stay";
+  EXPECT_EQ(room->GetTipText()->GetText(), tipBefore) << "the clock starts again from nothing";
   bool turned = false;
   for (CPuzzlePiece* piece : Pieces()) {
-    EXPECT_EQ(piece->GetParentItem(), canvas->GetFloor()) << "scatter breaks the groups";
+    EXPECT_EQ(piece->GetParentItem(), room->GetTable()->GetSurface()) << "scatter breaks the groups";
     EXPECT_FALSE(AnyConnected(piece));
     const float angle = piece->GetRotation();
     EXPECT_EQ(std::fmod(angle, 90.0f), 0.0f) << angle;
@@ -339,7 +340,7 @@ TEST_F(PlayRoomScene, ReopeningRestoresGroupsSilently) {
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(Pieces()[1]->GetParent(), group);
   EXPECT_EQ(Pieces()[4]->GetParent(), group);
-  EXPECT_EQ(Pieces()[2]->GetParent(), canvas->GetFloor());
+  EXPECT_EQ(Pieces()[2]->GetParent(), room->GetTable()->GetSurface());
   const PointF again = Pieces()[4]->MapToAncestor(Pieces()[4]->GetAnchor(), nullptr);
   EXPECT_NEAR(again.X, where.X, 0.5);
   EXPECT_NEAR(again.Y, where.Y, 0.5);
