@@ -1,6 +1,7 @@
 // The puzzle file and the connect test at full size: a 1296-piece puzzle of a
-// 1920 x 1080 picture saved, and loaded with every piece item built; and a
-// group of 600 pieces put down.
+// 1920 x 1080 picture saved, and loaded with every piece item built; the
+// same for full pictures of 2,400 and 9,600 pieces; and a group of 600
+// pieces put down.
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
@@ -30,10 +31,10 @@ std::string BenchFolder() {
   return folder;
 }
 
-std::shared_ptr<Gdiplus::Bitmap> Picture() {
-  auto picture = std::make_shared<Gdiplus::Bitmap>(1920, 1080, PixelFormat::Format24bppRGB);
-  for (int y = 0; y < 1080; ++y)
-    for (int x = 0; x < 1920; ++x) picture->SetPixel(x, y, 0xFF000000u | (x * 7 & 0xFF) << 16 | (y * 3 & 0xFF) << 8);
+std::shared_ptr<Gdiplus::Bitmap> Picture(int width = 1920, int height = 1080) {
+  auto picture = std::make_shared<Gdiplus::Bitmap>(width, height, PixelFormat::Format24bppRGB);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture->SetPixel(x, y, 0xFF000000u | (x * 7 & 0xFF) << 16 | (y * 3 & 0xFF) << 8);
   return picture;
 }
 
@@ -93,6 +94,75 @@ void BM_PuzzleLoadBuild1296(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PuzzleLoadBuild1296)->Unit(benchmark::kMillisecond);
+
+// A full picture's puzzle as the play room leaves it: every piece built and
+// placed, then saved. The file is written once before timing starts.
+struct FullPuzzle {
+  explicit FullPuzzle(const std::string& name, int width, int height) : puzzle(name), area(Area()) {
+    puzzle.SetPicture(Picture(width, height));
+    puzzle.GetCutter().SetPieceSize(50);
+    auto cut = puzzle.GetCutter().GetCutImage(*puzzle.GetPicture());
+    BuildAll(puzzle, area, *cut);
+    puzzle.Save();
+  }
+  ~FullPuzzle() {
+    area->DeleteChildren();
+    DiscardEvents();
+  }
+  // The dispatcher and the folder come before the puzzle.
+  static bool Ready() {
+    CRSEventDispatcher::Create();
+    CPuzzleData::SetPuzzleFolder(BenchFolder());
+    return true;
+  }
+  bool ready = Ready();
+  CPuzzleData puzzle;
+  CRSAutoPtrPolymorphic<CRSCanvasItem> area;
+};
+
+// Pieces of 50 pixels from pictures of one and four times the area: the
+// time must grow about fourfold from 2,400 to 9,600 pieces, not sixteenfold.
+// Budget at 9,600 pieces: save under 1 s.
+void SaveFull(benchmark::State& state, int width, int height) {
+  FullPuzzle full("bench save full", width, height);
+  for (auto _ : state) benchmark::DoNotOptimize(full.puzzle.Save());
+  state.counters["pieces"] = static_cast<double>(full.puzzle.GetPieces().size());
+}
+void BM_PuzzleSave2400(benchmark::State& state) { SaveFull(state, 3000, 2000); }
+BENCHMARK(BM_PuzzleSave2400)->Unit(benchmark::kMillisecond);
+void BM_PuzzleSave9600(benchmark::State& state) { SaveFull(state, 6000, 4000); }
+BENCHMARK(BM_PuzzleSave9600)->Unit(benchmark::kMillisecond);
+
+// Reading the file alone (picture decoded, records and cut checked), and
+// reading it with every piece item built. Budget at 9,600 pieces: load
+// under 1 s, with the pieces under 3 s.
+void LoadFull(benchmark::State& state, int width, int height, bool build) {
+  { FullPuzzle full("bench load full", width, height); }
+  FullPuzzle::Ready();
+  std::size_t pieces = 0;
+  for (auto _ : state) {
+    CPuzzleData puzzle("bench load full");
+    if (!puzzle.Load()) state.SkipWithError("load failed");
+    pieces = puzzle.GetPieces().size();
+    if (!build) continue;
+    auto cut = puzzle.GetCutter().GetCutImage(*puzzle.GetPicture());
+    CRSAutoPtrPolymorphic<CRSCanvasItem> area = Area();
+    benchmark::DoNotOptimize(BuildAll(puzzle, area, *cut).data());
+    state.PauseTiming();
+    area->DeleteChildren();
+    DiscardEvents();
+    state.ResumeTiming();
+  }
+  state.counters["pieces"] = static_cast<double>(pieces);
+}
+void BM_PuzzleLoad2400(benchmark::State& state) { LoadFull(state, 3000, 2000, false); }
+BENCHMARK(BM_PuzzleLoad2400)->Unit(benchmark::kMillisecond);
+void BM_PuzzleLoad9600(benchmark::State& state) { LoadFull(state, 6000, 4000, false); }
+BENCHMARK(BM_PuzzleLoad9600)->Unit(benchmark::kMillisecond);
+void BM_PuzzleLoadBuild2400(benchmark::State& state) { LoadFull(state, 3000, 2000, true); }
+BENCHMARK(BM_PuzzleLoadBuild2400)->Unit(benchmark::kMillisecond);
+void BM_PuzzleLoadBuild9600(benchmark::State& state) { LoadFull(state, 6000, 4000, true); }
+BENCHMARK(BM_PuzzleLoadBuild9600)->Unit(benchmark::kMillisecond);
 
 // Budget: < 2 ms for putting down a group of 600 pieces (each piece runs
 // its connect test; the 30 pieces along its lower edge find nothing).

@@ -4,6 +4,7 @@
 #include "data/puzzle_data.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "data/embed.h"
 #include "play/group.h"
@@ -21,6 +22,7 @@ CPuzzleData::~CPuzzleData() = default;
 
 void CPuzzleData::SetPicture(std::shared_ptr<Gdiplus::Bitmap> picture) {
   m_pieces.clear();
+  PiecesChanged();
   m_picture = std::move(picture);
   if (!m_picture) return;
   m_cutter.SetImageSize(m_picture->GetWidth(), m_picture->GetHeight());
@@ -44,7 +46,27 @@ void CPuzzleData::SetSizeScale(float scale) {
   m_cutter.SetScale(scale, scale);
 }
 
+void CPuzzleData::RebuildPieceIndex(Size grid) const {
+  m_pieceIndex.assign(static_cast<std::size_t>(grid.Width) * static_cast<std::size_t>(grid.Height), nullptr);
+  for (const auto& record : m_pieces) {
+    const int c = record->GetColumn(), r = record->GetRow();
+    if (c < 0 || r < 0 || c >= grid.Width || r >= grid.Height) continue;
+    CPuzzlePieceData*& slot = m_pieceIndex[static_cast<std::size_t>(r) * grid.Width + c];
+    if (!slot) slot = record.get();
+  }
+  m_pieceIndexGrid = grid;
+  m_pieceIndexValid = true;
+}
+
 CPuzzlePieceData* CPuzzleData::GetPieceData(int column, int row) const {
+  // The grid can change under the list (a new piece size), so the index is
+  // checked against the cutter's grid as well.
+  const Size grid = m_cutter.GetGridSize();
+  if (column >= 0 && row >= 0 && column < grid.Width && row < grid.Height) {
+    if (!m_pieceIndexValid || !(m_pieceIndexGrid == grid)) RebuildPieceIndex(grid);
+    return m_pieceIndex[static_cast<std::size_t>(row) * grid.Width + column];
+  }
+  // A cell outside the grid has no place in the index.
   for (const auto& record : m_pieces) {
     if (record->GetColumn() == column && record->GetRow() == row) return record.get();
   }
@@ -63,7 +85,16 @@ CPuzzlePiece* CPuzzleData::CreatePieceItem(CRSCanvasItem* parent, int column, in
 
   CPuzzlePieceData* record = GetPieceData(column, row);
   const bool isNew = record == nullptr;
-  if (isNew) record = m_pieces.emplace_back(std::make_unique<CPuzzlePieceData>(column, row)).get();
+  if (isNew) {
+    record = m_pieces.emplace_back(std::make_unique<CPuzzlePieceData>(column, row)).get();
+    // The cell had no record, so the index only needs this one.
+    const Size grid = m_cutter.GetGridSize();
+    if (m_pieceIndexValid && m_pieceIndexGrid == grid) {
+      m_pieceIndex[static_cast<std::size_t>(row) * grid.Width + column] = record;
+    } else {
+      PiecesChanged();
+    }
+  }
 
   const float distance = static_cast<float>(m_cutter.GetPieceSize()) * m_sizeScale;
   auto* piece = new CPuzzlePiece(CPuzzlePiece::kItemName, nullptr, distance);
@@ -88,24 +119,24 @@ int CPuzzleData::GetPercentCompleted() const {
 void CPuzzleData::ResetProgress() {
   m_completed = false;
   m_timePlayed = 0;
+  std::erase_if(m_pieces, [](const std::unique_ptr<CPuzzlePieceData>& record) { return !record->GetItem(); });
+  PiecesChanged();
+  // Each group is remembered once however many pieces leave it; a set keeps
+  // that from searching all groups for every piece of a large puzzle.
   std::vector<CPuzzleGroup*> groups;
-  for (auto it = m_pieces.begin(); it != m_pieces.end();) {
-    CRSCanvasItem* item = (*it)->GetItem();
-    if (!item) {
-      it = m_pieces.erase(it);
-      continue;
-    }
+  std::unordered_set<CPuzzleGroup*> seen;
+  for (const auto& record : m_pieces) {
+    CRSCanvasItem* item = record->GetItem();
     if (auto* piece = dynamic_cast<CPuzzlePiece*>(item)) {
       // A loose piece that still believed itself joined would never connect
       // again and would count as progress.
       piece->DisconnectAll();
       if (auto* group = dynamic_cast<CPuzzleGroup*>(piece->GetParent())) {
         piece->SetParent(group->GetParent());
-        if (std::find(groups.begin(), groups.end(), group) == groups.end()) groups.push_back(group);
+        if (seen.insert(group).second) groups.push_back(group);
       }
     }
     ScatterItem(item, m_rotatePieces);
-    ++it;
   }
   for (CPuzzleGroup* group : groups) {
     const auto& children = group->GetChildItems();

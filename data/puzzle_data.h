@@ -92,6 +92,10 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   void SetCompleted(bool on) { m_completed = on; }
   bool IsSurprise() const { return m_surprise; }
   void SetSurprise(bool on) { m_surprise = on; }
+  // The picture was kept at its own size ("Full picture") rather than
+  // reduced to fit the screen; the cuts room offers the same choice again.
+  bool IsFullPicture() const { return m_fullPicture; }
+  void SetFullPicture(bool on) { m_fullPicture = on; }
   std::int32_t GetTimePlayed() const { return m_timePlayed; }
   void SetTimePlayed(std::int32_t ms) { m_timePlayed = ms; }
   float GetSizeScale() const { return m_sizeScale; }
@@ -127,6 +131,10 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   // Drops records that cannot belong to this cut and says whether the
   // puzzle can be played.
   bool Validate();
+  // Every change of the piece list goes through here, so that the index of
+  // cells is built anew before it is next used.
+  void PiecesChanged() { m_pieceIndexValid = false; }
+  void RebuildPieceIndex(Size grid) const;
 
   std::string m_name;
   bool m_rotatePieces = false;
@@ -135,11 +143,17 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   std::shared_ptr<Gdiplus::Bitmap> m_picture;
   CPuzzleCutter m_cutter;
   PieceList m_pieces;
+  // The first record of each cell of the grid, row by row, so that building
+  // every piece of a large puzzle does not search the list once per piece.
+  mutable std::vector<CPuzzlePieceData*> m_pieceIndex;
+  mutable Size m_pieceIndexGrid;
+  mutable bool m_pieceIndexValid = false;
   std::string m_musicFileName;
   std::vector<std::uint8_t> m_musicData;
   std::int32_t m_timePlayed = 0;
   std::string m_title;
   bool m_surprise = false;
+  bool m_fullPicture = false;
   float m_sizeScale = 1.0f;
   CPuzzleTableView m_tableView;
   bool m_sawRoot = false;

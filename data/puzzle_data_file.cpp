@@ -45,6 +45,7 @@ bool ScaledCutFits(Size cut, float scale) {
 }
 
 constexpr std::string_view kTableViewTag = "table-view";
+constexpr std::string_view kFullPictureTag = "full-picture";
 
 // Reads the whole view or nothing: an attribute that is there but holds no
 // number leaves the view at the default. Ranges are judged in Validate,
@@ -118,10 +119,11 @@ void CPuzzleData::ResetForReading() {
   m_cutter.Reset();
   m_sizeScale = 1.0f;
   m_pieces.clear();
+  PiecesChanged();
   m_picture.reset();
   m_pictureText.clear();
   m_musicData.clear();
-  m_completed = m_rotatePieces = m_surprise = false;
+  m_completed = m_rotatePieces = m_surprise = m_fullPicture = false;
   m_tableView = CPuzzleTableView();
   m_sawRoot = false;
 }
@@ -158,6 +160,7 @@ bool CPuzzleData::Validate() {
       return true;
     return !seen.insert({c, r}).second;
   });
+  PiecesChanged();
   return true;
 }
 
@@ -174,6 +177,7 @@ void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attr
       return;
     }
     CPuzzlePieceData* record = m_pieces.emplace_back(std::make_unique<CPuzzlePieceData>(0, 0)).get();
+    PiecesChanged();
     parser->PushHandler(record);
   } else if (name == "puzzle-cuts") {
     if (parser) parser->PushHandler(&m_cutter);
@@ -187,6 +191,8 @@ void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attr
     m_rotatePieces = true;
   } else if (name == "surprise") {
     m_surprise = true;
+  } else if (name == kFullPictureTag) {
+    m_fullPicture = true;
   } else if (name == "music-filename") {
     std::string file = xmltext::TextFromBase64(text);
     const auto first = file.find_first_not_of(" \t\r\n");
@@ -220,6 +226,7 @@ void CPuzzleData::Write(CRSXMLWriter& out) {
   if (!m_musicFileName.empty()) out.LeafText("music-filename", m_musicFileName);
   if (!m_musicData.empty()) out.LeafBytes("music-data", m_musicData);
   out.Flag("surprise", m_surprise);
+  out.Flag(kFullPictureTag, m_fullPicture);
   // Only a view that differs from the default is written, so a puzzle never
   // zoomed or panned keeps the file it has always had.
   if (!m_tableView.IsDefault()) WriteTableView(out, m_tableView);

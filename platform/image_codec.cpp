@@ -270,18 +270,50 @@ std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes
   return Orient(std::move(bitmap), turn);
 }
 
-std::unique_ptr<Gdiplus::Bitmap> LoadImageFile(const std::string& path) {
+namespace {
+
+// Even the largest picture we accept compresses to far less than this.
+constexpr std::size_t kMaxFileBytes = std::size_t(1) << 30;
+
+bool ReadPictureFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return nullptr;
+  if (!in) return false;
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
-  // Even the largest picture we accept compresses to far less than this.
-  constexpr std::streamoff kMaxFileBytes = std::streamoff(1) << 30;
-  if (size <= 0 || size > kMaxFileBytes) return nullptr;
+  if (size <= 0 || size > static_cast<std::streamoff>(kMaxFileBytes)) return false;
   in.seekg(0);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return nullptr;
+  bytes.resize(static_cast<std::size_t>(size));
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+}
+
+}  // namespace
+
+std::unique_ptr<Gdiplus::Bitmap> LoadImageFile(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadPictureFile(path, bytes)) return nullptr;
   return DecodeImage(bytes, ExifOrientation::kApply);
+}
+
+BoundedImage LoadImageFileWithin(const std::string& path, int maxSide, std::int64_t maxPixels) {
+  BoundedImage image;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadPictureFile(path, bytes)) return image;
+  const ImageProbe probe = ProbeImage(bytes);
+  if (probe.type == ImageType::kUnknown) return image;
+  if (probe.type == ImageType::kJpeg && (probe.width > maxSide || probe.height > maxSide)) {
+    // Reduced no further than the decoder's steps need, unless the picture
+    // would then hold more pixels than a square of maxSide.
+    const std::int64_t budget = std::min(maxPixels, std::int64_t(maxSide) * maxSide);
+    std::unique_ptr<Gdiplus::Bitmap> bitmap = DecodeJpegReduced(bytes, maxSide, budget);
+    if (bitmap) image.bitmap = Orient(std::move(bitmap), probe.orientation);
+    return image;
+  }
+  if (!DeclaresAtMost(probe, maxPixels)) {
+    image.tooLarge = true;
+    return image;
+  }
+  image.bitmap = DecodeImage(bytes, ExifOrientation::kApply);
+  return image;
 }
 
 bool HasImageEncoder(std::string_view mime) { return WriterForMime(mime) != Writer::kNone; }

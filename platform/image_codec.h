@@ -38,6 +38,21 @@ std::unique_ptr<Gdiplus::Bitmap> DecodeImage(std::span<const std::uint8_t> bytes
 // orientation; null on any failure.
 std::unique_ptr<Gdiplus::Bitmap> LoadImageFile(const std::string& path);
 
+// A user's picture file, turned upright, for a use that needs it no larger
+// than maxSide on its longer side. A JPEG beyond that is reduced while it
+// is decoded, to the least size of the decoder's steps whose longer side
+// still reaches maxSide (less when that would hold more pixels than a
+// square of maxSide, or than maxPixels), and the caller makes the exact
+// size; any other
+// picture is decoded at its own size when it holds at most maxPixels
+// pixels, and is refused from its header (tooLarge set, nothing decoded)
+// when it holds more.
+struct BoundedImage {
+  std::unique_ptr<Gdiplus::Bitmap> bitmap;  // null on any failure
+  bool tooLarge = false;
+};
+BoundedImage LoadImageFileWithin(const std::string& path, int maxSide, std::int64_t maxPixels);
+
 // True for the MIME types EncodeImage can write: "image/jpeg", "image/png".
 bool HasImageEncoder(std::string_view mime);
 // Encodes the picture as mime into out (replacing its content). JPEG is

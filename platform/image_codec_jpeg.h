@@ -1,7 +1,8 @@
 #pragma once
-// Four-component JPEGs (CMYK, or YCCK turned into CMYK), decoded with the
-// JPEG library directly: the general image library passes their ink values
-// on as if they were colours. Internal to the image codec.
+// JPEGs decoded with the JPEG library directly: four-component ones (CMYK,
+// or YCCK turned into CMYK), whose ink values the general image library
+// passes on as if they were colours, and photos too large to be decoded at
+// their own size. Internal to the image codec.
 
 #include <cstdint>
 #include <memory>
@@ -16,5 +17,13 @@ namespace platform {
 // inverted (255 is no ink), as the programs that write them do; others
 // store them plainly.
 std::unique_ptr<Gdiplus::Bitmap> DecodeCmykJpeg(std::span<const std::uint8_t> bytes);
+
+// Any grey, colour or four-component JPEG as opaque RGB, reduced while it
+// is decoded (in steps of an eighth) to the least size whose longer side
+// still reaches `side`, or further when that would hold more than
+// maxPixels pixels: the picture is never held at its own size. Null when
+// the bytes are not such a JPEG or are broken.
+std::unique_ptr<Gdiplus::Bitmap> DecodeJpegReduced(std::span<const std::uint8_t> bytes, int side,
+                                                   std::int64_t maxPixels);
 
 }  // namespace platform

@@ -62,6 +62,18 @@ CRSSlider* AddSliderRow(CRSCanvasItem* box, float y, const std::string& label, f
   return slider;
 }
 
+// A label with a choice list beside it, the list ending 10 short of the box.
+// `bottom` becomes the lower of the two controls' bottoms.
+CRSMultiChoices* AddChoiceRow(CRSCanvasItem* box, float y, const std::string& label, const std::string& name,
+                              float& bottom) {
+  CRSStatic* text = AddLabel(box, PointF(kBoxX, y), label);
+  const float listX = text->GetSize().Width + kLabelGap;
+  auto* list = new CRSMultiChoices(PointF(listX, y), box, name);
+  list->SetSize(SizeF(kBoxWidth - kRightInset - listX, list->GetSize().Height));
+  bottom = std::max(Bottom(text), Bottom(list));
+  return list;
+}
+
 }  // namespace
 
 CPuzzleCutSettingsDlg::CPuzzleCutSettingsDlg(CRSCanvasItem* root, const std::vector<std::string>& categories,
@@ -134,14 +146,19 @@ float CPuzzleCutSettingsDlg::BuildPiecesBox(CRSCanvasItem* client, float top, bo
   m_zoom->sigValueChanged.connect(this, &CPuzzleCutSettingsDlg::OnZoom);
   y = Bottom(m_zoom) + kRowGap;
 
-  CRSStatic* shapesLabel = AddLabel(m_piecesBox, PointF(kBoxX, y), "Piece Shapes:");
-  const float listX = shapesLabel->GetSize().Width + kLabelGap;
-  m_shapes = new CRSMultiChoices(PointF(listX, y), m_piecesBox, "shapeList");
-  m_shapes->SetSize(SizeF(kBoxWidth - kRightInset - listX, m_shapes->GetSize().Height));
+  float rowBottom = 0.0f;
+  m_shapes = AddChoiceRow(m_piecesBox, y, "Piece Shapes:", "shapeList", rowBottom);
   for (int i = 0; i < cutter_shapes::kShapeCount; ++i) m_shapes->AddChoice(cutter_shapes::GetShapeName(i));
   m_shapes->SetSelection(m_values.shape);
   m_shapes->sigSelectionChanged.connect(this, &CPuzzleCutSettingsDlg::OnShape);
-  y = std::max(Bottom(shapesLabel), Bottom(m_shapes)) + kRowGap;
+  y = rowBottom + kRowGap;
+
+  m_pictureSize = AddChoiceRow(m_piecesBox, y, "Picture size:", "pictureSizeList", rowBottom);
+  m_pictureSize->AddChoice(kFitTheScreen);
+  m_pictureSize->AddChoice(kFullPicture);
+  m_pictureSize->SetSelection(m_values.fullPicture ? 1 : 0);
+  m_pictureSize->sigSelectionChanged.connect(this, &CPuzzleCutSettingsDlg::OnPictureSize);
+  y = rowBottom + kRowGap;
 
   m_rotate = new CRSCheckBox(PointF(kBoxX, y), m_piecesBox, "rotateBox", "Rotate pieces");
   m_rotate->sigCheckedChanged.connect(this, &CPuzzleCutSettingsDlg::OnRotate);

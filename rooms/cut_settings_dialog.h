@@ -31,6 +31,9 @@ struct CPuzzleCutSettings {
   int pictureHeight = 0;
   float zoom = 1.0f;
   int shape = 6;
+  // "Full picture": the picture keeps its own size (up to a limit) instead
+  // of being reduced to fit the screen.
+  bool fullPicture = false;
   std::string musicFile;
   int columns = 0;
   int rows = 0;
@@ -54,7 +57,9 @@ struct ZoomRange {
 };
 // From the zoom at which a 300-pixel side fills the screen up to the zoom at
 // which the picture just fits the canvas; [0.5, 2] before a picture is set.
-ZoomRange GetZoomRange(const SizeF& canvas, int pictureWidth, int pictureHeight);
+// A full picture larger than the canvas reaches up to 1 as well, its own
+// size, where its table is larger than the window.
+ZoomRange GetZoomRange(const SizeF& canvas, int pictureWidth, int pictureHeight, bool fullPicture = false);
 
 // "Number of puzzle pieces: " and columns × rows.
 std::string PiecesCaption(int columns, int rows);
@@ -75,6 +80,9 @@ class CPuzzleCutSettingsDlg : public CRSControlWindow {
   static constexpr float kWidth = 370.0f;
   static constexpr const char* kTitle = "Configure Puzzle";
   static constexpr const char* kMusicDialogTitle = "Open Puzzle Music:";
+  // The two entries of the picture size list, in list order.
+  static constexpr const char* kFitTheScreen = "Fit the screen";
+  static constexpr const char* kFullPicture = "Full picture";
 
   // Opens a file dialog for the request on the root and calls back with the
   // chosen path (never on cancel). The application installs the drawn file
@@ -122,6 +130,7 @@ class CPuzzleCutSettingsDlg : public CRSControlWindow {
   CRSSlider* GetChaosSlider() const { return m_chaos; }
   CRSSlider* GetZoomSlider() const { return m_zoom; }
   CRSMultiChoices* GetShapeList() const { return m_shapes; }
+  CRSMultiChoices* GetPictureSizeList() const { return m_pictureSize; }
   CRSCheckBox* GetRotateBox() const { return m_rotate; }
   CRSCheckBox* GetSurpriseBox() const { return m_surprise; }
   CRSCheckBox* GetGiftBox() const { return m_gift; }
@@ -134,6 +143,9 @@ class CPuzzleCutSettingsDlg : public CRSControlWindow {
   sigslot::signal1<float> sigChaosChanged;
   sigslot::signal1<SizeF> sigZoomChanged;
   sigslot::signal1<int> sigShapeChanged;
+  // The player chose "Full picture" (true) or "Fit the screen" (false). The
+  // room gives the dialog the new picture's values and refreshes it.
+  sigslot::signal1<bool> sigPictureSizeChanged;
 
  private:
   float BuildNameRow(CRSCanvasItem* client);
@@ -146,6 +158,7 @@ class CPuzzleCutSettingsDlg : public CRSControlWindow {
   void OnChaos(CRSSlider*, float position);
   void OnZoom(CRSSlider*, float position);
   void OnShape(int index);
+  void OnPictureSize(int index);
   void OnRotate(bool on) { m_values.rotate = on; }
   void OnSurprise(bool on) { m_values.surprise = on; }
   void OnGift(bool on) { m_values.canBeGift = on; }
@@ -169,6 +182,7 @@ class CPuzzleCutSettingsDlg : public CRSControlWindow {
   CRSSlider* m_chaos = nullptr;
   CRSSlider* m_zoom = nullptr;
   CRSMultiChoices* m_shapes = nullptr;
+  CRSMultiChoices* m_pictureSize = nullptr;
   CRSCheckBox* m_rotate = nullptr;
   CRSCheckBox* m_surprise = nullptr;
   CRSCheckBox* m_gift = nullptr;

@@ -25,12 +25,13 @@ float ChaosPosition(float chaos) { return chaos * 100.0f; }
 
 float ChaosAt(float position) { return position * 0.01f; }
 
-ZoomRange GetZoomRange(const SizeF& canvas, int pictureWidth, int pictureHeight) {
+ZoomRange GetZoomRange(const SizeF& canvas, int pictureWidth, int pictureHeight, bool fullPicture) {
   if (pictureWidth <= 0 || pictureHeight <= 0) return ZoomRange();
   const float w = static_cast<float>(pictureWidth);
   const float h = static_cast<float>(pictureHeight);
   ZoomRange range;
   range.high = std::min(canvas.Width / w, canvas.Height / h);
+  if (fullPicture) range.high = std::max(range.high, 1.0f);
   range.low = std::min(std::max(300.0f / w, 300.0f / h), range.high);
   return range;
 }
@@ -89,7 +90,7 @@ void CPuzzleCutSettingsDlg::Refresh() {
   m_difficulty->SetValue(cut_settings::DifficultyPosition(m_values.pieceSize, m_values.maxPieceSize));
   m_chaos->SetValue(cut_settings::ChaosPosition(m_values.chaos));
   const cut_settings::ZoomRange zoom =
-      cut_settings::GetZoomRange(m_canvasSize, m_values.pictureWidth, m_values.pictureHeight);
+      cut_settings::GetZoomRange(m_canvasSize, m_values.pictureWidth, m_values.pictureHeight, m_values.fullPicture);
   m_zoom->SetRange(zoom.low, zoom.high);
   m_zoom->SetValue(m_values.zoom);
   // A zoom outside the range (1.0 for a picture smaller than 300 pixels, or
@@ -99,6 +100,7 @@ void CPuzzleCutSettingsDlg::Refresh() {
   m_values.zoom = m_zoom->GetValue();
 
   m_shapes->SetSelection(m_values.shape);
+  m_pictureSize->SetSelection(m_values.fullPicture ? 1 : 0);
   m_rotate->SetChecked(m_values.rotate);
   m_surprise->SetChecked(m_values.surprise);
   if (m_gift) m_gift->SetChecked(m_values.canBeGift);
@@ -142,6 +144,13 @@ void CPuzzleCutSettingsDlg::OnShape(int index) {
   if (m_refreshing || index < 0) return;
   m_values.shape = index;
   sigShapeChanged(index);
+}
+
+void CPuzzleCutSettingsDlg::OnPictureSize(int index) {
+  const bool full = index == 1;
+  if (m_refreshing || index < 0 || full == m_values.fullPicture) return;
+  m_values.fullPicture = full;
+  sigPictureSizeChanged(full);
 }
 
 void CPuzzleCutSettingsDlg::OnBrowseMusic() {

@@ -4,6 +4,7 @@
 #include "rooms/cuts_room.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "canvas/controls.h"
@@ -23,16 +24,23 @@ void ShowError(CPuzzleRoomHost* root, const std::string& text) {
 
 CPuzzleCutsRoom* CPuzzleCutsRoom::CreateFromPicture(CPuzzleRoomHost* root, const std::string& path,
                                                     bool withGiftBox) {
-  const cuts_picture::Loaded loaded = cuts_picture::LoadFile(path, root->GetLargestPictureSize());
-  if (loaded.result != cuts_picture::Result::kOk) {
+  // The file is decoded once, at its own size; the picture that fits the
+  // screen, the one a new puzzle starts with, is made from that.
+  const cuts_picture::Loaded full = cuts_picture::LoadFullPicture(path);
+  const cuts_picture::Loaded fit =
+      full.result == cuts_picture::Result::kOk ? cuts_picture::FitTheScreen(full.picture, root->GetLargestPictureSize())
+                                               : full;
+  if (fit.result != cuts_picture::Result::kOk) {
     // Nothing was built: the room the player came from stays as it was.
-    ShowError(root, cuts_picture::RefusalText(loaded.result));
+    ShowError(root, cuts_picture::RefusalText(fit.result));
     return nullptr;
   }
   const std::string name = root->GetLibrary().MakeUniqueName(cuts_picture::FileNameOf(path));
   auto puzzle = std::make_shared<CPuzzleData>(name);
-  puzzle->SetPicture(loaded.picture);
+  puzzle->SetPicture(fit.picture);
   auto* room = new CPuzzleCutsRoom(root, std::move(puzzle));
+  room->m_fullPicture = full.picture;
+  room->m_fitPicture = fit.picture;
   room->Build(false, withGiftBox);
   return room;
 }
@@ -44,7 +52,11 @@ CPuzzleCutsRoom* CPuzzleCutsRoom::CreateFromPuzzle(CPuzzleRoomHost* root, const 
     ShowError(root, "Could not read the puzzle file");
     return nullptr;
   }
-  auto* room = new CPuzzleCutsRoom(root, std::move(puzzle));
+  auto* room = new CPuzzleCutsRoom(root, puzzle);
+  // The saved picture is the one of the saved choice; a fitted one is also
+  // its own full picture, while a full one is fitted when first asked for.
+  room->m_fullPicture = puzzle->GetPicture();
+  if (!puzzle->IsFullPicture()) room->m_fitPicture = puzzle->GetPicture();
   room->Build(true, withGiftBox);
   return room;
 }
@@ -72,9 +84,8 @@ void CPuzzleCutsRoom::Build(bool modify, bool withGiftBox) {
   m_record.Assign(library.FindPuzzleImage(m_puzzle->GetName()));
 
   const Gdiplus::Bitmap& picture = *m_puzzle->GetPicture();
-  const Size size(picture.GetWidth(), picture.GetHeight());
-  m_root->SetFloorMinSize(SizeF(static_cast<float>(size.Width), static_cast<float>(size.Height)));
-  m_puzzle->GetCutter().SetImageSize(size.Width, size.Height);
+  SetFloorMinSize();
+  m_puzzle->GetCutter().SetImageSize(picture.GetWidth(), picture.GetHeight());
 
   BuildDialog(modify, withGiftBox);
   BuildStage();
@@ -82,6 +93,72 @@ void CPuzzleCutsRoom::Build(bool modify, bool withGiftBox) {
   m_dialog->Refresh();
   // The preview starts at the zoom the dialog shows.
   m_zoom = m_dialog->Values().zoom;
+  FitStage();
+  ReportDialogLayout();
+}
+
+void CPuzzleCutsRoom::SetFloorMinSize() {
+  // The floor is as large as the picture it shows; a full picture larger
+  // than the screen is shown reduced, so the floor is as large as that
+  // picture fitted to the screen would be.
+  const Gdiplus::Bitmap& picture = *m_puzzle->GetPicture();
+  const Size largest = m_root->GetLargestPictureSize();
+  float w = static_cast<float>(picture.GetWidth()), h = static_cast<float>(picture.GetHeight());
+  if (largest.Width > 0 && largest.Height > 0 && (w > largest.Width || h > largest.Height)) {
+    const float scale = std::min(largest.Width / w, largest.Height / h);
+    w *= scale;
+    h *= scale;
+  }
+  m_root->SetFloorMinSize(SizeF(std::round(w), std::round(h)));
+}
+
+void CPuzzleCutsRoom::ShowCaption() {
+  const Size size = m_puzzle->GetCutter().GetImageSize();
+  char dimensions[48];
+  std::snprintf(dimensions, sizeof dimensions, " (%d x %d)", size.Width, size.Height);
+  m_root->SetCaption(m_dialog->Values().name + dimensions);
+}
+
+void CPuzzleCutsRoom::TakePictureValues() {
+  CPuzzleCutSettings& values = m_dialog->Values();
+  const CPuzzleCutter& cutter = m_puzzle->GetCutter();
+  const Size size = cutter.GetImageSize();
+  values.pieceSize = cutter.GetPieceSize();
+  values.maxPieceSize = cutter.GetMaxPieceSize();
+  values.pictureWidth = size.Width;
+  values.pictureHeight = size.Height;
+  m_dialog->OnGridSize(cutter.GetGridSize());
+}
+
+void CPuzzleCutsRoom::OnPictureSize(bool full) {
+  CPuzzleCutSettingsDlg* dialog = m_dialog.get();
+  if (!dialog) return;
+  if (!full && !m_fitPicture) {
+    const cuts_picture::Loaded fit = cuts_picture::FitTheScreen(m_fullPicture, m_root->GetLargestPictureSize());
+    // A long, thin picture may not fit the screen with a piece to spare:
+    // it stays a full picture.
+    if (fit.result != cuts_picture::Result::kOk) {
+      dialog->Values().fullPicture = true;
+      dialog->Refresh();
+      return;
+    }
+    m_fitPicture = fit.picture;
+  }
+  const std::shared_ptr<Gdiplus::Bitmap>& picture = full ? m_fullPicture : m_fitPicture;
+  if (picture && picture != m_puzzle->GetPicture()) {
+    // The cutter keeps its piece size, so the full picture has more pieces;
+    // the preview takes the new picture and its cuts.
+    m_puzzle->SetPicture(picture);
+    SetFloorMinSize();
+    if (CRSCanvasImage* image = m_image.get()) image->SetImage(picture, true);
+    OnCutsPath(m_puzzle->GetCutter().GetCutsPath());
+    TakePictureValues();
+    ShowCaption();
+  }
+  // The zoom range follows the choice; a zoom outside the new range takes
+  // its nearest end, and the preview shows what the slider shows.
+  dialog->Refresh();
+  m_zoom = dialog->Values().zoom;
   FitStage();
   ReportDialogLayout();
 }
@@ -111,7 +188,8 @@ void CPuzzleCutsRoom::FitStage() {
   if (room.Width - reserved < room.Width / 2) reserved = 0.0f;
   stage->SetSize(SizeF(room.Width - reserved, room.Height));
   const Size picture = m_puzzle->GetCutter().GetImageSize();
-  m_fit = cuts_picture::PreviewFit(stage->GetSize(), room, picture.Width, picture.Height);
+  const bool full = m_dialog.get() && m_dialog->Values().fullPicture;
+  m_fit = cuts_picture::PreviewFit(stage->GetSize(), room, picture.Width, picture.Height, full);
   ShowZoom();
 }
 
@@ -124,10 +202,11 @@ void CPuzzleCutsRoom::ShowZoom() {
   if (CRSCanvasGroup* group = m_group.get()) group->SetScale(PointF(m_zoom * m_fit, m_zoom * m_fit));
 }
 
-float cuts_picture::PreviewFit(const SizeF& stage, const SizeF& floor, int pictureWidth, int pictureHeight) {
+float cuts_picture::PreviewFit(const SizeF& stage, const SizeF& floor, int pictureWidth, int pictureHeight,
+                              bool fullPicture) {
   if (pictureWidth <= 0 || pictureHeight <= 0 || !(stage.Width > 0.0f) || !(stage.Height > 0.0f)) return 1.0f;
   const float w = static_cast<float>(pictureWidth), h = static_cast<float>(pictureHeight);
-  const float largest = cut_settings::GetZoomRange(floor, pictureWidth, pictureHeight).high;
+  const float largest = cut_settings::GetZoomRange(floor, pictureWidth, pictureHeight, fullPicture).high;
   if (!(largest > 0.0f)) return 1.0f;
   return std::min({1.0f, stage.Width / (w * largest), stage.Height / (h * largest)});
 }
@@ -149,6 +228,7 @@ void CPuzzleCutsRoom::ReportDialogLayout() const {
   // A script drags the thumb, so it must know where the thumb stands now.
   line("difficulty-thumb", dialog->GetDifficultySlider()->GetThumbItem());
   line("shapes", dialog->GetShapeList());
+  line("picture-size", dialog->GetPictureSizeList());
   line("category", dialog->GetCategoryList());
   line("name", dialog->GetNameEdit());
   line("ok", dialog->GetButton("&Ok"));
@@ -174,22 +254,16 @@ void CPuzzleCutsRoom::BuildDialog(bool modify, bool withGiftBox) {
   } else {
     values.name = m_puzzle->GetName();
   }
-  const Size size = m_puzzle->GetCutter().GetImageSize();
-  char dimensions[48];
-  std::snprintf(dimensions, sizeof dimensions, " (%d x %d)", size.Width, size.Height);
-  m_root->SetCaption(values.name + dimensions);
+  ShowCaption();
 
   const CPuzzleCutter& cutter = m_puzzle->GetCutter();
-  values.pieceSize = cutter.GetPieceSize();
   values.chaos = cutter.GetDeviation();
   values.shape = cutter.GetShapeType();
-  values.maxPieceSize = cutter.GetMaxPieceSize();
-  values.pictureWidth = size.Width;
-  values.pictureHeight = size.Height;
   values.zoom = m_puzzle->GetSizeScale();
   values.rotate = m_puzzle->GetRotatePiecesWhenScatter();
+  values.fullPicture = m_puzzle->IsFullPicture();
   values.musicFile = m_puzzle->GetMusicFileName();
-  dialog->OnGridSize(cutter.GetGridSize());
+  TakePictureValues();
 
   if (record) {
     values.category = record->GetCategory();
@@ -209,6 +283,7 @@ void CPuzzleCutsRoom::BuildDialog(bool modify, bool withGiftBox) {
   dialog->sigChaosChanged.connect(&live, &CPuzzleCutter::SetDeviation);
   dialog->sigShapeChanged.connect(&live, &CPuzzleCutter::SetShapeType);
   dialog->sigZoomChanged.connect(this, &CPuzzleCutsRoom::OnZoom);
+  dialog->sigPictureSizeChanged.connect(this, &CPuzzleCutsRoom::OnPictureSize);
   dialog->sigAccepted.connect(this, &CPuzzleCutsRoom::OnAccepted);
   dialog->sigClosed.connect(this, &CPuzzleCutsRoom::OnDialogClosed);
 }
@@ -231,6 +306,7 @@ bool CPuzzleCutsRoom::Accept() {
   m_puzzle->SetTitle(values.name);
   m_puzzle->SetSurprise(values.surprise);
   m_puzzle->SetRotatePiecesWhenScatter(values.rotate);
+  m_puzzle->SetFullPicture(values.fullPicture);
   m_puzzle->SetSizeScale(values.zoom);
   m_puzzle->SetMusicFile(values.musicFile);
   m_puzzle->SetCompleted(false);

@@ -11,6 +11,7 @@
 // dialog only weakly (the library owns the entry; the dialog, a window on
 // the root, deletes itself when it closes).
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -34,12 +35,19 @@ namespace cuts_picture {
 // Pictures narrower or lower than this cannot give one piece of the
 // smallest size in each direction with room for a neighbour.
 constexpr int kMinSide = 80;
+// A "Full picture" keeps its own size up to this longer side.
+constexpr int kFullPictureSide = 8192;
+// Picture files whose pixels would take more than this at four bytes a
+// pixel are refused from their header, before anything is decoded, unless
+// they are JPEG photos, which are reduced to a full picture's size while
+// they are decoded.
+constexpr std::int64_t kMaxDecodedBytes = std::int64_t(512) << 20;
 
-enum class Result { kOk, kTooSmall, kUnrecognised };
+enum class Result { kOk, kTooSmall, kUnrecognised, kTooLarge };
 
 struct Loaded {
   Result result = Result::kUnrecognised;
-  // Always 24-bit RGB, no larger than the largest picture size.
+  // Always 24-bit RGB, no larger than the size asked for.
   std::shared_ptr<Gdiplus::Bitmap> picture;
 };
 
@@ -48,8 +56,18 @@ struct Loaded {
 // 24-bit. A picture that the reduction leaves below the minimum side is
 // refused as too small, like one that was so from the start.
 Loaded LoadFile(const std::string& path, const Size& largest);
-// The same for a decoded picture (null: not a picture).
+// The same for a "Full picture": the picture at its own size, reduced only
+// when its longer side is beyond kFullPictureSide.
+Loaded LoadFullPicture(const std::string& path);
+// The screen's rule for a decoded picture (null: not a picture). A picture
+// that needs neither reduction nor conversion is taken over, not copied.
+Loaded Prepare(std::unique_ptr<Gdiplus::Bitmap> decoded, const Size& largest);
 Loaded Prepare(const Gdiplus::Bitmap* decoded, const Size& largest);
+// The "Full picture" rule for a decoded picture.
+Loaded PrepareFull(std::unique_ptr<Gdiplus::Bitmap> decoded);
+// The "Fit the screen" picture of a full one: the full picture itself when
+// the screen's rule leaves it as it is.
+Loaded FitTheScreen(const std::shared_ptr<Gdiplus::Bitmap>& full, const Size& largest);
 // The text of the "ERROR" box for a refusal.
 std::string RefusalText(Result result);
 // The file name, extension kept, of a path whose backslashes are taken
@@ -61,7 +79,8 @@ std::string FileNameOf(const std::string& path);
 // the stage, the part of the floor beside the dialog; less when it would
 // reach under the dialog. The factor does not change with the zoom, so
 // every zoom step still shows as the same change of size.
-float PreviewFit(const SizeF& stage, const SizeF& floor, int pictureWidth, int pictureHeight);
+float PreviewFit(const SizeF& stage, const SizeF& floor, int pictureWidth, int pictureHeight,
+                 bool fullPicture = false);
 
 }  // namespace cuts_picture
 
@@ -107,6 +126,11 @@ class CPuzzleCutsRoom : public CRSObject {
   void OnCutsPath(const Gdiplus::GraphicsPath& path);
   void OnGridSize(Size grid);
   void OnZoom(SizeF zoom);
+  void OnPictureSize(bool full);
+  // The dialog takes the cutter's values for the puzzle's picture.
+  void TakePictureValues();
+  void ShowCaption();
+  void SetFloorMinSize();
   void OnAccepted() { Accept(); }
   void OnDialogClosed();
   void ReportDialogLayout() const;
@@ -118,6 +142,13 @@ class CPuzzleCutsRoom : public CRSObject {
   CRSWeakRef<CRSCanvasItem> m_stage;
   CRSWeakRef<CRSCanvasGroup> m_group;
   CRSWeakRef<CRSCanvasShape> m_cuts;
+  CRSWeakRef<CRSCanvasImage> m_image;
+  // The puzzle's picture for each choice of picture size. A new puzzle has
+  // both from its file; a puzzle cut anew has the one it was saved with, and
+  // the other is made from it when first asked for (a picture that was fitted
+  // to the screen is its own full picture).
+  std::shared_ptr<Gdiplus::Bitmap> m_fullPicture;
+  std::shared_ptr<Gdiplus::Bitmap> m_fitPicture;
   // The dialog's zoom, and the preview's own reduction (PreviewFit).
   float m_zoom = 1.0f;
   float m_fit = 1.0f;

@@ -16,7 +16,14 @@
 
 namespace cuts_picture {
 
-Loaded Prepare(const Gdiplus::Bitmap* decoded, const Size& largest) {
+namespace {
+
+// The one rule behind both choices of picture size: a picture beyond
+// `limit` (or, with reduceAtLimit, as large as it) is reduced to fit it.
+// `owned` is the decoded picture when the caller gives it away, so that a
+// picture kept as it is is taken over rather than copied.
+Loaded PrepareWithin(const Gdiplus::Bitmap* decoded, std::unique_ptr<Gdiplus::Bitmap> owned, const Size& limit,
+                     bool reduceAtLimit) {
   Loaded loaded;
   if (!decoded || !decoded->IsValid() || decoded->GetWidth() == 0 || decoded->GetHeight() == 0) {
     loaded.result = Result::kUnrecognised;
@@ -28,23 +35,25 @@ Loaded Prepare(const Gdiplus::Bitmap* decoded, const Size& largest) {
     loaded.result = Result::kTooSmall;
     return loaded;
   }
-  // All later work (cutting, previews, pieces) is done on a picture no
-  // larger than the screen, so a photo is reduced once, here.
-  const bool reduce = largest.Width > 0 && largest.Height > 0 && (width >= largest.Width || height >= largest.Height);
+  const bool beyond = reduceAtLimit ? width >= limit.Width || height >= limit.Height
+                                    : width > limit.Width || height > limit.Height;
+  const bool reduce = limit.Width > 0 && limit.Height > 0 && beyond;
   std::unique_ptr<Gdiplus::Bitmap> picture;
   if (reduce) {
-    picture = platform::ScaledCopy(*decoded, largest.Width, largest.Height, Gdiplus::PixelFormat::Format24bppRGB, true);
+    picture = platform::ScaledCopy(*decoded, limit.Width, limit.Height, Gdiplus::PixelFormat::Format24bppRGB, true);
   } else if (decoded->GetPixelFormat() == Gdiplus::PixelFormat::Format24bppRGB) {
-    picture = decoded->Clone();
+    // A photo as large as the limit is not held twice.
+    picture = owned ? std::move(owned) : decoded->Clone();
   } else {
     picture = platform::ScaledCopy(*decoded, width, height, Gdiplus::PixelFormat::Format24bppRGB, false);
   }
+  owned.reset();
   if (!picture || !picture->IsValid()) {
     loaded.result = Result::kUnrecognised;
     return loaded;
   }
   // A very long, thin picture may fall below the minimum side once it fits
-  // the screen; the cutter could not make a single piece of it.
+  // the limit; the cutter could not make a single piece of it.
   if (picture->GetWidth() < kMinSide || picture->GetHeight() < kMinSide) {
     loaded.result = Result::kTooSmall;
     return loaded;
@@ -54,14 +63,70 @@ Loaded Prepare(const Gdiplus::Bitmap* decoded, const Size& largest) {
   return loaded;
 }
 
+// The picture file decoded, upright, and never larger than a full picture
+// may be: a JPEG photo beyond that is reduced while it is decoded, and any
+// other picture whose pixels would not fit the budget is refused from its
+// header, before any of them is decoded.
+Loaded Decode(const std::string& path, std::unique_ptr<Gdiplus::Bitmap>& decoded) {
+  Loaded loaded;
+  platform::BoundedImage image = platform::LoadImageFileWithin(path, kFullPictureSide, kMaxDecodedBytes / 4);
+  decoded = std::move(image.bitmap);
+  loaded.result = decoded ? Result::kOk : image.tooLarge ? Result::kTooLarge : Result::kUnrecognised;
+  return loaded;
+}
+
+}  // namespace
+
+Loaded Prepare(std::unique_ptr<Gdiplus::Bitmap> decoded, const Size& largest) {
+  // All later work (cutting, previews, pieces) is done on a picture no
+  // larger than the screen, so a photo is reduced once, here.
+  const Gdiplus::Bitmap* view = decoded.get();
+  return PrepareWithin(view, std::move(decoded), largest, true);
+}
+
+Loaded Prepare(const Gdiplus::Bitmap* decoded, const Size& largest) {
+  return PrepareWithin(decoded, nullptr, largest, true);
+}
+
+Loaded FitTheScreen(const std::shared_ptr<Gdiplus::Bitmap>& full, const Size& largest) {
+  // A full picture smaller than the screen is its own fitted picture; only
+  // a reduction makes a new one, read from the full picture, not copied.
+  const bool kept = full && full->IsValid() && full->GetPixelFormat() == Gdiplus::PixelFormat::Format24bppRGB &&
+                    full->GetWidth() >= kMinSide && full->GetHeight() >= kMinSide &&
+                    (largest.Width <= 0 || largest.Height <= 0 ||
+                     (full->GetWidth() < largest.Width && full->GetHeight() < largest.Height));
+  if (!kept) return PrepareWithin(full.get(), nullptr, largest, true);
+  Loaded same;
+  same.result = Result::kOk;
+  same.picture = full;
+  return same;
+}
+
 Loaded LoadFile(const std::string& path, const Size& largest) {
-  std::unique_ptr<Gdiplus::Bitmap> decoded = platform::LoadImageFile(path);
-  return Prepare(decoded.get(), largest);
+  std::unique_ptr<Gdiplus::Bitmap> decoded;
+  const Loaded read = Decode(path, decoded);
+  if (read.result != Result::kOk) return read;
+  return Prepare(std::move(decoded), largest);
+}
+
+Loaded PrepareFull(std::unique_ptr<Gdiplus::Bitmap> decoded) {
+  const Gdiplus::Bitmap* view = decoded.get();
+  return PrepareWithin(view, std::move(decoded), Size(kFullPictureSide, kFullPictureSide), false);
+}
+
+Loaded LoadFullPicture(const std::string& path) {
+  std::unique_ptr<Gdiplus::Bitmap> decoded;
+  const Loaded read = Decode(path, decoded);
+  if (read.result != Result::kOk) return read;
+  return PrepareFull(std::move(decoded));
 }
 
 std::string RefusalText(Result result) {
-  return result == Result::kTooSmall ? "Image file could not be loaded: size too small!!!"
-                                     : "Image file could not be loaded: unrecognized format!!!";
+  switch (result) {
+    case Result::kTooSmall: return "Image file could not be loaded: size too small!!!";
+    case Result::kTooLarge: return "Image file could not be loaded: size too large!!!";
+    default: return "Image file could not be loaded: unrecognized format!!!";
+  }
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -103,7 +168,7 @@ void CPuzzleCutsRoom::BuildPicture() {
   m_group.Assign(group);
 
   // The group is as large as the picture; the cuts are centred over it.
-  new CRSCanvasImage(PointF(), group, "cutsImage", m_puzzle->GetPicture());
+  m_image.Assign(new CRSCanvasImage(PointF(), group, "cutsImage", m_puzzle->GetPicture()));
 
   auto* cuts = new CutLines(group);
   // The pale, wide line first and the thin dark one over it: the cuts stay

@@ -275,8 +275,13 @@ TEST_F(PuzzleDataTest, NewRecordsAreScatteredAndResetProgressLoosensEverything) 
   CRSWeakRef<CRSCanvasItem> group(pieces[0]->GetParentItem());
   puzzle.SetTimePlayed(5000);
   puzzle.SetCompleted(true);
+  // A record whose piece is gone is dropped, and its cell then has none.
+  ASSERT_NE(puzzle.GetPieceData(3, 2), nullptr);
+  pieces[11]->Delete();
 
   puzzle.ResetProgress();
+  EXPECT_EQ(puzzle.GetPieceData(3, 2), nullptr);
+  EXPECT_EQ(puzzle.GetPieceData(2, 2)->GetItem(), pieces[10]);
   EXPECT_EQ(puzzle.GetTimePlayed(), 0);
   EXPECT_FALSE(puzzle.IsCompleted());
   EXPECT_EQ(puzzle.GetPercentCompleted(), 0);

@@ -3,7 +3,9 @@
 # it lands in the cuts room with the picture and its cuts; dragging the
 # difficulty slider changes the number of pieces and the drawn cuts; a
 # shape, a category and a name with an accented letter are chosen; OK writes
-# the puzzle, and after quitting the library file holds the new entry.
+# the puzzle, and after quitting the library file holds the new entry. Then
+# the store room's way in: Create, Modify and Cancel, and a large photo made
+# as a "Full picture" whose file holds the photo at its own size.
 set -euo pipefail
 bin_dir="$1"
 source "$(dirname "$0")/lib.sh"
@@ -235,6 +237,49 @@ wait_after "$since" '^room storeRoom' "the store room after Cancel in the moved 
 tail -n +$((since + 1)) "$report" | grep -q '^puzzle saved' && e2e_fail "Cancel saved the puzzle"
 [ "$(stamp)" = "$before" ] || e2e_fail "Cancel touched the puzzle file ($before -> $(stamp))"
 [ "$(sha256sum <"$puzzle_file")" = "$sum_before" ] || e2e_fail "Cancel changed the puzzle file"
+
+# A photo larger than the screen, made as a "Full picture": the dialog's
+# "Picture size" list steps from "Fit the screen" to "Full picture", the
+# caption and the pieces follow, and OK writes the photo at its own size.
+large="$E2E_WORK/photos/valley.jpg"
+convert -size 3000x2000 gradient:skyblue-darkolivegreen "$large"
+sleep 0.5
+since=$(lines)
+xdotool key --clearmodifiers alt+c
+wait_after "$since" '^window Open Puzzle Image:' "the open dialog for the large photo"
+sleep 0.5
+xdotool type --delay 20 "$large"
+xdotool key Return
+wait_after "$since" '^cuts picture-size ' "the cuts room for the large photo"
+read -r zx zy zw zh <<<"$(part picture-size)"
+since=$(lines)
+xdotool mousemove $((zx + zw - 10)) $((zy + zh / 2)) click 1
+wait_after "$since" '^caption Tandrill: valley.jpg (3000 x 2000)$' "the full picture in the caption"
+wait_after "$since" '^cuts ok ' "the dialog's layout after the choice"
+full_pieces=$(pieces)
+sleep 0.5
+e2e_screenshot "$shots/cuts_room_full_picture.png"
+read -r ox oy ow oh <<<"$(part ok)"
+since=$(lines)
+xdotool mousemove $((ox + ow / 2)) $((oy + oh / 2)) click 1
+wait_after "$since" '^puzzle saved valley.jpg$' "the full picture puzzle to be saved"
+wait_after "$since" '^room storeRoom' "the store room after the full picture"
+python3 - "$data/puzzles/valley.jpg.pzl" "$full_pieces" <<'PY' || e2e_fail "the puzzle file does not hold the full picture"
+import base64, re, struct, sys
+text = open(sys.argv[1], encoding='utf-8').read()
+assert '<full-picture/>' in text, 'no full-picture flag'
+w, h = map(int, re.search(r'<puzzle-cuts>\s*<size w="(\d+)" h="(\d+)" />', text).groups())
+piece = int(re.search(r'<piece-size>(\d+)</piece-size>', text).group(1))
+assert (w, h) == (3000, 2000), (w, h)
+assert (w // piece) * (h // piece) == int(sys.argv[2]), (w, h, piece, sys.argv[2])
+jpeg = base64.b64decode(re.search(r'<img-data>(.*?)</img-data>', text, re.S).group(1))
+at = 2
+while jpeg[at] == 0xFF and jpeg[at + 1] not in (0xC0, 0xC1, 0xC2):
+    at += 2 + struct.unpack('>H', jpeg[at + 2:at + 4])[0]
+height, width = struct.unpack('>HH', jpeg[at + 5:at + 9])
+assert (width, height) == (3000, 2000), (width, height)
+print('full picture', width, height, 'pieces', sys.argv[2])
+PY
 
 xdotool key --clearmodifiers alt+q
 for _ in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done

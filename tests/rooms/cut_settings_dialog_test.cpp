@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "data/cutter_shapes.h"
 #include "rooms/cuts_room.h"
 #include "tests/app/root_scene.h"
 
@@ -38,8 +37,8 @@ TEST_F(CutSettingsLayout, EveryTextFitsItsControlAndEveryControlItsBox) {
   CPuzzleCutSettingsDlg* dialog = Make(true);
   CRSCanvasItem* client = dialog->GetClientArea();
   const RectF clientRect(0, 0, client->GetSize().Width, client->GetSize().Height);
-  // The largest grid the cutter makes on a full-screen picture.
-  dialog->OnGridSize(Size(48, 27));
+  // The largest grid the cutter makes: a full picture of 8192 x 8192.
+  dialog->OnGridSize(Size(204, 204));
 
   // Every control of every box lies inside the box, and the boxes inside
   // the window, one below the other.
@@ -76,16 +75,18 @@ TEST_F(CutSettingsLayout, EveryTextFitsItsControlAndEveryControlItsBox) {
         << check->GetLabel();
   }
 
-  // Every shape name shows between the list's two arrow buttons.
-  CRSMultiChoices* shapes = dialog->GetShapeList();
-  for (int i = 0; i < cutter_shapes::kShapeCount; ++i) {
-    shapes->SetSelection(i);
-    const RectF text = shapes->GetTextItem()->GetBoundsIn(shapes);
-    const float left = shapes->GetPreviousButton()->GetBoundsIn(shapes).X +
-                       shapes->GetPreviousButton()->GetFaceSize().Width;
-    const float right = shapes->GetNextButton()->GetBoundsIn(shapes).X;
-    EXPECT_GE(text.X, left) << shapes->GetSelectedText();
-    EXPECT_LE(text.X + text.Width, right) << shapes->GetSelectedText();
+  // Every shape name and picture size shows between its list's two arrow
+  // buttons.
+  for (CRSMultiChoices* list : {dialog->GetShapeList(), dialog->GetPictureSizeList()}) {
+    for (int i = 0; i < static_cast<int>(list->GetChoices().size()); ++i) {
+      list->SetSelection(i);
+      const RectF text = list->GetTextItem()->GetBoundsIn(list);
+      const float left =
+          list->GetPreviousButton()->GetBoundsIn(list).X + list->GetPreviousButton()->GetFaceSize().Width;
+      const float right = list->GetNextButton()->GetBoundsIn(list).X;
+      EXPECT_GE(text.X, left) << list->GetSelectedText();
+      EXPECT_LE(text.X + text.Width, right) << list->GetSelectedText();
+    }
   }
 
   // A long music path is cut in its middle to fit beside the "..." button.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 #include "platform/image_codec.h"
@@ -136,7 +137,66 @@ TEST(CutsPicture, OddFilesAreUsedFlattenedOrRefusedNeverCrash) {
   put32(18, 30000);
   put32(22, 30000);
   bmp[26] = 1, bmp[28] = 24;
-  EXPECT_EQ(cuts_picture::LoadFile(WriteFile("huge.bmp", bmp), kScreen).result, Result::kUnrecognised);
+  for (const Result result : {cuts_picture::LoadFile(WriteFile("huge.bmp", bmp), kScreen).result,
+                              cuts_picture::LoadFullPicture(WriteFile("huge.bmp", bmp)).result}) {
+    EXPECT_EQ(result, Result::kTooLarge);
+    EXPECT_EQ(cuts_picture::RefusalText(result), "Image file could not be loaded: size too large!!!");
+  }
+}
+
+// A full picture keeps its own size up to 8192 pixels on its longer side
+// and is taken over, not copied; its fitted picture is made from it, or is
+// the same picture when it already fits the screen.
+TEST(CutsPicture, FullPicturesKeepTheirSizeUpToTheLimitAndFitFromThemselves) {
+  struct Case {
+    Size decoded, full, fit;
+  };
+  for (const Case& c : {Case{{3000, 2000}, {3000, 2000}, {1614, 1076}}, Case{{8192, 1000}, {8192, 1000}, {1916, 234}},
+                        Case{{8193, 2000}, {8192, 2000}, {1916, 468}}, Case{{100, 9000}, {91, 8192}, {0, 0}},
+                        Case{{1000, 700}, {1000, 700}, {1000, 700}}}) {
+    SCOPED_TRACE(std::to_string(c.decoded.Width) + "x" + std::to_string(c.decoded.Height));
+    auto decoded = Solid(c.decoded.Width, c.decoded.Height, 0xFF204060, PixelFormat::Format24bppRGB);
+    const Gdiplus::Bitmap* raw = decoded.get();
+    const cuts_picture::Loaded full = cuts_picture::PrepareFull(std::move(decoded));
+    ASSERT_EQ(full.result, Result::kOk);
+    EXPECT_EQ(full.picture->GetWidth(), c.full.Width);
+    EXPECT_EQ(full.picture->GetHeight(), c.full.Height);
+    if (c.full == c.decoded) {
+      EXPECT_EQ(full.picture.get(), raw) << "copied instead of taken over";
+    }
+    const cuts_picture::Loaded fit = cuts_picture::FitTheScreen(full.picture, kScreen);
+    if (c.fit.Height == 0) {
+      EXPECT_EQ(fit.result, Result::kTooSmall);
+      continue;
+    }
+    ASSERT_EQ(fit.result, Result::kOk);
+    EXPECT_NEAR(fit.picture->GetWidth(), c.fit.Width, 1);
+    EXPECT_NEAR(fit.picture->GetHeight(), c.fit.Height, 1);
+    EXPECT_EQ(fit.picture == full.picture, c.fit == c.full);
+    EXPECT_EQ(fit.picture->GetPixel(40, 40) & 0xFFFFFF, 0x204060u);
+  }
+}
+
+// A photo larger than a full picture may be is reduced while it is decoded,
+// never held at its own size: a JPEG whose header claims 30,000 x 30,000
+// pixels (its data ends long before) is decoded at a quarter, within the
+// limit, and a real one just beyond the limit is reduced to it exactly.
+TEST(CutsPicture, HugeJpegsAreReducedWhileTheyAreDecoded) {
+  auto jpegOf = [](int w, int h) {
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(platform::EncodeImage(*Solid(w, h, 0xFF808040, PixelFormat::Format24bppRGB), "image/jpeg", bytes));
+    return std::string(bytes.begin(), bytes.end());
+  };
+  std::string claimed = jpegOf(96, 96);
+  const std::size_t sof = claimed.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  for (std::size_t at : {sof + 5, sof + 7}) claimed[at] = static_cast<char>(30000 >> 8), claimed[at + 1] = 30000 & 0xFF;
+  for (const auto& [bytes, width, height] : {std::tuple(claimed, 7500, 7500), std::tuple(jpegOf(8200, 820), 8192, 819)}) {
+    const cuts_picture::Loaded full = cuts_picture::LoadFullPicture(WriteFile("huge.jpg", bytes));
+    ASSERT_EQ(full.result, Result::kOk) << width;
+    EXPECT_EQ(full.picture->GetWidth(), width);
+    EXPECT_NEAR(full.picture->GetHeight(), height, 1);
+  }
 }
 
 TEST(CutsPicture, PuzzleNameIsTheFileNameOfTheNormalisedPath) {
@@ -176,6 +236,11 @@ TEST(CutSettingsMappings, ZoomRangeFromThreeHundredPixelsToFittingTheCanvas) {
   cut_settings::ZoomRange clamped = cut_settings::GetZoomRange(SizeF(200, 200), 100, 100);
   EXPECT_FLOAT_EQ(clamped.low, 2.0f);
   EXPECT_FLOAT_EQ(clamped.high, 2.0f);
+  // A full picture larger than the canvas reaches its own size as well.
+  cut_settings::ZoomRange full = cut_settings::GetZoomRange(canvas, 6000, 4000, true);
+  EXPECT_FLOAT_EQ(full.high, 1.0f);
+  EXPECT_FLOAT_EQ(full.low, 0.075f);
+  EXPECT_FLOAT_EQ(cut_settings::GetZoomRange(canvas, 300, 200, true).high, 5.4f);
   cut_settings::ZoomRange none = cut_settings::GetZoomRange(canvas, 0, 0);
   EXPECT_FLOAT_EQ(none.low, 0.5f);
   EXPECT_FLOAT_EQ(none.high, 2.0f);

@@ -166,13 +166,69 @@ TEST_F(CutsRoomScene, APictureAsLargeAsTheFloorIsSeenWholeBesideTheDialog) {
       const RectF picture = room->GetPictureGroup()->GetBoundsIn(canvas);
       const RectF window = room->GetDialog()->GetBoundsIn(canvas);
       EXPECT_LE(picture.X + picture.Width, window.X + 0.5f) << z;
-      EXPECT_GE(picture.X, -0.5f) << z;
-      EXPECT_GE(picture.Y, window.Y - 0.5f) << z << ": under the main window's title";
+        EXPECT_GE(picture.Y, window.Y - 0.5f) << z << ": under the main window's title";
       EXPECT_LE(picture.Y + picture.Height, canvas->GetSize().Height + 0.5f) << z;
     }
     room->GetDialog()->Close();
     Deliver();
   }
+}
+
+// "Full picture" swaps the reduced picture for the photo at its own size:
+// the pieces keep their size (so there are more of them), the zoom slider
+// reaches 1 while the preview still fits beside the dialog, the choice is
+// saved, and Modify offers it again and can go back to fitting the screen.
+TEST_F(CutsRoomScene, AFullPictureKeepsItsSizeFitsThePreviewAndComesBackInModify) {
+  // The largest picture size as the maximised game has it: the floor less 4.
+  const SizeF floor = canvas->GetFloor()->GetSize();
+  canvas->SetLargestPictureSize(Size(static_cast<int>(floor.Width) - 4, static_cast<int>(floor.Height) - 4));
+  ASSERT_TRUE(canvas->CreatePuzzleFromPicture(Picture("wide.jpg", 3000, 2000)));
+  CPuzzleCutsRoom* room = Room();
+  ASSERT_NE(room, nullptr);
+  CPuzzleCutSettingsDlg* dialog = room->GetDialog();
+  CRSMultiChoices* sizes = dialog->GetPictureSizeList();
+  EXPECT_EQ(sizes->GetSelectedText(), "Fit the screen");
+  const int fitted = room->GetPuzzle()->GetPicture()->GetWidth();
+  EXPECT_NEAR(fitted, 3000 * (floor.Height - 4) / 2000, 1);
+  const CPuzzleCutter& cutter = room->GetPuzzle()->GetCutter();
+  dialog->GetDifficultySlider()->SetValue(dialog->GetDifficultySlider()->GetMaximum());
+  ASSERT_EQ(cutter.GetPieceSize(), 40);
+
+  sizes->SetSelection(1);
+  EXPECT_EQ(room->GetPuzzle()->GetPicture()->GetWidth(), 3000);
+  EXPECT_EQ(canvas->GetCaption(), "Tandrill: wide.jpg (3000 x 2000)");
+  EXPECT_EQ(dialog->GetPiecesBox()->GetCaption(), "Number of puzzle pieces: 3750");
+  CRSSlider* zoom = dialog->GetZoomSlider();
+  EXPECT_FLOAT_EQ(zoom->GetMaximum(), 1.0f);
+  for (float z : {zoom->GetMinimum(), 1.0f}) {
+    zoom->SetValue(z);
+    const RectF picture = room->GetPictureGroup()->GetBoundsIn(canvas);
+    EXPECT_LE(picture.X + picture.Width, dialog->GetBoundsIn(canvas).X + 0.5f) << z;
+    EXPECT_GE(picture.X, -0.5f) << z;
+    EXPECT_LE(picture.Y + picture.Height, canvas->GetSize().Height + 0.5f) << z;
+  }
+  ASSERT_TRUE(room->Accept());
+  Deliver();
+  CPuzzleData written("wide.jpg");
+  ASSERT_TRUE(written.Load());
+  EXPECT_TRUE(written.IsFullPicture());
+  EXPECT_EQ(written.GetPicture()->GetWidth(), 3000);
+  EXPECT_EQ(Library().FindPuzzleImage("wide.jpg")->GetNumberOfPieces(), 3750);
+
+  canvas->ModifySelectedPuzzle();
+  Deliver();
+  room = Room();
+  ASSERT_NE(room, nullptr);
+  dialog = room->GetDialog();
+  EXPECT_EQ(dialog->GetPictureSizeList()->GetSelectedText(), "Full picture");
+  const std::shared_ptr<Gdiplus::Bitmap> saved = room->GetPuzzle()->GetPicture();
+  dialog->GetPictureSizeList()->SetSelection(0);
+  EXPECT_EQ(room->GetPuzzle()->GetPicture()->GetWidth(), fitted);
+  EXPECT_GT(dialog->GetZoomSlider()->GetMaximum(), 1.0f) << "a fitted picture's largest zoom fills the floor";
+  dialog->GetPictureSizeList()->SetSelection(1);
+  EXPECT_EQ(room->GetPuzzle()->GetPicture(), saved) << "the saved picture, not a copy of a copy";
+  dialog->Close();
+  Deliver();
 }
 
 TEST_F(CutsRoomScene, OkWritesThePuzzleAndItsEntryAndASecondSeaIsNumbered) {
