@@ -379,11 +379,10 @@ class CRSCanvasImage : public CRSCanvasItem {
   std::unique_ptr<Gdiplus::Bitmap> m_prepared;
   std::unique_ptr<Gdiplus::Bitmap> m_reduced;
   int m_reducedLevel = 0;
-  // The drawn size and angle of the last paint: a cache is built only when
-  // a paint meets the same again, so zooming through many sizes draws
-  // straight instead of building a copy for every step.
+  // The drawn size of the last paint: a cache is built only when a paint
+  // meets the same size again, so zooming through many sizes draws straight
+  // instead of building a copy for every step.
   SizeF m_lastScaledSize;
-  float m_lastRotation = 0.0f;
   std::shared_ptr<Gdiplus::ImageAttributes> m_attributes;
   bool m_cacheEnabled = true;
   std::unique_ptr<Gdiplus::CachedBitmap> m_cached;

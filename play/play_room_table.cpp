@@ -29,11 +29,12 @@ SizeF CPuzzlePlayRoom::ChooseTableSize() const {
   // The reader keeps only a table that holds the whole picture.
   const SizeF saved = m_puzzle->GetTableView().tableSize;
   if (saved.Width > 0.0f && saved.Height > 0.0f) return saved;
-  // A picture that fits the screen is played on the window, as ever; a
-  // larger one gets a table around it.
+  // A picture fitted to the screen is played on the window, as ever; a full
+  // picture, or one larger than this screen, gets a table around it.
   const Size largest = m_host->GetLargestPictureSize();
-  const bool fits = largest.Width <= 0 || largest.Height <= 0 ||
-                    (m_cutImage->GetWidth() <= largest.Width && m_cutImage->GetHeight() <= largest.Height);
+  const bool fits = !m_puzzle->IsFullPicture() &&
+                    (largest.Width <= 0 || largest.Height <= 0 ||
+                     (m_cutImage->GetWidth() <= largest.Width && m_cutImage->GetHeight() <= largest.Height));
   if (fits) return SizeF();
   return SizeF(std::ceil(picture.Width * kTableSideFactor), std::ceil(picture.Height * kTableSideFactor));
 }

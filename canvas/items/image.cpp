@@ -128,10 +128,9 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
   if (m_cached && !(m_cachedRotation == rotation && m_cachedScaledSize.Equals(scaledSize))) {
     m_cached.reset();
   }
-  // A size met for the first time after another (a zoom step) is drawn
-  // straight; the copy is made when the same size comes again.
-  const bool settled = m_cacheBuilds == 0 || (m_lastRotation == rotation && m_lastScaledSize.Equals(scaledSize));
-  m_lastRotation = rotation;
+  // A drawn size met for the first time after another (a zoom step) is
+  // drawn straight; the copy is made when the same size comes again.
+  const bool settled = m_cacheBuilds == 0 || m_lastScaledSize.Equals(scaledSize);
   m_lastScaledSize = scaledSize;
   if (!m_cached) {
     const float area = (right - left) * (bottom - top);
