@@ -17,6 +17,7 @@
 #include "data/room_host.h"
 #include "play/group.h"
 #include "play/piece.h"
+#include "play/play_clock.h"
 #include "play/play_room_music.h"
 #include "play/table.h"
 #include "play/table_overview.h"
@@ -92,8 +93,7 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   m_music = std::make_unique<CPuzzlePlayMusic>(*m_puzzle);
   CreateMenu();
   CreateTools();
-  CreateClock();
-  CreateTips();
+  m_clock = std::make_unique<CPlayClock>(nullptr, m_host->GetFloor(), *m_puzzle);
   RestoreView();
   if (platform::IsReporting()) {
     const CPuzzlePiece* first = m_pieces.empty() ? nullptr : m_pieces.front().get();
@@ -110,6 +110,7 @@ CPuzzlePlayRoom::~CPuzzlePlayRoom() {
   EndNeighbourHighlight();
   if (m_open) SaveAndRecord();
   m_music.reset();
+  m_clock.reset();
   m_overview.reset();
   m_tools.reset();
   m_table.reset();
@@ -199,6 +200,7 @@ void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem* item) {
 
 void CPuzzlePlayRoom::OnFloorClearing() {
   KillAllTimers();
+  if (m_clock) m_clock->Stop();
   if (m_open) SaveAndRecord();
 }
 
@@ -216,10 +218,9 @@ void CPuzzlePlayRoom::SaveAndRecord() {
   if (saved) platform::ReportLine("play saved " + std::to_string(percent));
 }
 
-void CPuzzlePlayRoom::OnTimer(int id, unsigned elapsedMs) {
-  if (id == kClockTimer) TickClock(elapsedMs);
-  if (id == kTipTimer) TickTip();
-}
+CRSCanvasShapeText* CPuzzlePlayRoom::GetClockText() const { return m_clock ? m_clock->GetClockText() : nullptr; }
+
+CRSCanvasShapeText* CPuzzlePlayRoom::GetTipText() const { return m_clock ? m_clock->GetTipText() : nullptr; }
 
 void CPuzzlePlayRoom::ReportPieces() const {
   if (!platform::IsReporting()) return;

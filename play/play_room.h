@@ -14,9 +14,12 @@
 // references to them, because the next room may delete the floor's children
 // in any order. The puzzle data belongs to the room.
 //
-// The room's work is split by concern over play_room*.cpp: opening and
-// leaving, building the pieces, the menu, the clock and tips, the hint
-// commands, completion, the ghost and preview, and the music.
+// The room coordinates parts that each have one job: the table (pieces,
+// zoom, pan, overview; table.h), the clock with the tips (play_clock.h), the
+// "Tools" panel (tools_panel.h) and the music (play_room_music.h). Its own
+// work is split over play_room*.cpp: opening and leaving, building the
+// pieces, the menu, the hint commands, completion, and the ghost and
+// preview.
 
 #include <cstdint>
 #include <memory>
@@ -33,6 +36,7 @@ struct CPuzzleTableView;
 class CPuzzleGroup;
 class CPuzzlePiece;
 class CPuzzleRoomHost;
+class CPlayClock;
 class CPuzzlePlayMusic;
 class CPuzzleTable;
 class CPuzzleTableOverview;
@@ -49,13 +53,7 @@ class CPuzzlePlayRoom : public CRSObject {
  public:
   static constexpr const char* kRoomName = "playRoom";
   static constexpr const char* kGiftName = "Gift Puzzle";
-  static constexpr int kClockTimer = 1;
-  static constexpr int kTipTimer = 2;
-  static constexpr unsigned kClockPeriodMs = 1000;
-  static constexpr unsigned kTipPeriodMs = 20000;
-  static constexpr int kTipCount = 14;
   static constexpr int kMenuZOrder = 0x7fffff9a;
-  static constexpr int kClockZOrder = 0x7ffffff4;
   static constexpr int kPreviewZOrder = 0x40000063;
   static constexpr const char* kCompleteSound = "SOUND_PUZZLE_COMPLETE.WAV";
 
@@ -66,8 +64,6 @@ class CPuzzlePlayRoom : public CRSObject {
   // closing the box leads back to the store room.
   CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name);
   ~CPuzzlePlayRoom() override;
-
-  void OnTimer(int id, unsigned elapsedMs) override;
 
   // --- the menu's commands ---------------------------------------------------
   void Scatter();
@@ -101,9 +97,9 @@ class CPuzzlePlayRoom : public CRSObject {
   CRSCanvasImage* GetGhost() const { return m_ghost.get(); }
   CRSControlWindow* GetPreview() const { return AsWindow(m_preview); }
   CRSControlWindow* GetBuildWindow() const { return AsWindow(m_buildWindow); }
-  CRSCanvasShapeText* GetClockText() const { return m_clockText.get(); }
-  CRSCanvasShapeText* GetTipText() const { return m_tipText.get(); }
-  int GetNextTip() const { return m_nextTip; }
+  CPlayClock* GetClock() const { return m_clock.get(); }
+  CRSCanvasShapeText* GetClockText() const;
+  CRSCanvasShapeText* GetTipText() const;
   const CPuzzlePlayMusic* GetMusic() const { return m_music.get(); }
   // The window caption the room asks for (without the program's name).
   std::string MakeCaption() const;
@@ -124,11 +120,6 @@ class CPuzzlePlayRoom : public CRSObject {
   // row, linked as above. Empty when a piece could not be made.
   static std::vector<CPuzzlePiece*> CreateLinkedPieces(CPuzzleData& puzzle, CRSCanvasItem* parent,
                                                        const Gdiplus::Bitmap& cut);
-
-  // "%d%d:%d%d": minutes (growing past two digits after 99) and seconds.
-  static std::string FormatClock(std::int32_t ms);
-  // The tips in the order they take turns; the first one comes twice.
-  static const char* GetTip(int index);
 
   // The colour matrix of the ghost picture: colours kept and lightened by
   // 0.1, alpha at 0.3 of the picture's.
@@ -179,13 +170,6 @@ class CPuzzlePlayRoom : public CRSObject {
   void OpenPreview();
   void ClosePreview();
 
-  // --- clock and tips (play_room_clock.cpp) ---------------------------------
-  void CreateClock();
-  void CreateTips();
-  void StartClock();
-  void TickClock(unsigned elapsedMs);
-  void TickTip();
-
   // --- hints (play_room_hint.cpp) ------------------------------------------
   void EndNeighbourHighlight();
 
@@ -223,13 +207,8 @@ class CPuzzlePlayRoom : public CRSObject {
   CRSWeakRef<CRSCanvasItem> m_preview;  // a control window
   CRSWeakRef<CRSCanvasItem> m_buildWindow;  // a control window
   CRSWeakRef<CRSProgressBar> m_progressBar;
-  CRSWeakRef<CRSCanvasShapeText> m_clockText;
-  CRSWeakRef<CRSCanvasShapeText> m_tipText;
-  CRSWeakRef<CRSCanvasShape> m_tipBackground;
-
-  std::int32_t m_clockBase = 0;
-  int m_nextTip = 0;
   std::unique_ptr<CPuzzlePlayMusic> m_music;
+  std::unique_ptr<CPlayClock> m_clock;
   std::unique_ptr<CPuzzleTable> m_table;
   std::unique_ptr<CPuzzleToolsPanel> m_tools;
   std::unique_ptr<CPuzzleTableOverview> m_overview;

@@ -12,6 +12,7 @@
 #include "play/bevel.h"
 #include "play/piece.h"
 #include "play/piece_scatter.h"
+#include "play/play_clock.h"
 #include "play/play_room.h"
 #include "play/table.h"
 #include "platform/graphics.h"
@@ -81,7 +82,7 @@ void CPuzzlePlayRoom::ShowBuildWindow() {
   auto* window = new CRSControlWindow(PointF(), m_host->GetFloor(), "buildWindow", SizeF(320, 35));
   window->SetCaption("Building Puzzle ...");
   window->SetCloseButton(false);
-  window->SetZOrder(kClockZOrder);
+  window->SetZOrder(CPlayClock::kClockZOrder);
   (new CBehaviourAlign(window, CBehaviourAlign::kKeepInside | kCentred))->Align();
   auto* bar = new CRSProgressBar(PointF(), window->GetClientArea(), "progressBar");
   new CBehaviourAlign(bar, kCentred);

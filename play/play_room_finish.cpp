@@ -5,6 +5,7 @@
 #include "canvas/sound.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
+#include "play/play_clock.h"
 #include "play/play_room.h"
 #include "platform/report.h"
 
@@ -13,11 +14,10 @@ void CPuzzlePlayRoom::OnSolved() {
   // been scattered again, and a puzzle restored whole (already solved
   // before) is not congratulated a second time.
   if (m_building || m_puzzle->IsCompleted() || m_puzzle->GetPercentCompleted() != 100) return;
-  KillTimer(kClockTimer);
-  KillTimer(kTipTimer);
+  if (m_clock) m_clock->Stop();
   CRSSoundHandler::Instance().PlayResourceSound(kCompleteSound, false);
 
-  const std::string clock = FormatClock(m_puzzle->GetTimePlayed());
+  const std::string clock = CPlayClock::FormatClock(m_puzzle->GetTimePlayed());
   std::string text = "Congratulations!!!\nYou've completed the puzzle in " + clock + " seconds!!!";
   if (!m_gift) text += "\nThe puzzle will be placed in the gallery room.";
   if (CRSMessageBox* box = CRSMessageBox::Show(text, "Puzzle Solved !!!", m_host->GetRootWindow()))

@@ -9,6 +9,7 @@
 #include "canvas/sound.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
+#include "play/play_clock.h"
 #include "play/play_room.h"
 #include "play/play_room_music.h"
 #include "play/table_overview.h"
@@ -90,7 +91,7 @@ CRSControlButton* CPuzzlePlayRoom::FindMenuButton(const std::string& label) cons
 
 void CPuzzlePlayRoom::OnScatterClicked() {
   Scatter();
-  StartClock();
+  if (m_clock) m_clock->Restart();
 }
 
 void CPuzzlePlayRoom::Scatter() {

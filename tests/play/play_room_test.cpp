@@ -20,6 +20,7 @@
 #include "data/puzzle_image_data.h"
 #include "play/group.h"
 #include "play/piece.h"
+#include "play/play_clock.h"
 #include "play/play_room_music.h"
 #include "play/table.h"
 #include "platform/message_loop.h"
@@ -112,14 +113,14 @@ class PlayRoomScene : public RootScene {
 };
 
 TEST(PlayRoomClock, FormatsMinutesAndSeconds) {
-  EXPECT_EQ(CPuzzlePlayRoom::FormatClock(0), "00:00");
-  EXPECT_EQ(CPuzzlePlayRoom::FormatClock(62000), "01:02");
-  EXPECT_EQ(CPuzzlePlayRoom::FormatClock(59999), "00:59");
-  EXPECT_EQ(CPuzzlePlayRoom::FormatClock(5999000), "99:59");
-  EXPECT_EQ(CPuzzlePlayRoom::FormatClock(6000000), "100:00");
-  EXPECT_EQ(CPuzzlePlayRoom::FormatClock(-5), "00:00");
-  EXPECT_STREQ(CPuzzlePlayRoom::GetTip(0), CPuzzlePlayRoom::GetTip(6));
-  EXPECT_STREQ(CPuzzlePlayRoom::GetTip(14), "");
+  EXPECT_EQ(CPlayClock::FormatClock(0), "00:00");
+  EXPECT_EQ(CPlayClock::FormatClock(62000), "01:02");
+  EXPECT_EQ(CPlayClock::FormatClock(59999), "00:59");
+  EXPECT_EQ(CPlayClock::FormatClock(5999000), "99:59");
+  EXPECT_EQ(CPlayClock::FormatClock(6000000), "100:00");
+  EXPECT_EQ(CPlayClock::FormatClock(-5), "00:00");
+  EXPECT_STREQ(CPlayClock::GetTip(0), CPlayClock::GetTip(6));
+  EXPECT_STREQ(CPlayClock::GetTip(14), "");
 }
 
 TEST_F(PlayRoomScene, OpensWithMenuClockCaptionAndGhost) {

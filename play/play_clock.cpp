@@ -7,8 +7,7 @@
 #include "canvas/items.h"
 #include "canvas/styles.h"
 #include "data/puzzle_data.h"
-#include "data/room_host.h"
-#include "play/play_room.h"
+#include "play/play_clock.h"
 #include "platform/brush.h"
 #include "platform/clock.h"
 #include "platform/graphics_path.h"
@@ -18,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kTips[CPuzzlePlayRoom::kTipCount] = {
+constexpr const char* kTips[CPlayClock::kTipCount] = {
     "Tip: Rotate a piece clockwise by holding down the mouse right button",
     "Tip: To show all the pieces that are partially or completely hidden choose REVEAL from the menu",
     "Tip: To see a preview of the puzzle choose PICTURE from the menu",
@@ -41,14 +40,14 @@ constexpr int kBold = 1;
 const CRSStylePalette& Palette() { return CRSControlStyles::GetCurrent()->GetPalette(); }
 
 // The tip's background lies just under the tip, both just under the clock.
-constexpr int kTipZOrder = CPuzzlePlayRoom::kClockZOrder - 1;
-constexpr int kTipBackgroundZOrder = CPuzzlePlayRoom::kClockZOrder - 2;
+constexpr int kTipZOrder = CPlayClock::kClockZOrder - 1;
+constexpr int kTipBackgroundZOrder = CPlayClock::kClockZOrder - 2;
 constexpr float kTipBackgroundHeight = 14.0f;
 constexpr float kTipBackgroundShare = 0.8f;
 
 }  // namespace
 
-std::string CPuzzlePlayRoom::FormatClock(std::int32_t ms) {
+std::string CPlayClock::FormatClock(std::int32_t ms) {
   const long t = ms < 0 ? 0 : ms;
   const long s = t / 1000 % 60;
   char text[32];
@@ -56,10 +55,28 @@ std::string CPuzzlePlayRoom::FormatClock(std::int32_t ms) {
   return text;
 }
 
-const char* CPuzzlePlayRoom::GetTip(int index) { return index >= 0 && index < kTipCount ? kTips[index] : ""; }
+const char* CPlayClock::GetTip(int index) { return index >= 0 && index < kTipCount ? kTips[index] : ""; }
 
-void CPuzzlePlayRoom::CreateClock() {
-  auto* clock = new CRSCanvasShapeText(PointF(), m_host->GetFloor(), "playClock");
+CPlayClock::CPlayClock(CRSObject* owner, CRSCanvasItem* floor, CPuzzleData& puzzle)
+    : CRSObject(owner, "playClock"), m_puzzle(puzzle) {
+  CreateClock(floor);
+  CreateTips(floor);
+}
+
+CPlayClock::~CPlayClock() { KillAllTimers(); }
+
+void CPlayClock::OnTimer(int id, unsigned elapsedMs) {
+  if (id == kClockTimer) TickClock(elapsedMs);
+  if (id == kTipTimer) TickTip();
+}
+
+void CPlayClock::Stop() {
+  KillTimer(kClockTimer);
+  KillTimer(kTipTimer);
+}
+
+void CPlayClock::CreateClock(CRSCanvasItem* floor) {
+  auto* clock = new CRSCanvasShapeText(PointF(), floor, "playClock");
   clock->SetFont("Arial", 22.0f, kBold);
   clock->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(Palette().clockText)));
   clock->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(Palette().clockOutline), 1.0f));
@@ -67,21 +84,21 @@ void CPuzzlePlayRoom::CreateClock() {
   auto* align = new CBehaviourAlign(clock, CBehaviourAlign::kRight | CBehaviourAlign::kTop);
   align->SetMargins(5, 5);
   m_clockText.Assign(clock);
-  StartClock();
+  Restart();
 }
 
-void CPuzzlePlayRoom::StartClock() {
+void CPlayClock::Restart() {
   // Restarting ends the tips too: after a scatter only the clock runs on.
   KillTimer(kClockTimer);
   KillTimer(kTipTimer);
-  m_clockBase = m_puzzle->GetTimePlayed();
+  m_clockBase = m_puzzle.GetTimePlayed();
   TickClock(0);
-  if (!m_puzzle->IsCompleted()) SetTimer(kClockTimer, kClockPeriodMs);
+  if (!m_puzzle.IsCompleted()) SetTimer(kClockTimer, kClockPeriodMs);
 }
 
-void CPuzzlePlayRoom::TickClock(unsigned elapsedMs) {
-  if (elapsedMs > 0) m_puzzle->SetTimePlayed(m_clockBase + static_cast<std::int32_t>(elapsedMs));
-  const std::string text = FormatClock(m_puzzle->GetTimePlayed());
+void CPlayClock::TickClock(unsigned elapsedMs) {
+  if (elapsedMs > 0) m_puzzle.SetTimePlayed(m_clockBase + static_cast<std::int32_t>(elapsedMs));
+  const std::string text = FormatClock(m_puzzle.GetTimePlayed());
   CRSCanvasShapeText* clock = m_clockText.get();
   if (!clock || clock->GetText() == text) return;
   clock->SetText(text);
@@ -89,11 +106,11 @@ void CPuzzlePlayRoom::TickClock(unsigned elapsedMs) {
   platform::ReportLine("clock " + text);
 }
 
-void CPuzzlePlayRoom::CreateTips() {
+void CPlayClock::CreateTips(CRSCanvasItem* floor) {
   platform::SeedRand(platform::GetTickCount());
   m_nextTip = platform::Rand() % kTipCount;
 
-  auto* background = new CRSCanvasShape(PointF(), m_host->GetFloor(), "tipBackground");
+  auto* background = new CRSCanvasShape(PointF(), floor, "tipBackground");
   auto unit = std::make_unique<Gdiplus::GraphicsPath>();
   unit->AddRectangle(RectF(0, 0, 1, 1));
   background->SetPath(std::move(unit));
@@ -103,7 +120,7 @@ void CPuzzlePlayRoom::CreateTips() {
   auto* backgroundAlign = new CBehaviourAlign(background, CBehaviourAlign::kLeft | CBehaviourAlign::kTop);
   backgroundAlign->SetMargins(5, 1);
 
-  auto* tip = new CRSCanvasShapeText(PointF(), m_host->GetFloor(), "playTip");
+  auto* tip = new CRSCanvasShapeText(PointF(), floor, "playTip");
   tip->SetFont("Arial", 12.0f, kBold);
   tip->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(Palette().tipText)));
   tip->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(Palette().tipOutline), 1.0f));
@@ -117,7 +134,7 @@ void CPuzzlePlayRoom::CreateTips() {
   SetTimer(kTipTimer, kTipPeriodMs);
 }
 
-void CPuzzlePlayRoom::TickTip() {
+void CPlayClock::TickTip() {
   CRSCanvasShapeText* tip = m_tipText.get();
   CRSCanvasShape* background = m_tipBackground.get();
   if (!tip || !background) return;
