@@ -22,6 +22,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -235,15 +236,43 @@ void BM_GameIdleCpu(benchmark::State& state) {
   }
   // The first clock line after the first frame: the room has settled.
   const int settled = game.WaitForLine("clock ", static_cast<int>(game.Lines().size()) - 1, 5.0);
+  // The sound device sleeps a little after the last sound (the room's
+  // opening may play some); the figure is the game at rest after that.
+  const double waitStart = bench::NowMs();
+  auto soundAwake = [&game] {
+    for (const auto& [id, thread] : game.CpuMsByThread())
+      if (thread.name.rfind("SDLAudio", 0) == 0) return true;
+    return false;
+  };
+  while (soundAwake() && bench::NowMs() - waitStart < 10000.0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const double soundSleptAfter = (bench::NowMs() - waitStart) / 1000.0;
   double perSecond = 0.0;
+  std::map<std::string, double> byName;
   for (auto _ : state) {
-    const double cpuBefore = game.CpuMs();
+    const auto before = game.CpuMsByThread();
     const double start = bench::NowMs();
-    std::this_thread::sleep_for(std::chrono::seconds(3));
-    perSecond = (game.CpuMs() - cpuBefore) * 1000.0 / (bench::NowMs() - start);
+    // TANDRILL_BENCH_IDLE_SECONDS lengthens the look, to profile the game meanwhile.
+    const char* seconds = std::getenv("TANDRILL_BENCH_IDLE_SECONDS");
+    std::this_thread::sleep_for(std::chrono::milliseconds(seconds ? std::atoi(seconds) * 1000 : 3000));
+    const double wall = bench::NowMs() - start;
+    // Per thread, so that a thread that ends meanwhile takes nothing off
+    // the others' time (its own last moments are lost).
+    double total = 0.0;
+    for (const auto& [id, thread] : game.CpuMsByThread()) {
+      const auto was = before.find(id);
+      const double spent = thread.ms - (was == before.end() ? 0.0 : was->second.ms);
+      total += spent;
+      byName[thread.name] += spent * 1000.0 / wall;
+    }
+    perSecond = total * 1000.0 / wall;
   }
   if (settled < 0) state.SkipWithError("the clock did not tick");
   state.counters["cpu_ms_per_s"] = perSecond;
+  state.counters["sound_slept_after_s"] = soundSleptAfter;
+  // Where the time goes, per thread name, for the threads that spent any.
+  for (const auto& [name, ms] : byName)
+    if (ms >= 0.05) state.counters["thread " + name] = ms;
   state.counters["load_average"] = bench::LoadAverage();
 }
 BENCHMARK(BM_GameIdleCpu)->Unit(benchmark::kMillisecond)->Iterations(1);

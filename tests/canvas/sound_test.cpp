@@ -391,6 +391,33 @@ TEST_F(SoundTest, BadInputIsRefusedQuietly) {
   EXPECT_TRUE(Hears(mark));
 }
 
+// The device sleeps once nothing has sounded for a while and comes back,
+// with its channels, end notices and tap, for the next sound, old or newly
+// loaded; a paused effect keeps it awake, so it can still be resumed.
+TEST_F(SoundTest, DeviceSleepsWhenQuietAndWakesForTheNextSound) {
+  platform::audio::SetSleepAfter(200);
+  ASSERT_TRUE(sound->PlayResourceSound("SOUND_BUTTON_CLICK.WAV", false));
+  ASSERT_TRUE(WaitUntil([] { return !platform::audio::IsDeviceAwake(); }));
+  std::size_t mark = s_capture.Mark();
+  ASSERT_TRUE(sound->PlayResourceSound("SOUND_BUTTON_CLICK.WAV", false));
+  EXPECT_TRUE(Hears(mark));
+  EXPECT_TRUE(StateBecomes("SOUND_BUTTON_CLICK.WAV", true, State::kStopped));
+  ASSERT_TRUE(WaitUntil([] { return !platform::audio::IsDeviceAwake(); }));
+  mark = s_capture.Mark();
+  ASSERT_TRUE(sound->PlayMemory("wake.wav", true, CRSSoundHandler::kChannelEffects, MakeWave(0.3, 660)));
+  EXPECT_TRUE(Hears(mark));
+
+  sound->PauseEffects();
+  const Uint32 until = SDL_GetTicks() + 1000;
+  WaitUntil([&] { return SDL_TICKS_PASSED(SDL_GetTicks(), until); });
+  EXPECT_TRUE(platform::audio::IsDeviceAwake());
+  mark = s_capture.Mark();
+  ASSERT_TRUE(sound->PlayMemory("wake.wav", true, CRSSoundHandler::kChannelEffects, {}));
+  EXPECT_TRUE(Hears(mark));
+  sound->CloseMemory("wake.wav");
+  platform::audio::SetSleepAfter(0);
+}
+
 // Without a sound device the program runs silently and reports no error.
 TEST(SoundWithoutDevice, PlaysSilentlyAndStillRefusesBadInput) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
