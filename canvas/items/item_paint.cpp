@@ -204,11 +204,9 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     if (shown) PaintContent(g, useCache);
     g.Restore(state);
   }
-  // Copies: painting may not change the tree, but a pre-paint slot might.
   RefreshChildCull();
-  const std::vector<CRSCanvasItem*> children = GetChildItems();
+  const std::vector<CRSCanvasItem*>& children = GetChildItems();
   if (children.empty()) return;
-  const std::vector<ChildCull> cull = m_childCull;
   Gdiplus::Matrix world;
   g.GetTransform(&world);
   // The clip's device bounds let children that cannot meet it be skipped
@@ -227,8 +225,24 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     const float y0 = (clipBox.GetTop() - 3.0f - w[5]) / w[3], y1 = (clipBox.GetBottom() + 3.0f - w[5]) / w[3];
     localClip = RectF(std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
   }
+  // The children to paint are picked first, and only they are kept aside:
+  // painting may not change the tree, but a pre-paint slot might, and a
+  // floor of thousands of pieces repaints only the few under a moved one.
+  // The lists are kept per depth of the walk, so a frame allocates none.
+  struct Pick {
+    CRSCanvasItem* child;
+    Gdiplus::Matrix world;
+    RectF device;
+  };
+  thread_local std::vector<std::vector<Pick>> s_picks;
+  thread_local std::size_t s_depth = 0;
+  if (s_picks.size() <= s_depth) s_picks.resize(s_depth + 1);
+  std::vector<Pick> picks;
+  picks.swap(s_picks[s_depth]);
+  picks.clear();
   // The list was brought up to date with the children just above: one
   // entry for each, in the same order.
+  const std::vector<ChildCull>& cull = m_childCull;
   for (std::size_t i = 0; i < children.size(); ++i) {
     const ChildCull& entry = cull[i];
     if (entry.zOrder > maxZ) break;
@@ -244,14 +258,26 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       device = DeviceCullRect(child->GetLocalRect(), childWorld);
       if (!device.IntersectsWith(clipBox)) continue;
     }
+    picks.push_back({child, childWorld, device});
+  }
+  struct Depth {
+    std::vector<Pick>& picks;
+    ~Depth() {
+      --s_depth;
+      s_picks[s_depth].swap(picks);
+    }
+  } depth{picks};
+  ++s_depth;
+  for (const Pick& pick : picks) {
+    CRSCanvasItem* child = pick.child;
     const Gdiplus::GraphicsState state = g.Save();
     bool paint = true;
     if (child->m_cullByBounds) {
       g.ResetTransform();
-      g.IntersectClip(device);
+      g.IntersectClip(pick.device);
       paint = !g.IsClipEmpty();
     }
-    g.SetTransform(&childWorld);
+    g.SetTransform(&pick.world);
     s_walkStep = &g;
     if (paint) child->Paint(g, maxZ, useCache);
     s_walkStep = nullptr;
