@@ -192,6 +192,13 @@ class CRSCanvasItem : public CRSObject {
   bool m_drawsItself = false;
   bool m_keepsPaintCache = false;
   bool m_updatesEnabled = true;
+  // The item's own steps around a change of parent, shared by SetParent
+  // and the moves of MoveChildrenTo.
+  void OnMoveStarting() override;
+  void OnMoveDone(CRSObject* oldParent) override;
+  // Moves between parents under way, and the updates setting before them.
+  int m_moveDepth = 0;
+  bool m_updatesBeforeMove = true;
   bool m_cullByBounds = true;
   bool m_visible = true;
   bool m_prePaintNotification = false;
