@@ -8,6 +8,7 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/items.h"
 #include "platform/bitmap.h"
+#include "platform/covered_area.h"
 #include "platform/messages.h"
 
 namespace {
@@ -80,18 +81,25 @@ const Gdiplus::Graphics* s_walkStep = nullptr;
 
 // The device pixels an item is sure to paint opaque: a picture without an
 // alpha channel, shown as it is and kept upright. Its edge pixels may be
-// blended where the picture does not meet the pixel grid, so the pixels are
-// whole ones a pixel inside its bounds.
-bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device) {
+// blended where the picture does not meet the pixel grid, so there the
+// pixels are whole ones a pixel inside its bounds.
+bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device,
+                 float minPixels = kMinOccluderPixels) {
   if (world.M12() != 0.0f || world.M21() != 0.0f || world.M11() <= 0.0f || world.M22() <= 0.0f) return false;
   const SizeF size = item->GetSize();
-  if (size.Width * size.Height * world.M11() * world.M22() < kMinOccluderPixels) return false;
+  if (size.Width * size.Height * world.M11() * world.M22() < minPixels) return false;
   auto* image = dynamic_cast<CRSCanvasImage*>(item);
   if (!image || !image->GetImage() || image->GetImageAttributes() || image->GetPrePaintNotification()) return false;
   if (image->GetImage()->GetPixelFormat() != PixelFormat::Format24bppRGB) return false;
   const RectF bounds = Gdiplus::TransformedBounds(world, RectF(PointF(), size));
-  const float left = std::ceil(bounds.GetLeft()) + 1.0f, top = std::ceil(bounds.GetTop()) + 1.0f;
-  const float right = std::floor(bounds.GetRight()) - 1.0f, bottom = std::floor(bounds.GetBottom()) - 1.0f;
+  // A picture that meets the pixel grid is copied pixel for pixel, edges
+  // and all.
+  const bool onGrid = bounds.X == std::floor(bounds.X) && bounds.Y == std::floor(bounds.Y) &&
+                      bounds.Width == std::floor(bounds.Width) && bounds.Height == std::floor(bounds.Height) &&
+                      world.M11() == 1.0f && world.M22() == 1.0f;
+  const float inset = onGrid ? 0.0f : 1.0f;
+  const float left = std::ceil(bounds.GetLeft()) + inset, top = std::ceil(bounds.GetTop()) + inset;
+  const float right = std::floor(bounds.GetRight()) - inset, bottom = std::floor(bounds.GetBottom()) - inset;
   if (right <= left || bottom <= top) return false;
   *device = RectF(left, top, right - left, bottom - top);
   return true;
@@ -158,6 +166,35 @@ bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, size_t order, con
   for (const RectF& d : hidden) g.ExcludeClip(d);
   g.SetTransform(&world);
   return true;
+}
+
+// --- siblings hidden by siblings --------------------------------------------
+//
+// A floor of hundreds of thumbnails laid over one another shows only the top
+// few whole: the rest, and their shadows, lie under opaque pictures painted
+// after them. Among the children a paint picks, one whose whole extent lies
+// under the opaque pictures of the children after it is left out, so its
+// texts and its shadow are not even made until they show.
+
+// Below this many picked children the look is not worth it.
+constexpr std::size_t kMinPicksForCover = 16;
+// An opaque picture this small hides too little to be noted.
+constexpr float kMinSiblingCoverPixels = 32.0f * 32.0f;
+
+// The device pixels a child is sure to leave opaque once painted: its own
+// picture, or that of one of its children (a thumbnail's picture in its
+// group). A child that paints itself, or has a pre-paint slot, may paint
+// over its children in ways that do not keep them opaque.
+bool SiblingCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device) {
+  if (OpaqueCover(item, world, device, kMinSiblingCoverPixels)) return true;
+  if (item->DrawsItself() || item->GetPrePaintNotification()) return false;
+  for (CRSCanvasItem* child : item->GetChildItems()) {
+    if (!child->IsVisible()) continue;
+    Gdiplus::Matrix childWorld = child->GetTransform();
+    childWorld.Multiply(world, MatrixOrderAppend);
+    if (OpaqueCover(child, childWorld, device, kMinSiblingCoverPixels)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -233,6 +270,8 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     CRSCanvasItem* child;
     Gdiplus::Matrix world;
     RectF device;
+    RectF extent;  // device box of the paint extent; empty when unknown
+    bool hidden;
   };
   thread_local std::vector<std::vector<Pick>> s_picks;
   thread_local std::size_t s_depth = 0;
@@ -258,7 +297,23 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       device = DeviceCullRect(child->GetLocalRect(), childWorld);
       if (!device.IntersectsWith(clipBox)) continue;
     }
-    picks.push_back({child, childWorld, device});
+    // A pre-paint slot may move or reshape what the child paints, unless it
+    // says it keeps to the child's bounds.
+    RectF extent;
+    if (entry.bounded && (!child->m_prePaintNotification || child->m_prePaintKeepsBounds))
+      extent = Gdiplus::TransformedBounds(world, entry.rect);
+    picks.push_back({child, childWorld, device, extent, false});
+  }
+  if (picks.size() >= kMinPicksForCover && axisAligned) {
+    platform::CoveredArea covered;
+    for (auto it = picks.rbegin(); it != picks.rend(); ++it) {
+      if (!it->extent.IsEmptyArea() && covered.Covers(it->extent)) {
+        it->hidden = true;
+        continue;
+      }
+      RectF cover;
+      if (SiblingCover(it->child, it->world, &cover)) covered.Add(cover);
+    }
   }
   struct Depth {
     std::vector<Pick>& picks;
@@ -269,6 +324,7 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   } depth{picks};
   ++s_depth;
   for (const Pick& pick : picks) {
+    if (pick.hidden) continue;
     CRSCanvasItem* child = pick.child;
     const Gdiplus::GraphicsState state = g.Save();
     bool paint = true;
