@@ -249,6 +249,15 @@ std::map<int, GameRun::ThreadCpu> GameRun::CpuMsByThread() const {
   return threads;
 }
 
+double GameRun::PeakMemoryMiB() const {
+  if (m_pid <= 0) return 0.0;
+  std::ifstream in("/proc/" + std::to_string(m_pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+  return 0.0;
+}
+
 double GameRun::CpuMsAllThreads() const {
   if (m_pid <= 0) return 0.0;
   std::ifstream in("/proc/" + std::to_string(m_pid) + "/stat");

@@ -65,6 +65,9 @@ class GameRun {
   // kernel's tick (10 ms).
   double CpuMsAllThreads() const;
 
+  // The game's peak resident memory so far (VmHWM), in MiB; 0 when unknown.
+  double PeakMemoryMiB() const;
+
   // Waits until the game's window has the keyboard, so that keys sent
   // next reach it; false when it did not get it within the timeout.
   bool WaitForFocus(double timeoutSeconds = 30.0);
