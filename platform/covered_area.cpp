@@ -8,6 +8,8 @@ namespace platform {
 
 CoveredArea::CoveredArea() : m_region(cairo_region_create()) {}
 
+CoveredArea::CoveredArea(const CoveredArea& other) : m_region(cairo_region_copy(other.m_region)) {}
+
 CoveredArea::~CoveredArea() { cairo_region_destroy(m_region); }
 
 void CoveredArea::Add(const RectF& rect) {

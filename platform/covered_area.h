@@ -15,7 +15,7 @@ class CoveredArea {
  public:
   CoveredArea();
   ~CoveredArea();
-  CoveredArea(const CoveredArea&) = delete;
+  CoveredArea(const CoveredArea& other);
   CoveredArea& operator=(const CoveredArea&) = delete;
 
   // Adds the pixels wholly inside rect (its edges are rounded inward).

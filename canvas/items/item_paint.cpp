@@ -176,6 +176,23 @@ bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, size_t order, con
 // under the opaque pictures of the children after it is left out, so its
 // texts and its shadow are not even made until they show.
 
+// What is painted after the children of the item being painted, at every
+// level above it: the covers of its parent's later children, of its
+// grandparent's, and so on. A grandchild under any of them is hidden too
+// (the label of a thumbnail under the next thumbnail). It holds only for
+// the walk on one graphics: a paint into a picture of its own starts anew.
+struct CoverLink {
+  const platform::CoveredArea* area;
+  const CoverLink* next;
+};
+thread_local const CoverLink* s_coverChain = nullptr;
+
+bool ChainCovers(const CoverLink* link, const RectF& box) {
+  for (; link; link = link->next)
+    if (link->area->Covers(box)) return true;
+  return false;
+}
+
 // Below this many picked children the look is not worth it.
 constexpr std::size_t kMinPicksForCover = 16;
 // An opaque picture this small hides too little to be noted.
@@ -210,10 +227,15 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   // slot painting into a picture of its own) is taken up again after it.
   std::unique_ptr<Occlusion> own;
   Occlusion* const outer = s_occlusion;
+  const CoverLink* const inherited = fromWalk ? s_coverChain : nullptr;
   struct Resume {
     Occlusion* outer;
-    ~Resume() { s_occlusion = outer; }
-  } resume{outer};
+    const CoverLink* chain;
+    ~Resume() {
+      s_occlusion = outer;
+      s_coverChain = chain;
+    }
+  } resume{outer, s_coverChain};
   if (!fromWalk) {
     s_occlusion = nullptr;
     const RectF clip = DeviceClipBox(g);
@@ -272,6 +294,9 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     RectF device;
     RectF extent;  // device box of the paint extent; empty when unknown
     bool hidden;
+    // What the children after this one cover, for its own children; null
+    // when nothing does or it has none.
+    std::shared_ptr<const platform::CoveredArea> later;
   };
   thread_local std::vector<std::vector<Pick>> s_picks;
   thread_local std::size_t s_depth = 0;
@@ -302,23 +327,28 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     RectF extent;
     if (entry.bounded && (!child->m_prePaintNotification || child->m_prePaintKeepsBounds))
       extent = Gdiplus::TransformedBounds(world, entry.rect);
-    picks.push_back({child, childWorld, device, extent, false});
+    picks.push_back({child, childWorld, device, extent, false, nullptr});
   }
   if (picks.size() >= kMinPicksForCover && axisAligned) {
     platform::CoveredArea covered;
     for (auto it = picks.rbegin(); it != picks.rend(); ++it) {
-      if (!it->extent.IsEmptyArea() && covered.Covers(it->extent)) {
+      if (!it->extent.IsEmptyArea() && (covered.Covers(it->extent) || ChainCovers(inherited, it->extent))) {
         it->hidden = true;
         continue;
       }
+      if (!covered.IsEmpty() && !it->child->GetChildItems().empty())
+        it->later = std::make_shared<const platform::CoveredArea>(covered);
       RectF cover;
       if (SiblingCover(it->child, it->world, &cover)) covered.Add(cover);
     }
+  } else if (inherited) {
+    for (Pick& pick : picks) pick.hidden = !pick.extent.IsEmptyArea() && ChainCovers(inherited, pick.extent);
   }
   struct Depth {
     std::vector<Pick>& picks;
     ~Depth() {
       --s_depth;
+      picks.clear();  // lets go of the covered areas now
       s_picks[s_depth].swap(picks);
     }
   } depth{picks};
@@ -334,9 +364,12 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       paint = !g.IsClipEmpty();
     }
     g.SetTransform(&pick.world);
+    const CoverLink link{pick.later.get(), inherited};
+    s_coverChain = pick.later ? &link : inherited;
     s_walkStep = &g;
     if (paint) child->Paint(g, maxZ, useCache);
     s_walkStep = nullptr;
+    s_coverChain = inherited;
     g.Restore(state);
   }
 }
