@@ -10,14 +10,13 @@
 // - BM_PlayRoomIdle: CPU time per second of play with the clock running
 //   (counter cpu_ms_per_s). Budget: under 10 ms per second.
 //
-// The open cases also report the process's peak memory (counter peak_mib,
-// counted from the start of the case) and the CPU time of all threads
+// The open cases also report the process's peak memory (counter peak_mib;
+// run each case alone for a clean figure) and the CPU time of all threads
 // for one opening (counter process_cpu_ms). Budgets: 150 MB with 1296 pieces,
 // 500 MB with 5184. The floor beside them, BM_PlayRoomCopyPicture, copies
 // the puzzle's picture once, so a ratio survives a noisy machine.
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <stdlib.h>
 #include <time.h>
 
@@ -54,15 +53,6 @@ long PeakMemoryKiB() {
   while (std::getline(status, line))
     if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
   return -1;
-}
-
-// Starts the peak over from what the process holds now, so that the peak of
-// an open case is its own and not that of a benchmark run before it in the
-// same process (a 24-megapixel picture, a large glow); memory those freed
-// is handed back to the system first.
-void ResetPeakMemory() {
-  malloc_trim(0);
-  std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 double CpuMs() {
@@ -168,7 +158,6 @@ void OpenCase(benchmark::State& state, int width, int height) {
   }
   int pieces = 0;
   double processCpu = 0.0;
-  ResetPeakMemory();
   for (auto _ : state) {
     const double cpuBefore = CpuMs();
     CPuzzlePlayRoom* room = scene.Open();
