@@ -110,8 +110,7 @@ class SleepTarget : public MessageTarget {
     const Uint64 now = SDL_GetTicks64();
     if (DeviceNeeded()) {
       // Still sounding (or waiting to resume): the quiet time starts no
-      // earlier than now. Looking again a few times within the quiet time
-      // keeps the device open for most of it after the sound ends.
+      // earlier than now.
       s_lastSound = now;
       ArmSleepTimer(s_sleepAfterMs / 4);
       return;
@@ -147,7 +146,10 @@ bool Wake() {
   if (!s_open) return false;
   if (!s_deviceOpen && !OpenDevice(0)) return false;
   s_lastSound = SDL_GetTicks64();
-  ArmSleepTimer(s_sleepAfterMs);
+  // Looked at a few times within the quiet time, so that the end of a sound
+  // is seen soon after it comes and the device stays open for most of the
+  // quiet time after it, whatever the sound's length.
+  ArmSleepTimer(s_sleepAfterMs / 4);
   return true;
 }
 

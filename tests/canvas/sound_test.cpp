@@ -393,7 +393,8 @@ TEST_F(SoundTest, BadInputIsRefusedQuietly) {
 
 // The device sleeps once nothing has sounded for a while and comes back,
 // with its channels, end notices and tap, for the next sound, old or newly
-// loaded; a paused effect keeps it awake, so it can still be resumed.
+// loaded; a paused effect keeps it awake, so it can still be resumed, and
+// the quiet time counts from the end of a sound, not from its start.
 TEST_F(SoundTest, DeviceSleepsWhenQuietAndWakesForTheNextSound) {
   platform::audio::SetSleepAfter(200);
   ASSERT_TRUE(sound->PlayResourceSound("SOUND_BUTTON_CLICK.WAV", false));
@@ -415,6 +416,13 @@ TEST_F(SoundTest, DeviceSleepsWhenQuietAndWakesForTheNextSound) {
   ASSERT_TRUE(sound->PlayMemory("wake.wav", true, CRSSoundHandler::kChannelEffects, {}));
   EXPECT_TRUE(Hears(mark));
   sound->CloseMemory("wake.wav");
+
+  // A sound nearly as long as the quiet time is heard to its end, and the
+  // device stays open for a while after it.
+  platform::audio::SetSleepAfter(400);
+  ASSERT_TRUE(sound->PlayMemory("as-long.wav", false, CRSSoundHandler::kChannelEffects, MakeWave(0.3, 440)));
+  EXPECT_TRUE(StateBecomes("as-long.wav", true, State::kStopped));
+  EXPECT_TRUE(QuietFor(0.1));
   platform::audio::SetSleepAfter(0);
 }
 
