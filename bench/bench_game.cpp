@@ -228,6 +228,36 @@ double GameRun::CpuMs() const {
   return ns / 1e6;
 }
 
+std::map<int, GameRun::ThreadCpu> GameRun::CpuMsByThread() const {
+  std::map<int, ThreadCpu> threads;
+  if (m_pid <= 0) return threads;
+  const std::string tasks = "/proc/" + std::to_string(m_pid) + "/task";
+  DIR* dir = opendir(tasks.c_str());
+  if (!dir) return threads;
+  while (dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    std::ifstream in(tasks + "/" + entry->d_name + "/schedstat");
+    std::ifstream comm(tasks + "/" + entry->d_name + "/comm");
+    double runtime = 0.0;
+    ThreadCpu thread;
+    if (in >> runtime && std::getline(comm, thread.name)) {
+      thread.ms = runtime / 1e6;
+      threads[std::atoi(entry->d_name)] = thread;
+    }
+  }
+  closedir(dir);
+  return threads;
+}
+
+double GameRun::PeakMemoryMiB() const {
+  if (m_pid <= 0) return 0.0;
+  std::ifstream in("/proc/" + std::to_string(m_pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+  return 0.0;
+}
+
 double GameRun::CpuMsAllThreads() const {
   if (m_pid <= 0) return 0.0;
   std::ifstream in("/proc/" + std::to_string(m_pid) + "/stat");

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,9 +55,18 @@ class GameRun {
   // nanosecond (the scheduler's own count). Threads that have ended are
   // not in it; CpuMsAllThreads is.
   double CpuMs() const;
+  // The same per thread, keyed by thread id, with each thread's name.
+  struct ThreadCpu {
+    std::string name;
+    double ms = 0.0;
+  };
+  std::map<int, ThreadCpu> CpuMsByThread() const;
   // The CPU time of the whole process, ended threads included, at the
   // kernel's tick (10 ms).
   double CpuMsAllThreads() const;
+
+  // The game's peak resident memory so far (VmHWM), in MiB; 0 when unknown.
+  double PeakMemoryMiB() const;
 
   // Waits until the game's window has the keyboard, so that keys sent
   // next reach it; false when it did not get it within the timeout.

@@ -20,8 +20,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -97,8 +99,10 @@ bool Skip(benchmark::State& state) {
 void BM_GameOpen1296(benchmark::State& state) {
   if (Skip(state)) return;
   double cpu = 0.0;
+  double peak = 0.0;
   std::optional<bench::GameRun> game;
   for (auto _ : state) {
+    if (game) peak = std::max(peak, game->PeakMemoryMiB());
     game.reset();
     game.emplace(RestoredGameFolder());
     if (!StartInStoreRoom(*game)) {
@@ -116,8 +120,11 @@ void BM_GameOpen1296(benchmark::State& state) {
     }
     state.SetIterationTime(wall / 1000.0);
   }
+  if (game) peak = std::max(peak, game->PeakMemoryMiB());
   game.reset();
   if (state.iterations() > 0) state.counters["game_cpu_ms"] = cpu / static_cast<double>(state.iterations());
+  // The game's own peak memory with the puzzle open (budget 150 MB).
+  state.counters["peak_mib"] = peak;
   state.counters["load_average"] = bench::LoadAverage();
 }
 BENCHMARK(BM_GameOpen1296)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -235,15 +242,43 @@ void BM_GameIdleCpu(benchmark::State& state) {
   }
   // The first clock line after the first frame: the room has settled.
   const int settled = game.WaitForLine("clock ", static_cast<int>(game.Lines().size()) - 1, 5.0);
+  // The sound device sleeps a little after the last sound (the room's
+  // opening may play some); the figure is the game at rest after that.
+  const double waitStart = bench::NowMs();
+  auto soundAwake = [&game] {
+    for (const auto& [id, thread] : game.CpuMsByThread())
+      if (thread.name.rfind("SDLAudio", 0) == 0) return true;
+    return false;
+  };
+  while (soundAwake() && bench::NowMs() - waitStart < 10000.0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const double soundSleptAfter = (bench::NowMs() - waitStart) / 1000.0;
   double perSecond = 0.0;
+  std::map<std::string, double> byName;
   for (auto _ : state) {
-    const double cpuBefore = game.CpuMs();
+    const auto before = game.CpuMsByThread();
     const double start = bench::NowMs();
-    std::this_thread::sleep_for(std::chrono::seconds(3));
-    perSecond = (game.CpuMs() - cpuBefore) * 1000.0 / (bench::NowMs() - start);
+    // TANDRILL_BENCH_IDLE_SECONDS lengthens the look, to profile the game meanwhile.
+    const char* seconds = std::getenv("TANDRILL_BENCH_IDLE_SECONDS");
+    std::this_thread::sleep_for(std::chrono::milliseconds(seconds ? std::atoi(seconds) * 1000 : 3000));
+    const double wall = bench::NowMs() - start;
+    // Per thread, so that a thread that ends meanwhile takes nothing off
+    // the others' time (its own last moments are lost).
+    double total = 0.0;
+    for (const auto& [id, thread] : game.CpuMsByThread()) {
+      const auto was = before.find(id);
+      const double spent = thread.ms - (was == before.end() ? 0.0 : was->second.ms);
+      total += spent;
+      byName[thread.name] += spent * 1000.0 / wall;
+    }
+    perSecond = total * 1000.0 / wall;
   }
   if (settled < 0) state.SkipWithError("the clock did not tick");
   state.counters["cpu_ms_per_s"] = perSecond;
+  state.counters["sound_slept_after_s"] = soundSleptAfter;
+  // Where the time goes, per thread name, for the threads that spent any.
+  for (const auto& [name, ms] : byName)
+    if (ms >= 0.05) state.counters["thread " + name] = ms;
   state.counters["load_average"] = bench::LoadAverage();
 }
 BENCHMARK(BM_GameIdleCpu)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -2,6 +2,8 @@
 // picture and drawing a label, beside a floor (copying the same pixels).
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
 #include <cstring>
 #include <vector>
 
@@ -86,5 +88,22 @@ void BM_DrawString(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawString);
+
+// The outline of a text never laid out before, as the play room's clock
+// needs one every second and the store room one for each of its labels.
+void BM_AddStringNewText(benchmark::State& state) {
+  const FontFamily family("Arial");
+  StringFormat format;
+  int second = 0;
+  for (auto _ : state) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", second / 3600, second / 60 % 60, second % 60);
+    ++second;
+    GraphicsPath path;
+    path.AddString(text, &family, FontStyleBold, 29.0f, RectF(), &format);
+    benchmark::DoNotOptimize(path.GetPointCount());
+  }
+}
+BENCHMARK(BM_AddStringNewText);
 
 }  // namespace

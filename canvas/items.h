@@ -102,6 +102,10 @@ class CRSCanvasItem : public CRSObject {
   void SetUpdatesEnabled(bool enabled) { m_updatesEnabled = enabled; }
   void SetCullByBounds(bool cull);
   void SetPrePaintNotification(bool on) { m_prePaintNotification = on; }
+  // Says that the pre-paint slot paints only within the item's bounds as
+  // they are before it runs, so that the item may be left out of a paint
+  // where opaque siblings painted after it hide those bounds.
+  void SetPrePaintKeepsBounds(bool on) { m_prePaintKeepsBounds = on; }
   // A focusable item takes the keyboard when it is clicked; one that also
   // takes text has the platform's text input (and its input method) switched
   // on while it holds the keyboard.
@@ -198,9 +202,17 @@ class CRSCanvasItem : public CRSObject {
   bool m_drawsItself = false;
   bool m_keepsPaintCache = false;
   bool m_updatesEnabled = true;
+  // The item's own steps around a change of parent, shared by SetParent
+  // and the moves of MoveChildrenTo.
+  void OnMoveStarting() override;
+  void OnMoveDone(CRSObject* oldParent) override;
+  // Moves between parents under way, and the updates setting before them.
+  int m_moveDepth = 0;
+  bool m_updatesBeforeMove = true;
   bool m_cullByBounds = true;
   bool m_visible = true;
   bool m_prePaintNotification = false;
+  bool m_prePaintKeepsBounds = false;
   bool m_focusable = false;
   bool m_takesText = false;
   bool m_softImageFrame = false;

@@ -81,6 +81,73 @@ void CRSObject::SetParent(CRSObject* newParent) {
   }
 }
 
+std::size_t CRSObject::PlaceOf(CRSObject* child, std::size_t from) {
+  CRSObject* before = FindInsertPosition(child);
+  if (!before) return m_children.size();
+  // Children handed over in order land in order, so the search goes on
+  // from the last place; only a child placed before it searches it all.
+  const auto same = [before](const auto& c) { return c.SameBlock(before); };
+  auto it = std::find_if(m_children.begin() + static_cast<std::ptrdiff_t>(std::min(from, m_children.size())),
+                         m_children.end(), same);
+  if (it == m_children.end()) it = std::find_if(m_children.begin(), m_children.end(), same);
+  return static_cast<std::size_t>(it - m_children.begin());
+}
+
+void CRSObject::MoveChildrenTo(CRSObject* newParent) {
+  if (newParent == this || m_children.empty()) return;
+  for (CRSObject* up = newParent; up; up = up->m_parent)
+    if (up->m_parent == this) return;  // a child cannot hold its own parent
+  if (!newParent || IsBeingDeleted() || newParent->IsBeingDeleted()) {
+    // Only detaching: each child leaves the front of the list.
+    while (!m_children.empty()) {
+      CRSObject* child = m_children.front().get();
+      const std::size_t before = m_children.size();
+      if (child) child->SetParent(newParent);
+      if (m_children.size() == before) m_children.erase(m_children.begin());
+    }
+    return;
+  }
+  CRSAutoPtrLifeGuard self(this);
+  CRSAutoPtrLifeGuard adopter(newParent);
+  // A moved child leaves an empty entry behind, and the empty entries go
+  // together at the end, instead of the list closing up after each child.
+  std::size_t place = 0;
+  for (std::size_t i = 0; i < m_children.size() && self.Alive(); ++i) {
+    CRSObject* child = m_children[i].get();
+    if (!child || child->m_parent != this) continue;
+    CRSAutoPtrLifeGuard alive(child);
+    child->OnMoveStarting();
+    const bool linkable = adopter.Alive() && !child->IsBeingDeleted() && !newParent->IsBeingDeleted();
+    if (linkable) {
+      newParent->OnAddChild(child);
+      // The new parent placed the child elsewhere itself.
+      if (!alive.Alive() || child->m_parent != this) continue;
+    }
+    // A handler may have changed the list: the child is looked up again.
+    if (i >= m_children.size() || !m_children[i].SameBlock(child)) {
+      const auto it = std::find_if(m_children.begin(), m_children.end(),
+                                   [child](const auto& c) { return c.SameBlock(child); });
+      if (it == m_children.end()) continue;
+      i = static_cast<std::size_t>(it - m_children.begin());
+    }
+    CRSAutoPtrPolymorphic<CRSObject> moving = std::move(m_children[i]);
+    child->m_parent = nullptr;
+    OnRemoveChild(child);
+    if (!alive.Alive() || !self.Alive()) continue;
+    if (!linkable || !adopter.Alive() || child->IsBeingDeleted() || newParent->IsBeingDeleted()) {
+      moving.Release();  // detached, as SetParent leaves it
+      continue;
+    }
+    child->m_parent = newParent;
+    place = newParent->PlaceOf(child, place);
+    newParent->m_children.insert(newParent->m_children.begin() + static_cast<std::ptrdiff_t>(place), std::move(moving));
+    ++place;
+    child->sigParentChanged(child, newParent, this);
+    if (alive.Alive()) child->OnMoveDone(this);
+  }
+  if (self.Alive()) std::erase_if(m_children, [](const auto& c) { return !c.block(); });
+}
+
 void CRSObject::DeleteChildren() {
   while (!m_children.empty()) {
     CRSObject* child = m_children.front().get();

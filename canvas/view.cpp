@@ -302,6 +302,15 @@ void CRSCanvasView::OnSize(unsigned type) {
 
 void CRSCanvasView::PaintTo(const Rect& invalid) {
   m_repaintPendingSince = 0;
+  // A repaint long after the one before (a clock's tick) ends the watchdog
+  // at once; while repaints follow one another (a drag) it keeps running,
+  // so that it is not set again for every frame.
+  const std::uint32_t now = platform::GetTickCount();
+  if (m_watchdogRunning && now - m_lastPaintAt > kWatchdogPeriodMs) {
+    KillTimer(kWatchdogTimer);
+    m_watchdogRunning = false;
+  }
+  m_lastPaintAt = now;
   const std::vector<Rect> parts = TakeDirtyParts(invalid);
   if (!HasWindow() || invalid.IsEmptyArea()) return;
   const Size client = m_window->GetClientSize();

@@ -137,6 +137,7 @@ class CRSCanvasView : public platform::WindowHandler,
   // The watchdog runs only while repaints come and go: an idle window
   // wakes the program for nothing else.
   bool m_watchdogRunning = false;
+  std::uint32_t m_lastPaintAt = 0;
   bool m_draggingWindow = false;
   Point m_dragStart;
   bool m_inSize = false;

@@ -3,17 +3,30 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/audio_midi.h"
+#include "platform/messages.h"
 
 namespace platform::audio {
 namespace {
 
 bool s_openTried = false;
-bool s_open = false;
+bool s_open = false;       // the program has a sound output
+bool s_deviceOpen = false;  // the device is open now (it sleeps while quiet)
+// The format the first opening got; the device reopens in exactly this
+// format, so effects decoded for it still play right.
+int s_frequency = kOutputRate;
+Uint16 s_format = AUDIO_S16SYS;
+int s_channels = kOutputChannels;
+// Mixer-decoded music objects alive; they were made for the open device.
+int s_mixerMusic = 0;
+unsigned s_sleepAfterMs = kSleepAfterMs;
+Uint64 s_lastSound = 0;       // when a sound was last loaded or played
+SDL_TimerID s_sleepTimer = 0;  // the pending look at whether to sleep
 
 std::atomic<TargetId> s_finishedTarget{kNoTarget};
 std::atomic<unsigned> s_finishedMessage{0};
@@ -46,16 +59,98 @@ void OnPostMix(void*, Uint8* stream, int length) {
         static_cast<std::size_t>(length) / sizeof(std::int16_t));
 }
 
-void CloseAtExit() {
-  if (!s_open) return;
+void CloseDevice() {
+  if (!s_deviceOpen) return;
   midi::ReleaseMusicStream();
   Mix_ChannelFinished(nullptr);
   Mix_HookMusicFinished(nullptr);
   Mix_SetPostMix(nullptr, nullptr);
   Mix_CloseAudio();
+  s_deviceOpen = false;
+}
+
+void CloseAtExit() {
+  if (!s_open) return;
+  if (s_sleepTimer) SDL_RemoveTimer(s_sleepTimer);
+  s_sleepTimer = 0;
+  CloseDevice();
   Mix_Quit();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   s_open = false;
+}
+
+// Opens the device and sets up everything the mixer forgets when it closes.
+// `allowedChanges` is 0 on reopening, so the format stays the first one.
+bool OpenDevice(int allowedChanges) {
+  if (Mix_OpenAudioDevice(s_frequency, s_format, s_channels, kOutputBufferFrames, nullptr, allowedChanges) != 0)
+    return false;
+  // Effects take channels as they are made.
+  Mix_AllocateChannels(static_cast<int>(ChannelsInUse().size()));
+  Mix_ChannelFinished(OnChannelFinished);
+  Mix_HookMusicFinished(OnMusicFinished);
+  Mix_SetPostMix(OnPostMix, nullptr);
+  s_deviceOpen = true;
+  return true;
+}
+
+// Whether something would be lost or cut short if the device closed now.
+bool DeviceNeeded() {
+  return Mix_Playing(-1) > 0 || Mix_PlayingMusic() != 0 || midi::HoldsMusicStream() || s_mixerMusic > 0;
+}
+
+void ArmSleepTimer(Uint64 delayMs);
+
+// The look at whether to sleep, on the user-interface thread: the timer
+// below runs on SDL's timer thread and only posts this.
+class SleepTarget : public MessageTarget {
+ public:
+  void OnMessage(const Message&) override {
+    s_sleepTimer = 0;
+    if (!s_deviceOpen) return;
+    const Uint64 now = SDL_GetTicks64();
+    if (DeviceNeeded()) {
+      // Still sounding (or waiting to resume): the quiet time starts no
+      // earlier than now.
+      s_lastSound = now;
+      ArmSleepTimer(s_sleepAfterMs / 4);
+      return;
+    }
+    const Uint64 quiet = now - s_lastSound;
+    if (quiet < s_sleepAfterMs)
+      ArmSleepTimer(s_sleepAfterMs - quiet);
+    else
+      CloseDevice();
+  }
+};
+
+TargetId SleepTargetId() {
+  static SleepTarget s_target;
+  static const TargetId s_id = RegisterMessageTarget(&s_target);
+  return s_id;
+}
+
+Uint32 OnSleepTimer(Uint32, void*) {
+  PostMessage(SleepTargetId(), kMsgUser);
+  return 0;  // once; the target arms it again while the device is needed
+}
+
+void ArmSleepTimer(Uint64 delayMs) {
+  if (s_sleepTimer) return;
+  s_sleepTimer = SDL_AddTimer(static_cast<Uint32>(std::max<Uint64>(delayMs, 1)), OnSleepTimer, nullptr);
+}
+
+// Called before every load or play: opens a sleeping device again and
+// starts the quiet time anew. False when there is no output, or the device
+// would not open again (the sound is then silent, as without a device).
+bool Wake() {
+  if (!s_open) return false;
+  if (!s_deviceOpen && !OpenDevice(0)) return false;
+  s_lastSound = SDL_GetTicks64();
+  // Looked at a few times within the quiet time, so that the end of a sound
+  // is seen soon after it comes and the device stays open for most of the
+  // quiet time after it, whatever the sound's length.
+  ArmSleepTimer(s_sleepAfterMs / 4);
+  return true;
 }
 
 int AllocateChannel() {
@@ -117,27 +212,29 @@ void NotifyMusicFinished() {
 bool Open() {
   if (s_openTried) return s_open;
   s_openTried = true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER) != 0) return false;
   // Decoders that are missing simply leave their formats unplayable. MIDI
   // is ours (audio_midi.cpp): the mixer's own would load the soundfont
   // again for every piece.
   Mix_Init(MIX_INIT_FLAC | MIX_INIT_MP3 | MIX_INIT_OGG);
-  if (Mix_OpenAudio(kOutputRate, AUDIO_S16SYS, kOutputChannels, kOutputBufferFrames) != 0) {
+  if (!OpenDevice(SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE)) {
     Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
     return false;
   }
-  // Effects take channels as they are made.
-  Mix_AllocateChannels(static_cast<int>(ChannelsInUse().size()));
-  Mix_ChannelFinished(OnChannelFinished);
-  Mix_HookMusicFinished(OnMusicFinished);
-  Mix_SetPostMix(OnPostMix, nullptr);
+  Mix_QuerySpec(&s_frequency, &s_format, &s_channels);
   s_open = true;
   std::atexit(CloseAtExit);
+  // Nothing has sounded yet: the quiet time starts now.
+  Wake();
   return true;
 }
 
 bool IsOpen() { return s_open; }
+
+bool IsDeviceAwake() { return s_deviceOpen; }
+
+void SetSleepAfter(unsigned ms) { s_sleepAfterMs = ms ? ms : kSleepAfterMs; }
 
 bool WaitForMidi() { return s_open && midi::WaitUntilReady(); }
 
@@ -158,7 +255,7 @@ void SetOutputTap(OutputTap tap, void* user) {
 std::unique_ptr<Effect> Effect::FromMemory(std::span<const std::uint8_t> bytes) {
   const AudioFormat format = SniffAudioFormat(bytes);
   if (format == AudioFormat::kUnknown || format == AudioFormat::kMidi) return nullptr;
-  if (!Open()) return std::unique_ptr<Effect>(new Effect(nullptr, -1));
+  if (!Open() || !Wake()) return std::unique_ptr<Effect>(new Effect(nullptr, -1));
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) return nullptr;
   Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
@@ -175,7 +272,7 @@ std::unique_ptr<Effect> Effect::FromFile(const std::string& path) {
     SDL_RWclose(rw);
     return nullptr;
   }
-  if (!Open()) {
+  if (!Open() || !Wake()) {
     SDL_RWclose(rw);
     return std::unique_ptr<Effect>(new Effect(nullptr, -1));
   }
@@ -189,38 +286,42 @@ Effect::~Effect() {
   if (!m_chunk) return;
   // Halting first keeps the mixer from reading a freed chunk; the finished
   // notice it posts finds no entry any more and is dropped.
-  Mix_HaltChannel(m_channel);
+  if (s_deviceOpen) Mix_HaltChannel(m_channel);
   Mix_FreeChunk(m_chunk);
   ReleaseChannel(m_channel);
 }
 
 bool Effect::Play(bool loop) {
-  if (!m_chunk) return true;
+  if (!m_chunk || !Wake()) return true;
   return Mix_PlayChannel(m_channel, m_chunk, loop ? -1 : 0) == m_channel;
 }
 
+// A sleeping device plays nothing, so there is nothing to pause or halt;
+// the mixer must not be asked about its channels then.
 void Effect::Pause() {
-  if (m_chunk) Mix_Pause(m_channel);
+  if (m_chunk && s_deviceOpen) Mix_Pause(m_channel);
 }
 
 void Effect::Resume() {
-  if (m_chunk) Mix_Resume(m_channel);
+  if (m_chunk && s_deviceOpen) Mix_Resume(m_channel);
 }
 
 void Effect::Halt() {
-  if (m_chunk) Mix_HaltChannel(m_channel);
+  if (m_chunk && s_deviceOpen) Mix_HaltChannel(m_channel);
 }
 
-bool Effect::IsPlaying() const { return m_chunk && Mix_Playing(m_channel) != 0; }
+bool Effect::IsPlaying() const { return m_chunk && s_deviceOpen && Mix_Playing(m_channel) != 0; }
 
-bool Effect::IsPaused() const { return m_chunk && Mix_Playing(m_channel) != 0 && Mix_Paused(m_channel) != 0; }
+bool Effect::IsPaused() const { return IsPlaying() && Mix_Paused(m_channel) != 0; }
 
 // ---------------------------------------------------------------------------
 // Music
 // ---------------------------------------------------------------------------
 
 Music::Music(_Mix_Music* music, std::vector<std::uint8_t> bytes, AudioFormat format)
-    : m_music(music), m_bytes(std::move(bytes)), m_format(format) {}
+    : m_music(music), m_bytes(std::move(bytes)), m_format(format) {
+  if (m_music) ++s_mixerMusic;
+}
 
 std::unique_ptr<Music> Music::FromMemory(std::span<const std::uint8_t> bytes) {
   const AudioFormat format = SniffAudioFormat(bytes);
@@ -242,6 +343,7 @@ std::unique_ptr<Music> Music::FromMemory(std::span<const std::uint8_t> bytes) {
     music->m_song = std::make_unique<midi::Song>(std::vector<std::uint8_t>(copy.begin() + start, copy.end()));
     return music;
   }
+  if (!Wake()) return std::unique_ptr<Music>(new Music(nullptr, {}, format));
   SDL_RWops* rw = SDL_RWFromConstMem(copy.data(), static_cast<int>(copy.size()));
   if (!rw) return nullptr;
   // The stream reads `copy` for as long as the music lives; moving the
@@ -268,7 +370,7 @@ std::unique_ptr<Music> Music::FromFile(const std::string& path) {
     SDL_RWclose(rw);
     return read ? FromMemory(bytes) : nullptr;
   }
-  if (!Open()) {
+  if (!Open() || !Wake()) {
     SDL_RWclose(rw);
     return std::unique_ptr<Music>(new Music(nullptr, {}, format));
   }
@@ -285,13 +387,18 @@ Music::~Music() {
   }
   m_song.reset();
   // Freed before m_bytes, which the decoder may read up to this call.
-  if (m_music) Mix_FreeMusic(m_music);
+  if (m_music) {
+    Mix_FreeMusic(m_music);
+    --s_mixerMusic;
+    // The quiet time starts once the music is gone.
+    Wake();
+  }
 }
 
 bool Music::IsCurrent() const { return (m_music || m_song) && s_currentMusic == this; }
 
 bool Music::Play(bool loop) {
-  if (!m_music && !m_song) return true;
+  if ((!m_music && !m_song) || !Wake()) return true;
   s_currentMusic = this;
   if (m_song) return m_song->Play(loop);
   midi::ReleaseMusicStream();

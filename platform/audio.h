@@ -46,6 +46,18 @@ inline constexpr const char* kSoundFontPath = "/usr/share/sounds/sf3/default-GM.
 bool Open();
 bool IsOpen();
 
+// The device sleeps while nothing sounds: the audio thread wakes for every
+// buffer (43 times a second) even with nothing to mix, so once no effect has
+// played or been paused, and no music has been playing, paused or loaded,
+// for kSleepAfterMs, the device is closed. It opens again, in the same
+// format and with the same channels, callbacks and tap, when the next sound
+// is loaded or played, which costs that sound a few milliseconds.
+inline constexpr unsigned kSleepAfterMs = 2000;
+// For tests and measurements: whether the device is open now, and another
+// quiet time before it sleeps (0 restores kSleepAfterMs).
+bool IsDeviceAwake();
+void SetSleepAfter(unsigned ms);
+
 // Where end-of-play notices go: `message` is posted to `target` with wParam
 // kEffectFinished and lParam the effect's channel, or wParam kMusicFinished.
 // kNoTarget stops the notices.

@@ -262,6 +262,8 @@ bool Song::IsPaused() const {
   return s_stream.song == this && !s_stream.ended && s_stream.paused;
 }
 
+bool HoldsMusicStream() { return s_hooked; }
+
 void ReleaseMusicStream() {
   if (!s_hooked) return;
   // Unhooking takes the mixer's lock, so the renderer has finished with the

@@ -60,5 +60,8 @@ class Song {
 
 // Gives the music stream back to the mixer if a song holds it.
 void ReleaseMusicStream();
+// True while a song holds the music stream (playing, paused or waiting for
+// the synthesiser), so the output must stay open.
+bool HoldsMusicStream();
 
 }  // namespace platform::audio::midi

@@ -71,6 +71,12 @@ void ClipToRegion(cairo_t* cr, const Region& region) {
     cairo_clip(cr);
     return;
   }
+  if (region.HasBox()) {
+    const RectF& box = region.Box();
+    cairo_new_path(cr);
+    cairo_rectangle(cr, box.X, box.Y, box.Width, box.Height);
+    cairo_clip(cr);
+  }
   for (const Region::Step& step : region.Steps()) {
     if (step.exclude) {
       ClipExcluding(cr, step.path);

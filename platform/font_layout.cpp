@@ -41,7 +41,40 @@ cairo_t* MeasuringContext() {
   return scratch.cr;
 }
 
+// The text settings every layout of this file uses: unhinted metrics keep
+// measured widths proportional to the size, so a measured string fits where
+// it is then drawn at any scale.
+void SetUpContext(PangoContext* context, bool antialias) {
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+  pango_cairo_context_set_font_options(context, options);
+  cairo_font_options_destroy(options);
+  pango_cairo_context_set_resolution(context, kScreenDpi);
+}
+
+// Layouts that are only measured or turned into outlines share one context
+// for each smoothing setting, set up once: making a context, and finding
+// the fonts for it, is much of what laying out a short text costs.
+PangoContext* MeasuringPangoContext(bool antialias) {
+  thread_local struct Contexts {
+    PangoContext* context[2] = {nullptr, nullptr};
+    ~Contexts() {
+      for (PangoContext* c : context)
+        if (c) g_object_unref(c);
+    }
+  } contexts;
+  PangoContext*& context = contexts.context[antialias ? 1 : 0];
+  if (!context) {
+    context = pango_cairo_create_context(MeasuringContext());
+    SetUpContext(context, antialias);
+  }
+  return context;
+}
+
 }  // namespace
+
+cairo_t* OutlineContext() { return MeasuringContext(); }
 
 std::string StripHotkeys(const std::string& text, HotkeyPrefix mode, std::vector<int>* underlined) {
   if (mode == HotkeyPrefixNone) return text;
@@ -69,18 +102,13 @@ TextLayout::TextLayout(cairo_t* cr, const std::string& rawText, const TextStyle&
   EnsureFontRules();
   const StringFormat defaults;
   const StringFormat& f = format ? *format : defaults;
-  m_layout = pango_cairo_create_layout(cr ? cr : MeasuringContext());
-
-  PangoContext* context = pango_layout_get_context(m_layout);
-  cairo_font_options_t* options = cairo_font_options_create();
-  // Unhinted metrics keep measured widths proportional to the size, so a
-  // measured string fits where it is then drawn at any scale.
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_antialias(options, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
-  pango_cairo_context_set_font_options(context, options);
-  cairo_font_options_destroy(options);
-  pango_cairo_context_set_resolution(context, kScreenDpi);
-  pango_layout_context_changed(m_layout);
+  if (cr) {
+    m_layout = pango_cairo_create_layout(cr);
+    SetUpContext(pango_layout_get_context(m_layout), antialias);
+    pango_layout_context_changed(m_layout);
+  } else {
+    m_layout = pango_layout_new(MeasuringPangoContext(antialias));
+  }
 
   PangoFontDescription* desc = pango_font_description_new();
   pango_font_description_set_family(desc, style.family.c_str());

@@ -24,6 +24,10 @@ struct TextStyle {
 // after it is collected. HotkeyPrefixNone keeps the text as it is.
 std::string StripHotkeys(const std::string& text, HotkeyPrefix mode, std::vector<int>* underlined);
 
+// The scratch target that layouts made without one (cr null) belong to;
+// their outlines are built on it (it is left with no path).
+cairo_t* OutlineContext();
+
 class TextLayout {
  public:
   // Lays out on cr's font settings, or on a private measuring context when

@@ -192,9 +192,8 @@ Status Graphics::CombineClip(const Region& worldShape, CombineMode mode) {
       return Ok;
     case CombineModeIntersect:
     case CombineModeExclude: {
-      // The new steps narrow what Cairo already clips to, so only they are
-      // applied.
-      const size_t before = m_clip.Steps().size();
+      // The shape narrows what Cairo already clips to, so only it is
+      // applied: intersected, or excluded as the clip just excluded it.
       const bool wasEmpty = m_clip.IsEmptyFlag();
       const Status s = mode == CombineModeIntersect ? m_clip.Intersect(&shape) : m_clip.Exclude(&shape);
       if (s != Ok || wasEmpty) return s;
@@ -202,15 +201,13 @@ Status Graphics::CombineClip(const Region& worldShape, CombineMode mode) {
         ApplyClip(nullptr);
         return Ok;
       }
-      Region added;
-      for (size_t i = before; i < m_clip.Steps().size(); ++i) {
-        const Region::Step& step = m_clip.Steps()[i];
-        if (step.exclude)
-          added.Exclude(&step.path);
-        else
-          added.Intersect(&step.path);
+      if (mode == CombineModeIntersect) {
+        ApplyClip(&shape);
+      } else {
+        Region added;
+        added.Exclude(&shape);
+        ApplyClip(&added);
       }
-      ApplyClip(&added);
       return Ok;
     }
     default:
@@ -443,10 +440,18 @@ Status Graphics::DrawImage(const Bitmap* image, const RectF& dest, float srcX, f
   cairo_pattern_set_matrix(pattern, &m);
   cairo_pattern_set_filter(pattern, FilterFor(m_quality.interpolation));
   // Inside the picture, edge pixels are repeated outward so that a scaled
-  // picture keeps solid borders instead of fading into transparency.
+  // picture keeps solid borders instead of fading into transparency. A
+  // picture drawn pixel for pixel never samples outside itself, and without
+  // the repeat the drawing library copies it by its fast path rather than
+  // fetching pixel by pixel.
   const bool inside = srcX >= 0 && srcY >= 0 && srcX + srcWidth <= image->GetWidth() + 0.001f &&
                       srcY + srcHeight <= image->GetHeight() + 0.001f;
-  cairo_pattern_set_extend(pattern, inside ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
+  cairo_matrix_t device;
+  cairo_get_matrix(m_cr, &device);
+  const bool pixelForPixel = device.xx == 1.0 && device.yy == 1.0 && device.xy == 0.0 && device.yx == 0.0 &&
+                             device.x0 - srcX == std::floor(device.x0 - srcX) &&
+                             device.y0 - srcY == std::floor(device.y0 - srcY);
+  cairo_pattern_set_extend(pattern, inside && !pixelForPixel ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
   cairo_set_source(m_cr, pattern);
   cairo_pattern_destroy(pattern);
   cairo_new_path(m_cr);

@@ -12,22 +12,20 @@ Status GraphicsPath::AddString(const std::string& str, const FontFamily* family,
                                const RectF& layoutRect, const StringFormat* format) {
   if (!family || family->GetName().empty() || !(emSize > 0)) return InvalidParameter;
   if (str.empty()) return Ok;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-  cairo_t* cr = cairo_create(surface);
+  // Laid out on the shared scratch target, whose transform is the identity.
+  cairo_t* cr = text::OutlineContext();
   Status status = Ok;
-  {
-    text::TextLayout layout(cr, str, {family->GetName(), emSize, style}, layoutRect, format, true);
-    cairo_move_to(cr, layout.Origin().X, layout.Origin().Y);
-    pango_cairo_layout_path(cr, layout.Get());
-    cairo_path_t* data = cairo_copy_path(cr);
-    if (data->status == CAIRO_STATUS_SUCCESS)
-      AppendCairoPathData(this, data);
-    else
-      status = OutOfMemory;
-    cairo_path_destroy(data);
-  }
-  cairo_destroy(cr);
-  cairo_surface_destroy(surface);
+  text::TextLayout layout(nullptr, str, {family->GetName(), emSize, style}, layoutRect, format, true);
+  cairo_new_path(cr);
+  cairo_move_to(cr, layout.Origin().X, layout.Origin().Y);
+  pango_cairo_layout_path(cr, layout.Get());
+  cairo_path_t* data = cairo_copy_path(cr);
+  if (data->status == CAIRO_STATUS_SUCCESS)
+    AppendCairoPathData(this, data);
+  else
+    status = OutOfMemory;
+  cairo_path_destroy(data);
+  cairo_new_path(cr);
   return status;
 }
 

@@ -34,7 +34,8 @@ Region::Region(const RectF& rect) {
     MakeEmpty();
     return;
   }
-  m_steps.push_back({false, RectPath(rect)});
+  m_hasBox = true;
+  m_box = rect;
 }
 
 Region::Region(const Rect& rect) : Region(RectF(float(rect.X), float(rect.Y), float(rect.Width), float(rect.Height))) {}
@@ -49,12 +50,14 @@ Region::Region(const GraphicsPath* path) {
 
 Status Region::MakeInfinite() {
   m_empty = false;
+  m_hasBox = false;
   m_steps.clear();
   return Ok;
 }
 
 Status Region::MakeEmpty() {
   m_empty = true;
+  m_hasBox = false;
   m_steps.clear();
   return Ok;
 }
@@ -62,8 +65,19 @@ Status Region::MakeEmpty() {
 Status Region::Intersect(const RectF& rect) {
   if (m_empty) return Ok;
   if (rect.IsEmptyArea()) return MakeEmpty();
-  m_steps.push_back({false, RectPath(rect)});
+  if (!m_hasBox) {
+    m_hasBox = true;
+    m_box = rect;
+    return Ok;
+  }
+  if (!RectF::Intersect(m_box, m_box, rect) || m_box.IsEmptyArea()) return MakeEmpty();
   return Ok;
+}
+
+void Region::BoxToStep() {
+  if (!m_hasBox) return;
+  m_steps.insert(m_steps.begin(), {false, RectPath(m_box)});
+  m_hasBox = false;
 }
 
 Status Region::Intersect(const GraphicsPath* path) {
@@ -81,6 +95,8 @@ Status Region::Intersect(const Region* region) {
   // Both are chains of narrowing steps, so their intersection is the chain
   // of all steps.
   const std::vector<Step> steps = region->m_steps;
+  if (region->m_hasBox) Intersect(region->m_box);
+  if (m_empty) return Ok;
   m_steps.insert(m_steps.end(), steps.begin(), steps.end());
   return Ok;
 }
@@ -102,7 +118,11 @@ Status Region::Exclude(const Region* region) {
   if (!region) return InvalidParameter;
   if (m_empty || region->m_empty) return Ok;
   if (region->IsInfinite()) return MakeEmpty();
-  if (region->m_steps.size() != 1 || region->m_steps[0].exclude) return NotImplemented;
+  if (region->m_hasBox && region->m_steps.empty()) {
+    m_steps.push_back({true, RectPath(region->m_box)});
+    return Ok;
+  }
+  if (region->m_hasBox || region->m_steps.size() != 1 || region->m_steps[0].exclude) return NotImplemented;
   m_steps.push_back({true, region->m_steps[0].path});
   return Ok;
 }
@@ -115,12 +135,21 @@ Status Region::Translate(float dx, float dy) {
 
 Status Region::Transform(const Matrix* matrix) {
   if (!matrix) return InvalidParameter;
+  if (m_hasBox) {
+    // An upright box stays one under moving and scaling; any other
+    // transform makes it an outline like the rest.
+    if (matrix->M12() == 0.0f && matrix->M21() == 0.0f && matrix->M11() != 0.0f && matrix->M22() != 0.0f)
+      m_box = TransformedBounds(*matrix, m_box);
+    else
+      BoxToStep();
+  }
   for (Step& s : m_steps) s.path.Transform(matrix);
   return Ok;
 }
 
 bool Region::IsVisible(const PointF& point) const {
   if (m_empty) return false;
+  if (m_hasBox && !m_box.Contains(point)) return false;
   for (const Step& s : m_steps)
     if (s.path.IsVisible(point) == s.exclude) return false;
   return true;
@@ -131,8 +160,8 @@ Status Region::GetBounds(RectF* bounds) const {
   *bounds = RectF();
   if (m_empty) return Ok;
   // The area lies within every outline it was intersected with.
-  bool haveLimit = false;
-  RectF limit;
+  bool haveLimit = m_hasBox;
+  RectF limit = m_box;
   for (const Step& s : m_steps) {
     if (s.exclude) continue;
     RectF b;
@@ -148,7 +177,7 @@ Status Region::GetBounds(RectF* bounds) const {
     *bounds = RectF(kInfiniteOrigin, kInfiniteOrigin, kInfiniteSize, kInfiniteSize);
     return Ok;
   }
-  if (m_steps.size() == 1) {
+  if (m_steps.size() + (m_hasBox ? 1 : 0) == 1) {
     *bounds = limit;
     return Ok;
   }
@@ -196,7 +225,7 @@ Status Region::GetBounds(RectF* bounds) const {
 
 bool Region::IsEmpty() const {
   if (m_empty) return true;
-  if (m_steps.empty()) return false;
+  if (m_steps.empty()) return false;  // the box alone is never empty
   RectF b;
   GetBounds(&b);
   return b.IsEmptyArea();

@@ -3,6 +3,13 @@
 // nothing) narrowed by a sequence of intersections with and exclusions of
 // outlines. Each outline is filled by its own fill mode; the drawing layer
 // realises a region as a stack of clips.
+//
+// Intersections with upright rectangles, by far the most common clips (an
+// item's box inside a repainted rectangle), are kept as one box rather than
+// as outlines: such a region is copied, narrowed and moved without
+// allocating, which matters because the drawing layer copies its clip on
+// every saved state. Intersections and exclusions commute, so the box
+// stands for all of them at once, whatever order they came in.
 
 #include <memory>
 #include <vector>
@@ -52,7 +59,7 @@ class Region {
   Status Translate(float dx, float dy);
   Status Transform(const Matrix* matrix);
 
-  bool IsInfinite() const { return !m_empty && m_steps.empty(); }
+  bool IsInfinite() const { return !m_empty && !m_hasBox && m_steps.empty(); }
   // Whether no point is inside; found by rendering the region, so an area
   // thinner than about 1/2048 of its bounds may count as empty.
   bool IsEmpty() const;
@@ -64,14 +71,22 @@ class Region {
   bool IsVisible(const PointF& point) const;
   bool IsVisible(float x, float y) const { return IsVisible(PointF(x, y)); }
 
-  // For the drawing layer: true with no steps means infinite.
+  // For the drawing layer: the area is the box (when there is one) narrowed
+  // by the steps; not empty with neither means infinite.
   bool IsEmptyFlag() const { return m_empty; }
+  bool HasBox() const { return m_hasBox; }
+  const RectF& Box() const { return m_box; }
   const std::vector<Step>& Steps() const { return m_steps; }
 
   Status GetLastStatus() const { return Ok; }
 
  private:
+  // Turns the box into an outline step, for transforms that turn it.
+  void BoxToStep();
+
   bool m_empty = false;
+  bool m_hasBox = false;
+  RectF m_box;
   std::vector<Step> m_steps;
 };
 

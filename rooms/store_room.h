@@ -112,7 +112,11 @@ class CPuzzleStoreRoom : public CRSObject {
   CRSAutoPtrPolymorphic<CRSCanvasFadingImage> m_echo;
   CRSAutoPtrPolymorphic<CRSCanvasText> m_hint;
   float m_phase = 0.0f;
+  // The frames that show the floor filling: the first once the building has
+  // taken this long (a library of a thousand puzzles is laid out before
+  // then and painted once, whole), the next ones every kPaintEveryMs.
+  static constexpr std::uint32_t kFirstPaintAfterMs = 500;
   static constexpr std::uint32_t kPaintEveryMs = 250;
   std::uint32_t m_lastPaint = 0;
-  std::uint32_t m_paintPause = kPaintEveryMs;
+  std::uint32_t m_paintPause = kFirstPaintAfterMs;
 };

@@ -94,6 +94,9 @@ void CBehaviourSoftImage::Rebuild() {
   m_image = image;
   image->SetParent(item->GetParent());
   image->SetPrePaintNotification(true);
+  // Sized for the glow above, so a shadow hidden under the pictures in
+  // front of it is not rendered until it shows.
+  image->SetPrePaintKeepsBounds(true);
   image->sigPrePaint.connect(this, &CBehaviourSoftImage::OnPrePaint);
   Place();
   ApplyVisibility();

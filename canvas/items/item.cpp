@@ -120,11 +120,21 @@ const std::vector<CRSCanvasItem*>& CRSCanvasItem::GetChildItems() const {
 
 void CRSCanvasItem::SetParent(CRSObject* parent) {
   if (parent == GetParent()) return;
-  Invalidate();
-  const bool wasEnabled = m_updatesEnabled;
-  m_updatesEnabled = false;
-  auto* oldParentItem = GetParentItem();
+  CRSObject* const oldParent = GetParent();
+  OnMoveStarting();
   CRSObject::SetParent(parent);
+  OnMoveDone(oldParent);
+}
+
+void CRSCanvasItem::OnMoveStarting() {
+  Invalidate();
+  // A move made by a slot during this one keeps the state saved first.
+  if (m_moveDepth++ == 0) m_updatesBeforeMove = m_updatesEnabled;
+  m_updatesEnabled = false;
+}
+
+void CRSCanvasItem::OnMoveDone(CRSObject* oldParent) {
+  auto* oldParentItem = dynamic_cast<CRSCanvasItem*>(oldParent);
   // A new parent may sit at the address of one that is gone.
   canvas_geometry::Advance();
   m_parentItemKey = nullptr;
@@ -136,7 +146,7 @@ void CRSCanvasItem::SetParent(CRSObject* parent) {
   if (oldParentItem) oldParentItem->MarkChildItemsDirty();
   if (CRSCanvasItem* newParentItem = GetParentItem()) newParentItem->MarkChildItemsDirty();
   UpdateTransform();
-  m_updatesEnabled = wasEnabled;
+  if (--m_moveDepth == 0) m_updatesEnabled = m_updatesBeforeMove;
   Invalidate();
 }
 

@@ -8,6 +8,7 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/items.h"
 #include "platform/bitmap.h"
+#include "platform/covered_area.h"
 #include "platform/messages.h"
 
 namespace {
@@ -80,18 +81,25 @@ const Gdiplus::Graphics* s_walkStep = nullptr;
 
 // The device pixels an item is sure to paint opaque: a picture without an
 // alpha channel, shown as it is and kept upright. Its edge pixels may be
-// blended where the picture does not meet the pixel grid, so the pixels are
-// whole ones a pixel inside its bounds.
-bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device) {
+// blended where the picture does not meet the pixel grid, so there the
+// pixels are whole ones a pixel inside its bounds.
+bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device,
+                 float minPixels = kMinOccluderPixels) {
   if (world.M12() != 0.0f || world.M21() != 0.0f || world.M11() <= 0.0f || world.M22() <= 0.0f) return false;
   const SizeF size = item->GetSize();
-  if (size.Width * size.Height * world.M11() * world.M22() < kMinOccluderPixels) return false;
+  if (size.Width * size.Height * world.M11() * world.M22() < minPixels) return false;
   auto* image = dynamic_cast<CRSCanvasImage*>(item);
   if (!image || !image->GetImage() || image->GetImageAttributes() || image->GetPrePaintNotification()) return false;
   if (image->GetImage()->GetPixelFormat() != PixelFormat::Format24bppRGB) return false;
   const RectF bounds = Gdiplus::TransformedBounds(world, RectF(PointF(), size));
-  const float left = std::ceil(bounds.GetLeft()) + 1.0f, top = std::ceil(bounds.GetTop()) + 1.0f;
-  const float right = std::floor(bounds.GetRight()) - 1.0f, bottom = std::floor(bounds.GetBottom()) - 1.0f;
+  // A picture that meets the pixel grid is copied pixel for pixel, edges
+  // and all.
+  const bool onGrid = bounds.X == std::floor(bounds.X) && bounds.Y == std::floor(bounds.Y) &&
+                      bounds.Width == std::floor(bounds.Width) && bounds.Height == std::floor(bounds.Height) &&
+                      world.M11() == 1.0f && world.M22() == 1.0f;
+  const float inset = onGrid ? 0.0f : 1.0f;
+  const float left = std::ceil(bounds.GetLeft()) + inset, top = std::ceil(bounds.GetTop()) + inset;
+  const float right = std::floor(bounds.GetRight()) - inset, bottom = std::floor(bounds.GetBottom()) - inset;
   if (right <= left || bottom <= top) return false;
   *device = RectF(left, top, right - left, bottom - top);
   return true;
@@ -160,6 +168,52 @@ bool ClipAwayHidden(Gdiplus::Graphics& g, CRSCanvasItem* item, size_t order, con
   return true;
 }
 
+// --- siblings hidden by siblings --------------------------------------------
+//
+// A floor of hundreds of thumbnails laid over one another shows only the top
+// few whole: the rest, and their shadows, lie under opaque pictures painted
+// after them. Among the children a paint picks, one whose whole extent lies
+// under the opaque pictures of the children after it is left out, so its
+// texts and its shadow are not even made until they show.
+
+// What is painted after the children of the item being painted, at every
+// level above it: the covers of its parent's later children, of its
+// grandparent's, and so on. A grandchild under any of them is hidden too
+// (the label of a thumbnail under the next thumbnail). It holds only for
+// the walk on one graphics: a paint into a picture of its own starts anew.
+struct CoverLink {
+  const platform::CoveredArea* area;
+  const CoverLink* next;
+};
+thread_local const CoverLink* s_coverChain = nullptr;
+
+bool ChainCovers(const CoverLink* link, const RectF& box) {
+  for (; link; link = link->next)
+    if (link->area->Covers(box)) return true;
+  return false;
+}
+
+// Below this many picked children the look is not worth it.
+constexpr std::size_t kMinPicksForCover = 16;
+// An opaque picture this small hides too little to be noted.
+constexpr float kMinSiblingCoverPixels = 32.0f * 32.0f;
+
+// The device pixels a child is sure to leave opaque once painted: its own
+// picture, or that of one of its children (a thumbnail's picture in its
+// group). A child that paints itself, or has a pre-paint slot, may paint
+// over its children in ways that do not keep them opaque.
+bool SiblingCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device) {
+  if (OpaqueCover(item, world, device, kMinSiblingCoverPixels)) return true;
+  if (item->DrawsItself() || item->GetPrePaintNotification()) return false;
+  for (CRSCanvasItem* child : item->GetChildItems()) {
+    if (!child->IsVisible()) continue;
+    Gdiplus::Matrix childWorld = child->GetTransform();
+    childWorld.Multiply(world, MatrixOrderAppend);
+    if (OpaqueCover(child, childWorld, device, kMinSiblingCoverPixels)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void CRSCanvasItem::PaintContent(Gdiplus::Graphics&, bool) {}
@@ -173,10 +227,15 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   // slot painting into a picture of its own) is taken up again after it.
   std::unique_ptr<Occlusion> own;
   Occlusion* const outer = s_occlusion;
+  const CoverLink* const inherited = fromWalk ? s_coverChain : nullptr;
   struct Resume {
     Occlusion* outer;
-    ~Resume() { s_occlusion = outer; }
-  } resume{outer};
+    const CoverLink* chain;
+    ~Resume() {
+      s_occlusion = outer;
+      s_coverChain = chain;
+    }
+  } resume{outer, s_coverChain};
   if (!fromWalk) {
     s_occlusion = nullptr;
     const RectF clip = DeviceClipBox(g);
@@ -204,11 +263,9 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     if (shown) PaintContent(g, useCache);
     g.Restore(state);
   }
-  // Copies: painting may not change the tree, but a pre-paint slot might.
   RefreshChildCull();
-  const std::vector<CRSCanvasItem*> children = GetChildItems();
+  const std::vector<CRSCanvasItem*>& children = GetChildItems();
   if (children.empty()) return;
-  const std::vector<ChildCull> cull = m_childCull;
   Gdiplus::Matrix world;
   g.GetTransform(&world);
   // The clip's device bounds let children that cannot meet it be skipped
@@ -227,8 +284,29 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     const float y0 = (clipBox.GetTop() - 3.0f - w[5]) / w[3], y1 = (clipBox.GetBottom() + 3.0f - w[5]) / w[3];
     localClip = RectF(std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
   }
+  // The children to paint are picked first, and only they are kept aside:
+  // painting may not change the tree, but a pre-paint slot might, and a
+  // floor of thousands of pieces repaints only the few under a moved one.
+  // The lists are kept per depth of the walk, so a frame allocates none.
+  struct Pick {
+    CRSCanvasItem* child;
+    Gdiplus::Matrix world;
+    RectF device;
+    RectF extent;  // device box of the paint extent; empty when unknown
+    bool hidden;
+    // What the children after this one cover, for its own children; null
+    // when nothing does or it has none.
+    std::shared_ptr<const platform::CoveredArea> later;
+  };
+  thread_local std::vector<std::vector<Pick>> s_picks;
+  thread_local std::size_t s_depth = 0;
+  if (s_picks.size() <= s_depth) s_picks.resize(s_depth + 1);
+  std::vector<Pick> picks;
+  picks.swap(s_picks[s_depth]);
+  picks.clear();
   // The list was brought up to date with the children just above: one
   // entry for each, in the same order.
+  const std::vector<ChildCull>& cull = m_childCull;
   for (std::size_t i = 0; i < children.size(); ++i) {
     const ChildCull& entry = cull[i];
     if (entry.zOrder > maxZ) break;
@@ -244,17 +322,54 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       device = DeviceCullRect(child->GetLocalRect(), childWorld);
       if (!device.IntersectsWith(clipBox)) continue;
     }
+    // A pre-paint slot may move or reshape what the child paints, unless it
+    // says it keeps to the child's bounds.
+    RectF extent;
+    if (entry.bounded && (!child->m_prePaintNotification || child->m_prePaintKeepsBounds))
+      extent = Gdiplus::TransformedBounds(world, entry.rect);
+    picks.push_back({child, childWorld, device, extent, false, nullptr});
+  }
+  if (picks.size() >= kMinPicksForCover && axisAligned) {
+    platform::CoveredArea covered;
+    for (auto it = picks.rbegin(); it != picks.rend(); ++it) {
+      if (!it->extent.IsEmptyArea() && (covered.Covers(it->extent) || ChainCovers(inherited, it->extent))) {
+        it->hidden = true;
+        continue;
+      }
+      if (!covered.IsEmpty() && !it->child->GetChildItems().empty())
+        it->later = std::make_shared<const platform::CoveredArea>(covered);
+      RectF cover;
+      if (SiblingCover(it->child, it->world, &cover)) covered.Add(cover);
+    }
+  } else if (inherited) {
+    for (Pick& pick : picks) pick.hidden = !pick.extent.IsEmptyArea() && ChainCovers(inherited, pick.extent);
+  }
+  struct Depth {
+    std::vector<Pick>& picks;
+    ~Depth() {
+      --s_depth;
+      picks.clear();  // lets go of the covered areas now
+      s_picks[s_depth].swap(picks);
+    }
+  } depth{picks};
+  ++s_depth;
+  for (const Pick& pick : picks) {
+    if (pick.hidden) continue;
+    CRSCanvasItem* child = pick.child;
     const Gdiplus::GraphicsState state = g.Save();
     bool paint = true;
     if (child->m_cullByBounds) {
       g.ResetTransform();
-      g.IntersectClip(device);
+      g.IntersectClip(pick.device);
       paint = !g.IsClipEmpty();
     }
-    g.SetTransform(&childWorld);
+    g.SetTransform(&pick.world);
+    const CoverLink link{pick.later.get(), inherited};
+    s_coverChain = pick.later ? &link : inherited;
     s_walkStep = &g;
     if (paint) child->Paint(g, maxZ, useCache);
     s_walkStep = nullptr;
+    s_coverChain = inherited;
     g.Restore(state);
   }
 }

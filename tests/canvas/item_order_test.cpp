@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "canvas/behaviours.h"
@@ -50,6 +52,46 @@ TEST(ItemOrderTest, HalvingPlacesChildrenAsAWalkWouldAmongOtherObjects) {
                      [](CRSCanvasItem* a, CRSCanvasItem* b) { return a->GetZOrder() < b->GetZOrder(); });
   }
   EXPECT_EQ(Order(root), expected);
+}
+
+// Handing a container's children to a floor at once gives each the place,
+// the parent and the notice that moving it alone would, and empties the
+// container; a floor's own children, items or not, keep their places.
+struct MoveNotices : sigslot::has_slots {
+  int count = 0;
+  void OnMoved(CRSObject*, CRSObject* to, CRSObject*) { count += to != nullptr; }
+};
+
+TEST(ItemOrderTest, MovingAllChildrenAtOnceMatchesMovingThemOneByOne) {
+  auto scene = [](bool atOnce, MoveNotices* notices) {
+    auto floor = std::make_unique<CRSCanvasItem>(PointF(), nullptr, "floor");
+    for (int z : {5, CRSCanvasItem::kZOrderTop, 1}) (new CRSCanvasItem(PointF(), floor.get(), "panel"))->SetZOrder(z);
+    new CRSObject(floor.get(), "room");
+    CRSCanvasItem container(PointF(), nullptr, "container");
+    std::srand(5);
+    for (int i = 0; i < 300; ++i) {
+      auto* piece = new CRSCanvasItem(PointF(static_cast<float>(i), 0.0f), &container, std::to_string(i));
+      piece->SetZOrder(std::rand() % 8);
+      piece->sigParentChanged.connect(notices, &MoveNotices::OnMoved);
+    }
+    if (atOnce) {
+      container.MoveChildrenTo(floor.get());
+    } else {
+      while (!container.GetChildren().empty()) container.GetChildren().front()->SetParent(floor.get());
+    }
+    EXPECT_TRUE(container.GetChildItems().empty());
+    std::vector<std::string> order;
+    for (const auto& child : floor->GetChildren()) {
+      EXPECT_EQ(child->GetParent(), floor.get());
+      order.push_back(child->GetName());
+    }
+    EXPECT_EQ(floor->GetChildItems().size(), 303u);
+    return order;
+  };
+  MoveNotices oneByOne, atOnce;
+  EXPECT_EQ(scene(true, &atOnce), scene(false, &oneByOne));
+  EXPECT_EQ(atOnce.count, 300);
+  EXPECT_EQ(oneByOne.count, 300);
 }
 
 TEST(ExclusiveTest, EachItemHasOneEntryForAsLongAsTheSelectionLives) {

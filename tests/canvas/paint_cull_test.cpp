@@ -94,4 +94,50 @@ TEST(PaintCullTest, EveryChangeThatBringsAChildIntoASmallRepaintIsSeen) {
   EXPECT_EQ(PaintedAtProbe(root), kRed);
 }
 
+// Counts its paints and paints itself red.
+class CountingItem : public CRSCanvasItem {
+ public:
+  CountingItem(CRSCanvasItem* parent, const RectF& rect) : CRSCanvasItem(PointF(rect.X, rect.Y), parent, "counting") {
+    SetDrawsItself(true);
+    SetSize(SizeF(rect.Width, rect.Height));
+  }
+  void PaintContent(Gdiplus::Graphics& g, bool) override {
+    ++paints;
+    Gdiplus::SolidBrush red{Gdiplus::Color(kRed)};
+    g.FillRectangle(&red, GetLocalRect());
+  }
+  int paints = 0;
+};
+
+// Among many children, one wholly under opaque pictures painted after it
+// (two side by side, neither enough alone) is left out, and so is a
+// grandchild under them; one that peeks out from under them, and one whose
+// pre-paint slot may reshape it, are painted.
+TEST(PaintCullTest, WhatOpaqueSiblingsHideIsLeftOutAndWhatPeeksOutIsNot) {
+  CRSCanvasItem root(PointF(), nullptr, "root");
+  root.SetSize(SizeF(300, 300));
+  auto* hidden = new CountingItem(&root, RectF(40, 40, 60, 20));
+  auto* reshaping = new CountingItem(&root, RectF(40, 40, 60, 20));
+  reshaping->SetPrePaintNotification(true);
+  auto* peeking = new CountingItem(&root, RectF(40, 100, 60, 30));
+  // A group that shows in part: its child under the covers is left out too.
+  auto* group = new CRSCanvasGroup(PointF(), &root, "group");
+  auto* hiddenInGroup = new CountingItem(group, RectF(45, 45, 20, 10));
+  auto* shownInGroup = new CountingItem(group, RectF(200, 200, 10, 10));
+  auto opaque = std::make_shared<Gdiplus::Bitmap>(40, 40, PixelFormat::Format24bppRGB);
+  for (const PointF& at : {PointF(30, 30), PointF(70, 30), PointF(30, 80), PointF(70, 80)})
+    new CRSCanvasImage(at, &root, "cover", opaque);
+  for (int i = 0; i < 16; ++i) new CRSCanvasImage(PointF(10.0f * i, 250), &root, "", SolidPicture(4, 4, kWhite));
+  Gdiplus::Bitmap bitmap(300, 300, PixelFormat::Format32bppARGB);
+  Gdiplus::Graphics g(&bitmap);
+  root.Paint(g, CRSCanvasItem::kZOrderTop, true);
+  g.Flush();
+  EXPECT_EQ(hidden->paints, 0);
+  EXPECT_EQ(reshaping->paints, 1);
+  EXPECT_EQ(peeking->paints, 1);
+  EXPECT_EQ(hiddenInGroup->paints, 0);
+  EXPECT_EQ(shownInGroup->paints, 1);
+  EXPECT_EQ(bitmap.GetPixel(60, 125), kRed);
+}
+
 }  // namespace

@@ -391,6 +391,41 @@ TEST_F(SoundTest, BadInputIsRefusedQuietly) {
   EXPECT_TRUE(Hears(mark));
 }
 
+// The device sleeps once nothing has sounded for a while and comes back,
+// with its channels, end notices and tap, for the next sound, old or newly
+// loaded; a paused effect keeps it awake, so it can still be resumed, and
+// the quiet time counts from the end of a sound, not from its start.
+TEST_F(SoundTest, DeviceSleepsWhenQuietAndWakesForTheNextSound) {
+  platform::audio::SetSleepAfter(200);
+  ASSERT_TRUE(sound->PlayResourceSound("SOUND_BUTTON_CLICK.WAV", false));
+  ASSERT_TRUE(WaitUntil([] { return !platform::audio::IsDeviceAwake(); }));
+  std::size_t mark = s_capture.Mark();
+  ASSERT_TRUE(sound->PlayResourceSound("SOUND_BUTTON_CLICK.WAV", false));
+  EXPECT_TRUE(Hears(mark));
+  EXPECT_TRUE(StateBecomes("SOUND_BUTTON_CLICK.WAV", true, State::kStopped));
+  ASSERT_TRUE(WaitUntil([] { return !platform::audio::IsDeviceAwake(); }));
+  mark = s_capture.Mark();
+  ASSERT_TRUE(sound->PlayMemory("wake.wav", true, CRSSoundHandler::kChannelEffects, MakeWave(0.3, 660)));
+  EXPECT_TRUE(Hears(mark));
+
+  sound->PauseEffects();
+  const Uint32 until = SDL_GetTicks() + 1000;
+  WaitUntil([&] { return SDL_TICKS_PASSED(SDL_GetTicks(), until); });
+  EXPECT_TRUE(platform::audio::IsDeviceAwake());
+  mark = s_capture.Mark();
+  ASSERT_TRUE(sound->PlayMemory("wake.wav", true, CRSSoundHandler::kChannelEffects, {}));
+  EXPECT_TRUE(Hears(mark));
+  sound->CloseMemory("wake.wav");
+
+  // A sound nearly as long as the quiet time is heard to its end, and the
+  // device stays open for a while after it.
+  platform::audio::SetSleepAfter(400);
+  ASSERT_TRUE(sound->PlayMemory("as-long.wav", false, CRSSoundHandler::kChannelEffects, MakeWave(0.3, 440)));
+  EXPECT_TRUE(StateBecomes("as-long.wav", true, State::kStopped));
+  EXPECT_TRUE(QuietFor(0.1));
+  platform::audio::SetSleepAfter(0);
+}
+
 // Without a sound device the program runs silently and reports no error.
 TEST(SoundWithoutDevice, PlaysSilentlyAndStillRefusesBadInput) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
