@@ -221,9 +221,9 @@ void CPuzzlePlayRoom::HandOver(CRSCanvasItem& container, CRSCanvasItem& surface)
   container.sigZOrderChanged.disconnect_all();
   container.sigContentChanged.disconnect_all();
   // Container and surface measure the table alike: local places stay as
-  // they are. In z-order, so that each shadow stays under its piece.
-  const std::vector<CRSCanvasItem*> items = container.GetChildItems();
-  for (CRSCanvasItem* item : items) item->SetParent(&surface);
+  // they are. The container's list is in z-order, so each shadow stays
+  // under its piece.
+  container.MoveChildrenTo(&surface);
 }
 
 void CPuzzlePlayRoom::LinkPiece(CPuzzlePiece* piece, CPuzzlePiece* left, CPuzzlePiece* above, bool lastColumn,
