@@ -3,7 +3,8 @@
 //
 // - BM_TableZoomStep1296: one wheel step (zoom 1 to 1.1 and back) with the
 //   repaint of the whole window, for 1296 pieces of a 1920 x 1080 picture on
-//   a table that is the window. Budget: under 16 ms.
+//   a table that is the window (as large as the picture and a margin).
+//   Budget: under 16 ms.
 // - BM_TableZoomStep9600: the same for 9600 pieces of a 6000 x 4000 picture
 //   on a table three times its area, between the zoom that fits the whole
 //   table and one step in. Budget: under 33 ms.
@@ -30,11 +31,20 @@ using bench_play::Scene;
 constexpr int kWindowWidth = 1920;
 constexpr int kWindowHeight = 1080;
 
+// Built once for the cases of 9600 pieces (cutting and the first scatter of
+// a 6000 x 4000 picture take longer than every case together) and ended by
+// the last of them, BM_PlayRoomOpen9600. It is never left to the end of the
+// process: the drawing library's own caches are gone by then.
+Scene* s_large = nullptr;
+
 Scene& LargeScene() {
-  // Built once for the cases of 9600 pieces: cutting and the first scatter
-  // of a 6000 x 4000 picture take longer than every case together.
-  static Scene scene(6000, 4000, 50, kWindowWidth, kWindowHeight);
-  return scene;
+  if (!s_large) s_large = new Scene(6000, 4000, 50, kWindowWidth, kWindowHeight);
+  return *s_large;
+}
+
+void EndLargeScene() {
+  delete s_large;
+  s_large = nullptr;
 }
 
 CPuzzleTable* OpenTable(Scene& scene, benchmark::State& state) {
@@ -49,7 +59,8 @@ CPuzzleTable* OpenTable(Scene& scene, benchmark::State& state) {
 void ZoomStepCase(benchmark::State& state, Scene& scene) {
   CPuzzleTable* table = OpenTable(scene, state);
   if (!table) return;
-  const PointF centre(kWindowWidth / 2.0f, kWindowHeight / 2.0f);
+  const SizeF window = table->GetViewport().GetWindowSize();
+  const PointF centre(window.Width / 2.0f, window.Height / 2.0f);
   table->SetView(table->GetViewport().GetMinZoom(), PointF());
   scene.Frame();
   int step = 0;
@@ -62,8 +73,7 @@ void ZoomStepCase(benchmark::State& state, Scene& scene) {
 
 // Budget 16 ms.
 void BM_TableZoomStep1296(benchmark::State& state) {
-  static Scene scene(1920, 1080, bench_play::kPieceSize, kWindowWidth, kWindowHeight);
-  scene.Canvas()->SetLargestPictureSize(Size(1920, 1080));
+  Scene scene(1920, 1080);
   ZoomStepCase(state, scene);
 }
 BENCHMARK(BM_TableZoomStep1296)->Unit(benchmark::kMillisecond);
@@ -131,6 +141,7 @@ void BM_PlayRoomOpen9600(benchmark::State& state) {
   }
   state.counters["pieces"] = pieces;
   state.counters["peak_mib"] = static_cast<double>(bench_play::PeakMemoryKiB()) / 1024.0;
+  EndLargeScene();
 }
 BENCHMARK(BM_PlayRoomOpen9600)->Unit(benchmark::kMillisecond)->Iterations(1);
 
