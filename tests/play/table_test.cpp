@@ -6,6 +6,18 @@
 #include <functional>
 #include <limits>
 
+#include "canvas/behaviours.h"
+#include "canvas/controls.h"
+#include "data/puzzle_image_data.h"
+#include "play/group.h"
+#include "play/piece.h"
+#include "play/play_room.h"
+#include "play/table.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "tests/app/root_scene.h"
+#include "tests/data/puzzle_test_support.h"
+
 namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -112,6 +124,96 @@ TEST(TableViewport, BringIntoViewZoomsOutOnlyAsNeeded) {
   // Larger than the table can show: never below the fit zoom.
   EXPECT_TRUE(view.BringIntoView(RectF(0, 0, 9000, 9000), 20));
   EXPECT_FLOAT_EQ(view.GetZoom(), view.GetMinZoom());
+}
+
+// The real room on a table of its own, 4000 x 3200 units in a 1000 x 800
+// window: it zooms out to 0.25.
+class TableScene : public RootScene {
+ protected:
+  void SetUp() override {
+    RootScene::SetUp();
+    Pump(3);
+    canvas->SetSize(SizeF(1000, 800));
+    CPuzzleData puzzle("p1");
+    puzzle_test::MakePlayable(puzzle, 50, 4, 3);
+    CPuzzleTableView table;
+    table.tableSize = SizeF(4000, 3200);
+    puzzle.SetTableView(table);
+    ASSERT_TRUE(puzzle.Save());
+    canvas->GetLibrary().AddPuzzleImage(new CPuzzleImageData(puzzle.GetPicture().get(), "p1"));
+    Open();
+  }
+
+  void Open() {
+    room.Assign(dynamic_cast<CPuzzlePlayRoom*>(canvas->PlaySelectedPuzzle()));
+    Pump(3);
+    ASSERT_TRUE(room && room->IsOpen());
+  }
+
+  CPuzzlePiece* Piece(int i) { return room->GetPieces()[static_cast<std::size_t>(i)].get(); }
+
+  // Lays piece `b` `gap` table units right of where it joins piece `a`,
+  // every other piece far away, and puts `b` down at `zoom`.
+  bool Joins(int a, int b, float zoom, float gap) {
+    for (const auto& piece : room->GetPieces())
+      piece->MoveTopLeftTo(PointF(3500.0f + 7.0f * static_cast<float>(piece->GetZOrder() % 50), 2900));
+    room->SetCurrentItem(Piece(a));
+    room->Hint();
+    room->SetCurrentItem(Piece(b));
+    room->Hint();
+    room->GetTable()->SetView(zoom, PointF(100, 100));
+    Piece(b)->MoveBy(PointF(gap, 0));
+    return Piece(b)->TryConnect();
+  }
+
+  void Send(unsigned message, PointF floorPoint) {
+    const PointF p = canvas->GetFloor()->MapToAncestor(floorPoint, nullptr);
+    view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(), message, platform::kKeyStateLButton,
+                                           platform::MakeMousePosition(static_cast<int>(p.X), static_cast<int>(p.Y))});
+  }
+
+  CRSWeakRef<CPuzzlePlayRoom> room;
+};
+
+// Snapping is 10 screen pixels when zoomed out and 10 units zoomed in.
+TEST_F(TableScene, SnapsAlikeAtEveryZoom) {
+  EXPECT_FALSE(Joins(0, 1, 0.25f, 11.0f / 0.25f)) << "11 pixels at 0.25";
+  EXPECT_TRUE(Joins(0, 1, 0.25f, 9.0f / 0.25f)) << "9 pixels at 0.25";
+  EXPECT_FALSE(Joins(10, 11, 4.0f, 11.0f)) << "11 units at 4";
+  EXPECT_TRUE(Joins(10, 11, 4.0f, 9.0f)) << "9 units at 4";
+}
+
+// A piece dragged at zoom 2 follows the pointer, lies on the lift over the menu while held and on the surface once down;
+// the view comes back after leaving and reopening the room.
+TEST_F(TableScene, DragsAtZoomAndKeepsTheViewAcrossReopening) {
+  CPuzzleTable* table = room->GetTable();
+  table->SetView(2.0f, PointF(300, 200));
+  CRSCanvasItem* floor = canvas->GetFloor();
+  const RectF menu = room->GetMenu()->GetBoundsIn(floor);
+  const PointF over(menu.X + menu.Width / 2, menu.Y + menu.Height / 2);
+  CPuzzlePiece* piece = Piece(5);
+  piece->MoveTopLeftTo(table->GetViewport().ToTable(over + PointF(200, 150)));
+  const PointF grip = piece->MapToAncestor(piece->GetAnchor(), floor);
+  Send(platform::kMsgLButtonDown, grip);
+  Send(platform::kMsgMouseMove, grip - PointF(100, 75));
+  Send(platform::kMsgMouseMove, over);
+  EXPECT_EQ(piece->GetParentItem(), table->GetLift());
+  EXPECT_EQ(canvas->HitTest(floor->MapToAncestor(over, canvas)), piece) << "held, it lies above the menu";
+  Send(platform::kMsgLButtonUp, over);
+  Pump(2);
+  EXPECT_EQ(piece->GetParentItem(), table->GetSurface());
+  const PointF dropped = piece->MapToAncestor(piece->GetAnchor(), floor);
+  EXPECT_NEAR(dropped.X, over.X, 6.0f) << "it lies where the pointer left it";
+  EXPECT_NEAR(dropped.Y, over.Y, 6.0f);
+
+  table->SetView(1.5f, PointF(1234, 987));
+  canvas->ClearFloor();
+  Pump(3);
+  Open();
+  EXPECT_FLOAT_EQ(room->GetTable()->GetZoom(), 1.5f);
+  EXPECT_NEAR(room->GetTable()->GetViewport().GetOrigin().X, 1234.0f, 0.01f);
+  EXPECT_NEAR(room->GetTable()->GetViewport().GetOrigin().Y, 987.0f, 0.01f);
+  EXPECT_FLOAT_EQ(room->GetTable()->GetSize().Width, 4000.0f);
 }
 
 }  // namespace
