@@ -3,6 +3,7 @@
 #include "play/table_overview.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "canvas/behaviours.h"
@@ -13,6 +14,7 @@
 #include "platform/brush.h"
 #include "platform/messages.h"
 #include "platform/pen.h"
+#include "platform/report.h"
 
 namespace {
 
@@ -145,6 +147,14 @@ void CPuzzleTableOverview::Open() {
                                floorSize.Height - window->GetSize().Height - kMargin));
   (new CBehaviourAlign(window, CBehaviourAlign::kKeepInside))->Align();
   window->sigClosed.connect(this, &CPuzzleTableOverview::OnWindowClosed);
+  if (platform::IsReporting()) {
+    // Where the map lies in the window, for the tests that click in it.
+    const RectF box = window->GetClientArea()->GetBoundsIn(nullptr);
+    char line[96];
+    std::snprintf(line, sizeof line, "play overview at %.0f %.0f %.0f %.0f", static_cast<double>(box.X),
+                  static_cast<double>(box.Y), static_cast<double>(box.Width), static_cast<double>(box.Height));
+    platform::ReportLine(line);
+  }
   m_window.Assign(static_cast<CRSCanvasItem*>(window));
 }
 

@@ -281,6 +281,54 @@ assert (width, height) == (3000, 2000), (width, height)
 print('full picture', width, height, 'pieces', sys.argv[2])
 PY
 
+# The full picture played on a table larger than the window: the wheel
+# zooms out about the pointer, the middle button pans, a piece is dragged
+# across, a click in the overview moves the view, and after Back and Play
+# the view is the one left.
+view_line() { grep '^play view ' "$report" | tail -1; }
+since=$(lines)
+xdotool key --clearmodifiers alt+p
+wait_after "$since" '^play ready ' "the full picture in the play room"
+wait_after "$since" '^play overview open$' "the overview offered for a table larger than the window"
+wid="$(xdotool search --pid "$E2E_APP_PID" 2>/dev/null | head -1)"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+mx=$((X + WIDTH / 2)); my=$((Y + HEIGHT / 2))
+opened="$(view_line)"
+xdotool mousemove "$mx" "$my"
+for _ in 1 2 3 4 5 6; do xdotool click 5; done
+e2e_wait_until "the wheel to zoom out" 100 bash -c "[ \"\$(grep '^play view ' '$report' | tail -1)\" != '$opened' ]"
+zoomed="$(view_line)"
+read -r _ _ zoom _ _ <<<"$zoomed"
+python3 -c "import sys; sys.exit(0 if float('$zoom') < 0.9 else 1)" || e2e_fail "the wheel did not zoom out: $zoomed"
+sleep 0.5
+e2e_screenshot "$shots/play_table_zoomed_out.png"
+xdotool mousemove "$mx" "$my" mousedown 2 mousemove $((mx - 200)) $((my - 120)) mousemove $((mx - 300)) $((my - 150)) mouseup 2
+e2e_wait_until "the middle button to pan" 100 bash -c "[ \"\$(grep '^play view ' '$report' | tail -1)\" != '$zoomed' ]"
+xdotool mousemove "$mx" "$my" mousedown 1 mousemove $((mx + 150)) $((my + 100)) mousemove $((mx + 250)) $((my + 150)) mouseup 1
+sleep 0.5
+read -r ox oy ow oh <<<"$(grep '^play overview at ' "$report" | tail -1 | cut -d' ' -f4-)"
+panned="$(view_line)"
+xdotool mousemove $((X + ox + ow / 4)) $((Y + oy + oh / 4)) click 1
+e2e_wait_until "a click in the overview to move the view" 100 bash -c "[ \"\$(grep '^play view ' '$report' | tail -1)\" != '$panned' ]"
+# Wheeled in to the largest zoom over the table, not over the overview.
+xdotool mousemove "$mx" "$my"
+for _ in $(seq 30); do xdotool click 4; done
+e2e_wait_until "the wheel to zoom in to 4" 100 bash -c "grep '^play view ' '$report' | tail -1 | grep -q '^play view 4.000 '"
+sleep 0.5
+e2e_screenshot "$shots/play_table_zoomed_in.png"
+left="$(view_line)"
+since=$(lines)
+xdotool key --clearmodifiers alt+b
+wait_after "$since" '^room storeRoom' "the store room after Back"
+since=$(lines)
+xdotool key --clearmodifiers alt+p
+wait_after "$since" '^play ready ' "the full picture played again"
+[ "$(tail -n +$((since + 1)) "$report" | grep '^play view ' | tail -1)" = "$left" ] ||
+  e2e_fail "the view after reopening is not the one left ($left)"
+since=$(lines)
+xdotool key --clearmodifiers alt+b
+wait_after "$since" '^room storeRoom' "the store room after the second Back"
+
 xdotool key --clearmodifiers alt+q
 for _ in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; done
 set +e
