@@ -8,15 +8,8 @@ bin_dir="$1"
 source_dir="$2"
 source "$source_dir/tests/e2e/lib.sh"
 
-# The install list in the build folder may be a player's own (from a real
-# `make install`): it is put back however this test ends.
+e2e_keep_install_manifest "$bin_dir"
 manifest="$bin_dir/install_manifest.txt"
-[ -f "$manifest" ] && cp -p "$manifest" "$E2E_WORK/manifest.kept"
-restore_manifest() {
-  if [ -f "$E2E_WORK/manifest.kept" ]; then cp -p "$E2E_WORK/manifest.kept" "$manifest"; else rm -f "$manifest"; fi
-  e2e_cleanup
-}
-trap restore_manifest EXIT
 
 stage="$E2E_WORK/stage"
 make_in_source() { env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make --no-print-directory -C "$source_dir" BUILD_DIR="$bin_dir" DESTDIR="$stage" PREFIX=/usr "$@"; }

@@ -13,6 +13,19 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# The install list in a build folder may be a player's own (from a real
+# `make install`): a test that installs from that folder calls this first,
+# and the list is put back however the test ends.
+e2e_keep_install_manifest() {
+  E2E_MANIFEST="$1/install_manifest.txt"
+  [ -f "$E2E_MANIFEST" ] && cp -p "$E2E_MANIFEST" "$E2E_WORK/manifest.kept"
+  trap e2e_restore_install_manifest EXIT
+}
+e2e_restore_install_manifest() {
+  if [ -f "$E2E_WORK/manifest.kept" ]; then cp -p "$E2E_WORK/manifest.kept" "$E2E_MANIFEST"; else rm -f "$E2E_MANIFEST"; fi
+  e2e_cleanup
+}
+
 e2e_fail() {
   echo "FAIL: $*" >&2
   exit 1

@@ -24,15 +24,7 @@ field Recommends | grep -q 'sf3-soundfont-gm' || e2e_fail "the MIDI sound font i
 field Suggests | grep -q 'xdg-utils' || e2e_fail "the mail opener is not suggested"
 
 # ---- the files, against a staged install ----------------------------------
-# The install list in the build folder may be a player's own (from a real
-# `make install`): it is put back however this test ends.
-manifest="$bin_dir/install_manifest.txt"
-[ -f "$manifest" ] && cp -p "$manifest" "$E2E_WORK/manifest.kept"
-restore_manifest() {
-  if [ -f "$E2E_WORK/manifest.kept" ]; then cp -p "$E2E_WORK/manifest.kept" "$manifest"; else rm -f "$manifest"; fi
-  e2e_cleanup
-}
-trap restore_manifest EXIT
+e2e_keep_install_manifest "$bin_dir"
 
 stage="$E2E_WORK/stage"
 env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL make --no-print-directory -C "$source_dir" install-files \
