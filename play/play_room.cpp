@@ -21,7 +21,7 @@
 #include "play/play_room_music.h"
 #include "play/table.h"
 #include "play/table_overview.h"
-#include "play/tools_panel.h"
+#include "play/button_panel.h"
 #include "data/puzzle_table_view.h"
 #include "platform/report.h"
 
@@ -113,6 +113,7 @@ CPuzzlePlayRoom::~CPuzzlePlayRoom() {
   m_clock.reset();
   m_overview.reset();
   m_tools.reset();
+  m_menu.reset();
   m_table.reset();
 }
 
@@ -169,6 +170,8 @@ std::string CPuzzlePlayRoom::MakeCaption() const {
   }
   return caption;
 }
+
+CRSControlWindow* CPuzzlePlayRoom::GetMenu() const { return m_menu ? m_menu->GetWindow() : nullptr; }
 
 CRSControlWindow* CPuzzlePlayRoom::AsWindow(const CRSWeakRef<CRSCanvasItem>& ref) {
   return dynamic_cast<CRSControlWindow*>(ref.get());

@@ -16,7 +16,7 @@
 //
 // The room coordinates parts that each have one job: the table (pieces,
 // zoom, pan, overview; table.h), the clock with the tips (play_clock.h), the
-// "Tools" panel (tools_panel.h) and the music (play_room_music.h). Its own
+// "Menu" and "Tools" panels (button_panel.h) and the music (play_room_music.h). Its own
 // work is split over play_room*.cpp: opening and leaving, building the
 // pieces, the menu, the hint commands, completion, and the ghost and
 // preview.
@@ -40,7 +40,7 @@ class CPlayClock;
 class CPuzzlePlayMusic;
 class CPuzzleTable;
 class CPuzzleTableOverview;
-class CPuzzleToolsPanel;
+class CPuzzleButtonPanel;
 class CRSCanvasImage;
 class CRSCanvasItem;
 class CRSCanvasShape;
@@ -87,10 +87,10 @@ class CPuzzlePlayRoom : public CRSObject {
   const Gdiplus::Bitmap* GetCutImage() const { return m_cutImage.get(); }
   CRSCanvasItem* GetCurrentItem() const { return m_current.get(); }
   void SetCurrentItem(CRSCanvasItem* item);
-  CRSControlWindow* GetMenu() const { return AsWindow(m_menu); }
+  CRSControlWindow* GetMenu() const;
   // The table the pieces lie on (null until the pieces are built).
   CPuzzleTable* GetTable() const { return m_table.get(); }
-  CPuzzleToolsPanel* GetTools() const { return m_tools.get(); }
+  CPuzzleButtonPanel* GetTools() const { return m_tools.get(); }
   CPuzzleTableOverview* GetOverview() const { return m_overview.get(); }
   // The menu button with that label, or null.
   CRSControlButton* FindMenuButton(const std::string& label) const;
@@ -161,7 +161,6 @@ class CPuzzlePlayRoom : public CRSObject {
 
   // --- menu, ghost and preview (play_room_menu.cpp, play_room_preview.cpp) --
   void CreateMenu();
-  CRSControlButton* AddMenuButton(const std::string& label, float& y);
   void OnScatterClicked();
   void OnPictureToggled(bool checked);
   void OnGhostToggled(bool checked);
@@ -197,12 +196,10 @@ class CPuzzlePlayRoom : public CRSObject {
   CRSWeakRef<CRSCanvasItem> m_current;
   CRSWeakRef<CRSCanvasItem> m_neighbourItem;
 
-  CRSWeakRef<CRSCanvasItem> m_menu;  // a control window
   CRSWeakRef<CRSControlButton> m_pictureButton;
   CRSWeakRef<CRSControlButton> m_ghostButton;
   CRSWeakRef<CRSControlButton> m_musicButton;
   CRSWeakRef<CRSControlButton> m_backButton;
-  std::vector<CRSWeakRef<CRSControlButton>> m_buttons;
   CRSWeakRef<CRSCanvasImage> m_ghost;
   CRSWeakRef<CRSCanvasItem> m_preview;  // a control window
   CRSWeakRef<CRSCanvasItem> m_buildWindow;  // a control window
@@ -210,7 +207,8 @@ class CPuzzlePlayRoom : public CRSObject {
   std::unique_ptr<CPuzzlePlayMusic> m_music;
   std::unique_ptr<CPlayClock> m_clock;
   std::unique_ptr<CPuzzleTable> m_table;
-  std::unique_ptr<CPuzzleToolsPanel> m_tools;
+  std::unique_ptr<CPuzzleButtonPanel> m_menu;
+  std::unique_ptr<CPuzzleButtonPanel> m_tools;
   std::unique_ptr<CPuzzleTableOverview> m_overview;
   // The overview opens by itself once, the first time the view shows less
   // than the whole table.

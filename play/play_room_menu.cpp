@@ -9,6 +9,7 @@
 #include "canvas/sound.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
+#include "play/button_panel.h"
 #include "play/play_clock.h"
 #include "play/play_room.h"
 #include "play/play_room_music.h"
@@ -17,63 +18,39 @@
 
 namespace {
 
-constexpr float kMenuWidth = 104.0f;
 constexpr float kMenuX = 5.0f;
 constexpr float kMenuY = 50.0f;
-constexpr float kFirstButtonY = 2.0f;
-constexpr float kButtonGap = 6.0f;
 constexpr const char* kMusicOff = "&Music Off";
 constexpr const char* kMusicOn = "&Music On";
 
 }  // namespace
 
-CRSControlButton* CPuzzlePlayRoom::AddMenuButton(const std::string& label, float& y) {
-  CRSCanvasItem* client = GetMenu()->GetClientArea();
-  const float width = client->GetSize().Width - 2.0f;
-  auto* button = new CRSControlButton(PointF(1.0f, y), client, "menuButton", SizeF(width, 0), label);
-  new CBehaviourAlign(button, CBehaviourAlign::kCentreX);
-  y += button->GetFaceSize().Height + kButtonGap;
-  m_buttons.emplace_back(button);
-  return button;
-}
-
 void CPuzzlePlayRoom::CreateMenu() {
-  auto* menu = new CRSControlWindow(PointF(kMenuX, kMenuY), m_host->GetFloor(), "playMenu", SizeF(kMenuWidth, 100));
-  menu->SetCaption("Menu");
-  menu->SetCloseButton(false);
-  menu->SetZOrder(kMenuZOrder);
-  m_menu.Assign(static_cast<CRSCanvasItem*>(menu));
-  // The client area is sized to the buttons afterwards; its width is the
-  // window's less the frame.
-  float y = kFirstButtonY;
-  AddMenuButton("&Scatter", y)->sigClicked.connect(this, &CPuzzlePlayRoom::OnScatterClicked);
+  m_menu = std::make_unique<CPuzzleButtonPanel>(m_host->GetFloor(), "playMenu", "Menu", PointF(kMenuX, kMenuY));
+  m_menu->AddButton("&Scatter")->sigClicked.connect(this, &CPuzzlePlayRoom::OnScatterClicked);
   if (!m_puzzle->IsSurprise()) {
-    CRSControlButton* picture = AddMenuButton("&Picture", y);
-    picture->SetToggle(true);
+    CRSControlButton* picture = m_menu->AddButton("&Picture", true);
     picture->sigToggled.connect(this, &CPuzzlePlayRoom::OnPictureToggled);
     m_pictureButton.Assign(picture);
-    CRSControlButton* ghost = AddMenuButton("&Ghost", y);
-    ghost->SetToggle(true);
+    CRSControlButton* ghost = m_menu->AddButton("&Ghost", true);
     ghost->sigToggled.connect(this, &CPuzzlePlayRoom::OnGhostToggled);
     m_ghostButton.Assign(ghost);
   }
-  AddMenuButton("&Hint", y)->sigClicked.connect(this, &CPuzzlePlayRoom::Hint);
-  AddMenuButton("&Neighbor", y)->sigClicked.connect(this, &CPuzzlePlayRoom::ShowNeighbours);
-  AddMenuButton("&Reveal", y)->sigClicked.connect(this, &CPuzzlePlayRoom::Reveal);
+  m_menu->AddButton("&Hint")->sigClicked.connect(this, &CPuzzlePlayRoom::Hint);
+  m_menu->AddButton("&Neighbor")->sigClicked.connect(this, &CPuzzlePlayRoom::ShowNeighbours);
+  m_menu->AddButton("&Reveal")->sigClicked.connect(this, &CPuzzlePlayRoom::Reveal);
   if (m_music && m_music->HasMusic()) {
     CRSControlButton* music =
-        AddMenuButton(CRSSoundHandler::Instance().MusicEnabled() ? kMusicOff : kMusicOn, y);
+        m_menu->AddButton(CRSSoundHandler::Instance().MusicEnabled() ? kMusicOff : kMusicOn);
     music->sigClicked.connect(this, &CPuzzlePlayRoom::ToggleMusic);
     m_musicButton.Assign(music);
   }
   if (!m_gift) {
-    CRSControlButton* back = AddMenuButton("&Back", y);
+    CRSControlButton* back = m_menu->AddButton("&Back");
     back->sigClicked.connect(this, &CPuzzlePlayRoom::GoBack);
     m_backButton.Assign(back);
   }
-  menu->SetClientSize(SizeF(menu->GetClientArea()->GetSize().Width, y - kButtonGap + kFirstButtonY));
-  (new CBehaviourAlign(menu, CBehaviourAlign::kKeepInside))->Align();
-  if (platform::IsReporting()) {
+  if (CRSControlWindow* menu = GetMenu(); menu && platform::IsReporting()) {
     // Where the menu lies in the window, for the tests that drag over it.
     const RectF box = menu->GetBoundsIn(nullptr);
     char line[96];
@@ -84,9 +61,7 @@ void CPuzzlePlayRoom::CreateMenu() {
 }
 
 CRSControlButton* CPuzzlePlayRoom::FindMenuButton(const std::string& label) const {
-  for (const auto& ref : m_buttons)
-    if (CRSControlButton* button = ref.get(); button && button->GetCaption() == label) return button;
-  return nullptr;
+  return m_menu ? m_menu->FindButton(label) : nullptr;
 }
 
 void CPuzzlePlayRoom::OnScatterClicked() {

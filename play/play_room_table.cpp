@@ -12,7 +12,7 @@
 #include "play/play_room.h"
 #include "play/table.h"
 #include "play/table_overview.h"
-#include "play/tools_panel.h"
+#include "play/button_panel.h"
 #include "platform/report.h"
 
 namespace {
@@ -55,7 +55,8 @@ void CPuzzlePlayRoom::RestoreView() {
 }
 
 void CPuzzlePlayRoom::CreateTools() {
-  m_tools = std::make_unique<CPuzzleToolsPanel>(m_host->GetFloor(), GetMenu());
+  const PointF below = m_menu ? m_menu->GetPlaceBelow() : PointF();
+  m_tools = std::make_unique<CPuzzleButtonPanel>(m_host->GetFloor(), "playTools", "Tools", below);
   m_overview = std::make_unique<CPuzzleTableOverview>(m_host->GetFloor(), m_table.get(), m_pieces);
   CRSControlButton* overview = m_tools->AddButton(kOverviewButton, true);
   overview->sigToggled.connect(this, &CPuzzlePlayRoom::SetOverviewShown);
