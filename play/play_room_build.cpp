@@ -3,6 +3,7 @@
 // the finished pieces to the floor, and the neighbour links of the grid.
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "canvas/behaviours.h"
@@ -15,6 +16,7 @@
 #include "play/play_clock.h"
 #include "play/play_room.h"
 #include "play/table.h"
+#include "platform/clock.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
@@ -26,6 +28,8 @@ namespace {
 constexpr float kTemporaryContainerSide = 100000.0f;
 constexpr int kCentred = CBehaviourAlign::kCentre;
 constexpr int kFillBoth = CBehaviourSize::kWidth | CBehaviourSize::kHeight;
+// How often the build lets the window paint its progress and answer.
+constexpr std::uint32_t kBuildPumpMs = 30;
 
 // While a large puzzle is built the window must still be painted and must
 // still answer the window manager, but nothing may act on the half-built
@@ -144,6 +148,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
   std::vector<CPuzzlePiece*> unsaved;
   {
     CBuildPump pump;
+    std::uint32_t lastPump = platform::GetTickCount();
     m_pieces.clear();
     m_pieces.reserve(static_cast<std::size_t>(m_pieceCount));
     for (int r = 0; r < rows && complete; ++r) {
@@ -167,8 +172,15 @@ bool CPuzzlePlayRoom::BuildPieces() {
           raiseable->sigLowered.connect(this, &CPuzzlePlayRoom::OnPieceLowered);
         }
         m_pieces.emplace_back(piece);
-        ShowBuildProgress(static_cast<int>(100 * (index + 1) / static_cast<std::size_t>(m_pieceCount)));
-        pump.Pump();
+        // The bar moves and the window answers a few dozen times a second,
+        // not for every piece: a repaint and a look at the message queue
+        // per piece cost as much as making the pieces.
+        const std::uint32_t now = platform::GetTickCount();
+        if (index == 0 || now - lastPump >= kBuildPumpMs) {
+          ShowBuildProgress(static_cast<int>(100 * (index + 1) / static_cast<std::size_t>(m_pieceCount)));
+          pump.Pump();
+          lastPump = platform::GetTickCount();
+        }
       }
     }
   }
