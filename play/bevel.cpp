@@ -81,12 +81,13 @@ void CoverSegment(std::vector<std::uint8_t>& coverage, int width, int rows, Poin
   for (int y = top; y <= bottom; ++y) {
     const float py = static_cast<float>(y) + 0.5f - a.Y;
     std::uint8_t* row = coverage.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    // Without branches, so that the compiler can work on several pixels at
+    // once.
     for (int x = left; x <= right; ++x) {
       const float px = static_cast<float>(x) + 0.5f - a.X;
       const float t = std::clamp((px * dx + py * dy) * inverse, 0.0f, 1.0f);
       const float ex = px - t * dx, ey = py - t * dy;
-      const float distance2 = ex * ex + ey * ey;
-      if (distance2 >= reach2) continue;
+      const float distance2 = std::min(ex * ex + ey * ey, reach2);
       const float cover = std::min(reach - std::sqrt(distance2), 1.0f);
       const auto value = static_cast<std::uint8_t>(cover * 255.0f + 0.5f);
       row[x] = std::max(row[x], value);
@@ -110,7 +111,7 @@ void BlendCoverage(Gdiplus::Bitmap& band, const std::vector<std::uint8_t>& cover
       const std::uint32_t p = row[x];
       auto mix = [&](int shiftBits, float source) {
         const float d = static_cast<float>((p >> shiftBits) & 0xFF);
-        return static_cast<std::uint32_t>(std::lround(source * a + d * keep)) << shiftBits;
+        return static_cast<std::uint32_t>(source * a + d * keep + 0.5f) << shiftBits;
       };
       const std::uint32_t out = mix(16, red) | mix(8, green) | mix(0, blue);
       row[x] = out | (hasAlpha ? mix(24, 255.0f) : (p & 0xFF000000u));

@@ -28,8 +28,12 @@ namespace {
 constexpr float kTemporaryContainerSide = 100000.0f;
 constexpr int kCentred = CBehaviourAlign::kCentre;
 constexpr int kFillBoth = CBehaviourSize::kWidth | CBehaviourSize::kHeight;
-// How often the build lets the window paint its progress and answer.
+// How often the build lets the window paint its progress and answer, once
+// it has taken long enough for a player to wait: a puzzle built in less
+// than kBuildQuietMs shows its pieces without a progress window first,
+// whose frame would cost as much as a fifth of the build.
 constexpr std::uint32_t kBuildPumpMs = 30;
+constexpr std::uint32_t kBuildQuietMs = 150;
 
 // While a large puzzle is built the window must still be painted and must
 // still answer the window manager, but nothing may act on the half-built
@@ -148,7 +152,8 @@ bool CPuzzlePlayRoom::BuildPieces() {
   std::vector<CPuzzlePiece*> unsaved;
   {
     CBuildPump pump;
-    std::uint32_t lastPump = platform::GetTickCount();
+    const std::uint32_t buildStart = platform::GetTickCount();
+    std::uint32_t lastPump = buildStart - kBuildPumpMs;
     m_pieces.clear();
     m_pieces.reserve(static_cast<std::size_t>(m_pieceCount));
     for (int r = 0; r < rows && complete; ++r) {
@@ -176,7 +181,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
         // not for every piece: a repaint and a look at the message queue
         // per piece cost as much as making the pieces.
         const std::uint32_t now = platform::GetTickCount();
-        if (index == 0 || now - lastPump >= kBuildPumpMs) {
+        if (now - buildStart >= kBuildQuietMs && now - lastPump >= kBuildPumpMs) {
           ShowBuildProgress(static_cast<int>(100 * (index + 1) / static_cast<std::size_t>(m_pieceCount)));
           pump.Pump();
           lastPump = platform::GetTickCount();
