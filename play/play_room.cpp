@@ -18,6 +18,8 @@
 #include "play/group.h"
 #include "play/piece.h"
 #include "play/play_clock.h"
+#include "play/play_hints.h"
+#include "play/play_preview.h"
 #include "play/play_room_music.h"
 #include "play/table.h"
 #include "play/table_overview.h"
@@ -78,6 +80,8 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   m_open = true;
   UpdateCaption();
   CreateTable();
+  m_pictures = std::make_unique<CPlayPreview>(m_host->GetFloor(), m_cutImage);
+  m_hints = std::make_unique<CPlayHints>(m_table.get(), m_pictures.get(), m_pieces);
 
   if (!BuildPieces()) {
     // A cut that gives no piece for a cell of its own grid: nothing of it
@@ -107,8 +111,9 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
 
 CPuzzlePlayRoom::~CPuzzlePlayRoom() {
   KillAllTimers();
-  EndNeighbourHighlight();
+  m_hints.reset();
   if (m_open) SaveAndRecord();
+  m_pictures.reset();
   m_music.reset();
   m_clock.reset();
   m_overview.reset();
@@ -180,6 +185,10 @@ CRSControlWindow* CPuzzlePlayRoom::AsWindow(const CRSWeakRef<CRSCanvasItem>& ref
 void CPuzzlePlayRoom::UpdateCaption() { m_host->SetCaption(MakeCaption()); }
 
 void CPuzzlePlayRoom::SetCurrentItem(CRSCanvasItem* item) { m_current.Assign(item); }
+
+CRSCanvasImage* CPuzzlePlayRoom::GetGhost() const { return m_pictures ? m_pictures->GetGhost() : nullptr; }
+
+CRSControlWindow* CPuzzlePlayRoom::GetPreview() const { return m_pictures ? m_pictures->GetPreview() : nullptr; }
 
 void CPuzzlePlayRoom::OnPieceRaised(CRSCanvasItem* item) {
   // A group reports itself through each of its pieces: the group is what

@@ -13,6 +13,7 @@
 #include "play/piece.h"
 #include "play/piece_scatter.h"
 #include "play/play_clock.h"
+#include "play/play_preview.h"
 #include "play/play_room.h"
 #include "play/table.h"
 #include "platform/graphics.h"
@@ -130,9 +131,8 @@ bool CPuzzlePlayRoom::BuildPieces() {
                              std::max(static_cast<float>(m_cutImage->GetHeight()), table.Height)));
   }
 
-  if (!m_puzzle->IsSurprise()) {
-    CreateGhost();
-    if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(true);
+  if (!m_puzzle->IsSurprise() && m_pictures) {
+    if (CRSCanvasImage* ghost = m_pictures->CreateGhost(surface)) ghost->SetVisible(true);
   }
   ShowBuildWindow();
   m_building = true;
@@ -177,7 +177,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
     m_building = false;
     m_pieces.clear();
     container.ResetWithDeletion();
-    if (CRSCanvasImage* ghost = m_ghost.get()) ghost->Delete();
+    if (CRSCanvasImage* ghost = GetGhost()) ghost->Delete();
     return false;
   }
 
@@ -205,7 +205,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
   // beyond the table: it is scattered again over the table.
   for (CPuzzlePiece* piece : unsaved)
     if (piece->GetParentItem() == surface) PlaceRandomly(piece);
-  if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
+  if (CRSCanvasImage* ghost = GetGhost()) ghost->SetVisible(false);
   return true;
 }
 

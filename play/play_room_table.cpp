@@ -95,21 +95,6 @@ void CPuzzlePlayRoom::OnViewChanged() {
   }
 }
 
-void CPuzzlePlayRoom::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
-  CPuzzleTable* table = m_table.get();
-  if (!table || items.empty()) return;
-  RectF all;
-  bool any = false;
-  for (CRSCanvasItem* item : items) {
-    const RectF box = table->GetTableBounds(item);
-    if (box.Width <= 0.0f && box.Height <= 0.0f) continue;
-    if (!any) all = box;
-    else RectF::Union(all, all, box);
-    any = true;
-  }
-  if (any) table->BringIntoView(all);
-}
-
 CPuzzleTableView CPuzzlePlayRoom::MakeTableView() const {
   CPuzzleTableView view;
   if (!m_table) return m_puzzle->GetTableView();

@@ -126,6 +126,19 @@ void CPuzzleTable::BringIntoView(const RectF& tableRect) {
   if (m_viewport.BringIntoView(tableRect, kViewMargin)) ApplyView();
 }
 
+void CPuzzleTable::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
+  RectF all;
+  bool any = false;
+  for (CRSCanvasItem* item : items) {
+    const RectF box = GetTableBounds(item);
+    if (box.Width <= 0.0f && box.Height <= 0.0f) continue;
+    if (!any) all = box;
+    else RectF::Union(all, all, box);
+    any = true;
+  }
+  if (any) BringIntoView(all);
+}
+
 RectF CPuzzleTable::GetTableBounds(CRSCanvasItem* item) {
   CRSCanvasItem* layer = item ? item->GetParentItem() : nullptr;
   while (layer && layer != m_surface.get() && layer != m_lift.get()) layer = layer->GetParentItem();

@@ -22,6 +22,8 @@
 // Ownership: the room owns the table; the layers are the floor's children,
 // held weakly, since the next room may clear the floor first.
 
+#include <vector>
+
 #include "canvas/items.h"
 #include "canvas/object.h"
 #include "canvas/weak_ref.h"
@@ -64,6 +66,8 @@ class CPuzzleTable : public CRSObject {
   void CentreOn(const PointF& tablePoint);
   // Pans, zooming out when needed, so that the table rectangle is seen.
   void BringIntoView(const RectF& tableRect);
+  // Shows the table rectangle that the items cover.
+  void BringIntoView(const std::vector<CRSCanvasItem*>& items);
   // The table rectangle an item (a piece or group on either layer) covers.
   RectF GetTableBounds(CRSCanvasItem* item);
   // Emitted after every change of the view (zoom, place, window size).
