@@ -25,6 +25,7 @@
 #include "play/table_overview.h"
 #include "play/button_panel.h"
 #include "data/puzzle_table_view.h"
+#include "data/puzzle_tray_data.h"
 #include "platform/report.h"
 
 namespace {
@@ -222,6 +223,7 @@ void CPuzzlePlayRoom::SaveAndRecord() {
   CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_name);
   if (!record) return;
   m_puzzle->SetTableView(MakeTableView());
+  m_puzzle->SetTrays(MakeTrayData());
   const bool saved = m_puzzle->Save();
   if (!saved) platform::ReportLine("play save failed " + m_puzzle->GetName());
   const int percent = std::clamp(m_puzzle->GetPercentCompleted(), 0, 100);
@@ -262,4 +264,5 @@ void CPuzzlePlayRoom::ReportPieces() const {
     platform::ReportLine(line);
   }
   platform::ReportLine("pieces reported " + std::to_string(groups.size()) + " groups");
+  ReportTrays();
 }

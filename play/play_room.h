@@ -33,6 +33,7 @@
 
 class CPuzzleData;
 struct CPuzzleTableView;
+struct CPuzzleTrayData;
 class CPuzzleGroup;
 class CPuzzlePiece;
 class CPuzzleRoomHost;
@@ -140,6 +141,14 @@ class CPuzzlePlayRoom : public CRSObject {
   void RestoreView();
   void CreateTools();
   void OnViewChanged();
+  void OnNewTray();
+  void OnTableItemsMoved();
+  // Puts the pieces the puzzle file names in trays into their trays (the
+  // pieces are made, not yet joined).
+  void RestoreTrays();
+  // The trays and the cells of the pieces in each, as the file keeps them.
+  std::vector<CPuzzleTrayData> MakeTrayData() const;
+  void ReportTrays() const;
   void SetOverviewShown(bool shown);
   void OnOverviewClosed();
   // The table's view as the puzzle file keeps it.

@@ -16,6 +16,7 @@
 #include "play/play_preview.h"
 #include "play/play_room.h"
 #include "play/table.h"
+#include "play/tray.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
@@ -181,6 +182,11 @@ bool CPuzzlePlayRoom::BuildPieces() {
     return false;
   }
 
+  // Pieces set aside in trays go back into them before anything joins, so
+  // that only pieces lying together can join.
+  RestoreTrays();
+  m_table->SetPieces(&m_pieces, columns);
+  m_table->SetPictureSize(SizeF(static_cast<float>(m_cutImage->GetWidth()), static_cast<float>(m_cutImage->GetHeight())));
   {
     // Saved places come back exactly, also those beyond the floor's edges
     // (a larger window saved them, or a group reaching out): nothing is
@@ -201,6 +207,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
     HandOver(*container, *surface);
   }
   container.ResetWithDeletion();
+  for (CPuzzleTray* tray : m_table->GetTrays()) tray->KeepItemsInView();
   // A piece the saved game lacks was scattered over the container, far
   // beyond the table: it is scattered again over the table.
   for (CPuzzlePiece* piece : unsaved)

@@ -17,6 +17,7 @@
 #include "play/play_preview.h"
 #include "play/play_room.h"
 #include "play/play_room_music.h"
+#include "play/table.h"
 #include "play/table_overview.h"
 #include "platform/report.h"
 
@@ -72,7 +73,12 @@ void CPuzzlePlayRoom::OnScatterClicked() {
 
 void CPuzzlePlayRoom::Scatter() {
   // The records and pieces are the puzzle data's: it clears the joins,
-  // takes the pieces out of their groups and scatters them.
+  // takes the pieces out of their groups and scatters them over the table,
+  // where every tray's pieces are put first.
+  if (m_table) {
+    m_table->GetSelection().Clear();
+    m_table->EmptyTrays();
+  }
   m_puzzle->ResetProgress();
   if (m_overview) m_overview->OnPiecesMoved();
   platform::ReportLine("play scattered");
