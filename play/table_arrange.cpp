@@ -16,7 +16,7 @@ std::vector<PointF> LayRows(const std::vector<SizeF>& sizes, const RectF& area, 
   for (const SizeF& size : sizes) {
     // Each rectangle passed sends the box further right, or to the next
     // row; a few rounds settle it.
-    for (std::size_t attempt = 0; attempt < 2 * keepOut.size() + 2; ++attempt) {
+    for (std::size_t attempt = 0; attempt < 4 * keepOut.size() + 2; ++attempt) {
       // Past the right side: the next row, unless the row is still empty
       // (a box wider than the area gets a row of its own).
       if (x > area.X && x + size.Width > area.X + area.Width) {
@@ -31,6 +31,11 @@ std::vector<PointF> LayRows(const std::vector<SizeF>& sizes, const RectF& area, 
           crossed = &r;
       if (!crossed) break;
       x = crossed->X + crossed->Width + gap;
+      if (x + size.Width > area.X + area.Width && rowHeight == 0.0f) {
+        // Nothing fits beside it in an empty row: the row starts below it.
+        x = area.X;
+        y = crossed->Y + crossed->Height + gap;
+      }
     }
     places.emplace_back(x, y);
     x += size.Width + gap;

@@ -208,9 +208,13 @@ void CPuzzleTray::LayOut(bool fit) {
   std::vector<PointF> places;
   // Zoomed out step by step until the rows fit the tray's height.
   for (;;) {
-    const RectF area(kGap, kGap, client.Width / m_scale - 2.0f * kGap, client.Height / m_scale - 2.0f * kGap);
+    // Pieces laid side by side must not join by themselves when they are
+    // next tested (the tray is opened again): the gap stays wider than the
+    // snap distance, which is never less than 10 pixels on screen.
+    const float gap = std::max(kGap, (CPuzzlePiece::kSnapDistance + 2.0f) / m_scale);
+    const RectF area(gap, gap, client.Width / m_scale - 2.0f * gap, client.Height / m_scale - 2.0f * gap);
     float used = 0.0f;
-    places = table_arrange::LayRows(sizes, area, kGap, {}, &used);
+    places = table_arrange::LayRows(sizes, area, gap, {}, &used);
     if (!fit || used <= area.Height || m_scale <= kMinScale) break;
     m_scale = std::max(kMinScale, m_scale / kWheelStep);
   }
