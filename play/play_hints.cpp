@@ -74,6 +74,8 @@ CRSCanvasItem* CPlayHints::Hint(CRSCanvasItem* item) {
   if (auto* piece = dynamic_cast<CPuzzlePiece*>(item)) {
     if (auto* group = dynamic_cast<CRSCanvasGroup*>(piece->GetParent())) item = group;
   }
+  // The place a hint gives is on the table: a piece in a tray leaves it.
+  if (m_table) item = m_table->BringOntoTable(item);
   if (!item->GetParentItem()) return nullptr;
   // The ghost's corner, in the coordinates of the item's parent (the
   // table, where the ghost lies too).

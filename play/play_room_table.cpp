@@ -122,7 +122,8 @@ std::vector<CPuzzleTrayData> CPuzzlePlayRoom::MakeTrayData() const {
 void CPuzzlePlayRoom::ReportTrays() const {
   if (!platform::IsReporting() || !m_table) return;
   for (CPuzzleTray* tray : m_table->GetTrays()) {
-    const RectF place = tray->GetPlace();
+    // In the window's coordinates, as the pieces are reported.
+    const RectF place = tray->GetWindow()->GetBoundsIn(nullptr);
     char line[160];
     std::snprintf(line, sizeof line, "tray %zu box %.0f %.0f %.0f %.0f scale %.3f title ", tray->GetItems().size(),
                   static_cast<double>(place.X), static_cast<double>(place.Y), static_cast<double>(place.Width),

@@ -146,6 +146,10 @@ class CPuzzleTable : public CRSObject {
   CPuzzleTray* FindTray(const std::string& title);
   CPuzzleTray* TrayAt(const PointF& floorPoint);
   CPuzzleTray* TrayHolding(const CRSCanvasItem* item);
+  // An item in a tray comes onto the table's surface (as itself, or the
+  // group it lies in), keeping its place in the tray's units; returns what
+  // now lies on the table, or the item as it was.
+  CRSCanvasItem* BringOntoTable(CRSCanvasItem* item);
   // Every item in a tray comes onto the table's surface, keeping its place
   // in the tray's units.
   void EmptyTrays();

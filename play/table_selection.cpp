@@ -22,8 +22,8 @@
 
 namespace {
 
-constexpr ARGB kBandFill = 0x302A8CFF;
 constexpr ARGB kBandLine = 0xE02A8CFF;
+constexpr float kBandLineWidth = 2.0f;
 // A press that moves less than this many pixels before it is let go is a
 // click on the empty table: it clears the selection.
 constexpr float kClickSlop = 3.0f;
@@ -124,15 +124,19 @@ void CPuzzleTable::BeginBand(const PointF& floorPoint, bool adding) {
     m_bandCandidates.emplace_back(CRSWeakRef<CRSCanvasItem>(item), item->GetBoundsIn(item->GetParentItem()));
   CRSCanvasItem* floor = m_floor.get();
   if (!floor) return;
-  auto* shape = new CRSCanvasShape(PointF(), floor, "selectionBand");
-  auto unit = std::make_unique<Gdiplus::GraphicsPath>();
-  unit->AddRectangle(RectF(0, 0, 1, 1));
-  shape->SetPath(std::move(unit));
-  shape->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kBandFill)));
-  shape->AddPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(kBandLine), 1.0f));
-  shape->SetZOrder(kLiftZOrder - 1);
-  shape->SetVisible(false);
-  m_bandShape.Assign(shape);
+  // The frame is four thin bars rather than one rectangle: a move of the
+  // pointer then repaints four strips, not everything inside the frame.
+  auto* frame = new CRSCanvasItem(PointF(), floor, "selectionBand");
+  frame->SetZOrder(kLiftZOrder - 1);
+  for (int side = 0; side < 4; ++side) {
+    auto* bar = new CRSCanvasShape(PointF(), frame, "selectionBandSide");
+    auto unit = std::make_unique<Gdiplus::GraphicsPath>();
+    unit->AddRectangle(RectF(0, 0, 1, 1));
+    bar->SetPath(std::move(unit));
+    bar->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kBandLine)));
+    bar->SetVisible(false);
+  }
+  m_bandShape.Assign(frame);
 }
 
 void CPuzzleTable::MoveBand(const PointF& floorPoint) {
@@ -148,16 +152,25 @@ void CPuzzleTable::MoveBand(const PointF& floorPoint) {
 }
 
 void CPuzzleTable::UpdateBandShape() {
-  auto* shape = m_bandShape.get();
-  if (!shape) return;
+  CRSCanvasItem* frame = m_bandShape.get();
+  if (!frame) return;
   const PointF a = m_viewport.ToScreen(m_bandStart), b = m_viewport.ToScreen(m_bandEnd);
-  shape->Invalidate();
-  shape->SetUpdatesEnabled(false);
-  shape->SetPosition(PointF(std::min(a.X, b.X), std::min(a.Y, b.Y)));
-  shape->SetSize(SizeF(std::max(1.0f, std::fabs(b.X - a.X)), std::max(1.0f, std::fabs(b.Y - a.Y))));
-  shape->SetVisible(true);
-  shape->SetUpdatesEnabled(true);
-  shape->Invalidate();
+  const float left = std::min(a.X, b.X), top = std::min(a.Y, b.Y);
+  const float width = std::max(kBandLineWidth, std::fabs(b.X - a.X)), height = std::max(kBandLineWidth, std::fabs(b.Y - a.Y));
+  frame->SetSize(SizeF(left + width, top + height));
+  const RectF sides[4] = {RectF(left, top, width, kBandLineWidth), RectF(left, top + height - kBandLineWidth, width, kBandLineWidth),
+                          RectF(left, top, kBandLineWidth, height), RectF(left + width - kBandLineWidth, top, kBandLineWidth, height)};
+  const auto& bars = frame->GetChildItems();
+  for (std::size_t i = 0; i < bars.size() && i < 4; ++i) {
+    CRSCanvasItem* bar = bars[i];
+    bar->Invalidate();
+    bar->SetUpdatesEnabled(false);
+    bar->SetPosition(PointF(sides[i].X, sides[i].Y));
+    bar->SetSize(SizeF(sides[i].Width, sides[i].Height));
+    bar->SetVisible(true);
+    bar->SetUpdatesEnabled(true);
+    bar->Invalidate();
+  }
 }
 
 void CPuzzleTable::EndBand(const PointF& floorPoint) {

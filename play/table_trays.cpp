@@ -46,7 +46,8 @@ CPuzzleTray* CPuzzleTable::NewTray(const std::string& wanted) {
                     size.Width, size.Height);
   CPuzzleTray* tray = AddTray(title, place, CPuzzleTray::kDefaultScale * std::max(0.25f, GetZoom()));
   if (tray && platform::IsReporting()) {
-    const RectF box = tray->GetPlace();
+    // In the window's coordinates, as the pieces are reported.
+    const RectF box = tray->GetWindow()->GetBoundsIn(nullptr);
     char line[96];
     std::snprintf(line, sizeof line, "tray new %.0f %.0f %.0f %.0f ", static_cast<double>(box.X),
                   static_cast<double>(box.Y), static_cast<double>(box.Width), static_cast<double>(box.Height));
@@ -111,6 +112,16 @@ bool CPuzzleTable::LiftFromTray(CRSCanvasItem* item) {
   top->SetParent(lift);
   top->SetPosition(m_viewport.ToTable(pointer));
   return true;
+}
+
+CRSCanvasItem* CPuzzleTable::BringOntoTable(CRSCanvasItem* item) {
+  CPuzzleTray* tray = item ? TrayHolding(item) : nullptr;
+  CRSCanvasItem* surface = m_surface.get();
+  if (!tray || !surface) return item;
+  CRSCanvasItem* top = item;
+  while (top->GetParentItem() && top->GetParentItem() != tray->GetContent()) top = top->GetParentItem();
+  top->SetParent(surface);
+  return top;
 }
 
 void CPuzzleTable::EmptyTrays() {

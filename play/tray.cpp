@@ -276,7 +276,9 @@ void CPuzzleTray::BeginRename() {
   CRSControlWindow* window = GetWindow();
   CRSCanvasItem* title = window ? window->GetTitleItem() : nullptr;
   if (!title || IsRenaming()) return;
-  auto* edit = new TitleEdit(title, this, GetTitle());
+  // The field starts empty, as a selected title would be replaced by what
+  // is typed; Escape, or Enter on an empty field, keeps the old title.
+  auto* edit = new TitleEdit(title, this, std::string());
   edit->SetFocusable(true, true);
   edit->SetSize(SizeF(std::max(40.0f, title->GetSize().Width - 40.0f), title->GetSize().Height));
   edit->SetZOrder(CRSCanvasItem::kZOrderTop);
@@ -316,12 +318,12 @@ int CPuzzleTray::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEve
     return kVerdictSkipTarget;
   }
   if (message == platform::kMsgLButtonDblClk && window) {
-    for (CRSCanvasItem* up = item; up && up != window; up = up->GetParentItem()) {
-      if (up == window->GetTitleItem()) {
-        BeginRename();
-        return kVerdictSkipTarget;
-      }
-    }
+    // The title bar is what lies in the window outside its client area and
+    // its buttons.
+    for (CRSCanvasItem* up = item; up && up != window; up = up->GetParentItem())
+      if (up == window->GetClientArea() || dynamic_cast<CRSControlButton*>(up)) return kVerdictContinue;
+    BeginRename();
+    return kVerdictSkipTarget;
   }
   return kVerdictContinue;
 }

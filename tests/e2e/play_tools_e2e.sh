@@ -120,20 +120,26 @@ xdotool key --clearmodifiers Escape
 xdotool key --clearmodifiers alt+y
 e2e_wait_for "$report" '^tray new .* Tray 1$' 50
 read -r tx ty tw th < <(grep '^tray new ' "$report" | tail -1 | awk '{print $3, $4, $5, $6}')
+# Renamed in place: a double-click on the title, a name typed, Enter.
+xdotool mousemove $((ox + tx + 90)) $((oy + ty + 12)) click --repeat 2 --delay 80 1
+e2e_wait_for "$report" '^tray rename Tray 1' 50
+xdotool type --delay 40 "Sky"
+xdotool key --clearmodifiers Return
+e2e_wait_for "$report" '^tray title Sky$' 50
 read -r px py < <(ask inside 0 0 "$WIDTH" "$HEIGHT")
 n="$(reports)"
 e2e_drag $((ox + px)) $((oy + py)) $((ox + tx + tw / 2)) $((oy + ty + th / 2)) 10
-e2e_wait_for "$report" '^tray took 1 Tray 1' 50
+e2e_wait_for "$report" '^tray took 1 Sky' 50
 wait_report_after "the report after the drop into the tray" "$n"
 e2e_screenshot "$E2E_WORK/tray.png"
-read -r px py < <(ask tray "Tray 1")
-[ "$px" != none ] || e2e_fail "no free piece in Tray 1"
+read -r px py < <(ask tray "Sky")
+[ "$px" != none ] || e2e_fail "no free piece in the renamed tray"
 read -r ex ey < <(ask empty 60 60 anywhere)
 n="$(reports)"
 e2e_drag $((ox + px)) $((oy + py)) $((ox + ex + 30)) $((oy + ey + 30)) 10
 wait_report_after "the report after the drag out of the tray" "$n"
-grep '^tray 0 box .* Tray 1$' "$report" | tail -1 | grep -q . || e2e_fail "the piece did not leave the tray"
-echo "ok: a piece went into Tray 1 and came out again"
+grep '^tray 0 box .* Sky$' "$report" | tail -1 | grep -q . || e2e_fail "the piece did not leave the tray"
+echo "ok: Tray 1 was renamed, a piece went into it and came out again"
 
 # --- Edges, Arrange, Gather ------------------------------------------------------
 n="$(reports)"
@@ -164,7 +170,7 @@ for i in $(seq 100); do kill -0 "$E2E_APP_PID" 2>/dev/null || break; sleep 0.1; 
 wait "$E2E_APP_PID" || e2e_fail "the game ended with an error"
 start_and_play
 grep -q "^tray $edges box .* Edges$" "$report" || e2e_fail "the Edges tray did not come back with $edges pieces"
-grep -q '^tray 0 box .* Tray 1$' "$report" || e2e_fail "Tray 1 did not come back"
+grep -q '^tray 0 box .* Sky$' "$report" || e2e_fail "the renamed tray did not come back"
 e2e_screenshot "$E2E_WORK/reopened.png"
 xdotool key --clearmodifiers alt+b
 e2e_wait_until "the store room again" 100 bash -c "[ \$(grep -c '^room storeRoom' '$report') -ge 2 ]"
