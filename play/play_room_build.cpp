@@ -14,8 +14,10 @@
 #include "play/piece.h"
 #include "play/piece_scatter.h"
 #include "play/play_clock.h"
+#include "play/play_preview.h"
 #include "play/play_room.h"
 #include "play/table.h"
+#include "play/tray.h"
 #include "platform/clock.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
@@ -138,9 +140,8 @@ bool CPuzzlePlayRoom::BuildPieces() {
                              std::max(static_cast<float>(m_cutImage->GetHeight()), table.Height)));
   }
 
-  if (!m_puzzle->IsSurprise()) {
-    CreateGhost();
-    if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(true);
+  if (!m_puzzle->IsSurprise() && m_pictures) {
+    if (CRSCanvasImage* ghost = m_pictures->CreateGhost(surface)) ghost->SetVisible(true);
   }
   ShowBuildWindow();
   m_building = true;
@@ -194,10 +195,15 @@ bool CPuzzlePlayRoom::BuildPieces() {
     m_building = false;
     m_pieces.clear();
     container.ResetWithDeletion();
-    if (CRSCanvasImage* ghost = m_ghost.get()) ghost->Delete();
+    if (CRSCanvasImage* ghost = GetGhost()) ghost->Delete();
     return false;
   }
 
+  // Pieces set aside in trays go back into them before anything joins, so
+  // that only pieces lying together can join.
+  RestoreTrays();
+  m_table->SetPieces(&m_pieces, columns);
+  m_table->SetPictureSize(SizeF(static_cast<float>(m_cutImage->GetWidth()), static_cast<float>(m_cutImage->GetHeight())));
   {
     // Saved places come back exactly, also those beyond the floor's edges
     // (a larger window saved them, or a group reaching out): nothing is
@@ -218,11 +224,12 @@ bool CPuzzlePlayRoom::BuildPieces() {
     HandOver(*container, *surface);
   }
   container.ResetWithDeletion();
+  for (CPuzzleTray* tray : m_table->GetTrays()) tray->KeepItemsInView();
   // A piece the saved game lacks was scattered over the container, far
   // beyond the table: it is scattered again over the table.
   for (CPuzzlePiece* piece : unsaved)
     if (piece->GetParentItem() == surface) PlaceRandomly(piece);
-  if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
+  if (CRSCanvasImage* ghost = GetGhost()) ghost->SetVisible(false);
   return true;
 }
 

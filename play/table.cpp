@@ -7,6 +7,7 @@
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
+#include "play/tray.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
 
@@ -126,6 +127,24 @@ void CPuzzleTable::BringIntoView(const RectF& tableRect) {
   if (m_viewport.BringIntoView(tableRect, kViewMargin)) ApplyView();
 }
 
+void CPuzzleTable::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
+  RectF all;
+  bool any = false;
+  for (CRSCanvasItem* item : items) {
+    // What lies in a tray is shown by bringing its tray to the front.
+    if (CPuzzleTray* tray = TrayHolding(item)) {
+      tray->BringToFront();
+      continue;
+    }
+    const RectF box = GetTableBounds(item);
+    if (box.Width <= 0.0f && box.Height <= 0.0f) continue;
+    if (!any) all = box;
+    else RectF::Union(all, all, box);
+    any = true;
+  }
+  if (any) BringIntoView(all);
+}
+
 RectF CPuzzleTable::GetTableBounds(CRSCanvasItem* item) {
   CRSCanvasItem* layer = item ? item->GetParentItem() : nullptr;
   while (layer && layer != m_surface.get() && layer != m_lift.get()) layer = layer->GetParentItem();
@@ -177,6 +196,7 @@ CRSCanvasItem* CPuzzleTable::TopItemOn(CRSCanvasItem* item, const CRSCanvasItem*
 }
 
 void CPuzzleTable::Lift(CRSCanvasItem* item) {
+  if (LiftFromTray(item)) return;
   CRSCanvasItem* lift = m_lift.get();
   if (CRSCanvasItem* top = TopItemOn(item, m_surface.get()); top && lift) top->SetParent(lift);
 }
@@ -214,8 +234,11 @@ void CPuzzleTable::OnTimer(int id, unsigned) {
   const PointF moved(m_viewport.GetOrigin().X - before.X, m_viewport.GetOrigin().Y - before.Y);
   if (moved.X == 0.0f && moved.Y == 0.0f) return;
   ApplyView();
-  // The pointer did not move: the held item keeps its place under it.
+  // The pointer did not move: the held item, and the selection with it,
+  // keep their places under it.
   item->MoveBy(moved);
+  for (const auto& follower : m_followers)
+    if (CRSCanvasItem* other = follower.get()) other->MoveBy(moved);
 }
 
 bool CPuzzleTable::IsOnTable(CRSCanvasItem* item) const {
@@ -241,14 +264,18 @@ int CPuzzleTable::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEv
     const auto& key = static_cast<const CRSCanvasEvents::Key&>(event);
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyDown) m_spaceHeld = true;
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyUp) m_spaceHeld = false;
-    if (message == platform::kMsgKeyDown && OnViewKey(key.m_virtualKey, platform::CurrentModifierFlags()))
+    if (message == platform::kMsgKeyDown && (OnViewKey(key.m_virtualKey, platform::CurrentModifierFlags()) ||
+                                             OnSelectionKey(key.m_virtualKey, platform::CurrentModifierFlags())))
       return kVerdictSkipTarget;
     return kVerdictContinue;
   }
   if (event.GetType() != CRSEvents::kEventMouse) return kVerdictContinue;
   auto* item = dynamic_cast<CRSCanvasItem*>(target);
-  if (!item || (!m_panning && !IsOnTable(item))) return kVerdictContinue;
   const auto& mouse = static_cast<const CRSCanvasEvents::Mouse&>(event);
+  if (int verdict = kVerdictContinue;
+      item && !m_panning && OnSelectionMouse(item, message, mouse.m_point, mouse.m_keyState, verdict))
+    return verdict;
+  if (!item || (!m_panning && !IsOnTable(item))) return kVerdictContinue;
   return OnTableMouse(item, message, mouse.m_point, mouse.m_keyState);
 }
 

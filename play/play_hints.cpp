@@ -1,15 +1,14 @@
-// The helping commands: Hint puts the piece in hand on its place over the
-// ghost picture, Neighbour lifts the pieces that fit onto it, Reveal lifts
-// every loose piece. None of them makes a sound of its own.
+// The helping commands: Hint, Neighbor and Reveal.
 
-#include <vector>
+#include "play/play_hints.h"
 
 #include "canvas/behaviours.h"
 #include "canvas/global_events.h"
 #include "canvas/sound.h"
 #include "play/group.h"
 #include "play/piece.h"
-#include "play/play_room.h"
+#include "play/play_preview.h"
+#include "play/table.h"
 #include "platform/report.h"
 
 namespace {
@@ -51,9 +50,18 @@ void RaiseUntilNextPress(CRSCanvasItem* item) {
 
 }  // namespace
 
-void CPuzzlePlayRoom::Hint() {
-  CRSCanvasItem* item = m_current.get();
-  if (!item) return;
+CPlayHints::CPlayHints(CPuzzleTable* table, const CPlayPreview* preview,
+                       const std::vector<CRSWeakRef<CPuzzlePiece>>& pieces)
+    : CRSObject(nullptr, "playHints"), m_table(table), m_preview(preview), m_pieces(pieces) {}
+
+CPlayHints::~CPlayHints() { EndNeighbourHighlight(); }
+
+void CPlayHints::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
+  if (m_table) m_table->BringIntoView(items);
+}
+
+CRSCanvasItem* CPlayHints::Hint(CRSCanvasItem* item) {
+  if (!item) return nullptr;
   CEffectsMuted muted;
   if (auto* rotate = CRSCanvasBehaviour::Find<CBehaviourRotate90>(item)) rotate->Stop();
   // A piece still held under the pointer would follow its next move and
@@ -66,14 +74,12 @@ void CPuzzlePlayRoom::Hint() {
   if (auto* piece = dynamic_cast<CPuzzlePiece*>(item)) {
     if (auto* group = dynamic_cast<CRSCanvasGroup*>(piece->GetParent())) item = group;
   }
-  CRSCanvasItem* parent = item->GetParentItem();
-  if (!parent) return;
+  // The place a hint gives is on the table: a piece in a tray leaves it.
+  if (m_table) item = m_table->BringOntoTable(item);
+  if (!item->GetParentItem()) return nullptr;
   // The ghost's corner, in the coordinates of the item's parent (the
-  // floor, where the ghost lies too).
-  PointF ghostTopLeft;
-  if (CRSCanvasImage* ghost = m_ghost.get()) {
-    ghostTopLeft = ghost->GetTopLeft() - parent->MapToAncestor(PointF(), ghost->GetParentItem());
-  }
+  // table, where the ghost lies too).
+  const PointF ghostTopLeft = m_preview ? m_preview->GetGhostCornerFor(*item) : PointF();
 
   item->Invalidate();
   item->SetUpdatesEnabled(false);
@@ -84,26 +90,24 @@ void CPuzzlePlayRoom::Hint() {
   } else {
     // A group's own coordinates are the cut picture's: its origin goes on
     // the ghost's top-left corner.
-    item->MoveBy(ghostTopLeft - item->MapToAncestor(PointF(), parent));
+    item->MoveBy(ghostTopLeft - item->MapToAncestor(PointF(), item->GetParentItem()));
   }
   item->SetUpdatesEnabled(true);
   item->Invalidate();
-  m_current.Assign(item);
   BringIntoView({item});
   platform::ReportLine("play hint");
-  ReportPieces();
+  return item;
 }
 
-void CPuzzlePlayRoom::ShowNeighbours() {
-  CRSCanvasItem* item = m_current.get();
+void CPlayHints::ShowNeighbours(CRSCanvasItem* item) {
   if (!item) return;
   CEffectsMuted muted;
   EndNeighbourHighlight();
   CBehaviourHighlight::SetHighlight(item, true);
   m_neighbourItem.Assign(item);
   if (CRSGlobalEvents* events = CRSGlobalEvents::Get()) {
-    events->sigNextMouseDown.connect(this, &CPuzzlePlayRoom::EndNeighbourHighlight);
-    events->sigNextKeyDown.connect(this, &CPuzzlePlayRoom::EndNeighbourHighlight);
+    events->sigNextMouseDown.connect(this, &CPlayHints::EndNeighbourHighlight);
+    events->sigNextKeyDown.connect(this, &CPlayHints::EndNeighbourHighlight);
   }
   std::vector<CRSCanvasItem*> shown = {item};
   for (CPuzzlePiece* piece : PiecesOf(item)) {
@@ -118,12 +122,12 @@ void CPuzzlePlayRoom::ShowNeighbours() {
   BringIntoView(shown);
 }
 
-void CPuzzlePlayRoom::EndNeighbourHighlight() {
+void CPlayHints::EndNeighbourHighlight() {
   if (CRSCanvasItem* item = m_neighbourItem.get()) CBehaviourHighlight::SetHighlight(item, false);
   m_neighbourItem.Release();
 }
 
-void CPuzzlePlayRoom::Reveal() {
+void CPlayHints::Reveal() {
   CEffectsMuted muted;
   std::vector<CRSCanvasItem*> shown;
   for (const auto& ref : m_pieces) {
