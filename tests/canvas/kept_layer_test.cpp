@@ -33,12 +33,11 @@ struct Tree {
     layer->SetSize(SizeF(400, 900));
     const ARGB colours[] = {0xFFE03030u, 0x8030A0E0u, 0xFF40C040u, 0xC0202020u};
     for (int i = 0; i < 12; ++i) {
-      auto* image = new CRSCanvasImage(PointF(13.0f * i, 9.0f * (i % 5) + 50.0f * i), layer, "",
-                                       SolidPicture(20 + i, 16, colours[i % 4]));
-      // Screen copies snap to whole pixels, and one tree would make them
-      // where the other does not.
-      image->SetCacheEnabled(false);
-      images.push_back(image);
+      images.push_back(new CRSCanvasImage(PointF(13.0f * i, 9.0f * (i % 5) + 50.0f * i), layer, "",
+                                          SolidPicture(20 + i, 16, colours[i % 4])));
+      // Screen copies snap to whole pixels; one tree would make them where
+      // the other does not.
+      images.back()->SetCacheEnabled(false);
     }
   }
 
@@ -62,13 +61,11 @@ TEST(KeptLayerTest, ShowsWhatTheChildrenPaintAfterEveryChange) {
   const Step steps[] = {
       {"a child moved", [](Tree& t) { t.images[3]->MoveBy(PointF(17, 11)); }},
       {"a child hidden", [](Tree& t) { t.images[5]->SetVisible(false); }},
-      {"a child shown", [](Tree& t) { t.images[5]->SetVisible(true); }},
       {"a child's picture replaced", [](Tree& t) { t.images[1]->SetImage(SolidPicture(30, 30, 0xFF8000FFu), true); }},
       {"a child added", [](Tree& t) { new CRSCanvasImage(PointF(60, 40), t.layer, "", SolidPicture(9, 9, ~0u)); }},
       {"a child deleted", [](Tree& t) { delete t.images[7]; }},
       {"panned by whole pixels", [](Tree& t) { t.View(1.0f, PointF(12, 7)); }},
-      {"panned the other way", [](Tree& t) { t.View(1.0f, PointF(-20, -3)); }},
-      {"panned by a part of a pixel", [](Tree& t) { t.View(1.0f, PointF(-19.5f, -3.25f)); }},
+      {"panned by a part of a pixel", [](Tree& t) { t.View(1.0f, PointF(-7.5f, 3.25f)); }},
       {"zoomed", [](Tree& t) { t.View(0.6f, PointF(-19.5f, -3.25f)); }},
       {"a child moved while the layer is frozen",
        [](Tree& t) {
