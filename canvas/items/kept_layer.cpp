@@ -179,6 +179,9 @@ void CRSKeptLayer::SharpenBand() {
   }
   m_sharpening = false;
   m_soft = false;
+  // The buffers the scaled steps went through are not needed until the
+  // wheel turns again.
+  m_spare.reset();
 }
 
 void CRSKeptLayer::OnTimer(int id, unsigned elapsedMs) {
