@@ -7,31 +7,26 @@
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
+#include "canvas/items/kept_layer.h"
 #include "play/tray.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
 
 // A layer of the table. The surface answers a press on the empty table; the
 // lift answers only through what lies on it, so the windows under it stay
-// within reach.
-class CPuzzleTable::Layer : public CRSCanvasItem {
+// within reach. The surface keeps a picture of the pieces lying on it: a pan
+// scrolls it, a wheel step scales it until the wheel rests, and the pieces
+// are painted again only where something changed. The lift holds the few
+// items in the player's hand and paints them directly.
+class CPuzzleTable::Layer : public CRSKeptLayer {
  public:
-  Layer(CRSCanvasItem* floor, const char* name, bool answersPresses)
-      : CRSCanvasItem(PointF(), floor, name), m_answersPresses(answersPresses) {
+  Layer(CRSCanvasItem* floor, const char* name, bool isSurface)
+      : CRSKeptLayer(floor, name, isSurface), m_answersPresses(isSurface) {
     SetSoftImageFrame(true);
   }
 
   bool ContainsPoint(const PointF& local) override {
     return m_answersPresses && CRSCanvasItem::ContainsPoint(local);
-  }
-
-  // The whole table is repainted as one area, instead of asking each of
-  // thousands of pieces and shadows for its own: what the layer shows is
-  // clipped to its rectangle anyway.
-  void Invalidate() override {
-    if (!CanInvalidate()) return;
-    CRSCanvasItem* root = GetRootItem();
-    if (root != this && !root->IsBeingDeleted()) root->sigInvalidate(this, GetLocalRect());
   }
 
  private:
@@ -80,19 +75,20 @@ void CPuzzleTable::OnFloorResized(CRSCanvasItem*, const SizeF& size) {
 
 void CPuzzleTable::ApplyView() {
   const float zoom = m_viewport.GetZoom();
-  for (CRSCanvasItem* layer : {m_surface.get(), m_lift.get()}) {
+  for (CRSCanvasItem* item : {m_surface.get(), m_lift.get()}) {
+    auto* layer = static_cast<Layer*>(item);
     if (!layer) continue;
     // The view origin is the layer's origin, drawn at the floor's corner.
     // Setting an origin keeps the item where it was on screen; the position
     // then moves it. One repaint covers the three changes.
-    layer->Invalidate();
+    layer->InvalidateTransform();
     const bool enabled = layer->GetUpdatesEnabled();
     layer->SetUpdatesEnabled(false);
     layer->SetScale(PointF(zoom, zoom));
     layer->SetOrigin(m_viewport.GetOrigin());
     layer->SetPosition(PointF());
     layer->SetUpdatesEnabled(enabled);
-    layer->Invalidate();
+    layer->InvalidateTransform();
   }
   sigViewChanged();
 }
@@ -103,6 +99,9 @@ void CPuzzleTable::SetView(float zoom, const PointF& origin) {
 }
 
 void CPuzzleTable::ZoomSteps(const PointF& floorPoint, int steps) {
+  // Steps in a row (the wheel turning) scale the picture of the table; the
+  // pieces are painted sharp again once it rests.
+  if (auto* surface = static_cast<Layer*>(m_surface.get())) surface->ScaleSoftlyFor(kZoomRestMs);
   m_viewport.ZoomSteps(floorPoint, steps);
   ApplyView();
 }
@@ -114,7 +113,9 @@ void CPuzzleTable::ZoomAboutCentre(float zoom) {
 }
 
 void CPuzzleTable::PanBy(const PointF& screenDelta) {
-  m_viewport.PanBy(screenDelta);
+  // Whole pixels, so that the surface's picture scrolls instead of being
+  // painted again.
+  m_viewport.PanBy(PointF(std::round(screenDelta.X), std::round(screenDelta.Y)));
   ApplyView();
 }
 
@@ -230,7 +231,7 @@ void CPuzzleTable::OnTimer(int id, unsigned) {
                      speed(pointer.Y - (window.Height - kEdgeScrollBand)) - speed(kEdgeScrollBand - pointer.Y));
   if (delta.X == 0.0f && delta.Y == 0.0f) return;
   const PointF before = m_viewport.GetOrigin();
-  m_viewport.PanBy(delta);
+  m_viewport.PanBy(PointF(std::round(delta.X), std::round(delta.Y)));
   const PointF moved(m_viewport.GetOrigin().X - before.X, m_viewport.GetOrigin().Y - before.Y);
   if (moved.X == 0.0f && moved.Y == 0.0f) return;
   ApplyView();

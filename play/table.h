@@ -55,6 +55,8 @@ class CPuzzleTable : public CRSObject {
   // Items brought into view keep this far from the window's edges.
   static constexpr float kViewMargin = 40.0f;
   static constexpr int kEdgeScrollTimer = 1;
+  // Zoom steps this close together are drawn scaled, sharp after the last.
+  static constexpr unsigned kZoomRestMs = 150;
 
   // A table of that size in units; an empty size follows the floor.
   CPuzzleTable(CRSObject* owner, CRSCanvasItem* floor, const SizeF& size);
