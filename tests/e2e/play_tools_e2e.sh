@@ -56,6 +56,8 @@ for line in open(path):
     if f[0] == "pieces": pieces, block, trays = block, [], []
     if f[0] == "tray" and len(f) > 7 and f[2] == "box":
         trays.append(([float(v) for v in f[3:7]], " ".join(f[10:])))
+    # A tray made since the last report covers what lies under it.
+    if f[:2] == ["tray", "new"]: trays.append(([float(v) for v in f[2:6]], " ".join(f[6:])))
     if f[:2] == ["play", "menu"]: menu = [float(v) for v in f[2:6]]
 boxes = [[float(v) for v in p[13:17]] for p in pieces]
 def in_tray(x, y):
