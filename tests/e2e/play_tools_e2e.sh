@@ -156,7 +156,7 @@ e2e_wait_for "$report" '^table arranged [1-9]' 50
 wait_report_after "the report after Arrange" "$n"
 [ "$(ask overlaps)" = 0 ] || e2e_fail "arranged pieces overlap"
 e2e_screenshot "$E2E_WORK/arranged.png"
-xdotool mousemove $((ox + 400)) $((oy + 300))
+xdotool mousemove $((ox + 400)) $((oy + 90))
 for i in 1 2 3; do xdotool click 4; sleep 0.1; done
 e2e_wait_for "$report" '^play view 1\.[1-9]' 50
 sleep 0.5
