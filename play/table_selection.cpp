@@ -257,7 +257,19 @@ bool CPuzzleTable::OnSelectionMouse(CRSCanvasItem* target, unsigned message, con
       }
       CRSCanvasItem* held = m_held.get();
       auto* drag = held ? CRSCanvasBehaviour::Find<CBehaviourDrag>(held) : nullptr;
-      if (onTable && drag && drag->IsDragging()) Drop(held, floorPoint);
+      if (onTable && drag && drag->IsDragging()) {
+        Drop(held, floorPoint);
+      } else {
+        // The press never became a drag (something took the input): the
+        // items lifted with it go back down where they are.
+        for (const auto& follower : m_followers) {
+          if (CRSCanvasItem* item = follower.get()) {
+            item->MoveBy(PointF(CBehaviourRaiseable::kRaiseLift, CBehaviourRaiseable::kRaiseLift));
+            Settle(item);
+          }
+        }
+        m_followers.clear();
+      }
       return false;
     }
     case platform::kMsgRButtonDown: {

@@ -56,6 +56,8 @@ for line in open(path):
     if f[0] == "pieces": pieces, block, trays = block, [], []
     if f[0] == "tray" and len(f) > 7 and f[2] == "box":
         trays.append(([float(v) for v in f[3:7]], " ".join(f[10:])))
+    # A tray made since the last report covers what lies under it.
+    if f[:2] == ["tray", "new"]: trays.append(([float(v) for v in f[2:6]], " ".join(f[6:])))
     if f[:2] == ["play", "menu"]: menu = [float(v) for v in f[2:6]]
 boxes = [[float(v) for v in p[13:17]] for p in pieces]
 def in_tray(x, y):
@@ -154,7 +156,7 @@ e2e_wait_for "$report" '^table arranged [1-9]' 50
 wait_report_after "the report after Arrange" "$n"
 [ "$(ask overlaps)" = 0 ] || e2e_fail "arranged pieces overlap"
 e2e_screenshot "$E2E_WORK/arranged.png"
-xdotool mousemove $((ox + 400)) $((oy + 300))
+xdotool mousemove $((ox + 400)) $((oy + 90))
 for i in 1 2 3; do xdotool click 4; sleep 0.1; done
 e2e_wait_for "$report" '^play view 1\.[1-9]' 50
 sleep 0.5

@@ -240,6 +240,20 @@ TEST_F(SelectionScene, TraysComeBackAndCloseOnlyWhenEmpty) {
   EXPECT_TRUE(tray->Holds(Piece(3)) && tray->Holds(Piece(4)));
   EXPECT_EQ(tray->GetItems().size(), 2u);
 
+  // Left while renaming the tray and dragging a selection towards it: the
+  // file keeps every piece once, on the table or in the tray.
+  tray->BeginRename();
+  table->GetSelection().Set({Piece(0), Piece(1)});
+  Send(platform::kMsgLButtonDown, GripOf(0));
+  Send(platform::kMsgMouseMove, GripOf(0) + PointF(40, 30));
+  canvas->ClearFloor();
+  Pump(3);
+  Open();
+  tray = table->FindTray("Himmel über 青");
+  ASSERT_NE(tray, nullptr);
+  EXPECT_EQ(tray->GetItems().size(), 2u);
+  EXPECT_EQ(table->GetLooseItems().size() + tray->GetItems().size(), static_cast<std::size_t>(kColumns * kRows));
+
   tray->GetWindow()->Close();
   Pump(3);
   EXPECT_FALSE(tray->IsGone()) << "a tray holding pieces stays";
