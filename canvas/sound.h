@@ -92,3 +92,19 @@ class CRSSoundHandler : public platform::MessageTarget {
   bool m_musicEnabled = true;
   std::map<std::string, int> m_effectRequests;
 };
+
+// Keeps sound effects off for as long as it lives and puts them back as they
+// were: a command that moves many pieces at once is heard once, or not at
+// all, rather than once per piece.
+class CRSEffectsMuted {
+ public:
+  CRSEffectsMuted() : m_wasOn(CRSSoundHandler::Instance().EffectsEnabled()) {
+    CRSSoundHandler::Instance().SetEffectsEnabled(false);
+  }
+  ~CRSEffectsMuted() { CRSSoundHandler::Instance().SetEffectsEnabled(m_wasOn); }
+  CRSEffectsMuted(const CRSEffectsMuted&) = delete;
+  CRSEffectsMuted& operator=(const CRSEffectsMuted&) = delete;
+
+ private:
+  bool m_wasOn;
+};

@@ -13,21 +13,6 @@
 
 namespace {
 
-// Sound effects stay off while a helping command moves and lifts pieces,
-// and come back as they were.
-class CEffectsMuted {
- public:
-  CEffectsMuted() : m_wasOn(CRSSoundHandler::Instance().EffectsEnabled()) {
-    CRSSoundHandler::Instance().SetEffectsEnabled(false);
-  }
-  ~CEffectsMuted() { CRSSoundHandler::Instance().SetEffectsEnabled(m_wasOn); }
-  CEffectsMuted(const CEffectsMuted&) = delete;
-  CEffectsMuted& operator=(const CEffectsMuted&) = delete;
-
- private:
-  bool m_wasOn;
-};
-
 std::vector<CPuzzlePiece*> PiecesOf(CRSCanvasItem* item) {
   std::vector<CPuzzlePiece*> pieces;
   if (auto* piece = dynamic_cast<CPuzzlePiece*>(item)) {
@@ -62,7 +47,7 @@ void CPlayHints::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
 
 CRSCanvasItem* CPlayHints::Hint(CRSCanvasItem* item) {
   if (!item) return nullptr;
-  CEffectsMuted muted;
+  CRSEffectsMuted muted;
   if (auto* rotate = CRSCanvasBehaviour::Find<CBehaviourRotate90>(item)) rotate->Stop();
   // A piece still held under the pointer would follow its next move and
   // leave the place the hint gives it.
@@ -101,7 +86,7 @@ CRSCanvasItem* CPlayHints::Hint(CRSCanvasItem* item) {
 
 void CPlayHints::ShowNeighbours(CRSCanvasItem* item) {
   if (!item) return;
-  CEffectsMuted muted;
+  CRSEffectsMuted muted;
   EndNeighbourHighlight();
   CBehaviourHighlight::SetHighlight(item, true);
   m_neighbourItem.Assign(item);
@@ -128,7 +113,7 @@ void CPlayHints::EndNeighbourHighlight() {
 }
 
 void CPlayHints::Reveal() {
-  CEffectsMuted muted;
+  CRSEffectsMuted muted;
   std::vector<CRSCanvasItem*> shown;
   for (const auto& ref : m_pieces) {
     CPuzzlePiece* piece = ref.get();

@@ -36,14 +36,7 @@ bool CSelectionGlow::ShouldShow() const { return m_on && GetItem() && GetItem()-
 
 void CSelectionGlow::PlaceImage(CRSCanvasImage& image, CRSCanvasItem& item) {
   // Just under the piece, as the highlight lies.
-  image.SetZOrder(item.GetZOrder());
-  image.MoveBeforeSibling(&item);
-  image.SetRotation(item.GetRotation());
-  const RectF rect = item.GetLocalRect();
-  const int half = GetMargin() / 2;
-  PointF corner(rect.X - static_cast<float>(half), rect.Y - static_cast<float>(half));
-  item.GetTransform().TransformPoints(&corner);
-  image.MoveTopLeftTo(corner);
+  PlaceJustUnder(image, item);
 }
 
 CTableSelection::~CTableSelection() { Clear(); }

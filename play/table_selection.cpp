@@ -34,21 +34,6 @@ bool IsPieceOrGroup(const CRSCanvasItem* item) {
   return dynamic_cast<const CPuzzlePiece*>(item) || dynamic_cast<const CPuzzleGroup*>(item);
 }
 
-// Sound effects stay off while the table lowers and joins a whole
-// selection, so that it is heard once rather than once per item.
-class CEffectsMuted {
- public:
-  CEffectsMuted() : m_wasOn(CRSSoundHandler::Instance().EffectsEnabled()) {
-    CRSSoundHandler::Instance().SetEffectsEnabled(false);
-  }
-  ~CEffectsMuted() { CRSSoundHandler::Instance().SetEffectsEnabled(m_wasOn); }
-  CEffectsMuted(const CEffectsMuted&) = delete;
-  CEffectsMuted& operator=(const CEffectsMuted&) = delete;
-
- private:
-  bool m_wasOn;
-};
-
 int CountJoins(const std::vector<CPuzzlePiece*>& pieces) {
   int joins = 0;
   for (CPuzzlePiece* piece : pieces)
@@ -329,7 +314,7 @@ void CPuzzleTable::Drop(CRSCanvasItem* held, const PointF& floorPoint) {
   std::vector<CRSWeakRef<CPuzzlePiece>> alive(pieces.begin(), pieces.end());
   const int joinsBefore = CountJoins(pieces);
   {
-    CEffectsMuted muted;
+    CRSEffectsMuted muted;
     if (auto* drag = CRSCanvasBehaviour::Find<CBehaviourDrag>(top)) drag->End();
     if (auto* raiseable = CRSCanvasBehaviour::Find<CBehaviourRaiseable>(top)) raiseable->Lower();
     for (CRSCanvasItem* item : followers) {
