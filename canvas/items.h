@@ -13,6 +13,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "canvas/object.h"
@@ -317,9 +318,23 @@ class CRSCanvasGroup : public CRSCanvasItem {
   // or without the group's own shadow and highlight.
   RectF UnionOfVisibleChildren(bool withShadows);
   bool BuildPaintCache(Gdiplus::Graphics& g, const Gdiplus::Matrix& world, int maxZ);
+  void NoteChildrenChanged();
+  // Brings m_bounds up to date from the children changed since it was
+  // taken; false when one of them shrank away from its edge, and only a new
+  // union of every child can tell the bounds.
+  bool ApplyChangedChildren();
+  void CountEveryChild();
 
   bool m_boundsDirty = true;
   RectF m_bounds;
+  // The bounds are kept up to date child by child: a group of thousands of
+  // pieces gains one at each join, and a new union of all of them at each
+  // join would make solving a large puzzle grow with the square of its
+  // pieces. Each child's bounds as counted in m_bounds, the children changed
+  // since, and whether only a new union will do (a child left).
+  std::unordered_map<const CRSCanvasItem*, RectF> m_countedBounds;
+  std::vector<CRSCanvasItem*> m_changedChildren;
+  bool m_boundsRebuild = true;
   bool m_paintBoundsDirty = true;
   RectF m_paintBounds;
 

@@ -36,6 +36,7 @@ void CRSCanvasGroup::OnAddChild(CRSObject* child) {
   m_paintBoundsDirty = true;
   if (IsNamed(child, kShadowName)) return;
   if (auto* item = dynamic_cast<CRSCanvasItem*>(child)) {
+    if (!IsShadowOrHighlight(item)) m_changedChildren.push_back(item);
     item->sigVisibleChanged.connect(this, &CRSCanvasGroup::OnChildVisibleChanged);
     item->sigContentChanged.connect(this, &CRSCanvasGroup::OnChildChanged);
     item->sigGeometryChanged.connect(this, &CRSCanvasGroup::OnChildChanged);
@@ -46,6 +47,9 @@ void CRSCanvasGroup::OnAddChild(CRSObject* child) {
 void CRSCanvasGroup::OnRemoveChild(CRSObject* child) {
   CRSCanvasItem::OnRemoveChild(child);
   m_boundsDirty = true;
+  m_boundsRebuild = true;
+  m_changedChildren.clear();
+  m_countedBounds.erase(static_cast<const CRSCanvasItem*>(dynamic_cast<CRSCanvasItem*>(child)));
   NoteBoundsChanged();
   m_paintBoundsDirty = true;
   if (auto* item = dynamic_cast<CRSCanvasItem*>(child)) {
@@ -59,10 +63,22 @@ void CRSCanvasGroup::OnChildVisibleChanged(CRSCanvasItem* child, bool) { OnChild
 
 void CRSCanvasGroup::OnChildChanged(CRSCanvasItem* child) {
   if (IsShadowOrHighlight(child)) return;
-  OnChildrenChanged();
+  // A child that changes at every frame while nobody asks for the bounds
+  // must not grow the list without end.
+  if (m_changedChildren.size() > GetChildren().size()) {
+    m_boundsRebuild = true;
+    m_changedChildren.clear();
+  }
+  if (!m_boundsRebuild) m_changedChildren.push_back(child);
+  NoteChildrenChanged();
 }
 
 void CRSCanvasGroup::OnChildrenChanged() {
+  m_boundsRebuild = true;
+  NoteChildrenChanged();
+}
+
+void CRSCanvasGroup::NoteChildrenChanged() {
   m_boundsDirty = true;
   NoteBoundsChanged();
   sigGeometryChanged(this);
@@ -85,9 +101,67 @@ RectF CRSCanvasGroup::UnionOfVisibleChildren(bool withShadows) {
   return bounds;
 }
 
+namespace {
+
+bool Covers(const RectF& outer, const RectF& inner) {
+  return outer.X <= inner.X && outer.Y <= inner.Y && outer.GetRight() >= inner.GetRight() &&
+         outer.GetBottom() >= inner.GetBottom();
+}
+
+// Whether `part` reaches an edge of `whole`, so that the whole may shrink
+// when the part does.
+bool ReachesEdge(const RectF& part, const RectF& whole) {
+  constexpr float kSlack = 1e-3f;
+  return part.X <= whole.X + kSlack || part.Y <= whole.Y + kSlack || part.GetRight() >= whole.GetRight() - kSlack ||
+         part.GetBottom() >= whole.GetBottom() - kSlack;
+}
+
+}  // namespace
+
+bool CRSCanvasGroup::ApplyChangedChildren() {
+  for (CRSCanvasItem* child : m_changedChildren) {
+    const bool counts = child->IsVisible();
+    const RectF now = counts ? child->GetBoundsIn(this) : RectF();
+    const auto counted = m_countedBounds.find(child);
+    if (counted != m_countedBounds.end()) {
+      if ((!counts || !Covers(now, counted->second)) && ReachesEdge(counted->second, m_bounds)) return false;
+      if (!counts) {
+        m_countedBounds.erase(counted);
+        continue;
+      }
+      counted->second = now;
+    } else {
+      if (!counts) continue;
+      if (m_countedBounds.empty()) m_bounds = now;
+      m_countedBounds.emplace(child, now);
+    }
+    RectF::Union(m_bounds, m_bounds, now);
+  }
+  return !m_countedBounds.empty();
+}
+
+void CRSCanvasGroup::CountEveryChild() {
+  m_countedBounds.clear();
+  bool first = true;
+  m_bounds = RectF();
+  for (CRSCanvasItem* child : GetChildItems()) {
+    if (!child->IsVisible() || IsShadowOrHighlight(child)) continue;
+    const RectF b = child->GetBoundsIn(this);
+    m_countedBounds.emplace(child, b);
+    if (first) {
+      m_bounds = b;
+      first = false;
+    } else {
+      RectF::Union(m_bounds, m_bounds, b);
+    }
+  }
+}
+
 RectF CRSCanvasGroup::GetLocalRect() {
   if (m_boundsDirty) {
-    m_bounds = UnionOfVisibleChildren(false);
+    if (m_boundsRebuild || !ApplyChangedChildren()) CountEveryChild();
+    m_boundsRebuild = false;
+    m_changedChildren.clear();
     m_boundsDirty = false;
   }
   return m_bounds;

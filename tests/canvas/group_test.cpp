@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "canvas/items.h"
 #include "item_test_support.h"
 
@@ -105,6 +108,45 @@ TEST(GroupBoundsTest, APieceJoiningWhileBoundsAreReadIsStillFoundAfterwards) {
   EXPECT_TRUE(scene.group->GetLocalRect().Equals(RectF(0, 0, 80, 80)));
   auto frame = item_test::Render(scene.root, 200, 200);
   EXPECT_EQ(frame->GetPixel(110, 150), 0xFF0000FFu);
+}
+
+// The bounds are kept up to date child by child; after every kind of change
+// they must be what a new union of the visible pieces gives, whether they
+// were read in between or not.
+TEST(GroupBoundsTest, BoundsKeptChildByChildEqualANewUnionAfterEveryChange) {
+  PieceGroup scene;
+  std::vector<CRSCanvasImage*> pieces{scene.left, scene.right};
+  for (int i = 0; i < 6; ++i)
+    pieces.push_back(new CRSCanvasImage(PointF(10.0f * i, 50.0f), scene.group, "piece", SolidPicture(40, 40, 0xFF0000FF)));
+  const auto expected = [&] {
+    bool first = true;
+    RectF all;
+    for (CRSCanvasImage* piece : pieces) {
+      if (piece->GetParent() != scene.group || !piece->IsVisible()) continue;
+      const RectF b = piece->GetBoundsIn(scene.group);
+      if (first) all = b, first = false;
+      else RectF::Union(all, all, b);
+    }
+    return all;
+  };
+  const std::vector<std::function<void()>> steps = {
+      [&] { pieces[2]->SetPosition(PointF(300, 10)); },   // out past the right edge
+      [&] { pieces[2]->SetPosition(PointF(20, 20)); },    // back inside: the edge shrinks
+      [&] { pieces[3]->SetPosition(PointF(25, 30)); },    // from inside to inside
+      [&] { pieces[0]->SetVisible(false); },              // the corner piece hidden
+      [&] { pieces[0]->SetVisible(true); },
+      [&] { pieces[4]->SetRotation(45.0f); },
+      [&] { pieces[7]->SetParent(&scene.root); },         // leaves the group
+      [&] { pieces[7]->SetParent(scene.group); pieces[7]->SetPosition(PointF(-50, 200)); },
+      [&] { for (CRSCanvasImage* piece : pieces) piece->MoveBy(PointF(3, -2)); },
+  };
+  for (bool readBetween : {true, false}) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      steps[i]();
+      if (readBetween || i + 1 == steps.size())
+        EXPECT_TRUE(scene.group->GetLocalRect().Equals(expected())) << "after step " << i << (readBetween ? "" : " unread");
+    }
+  }
 }
 
 TEST(GroupPaintTest, GroupsPaintTheirChildrenWhereverTheyAre) {
