@@ -72,6 +72,15 @@ bool ReadFreeText(std::string_view base64, std::size_t maxBytes, std::string& ou
 
 Size ProbePicture(std::string_view base64, int maxSide) {
   Size size;
+  // A library of a thousand thumbnails is probed as it loads: a JPEG tells
+  // its size in its first bytes, so only they are decoded. Anything else, or
+  // a header longer than that (a large Exif block), is decoded whole.
+  constexpr std::size_t kHeadChars = 8192;
+  if (base64.size() > kHeadChars) {
+    const std::vector<std::uint8_t> head = Base64Decode(base64.substr(0, kHeadChars));
+    if (platform::ProbeImage(head).type == platform::ImageType::kJpeg)
+      return PassesProbe(head, maxSide, size) ? size : Size();
+  }
   if (!PassesProbe(Base64Decode(base64), maxSide, size)) return Size();
   return size;
 }

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "data/base64.h"
+#include "data/library_input.h"
+#include "platform/image_codec.h"
 
 namespace {
 
@@ -55,6 +57,40 @@ TEST(EmbedTest, UndecodablePictureTextGivesNoBitmapButKeepsTheText) {
   EXPECT_EQ(embedded.GetBase64(), "this is no picture at all");
   EXPECT_EQ(DecodeImageBase64(""), nullptr);
   EXPECT_EQ(DecodeImageBase64(Base64Encode(std::string_view("\x89PNG\r\n\x1a\n garbage"))), nullptr);
+}
+
+// A thumbnail is probed from the first bytes of its text when it is a JPEG;
+// one whose frame header lies beyond them (a large Exif block), a PNG, or one
+// too large must be told the same as by decoding it whole.
+TEST(EmbedTest, ThumbnailProbeTellsTheSizeWhereverTheHeaderLies) {
+  const auto image = Gradient(60, 40);
+  std::vector<std::uint8_t> jpeg;
+  ASSERT_TRUE(platform::EncodeImage(*image, kMimeJpeg, jpeg));
+  // An application block of 20,000 bytes right after the start marker.
+  std::vector<std::uint8_t> padded(jpeg.begin(), jpeg.begin() + 2);
+  const std::size_t block = 20000;
+  padded.insert(padded.end(), {0xFF, 0xE5, static_cast<std::uint8_t>((block + 2) >> 8),
+                               static_cast<std::uint8_t>((block + 2) & 0xFF)});
+  padded.insert(padded.end(), block, 0x20);
+  padded.insert(padded.end(), jpeg.begin() + 2, jpeg.end());
+  // Long texts with the frame header in their first bytes: bytes after the
+  // picture's end make them long.
+  std::vector<std::uint8_t> long_ = jpeg, large;
+  long_.insert(long_.end(), block, 0x20);
+  ASSERT_TRUE(platform::EncodeImage(*Gradient(600, 30), kMimeJpeg, large));
+  large.insert(large.end(), block, 0x20);
+  std::vector<std::uint8_t> png;
+  ASSERT_TRUE(platform::EncodeImage(*image, kMimePng, png));
+  struct Case {
+    const std::vector<std::uint8_t>* bytes;
+    Size expected;
+  } cases[] = {{&jpeg, Size(60, 40)}, {&padded, Size(60, 40)}, {&long_, Size(60, 40)},
+               {&png, Size(60, 40)},  {&large, Size()}};
+  for (const Case& c : cases) {
+    const Size probed = library_input::ProbePicture(Base64Encode(*c.bytes), 512);
+    EXPECT_EQ(probed.Width, c.expected.Width) << c.bytes->size() << " bytes";
+    EXPECT_EQ(probed.Height, c.expected.Height) << c.bytes->size() << " bytes";
+  }
 }
 
 TEST(EmbedTest, MusicFileBytesRoundTripAndOversizedOrMissingFilesAreRefused) {
