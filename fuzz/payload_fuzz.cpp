@@ -16,11 +16,17 @@
 namespace {
 
 const std::string& FilePath() {
+  // In memory where the system has a RAM folder: one file write per run.
   static const std::string path = [] {
-    char name[] = "/tmp/tandrill_payload_fuzz_XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd >= 0) close(fd);
-    return std::string(name);
+    for (const char* base : {"/dev/shm", "/tmp"}) {
+      std::string name = std::string(base) + "/tandrill_payload_fuzz_XXXXXX";
+      const int fd = mkstemp(name.data());
+      if (fd >= 0) {
+        close(fd);
+        return name;
+      }
+    }
+    std::abort();
   }();
   return path;
 }

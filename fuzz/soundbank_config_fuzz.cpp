@@ -22,11 +22,14 @@ namespace {
 
 const std::string& Folder() {
   static const std::string folder = [] {
-    char name[] = "/tmp/tandrill_soundbank_fuzz_XXXXXX";
-    if (!mkdtemp(name)) std::abort();
-    setenv("TANDRILL_DATA_DIR", name, 1);
-    unsetenv("TANDRILL_SOUNDBANK_URL");
-    return std::string(name) + "/";
+    for (const char* base : {"/dev/shm", "/tmp"}) {
+      std::string name = std::string(base) + "/tandrill_soundbank_fuzz_XXXXXX";
+      if (!mkdtemp(name.data())) continue;
+      setenv("TANDRILL_DATA_DIR", name.c_str(), 1);
+      unsetenv("TANDRILL_SOUNDBANK_URL");
+      return name + "/";
+    }
+    std::abort();
   }();
   return folder;
 }

@@ -47,11 +47,22 @@ for name in sorted(os.listdir(puzzles)):
     put("payload", name.replace(".pzl", ".gift"), b"\x7fELF program" + text + struct.pack("<QQ", len(text), h) +
         b"TandrillGift\x01\x00\x00\x00")
 lib = open(os.path.join(seeds, "library", "tandrill.pzl"), "rb").read()
-m = re.search(rb"<styledata>.*?</styledata>\r?\n", lib, re.S | re.I)
-put("control_style", "library_style.xml", m.group(0) if m else
-    b"<styledata>\r\n<static-text>\r\n<font name=\"QXJpYWw=\" size=\"12.00\" style=\"1\"/>\r\n</static-text>\r\n"
-    b"<button>\r\n<color-border>0xff808080</color-border>\r\n<height>24.00</height>\r\n</button>\r\n"
-    b"<window>\r\n<height-title>22.00</height-title>\r\n<width-button>18.00</width-button>\r\n</window>\r\n</styledata>\r\n")
+# The style element as the style writes it (the library carries one where
+# the player's style differs from the default).
+m = re.search(rb"<control-style-default>.*?</control-style-default>\r?\n", lib, re.S | re.I)
+font = b"<font>\r\n<name>Times New Roman</name>\r\n<size>15.00</size>\r\n<style>bold </style>\r\n</font>\r\n"
+data = lambda pairs: b"".join(b"<styleData %s=\"%s\" />\r\n" % p for p in pairs)
+put("control_style", "default.xml", m.group(0) if m else
+    b"<control-style-default>\r\n<rounded_corners_radius>15.00</rounded_corners_radius>\r\n<static-text>\r\n" +
+    data([(b"color-text", b"0xffffffff")]) + font + b"</static-text>\r\n<button>\r\n" +
+    data([(b"color-background", b"0x880000ff"), (b"color-background-up", b"0xaaffffff"),
+          (b"color-background-down", b"0xdd0000ff"), (b"color-background-disabled", b"0x550000ff"),
+          (b"color-text", b"0xffffffff"), (b"color-text-disabled", b"0x66cccccc"), (b"height", b"22.000000")]) +
+    font + b"</button>\r\n<window>\r\n" +
+    data([(b"color-background", b"0x9900008f"), (b"color-background-title", b"0x993366cc"),
+          (b"color-border", b"0x99ffffff"), (b"color-text", b"0xffffff00"), (b"height-title", b"26.00"),
+          (b"height-tool-title", b"19.00"), (b"width-button", b"26.00"), (b"margin", b"3.00")]) +
+    font + b"</window>\r\n</control-style-default>\r\n")
 # Sounds: MIDI plain and wrapped in RIFF, two MPEG frames, the heads of an
 # Ogg and a FLAC stream.
 events = b"\x00\x90\x3c\x40\x60\x80\x3c\x00\x00\xff\x2f\x00"
