@@ -141,6 +141,8 @@ class Report:
         self.items = {}
         self.pieces = []
         self.pieces_done = False
+        self.selected = ""
+        self.category_close = None
         self.gifts = []
         self.frames = 0
 
@@ -189,6 +191,9 @@ class Report:
             self.seen.add("room " + words[1])
         elif head == "window":
             self.seen.add(line)
+            m = re.search(r"\| close (\d+) (\d+)", line)
+            if line.startswith("window Category: ") and m:
+                self.category_close = (int(m.group(1)), int(m.group(2)))
         elif head == "item" and len(words) >= 6:
             try:
                 self.items[" ".join(words[1:-4])] = (int(words[-2]), int(words[-1]))
@@ -211,7 +216,10 @@ class Report:
             self.gifts.append(line[5:])
         elif head == "message":
             self.seen.add(line[:60])
-        elif head in ("download", "gallery", "selected", "button", "deleted", "puzzle"):
+        elif head == "selected":
+            self.selected = line[9:]
+            self.seen.add("selected")
+        elif head in ("download", "gallery", "button", "deleted", "puzzle"):
             self.seen.add(" ".join(words[:2]))
 
 
@@ -241,6 +249,11 @@ class Game:
             if self.report.room == "storeRoom" and self.report.frames and self.proc.poll() is None and self.find_main():
                 return
             if self.proc.poll() is not None:
+                # Another program's stale process id may hit it (see main).
+                if self.proc.returncode == -signal.SIGKILL and self.starts < 50:
+                    log("the game was killed from outside while starting")
+                    self.start()
+                    return
                 raise Failure("the game ended while starting, exit code %d" % self.proc.returncode)
             time.sleep(0.2)
         raise Failure("the game did not start within 120 s")
@@ -437,24 +450,41 @@ class Monkey:
                 time.sleep(0.2)
 
     def steer_to_play(self):
+        """Opens the puzzle the monkey stays in: from the store room, its item
+        selected (the Samples window that a first start opens over the floor
+        closed first) and Play."""
         r, g = self.game.report, self.game
         self.count("steer")
         if r.room != "storeRoom":
             self.key("Escape")
-            self.key("alt+b")
+            if r.room in ("playRoom", "galleryRoom"):
+                self.key("alt+b")
+            time.sleep(0.5)
             return
-        if self.stay in r.items:
-            cx, cy = r.items[self.stay]
-            xdo("mousemove", g.main[1] + cx, g.main[2] + cy, "click", 1)
-            time.sleep(0.3)
-            self.key("alt+p")
-            for _ in range(600):
-                r.poll()
-                if r.room == "playRoom" and r.pieces_done:
-                    break
-                time.sleep(0.5)
-        else:
+        if r.category_close:
+            xdo("mousemove", g.main[1] + r.category_close[0], g.main[2] + r.category_close[1], "click", 1)
+            r.category_close = None
+            time.sleep(1.5)
+        if self.stay not in r.items:
             self.key("Escape")
+            return
+        cx, cy = r.items[self.stay]
+        xdo("mousemove", g.main[1] + cx, g.main[2] + cy, "sleep", 0.3, "click", 1)
+        for _ in range(200):
+            r.poll()
+            if r.selected == self.stay:
+                break
+            time.sleep(0.1)
+        if r.selected != self.stay:
+            return
+        self.key("alt+p")
+        for _ in range(1200):
+            r.poll()
+            if r.room == "playRoom" and r.pieces_done:
+                return
+            if not g.alive():
+                return
+            time.sleep(0.5)
 
     def quit(self):
         """Leaves every room and dialog and quits, as a player would."""
@@ -525,6 +555,13 @@ def main():
     ap.add_argument("--keep", action="store_true")
     a = ap.parse_args()
 
+    # Stopped from outside (a background run ended early), the game and the
+    # X server still go.
+    def stop(number, frame):
+        raise Failure("stopped by signal %d" % number)
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+
     seed = a.seed if a.seed is not None else int.from_bytes(os.urandom(4), "little")
     log("monkey seed %d (again with --seed %d), %d s" % (seed, seed, a.seconds))
     rng = random.Random(seed)
@@ -574,6 +611,16 @@ def main():
         log("the game started (%s)" % game.report.room)
         monkey = Monkey(game, rng, a.stay_in_play)
 
+        if a.stay_in_play:
+            # The minutes count from the moment the puzzle is open.
+            for _ in range(10):
+                if game.report.room == "playRoom" and game.report.pieces_done:
+                    break
+                monkey.steer_to_play()
+            if game.report.room != "playRoom":
+                raise Failure("could not open the puzzle %s (room %s, selected %s)" %
+                              (a.stay_in_play, game.report.room, game.report.selected))
+            log("playing %s (%d pieces)" % (a.stay_in_play, len(game.report.pieces)))
         start = time.time()
         next_check = start + 60
         memory = []

@@ -78,8 +78,10 @@ bool Add(CPuzzleLibrary& library, const Kind& k, const std::string& musicFile, u
   entry->SetPercentCompleted(k.solved ? 100 : 0);
   entry->SetNumberOfPieces((k.width / k.pieceSize) * (k.height / k.pieceSize));
   entry->SetSize(Size(k.width, k.height));
-  entry->SetPosition(
-      PointF(120.0f + 90.0f * static_cast<float>(seed % 6), 260.0f + 70.0f * static_cast<float>(seed / 6)));
+  // The large one lies clear of the Samples window a first start opens in
+  // the middle of the floor, so that it can be opened at once.
+  const PointF place(120.0f + 90.0f * static_cast<float>(seed % 6), 260.0f + 70.0f * static_cast<float>(seed / 6));
+  entry->SetPosition(std::string(k.name) == "large" ? PointF(700.0f, 10.0f) : place);
   library.AddPuzzleImage(entry);
   return true;
 }
