@@ -445,6 +445,25 @@ TEST_F(Library, DamagedPictureChunksAreRefusedAtOnce) {
   EXPECT_TRUE(library.GetCategories().empty());
 }
 
+TEST_F(Library, AnEntryWhoseCategoryIsDroppedIsReadAsTheFloorsEntriesAre) {
+  // Found by fuzzing: a category whose picture does not decode, and in it
+  // an entry whose thumbnail has a sound header but does not decode. The
+  // entry went onto the floor with its thumbnail only probed, was written
+  // back, and was dropped at the next start. What one load keeps, the next
+  // keeps too.
+  std::ifstream in(std::string(TANDRILL_SOURCE_DIR) + "/tests/data_files/library/entry_of_a_dropped_category.pzl",
+                   std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  ASSERT_GT(bytes.str().size(), 1000u);
+  CPuzzleLibrary first;
+  first.LoadText(bytes.str());
+  CPuzzleLibrary second;
+  second.LoadText(first.ToText());
+  EXPECT_EQ(second.GetPuzzleImages().size(), first.GetPuzzleImages().size());
+  EXPECT_EQ(second.ToText(), first.ToText());
+}
+
 TEST_F(Library, FailedSaveIsReportedAndKeepsTheOldFile) {
   WriteFile("old library");
   CPuzzleLibrary library;

@@ -186,8 +186,10 @@ class Report:
         if head == "clock":
             return
         if head == "room" and len(words) > 1:
+            # The store room reports its items just before its room line.
             self.room = words[1]
-            self.items = {}
+            if self.room != "storeRoom":
+                self.items = {}
             self.seen.add("room " + words[1])
         elif head == "window":
             self.seen.add(line)
