@@ -488,21 +488,25 @@ class Monkey:
                 return
             time.sleep(0.5)
 
-    def quit(self):
+    def quit(self, seconds):
         """Leaves every room and dialog and quits, as a player would."""
         g = self.game
-        for attempt in range(40):
+        deadline = time.time() + seconds
+        attempt = -1
+        while time.time() < deadline:
+            attempt += 1
             if not g.alive():
                 return g.proc.returncode
             g.report.poll()
-            if attempt % 4 == 3 and g.main:
-                # A key may have gone to a window that has since closed.
+            if attempt % 4 == 0 and g.find_main():
+                # Keys go to the window under the pointer, which may have
+                # been left outside a window made smaller.
                 xdo("mousemove", g.main[1] + g.main[3] // 2, g.main[2] + g.main[4] // 2)
             keys = ["Escape"] if g.report.room != "storeRoom" else []
             keys += ["alt+c"] if g.report.room == "cutsRoom" else []
             keys += ["alt+b"] if g.report.room in ("playRoom", "galleryRoom") else []
             keys += ["alt+q"] if g.report.room == "storeRoom" else []
-            if attempt > 30:
+            if time.time() > deadline - seconds / 4:
                 keys = ["alt+F4"]
             for key in keys:
                 xdo("key", "--clearmodifiers", key)
@@ -667,7 +671,9 @@ def main():
                 next_check += 60
 
         final_rss = game.rss_kib() if game.alive() else 0
-        rc = monkey.quit()
+        # A large puzzle is saved as it is left, and a busy machine may still
+        # be working through the monkey's last moves.
+        rc = monkey.quit(300 if a.stay_in_play else 90)
         if rc is None:
             raise Failure("the game did not quit (room %s)" % game.report.room)
         if rc != 0:
