@@ -28,6 +28,7 @@ timing allows).
 """
 
 import argparse
+import math
 import os
 import random
 import re
@@ -88,7 +89,6 @@ def write_music(path):
         w.setnchannels(1)
         w.setsampwidth(2)
         w.setframerate(rate)
-        import math
         frames = b"".join(struct.pack("<h", int(3000 * (math.sin(i * 440 * 6.283 / rate) +
                                                         math.sin(i * 554 * 6.283 / rate))))
                           for i in range(rate * 2))
@@ -520,7 +520,6 @@ class Monkey:
 
 def check_answers(game, seconds):
     """The game answers: a report line within the time after a resize."""
-    before = game.report.lines
     game.report.poll()
     before = game.report.lines
     game.find_main()
@@ -629,7 +628,6 @@ def main():
             log("playing %s (%d pieces)" % (a.stay_in_play, len(game.report.pieces)))
         start = time.time()
         next_check = start + 60
-        memory = []
         first_minute_rss = None
         last_rss = 0
         outside_kills = 0
@@ -662,7 +660,6 @@ def main():
                     raise Failure("the game did not answer within %.0f s at %.0f s" %
                                   (a.answer_within, time.time() - start))
                 rss = game.rss_kib()
-                memory.append(rss)
                 minutes = round((time.time() - start) / 60)
                 if minutes == 1:
                     first_minute_rss = rss
