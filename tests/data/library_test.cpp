@@ -464,6 +464,24 @@ TEST_F(Library, AnEntryWhoseCategoryIsDroppedIsReadAsTheFloorsEntriesAre) {
   EXPECT_EQ(second.ToText(), first.ToText());
 }
 
+TEST_F(Library, MarkupInsideAPicturesTextNeverReachesTheFileWrittenBack) {
+  // Found by fuzzing: references inside a thumbnail's or a category
+  // picture's Base64 text are read as "&" and "<", which the decoder skips;
+  // written back as they were read, they made the next library unreadable.
+  const std::string img = JpegText(40, 30), png = PngText(12, 12);
+  const auto marked = [](const std::string& text) { return text.substr(0, 40) + "&amp;&lt;\r\n " + text.substr(40); };
+  WriteFile("<puzzle-config>" + CategoryElement("Sea", marked(png)) + ImageElement("floor", marked(img)) +
+            ImageElement("in", marked(img), "<category>" + Base64Encode(std::string("Sea")) + "</category>") +
+            "</puzzle-config>");
+  CPuzzleLibrary first;
+  ASSERT_FALSE(first.LoadFile().showError);
+  ASSERT_EQ(first.GetPuzzleImages().size(), 2u);
+  ASSERT_EQ(first.GetCategories().size(), 1u);
+  CPuzzleLibrary second;
+  EXPECT_FALSE(second.LoadText(first.ToText()).showError);
+  EXPECT_EQ(second.ToText(), first.ToText());
+}
+
 TEST_F(Library, FailedSaveIsReportedAndKeepsTheOldFile) {
   WriteFile("old library");
   CPuzzleLibrary library;
