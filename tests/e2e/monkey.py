@@ -141,6 +141,7 @@ class Report:
         self.items = {}
         self.pieces = []
         self.pieces_done = False
+        self.piece_reports = 0
         self.selected = ""
         self.category_close = None
         self.gifts = []
@@ -214,6 +215,7 @@ class Report:
                     self.pieces.append((float(m.group(1)), float(m.group(2))))
         elif head == "pieces":
             self.pieces_done = True
+            self.piece_reports += 1
         elif head == "gift" and len(words) > 1:
             self.gifts.append(line[5:])
         elif head == "message":
@@ -378,7 +380,16 @@ class Monkey:
             xdo("mousemove", x, y, "click", "--repeat", 2, "--delay", 60, 1)
         elif roll < 0.46:
             self.count("drag")
+            before = self.game.report.piece_reports
             self.drag(1)
+            if self.stay:
+                # Each piece put down reports every piece of the puzzle: on a
+                # large one the monkey waits for that, rather than heaping up
+                # moves faster than the game takes them.
+                for _ in range(100):
+                    if self.game.report.poll() is not None and self.game.report.piece_reports > before:
+                        break
+                    time.sleep(0.1)
         elif roll < 0.49:
             self.count("middle-drag")
             self.drag(2)
