@@ -22,6 +22,7 @@ void CPuzzleView::EndRoot() {
 }
 
 void CPuzzleView::PaintTo(const Rect& invalid) {
+  if (m_firstRoomPending) return;
   CRSCanvasView::PaintTo(invalid);
   // Tests and the start-up benchmark wait for the first frame that shows a
   // room; the benchmarks that drive the game wait for the frame that
@@ -41,6 +42,13 @@ bool CPuzzleView::OnWindowMessage(const platform::Message& msg) {
     return true;
   }
   return CRSCanvasView::OnWindowMessage(msg);
+}
+
+void CPuzzleView::OpenFirstRoom() {
+  m_firstRoomPending = false;
+  if (CPuzzleCanvas* canvas = m_canvas.get()) canvas->GoHome();
+  // What was asked to be painted before now was not.
+  if (HasWindow()) GetWindow()->InvalidateAll();
 }
 
 CPuzzleCanvas* CPuzzleView::GetPuzzleCanvas() const { return m_canvas.get(); }
@@ -67,7 +75,7 @@ void CPuzzleView::OnCreate() {
   SetRoot(canvas);
 
   // The first room opens from the message loop, once the window exists.
-  m_goHome.connect(canvas, &CPuzzleCanvas::GoHome);
+  m_goHome.connect(this, &CPuzzleView::OpenFirstRoom);
   m_goHome.EmitLater();
 
   CRSCanvasView::OnCreate();

@@ -26,8 +26,13 @@ class CPuzzleView : public CRSCanvasView {
 
  private:
   void EndRoot();
+  void OpenFirstRoom();
 
   CRSAutoPtrPolymorphic<CPuzzleCanvas> m_canvas;
   CRSSignalEmittedTroughEvent0 m_goHome;
   bool m_firstFrameReported = false;
+  // Until the first room stands there is nothing worth a frame: the
+  // window's first paint would show an empty floor and cost as much as the
+  // room's own.
+  bool m_firstRoomPending = true;
 };

@@ -70,7 +70,7 @@ void OpenCase(benchmark::State& state, int width, int height) {
     state.ResumeTiming();
   }
   state.counters["pieces"] = pieces;
-  // The bevels are stroked on every processor; this is the CPU time of all
+  // The bevels are drawn on every processor; this is the CPU time of all
   // of the process's threads for one opening, beside the main thread's in
   // the CPU column.
   state.counters["process_cpu_ms"] =

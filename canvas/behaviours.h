@@ -221,6 +221,10 @@ class CBehaviourSoftImage : public CRSCanvasBehaviour {
   void ApplyVisibility();
   void Place();
   int GetMargin() const { return m_margin; }
+  // Places the image just under the item (the same z-order, directly before
+  // it), turned as it is and reaching the margin beyond it: a glow round
+  // the item's own outline.
+  void PlaceJustUnder(CRSCanvasImage& image, CRSCanvasItem& item) const;
 
  private:
   void Track();

@@ -179,6 +179,16 @@ const Gdiplus::Bitmap* PlainPicture(CRSCanvasItem& item, const RectF& rect) {
   return fits ? picture : nullptr;
 }
 
+// The fraction of a pixel at which the corner of rect lies on the root, for
+// an item shown at its own size and upright; none for any other.
+PointF ScreenFraction(const CRSCanvasItem& item, const RectF& rect) {
+  const Gdiplus::Matrix world = item.GetTransformTo(nullptr);
+  if (world.M11() != 1.0 || world.M22() != 1.0 || world.M12() != 0.0 || world.M21() != 0.0) return PointF();
+  const double x = world.DX() + rect.X, y = world.DY() + rect.Y;
+  if (!std::isfinite(x) || !std::isfinite(y)) return PointF();
+  return PointF(static_cast<float>(x - std::floor(x)), static_cast<float>(y - std::floor(y)));
+}
+
 }  // namespace
 
 std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength) {
@@ -188,13 +198,19 @@ std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB col
   const Gdiplus::Bitmap* source = PlainPicture(item, rect);
   std::optional<Gdiplus::Bitmap> painted;
   if (!source) {
-    const long w = std::lround(rect.Width), h = std::lround(rect.Height);
+    // An upright item is painted at the fraction of a pixel it lies at on
+    // screen, so that its texts find the pictures the screen's paint made of
+    // them; a floor of labelled thumbnails would otherwise paint every label
+    // twice. The silhouette moves by less than a pixel, under a soft edge.
+    const PointF shift = ScreenFraction(item, rect);
+    const long w = std::lround(rect.Width + (shift.X > 0.0f ? 1.0f : 0.0f));
+    const long h = std::lround(rect.Height + (shift.Y > 0.0f ? 1.0f : 0.0f));
     if (w <= 0 || h <= 0 || w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide) return nullptr;
     painted.emplace(static_cast<int>(w), static_cast<int>(h), PixelFormat::Format32bppARGB);
     if (!painted->IsValid()) return nullptr;
     {
       Gdiplus::Graphics g(&*painted);
-      g.TranslateTransform(-rect.X, -rect.Y);
+      g.TranslateTransform(-rect.X + shift.X, -rect.Y + shift.Y);
       item.Paint(g, CRSCanvasItem::kZOrderTop, false);
       g.Flush();
     }

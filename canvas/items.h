@@ -72,6 +72,10 @@ class CRSCanvasItem : public CRSObject {
   virtual void UpdateTransform();
   virtual void Invalidate();
   virtual bool ContainsPoint(const PointF& local);
+  // True when the item's content covers its whole rectangle with opaque
+  // pixels (a picture without alpha, shown as it is): the paint walk then
+  // leaves out what lies wholly under it.
+  virtual bool PaintsOpaque() const { return false; }
   virtual CRSCanvasItem* HitTest(const PointF& local);
   virtual void SetVisible(bool visible);
   virtual void OnMouse(int message, PointF local, int keyFlags, bool* handled);
@@ -355,6 +359,7 @@ class CRSCanvasImage : public CRSCanvasItem {
 
   void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
   bool ContainsPoint(const PointF& local) override;
+  bool PaintsOpaque() const override;
   void SetVisible(bool visible) override;
 
   void SetImage(std::shared_ptr<Gdiplus::Bitmap> picture, bool resize);

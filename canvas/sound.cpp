@@ -99,7 +99,13 @@ bool CRSSoundHandler::PlayMemory(const std::string& name, bool repeat, int chann
   return Play(*entry);
 }
 
+int CRSSoundHandler::GetEffectRequests(const std::string& name) const {
+  const auto found = m_effectRequests.find(name);
+  return found == m_effectRequests.end() ? 0 : found->second;
+}
+
 bool CRSSoundHandler::PlayResourceSound(const std::string& name, bool repeat) {
+  if (m_effectsEnabled) ++m_effectRequests[name];
   return PlayMemory(name, repeat, kChannelEffects,
                     Find(name, true) ? std::span<const std::uint8_t>() : platform::FindResource("SOUND", name));
 }

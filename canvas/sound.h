@@ -12,6 +12,7 @@
 // sound that cannot be opened returns false and leaves nothing behind.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -47,6 +48,9 @@ class CRSSoundHandler : public platform::MessageTarget {
   // the music channel.
   bool PlayResourceSound(const std::string& name, bool repeat);
   bool PlayResourceMusic(const std::string& name, bool repeat);
+  // How often a built-in effect was asked for while effects were on: what
+  // the player heard, whatever the device (for the tests of game sounds).
+  int GetEffectRequests(const std::string& name) const;
 
   void CloseFile(const std::string& path);
   void CloseMemory(const std::string& name);
@@ -86,4 +90,21 @@ class CRSSoundHandler : public platform::MessageTarget {
   std::vector<std::unique_ptr<Entry>> m_sounds;
   bool m_effectsEnabled = true;
   bool m_musicEnabled = true;
+  std::map<std::string, int> m_effectRequests;
+};
+
+// Keeps sound effects off for as long as it lives and puts them back as they
+// were: a command that moves many pieces at once is heard once, or not at
+// all, rather than once per piece.
+class CRSEffectsMuted {
+ public:
+  CRSEffectsMuted() : m_wasOn(CRSSoundHandler::Instance().EffectsEnabled()) {
+    CRSSoundHandler::Instance().SetEffectsEnabled(false);
+  }
+  ~CRSEffectsMuted() { CRSSoundHandler::Instance().SetEffectsEnabled(m_wasOn); }
+  CRSEffectsMuted(const CRSEffectsMuted&) = delete;
+  CRSEffectsMuted& operator=(const CRSEffectsMuted&) = delete;
+
+ private:
+  bool m_wasOn;
 };

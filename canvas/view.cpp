@@ -241,20 +241,37 @@ void CRSCanvasView::OnRootResized(CRSCanvasItem*, const SizeF&) {
 void CRSCanvasView::OnRootContentChanged(CRSCanvasItem*) { UpdateWindowShape(); }
 
 void CRSCanvasView::UpdateWindowShape() {
+  if (!HasWindow() || !m_root || m_shapePending) return;
+  m_shapePending = true;
+  const Size client = m_window->GetClientSize();
+  InvalidateWindow(Rect(0, 0, client.Width, client.Height));
+}
+
+bool CRSCanvasView::AppliedShape::Same(const AppliedShape& other) const {
+  return client == other.client && offset.Equals(other.offset) && types == other.types &&
+         points.size() == other.points.size() &&
+         std::equal(points.begin(), points.end(), other.points.begin(),
+                    [](const PointF& a, const PointF& b) { return a.Equals(b); });
+}
+
+void CRSCanvasView::ApplyWindowShape() {
+  if (!m_shapePending) return;
+  m_shapePending = false;
   if (!HasWindow() || !m_root || !m_window->SupportsShapes()) return;
   auto* shape = dynamic_cast<CRSCanvasShape*>(m_root.get());
   if (!shape || !shape->GetPath()) return;
   const Size client = m_window->GetClientSize();
+  AppliedShape wanted{shape->GetPath()->Points(), shape->GetPath()->Types(), client, GetViewOffset()};
+  if (wanted.Same(m_appliedShape)) return;
   Gdiplus::Bitmap mask(std::max(1, client.Width), std::max(1, client.Height), Gdiplus::PixelFormat::Format32bppARGB);
   if (!mask.IsValid()) return;
   {
     Gdiplus::Graphics g(&mask);
-    g.TranslateTransform(-GetViewOffset().X + kRootTopLeft.X, -GetViewOffset().Y + kRootTopLeft.Y);
+    g.TranslateTransform(-wanted.offset.X + kRootTopLeft.X, -wanted.offset.Y + kRootTopLeft.Y);
     Gdiplus::SolidBrush opaque(Gdiplus::Color(0xFF000000u));
     g.FillPath(&opaque, shape->GetPath());
   }
-  m_window->SetShape(mask);
-  InvalidateWindow(Rect(0, 0, client.Width, client.Height));
+  if (m_window->SetShape(mask)) m_appliedShape = std::move(wanted);
 }
 
 void CRSCanvasView::OnRootDestroying() {
@@ -313,6 +330,7 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
   m_lastPaintAt = now;
   const std::vector<Rect> parts = TakeDirtyParts(invalid);
   if (!HasWindow() || invalid.IsEmptyArea()) return;
+  ApplyWindowShape();
   const Size client = m_window->GetClientSize();
 
   // The back buffer only grows, so resizing back and forth does not churn.

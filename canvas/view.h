@@ -107,7 +107,11 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSCanvasItem* GetLiveFocusItem();
   void SetTextInput(bool on);
   void SizeWindowToRoot();
+  // Notes that the window's shape must follow the root's outline; it is
+  // cut when the next frame is painted (ApplyWindowShape), because a start
+  // or a resize changes the outline several times before anything shows.
   void UpdateWindowShape();
+  void ApplyWindowShape();
   // Notes a rectangle of the window (client pixels) as needing paint, both
   // on the window and in this view's list of what changed.
   void InvalidateWindow(const Rect& rect);
@@ -141,6 +145,18 @@ class CRSCanvasView : public platform::WindowHandler,
   bool m_draggingWindow = false;
   Point m_dragStart;
   bool m_inSize = false;
+  bool m_shapePending = false;
+  // What the window was last cut to: the root's outline, the client size
+  // and the view's offset. An outline that comes back the same (a caption
+  // changed, the root repainted) cuts nothing.
+  struct AppliedShape {
+    std::vector<PointF> points;
+    std::vector<std::uint8_t> types;
+    Size client;
+    PointF offset;
+    bool Same(const AppliedShape& other) const;
+  };
+  AppliedShape m_appliedShape;
   bool m_dragAllowed = false;
   ARGB m_backgroundColor = 0;
   bool m_filterAdded = false;

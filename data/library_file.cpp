@@ -194,20 +194,12 @@ void CPuzzleLibrary::FinishReading() {
     if (!entry->GetCategory().empty() && !titles.count(entry->GetCategory())) entry->SetCategory({});
 
   tasks.reserve(images.size());
-  // Only the thumbnails of unfinished puzzles on the floor are on screen
-  // when the store room opens; the others (in categories' windows, in the
-  // gallery) have their headers checked now and are decoded when first
-  // shown. The decodes come first, so the decoder is set up before threads
-  // share it.
-  std::vector<library_decode::Task> probes;
-  for (CPuzzleImageData* entry : images) {
-    if (!entry->MayBeSound()) continue;
-    if (entry->GetCategory().empty() && entry->GetPercentCompleted() < 100)
-      tasks.push_back([entry] { entry->DecodeThumbnail(); });
-    else
-      probes.push_back([entry] { entry->ProbeThumbnail(); });
-  }
-  tasks.insert(tasks.end(), probes.begin(), probes.end());
+  // Only the thumbnails' headers are read now; each picture is decoded the
+  // first time it is painted. Of a floor of a thousand thumbnails most lie
+  // under others, and the paint walk never reaches those, so the first
+  // frame decodes only what it shows.
+  for (CPuzzleImageData* entry : images)
+    if (entry->MayBeSound()) tasks.push_back([entry] { entry->ProbeThumbnail(); });
   library_decode::RunAll(tasks);
 
   for (CPuzzleImageData* entry : images) entry->SetDeferThumbnailDecoding(false);

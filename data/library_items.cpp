@@ -103,6 +103,12 @@ class CThumbnailImage : public CRSCanvasItem {
                 Gdiplus::UnitPixel);
   }
   bool ContainsPoint(const PointF& local) override { return GetLocalRect().Contains(local); }
+  // Opaque before it is decoded too, so that a thumbnail under others is
+  // never decoded; one whose text failed to decode shows nothing.
+  bool PaintsOpaque() const override {
+    const CPuzzleImageData* entry = m_entry.get();
+    return entry && entry->IsThumbnailOpaque();
+  }
 
  private:
   static inline const std::shared_ptr<Gdiplus::Bitmap> s_none;

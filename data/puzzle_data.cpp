@@ -119,6 +119,8 @@ int CPuzzleData::GetPercentCompleted() const {
 void CPuzzleData::ResetProgress() {
   m_completed = false;
   m_timePlayed = 0;
+  // The trays are emptied onto the table before a scatter: none is kept.
+  m_trays.clear();
   std::erase_if(m_pieces, [](const std::unique_ptr<CPuzzlePieceData>& record) { return !record->GetItem(); });
   PiecesChanged();
   // Each group is remembered once however many pieces leave it; a set keeps

@@ -18,6 +18,7 @@
 #include "data/cutter.h"
 #include "data/puzzle_piece_data.h"
 #include "data/puzzle_table_view.h"
+#include "data/puzzle_tray_data.h"
 #include "data/xml.h"
 #include "platform/bitmap.h"
 
@@ -103,6 +104,10 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   // for its picture (CPuzzleTableView::IsSane) reads as the default.
   const CPuzzleTableView& GetTableView() const { return m_tableView; }
   void SetTableView(const CPuzzleTableView& view) { m_tableView = view; }
+  // The play room's trays. A file's trays keep only cells of the grid, each
+  // in one tray at most, with places and scales a table can have.
+  const std::vector<CPuzzleTrayData>& GetTrays() const { return m_trays; }
+  void SetTrays(std::vector<CPuzzleTrayData> trays) { m_trays = std::move(trays); }
   const std::string& GetMusicFileName() const { return m_musicFileName; }
   const std::vector<std::uint8_t>& GetMusicData() const { return m_musicData; }
   const std::string& GetPictureText() const { return m_pictureText; }
@@ -156,6 +161,7 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   bool m_fullPicture = false;
   float m_sizeScale = 1.0f;
   CPuzzleTableView m_tableView;
+  std::vector<CPuzzleTrayData> m_trays;
   bool m_sawRoot = false;
 };
 

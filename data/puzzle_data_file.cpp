@@ -1,7 +1,9 @@
 // The puzzle file: the "puzzle-data" element, where it lives, and how it is
 // read, checked and written.
 
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -46,6 +48,12 @@ bool ScaledCutFits(Size cut, float scale) {
 
 constexpr std::string_view kTableViewTag = "table-view";
 constexpr std::string_view kFullPictureTag = "full-picture";
+constexpr std::string_view kTrayTag = "tray";
+// Scales and window sides a tray may have; beyond them a file's tray takes
+// the nearest.
+constexpr float kMinTrayScale = 0.05f;
+constexpr float kMaxTrayScale = 2.0f;
+constexpr float kMaxTraySide = 16384.0f;
 
 // Reads the whole view or nothing: an attribute that is there but holds no
 // number leaves the view at the default. Ranges are judged in Validate,
@@ -66,6 +74,71 @@ void WriteTableView(CRSXMLWriter& out, const CPuzzleTableView& view) {
   out.Write("<" + std::string(kTableViewTag) + " zoom=\"" + numtext::FormatGeneral(view.zoom) + "\" x=\"" +
             FormatReal(view.viewOrigin.X) + "\" y=\"" + FormatReal(view.viewOrigin.Y) + "\" w=\"" +
             FormatReal(view.tableSize.Width) + "\" h=\"" + FormatReal(view.tableSize.Height) + "\" />\n");
+}
+
+// One tray: title (Base64, so that any letters survive), window, scale and
+// the pieces as "column,row" pairs. Numbers that are not numbers take their
+// defaults; the ranges are judged in Validate.
+void ReadTray(const CRSXMLParser::Attributes& attributes, std::vector<CPuzzleTrayData>& trays,
+              std::size_t maxCells) {
+  if (trays.size() >= CPuzzleTrayData::kMaxTrays) return;
+  CPuzzleTrayData tray;
+  if (const std::string* title = xmltext::FindAttribute(attributes, "title")) tray.title = xmltext::TextFromBase64(*title);
+  float* fields[] = {&tray.place.X, &tray.place.Y, &tray.place.Width, &tray.place.Height, &tray.scale};
+  const char* names[] = {"x", "y", "w", "h", "scale"};
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    float value = 0.0f;
+    const std::string* text = xmltext::FindAttribute(attributes, names[i]);
+    if (text && xmltext::ParseFloat(*text, value)) *fields[i] = value;
+  }
+  if (const std::string* pieces = xmltext::FindAttribute(attributes, "pieces")) {
+    const char* p = pieces->c_str();
+    while (*p && tray.cells.size() < maxCells) {
+      char* end = nullptr;
+      const long column = std::strtol(p, &end, 10);
+      if (end == p || *end != ',') break;
+      p = end + 1;
+      const long row = std::strtol(p, &end, 10);
+      if (end == p) break;
+      p = end;
+      while (*p == ' ') ++p;
+      if (column >= 0 && row >= 0 && column < INT_MAX && row < INT_MAX)
+        tray.cells.push_back(Point(static_cast<int>(column), static_cast<int>(row)));
+    }
+  }
+  trays.push_back(std::move(tray));
+}
+
+void WriteTray(CRSXMLWriter& out, const CPuzzleTrayData& tray) {
+  std::string line = "<" + std::string(kTrayTag) + " title=\"" + Base64Encode(tray.title) + "\" x=\"" +
+                     FormatReal(tray.place.X) + "\" y=\"" + FormatReal(tray.place.Y) + "\" w=\"" +
+                     FormatReal(tray.place.Width) + "\" h=\"" + FormatReal(tray.place.Height) + "\" scale=\"" +
+                     numtext::FormatGeneral(tray.scale) + "\" pieces=\"";
+  for (std::size_t i = 0; i < tray.cells.size(); ++i) {
+    if (i) line += ' ';
+    line += numtext::FormatInt(tray.cells[i].X) + "," + numtext::FormatInt(tray.cells[i].Y);
+  }
+  out.Write(line + "\" />\n");
+}
+
+// Keeps each cell of the grid in one tray at most (the first that names
+// it) and brings places and scales within what a window can show.
+void ValidateTrays(std::vector<CPuzzleTrayData>& trays, Size grid) {
+  std::set<std::pair<int, int>> seen;
+  for (CPuzzleTrayData& tray : trays) {
+    std::erase_if(tray.cells, [&](const Point& cell) {
+      if (cell.X < 0 || cell.Y < 0 || cell.X >= grid.Width || cell.Y >= grid.Height) return true;
+      return !seen.insert({cell.X, cell.Y}).second;
+    });
+    const auto clampOr = [](float v, float low, float high, float fallback) {
+      return std::isfinite(v) ? std::clamp(v, low, high) : fallback;
+    };
+    tray.scale = clampOr(tray.scale, kMinTrayScale, kMaxTrayScale, 0.5f);
+    tray.place.X = clampOr(tray.place.X, -kMaxTraySide, kMaxTraySide, 0.0f);
+    tray.place.Y = clampOr(tray.place.Y, -kMaxTraySide, kMaxTraySide, 0.0f);
+    tray.place.Width = clampOr(tray.place.Width, 0.0f, kMaxTraySide, 0.0f);
+    tray.place.Height = clampOr(tray.place.Height, 0.0f, kMaxTraySide, 0.0f);
+  }
 }
 
 }  // namespace
@@ -125,6 +198,7 @@ void CPuzzleData::ResetForReading() {
   m_musicData.clear();
   m_completed = m_rotatePieces = m_surprise = m_fullPicture = false;
   m_tableView = CPuzzleTableView();
+  m_trays.clear();
   m_sawRoot = false;
 }
 
@@ -148,6 +222,7 @@ bool CPuzzleData::Validate() {
   // A view that no table of this picture can have opens as the default.
   const SizeF scaledCut(static_cast<float>(cut.Width) * m_sizeScale, static_cast<float>(cut.Height) * m_sizeScale);
   if (!m_tableView.IsSane(scaledCut)) m_tableView = CPuzzleTableView();
+  ValidateTrays(m_trays, m_cutter.GetGridSize());
 
   // Records that cannot be placed are dropped; their cells are then built
   // as new pieces and scattered. The first record of a cell wins.
@@ -208,6 +283,11 @@ void CPuzzleData::OnElement(const std::string& rawName, const CRSXMLParser::Attr
     if (value && xmltext::ParseFloat(*value, scale) && std::isfinite(scale) && scale > 0.0f) SetSizeScale(scale);
   } else if (name == kTableViewTag) {
     ReadTableView(attributes, m_tableView);
+  } else if (name == kTrayTag) {
+    // All trays together name no more cells than a grid can have.
+    std::size_t named = 0;
+    for (const CPuzzleTrayData& tray : m_trays) named += tray.cells.size();
+    ReadTray(attributes, m_trays, kMaxPieceRecords - std::min(named, kMaxPieceRecords));
   } else if (name == "time-played") {
     std::uint32_t ms = 0;
     if (xmltext::ParseHex(text, ms)) m_timePlayed = static_cast<std::int32_t>(std::min<std::uint32_t>(ms, INT_MAX));
@@ -230,6 +310,7 @@ void CPuzzleData::Write(CRSXMLWriter& out) {
   // Only a view that differs from the default is written, so a puzzle never
   // zoomed or panned keeps the file it has always had.
   if (!m_tableView.IsDefault()) WriteTableView(out, m_tableView);
+  for (const CPuzzleTrayData& tray : m_trays) WriteTray(out, tray);
   // The size scale and the time played share one line.
   out.Write("<size-scale val=\"" + numtext::FormatGeneral(m_sizeScale) + "\" />");
   out.Leaf("time-played", numtext::FormatHex(static_cast<std::uint32_t>(m_timePlayed)));

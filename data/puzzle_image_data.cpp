@@ -73,6 +73,13 @@ void CPuzzleImageData::ProbeThumbnail() {
   m_thumbnailSize = library_input::ProbePicture(m_thumbnailText, kMaxThumbnailSide);
 }
 
+bool CPuzzleImageData::IsThumbnailOpaque() const {
+  // A JPEG has no alpha; its Base64 text starts with the encoded marker
+  // FF D8 FF. Any other format may have, and is judged once decoded.
+  if (!m_decoded) return HasThumbnail() && m_thumbnailText.starts_with("/9j/");
+  return m_thumbnail && m_thumbnail->GetPixelFormat() == PixelFormat::Format24bppRGB;
+}
+
 const std::shared_ptr<Gdiplus::Bitmap>& CPuzzleImageData::GetThumbnail() {
   DecodeThumbnail();
   return m_thumbnail;

@@ -124,6 +124,9 @@ class CPuzzleImageData : public CRSObject, public CRSXMLParser::XHandler {
   // The thumbnail's size, known without decoding it; empty without one.
   Size GetThumbnailSize() const { return m_thumbnailSize; }
   bool HasThumbnail() const { return m_thumbnailSize.Width > 0; }
+  // True when the thumbnail covers its rectangle: a decoded picture
+  // without alpha, or one only probed whose text is a JPEG.
+  bool IsThumbnailOpaque() const;
 
   // --- the item ----------------------------------------------------------------
   // The thumbnail item, made on first use; null without a thumbnail.

@@ -15,7 +15,7 @@ class CPuzzleCutter;
 int BevelThreadCount(int height);
 
 // A copy of cutImage with the bevel of cutter's outline (in cut units,
-// multiplied by scale) drawn on it, in `bands` bands of rows stroked at
+// multiplied by scale) drawn on it, in `bands` bands of rows drawn at
 // once; the result is the same to the pixel for any number of bands. Null
 // when the picture cannot be copied.
 std::unique_ptr<Gdiplus::Bitmap> MakeBevelledPicture(const Gdiplus::Bitmap& cutImage, const CPuzzleCutter& cutter,

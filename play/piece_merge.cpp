@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "canvas/behaviours.h"
 #include "play/group.h"
 #include "play/piece.h"
 
@@ -26,6 +27,11 @@ void PlaceInGroup(CPuzzlePiece* piece, CPuzzleGroup* group) {
 
 void MergePieces(CPuzzlePiece* a, CPuzzlePiece* b) {
   if (!a || !b || a == b) return;
+  // Half-way through, a group's extent holds pieces and shadows not yet in
+  // their places in it (a shadow still where its piece lay on the table):
+  // kept inside the table by that extent, a group low on a large table
+  // would be pushed away from where its pieces lie.
+  const CBehaviourAlign::Hold hold;
 
   // The keeper stays where it is; the joiner comes to it. A piece already in
   // a group keeps that group, the neighbour's group first.

@@ -18,11 +18,14 @@
 #include "play/group.h"
 #include "play/piece.h"
 #include "play/play_clock.h"
+#include "play/play_hints.h"
+#include "play/play_preview.h"
 #include "play/play_room_music.h"
 #include "play/table.h"
 #include "play/table_overview.h"
 #include "play/button_panel.h"
 #include "data/puzzle_table_view.h"
+#include "data/puzzle_tray_data.h"
 #include "platform/report.h"
 
 namespace {
@@ -78,6 +81,8 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   m_open = true;
   UpdateCaption();
   CreateTable();
+  m_pictures = std::make_unique<CPlayPreview>(m_host->GetFloor(), m_cutImage);
+  m_hints = std::make_unique<CPlayHints>(m_table.get(), m_pictures.get(), m_pieces);
 
   if (!BuildPieces()) {
     // A cut that gives no piece for a cell of its own grid: nothing of it
@@ -107,8 +112,9 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
 
 CPuzzlePlayRoom::~CPuzzlePlayRoom() {
   KillAllTimers();
-  EndNeighbourHighlight();
+  m_hints.reset();
   if (m_open) SaveAndRecord();
+  m_pictures.reset();
   m_music.reset();
   m_clock.reset();
   m_overview.reset();
@@ -181,6 +187,10 @@ void CPuzzlePlayRoom::UpdateCaption() { m_host->SetCaption(MakeCaption()); }
 
 void CPuzzlePlayRoom::SetCurrentItem(CRSCanvasItem* item) { m_current.Assign(item); }
 
+CRSCanvasImage* CPuzzlePlayRoom::GetGhost() const { return m_pictures ? m_pictures->GetGhost() : nullptr; }
+
+CRSControlWindow* CPuzzlePlayRoom::GetPreview() const { return m_pictures ? m_pictures->GetPreview() : nullptr; }
+
 void CPuzzlePlayRoom::OnPieceRaised(CRSCanvasItem* item) {
   // A group reports itself through each of its pieces: the group is what
   // the player holds.
@@ -213,6 +223,7 @@ void CPuzzlePlayRoom::SaveAndRecord() {
   CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_name);
   if (!record) return;
   m_puzzle->SetTableView(MakeTableView());
+  m_puzzle->SetTrays(MakeTrayData());
   const bool saved = m_puzzle->Save();
   if (!saved) platform::ReportLine("play save failed " + m_puzzle->GetName());
   const int percent = std::clamp(m_puzzle->GetPercentCompleted(), 0, 100);
@@ -253,4 +264,5 @@ void CPuzzlePlayRoom::ReportPieces() const {
     platform::ReportLine(line);
   }
   platform::ReportLine("pieces reported " + std::to_string(groups.size()) + " groups");
+  ReportTrays();
 }

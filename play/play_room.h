@@ -16,10 +16,10 @@
 //
 // The room coordinates parts that each have one job: the table (pieces,
 // zoom, pan, overview; table.h), the clock with the tips (play_clock.h), the
-// "Menu" and "Tools" panels (button_panel.h) and the music (play_room_music.h). Its own
-// work is split over play_room*.cpp: opening and leaving, building the
-// pieces, the menu, the hint commands, completion, and the ghost and
-// preview.
+// "Menu" and "Tools" panels (button_panel.h), the music (play_room_music.h),
+// the ghost and preview (play_preview.h) and the helping commands
+// (play_hints.h). Its own work is split over play_room*.cpp: opening and
+// leaving, building the pieces, the menu's commands, and completion.
 
 #include <cstdint>
 #include <memory>
@@ -33,10 +33,13 @@
 
 class CPuzzleData;
 struct CPuzzleTableView;
+struct CPuzzleTrayData;
 class CPuzzleGroup;
 class CPuzzlePiece;
 class CPuzzleRoomHost;
 class CPlayClock;
+class CPlayHints;
+class CPlayPreview;
 class CPuzzlePlayMusic;
 class CPuzzleTable;
 class CPuzzleTableOverview;
@@ -54,7 +57,6 @@ class CPuzzlePlayRoom : public CRSObject {
   static constexpr const char* kRoomName = "playRoom";
   static constexpr const char* kGiftName = "Gift Puzzle";
   static constexpr int kMenuZOrder = 0x7fffff9a;
-  static constexpr int kPreviewZOrder = 0x40000063;
   static constexpr const char* kCompleteSound = "SOUND_PUZZLE_COMPLETE.WAV";
 
   // The room for the puzzle of that library entry; in a gift program (the
@@ -94,8 +96,8 @@ class CPuzzlePlayRoom : public CRSObject {
   CPuzzleTableOverview* GetOverview() const { return m_overview.get(); }
   // The menu button with that label, or null.
   CRSControlButton* FindMenuButton(const std::string& label) const;
-  CRSCanvasImage* GetGhost() const { return m_ghost.get(); }
-  CRSControlWindow* GetPreview() const { return AsWindow(m_preview); }
+  CRSCanvasImage* GetGhost() const;
+  CRSControlWindow* GetPreview() const;
   CRSControlWindow* GetBuildWindow() const { return AsWindow(m_buildWindow); }
   CPlayClock* GetClock() const { return m_clock.get(); }
   CRSCanvasShapeText* GetClockText() const;
@@ -121,10 +123,6 @@ class CPuzzlePlayRoom : public CRSObject {
   static std::vector<CPuzzlePiece*> CreateLinkedPieces(CPuzzleData& puzzle, CRSCanvasItem* parent,
                                                        const Gdiplus::Bitmap& cut);
 
-  // The colour matrix of the ghost picture: colours kept and lightened by
-  // 0.1, alpha at 0.3 of the picture's.
-  static void MakeGhostMatrix(float (&m)[5][5]);
-
  private:
   // Windows are held as items: the window classes reach the reference
   // block along two bases.
@@ -143,12 +141,18 @@ class CPuzzlePlayRoom : public CRSObject {
   void RestoreView();
   void CreateTools();
   void OnViewChanged();
+  void OnNewTray();
+  void OnTableItemsMoved();
+  // Puts the pieces the puzzle file names in trays into their trays (the
+  // pieces are made, not yet joined).
+  void RestoreTrays();
+  // The trays and the cells of the pieces in each, as the file keeps them.
+  std::vector<CPuzzleTrayData> MakeTrayData() const;
+  void ReportTrays() const;
   void SetOverviewShown(bool shown);
   void OnOverviewClosed();
   // The table's view as the puzzle file keeps it.
   CPuzzleTableView MakeTableView() const;
-  // Shows the table rectangle that the items cover.
-  void BringIntoView(const std::vector<CRSCanvasItem*>& items);
   std::unique_ptr<Gdiplus::Bitmap> MakeBevelledPicture() const;
   void ShowBuildWindow();
   void ShowBuildProgress(int percent);
@@ -159,18 +163,9 @@ class CPuzzlePlayRoom : public CRSObject {
   void SaveAndRecord();
   void OnFloorClearing();
 
-  // --- menu, ghost and preview (play_room_menu.cpp, play_room_preview.cpp) --
+  // --- the menu (play_room_menu.cpp) ----------------------------------------
   void CreateMenu();
   void OnScatterClicked();
-  void OnPictureToggled(bool checked);
-  void OnGhostToggled(bool checked);
-  void OnPreviewClosed();
-  void CreateGhost();
-  void OpenPreview();
-  void ClosePreview();
-
-  // --- hints (play_room_hint.cpp) ------------------------------------------
-  void EndNeighbourHighlight();
 
   // --- completion (play_room_finish.cpp) ------------------------------------
   void OnSolved();
@@ -194,14 +189,9 @@ class CPuzzlePlayRoom : public CRSObject {
   bool m_gift = false;
   std::vector<CRSWeakRef<CPuzzlePiece>> m_pieces;
   CRSWeakRef<CRSCanvasItem> m_current;
-  CRSWeakRef<CRSCanvasItem> m_neighbourItem;
 
-  CRSWeakRef<CRSControlButton> m_pictureButton;
-  CRSWeakRef<CRSControlButton> m_ghostButton;
   CRSWeakRef<CRSControlButton> m_musicButton;
   CRSWeakRef<CRSControlButton> m_backButton;
-  CRSWeakRef<CRSCanvasImage> m_ghost;
-  CRSWeakRef<CRSCanvasItem> m_preview;  // a control window
   CRSWeakRef<CRSCanvasItem> m_buildWindow;  // a control window
   CRSWeakRef<CRSProgressBar> m_progressBar;
   std::unique_ptr<CPuzzlePlayMusic> m_music;
@@ -210,6 +200,8 @@ class CPuzzlePlayRoom : public CRSObject {
   std::unique_ptr<CPuzzleButtonPanel> m_menu;
   std::unique_ptr<CPuzzleButtonPanel> m_tools;
   std::unique_ptr<CPuzzleTableOverview> m_overview;
+  std::unique_ptr<CPlayPreview> m_pictures;
+  std::unique_ptr<CPlayHints> m_hints;
   // The overview opens by itself once, the first time the view shows less
   // than the whole table.
   bool m_overviewOffered = false;

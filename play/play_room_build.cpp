@@ -3,6 +3,7 @@
 // the finished pieces to the floor, and the neighbour links of the grid.
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "canvas/behaviours.h"
@@ -13,8 +14,11 @@
 #include "play/piece.h"
 #include "play/piece_scatter.h"
 #include "play/play_clock.h"
+#include "play/play_preview.h"
 #include "play/play_room.h"
 #include "play/table.h"
+#include "play/tray.h"
+#include "platform/clock.h"
 #include "platform/graphics.h"
 #include "platform/message_loop.h"
 #include "platform/messages.h"
@@ -26,6 +30,12 @@ namespace {
 constexpr float kTemporaryContainerSide = 100000.0f;
 constexpr int kCentred = CBehaviourAlign::kCentre;
 constexpr int kFillBoth = CBehaviourSize::kWidth | CBehaviourSize::kHeight;
+// How often the build lets the window paint its progress and answer, once
+// it has taken long enough for a player to wait: a puzzle built in less
+// than kBuildQuietMs shows its pieces without a progress window first,
+// whose frame would cost as much as a fifth of the build.
+constexpr std::uint32_t kBuildPumpMs = 30;
+constexpr std::uint32_t kBuildQuietMs = 150;
 
 // While a large puzzle is built the window must still be painted and must
 // still answer the window manager, but nothing may act on the half-built
@@ -130,9 +140,8 @@ bool CPuzzlePlayRoom::BuildPieces() {
                              std::max(static_cast<float>(m_cutImage->GetHeight()), table.Height)));
   }
 
-  if (!m_puzzle->IsSurprise()) {
-    CreateGhost();
-    if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(true);
+  if (!m_puzzle->IsSurprise() && m_pictures) {
+    if (CRSCanvasImage* ghost = m_pictures->CreateGhost(surface)) ghost->SetVisible(true);
   }
   ShowBuildWindow();
   m_building = true;
@@ -144,6 +153,8 @@ bool CPuzzlePlayRoom::BuildPieces() {
   std::vector<CPuzzlePiece*> unsaved;
   {
     CBuildPump pump;
+    const std::uint32_t buildStart = platform::GetTickCount();
+    std::uint32_t lastPump = buildStart - kBuildPumpMs;
     m_pieces.clear();
     m_pieces.reserve(static_cast<std::size_t>(m_pieceCount));
     for (int r = 0; r < rows && complete; ++r) {
@@ -167,8 +178,15 @@ bool CPuzzlePlayRoom::BuildPieces() {
           raiseable->sigLowered.connect(this, &CPuzzlePlayRoom::OnPieceLowered);
         }
         m_pieces.emplace_back(piece);
-        ShowBuildProgress(static_cast<int>(100 * (index + 1) / static_cast<std::size_t>(m_pieceCount)));
-        pump.Pump();
+        // The bar moves and the window answers a few dozen times a second,
+        // not for every piece: a repaint and a look at the message queue
+        // per piece cost as much as making the pieces.
+        const std::uint32_t now = platform::GetTickCount();
+        if (now - buildStart >= kBuildQuietMs && now - lastPump >= kBuildPumpMs) {
+          ShowBuildProgress(static_cast<int>(100 * (index + 1) / static_cast<std::size_t>(m_pieceCount)));
+          pump.Pump();
+          lastPump = platform::GetTickCount();
+        }
       }
     }
   }
@@ -177,10 +195,15 @@ bool CPuzzlePlayRoom::BuildPieces() {
     m_building = false;
     m_pieces.clear();
     container.ResetWithDeletion();
-    if (CRSCanvasImage* ghost = m_ghost.get()) ghost->Delete();
+    if (CRSCanvasImage* ghost = GetGhost()) ghost->Delete();
     return false;
   }
 
+  // Pieces set aside in trays go back into them before anything joins, so
+  // that only pieces lying together can join.
+  RestoreTrays();
+  m_table->SetPieces(&m_pieces, columns);
+  m_table->SetPictureSize(SizeF(static_cast<float>(m_cutImage->GetWidth()), static_cast<float>(m_cutImage->GetHeight())));
   {
     // Saved places come back exactly, also those beyond the floor's edges
     // (a larger window saved them, or a group reaching out): nothing is
@@ -201,11 +224,12 @@ bool CPuzzlePlayRoom::BuildPieces() {
     HandOver(*container, *surface);
   }
   container.ResetWithDeletion();
+  for (CPuzzleTray* tray : m_table->GetTrays()) tray->KeepItemsInView();
   // A piece the saved game lacks was scattered over the container, far
   // beyond the table: it is scattered again over the table.
   for (CPuzzlePiece* piece : unsaved)
     if (piece->GetParentItem() == surface) PlaceRandomly(piece);
-  if (CRSCanvasImage* ghost = m_ghost.get()) ghost->SetVisible(false);
+  if (CRSCanvasImage* ghost = GetGhost()) ghost->SetVisible(false);
   return true;
 }
 

@@ -1,6 +1,8 @@
 // The play menu: a small window of buttons, each shown only where it can do
 // something (no picture buttons for a surprise, no music button without
-// music, no way back in a gift), and the commands behind them.
+// music, no way back in a gift), and the commands behind them; the pictures
+// and the helping commands are parts of their own (play_preview.h,
+// play_hints.h).
 
 #include <cstdio>
 
@@ -11,8 +13,11 @@
 #include "data/room_host.h"
 #include "play/button_panel.h"
 #include "play/play_clock.h"
+#include "play/play_hints.h"
+#include "play/play_preview.h"
 #include "play/play_room.h"
 #include "play/play_room_music.h"
+#include "play/table.h"
 #include "play/table_overview.h"
 #include "platform/report.h"
 
@@ -30,11 +35,8 @@ void CPuzzlePlayRoom::CreateMenu() {
   m_menu->AddButton("&Scatter")->sigClicked.connect(this, &CPuzzlePlayRoom::OnScatterClicked);
   if (!m_puzzle->IsSurprise()) {
     CRSControlButton* picture = m_menu->AddButton("&Picture", true);
-    picture->sigToggled.connect(this, &CPuzzlePlayRoom::OnPictureToggled);
-    m_pictureButton.Assign(picture);
     CRSControlButton* ghost = m_menu->AddButton("&Ghost", true);
-    ghost->sigToggled.connect(this, &CPuzzlePlayRoom::OnGhostToggled);
-    m_ghostButton.Assign(ghost);
+    if (m_pictures) m_pictures->AttachButtons(picture, ghost);
   }
   m_menu->AddButton("&Hint")->sigClicked.connect(this, &CPuzzlePlayRoom::Hint);
   m_menu->AddButton("&Neighbor")->sigClicked.connect(this, &CPuzzlePlayRoom::ShowNeighbours);
@@ -71,22 +73,39 @@ void CPuzzlePlayRoom::OnScatterClicked() {
 
 void CPuzzlePlayRoom::Scatter() {
   // The records and pieces are the puzzle data's: it clears the joins,
-  // takes the pieces out of their groups and scatters them.
+  // takes the pieces out of their groups and scatters them over the table,
+  // where every tray's pieces are put first.
+  if (m_table) {
+    m_table->GetSelection().Clear();
+    m_table->EmptyTrays();
+  }
   m_puzzle->ResetProgress();
   if (m_overview) m_overview->OnPiecesMoved();
   platform::ReportLine("play scattered");
   ReportPieces();
 }
 
-void CPuzzlePlayRoom::OnPictureToggled(bool checked) { SetPictureShown(checked); }
-
-void CPuzzlePlayRoom::OnGhostToggled(bool checked) { SetGhostShown(checked); }
+void CPuzzlePlayRoom::SetPictureShown(bool shown) {
+  if (m_pictures) m_pictures->SetPictureShown(shown);
+}
 
 void CPuzzlePlayRoom::SetGhostShown(bool shown) {
-  CRSCanvasImage* ghost = m_ghost.get();
-  if (!ghost) return;
-  ghost->SetVisible(shown);
-  platform::ReportLine(shown ? "play ghost on" : "play ghost off");
+  if (m_pictures) m_pictures->SetGhostShown(shown);
+}
+
+void CPuzzlePlayRoom::Hint() {
+  CRSCanvasItem* inHand = m_hints ? m_hints->Hint(m_current.get()) : nullptr;
+  if (!inHand) return;
+  m_current.Assign(inHand);
+  ReportPieces();
+}
+
+void CPuzzlePlayRoom::ShowNeighbours() {
+  if (m_hints) m_hints->ShowNeighbours(m_current.get());
+}
+
+void CPuzzlePlayRoom::Reveal() {
+  if (m_hints) m_hints->Reveal();
 }
 
 void CPuzzlePlayRoom::ToggleMusic() {

@@ -8,10 +8,13 @@
 #include "canvas/controls.h"
 #include "data/puzzle_data.h"
 #include "data/puzzle_table_view.h"
+#include "data/puzzle_tray_data.h"
+#include "play/piece.h"
 #include "data/room_host.h"
 #include "play/play_room.h"
 #include "play/table.h"
 #include "play/table_overview.h"
+#include "play/tray.h"
 #include "play/button_panel.h"
 #include "platform/report.h"
 
@@ -21,6 +24,10 @@ namespace {
 // three times the picture's area, so that scattered pieces do not heap.
 constexpr float kTableSideFactor = 1.75f;
 constexpr const char* kOverviewButton = "&Overview";
+constexpr const char* kNewTrayButton = "New Tra&y";
+constexpr const char* kEdgesButton = "&Edges";
+constexpr const char* kArrangeButton = "&Arrange";
+constexpr const char* kGatherButton = "&Gather";
 
 }  // namespace
 
@@ -61,6 +68,68 @@ void CPuzzlePlayRoom::CreateTools() {
   CRSControlButton* overview = m_tools->AddButton(kOverviewButton, true);
   overview->sigToggled.connect(this, &CPuzzlePlayRoom::SetOverviewShown);
   m_overview->sigClosedByPlayer.connect(this, &CPuzzlePlayRoom::OnOverviewClosed);
+  // The tools that work the table belong to it; the room only offers them.
+  m_tools->AddButton(kNewTrayButton)->sigClicked.connect(this, &CPuzzlePlayRoom::OnNewTray);
+  m_tools->AddButton(kEdgesButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::GatherEdges);
+  m_tools->AddButton(kArrangeButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::Arrange);
+  m_tools->AddButton(kGatherButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::Gather);
+  m_table->sigItemsMoved.connect(this, &CPuzzlePlayRoom::OnTableItemsMoved);
+  for (CPuzzleButtonPanel* panel : {m_menu.get(), m_tools.get()})
+    if (CRSControlWindow* window = panel ? panel->GetWindow() : nullptr) m_table->KeepClearOf(window);
+}
+
+void CPuzzlePlayRoom::OnNewTray() {
+  if (m_table) m_table->NewTray();
+}
+
+void CPuzzlePlayRoom::OnTableItemsMoved() {
+  if (m_overview) m_overview->OnPiecesMoved();
+  if (!m_building) ReportPieces();
+}
+
+void CPuzzlePlayRoom::RestoreTrays() {
+  const int columns = m_puzzle->GetCutter().GetGridSize().Width;
+  for (const CPuzzleTrayData& data : m_puzzle->GetTrays()) {
+    CPuzzleTray* tray = m_table->AddTray(data.title, data.place, data.scale);
+    if (!tray) continue;
+    for (const Point& cell : data.cells) {
+      const std::size_t index = static_cast<std::size_t>(cell.Y) * static_cast<std::size_t>(columns) +
+                                static_cast<std::size_t>(cell.X);
+      // The piece's record keeps its place inside the tray.
+      if (CPuzzlePiece* piece = index < m_pieces.size() ? m_pieces[index].get() : nullptr)
+        piece->SetParent(tray->GetContent());
+    }
+  }
+}
+
+std::vector<CPuzzleTrayData> CPuzzlePlayRoom::MakeTrayData() const {
+  std::vector<CPuzzleTrayData> data;
+  if (!m_table) return data;
+  const std::vector<CPuzzleTray*> trays = m_table->GetTrays();
+  for (CPuzzleTray* tray : trays) data.push_back({tray->GetTitle(), tray->GetPlace(), tray->GetScale(), {}});
+  const int columns = std::max(1, m_puzzle->GetCutter().GetGridSize().Width);
+  for (std::size_t i = 0; i < m_pieces.size(); ++i) {
+    CPuzzlePiece* piece = m_pieces[i].get();
+    CPuzzleTray* tray = piece ? m_table->TrayHolding(piece) : nullptr;
+    if (!tray) continue;
+    const auto at = std::find(trays.begin(), trays.end(), tray) - trays.begin();
+    data[static_cast<std::size_t>(at)].cells.push_back(
+        Point(static_cast<int>(i % static_cast<std::size_t>(columns)), static_cast<int>(i / static_cast<std::size_t>(columns))));
+  }
+  return data;
+}
+
+void CPuzzlePlayRoom::ReportTrays() const {
+  if (!platform::IsReporting() || !m_table) return;
+  for (CPuzzleTray* tray : m_table->GetTrays()) {
+    // In the window's coordinates, as the pieces are reported.
+    const RectF place = tray->GetWindow()->GetBoundsIn(nullptr);
+    char line[160];
+    std::snprintf(line, sizeof line, "tray %zu box %.0f %.0f %.0f %.0f scale %.3f title ", tray->GetItems().size(),
+                  static_cast<double>(place.X), static_cast<double>(place.Y), static_cast<double>(place.Width),
+                  static_cast<double>(place.Height), static_cast<double>(tray->GetScale()));
+    platform::ReportLine(line + tray->GetTitle());
+  }
 }
 
 void CPuzzlePlayRoom::SetOverviewShown(bool shown) {
@@ -93,21 +162,6 @@ void CPuzzlePlayRoom::OnViewChanged() {
                   static_cast<double>(origin.X), static_cast<double>(origin.Y));
     platform::ReportLine(line);
   }
-}
-
-void CPuzzlePlayRoom::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
-  CPuzzleTable* table = m_table.get();
-  if (!table || items.empty()) return;
-  RectF all;
-  bool any = false;
-  for (CRSCanvasItem* item : items) {
-    const RectF box = table->GetTableBounds(item);
-    if (box.Width <= 0.0f && box.Height <= 0.0f) continue;
-    if (!any) all = box;
-    else RectF::Union(all, all, box);
-    any = true;
-  }
-  if (any) table->BringIntoView(all);
 }
 
 CPuzzleTableView CPuzzlePlayRoom::MakeTableView() const {

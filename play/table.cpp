@@ -7,30 +7,26 @@
 #include "canvas/behaviours.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
+#include "canvas/items/kept_layer.h"
+#include "play/tray.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
 
 // A layer of the table. The surface answers a press on the empty table; the
 // lift answers only through what lies on it, so the windows under it stay
-// within reach.
-class CPuzzleTable::Layer : public CRSCanvasItem {
+// within reach. The surface keeps a picture of the pieces lying on it: a pan
+// scrolls it, a wheel step scales it until the wheel rests, and the pieces
+// are painted again only where something changed. The lift holds the few
+// items in the player's hand and paints them directly.
+class CPuzzleTable::Layer : public CRSKeptLayer {
  public:
-  Layer(CRSCanvasItem* floor, const char* name, bool answersPresses)
-      : CRSCanvasItem(PointF(), floor, name), m_answersPresses(answersPresses) {
+  Layer(CRSCanvasItem* floor, const char* name, bool isSurface)
+      : CRSKeptLayer(floor, name, isSurface), m_answersPresses(isSurface) {
     SetSoftImageFrame(true);
   }
 
   bool ContainsPoint(const PointF& local) override {
     return m_answersPresses && CRSCanvasItem::ContainsPoint(local);
-  }
-
-  // The whole table is repainted as one area, instead of asking each of
-  // thousands of pieces and shadows for its own: what the layer shows is
-  // clipped to its rectangle anyway.
-  void Invalidate() override {
-    if (!CanInvalidate()) return;
-    CRSCanvasItem* root = GetRootItem();
-    if (root != this && !root->IsBeingDeleted()) root->sigInvalidate(this, GetLocalRect());
   }
 
  private:
@@ -79,19 +75,20 @@ void CPuzzleTable::OnFloorResized(CRSCanvasItem*, const SizeF& size) {
 
 void CPuzzleTable::ApplyView() {
   const float zoom = m_viewport.GetZoom();
-  for (CRSCanvasItem* layer : {m_surface.get(), m_lift.get()}) {
+  for (CRSCanvasItem* item : {m_surface.get(), m_lift.get()}) {
+    auto* layer = static_cast<Layer*>(item);
     if (!layer) continue;
     // The view origin is the layer's origin, drawn at the floor's corner.
     // Setting an origin keeps the item where it was on screen; the position
     // then moves it. One repaint covers the three changes.
-    layer->Invalidate();
+    layer->InvalidateTransform();
     const bool enabled = layer->GetUpdatesEnabled();
     layer->SetUpdatesEnabled(false);
     layer->SetScale(PointF(zoom, zoom));
     layer->SetOrigin(m_viewport.GetOrigin());
     layer->SetPosition(PointF());
     layer->SetUpdatesEnabled(enabled);
-    layer->Invalidate();
+    layer->InvalidateTransform();
   }
   sigViewChanged();
 }
@@ -102,6 +99,9 @@ void CPuzzleTable::SetView(float zoom, const PointF& origin) {
 }
 
 void CPuzzleTable::ZoomSteps(const PointF& floorPoint, int steps) {
+  // Steps in a row (the wheel turning) scale the picture of the table; the
+  // pieces are painted sharp again once it rests.
+  if (auto* surface = static_cast<Layer*>(m_surface.get())) surface->ScaleSoftlyFor(kZoomRestMs);
   m_viewport.ZoomSteps(floorPoint, steps);
   ApplyView();
 }
@@ -113,7 +113,9 @@ void CPuzzleTable::ZoomAboutCentre(float zoom) {
 }
 
 void CPuzzleTable::PanBy(const PointF& screenDelta) {
-  m_viewport.PanBy(screenDelta);
+  // Whole pixels, so that the surface's picture scrolls instead of being
+  // painted again.
+  m_viewport.PanBy(PointF(std::round(screenDelta.X), std::round(screenDelta.Y)));
   ApplyView();
 }
 
@@ -124,6 +126,24 @@ void CPuzzleTable::CentreOn(const PointF& tablePoint) {
 
 void CPuzzleTable::BringIntoView(const RectF& tableRect) {
   if (m_viewport.BringIntoView(tableRect, kViewMargin)) ApplyView();
+}
+
+void CPuzzleTable::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
+  RectF all;
+  bool any = false;
+  for (CRSCanvasItem* item : items) {
+    // What lies in a tray is shown by bringing its tray to the front.
+    if (CPuzzleTray* tray = TrayHolding(item)) {
+      tray->BringToFront();
+      continue;
+    }
+    const RectF box = GetTableBounds(item);
+    if (box.Width <= 0.0f && box.Height <= 0.0f) continue;
+    if (!any) all = box;
+    else RectF::Union(all, all, box);
+    any = true;
+  }
+  if (any) BringIntoView(all);
 }
 
 RectF CPuzzleTable::GetTableBounds(CRSCanvasItem* item) {
@@ -177,6 +197,7 @@ CRSCanvasItem* CPuzzleTable::TopItemOn(CRSCanvasItem* item, const CRSCanvasItem*
 }
 
 void CPuzzleTable::Lift(CRSCanvasItem* item) {
+  if (LiftFromTray(item)) return;
   CRSCanvasItem* lift = m_lift.get();
   if (CRSCanvasItem* top = TopItemOn(item, m_surface.get()); top && lift) top->SetParent(lift);
 }
@@ -210,12 +231,15 @@ void CPuzzleTable::OnTimer(int id, unsigned) {
                      speed(pointer.Y - (window.Height - kEdgeScrollBand)) - speed(kEdgeScrollBand - pointer.Y));
   if (delta.X == 0.0f && delta.Y == 0.0f) return;
   const PointF before = m_viewport.GetOrigin();
-  m_viewport.PanBy(delta);
+  m_viewport.PanBy(PointF(std::round(delta.X), std::round(delta.Y)));
   const PointF moved(m_viewport.GetOrigin().X - before.X, m_viewport.GetOrigin().Y - before.Y);
   if (moved.X == 0.0f && moved.Y == 0.0f) return;
   ApplyView();
-  // The pointer did not move: the held item keeps its place under it.
+  // The pointer did not move: the held item, and the selection with it,
+  // keep their places under it.
   item->MoveBy(moved);
+  for (const auto& follower : m_followers)
+    if (CRSCanvasItem* other = follower.get()) other->MoveBy(moved);
 }
 
 bool CPuzzleTable::IsOnTable(CRSCanvasItem* item) const {
@@ -241,14 +265,18 @@ int CPuzzleTable::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEv
     const auto& key = static_cast<const CRSCanvasEvents::Key&>(event);
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyDown) m_spaceHeld = true;
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyUp) m_spaceHeld = false;
-    if (message == platform::kMsgKeyDown && OnViewKey(key.m_virtualKey, platform::CurrentModifierFlags()))
+    if (message == platform::kMsgKeyDown && (OnViewKey(key.m_virtualKey, platform::CurrentModifierFlags()) ||
+                                             OnSelectionKey(key.m_virtualKey, platform::CurrentModifierFlags())))
       return kVerdictSkipTarget;
     return kVerdictContinue;
   }
   if (event.GetType() != CRSEvents::kEventMouse) return kVerdictContinue;
   auto* item = dynamic_cast<CRSCanvasItem*>(target);
-  if (!item || (!m_panning && !IsOnTable(item))) return kVerdictContinue;
   const auto& mouse = static_cast<const CRSCanvasEvents::Mouse&>(event);
+  if (int verdict = kVerdictContinue;
+      item && !m_panning && OnSelectionMouse(item, message, mouse.m_point, mouse.m_keyState, verdict))
+    return verdict;
+  if (!item || (!m_panning && !IsOnTable(item))) return kVerdictContinue;
   return OnTableMouse(item, message, mouse.m_point, mouse.m_keyState);
 }
 

@@ -19,13 +19,28 @@
 // Ctrl+arrows zoom and pan from the keyboard, and a piece held near the
 // window's edge scrolls the table along.
 //
+// Selection and trays hang off the table (table_selection.cpp,
+// table_trays.cpp): a press on the empty table draws a rubber band, Ctrl+click
+// picks one item, Ctrl+A all, Escape none; dragging or turning a selected
+// item moves or turns every selected one; an item dropped over a tray goes
+// into it, one dragged out of a tray comes onto the table.
+//
 // Ownership: the room owns the table; the layers are the floor's children,
-// held weakly, since the next room may clear the floor first.
+// held weakly, since the next room may clear the floor first. The table owns
+// the selection and the trays.
+
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "canvas/items.h"
 #include "canvas/object.h"
 #include "canvas/weak_ref.h"
+#include "play/selection.h"
 #include "play/table_viewport.h"
+
+class CPuzzlePiece;
+class CPuzzleTray;
 
 class CPuzzleTable : public CRSObject {
  public:
@@ -40,6 +55,8 @@ class CPuzzleTable : public CRSObject {
   // Items brought into view keep this far from the window's edges.
   static constexpr float kViewMargin = 40.0f;
   static constexpr int kEdgeScrollTimer = 1;
+  // Zoom steps this close together are drawn scaled, sharp after the last.
+  static constexpr unsigned kZoomRestMs = 150;
 
   // A table of that size in units; an empty size follows the floor.
   CPuzzleTable(CRSObject* owner, CRSCanvasItem* floor, const SizeF& size);
@@ -64,6 +81,8 @@ class CPuzzleTable : public CRSObject {
   void CentreOn(const PointF& tablePoint);
   // Pans, zooming out when needed, so that the table rectangle is seen.
   void BringIntoView(const RectF& tableRect);
+  // Shows the table rectangle that the items cover.
+  void BringIntoView(const std::vector<CRSCanvasItem*>& items);
   // The table rectangle an item (a piece or group on either layer) covers.
   RectF GetTableBounds(CRSCanvasItem* item);
   // Emitted after every change of the view (zoom, place, window size).
@@ -83,6 +102,62 @@ class CPuzzleTable : public CRSObject {
   int FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
   void OnTimer(int id, unsigned elapsedMs) override;
 
+  // --- the pieces (for the tools that need their cells) ---------------------
+  // The room's pieces, row by row over `columns`; the list outlives the table.
+  void SetPieces(const std::vector<CRSWeakRef<CPuzzlePiece>>* pieces, int columns);
+  // The size of the solved picture, which stands centred on the table.
+  void SetPictureSize(const SizeF& size) { m_pictureSize = size; }
+  RectF GetPictureArea() const;
+  // A window floating over the table (a panel) whose column Arrange keeps
+  // clear.
+  void KeepClearOf(CRSCanvasItem* panel);
+  // The pieces and groups lying on the table (either layer), not in trays.
+  std::vector<CRSCanvasItem*> GetLooseItems() const;
+  // Emitted after the table moved pieces of its own accord (a selection
+  // dropped or turned, Arrange, Gather, Edges, a tray's drop).
+  sigslot::signal0 sigItemsMoved;
+
+  // --- selection (table_selection.cpp) ---------------------------------------
+  CTableSelection& GetSelection() { return m_selection; }
+  void SelectAll();
+  // The loose items whose bounds a table rectangle touches.
+  std::vector<CRSCanvasItem*> ItemsTouching(const RectF& tableRect) const;
+  // The rubber band, in floor coordinates; `adding` keeps what was selected.
+  void BeginBand(const PointF& floorPoint, bool adding);
+  void MoveBand(const PointF& floorPoint);
+  void EndBand(const PointF& floorPoint);
+  bool IsBanding() const { return m_banding; }
+  // Turns every selected item a quarter turn about its own centre (+1
+  // clockwise, -1 the other way).
+  void TurnSelection(int direction);
+  // Lays the selection (or every loose item) in rows beside the picture.
+  void Arrange();
+  // Brings the selection together beside the pointer's last place.
+  void Gather();
+  // The table point the pointer was last seen over.
+  const PointF& GetPointerPlace() const { return m_pointerPlace; }
+
+  // --- trays (table_trays.cpp) -----------------------------------------------
+  // A new tray at a quarter of the window, titled "Tray N" (the first N not
+  // taken) unless a title is given.
+  CPuzzleTray* NewTray(const std::string& title = {});
+  // A tray at a given place and scale (as the puzzle file keeps it).
+  CPuzzleTray* AddTray(const std::string& title, const RectF& place, float scale);
+  // The trays still open, oldest first.
+  std::vector<CPuzzleTray*> GetTrays();
+  CPuzzleTray* FindTray(const std::string& title);
+  CPuzzleTray* TrayAt(const PointF& floorPoint);
+  CPuzzleTray* TrayHolding(const CRSCanvasItem* item);
+  // An item in a tray comes onto the table's surface (as itself, or the
+  // group it lies in), keeping its place in the tray's units; returns what
+  // now lies on the table, or the item as it was.
+  CRSCanvasItem* BringOntoTable(CRSCanvasItem* item);
+  // Every item in a tray comes onto the table's surface, keeping its place
+  // in the tray's units.
+  void EmptyTrays();
+  // Moves every loose edge piece, corners first, into the tray "Edges".
+  void GatherEdges();
+
  private:
   class Layer;
 
@@ -94,6 +169,21 @@ class CPuzzleTable : public CRSObject {
   // The floor point of a mouse event's target-local point.
   PointF ToFloor(CRSCanvasItem* target, const PointF& local) const;
   int OnTableMouse(CRSCanvasItem* target, unsigned message, const PointF& local, unsigned keyFlags);
+  // The selection's and the trays' share of the input; true when it took
+  // the event, with the verdict to give.
+  bool OnSelectionMouse(CRSCanvasItem* target, unsigned message, const PointF& local, unsigned keyFlags,
+                        int& verdict);
+  bool OnSelectionKey(unsigned virtualKey, unsigned modifierFlags);
+  // The top item (piece or group) of the table that holds a target.
+  CRSCanvasItem* TableItemOf(CRSCanvasItem* target) const;
+  void BeginSelectionDrag(CRSCanvasItem* held, const PointF& floorPoint);
+  // The held item was let go at that floor point: into a tray, or down on
+  // the table with the rest of the selection.
+  void Drop(CRSCanvasItem* held, const PointF& floorPoint);
+  // Items that lie in a tray come onto the lift at the pointer (`item` is
+  // being dragged out). True when it did.
+  bool LiftFromTray(CRSCanvasItem* item);
+  void UpdateBandShape();
 
   CRSWeakRef<CRSCanvasItem> m_floor;
   CRSWeakRef<CRSCanvasItem> m_surface;
@@ -104,4 +194,25 @@ class CPuzzleTable : public CRSObject {
   bool m_spaceHeld = false;
   bool m_panning = false;
   PointF m_panLast;
+
+  const std::vector<CRSWeakRef<CPuzzlePiece>>* m_pieces = nullptr;
+  int m_columns = 0;
+  SizeF m_pictureSize;
+  CTableSelection m_selection;
+  PointF m_pointerPlace;
+  // The rubber band: its corners in table units, the items it may touch
+  // with their bounds (taken when it starts), the frame drawn on the floor.
+  bool m_banding = false;
+  bool m_bandAdding = false;
+  PointF m_bandStart;
+  PointF m_bandEnd;
+  std::vector<std::pair<CRSWeakRef<CRSCanvasItem>, RectF>> m_bandCandidates;
+  std::vector<CRSCanvasItem*> m_bandKept;
+  CRSWeakRef<CRSCanvasItem> m_bandShape;
+  // The selected items that follow the held one, and the pointer's last
+  // floor point.
+  std::vector<CRSWeakRef<CRSCanvasItem>> m_followers;
+  PointF m_dragLast;
+  std::vector<std::unique_ptr<CPuzzleTray>> m_trays;
+  std::vector<CRSWeakRef<CRSCanvasItem>> m_keepClear;
 };

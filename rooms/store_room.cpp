@@ -62,8 +62,15 @@ CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& nam
   for (const auto& category : categories)
     if (category) AddCategory(*category);
   const CPuzzleLibrary::ImageList images = library.GetPuzzleImages();
-  for (const auto& entry : images)
-    if (entry && entry->GetPercentCompleted() < 100) AddPuzzle(*entry);
+  for (const auto& entry : images) {
+    if (!entry || entry->GetPercentCompleted() >= 100) continue;
+    CPuzzleCategoryData* category =
+        entry->GetCategory().empty() ? nullptr : library.FindCategory(entry->GetCategory());
+    if (category && !entry->IsSelected())
+      AddPuzzleLater(*category, *entry);
+    else
+      AddPuzzle(*entry);
+  }
 
   // Puzzles made while the room exists (the cuts room returns here, but a
   // tool may add one directly) join the floor too.
@@ -96,15 +103,42 @@ void CPuzzleStoreRoom::AddCategory(CPuzzleCategoryData& category) {
   LetPaintsThrough();
 }
 
+void CPuzzleStoreRoom::AddPuzzleLater(CPuzzleCategoryData& category, CPuzzleImageData& entry) {
+  // A window already built here (a selected entry opened it) takes its
+  // entries at once.
+  if (CRSObject* window = category.GetWindow(); window && window->GetParent() == m_root->GetFloor()) {
+    AddPuzzle(entry);
+    return;
+  }
+  auto waiting = std::find_if(m_waiting.begin(), m_waiting.end(),
+                              [&category](const WaitingEntries& w) { return w.category.get() == &category; });
+  if (waiting == m_waiting.end()) waiting = m_waiting.insert(m_waiting.end(), WaitingEntries{CRSWeakRef<CPuzzleCategoryData>(&category), {}});
+  waiting->entries.emplace_back(&entry);
+}
+
+void CPuzzleStoreRoom::BuildWaitingEntries(CPuzzleCategoryData& category) {
+  auto waiting = std::find_if(m_waiting.begin(), m_waiting.end(),
+                              [&category](const WaitingEntries& w) { return w.category.get() == &category; });
+  if (waiting == m_waiting.end()) return;
+  const std::vector<CRSWeakRef<CPuzzleImageData>> entries = std::move(waiting->entries);
+  m_waiting.erase(waiting);
+  // An entry may have left the category (or the library) meanwhile.
+  for (const CRSWeakRef<CPuzzleImageData>& ref : entries)
+    if (CPuzzleImageData* entry = ref.get(); entry && entry->GetCategory() == category.GetTitle()) AddPuzzle(*entry);
+}
+
 void CPuzzleStoreRoom::AddPuzzle(CPuzzleImageData& entry) {
-  CRSCanvasItem* item = entry.GetItem();
-  if (!item) return;
   CPuzzleLibrary& library = m_root->GetLibrary();
   CPuzzleCategoryData* category = nullptr;
   if (!entry.GetCategory().empty()) {
     category = library.FindCategory(entry.GetCategory());
     if (!category) entry.SetCategory(std::string());
   }
+  // The window's list keeps the library's order: those before this one go
+  // in first.
+  if (category) BuildWaitingEntries(*category);
+  CRSCanvasItem* item = entry.GetItem();
+  if (!item) return;
   CRSCanvasItem* floor = m_root->GetFloor();
   CRSListView* list = category ? category_rooms::GetListView(*category, floor, m_root->GetRootWindow()) : nullptr;
   if (list) {

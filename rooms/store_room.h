@@ -15,12 +15,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "canvas/auto_ptr.h"
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
 #include "canvas/fading_image.h"
 #include "canvas/object.h"
+#include "canvas/weak_ref.h"
 
 class CPuzzleCategoryData;
 class CPuzzleImageData;
@@ -92,6 +94,12 @@ class CPuzzleStoreRoom : public CRSObject {
   void UpdateSoundLabel();
   void AddCategory(CPuzzleCategoryData& category);
   void AddPuzzle(CPuzzleImageData& entry);
+  // The thumbnails of a category's window are built when the window first
+  // opens (or takes a new entry): a library of a thousand puzzles keeps
+  // half of them in windows nobody may open, and each costs as much to
+  // build as one on the floor.
+  void AddPuzzleLater(CPuzzleCategoryData& category, CPuzzleImageData& entry);
+  void BuildWaitingEntries(CPuzzleCategoryData& category);
   void WireEntry(CRSCanvasItem* item, bool selected);
   // Draws the item's random place again while a panel lies over it.
   void PlaceClearOfPanels(CRSCanvasItem* item);
@@ -103,6 +111,13 @@ class CPuzzleStoreRoom : public CRSObject {
   void OnItemDropped(CRSCanvasItem* item);
 
   CPuzzleRoomHost* m_root;
+  // Per category, in the library's order, the entries whose thumbnails are
+  // not built yet.
+  struct WaitingEntries {
+    CRSWeakRef<CPuzzleCategoryData> category;
+    std::vector<CRSWeakRef<CPuzzleImageData>> entries;
+  };
+  std::vector<WaitingEntries> m_waiting;
   CRSAutoPtrPolymorphic<CBehaviourExclusive> m_selection;
   CRSAutoPtrPolymorphic<CRSControlWindow> m_mainPanel;
   CRSAutoPtrPolymorphic<CRSControlWindow> m_toolsPanel;

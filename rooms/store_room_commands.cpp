@@ -17,8 +17,10 @@ void CPuzzleStoreRoom::Open() {
     m_root->PlaySelectedPuzzle();
     return;
   }
-  if (CPuzzleCategoryData* category = library.GetSelectedCategory())
+  if (CPuzzleCategoryData* category = library.GetSelectedCategory()) {
+    BuildWaitingEntries(*category);
     category_rooms::ShowWindow(*category, m_root->GetFloor(), m_root->GetRootWindow());
+  }
 }
 
 void CPuzzleStoreRoom::Modify() { m_root->ModifySelectedPuzzle(); }

@@ -40,14 +40,4 @@ void CBehaviourHighlight::Disallow() {
 
 bool CBehaviourHighlight::ShouldShow() const { return m_on && m_allowed && GetItem() && GetItem()->IsVisible(); }
 
-void CBehaviourHighlight::PlaceImage(CRSCanvasImage& image, CRSCanvasItem& item) {
-  // Painted just under the item: the same z-order, directly before it.
-  image.SetZOrder(item.GetZOrder());
-  image.MoveBeforeSibling(&item);
-  image.SetRotation(item.GetRotation());
-  const RectF rect = item.GetLocalRect();
-  const int half = GetMargin() / 2;
-  PointF corner(rect.X - static_cast<float>(half), rect.Y - static_cast<float>(half));
-  item.GetTransform().TransformPoints(&corner);
-  image.MoveTopLeftTo(corner);
-}
+void CBehaviourHighlight::PlaceImage(CRSCanvasImage& image, CRSCanvasItem& item) { PlaceJustUnder(image, item); }

@@ -169,6 +169,17 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   if (moved || !paintedWhole) image->Invalidate();
 }
 
+void CBehaviourSoftImage::PlaceJustUnder(CRSCanvasImage& image, CRSCanvasItem& item) const {
+  image.SetZOrder(item.GetZOrder());
+  image.MoveBeforeSibling(&item);
+  image.SetRotation(item.GetRotation());
+  const RectF rect = item.GetLocalRect();
+  const int half = GetMargin() / 2;
+  PointF corner(rect.X - static_cast<float>(half), rect.Y - static_cast<float>(half));
+  item.GetTransform().TransformPoints(&corner);
+  image.MoveTopLeftTo(corner);
+}
+
 void CBehaviourSoftImage::OnItemVisibleChanged(CRSCanvasItem*, bool) { ApplyVisibility(); }
 
 void CBehaviourSoftImage::OnContentChanged(CRSCanvasItem*) { Rebuild(); }

@@ -200,6 +200,10 @@ void CRSCanvasImage::PaintContent(Gdiplus::Graphics& g, bool useCache) {
               Gdiplus::UnitPixel);
 }
 
+bool CRSCanvasImage::PaintsOpaque() const {
+  return m_picture && !m_attributes && m_picture->GetPixelFormat() == PixelFormat::Format24bppRGB;
+}
+
 bool CRSCanvasImage::ContainsPoint(const PointF& local) {
   if (!m_picture || !GetLocalRect().Contains(local)) return false;
   const float w = GetSize().Width, h = GetSize().Height;

@@ -79,8 +79,8 @@ struct Occlusion {
 Occlusion* s_occlusion = nullptr;
 const Gdiplus::Graphics* s_walkStep = nullptr;
 
-// The device pixels an item is sure to paint opaque: a picture without an
-// alpha channel, shown as it is and kept upright. Its edge pixels may be
+// The device pixels an item is sure to paint opaque: one that paints its
+// rectangle opaque, kept upright. Its edge pixels may be
 // blended where the picture does not meet the pixel grid, so there the
 // pixels are whole ones a pixel inside its bounds.
 bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* device,
@@ -88,9 +88,7 @@ bool OpaqueCover(CRSCanvasItem* item, const Gdiplus::Matrix& world, RectF* devic
   if (world.M12() != 0.0f || world.M21() != 0.0f || world.M11() <= 0.0f || world.M22() <= 0.0f) return false;
   const SizeF size = item->GetSize();
   if (size.Width * size.Height * world.M11() * world.M22() < minPixels) return false;
-  auto* image = dynamic_cast<CRSCanvasImage*>(item);
-  if (!image || !image->GetImage() || image->GetImageAttributes() || image->GetPrePaintNotification()) return false;
-  if (image->GetImage()->GetPixelFormat() != PixelFormat::Format24bppRGB) return false;
+  if (!item->PaintsOpaque() || item->GetPrePaintNotification()) return false;
   const RectF bounds = Gdiplus::TransformedBounds(world, RectF(PointF(), size));
   // A picture that meets the pixel grid is copied pixel for pixel, edges
   // and all.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -164,6 +166,60 @@ TEST_F(PuzzleFileTest, TableViewRoundTripsAndBadViewsReadAsTheDefault) {
     const std::string file = Replace(text, "<size-scale", std::string("<table-view ") + c.attributes + " />\r\n<size-scale");
     ASSERT_TRUE(puzzle.LoadFromText(file)) << c.attributes;
     EXPECT_EQ(!puzzle.GetTableView().IsDefault(), c.kept) << c.attributes;
+  }
+}
+
+// Trays are written only when there are some and come back whole; a file's
+// trays keep each cell of the grid once, and absurd numbers or a flood of
+// trays are cut down to what a table can have.
+TEST_F(PuzzleFileTest, TraysRoundTripAndHostileTraysKeepEachPieceInOnePlace) {
+  ASSERT_EQ(text.find("<tray"), std::string::npos);
+  CPuzzleData trayed("trayed");
+  MakePlayable(trayed);
+  trayed.SetTrays({{"Ränder 青", RectF(10.5f, 20, 300, 200), 0.3f, {Point(0, 0), Point(3, 2)}},
+                   {"Tray 2", RectF(-40, 600, 160, 120), 2.0f, {}}});
+  ASSERT_TRUE(trayed.Save());
+  CPuzzleData back("trayed");
+  ASSERT_TRUE(back.Load());
+  ASSERT_EQ(back.GetTrays().size(), 2u);
+  const CPuzzleTrayData& first = back.GetTrays()[0];
+  EXPECT_EQ(first.title, "Ränder 青");
+  EXPECT_TRUE(first.place.Equals(RectF(10.5f, 20, 300, 200)));
+  EXPECT_FLOAT_EQ(first.scale, 0.3f);
+  ASSERT_EQ(first.cells.size(), 2u);
+  EXPECT_TRUE(first.cells[1].X == 3 && first.cells[1].Y == 2);
+  EXPECT_TRUE(back.GetTrays()[1].cells.empty());
+
+  struct Case {
+    const char* trays;
+    std::size_t trayCount;
+    std::size_t cellCount;  // over every tray
+    float firstScale;
+  };
+  std::string flood;
+  for (int i = 0; i < 2000; ++i) flood += R"(<tray title="" pieces="1,1" />)";
+  const Case cases[] = {
+      {R"(<tray title="" pieces="0,0 0,0 1,0" /><tray pieces="1,0 2,0" />)", 2, 3, 0.5f},
+      {R"(<tray pieces="4,0 0,3 -1,0 99999999999,1 2,2" />)", 1, 1, 0.5f},
+      {R"(<tray pieces="1,1,1 x 2" scale="1e30" />)", 1, 1, 2.0f},
+      {R"(<tray scale="nan" x="inf" w="-5" pieces="" />)", 1, 0, 0.5f},
+      {R"(<tray scale="0" title="@@@" />)", 1, 0, 0.05f},
+      {flood.c_str(), CPuzzleTrayData::kMaxTrays, 1, 0.5f},
+  };
+  for (const Case& c : cases) {
+    CPuzzleData puzzle("x");
+    ASSERT_TRUE(puzzle.LoadFromText(Replace(text, "<size-scale", std::string(c.trays) + "\r\n<size-scale")))
+        << c.trays;
+    std::size_t cells = 0;
+    for (const CPuzzleTrayData& tray : puzzle.GetTrays()) {
+      cells += tray.cells.size();
+      EXPECT_TRUE(std::isfinite(tray.place.X) && tray.place.Width >= 0.0f) << c.trays;
+    }
+    EXPECT_EQ(puzzle.GetTrays().size(), c.trayCount) << c.trays;
+    EXPECT_EQ(cells, c.cellCount) << c.trays;
+    if (!puzzle.GetTrays().empty()) {
+      EXPECT_FLOAT_EQ(puzzle.GetTrays()[0].scale, c.firstScale) << c.trays;
+    }
   }
 }
 

@@ -1,15 +1,19 @@
-// The bevel is stroked in bands of rows at once; however the picture is
-// split, it must come out the same to the pixel, and it must lie along the
-// cuts only.
+// The bevel is drawn in bands of rows at once; however the picture is
+// split, it must come out the same to the pixel, it must lie along the cuts
+// only, light below a cut and dark above it.
 
 #include "play/bevel.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "data/puzzle_data.h"
 #include "tests/data/puzzle_test_support.h"
 
 namespace {
+
+int Brightness(std::uint32_t pixel) { return ((pixel >> 16) & 0xFF) + ((pixel >> 8) & 0xFF) + (pixel & 0xFF); }
 
 int CountDifferences(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
   int differences = 0;
@@ -42,6 +46,14 @@ TEST(Bevel, AnyNumberOfBandsDrawsTheSamePixels) {
     // the picture is untouched.
     const int middle = static_cast<int>(40 * scale * 2.5f);
     EXPECT_EQ(whole->GetPixel(middle, middle), cut->GetPixel(middle, middle));
+    // Beside a straight stretch of the cut between the first two rows (a few
+    // pixels from the grid point, before any tab), the light line lies two
+    // units below the cut and the dark one a unit above it.
+    if (scale == 1.0f) {
+      const int x = 46, below = 42, above = 38;
+      EXPECT_GT(Brightness(whole->GetPixel(x, below)), Brightness(cut->GetPixel(x, below)));
+      EXPECT_LT(Brightness(whole->GetPixel(x, above)), Brightness(cut->GetPixel(x, above)));
+    }
   }
   // A picture of a few rows is not worth a second thread.
   EXPECT_EQ(BevelThreadCount(1), 1);

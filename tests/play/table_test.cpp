@@ -8,6 +8,7 @@
 
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
+#include "canvas/items/kept_layer.h"
 #include "data/puzzle_image_data.h"
 #include "play/group.h"
 #include "play/piece.h"
@@ -181,6 +182,22 @@ TEST_F(TableScene, SnapsAlikeAtEveryZoom) {
   EXPECT_TRUE(Joins(0, 1, 0.25f, 9.0f / 0.25f)) << "9 pixels at 0.25";
   EXPECT_FALSE(Joins(10, 11, 4.0f, 11.0f)) << "11 units at 4";
   EXPECT_TRUE(Joins(10, 11, 4.0f, 9.0f)) << "9 units at 4";
+}
+
+// A wheel step draws the table's picture scaled; once the wheel rests the
+// pieces are painted sharp again by themselves.
+TEST_F(TableScene, AWheelStepIsSharpAgainOnceTheWheelRests) {
+  auto* surface = static_cast<CRSKeptLayer*>(room->GetTable()->GetSurface());
+  view.GetWindow()->UpdateNow();
+  room->GetTable()->ZoomSteps(PointF(500, 400), -1);
+  view.GetWindow()->UpdateNow();
+  EXPECT_TRUE(surface->IsSoft());
+  for (int i = 0; i < 100 && surface->IsSoft(); ++i) {
+    loop.PumpMessages(20);
+    FlushEvents(nullptr);
+    view.GetWindow()->UpdateNow();
+  }
+  EXPECT_FALSE(surface->IsSoft());
 }
 
 // A piece dragged at zoom 2 follows the pointer, lies on the lift over the menu while held and on the surface once down;

@@ -1,33 +1,17 @@
-// The helping commands: Hint puts the piece in hand on its place over the
-// ghost picture, Neighbour lifts the pieces that fit onto it, Reveal lifts
-// every loose piece. None of them makes a sound of its own.
+// The helping commands: Hint, Neighbor and Reveal.
 
-#include <vector>
+#include "play/play_hints.h"
 
 #include "canvas/behaviours.h"
 #include "canvas/global_events.h"
 #include "canvas/sound.h"
 #include "play/group.h"
 #include "play/piece.h"
-#include "play/play_room.h"
+#include "play/play_preview.h"
+#include "play/table.h"
 #include "platform/report.h"
 
 namespace {
-
-// Sound effects stay off while a helping command moves and lifts pieces,
-// and come back as they were.
-class CEffectsMuted {
- public:
-  CEffectsMuted() : m_wasOn(CRSSoundHandler::Instance().EffectsEnabled()) {
-    CRSSoundHandler::Instance().SetEffectsEnabled(false);
-  }
-  ~CEffectsMuted() { CRSSoundHandler::Instance().SetEffectsEnabled(m_wasOn); }
-  CEffectsMuted(const CEffectsMuted&) = delete;
-  CEffectsMuted& operator=(const CEffectsMuted&) = delete;
-
- private:
-  bool m_wasOn;
-};
 
 std::vector<CPuzzlePiece*> PiecesOf(CRSCanvasItem* item) {
   std::vector<CPuzzlePiece*> pieces;
@@ -51,10 +35,19 @@ void RaiseUntilNextPress(CRSCanvasItem* item) {
 
 }  // namespace
 
-void CPuzzlePlayRoom::Hint() {
-  CRSCanvasItem* item = m_current.get();
-  if (!item) return;
-  CEffectsMuted muted;
+CPlayHints::CPlayHints(CPuzzleTable* table, const CPlayPreview* preview,
+                       const std::vector<CRSWeakRef<CPuzzlePiece>>& pieces)
+    : CRSObject(nullptr, "playHints"), m_table(table), m_preview(preview), m_pieces(pieces) {}
+
+CPlayHints::~CPlayHints() { EndNeighbourHighlight(); }
+
+void CPlayHints::BringIntoView(const std::vector<CRSCanvasItem*>& items) {
+  if (m_table) m_table->BringIntoView(items);
+}
+
+CRSCanvasItem* CPlayHints::Hint(CRSCanvasItem* item) {
+  if (!item) return nullptr;
+  CRSEffectsMuted muted;
   if (auto* rotate = CRSCanvasBehaviour::Find<CBehaviourRotate90>(item)) rotate->Stop();
   // A piece still held under the pointer would follow its next move and
   // leave the place the hint gives it.
@@ -66,14 +59,12 @@ void CPuzzlePlayRoom::Hint() {
   if (auto* piece = dynamic_cast<CPuzzlePiece*>(item)) {
     if (auto* group = dynamic_cast<CRSCanvasGroup*>(piece->GetParent())) item = group;
   }
-  CRSCanvasItem* parent = item->GetParentItem();
-  if (!parent) return;
+  // The place a hint gives is on the table: a piece in a tray leaves it.
+  if (m_table) item = m_table->BringOntoTable(item);
+  if (!item->GetParentItem()) return nullptr;
   // The ghost's corner, in the coordinates of the item's parent (the
-  // floor, where the ghost lies too).
-  PointF ghostTopLeft;
-  if (CRSCanvasImage* ghost = m_ghost.get()) {
-    ghostTopLeft = ghost->GetTopLeft() - parent->MapToAncestor(PointF(), ghost->GetParentItem());
-  }
+  // table, where the ghost lies too).
+  const PointF ghostTopLeft = m_preview ? m_preview->GetGhostCornerFor(*item) : PointF();
 
   item->Invalidate();
   item->SetUpdatesEnabled(false);
@@ -84,26 +75,24 @@ void CPuzzlePlayRoom::Hint() {
   } else {
     // A group's own coordinates are the cut picture's: its origin goes on
     // the ghost's top-left corner.
-    item->MoveBy(ghostTopLeft - item->MapToAncestor(PointF(), parent));
+    item->MoveBy(ghostTopLeft - item->MapToAncestor(PointF(), item->GetParentItem()));
   }
   item->SetUpdatesEnabled(true);
   item->Invalidate();
-  m_current.Assign(item);
   BringIntoView({item});
   platform::ReportLine("play hint");
-  ReportPieces();
+  return item;
 }
 
-void CPuzzlePlayRoom::ShowNeighbours() {
-  CRSCanvasItem* item = m_current.get();
+void CPlayHints::ShowNeighbours(CRSCanvasItem* item) {
   if (!item) return;
-  CEffectsMuted muted;
+  CRSEffectsMuted muted;
   EndNeighbourHighlight();
   CBehaviourHighlight::SetHighlight(item, true);
   m_neighbourItem.Assign(item);
   if (CRSGlobalEvents* events = CRSGlobalEvents::Get()) {
-    events->sigNextMouseDown.connect(this, &CPuzzlePlayRoom::EndNeighbourHighlight);
-    events->sigNextKeyDown.connect(this, &CPuzzlePlayRoom::EndNeighbourHighlight);
+    events->sigNextMouseDown.connect(this, &CPlayHints::EndNeighbourHighlight);
+    events->sigNextKeyDown.connect(this, &CPlayHints::EndNeighbourHighlight);
   }
   std::vector<CRSCanvasItem*> shown = {item};
   for (CPuzzlePiece* piece : PiecesOf(item)) {
@@ -118,13 +107,13 @@ void CPuzzlePlayRoom::ShowNeighbours() {
   BringIntoView(shown);
 }
 
-void CPuzzlePlayRoom::EndNeighbourHighlight() {
+void CPlayHints::EndNeighbourHighlight() {
   if (CRSCanvasItem* item = m_neighbourItem.get()) CBehaviourHighlight::SetHighlight(item, false);
   m_neighbourItem.Release();
 }
 
-void CPuzzlePlayRoom::Reveal() {
-  CEffectsMuted muted;
+void CPlayHints::Reveal() {
+  CRSEffectsMuted muted;
   std::vector<CRSCanvasItem*> shown;
   for (const auto& ref : m_pieces) {
     CPuzzlePiece* piece = ref.get();
