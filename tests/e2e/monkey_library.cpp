@@ -2,9 +2,9 @@
 //
 //   tandrill_monkey_library make MUSIC_FILE [LARGE_WIDTH LARGE_HEIGHT LARGE_PIECE]
 //     the samples of a first start, and one puzzle of every kind beside
-//     them: a surprise, one with music, one whose pieces turn, a solved
-//     one, a large one (by default 600 pieces) and a full picture, some
-//     in a category of their own.
+//     them: a surprise, one with music, one whose pieces turn (two of
+//     them in a tray), a solved one, a large one (by default 600 pieces)
+//     and a full picture, some in a category of their own.
 //   tandrill_monkey_library seeds
 //     the same kinds as small puzzles, without the samples: the seeds of
 //     the fuzz targets (scripts/make-fuzz-seeds.sh).
@@ -12,6 +12,10 @@
 //     reads the library and every puzzle file in the data folder with the
 //     game's own readers; prints what it found, exits 1 on the first file
 //     that does not read.
+//   tandrill_monkey_library keyboard
+//     gives the X display's keyboard keys of their own for the letters
+//     beyond ASCII that the monkey types (KEY_NAMES in monkey.py), as a
+//     European keyboard has them.
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +32,9 @@
 #include "data/puzzle_table_view.h"
 #include "platform/bitmap.h"
 #include "platform/paths.h"
+
+// Last: its macros (Status, None) would rename the game's own names.
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -61,6 +68,10 @@ bool Add(CPuzzleLibrary& library, const Kind& k, const std::string& musicFile, u
   puzzle.SetFullPicture(k.full);
   if (k.music && !musicFile.empty()) puzzle.SetMusicFile(musicFile);
   if (k.solved) puzzle.SetTimePlayed(95000);
+  // The one whose pieces turn keeps two of them in a tray, a letter
+  // beyond ASCII in its title.
+  if (k.rotate)
+    puzzle.SetTrays({{"Edges \u00fc", RectF(40.0f, 60.0f, 260.0f, 180.0f), 0.5f, {Point(0, 0), Point(1, 0)}}});
   if (k.full) {
     // Left zoomed out and panned, on a table larger than the picture.
     CPuzzleTableView view;
@@ -138,11 +149,36 @@ int Check() {
   return 0;
 }
 
+// xdotool presses a letter that has a key as a player would; for one that
+// has none it binds a spare key for the moment and takes it away again,
+// racing with the game's looking the key up. Each letter without a key gets
+// the highest key code that has no symbol.
+int Keyboard(int argc, char** argv) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return 1;
+  int low = 0, high = 0, perCode = 0;
+  XDisplayKeycodes(display, &low, &high);
+  KeySym* map = XGetKeyboardMapping(display, static_cast<KeyCode>(low), high - low + 1, &perCode);
+  int code = high;
+  for (int i = 2; i < argc; ++i) {
+    KeySym sym = XStringToKeysym(argv[i]);
+    if (sym == NoSymbol || XKeysymToKeycode(display, sym) != 0) continue;
+    while (code >= low && map[(code - low) * perCode] != NoSymbol) --code;
+    if (code < low) break;
+    XChangeKeyboardMapping(display, code--, 1, &sym, 1);
+  }
+  XFree(map);
+  XSync(display, False);
+  XCloseDisplay(display);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   CRSEventDispatcher::Create();
   const std::string what = argc > 1 ? argv[1] : "";
+  if (what == "keyboard") return Keyboard(argc, argv);
   const int rc = what == "make" || what == "seeds" ? Make(argc, argv, what == "seeds") : what == "check" ? Check() : 2;
   DiscardEvents();
   return rc;
