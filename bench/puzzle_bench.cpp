@@ -198,4 +198,39 @@ void BM_TryConnectGroup600(benchmark::State& state) {
 }
 BENCHMARK(BM_TryConnectGroup600)->Unit(benchmark::kMicrosecond);
 
+// Every piece of a 120 x 80 puzzle lying in its place and let go one after
+// the other in reading order, so each joins the one growing group: the way
+// a player finishes a large puzzle. A join must not cost the size of the
+// group it joins, or the whole solve grows with the square of the pieces.
+void BM_SolvePieceByPiece9600(benchmark::State& state) {
+  CRSEventDispatcher::Create();
+  const int cols = 120, rows = 80;
+  auto square = std::make_shared<Gdiplus::Bitmap>(20, 20, PixelFormat::Format32bppARGB);
+  for (auto _ : state) {
+    state.PauseTiming();
+    CRSAutoPtrPolymorphic<CRSCanvasItem> area = Area();
+    area->SetSize(SizeF(cols * 20.0f, rows * 20.0f));
+    std::vector<CPuzzlePiece*> pieces;
+    for (int r = 0; r < rows; ++r)
+      for (int c = 0; c < cols; ++c) {
+        auto* piece = new CPuzzlePiece(CPuzzlePiece::kItemName, square, 20.0f);
+        piece->SetCellCentre(PointF(c * 20 + 10.0f, r * 20 + 10.0f));
+        piece->SetAnchor(PointF(10, 10));
+        piece->SetParent(area);
+        piece->MoveTopLeftTo(PointF(c * 20.0f, r * 20.0f));
+        pieces.push_back(piece);
+      }
+    CPuzzlePlayRoom::LinkPieceGrid(pieces, cols);
+    state.ResumeTiming();
+    for (CPuzzlePiece* piece : pieces) piece->TryConnect();
+    state.PauseTiming();
+    if (ComputeProgress(pieces) != 100) state.SkipWithError("not solved");
+    area->DeleteChildren();
+    DiscardEvents();
+    state.ResumeTiming();
+  }
+  state.counters["pieces"] = cols * rows;
+}
+BENCHMARK(BM_SolvePieceByPiece9600)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace

@@ -96,8 +96,7 @@ bool CPuzzlePiece::TryConnect() {
     if (!(std::sqrt(dx * dx + dy * dy) < snapDistance)) continue;
     MergePieces(this, other);
     connected = true;
-    PieceSet visited;
-    if (CollectConnected(visited)) m_solved->EmitLater();
+    if (IsWhole()) m_solved->EmitLater();
   }
   return connected;
 }
@@ -121,6 +120,21 @@ bool CPuzzlePiece::CollectConnected(PieceSet& visited) {
     }
   }
   return whole;
+}
+
+bool CPuzzlePiece::IsWhole() {
+  PieceSet visited{this};
+  std::vector<CPuzzlePiece*> pending{this};
+  while (!pending.empty()) {
+    CPuzzlePiece* piece = pending.back();
+    pending.pop_back();
+    for (const NeighbourSlot& slot : piece->m_neighbours) {
+      if (!slot.connected) return false;
+      CPuzzlePiece* next = slot.piece.get();
+      if (next && visited.insert(next).second) pending.push_back(next);
+    }
+  }
+  return true;
 }
 
 void CPuzzlePiece::OnLowered(CRSCanvasItem*) {

@@ -68,6 +68,10 @@ class CPuzzlePiece : public CRSCanvasImage {
   // `visited`; true when every slot of every piece it reached is connected
   // (the whole puzzle is one group).
   bool CollectConnected(PieceSet& visited);
+  // What CollectConnected answers, without gathering: it stops at the first
+  // open slot, which in a puzzle not yet whole lies a few pieces away, so
+  // the test after each join does not cost the size of the group.
+  bool IsWhole();
 
   const PointF& GetAnchor() const { return m_anchor; }
   void SetAnchor(const PointF& anchor) { m_anchor = anchor; }

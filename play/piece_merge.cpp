@@ -46,9 +46,18 @@ void MergePieces(CPuzzlePiece* a, CPuzzlePiece* b) {
     target = groupA;
   }
 
-  const std::vector<CPuzzlePiece*> keepers = Component(keeper);
-  CPuzzlePiece::PieceSet keeperSet(keepers.begin(), keepers.end());
-  if (keeperSet.count(joiner)) return;
+  // The pieces the joiner comes to. A group holds exactly the pieces joined
+  // to each other, so its members are told by their parent: gathering them
+  // would make every join cost the size of the group it joins.
+  CPuzzlePiece::PieceSet keeperSet;
+  if (!target) {
+    const std::vector<CPuzzlePiece*> keepers = Component(keeper);
+    keeperSet.insert(keepers.begin(), keepers.end());
+  }
+  const auto isKeeper = [&keeperSet, group = target](const CPuzzlePiece* piece) {
+    return group ? piece->GetParent() == group : keeperSet.count(const_cast<CPuzzlePiece*>(piece)) > 0;
+  };
+  if (isKeeper(joiner)) return;
 
   // The joiner's old group is taken off the canvas now and deleted only
   // later: a drag or a put-down of that group may still be on the stack.
@@ -72,7 +81,7 @@ void MergePieces(CPuzzlePiece* a, CPuzzlePiece* b) {
   for (CPuzzlePiece* piece : joiners) {
     for (const CPuzzlePiece::NeighbourSlot& slot : piece->GetNeighbourSlots()) {
       CPuzzlePiece* other = slot.piece.get();
-      if (other && keeperSet.count(other)) piece->SetConnected(other, true);
+      if (other && isKeeper(other)) piece->SetConnected(other, true);
     }
     PlaceInGroup(piece, target);
   }

@@ -27,7 +27,7 @@ constexpr const char* kOverviewButton = "&Overview";
 constexpr const char* kNewTrayButton = "New Tra&y";
 constexpr const char* kEdgesButton = "&Edges";
 constexpr const char* kArrangeButton = "&Arrange";
-constexpr const char* kGatherButton = "&Gather";
+constexpr const char* kGatherButton = "Ga&ther";
 
 }  // namespace
 

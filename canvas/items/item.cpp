@@ -38,6 +38,19 @@ void MoveChildBefore(CRSObject& parent, CRSObject* child, CRSObject* before) {
   }
 }
 
+// Whether `child` already comes just before `before` in its parent's list.
+// Shadows and glows are placed under their item on every move; most of the
+// time they already are, and that must cost no reordering and no repaint.
+bool IsJustBefore(const CRSObject& parent, const CRSObject* child, const CRSObject* before) {
+  const auto& children = parent.GetChildren();
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    if (it->get() != before) continue;
+    const auto next = std::next(it);
+    return next != children.rend() && next->get() == child;
+  }
+  return false;
+}
+
 }  // namespace
 
 CRSCanvasItem::CRSCanvasItem(const PointF& position, CRSObject* parent, const std::string& name)
@@ -398,6 +411,7 @@ void CRSCanvasItem::SetZOrder(int zOrder) {
 void CRSCanvasItem::MoveBeforeSibling(CRSCanvasItem* sibling) {
   CRSObject* parent = GetParent();
   if (!parent || !sibling || sibling == this || sibling->GetParent() != parent) return;
+  if (IsJustBefore(*parent, this, sibling)) return;
   MoveChildBefore(*parent, this, sibling);
   if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->MarkChildItemsDirty();
   Invalidate();

@@ -4,12 +4,15 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 
 #include "app/puzzle_canvas.h"
+#include "play/button_panel.h"
 #include "app/puzzle_view.h"
 #include "app/startup.h"
 #include "canvas/behaviours.h"
@@ -147,6 +150,20 @@ TEST_F(PlayRoomScene, OpensWithMenuClockCaptionAndGhost) {
   for (const auto& child : room->GetMenu()->GetClientArea()->GetChildItems())
     if (auto* button = dynamic_cast<CRSControlButton*>(child)) labels.push_back(button->GetCaption());
   EXPECT_EQ(labels, (std::vector<std::string>{"&Scatter", "&Picture", "&Ghost", "&Hint", "&Neighbor", "&Reveal", "&Back"}));
+
+  // The Menu and the Tools panel answer Alt+letter together: no letter may
+  // serve two buttons, or one of them could never be reached by its key.
+  ASSERT_NE(room->GetTools(), nullptr);
+  std::vector<std::string> both = labels;
+  for (const auto& child : room->GetTools()->GetWindow()->GetClientArea()->GetChildItems())
+    if (auto* button = dynamic_cast<CRSControlButton*>(child)) both.push_back(button->GetCaption());
+  std::map<char, std::string> byKey;
+  for (const std::string& label : both) {
+    const std::size_t amp = label.find('&');
+    ASSERT_LT(amp + 1, label.size()) << label;
+    const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(label[amp + 1])));
+    EXPECT_TRUE(byKey.emplace(key, label).second) << label << " and " << byKey[key] << " share Alt+" << key;
+  }
 
   // The ghost and picture buttons toggle their items; closing the preview
   // itself releases the button.
