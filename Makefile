@@ -7,7 +7,7 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 BUILD_DIR ?= build
 
-.PHONY: all deps build run test unit-test asan-test package-test deb bench fuzz clean install install-files uninstall
+.PHONY: all deps build run test unit-test asan-test asan-build package-test deb bench fuzz fuzz-run soak long-play clean install install-files uninstall
 
 all: build
 
@@ -25,10 +25,28 @@ run: build
 unit-test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE '^package$$'
 
-asan-test: deps
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTANDRILL_SANITIZE=ON -DTANDRILL_GAME=OFF $(CMAKE_FLAGS)
-	cmake --build build-asan -j $(JOBS) --target tandrill_tests
+# The sanitizer build holds the unit tests and the game itself, linked from
+# the same objects; its tests include a minute of the monkey player.
+asan-build: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTANDRILL_SANITIZE=ON -DTANDRILL_GAME=ON $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS) --target tandrill_tests tandrill tandrill_monkey_library
+
+asan-test: asan-build
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# The monkey player on the sanitizer build for MINUTES minutes, a new seed
+# each time unless SEED is given (tests/e2e/monkey.py).
+MINUTES ?= 30
+SEED ?=
+soak: asan-build
+	python3 tests/e2e/monkey.py build-asan . --seconds $$(( $(MINUTES) * 60 )) $(if $(SEED),--seed $(SEED))
+
+# Ten minutes of play on one 9,600-piece puzzle in the normal build; fails
+# when the game's memory grows by 5 % or more after the first minute.
+long-play: build
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tandrill_monkey_library
+	python3 tests/e2e/monkey.py $(BUILD_DIR) . --seconds 600 --large 6000 4000 50 --stay-in-play large \
+	  --max-growth 5 --answer-within 30 $(if $(SEED),--seed $(SEED))
 
 # Builds the Debian package into $(BUILD_DIR) and checks it (tests/package/).
 package-test: build
@@ -50,6 +68,12 @@ bench: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTANDRILL_FUZZ=ON -DTANDRILL_TESTS=OFF -DTANDRILL_GAME=OFF $(CMAKE_FLAGS)
 	cmake --build build-fuzz -j $(JOBS)
+
+# Every fuzz target for SECONDS seconds, one after another, each from its
+# seeds (fuzz/seeds/) and its growing corpus (build-fuzz/corpus/).
+SECONDS ?= 60
+fuzz-run: fuzz
+	bash scripts/fuzz-run.sh build-fuzz $(SECONDS)
 
 # Installs under $(PREFIX) (staged under $(DESTDIR) when set). The list of
 # what was installed is kept in $(BUILD_DIR)/install_manifest.txt for

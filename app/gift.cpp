@@ -131,8 +131,14 @@ std::string MakeGiftFile(CPuzzleImageData* entry, CRSControlWindow* root) {
   }
   const std::string gift = folder + kGiftFileName;
 
-  if (!error) platform::EnsureDirectory(folder);
-  if (error || !fs::copy_file(source, gift, fs::copy_options::overwrite_existing, error)) {
+  bool copied = false;
+  if (!error) {
+    platform::EnsureDirectory(folder);
+    copied = fs::copy_file(source, gift, fs::copy_options::overwrite_existing, error);
+    // A copy that failed part of the way (a full disk) leaves its start.
+    if (!copied) platform::RemoveFile(gift);
+  }
+  if (!copied) {
     const int code = error ? error.value() : EIO;
     CRSMessageBox::Show("Could not copy the gift file:\n\"" + source + "\"\nERROR CODE:" + std::to_string(code),
                         "Failed making the gift!!!", root);
@@ -180,9 +186,15 @@ bool MoveGiftTo(const std::string& gift, const std::string& chosen) {
     std::error_code error;
     fs::rename(gift, chosen, error);
     if (error) {
-      // Another file system: copy, then the made gift goes below.
+      // Another file system: a copy beside the chosen file, renamed over it
+      // once whole, so that a copy failing part of the way (a full disk)
+      // neither leaves half a gift nor costs the file already there. The
+      // made gift goes below.
       error.clear();
-      fs::copy_file(gift, chosen, fs::copy_options::overwrite_existing, error);
+      const std::string part = chosen + ".tmp-gift";
+      fs::copy_file(gift, part, fs::copy_options::overwrite_existing, error);
+      if (!error) fs::rename(part, chosen, error);
+      if (error) platform::RemoveFile(part);
     }
     moved = !error;
     if (moved) MakeExecutable(chosen);

@@ -3,14 +3,18 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
+#include "platform/files.h"
 #include "platform/message_loop.h"
 #include "platform/native_message_box.h"
 #include "platform/paths.h"
 
 namespace app {
 namespace {
+
+// The download settings are three short lines.
+constexpr std::size_t kMaxConfigBytes = 64 * 1024;
 
 // What this process has asked or reported already.
 struct CheckMemory {
@@ -117,10 +121,14 @@ std::optional<DownloadSource> ReadSoundBankSource() {
   if (!url.empty()) {
     return MakeSource(url, Getenv("TANDRILL_SOUNDBANK_SIZE"), Getenv("TANDRILL_SOUNDBANK_SHA256"));
   }
-  std::ifstream file(platform::GetDataDirectory() + kSoundBankConfigName);
-  if (!file) return std::nullopt;
+  // A configuration file is a few short lines; anything longer is not one,
+  // and is not read into memory to find that out.
+  std::string text;
+  if (!platform::ReadWholeFile(platform::GetDataDirectory() + kSoundBankConfigName, kMaxConfigBytes, text)) {
+    return std::nullopt;
+  }
+  std::istringstream file(text);
   std::string fileUrl, size, sha256, line;
-  // A configuration file is a few short lines; anything longer is not one.
   for (int count = 0; count < 64 && std::getline(file, line); ++count) {
     const auto equals = line.find('=');
     if (equals == std::string::npos) continue;

@@ -180,6 +180,19 @@ void CPuzzleLibrary::FinishReading() {
     if (!category->GetPictureText().empty()) tasks.push_back([category] { category->DecodePicture(); });
   library_decode::RunAll(tasks);
   tasks.clear();
+  for (CPuzzleCategoryData* category : categories) category->SetDeferPictureDecoding(false);
+
+  // Each category title once (the first wins), and only categories whose
+  // picture is sound. An entry of a category the library does not keep
+  // would be shown nowhere: it goes back onto the floor now, before the
+  // thumbnails are looked at, so that it is decoded as the floor's are.
+  std::unordered_set<std::string> titles;
+  DropRecords(m_categories, [&titles](const CPuzzleCategoryData& category) {
+    return !category.IsSound() || !titles.insert(category.GetTitle()).second;
+  });
+  for (const auto& entry : m_images)
+    if (!entry->GetCategory().empty() && !titles.count(entry->GetCategory())) entry->SetCategory({});
+
   tasks.reserve(images.size());
   // Only the thumbnails' headers are read now; each picture is decoded the
   // first time it is painted. Of a floor of a thousand thumbnails most lie
@@ -189,24 +202,15 @@ void CPuzzleLibrary::FinishReading() {
     if (entry->MayBeSound()) tasks.push_back([entry] { entry->ProbeThumbnail(); });
   library_decode::RunAll(tasks);
 
-  for (CPuzzleCategoryData* category : categories) category->SetDeferPictureDecoding(false);
   for (CPuzzleImageData* entry : images) entry->SetDeferThumbnailDecoding(false);
 
-  // What the library keeps: sound records, each category title and each
-  // entry name once (the first wins: a second record of the same name
-  // would share the first one's puzzle file).
-  std::unordered_set<std::string> titles;
-  DropRecords(m_categories, [&titles](const CPuzzleCategoryData& category) {
-    return !category.IsSound() || !titles.insert(category.GetTitle()).second;
-  });
+  // What the library keeps of the entries: sound records, each name once
+  // (the first wins: a second record of the same name would share the
+  // first one's puzzle file).
   std::unordered_set<std::string> names;
   DropRecords(m_images, [&names](const CPuzzleImageData& entry) {
     return !entry.IsSound() || !names.insert(entry.GetName()).second;
   });
-  // An entry of a category the library does not have would be shown
-  // nowhere: it goes back onto the floor.
-  for (const auto& entry : m_images)
-    if (!entry->GetCategory().empty() && !titles.count(entry->GetCategory())) entry->SetCategory({});
 }
 
 void CPuzzleLibrary::Write(CRSXMLWriter& out) {

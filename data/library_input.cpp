@@ -2,6 +2,7 @@
 
 #include "data/library_input.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -93,6 +94,14 @@ std::shared_ptr<Gdiplus::Bitmap> DecodePicture(std::string_view base64, int maxS
   if (!picture || !picture->IsValid() || picture->GetWidth() > maxSide || picture->GetHeight() > maxSide)
     return nullptr;
   return picture;
+}
+
+std::string PictureText(std::string_view text) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text)
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '=') kept.push_back(c);
+  return kept;
 }
 
 bool IsSanePoint(const PointF& point) {

@@ -32,6 +32,12 @@ std::shared_ptr<Gdiplus::Bitmap> DecodePicture(std::string_view base64, int maxS
 // would be refused.
 Size ProbePicture(std::string_view base64, int maxSide);
 
+// The characters of a picture's Base64 text that the decoder reads: what
+// it skips (line breaks, blanks, rubbish, markup characters a file wrote as
+// references) is left out, so that the text written back as it is keeps
+// the file well formed and decodes to the same picture.
+std::string PictureText(std::string_view text);
+
 // Finite and within kMaxCoordinate on both axes.
 bool IsSanePoint(const PointF& point);
 

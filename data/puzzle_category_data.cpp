@@ -58,7 +58,7 @@ void CPuzzleCategoryData::OnElement(const std::string& rawName, const CRSXMLPars
     m_positionValid = true;
     if (CRSXMLParser* parser = GetParser()) parser->PushHandler(&m_position);
   } else if (name == "img-data") {
-    m_pictureText = text;
+    m_pictureText = library_input::PictureText(text);
     m_picture.reset();
     m_decoded = false;
     if (!m_deferDecoding) DecodePicture();

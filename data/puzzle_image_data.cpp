@@ -120,7 +120,7 @@ void CPuzzleImageData::OnElement(const std::string& rawName, const CRSXMLParser:
   } else if (name == CRSXMLSize::kTag) {
     if (parser) parser->PushHandler(&m_size);
   } else if (name == "img-data") {
-    m_thumbnailText = text;
+    m_thumbnailText = library_input::PictureText(text);
     m_thumbnail.reset();
     m_thumbnailSize = Size();
     m_decoded = false;

@@ -123,7 +123,9 @@ bool DeclaresAtMost(const ImageProbe& probe, std::int64_t maxPixels) {
   return probe.width <= maxPixels / probe.height;
 }
 
-ImageProbe ProbeImage(std::span<const std::uint8_t> bytes) {
+namespace {
+
+ImageProbe ProbeHeader(std::span<const std::uint8_t> bytes) {
   const Reader r(bytes);
   ImageProbe p;
   if (r.Matches(0, "\x89PNG\r\n\x1a\n", 8)) {
@@ -158,6 +160,15 @@ ImageProbe ProbeImage(std::span<const std::uint8_t> bytes) {
     p.type = ImageType::kTiff;
   }
   return p;
+}
+
+}  // namespace
+
+ImageProbe ProbeImage(std::span<const std::uint8_t> bytes) {
+  // A header cut short may have told a size before it ended (a GIF's
+  // screen before its first frame): what is not a picture has no size.
+  const ImageProbe p = ProbeHeader(bytes);
+  return p.type == ImageType::kUnknown ? ImageProbe{} : p;
 }
 
 }  // namespace platform

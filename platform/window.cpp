@@ -106,6 +106,7 @@ Window::Window(const std::string& title, int width, int height, WindowHandler* h
                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE);
   if (!w) return;
   m_window = w;
+  KeepKeyLookupsInLatin1(w);
   ApplyWindowTitle(w, title);
   m_windowId = SDL_GetWindowID(w);
   m_targetId = RegisterMessageTarget(this);

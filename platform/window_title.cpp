@@ -1,6 +1,7 @@
 #include "platform/window_title.h"
 
 #include <SDL.h>
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -34,6 +35,21 @@ bool UseUtf8CharacterType() {
     return false;
   }();
   return s_utf8;
+}
+
+void KeepKeyLookupsInLatin1(SDL_Window* window) {
+  Display* display = nullptr;
+  ::Window xwindow = 0;
+  if (!GetX11Window(window, &display, &xwindow)) return;
+  // Under a UTF-8 character type the display's key lookup gives a letter
+  // such as "ü" as two bytes of UTF-8. SDL 2.26's X code takes what that
+  // lookup gives for Latin-1 and converts it once more: "ü" becomes four
+  // bytes without an end mark, which it then reads past, on every release
+  // of such a key. Typed text comes through the input method, which takes
+  // a key's own character when the lookup gives a Latin-1 byte or nothing,
+  // so Latin-1 lookups lose no letter. The setting is this connection's
+  // alone; the titles' conversion keeps the UTF-8 type.
+  XkbSetXlibControls(display, XkbLC_ForceLatin1Lookup, XkbLC_ForceLatin1Lookup);
 }
 
 std::string ShownWindowTitle(const std::string& title) { return DisplayName(title); }

@@ -19,6 +19,11 @@ namespace platform {
 // the system has none. Called before the display is opened.
 bool UseUtf8CharacterType();
 
+// Holds the key lookups of the window's display to Latin-1 whatever the
+// character type, as the platform layer's X code expects them. Called for
+// each window once it is made.
+void KeepKeyLookupsInLatin1(SDL_Window* window);
+
 // Sets both title fields of the window on X; elsewhere the platform layer's
 // own title call is all there is. Bytes that are not UTF-8 are shown as
 // replacement marks and line ends as their pictures, so the title is always

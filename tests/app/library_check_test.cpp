@@ -390,6 +390,11 @@ TEST_F(LibraryCheck, SourceNeedsAddressSizeAndChecksum) {
   EXPECT_EQ(fromFile->size, 12u);
   EXPECT_EQ(fromFile->sha256, std::string(sha.size(), 'a'));
   EXPECT_EQ(fromFile->limits.maxBytes, 12u);
+  // A file far longer than any settings is not read at all, whatever it
+  // begins with.
+  WriteFile(m_folder + app::kSoundBankConfigName,
+            "url=https://example.org/b.sf3\nsize=12\nsha256=" + sha + "\n" + std::string(1 << 20, ' '));
+  EXPECT_FALSE(app::ReadSoundBankSource());
 
   // The environment wins over the file, and all three values must be valid.
   setenv("TANDRILL_SOUNDBANK_URL", "https://example.net/c.sf3", 1);

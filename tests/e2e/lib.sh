@@ -6,8 +6,15 @@
 E2E_WORK="$(mktemp -d)"
 E2E_XVFB_PID=""
 
+# A game that ended by itself has left its process id free for the system
+# to give to any other program: only a process that is still this script's
+# own child is killed.
+e2e_own_child() {
+  [ -n "${1:-}" ] && [ "$(ps -o ppid= -p "$1" 2>/dev/null | tr -d ' ')" = "$$" ]
+}
+
 e2e_cleanup() {
-  if [ -n "${E2E_APP_PID:-}" ] && kill -0 "$E2E_APP_PID" 2>/dev/null; then kill -9 "$E2E_APP_PID" 2>/dev/null || true; fi
+  if e2e_own_child "${E2E_APP_PID:-}"; then kill -9 "$E2E_APP_PID" 2>/dev/null || true; fi
   if [ -n "$E2E_XVFB_PID" ]; then kill "$E2E_XVFB_PID" 2>/dev/null || true; fi
   if [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_WORK"; else echo "kept $E2E_WORK"; fi
 }

@@ -1,4 +1,5 @@
 #include "platform/image_codec.h"
+#include "platform/image_codec_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -236,6 +237,13 @@ TEST(ImageCodecTest, UndecodableOrAbsurdPicturesGiveNoBitmap) {
   huge[18] = 0x7F, huge[19] = 0xFF, huge[17] = 0, huge[22] = 0x7F, huge[23] = 0xFF, huge[21] = 0;
   EXPECT_EQ(platform::DecodeImage(huge), nullptr);
   EXPECT_EQ(platform::LoadImageFile(ImageFile("missing.png")), nullptr);
+  // A GIF cut short inside its first frame's header (found by the fuzzer):
+  // no picture, and so no size that a caller might believe.
+  const std::vector<std::uint8_t> cutGif{'G', 'I', 'F', '8', '9', 'a', 4, 0, 0xA1, 0x2A, 0xF1, 1, 0x10, 0, 0, 0, 0,
+                                         0x21, 0xF9, 4, 1, 0, 0, 2, 0, 0x2C, 0, 0x5D, 0xFF, 6, 1, 3, 0};
+  const platform::ImageProbe probe = platform::ProbeImage(cutGif);
+  EXPECT_EQ(probe.type, platform::ImageType::kUnknown);
+  EXPECT_EQ(probe.width + probe.height, 0);
 }
 
 TEST(ImageCodecTest, SaveByExtensionWritesPngJpegBmpAndRefusesTheRest) {
