@@ -15,7 +15,7 @@ bool s_keyRequest = false;
 // A ring is drawn, never hit: the press goes to the item under it.
 class FocusRing : public CRSCanvasShape {
  public:
-  explicit FocusRing(CRSCanvasItem* item) : CRSCanvasShape(PointF(), item, "focusRing") {}
+  explicit FocusRing(CRSCanvasItem* root) : CRSCanvasShape(PointF(), root, "focusRing") {}
   CRSCanvasItem* HitTest(const PointF&) override { return nullptr; }
 };
 
@@ -93,8 +93,10 @@ bool MoveKeyFocus(CRSCanvasItem* root, CRSCanvasItem* current, bool backwards) {
 bool IsKeyFocusRequest() { return s_keyRequest; }
 
 CRSCanvasItem* CreateFocusRing(CRSCanvasItem* item) {
-  auto* ring = new FocusRing(item);
-  const RectF r = item->GetLocalRect();
+  // Over everything, in the root: the item's own paint (a control drawn
+  // through its window's picture) would leave a child of its out.
+  auto* ring = new FocusRing(item->GetRootItem());
+  const RectF r = item->GetBoundsIn(nullptr);
   const float out = kFocusRingGap + kFocusRingWidth / 2;
   auto path = std::make_unique<Gdiplus::GraphicsPath>();
   path->AddRectangle(RectF(0, 0, 1, 1));
@@ -103,5 +105,6 @@ CRSCanvasItem* CreateFocusRing(CRSCanvasItem* item) {
   ring->SetZOrder(CRSCanvasItem::kZOrderTop);
   ring->SetPosition(PointF(r.X - out, r.Y - out));
   ring->SetSize(SizeF(r.Width + 2 * out, r.Height + 2 * out));
+  ring->Invalidate();
   return ring;
 }

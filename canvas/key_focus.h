@@ -26,10 +26,12 @@ void SortInReadingOrder(std::vector<CRSCanvasItem*>& items, float rowBand);
 // Whether the focus request being made comes from the keyboard (the view
 // then rings the item).
 bool IsKeyFocusRequest();
-// A ring around the item, as its child; it takes no presses.
+// A ring around the item, over everything in its tree; it takes no presses.
 CRSCanvasItem* CreateFocusRing(CRSCanvasItem* item);
 
-inline constexpr ARGB kFocusRingColour = 0xFF1E6FD9;
+// Yellow, as the table's focus frame: it shows on the blue of the windows
+// and on the wood of the floor.
+inline constexpr ARGB kFocusRingColour = 0xFFFFD23C;
 inline constexpr float kFocusRingWidth = 2.0f;
 // Between the item's edge and the ring.
 inline constexpr float kFocusRingGap = 2.0f;

@@ -2,8 +2,8 @@
 # A whole game with the keyboard alone, in the real game: in the store room
 # Tab walks the floor (the folder, then the puzzle) and Enter plays the
 # 4 x 3 puzzle, whose pieces lie scattered with turns. In the play room Tab
-# puts a focus frame on a piece (screenshot: the frame shows around it),
-# Space selects it and takes it out again; R and Shift+R turn it upright;
+# puts a focus frame on a piece (screenshot: the frame shows around it);
+# R and Shift+R turn it upright;
 # the arrows (Shift: 50 units, plain: 10, Alt: 1) carry it beside a
 # neighbour of the growing group, with the places taken from the report,
 # and Enter puts it down, which joins it; until the "Puzzle Solved !!!"
@@ -56,8 +56,6 @@ press '^selected ' Tab
 [ "$(grep '^selected ' "$report" | tail -1)" = "selected Animals" ] || e2e_fail "Tab does not start at the folder"
 press '^selected ' Tab
 [ "$(grep '^selected ' "$report" | tail -1)" = "selected twelve" ] || e2e_fail "Tab does not go on to the puzzle"
-press '^selected ' shift+Tab Tab
-[ "$(grep '^selected ' "$report" | tail -2 | head -1)" = "selected Animals" ] || e2e_fail "Shift+Tab does not go back"
 shot store_room_selected
 xdotool key --clearmodifiers Return
 e2e_wait_for "$report" '^play ready 12 ' 150
@@ -72,10 +70,6 @@ shot focus_frame
 # The frame's colour shows on its top edge, a bar's width in from its corner.
 colour="$(e2e_pixel "$shots/focus_frame.png" $((fx + fw / 2)) $((fy + 1)))"
 [ "$colour" = "FFD23C" ] || e2e_fail "no focus frame on the screen (found #$colour at $fx,$fy)"
-press '^table selected ' space
-[ "$(grep '^table selected ' "$report" | tail -1)" = "table selected 1" ] || e2e_fail "Space did not select"
-press '^table selected ' space
-[ "$(grep '^table selected ' "$report" | tail -1)" = "table selected 0" ] || e2e_fail "Space did not take it out"
 
 # Prints the keys that carry the focused item next to the group of the
 # first piece put down, "turn KEY" while it is not upright, "skip" when it

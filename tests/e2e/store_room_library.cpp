@@ -46,23 +46,13 @@ bool AddPuzzle(CPuzzleLibrary& library, const char* name, const char* category, 
 
 }  // namespace
 
-// A picture whose every part differs, so that each piece shows where it lies.
-std::shared_ptr<Gdiplus::Bitmap> Shaded(int w, int h) {
-  auto picture = std::make_shared<Gdiplus::Bitmap>(w, h, PixelFormat::Format24bppRGB);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      picture->SetPixel(x, y, 0xFF000000u | static_cast<ARGB>(x * 255 / w) << 16 | static_cast<ARGB>(y * 255 / h) << 8 |
-                                  (((x / 25 + y / 25) % 2) ? 0xC0u : 0x40u));
-  return picture;
-}
-
 bool WriteKeysLibrary() {
   CPuzzleLibrary library;
   auto* animals = new CPuzzleCategoryData("Animals", Plain(80, 60, 0xFFFF2020));
   animals->SetPosition(PointF(420, 120));
   library.AddCategory(animals);
   if (!AddPuzzle(library, "cat", "Animals", 0, false, 0xFF4060FF)) return false;
-  auto picture = Shaded(400, 300);
+  auto picture = Plain(400, 300, 0xFFE08040);
   CPuzzleData puzzle("twelve");
   puzzle.SetPicture(picture);
   puzzle.GetCutter().SetPieceSize(100);

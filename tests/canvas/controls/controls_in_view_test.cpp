@@ -133,7 +133,7 @@ TEST_F(ControlsInViewTest, TabWalksTheDialogInReadingOrderAndControlsAnswerKeys)
   for (std::size_t i = 0; i < order.size() * 2; ++i) {
     Key(platform::kVkTab);
     EXPECT_EQ(view.GetFocusItem(), order[i % order.size()]) << i;
-    EXPECT_NE(view.GetFocusItem()->FindChild("focusRing"), nullptr) << "a visible focus, at " << i;
+    EXPECT_NE(root->FindChild("focusRing"), nullptr) << "a visible focus, at " << i;
   }
   platform::SetCurrentModifierFlags(platform::kKeyStateShift);
   Key(platform::kVkTab);
@@ -154,7 +154,7 @@ TEST_F(ControlsInViewTest, TabWalksTheDialogInReadingOrderAndControlsAnswerKeys)
                                              : (check->IsChecked() ? 1.0f : 0.0f);
     EXPECT_EQ(now, k.value) << k.control->GetName() << " key " << k.vk;
   }
-  EXPECT_EQ(view.GetFocusItem()->FindChild("focusRing"), nullptr) << "no ring when the program moved it";
+  EXPECT_EQ(root->FindChild("focusRing"), nullptr) << "no ring when the program moved it";
   view.SetFocusItem(ok);
   Key(platform::kVkReturn);
   Key(platform::kVkSpace);
@@ -171,7 +171,7 @@ TEST_F(ControlsInViewTest, TabWalksTheDialogInReadingOrderAndControlsAnswerKeys)
   const PointF at = CentreOf(*check);
   box->SetModal(false);
   Click(at.X, at.Y);
-  EXPECT_EQ(yes->FindChild("focusRing"), nullptr) << "a press takes the ring away";
+  EXPECT_EQ(root->FindChild("focusRing"), nullptr) << "a press takes the ring away";
 }
 
 }  // namespace
