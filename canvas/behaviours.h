@@ -436,6 +436,8 @@ class CBehaviourMessageHandler : public CRSCanvasBehaviour {
   ~CBehaviourMessageHandler() override;
   // The handler of the item's root, made there when missing.
   static CBehaviourMessageHandler* GetOrCreate(CRSCanvasItem* item);
+  // A Tab that no filter took moves the keyboard (canvas/key_focus.h).
+  void OnEvent(CRSEvents::BasicEvent& event) override;
 
  private:
   void OnRootParentChanged(CRSObject* object, CRSObject* newParent, CRSObject* oldParent);

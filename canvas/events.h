@@ -13,6 +13,7 @@
 #include "platform/types.h"
 
 class CRSEventReceiver;
+class CRSCanvasItem;
 
 namespace CRSEvents {
 
@@ -125,6 +126,8 @@ class Key : public CRSEvents::BasicEvent {
   long m_keyData;
   bool m_handled = false;
   CRSWeakRef<CRSEventReceiver> m_unhandledTarget;
+  // The item that had the keyboard when the key was pressed, or null.
+  CRSWeakRef<CRSCanvasItem> m_focusItem;
 };
 
 }  // namespace CRSCanvasEvents

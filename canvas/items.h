@@ -120,6 +120,11 @@ class CRSCanvasItem : public CRSObject {
   }
   bool IsFocusable() const { return m_focusable; }
   bool TakesText() const { return m_takesText; }
+  // A tab stop takes the keyboard from Tab (canvas/key_focus.h) without
+  // taking it from a press: a click on a button leaves a text field's caret
+  // where it was.
+  void SetTabStop(bool on) { m_tabStop = on; }
+  bool IsTabStop() const { return m_tabStop || m_focusable; }
   // A frame for soft images: the shadows and glows of the items below it
   // keep their offsets in its space and follow nothing above it. A zoomed
   // table is such a frame, so its shadows zoom with it and zooming or
@@ -219,6 +224,7 @@ class CRSCanvasItem : public CRSObject {
   bool m_prePaintNotification = false;
   bool m_prePaintKeepsBounds = false;
   bool m_focusable = false;
+  bool m_tabStop = false;
   bool m_takesText = false;
   bool m_softImageFrame = false;
   PointF m_position;

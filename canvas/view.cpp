@@ -546,6 +546,7 @@ void CRSCanvasView::OnKey(unsigned message, unsigned virtualKey, std::intptr_t k
     return;
   }
   key->m_unhandledTarget.Assign(handler);
+  key->m_focusItem.Assign(focus);
   DispatchEvent(focus, std::move(key));
 }
 

@@ -130,6 +130,7 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_dragHandle;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_titleText;
   CRSWeakRef<CRSCanvasItem> m_focus;
+  CRSWeakRef<CRSCanvasItem> m_focusRing;
   bool m_textInputOn = false;
   bool m_trackingLeave = false;
   std::unique_ptr<Gdiplus::Bitmap> m_backBuffer;

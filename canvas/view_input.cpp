@@ -2,6 +2,7 @@
 
 #include "canvas/behaviours.h"
 #include "canvas/items.h"
+#include "canvas/key_focus.h"
 #include "canvas/view.h"
 #include "canvas/weak_ref.h"
 
@@ -23,8 +24,16 @@ void DisconnectDragHandle(CRSCanvasItem* handle, CRSCanvasView* view) {
 
 void CRSCanvasView::SetFocusItem(CRSCanvasItem* item) {
   // Only a focusable item of the tree this view shows can hold the keyboard.
-  if (item && (!item->IsFocusable() || !m_root || item->GetRootItem() != m_root.get())) item = nullptr;
+  if (item && (!item->IsTabStop() || !m_root || item->GetRootItem() != m_root.get())) item = nullptr;
   CRSCanvasItem* old = m_focus.get();
+  // The ring shows where the keyboard is once Tab has moved it; a press
+  // that moves the keyboard takes the ring away.
+  const bool byKey = IsKeyFocusRequest();
+  if (CRSCanvasItem* ring = m_focusRing.get(); ring && (old != item || !byKey)) {
+    ring->Delete();
+    m_focusRing.Release();
+  }
+  if (item && byKey && !m_focusRing.get()) m_focusRing.Assign(CreateFocusRing(item));
   if (old == item) {
     SetTextInput(item && item->TakesText());
     return;

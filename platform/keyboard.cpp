@@ -14,6 +14,13 @@ unsigned CurrentModifierFlags() {
   return flags;
 }
 
+void SetCurrentModifierFlags(unsigned flags) {
+  int mod = KMOD_NONE;
+  if (flags & kKeyStateShift) mod |= KMOD_LSHIFT;
+  if (flags & kKeyStateControl) mod |= KMOD_LCTRL;
+  SDL_SetModState(static_cast<SDL_Keymod>(mod));
+}
+
 unsigned VirtualKeyFromKeycode(std::int32_t keycode) {
   if (keycode >= SDLK_a && keycode <= SDLK_z) return 'A' + static_cast<unsigned>(keycode - SDLK_a);
   if (keycode >= SDLK_0 && keycode <= SDLK_9) return '0' + static_cast<unsigned>(keycode - SDLK_0);

@@ -15,5 +15,9 @@ std::intptr_t MakeKeyData(unsigned scancode, bool altDown, bool repeat, bool rel
 
 // The Shift and Ctrl keys held now, as kKeyStateShift and kKeyStateControl.
 unsigned CurrentModifierFlags();
+// Makes the keyboard read as if exactly those modifiers were held, until the
+// next real key changes them (a scene that presses Shift+Tab without a
+// keyboard).
+void SetCurrentModifierFlags(unsigned flags);
 
 }  // namespace platform

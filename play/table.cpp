@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "canvas/behaviours.h"
+#include "canvas/controls.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
 #include "canvas/items/kept_layer.h"
@@ -50,6 +51,8 @@ CPuzzleTable::CPuzzleTable(CRSObject* owner, CRSCanvasItem* floor, const SizeF& 
   floor->sigResized.connect(this, &CPuzzleTable::OnFloorResized);
   AddGlobalListener(this, CRSEvents::kEventMouse);
   AddGlobalListener(this, CRSEvents::kEventKey);
+  sigViewChanged.connect(this, &CPuzzleTable::UpdateFocusFrame);
+  sigItemsMoved.connect(this, &CPuzzleTable::UpdateFocusFrame);
   ApplyView();
 }
 
@@ -265,14 +268,25 @@ int CPuzzleTable::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEv
     const auto& key = static_cast<const CRSCanvasEvents::Key&>(event);
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyDown) m_spaceHeld = true;
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyUp) m_spaceHeld = false;
-    if (message == platform::kMsgKeyDown && (OnViewKey(key.m_virtualKey, platform::CurrentModifierFlags()) ||
-                                             OnSelectionKey(key.m_virtualKey, platform::CurrentModifierFlags())))
-      return kVerdictSkipTarget;
-    return kVerdictContinue;
+    if (message != platform::kMsgKeyDown && message != platform::kMsgSysKeyDown) return kVerdictContinue;
+    // A window that waits for an answer, or a field being typed in, has the
+    // keys to itself.
+    if (CRSControlWindow::GetTopModal()) return kVerdictContinue;
+    if (auto* holder = dynamic_cast<CRSCanvasItem*>(target); holder && holder->TakesText()) return kVerdictContinue;
+    const unsigned modifiers = platform::CurrentModifierFlags();
+    const bool taken = message == platform::kMsgKeyDown
+                           ? OnViewKey(key.m_virtualKey, modifiers) || OnSelectionKey(key.m_virtualKey, modifiers) ||
+                                 OnPlayKey(message, key.m_virtualKey, key.m_keyData)
+                           : OnPlayKey(message, key.m_virtualKey, key.m_keyData);
+    return taken ? kVerdictSkipTarget : kVerdictContinue;
   }
   if (event.GetType() != CRSEvents::kEventMouse) return kVerdictContinue;
   auto* item = dynamic_cast<CRSCanvasItem*>(target);
   const auto& mouse = static_cast<const CRSCanvasEvents::Mouse&>(event);
+  if (message == platform::kMsgLButtonDown) m_leftHeld = true;
+  if (message == platform::kMsgLButtonUp) m_leftHeld = false;
+  // The mouse takes over from the keyboard: what the keys held goes down.
+  if (message == platform::kMsgLButtonDown || message == platform::kMsgRButtonDown) HideFocus();
   if (int verdict = kVerdictContinue;
       item && !m_panning && OnSelectionMouse(item, message, mouse.m_point, mouse.m_keyState, verdict))
     return verdict;

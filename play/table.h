@@ -29,6 +29,7 @@
 // held weakly, since the next room may clear the floor first. The table owns
 // the selection and the trays.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,7 @@
 #include "canvas/object.h"
 #include "canvas/weak_ref.h"
 #include "play/selection.h"
+#include "play/table_frame.h"
 #include "play/table_viewport.h"
 
 class CPuzzlePiece;
@@ -137,6 +139,36 @@ class CPuzzleTable : public CRSObject {
   // The table point the pointer was last seen over.
   const PointF& GetPointerPlace() const { return m_pointerPlace; }
 
+  // --- keyboard play (table_keys.cpp) ------------------------------------------
+  // Tab and Shift+Tab move a focus frame over the loose pieces and groups,
+  // on the table and in the trays, nearest first; the arrows move the
+  // focused item (10 units, 1 with Alt, 50 with Shift), R and Shift+R turn
+  // it, Enter puts it down with the connect test, Space selects it or not.
+  // A focused item that is selected takes the rest of the selection along,
+  // as a drag does. A moved item is held (above the windows, like one in
+  // the hand) until Enter, the next Tab or a press of the mouse puts it
+  // down. A press of the mouse hides the frame; the next Tab goes on from
+  // the item it was on.
+  static constexpr float kKeyStep = 10.0f;
+  static constexpr float kKeyStepFine = 1.0f;
+  static constexpr float kKeyStepLarge = 50.0f;
+  static constexpr ARGB kFocusFill = 0xFFFFD23C;
+  static constexpr ARGB kFocusEdge = 0xC0000000;
+  static constexpr float kFocusWidth = 3.0f;
+  // Between the item's bounds and the frame, in pixels.
+  static constexpr float kFocusGap = 3.0f;
+  // The focused piece or group while the frame shows, or null.
+  CRSCanvasItem* GetFocusItem() const;
+  // Shows the frame on the item (a loose piece or group, or one in a tray).
+  void SetFocusItem(CRSCanvasItem* item);
+  // The nearest item not yet visited since the round began (the first Tab:
+  // the one nearest the middle of the window); backwards, the one before.
+  void FocusNext(bool backwards);
+  // The frame's place in the floor's coordinates (empty while hidden).
+  RectF GetFocusFramePlace() const { return m_focusFrame.GetPlace(); }
+  // Keeps a shown frame around its item (after moves, joins, view changes).
+  void UpdateFocusFrame();
+
   // --- trays (table_trays.cpp) -----------------------------------------------
   // A new tray at a quarter of the window, titled "Tray N" (the first N not
   // taken) unless a title is given.
@@ -174,6 +206,23 @@ class CPuzzleTable : public CRSObject {
   bool OnSelectionMouse(CRSCanvasItem* target, unsigned message, const PointF& local, unsigned keyFlags,
                         int& verdict);
   bool OnSelectionKey(unsigned virtualKey, unsigned modifierFlags);
+  // Keyboard play; true when the key was taken.
+  bool OnPlayKey(unsigned message, unsigned virtualKey, long keyData);
+  // What the keys act on: the focused item, with the selection when it is
+  // selected (those in the same place: the table, or the same tray).
+  std::vector<CRSCanvasItem*> FocusTargets();
+  void MoveFocused(const PointF& delta);
+  // Puts down what the keys hold, as a drop does; nothing when nothing is held.
+  void PutDownFocused();
+  void HideFocus();
+  void PlaceFocusFrame();
+  void ReportFocus();
+  // Puts the items down where they lie: `lower` runs with the effects muted,
+  // then every piece runs its connect test, then one put-down sound plays
+  // and the connect sound when anything joined.
+  void PutDown(const std::vector<CRSCanvasItem*>& items, const std::function<void()>& lower);
+  static void TurnAboutCentre(CRSCanvasItem* item, int direction);
+  void TurnItems(const std::vector<CRSCanvasItem*>& items, int direction);
   // The top item (piece or group) of the table that holds a target.
   CRSCanvasItem* TableItemOf(CRSCanvasItem* target) const;
   void BeginSelectionDrag(CRSCanvasItem* held, const PointF& floorPoint);
@@ -208,11 +257,19 @@ class CPuzzleTable : public CRSObject {
   PointF m_bandEnd;
   std::vector<std::pair<CRSWeakRef<CRSCanvasItem>, RectF>> m_bandCandidates;
   std::vector<CRSCanvasItem*> m_bandKept;
-  CRSWeakRef<CRSCanvasItem> m_bandShape;
+  CTableFrame m_bandFrame;
   // The selected items that follow the held one, and the pointer's last
   // floor point.
   std::vector<CRSWeakRef<CRSCanvasItem>> m_followers;
   PointF m_dragLast;
   std::vector<std::unique_ptr<CPuzzleTray>> m_trays;
   std::vector<CRSWeakRef<CRSCanvasItem>> m_keepClear;
+  // The keyboard's focus: a piece stands for its group, as in the
+  // selection, so a join never leaves the focus on an emptied group. The
+  // round holds the pieces visited since it began, the focused one last.
+  CRSWeakRef<CPuzzlePiece> m_focus;
+  std::vector<CRSWeakRef<CPuzzlePiece>> m_focusRound;
+  CTableFrame m_focusFrame;
+  bool m_focusHeld = false;
+  bool m_leftHeld = false;
 };

@@ -14,10 +14,7 @@
 #include "play/table.h"
 #include "play/table_arrange.h"
 #include "play/tray.h"
-#include "platform/brush.h"
-#include "platform/graphics_path.h"
 #include "platform/messages.h"
-#include "platform/pen.h"
 #include "platform/report.h"
 
 namespace {
@@ -39,17 +36,6 @@ int CountJoins(const std::vector<CPuzzlePiece*>& pieces) {
   for (CPuzzlePiece* piece : pieces)
     for (const CPuzzlePiece::NeighbourSlot& slot : piece->GetNeighbourSlots()) joins += slot.connected ? 1 : 0;
   return joins;
-}
-
-// Turns an item a quarter turn about the centre of its bounds.
-void TurnAboutCentre(CRSCanvasItem* item, int direction) {
-  CRSCanvasItem* parent = item->GetParentItem();
-  if (!parent) return;
-  const RectF before = item->GetBoundsIn(parent);
-  item->SetRotation(CBehaviourRotate90::Snap(item->GetRotation() + 90.0f * static_cast<float>(direction)));
-  const RectF after = item->GetBoundsIn(parent);
-  item->MoveBy(PointF(before.X + before.Width / 2 - (after.X + after.Width / 2),
-                      before.Y + before.Height / 2 - (after.Y + after.Height / 2)));
 }
 
 }  // namespace
@@ -107,21 +93,7 @@ void CPuzzleTable::BeginBand(const PointF& floorPoint, bool adding) {
   m_bandCandidates.clear();
   for (CRSCanvasItem* item : GetLooseItems())
     m_bandCandidates.emplace_back(CRSWeakRef<CRSCanvasItem>(item), item->GetBoundsIn(item->GetParentItem()));
-  CRSCanvasItem* floor = m_floor.get();
-  if (!floor) return;
-  // The frame is four thin bars rather than one rectangle: a move of the
-  // pointer then repaints four strips, not everything inside the frame.
-  auto* frame = new CRSCanvasItem(PointF(), floor, "selectionBand");
-  frame->SetZOrder(kLiftZOrder - 1);
-  for (int side = 0; side < 4; ++side) {
-    auto* bar = new CRSCanvasShape(PointF(), frame, "selectionBandSide");
-    auto unit = std::make_unique<Gdiplus::GraphicsPath>();
-    unit->AddRectangle(RectF(0, 0, 1, 1));
-    bar->SetPath(std::move(unit));
-    bar->AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(kBandLine)));
-    bar->SetVisible(false);
-  }
-  m_bandShape.Assign(frame);
+  m_bandFrame.Create(m_floor.get(), "selectionBand", kLiftZOrder - 1, kBandLine, 0, kBandLineWidth);
 }
 
 void CPuzzleTable::MoveBand(const PointF& floorPoint) {
@@ -137,25 +109,8 @@ void CPuzzleTable::MoveBand(const PointF& floorPoint) {
 }
 
 void CPuzzleTable::UpdateBandShape() {
-  CRSCanvasItem* frame = m_bandShape.get();
-  if (!frame) return;
   const PointF a = m_viewport.ToScreen(m_bandStart), b = m_viewport.ToScreen(m_bandEnd);
-  const float left = std::min(a.X, b.X), top = std::min(a.Y, b.Y);
-  const float width = std::max(kBandLineWidth, std::fabs(b.X - a.X)), height = std::max(kBandLineWidth, std::fabs(b.Y - a.Y));
-  frame->SetSize(SizeF(left + width, top + height));
-  const RectF sides[4] = {RectF(left, top, width, kBandLineWidth), RectF(left, top + height - kBandLineWidth, width, kBandLineWidth),
-                          RectF(left, top, kBandLineWidth, height), RectF(left + width - kBandLineWidth, top, kBandLineWidth, height)};
-  const auto& bars = frame->GetChildItems();
-  for (std::size_t i = 0; i < bars.size() && i < 4; ++i) {
-    CRSCanvasItem* bar = bars[i];
-    bar->Invalidate();
-    bar->SetUpdatesEnabled(false);
-    bar->SetPosition(PointF(sides[i].X, sides[i].Y));
-    bar->SetSize(SizeF(sides[i].Width, sides[i].Height));
-    bar->SetVisible(true);
-    bar->SetUpdatesEnabled(true);
-    bar->Invalidate();
-  }
+  m_bandFrame.Place(RectF(std::min(a.X, b.X), std::min(a.Y, b.Y), std::fabs(b.X - a.X), std::fabs(b.Y - a.Y)));
 }
 
 void CPuzzleTable::EndBand(const PointF& floorPoint) {
@@ -170,8 +125,7 @@ void CPuzzleTable::EndBand(const PointF& floorPoint) {
   m_banding = false;
   m_bandCandidates.clear();
   m_bandKept.clear();
-  if (CRSCanvasItem* shape = m_bandShape.get()) shape->Delete();
-  m_bandShape.Release();
+  m_bandFrame.Delete();
   platform::ReportLine("table selected " + std::to_string(m_selection.GetItems().size()));
 }
 
@@ -304,23 +258,29 @@ void CPuzzleTable::Drop(CRSCanvasItem* held, const PointF& floorPoint) {
     return;
   }
   if (followers.empty()) return;
-
-  // Every item of the selection goes down and runs its connect test, and
-  // the player hears one put-down and at most one join.
-  std::vector<CPuzzlePiece*> pieces;
-  for (CRSCanvasItem* item : followers)
-    for (CPuzzlePiece* piece : CTableSelection::PiecesOf(item)) pieces.push_back(piece);
-  for (CPuzzlePiece* piece : CTableSelection::PiecesOf(top)) pieces.push_back(piece);
-  std::vector<CRSWeakRef<CPuzzlePiece>> alive(pieces.begin(), pieces.end());
-  const int joinsBefore = CountJoins(pieces);
-  {
-    CRSEffectsMuted muted;
+  std::vector<CRSCanvasItem*> items = followers;
+  items.push_back(top);
+  PutDown(items, [&] {
     if (auto* drag = CRSCanvasBehaviour::Find<CBehaviourDrag>(top)) drag->End();
     if (auto* raiseable = CRSCanvasBehaviour::Find<CBehaviourRaiseable>(top)) raiseable->Lower();
     for (CRSCanvasItem* item : followers) {
       item->MoveBy(PointF(CBehaviourRaiseable::kRaiseLift, CBehaviourRaiseable::kRaiseLift));
       Settle(item);
     }
+  });
+}
+
+void CPuzzleTable::PutDown(const std::vector<CRSCanvasItem*>& items, const std::function<void()>& lower) {
+  // Every item goes down and runs its connect test, and the player hears
+  // one put-down and at most one join.
+  std::vector<CPuzzlePiece*> pieces;
+  for (CRSCanvasItem* item : items)
+    for (CPuzzlePiece* piece : CTableSelection::PiecesOf(item)) pieces.push_back(piece);
+  std::vector<CRSWeakRef<CPuzzlePiece>> alive(pieces.begin(), pieces.end());
+  const int joinsBefore = CountJoins(pieces);
+  {
+    CRSEffectsMuted muted;
+    lower();
     for (const auto& ref : alive)
       if (CPuzzlePiece* piece = ref.get()) piece->TryConnect();
   }
@@ -331,12 +291,23 @@ void CPuzzleTable::Drop(CRSCanvasItem* held, const PointF& floorPoint) {
   sound.PlayResourceSound(CPuzzlePiece::kLowerSound, false);
   if (CountJoins(pieces) > joinsBefore) sound.PlayResourceSound(CPuzzlePiece::kConnectSound, false);
   m_selection.Refresh();
-  platform::ReportLine("table dropped " + std::to_string(followers.size() + 1));
+  platform::ReportLine("table dropped " + std::to_string(items.size()));
   sigItemsMoved();
 }
 
-void CPuzzleTable::TurnSelection(int direction) {
-  const std::vector<CRSCanvasItem*> items = m_selection.GetItems();
+void CPuzzleTable::TurnAboutCentre(CRSCanvasItem* item, int direction) {
+  CRSCanvasItem* parent = item->GetParentItem();
+  if (!parent) return;
+  const RectF before = item->GetBoundsIn(parent);
+  item->SetRotation(CBehaviourRotate90::Snap(item->GetRotation() + 90.0f * static_cast<float>(direction)));
+  const RectF after = item->GetBoundsIn(parent);
+  item->MoveBy(PointF(before.X + before.Width / 2 - (after.X + after.Width / 2),
+                      before.Y + before.Height / 2 - (after.Y + after.Height / 2)));
+}
+
+void CPuzzleTable::TurnSelection(int direction) { TurnItems(m_selection.GetItems(), direction); }
+
+void CPuzzleTable::TurnItems(const std::vector<CRSCanvasItem*>& items, int direction) {
   if (items.empty()) return;
   for (CRSCanvasItem* item : items) TurnAboutCentre(item, direction);
   CRSSoundHandler::Instance().PlayResourceSound(CPuzzlePiece::kRotateSound, false);

@@ -8,6 +8,7 @@
 
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
+#include "canvas/event_dispatcher.h"
 #include "canvas/items.h"
 #include "data/library.h"
 #include "data/room_host.h"
@@ -75,10 +76,12 @@ CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& nam
   // Puzzles made while the room exists (the cuts room returns here, but a
   // tool may add one directly) join the floor too.
   library.sigPuzzleImageAdded.connect(this, &CPuzzleStoreRoom::OnPuzzleAdded);
+  AddGlobalListener(this, CRSEvents::kEventKey);
   ReportPositions();
 }
 
 CPuzzleStoreRoom::~CPuzzleStoreRoom() {
+  RemoveGlobalListener(this, CRSEvents::kEventKey);
   KillAllTimers();
 }
 

@@ -83,6 +83,13 @@ class CPuzzleStoreRoom : public CRSObject {
   void ReportPositions() const;
 
   void OnTimer(int id, unsigned elapsedMs) override;
+  // Tab and Shift+Tab move the selection over the floor's folders and
+  // thumbnails in reading order; Enter opens the folder or plays the puzzle.
+  int FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
+  // The floor's folders and thumbnails in reading order: by rows from the
+  // top (tops within kRowBand share a row), then from the left.
+  std::vector<CRSCanvasItem*> GetFloorItemsInOrder() const;
+  static constexpr float kRowBand = 40.0f;
 
  private:
   void BuildLogo();

@@ -3,6 +3,10 @@
 #include "canvas/behaviours.h"
 
 #include "canvas/event_dispatcher.h"
+#include "canvas/events.h"
+#include "canvas/key_focus.h"
+#include "platform/keyboard.h"
+#include "platform/messages.h"
 
 CBehaviourMessageHandler::CBehaviourMessageHandler(CRSCanvasItem* root, const std::string& name)
     : CRSCanvasBehaviour(root, name) {
@@ -11,6 +15,13 @@ CBehaviourMessageHandler::CBehaviourMessageHandler(CRSCanvasItem* root, const st
 }
 
 CBehaviourMessageHandler::~CBehaviourMessageHandler() = default;
+
+void CBehaviourMessageHandler::OnEvent(CRSEvents::BasicEvent& event) {
+  if (event.GetType() != CRSEvents::kEventKey || event.GetMessage() != static_cast<int>(platform::kMsgKeyDown)) return;
+  auto& key = static_cast<CRSCanvasEvents::Key&>(event);
+  if (key.m_virtualKey != platform::kVkTab || (platform::CurrentModifierFlags() & platform::kKeyStateControl)) return;
+  MoveKeyFocus(GetItem(), key.m_focusItem.get(), (platform::CurrentModifierFlags() & platform::kKeyStateShift) != 0);
+}
 
 CBehaviourMessageHandler* CBehaviourMessageHandler::GetOrCreate(CRSCanvasItem* item) {
   if (!item) return nullptr;

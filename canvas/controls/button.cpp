@@ -20,6 +20,7 @@ CRSControlButton::CRSControlButton(const PointF& position, CRSObject* parent, co
     : CRSCanvasGroup(position, parent, name),
       m_faceSize(size.Width, size.Height > 0.0f ? size.Height : Style().GetButtonHeight()) {
   m_caption = caption;
+  SetTabStop(true);
   RebuildFaces();
   m_hotKey = FindHotKey(m_caption);
   UpdateHotKeyListening();
@@ -232,4 +233,11 @@ int CRSControlButton::FilterGlobalEvent(CRSEventReceiver*, CRSEvents::BasicEvent
   if (IsBlockedByModal()) return kVerdictContinue;
   Click();
   return kVerdictStop;
+}
+
+void CRSControlButton::OnKey(int message, unsigned vk, long keyData, bool* handled) {
+  if (message != static_cast<int>(platform::kMsgKeyDown) || (vk != platform::kVkSpace && vk != platform::kVkReturn))
+    return;
+  *handled = true;
+  if (m_enabled && !(keyData & (1L << 30))) Click();
 }

@@ -67,6 +67,8 @@ class CRSControlButton : public CRSCanvasGroup, public CRSControlStyleBase {
   bool HasImages() const { return m_images[0] != nullptr; }
 
   void OnMouse(int message, PointF local, int keyFlags, bool* handled) override;
+  // Space and Enter click it.
+  void OnKey(int message, unsigned virtualKey, long keyData, bool* handled) override;
   int FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) override;
 
   CRSSignalEmittedTroughEvent0 sigClicked;

@@ -5,6 +5,7 @@
 
 CRSCheckBox::CRSCheckBox(const PointF& position, CRSObject* parent, const std::string& name, const std::string& label)
     : CRSCanvasItem(position, parent, name), m_label(label) {
+  SetTabStop(true);
   m_box = new CRSCanvasShape(PointF(), this, "box");
   m_mark = new CRSCanvasShape(PointF(), this, "mark");
   m_labelShadow = new CRSCanvasText(PointF(), this, "labelShadow");
@@ -84,4 +85,11 @@ void CRSCheckBox::Redraw() {
   m_drawing = true;
   Style().DrawCheckBox(*this);
   m_drawing = false;
+}
+
+void CRSCheckBox::OnKey(int message, unsigned vk, long keyData, bool* handled) {
+  // A held key repeats: the mark turns once per press.
+  if (message != static_cast<int>(platform::kMsgKeyDown) || vk != platform::kVkSpace) return;
+  *handled = true;
+  if (m_enabled && !(keyData & (1L << 30))) SetChecked(!m_checked);
 }

@@ -33,6 +33,8 @@ class CRSCheckBox : public CRSCanvasItem, public CRSControlStyleBase {
   CRSCanvasText* GetLabelShadowItem() const { return m_labelShadow; }
 
   void OnMouse(int message, PointF local, int keyFlags, bool* handled) override;
+  // Space turns the mark on or off, as a click does.
+  void OnKey(int message, unsigned virtualKey, long keyData, bool* handled) override;
 
   sigslot::signal1<bool> sigCheckedChanged;
 

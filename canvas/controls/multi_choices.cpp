@@ -1,6 +1,7 @@
 #include "canvas/controls/multi_choices.h"
 
 #include "canvas/controls/button.h"
+#include "platform/messages.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr const char* kNextCaption = "\xE2\x96\xB6";      // U+25B6
 
 CRSMultiChoices::CRSMultiChoices(const PointF& position, CRSObject* parent, const std::string& name)
     : CRSCanvasItem(position, parent, name) {
+  SetTabStop(true);
   const float height = Style().GetButtonHeight();
   m_back = new CRSCanvasShape(PointF(), this, "back");
   m_textShadow = new CRSCanvasText(PointF(), this, "textShadow");
@@ -81,4 +83,27 @@ void CRSMultiChoices::Redraw() {
   m_next->SetEnabled(m_selected >= 0 && m_selected + 1 < count);
   Style().DrawMultiChoices(*this);
   m_drawing = false;
+}
+
+void CRSMultiChoices::OnKey(int message, unsigned vk, long, bool* handled) {
+  if (message != static_cast<int>(platform::kMsgKeyDown)) return;
+  switch (vk) {
+    case platform::kVkLeft:
+    case platform::kVkUp:
+      SelectPrevious();
+      break;
+    case platform::kVkRight:
+    case platform::kVkDown:
+      SelectNext();
+      break;
+    case platform::kVkHome:
+      SetSelection(0);
+      break;
+    case platform::kVkEnd:
+      SetSelection(static_cast<int>(m_choices.size()) - 1);
+      break;
+    default:
+      return;
+  }
+  *handled = true;
 }

@@ -47,6 +47,9 @@ class CRSMultiChoices : public CRSCanvasItem, public CRSControlStyleBase {
   CRSControlButton* GetNextButton() const { return m_next; }
 
   void DoSetSize(const SizeF& size) override;
+  // Left and Up the choice before, Right and Down the next, Home the first,
+  // End the last.
+  void OnKey(int message, unsigned virtualKey, long keyData, bool* handled) override;
 
   // The new index.
   sigslot::signal1<int> sigSelectionChanged;

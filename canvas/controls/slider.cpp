@@ -8,6 +8,7 @@
 
 CRSSlider::CRSSlider(const PointF& position, CRSObject* parent, const std::string& name)
     : CRSCanvasItem(position, parent, name) {
+  SetTabStop(true);
   m_track = new CRSCanvasShape(PointF(), this, "track");
   m_fill = new CRSCanvasShape(PointF(), this, "fill");
   m_thumb = new CRSCanvasShape(PointF(), this, "thumb");
@@ -117,4 +118,27 @@ void CRSSlider::OnMouse(int message, PointF local, int keyFlags, bool* handled) 
     default:
       break;
   }
+}
+
+void CRSSlider::OnKey(int message, unsigned vk, long, bool* handled) {
+  if (message != static_cast<int>(platform::kMsgKeyDown)) return;
+  switch (vk) {
+    case platform::kVkLeft:
+    case platform::kVkDown:
+      SetValue(m_value - m_step);
+      break;
+    case platform::kVkRight:
+    case platform::kVkUp:
+      SetValue(m_value + m_step);
+      break;
+    case platform::kVkHome:
+      SetValue(m_minimum);
+      break;
+    case platform::kVkEnd:
+      SetValue(m_maximum);
+      break;
+    default:
+      return;
+  }
+  *handled = true;
 }

@@ -36,6 +36,9 @@ class CRSSlider : public CRSCanvasItem, public CRSControlStyleBase {
   CRSCanvasShape* GetFillItem() const { return m_fill; }
 
   void OnMouse(int message, PointF local, int keyFlags, bool* handled) override;
+  // Left and Down a step lower, Right and Up higher, Home the minimum, End
+  // the maximum.
+  void OnKey(int message, unsigned virtualKey, long keyData, bool* handled) override;
   void DoSetSize(const SizeF& size) override;
 
   // (slider, new value)

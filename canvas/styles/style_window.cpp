@@ -81,6 +81,8 @@ CRSControlButton* EnsureTitleButton(CRSControlWindow& window, int slot, CRSCanva
     static constexpr const char* kNames[] = {"buttonClose", "buttonMaximize", "buttonRestore", "buttonMinimize",
                                              "buttonExtra"};
     button = new CRSControlButton(PointF(), &title, kNames[slot], size, caption);
+    // Tab walks the window's content; the title's buttons are the mouse's.
+    button->SetTabStop(false);
     if (caption.empty()) {
       const int side = static_cast<int>(std::lround(std::min(size.Width, size.Height) * 0.5f));
       button->SetImages(GlyphPicture(glyph, side), nullptr, nullptr);

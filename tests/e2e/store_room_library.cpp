@@ -1,10 +1,13 @@
 // Writes the store room's end-to-end library into the data folder
 // (TANDRILL_DATA_DIR): two categories with pictures and four puzzles with
 // their files — "cat" in Animals, the surprise "owl" in Animals, "tree" on
-// the floor at a known place, and "done", solved, in Plants.
+// the floor at a known place, and "done", solved, in Plants. With the
+// argument "keys": the folder Animals with "cat", and "twelve" on the floor,
+// 4 x 3 pieces scattered with turns, for keyboard play.
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "data/library.h"
 #include "data/puzzle_data.h"
@@ -43,7 +46,35 @@ bool AddPuzzle(CPuzzleLibrary& library, const char* name, const char* category, 
 
 }  // namespace
 
-int main() {
+bool WriteKeysLibrary() {
+  CPuzzleLibrary library;
+  auto* animals = new CPuzzleCategoryData("Animals", Plain(80, 60, 0xFFFF2020));
+  animals->SetPosition(PointF(420, 120));
+  library.AddCategory(animals);
+  if (!AddPuzzle(library, "cat", "Animals", 0, false, 0xFF4060FF)) return false;
+  auto picture = Plain(400, 300, 0xFFE08040);
+  CPuzzleData puzzle("twelve");
+  puzzle.SetPicture(picture);
+  puzzle.GetCutter().SetPieceSize(100);
+  puzzle.SetRotatePiecesWhenScatter(true);
+  puzzle.SetTitle("twelve");
+  if (!puzzle.Save()) return false;
+  auto* entry = new CPuzzleImageData(picture.get(), "twelve");
+  entry->SetSelected(false);
+  entry->SetTitle("twelve");
+  entry->SetNumberOfPieces(12);
+  entry->SetSize(Size(400, 300));
+  entry->SetPosition(PointF(300, 420));
+  library.AddPuzzleImage(entry);
+  return library.SaveFile().ok;
+}
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "keys") {
+    const bool ok = WriteKeysLibrary();
+    std::puts(ok ? "library written" : "library failed");
+    return ok ? 0 : 1;
+  }
   CPuzzleLibrary library;
   auto* animals = new CPuzzleCategoryData("Animals", Plain(80, 60, 0xFFFF2020));
   animals->SetPosition(PointF(400, 150));

@@ -14,6 +14,7 @@
 #include "play/table.h"
 #include "play/table_arrange.h"
 #include "play/tray.h"
+#include "platform/keyboard.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "tests/app/root_scene.h"
@@ -77,6 +78,15 @@ class SelectionScene : public RootScene {
     Send(platform::kMsgMouseMove, to, keys);
     Send(platform::kMsgLButtonUp, to, keys & ~platform::kKeyStateLButton);
     Pump(2);
+  }
+  // A key pressed with Shift or Ctrl held (as platform flags), or with Alt.
+  void Key(unsigned vk, unsigned modifiers = 0, bool alt = false) {
+    platform::SetCurrentModifierFlags(modifiers);
+    view.OnWindowMessage(platform::Message{view.GetWindow()->GetTargetId(),
+                                           alt ? platform::kMsgSysKeyDown : platform::kMsgKeyDown, vk,
+                                           alt ? std::intptr_t{1} << 29 : 0});
+    platform::SetCurrentModifierFlags(0);
+    Pump(1);
   }
   std::set<CRSCanvasItem*> Selected() {
     const auto items = table->GetSelection().GetItems();
@@ -294,3 +304,113 @@ TEST(TableArrange, RowsAvoidTheKeptOutAreasAndEdgesRunClockwise) {
 }
 
 }  // namespace
+
+// Tab walks every loose item once a round, nearest first from the middle of
+// the window, across the table and the trays, with the view following and
+// Shift+Tab going back; the frame stands around the focused item.
+TEST_F(SelectionScene, TabVisitsEveryItemOnceNearestFirst) {
+  table->SetView(1.0f, PointF(0, 0));
+  table->GatherEdges();
+  const std::size_t count = kColumns * kRows;
+  std::set<CRSCanvasItem*> visited;
+  CRSCanvasItem* before = nullptr;
+  for (std::size_t i = 0; i < count; ++i) {
+    Key(platform::kVkTab);
+    CRSCanvasItem* focus = table->GetFocusItem();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_TRUE(visited.insert(focus).second) << "visited twice in one round, at Tab " << i;
+    const RectF box = focus->GetBoundsIn(canvas->GetFloor());
+    const RectF frame = table->GetFocusFramePlace();
+    EXPECT_TRUE(frame.Contains(PointF(box.X, box.Y)) && frame.Contains(PointF(box.GetRight(), box.GetBottom())) &&
+                frame.Width < box.Width + 30)
+        << i;
+    if (i == 0) {
+      EXPECT_EQ(focus, Piece(7)) << "the one nearest the window's middle";
+    }
+    if (!table->TrayHolding(focus)) {
+      EXPECT_TRUE(box.IntersectsWith(RectF(0, 0, 1000, 800))) << "the view follows the focus, at Tab " << i;
+    }
+    if (i == 5) before = focus;
+    if (i == 6) {
+      Key(platform::kVkTab, platform::kKeyStateShift);
+      EXPECT_EQ(table->GetFocusItem(), before) << "Shift+Tab goes back";
+      Key(platform::kVkTab);
+      EXPECT_EQ(table->GetFocusItem(), focus);
+    }
+  }
+  EXPECT_EQ(visited.size(), count) << "the trays' pieces are in the round";
+  CRSCanvasItem* last = table->GetFocusItem();
+  Key(platform::kVkTab);
+  EXPECT_NE(table->GetFocusItem(), last) << "a new round begins";
+  EXPECT_NE(table->GetFocusItem(), nullptr);
+  // The room saves on leaving; the next scene starts with empty trays.
+  table->EmptyTrays();
+}
+
+// The arrows move in table units at any zoom (10, Shift 50, Alt 1), R and
+// Shift+R turn about the centre, the moved piece is held above the windows
+// until Enter puts it down and joins it with one put-down and one connect
+// sound. Space selects it; a focused selected item takes the selection
+// along. A press of the mouse puts the held item down and hides the frame;
+// Alt with a letter stays the buttons'.
+TEST_F(SelectionScene, KeysMoveTurnDropAndSelectTheFocusedItem) {
+  table->SetView(2.0f, PointF(0, 0));
+  Solve({0, 1});
+  Piece(1)->MoveBy(PointF(61, 0));
+  table->SetFocusItem(Piece(1));
+  const auto place = [&] { return table->GetTableBounds(Top(1)); };
+  const RectF start = place();
+  const struct { unsigned vk, modifiers; bool alt; float dx, dy; } moves[] = {
+      {platform::kVkLeft, 0, false, -10, 0},
+      {platform::kVkLeft, platform::kKeyStateShift, false, -50, 0},
+      {platform::kVkLeft, 0, true, -1, 0},
+      {platform::kVkDown, 0, false, 0, 10},
+      {platform::kVkUp, 0, false, 0, -10},
+  };
+  float dx = 0, dy = 0;
+  for (const auto& move : moves) {
+    Key(move.vk, move.modifiers, move.alt);
+    dx += move.dx;
+    dy += move.dy;
+    EXPECT_NEAR(place().X - start.X, dx, 0.01f) << move.vk << " " << move.modifiers << move.alt;
+    EXPECT_NEAR(place().Y - start.Y, dy, 0.01f);
+  }
+  EXPECT_EQ(Top(1)->GetParentItem(), table->GetLift()) << "held while it moves";
+  EXPECT_EQ(Top(1), Piece(1)) << "nothing joins before Enter";
+  const PointF centre(place().X + place().Width / 2, place().Y + place().Height / 2);
+  Key('R');
+  EXPECT_EQ(Piece(1)->GetRotation(), 90.0f);
+  EXPECT_NEAR(place().X + place().Width / 2, centre.X, 0.5f);
+  Key('R', platform::kKeyStateShift);
+  EXPECT_EQ(Piece(1)->GetRotation(), 0.0f);
+
+  CRSSoundHandler& sound = CRSSoundHandler::Instance();
+  const int connects = sound.GetEffectRequests(CPuzzlePiece::kConnectSound);
+  const int downs = sound.GetEffectRequests(CPuzzlePiece::kLowerSound);
+  Key(platform::kVkReturn);
+  EXPECT_EQ(Top(1), Top(0)) << "Enter runs the connect test";
+  EXPECT_EQ(Top(0)->GetParentItem(), table->GetSurface());
+  EXPECT_EQ(sound.GetEffectRequests(CPuzzlePiece::kConnectSound), connects + 1);
+  EXPECT_EQ(sound.GetEffectRequests(CPuzzlePiece::kLowerSound), downs + 1);
+  EXPECT_EQ(table->GetFocusItem(), Top(0)) << "the focus stays on the grown group";
+
+  Key(platform::kVkSpace);
+  table->SetFocusItem(Piece(9));
+  Key(platform::kVkSpace);
+  EXPECT_EQ(Selected(), (std::set<CRSCanvasItem*>{Top(0), Piece(9)}));
+  const RectF group = table->GetTableBounds(Top(0));
+  Key(platform::kVkRight);
+  EXPECT_NEAR(table->GetTableBounds(Top(0)).X - group.X, 10.0f, 0.01f) << "the selection comes along";
+  Key(platform::kVkSpace);
+  EXPECT_EQ(Selected(), (std::set<CRSCanvasItem*>{Top(0)}));
+  Key('R', 0, true);
+  EXPECT_EQ(Piece(9)->GetRotation(), 0.0f) << "Alt+R is Reveal, no turn";
+
+  const PointF beside = GripOf(9) - PointF(80, 0);
+  Send(platform::kMsgLButtonDown, beside);
+  Send(platform::kMsgLButtonUp, beside, 0);
+  EXPECT_EQ(table->GetFocusItem(), nullptr);
+  EXPECT_EQ(Top(9)->GetParentItem(), table->GetSurface()) << "the mouse put the held item down";
+  Key(platform::kVkRight);
+  EXPECT_NEAR(table->GetTableBounds(Top(0)).X - group.X, 10.0f, 0.01f) << "no focus, no move";
+}

@@ -1,12 +1,15 @@
 // Simple controls driven through a real view: the choice list's step
-// buttons click through the event queue and never wrap around, and a text
-// field behind a modal window takes no typing.
+// buttons click through the event queue and never wrap around, a text
+// field behind a modal window takes no typing, and Tab walks a dialog's
+// controls in reading order, each answering its keys.
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "../controls_test_support.h"
+#include "canvas/key_focus.h"
+#include "platform/keyboard.h"
 
 namespace {
 
@@ -99,6 +102,76 @@ TEST_F(ControlsInViewTest, AFieldBehindAModalWindowTakesNoTyping) {
   Click(at.X, at.Y);
   type('c');
   EXPECT_EQ(behind->GetText(), "c");
+}
+
+// A dialog laid out in two rows: Tab goes left to right, then down, skips
+// what is turned off and the choice list's own step buttons, wraps round,
+// Shift+Tab goes back; the ring shows only while Tab put the keyboard
+// there. Each control answers its keys; a modal window keeps Tab inside.
+TEST_F(ControlsInViewTest, TabWalksTheDialogInReadingOrderAndControlsAnswerKeys) {
+  auto* dialog = new CRSControlWindow(PointF(10, 10), root, "dialog", SizeF(380, 200));
+  CRSCanvasItem* area = dialog->GetClientArea();
+  auto* slider = new CRSSlider(PointF(150, 10), area, "slider");
+  slider->SetSize(SizeF(150, 24));
+  slider->SetRange(0, 100);
+  auto* check = new CRSCheckBox(PointF(10, 12), area, "check", "Rotate");
+  auto* choices = new CRSMultiChoices(PointF(10, 60), area, "choices");
+  choices->SetSize(SizeF(160, 30));
+  for (const char* c : {"Classic", "Wavy", "Square"}) choices->AddChoice(c);
+  auto* off = new CRSControlButton(PointF(200, 60), area, "off", SizeF(60, 0), "Off");
+  off->SetEnabled(false);
+  auto* ok = new CRSControlButton(PointF(280, 60), area, "ok", SizeF(60, 0), "OK");
+  int clicks = 0;
+  struct Counter : sigslot::has_slots {
+    int* n;
+    void On() { ++*n; }
+  } counter;
+  counter.n = &clicks;
+  ok->sigClicked.connect(&counter, &Counter::On);
+
+  const std::vector<CRSCanvasItem*> order{check, slider, choices, ok};
+  for (std::size_t i = 0; i < order.size() * 2; ++i) {
+    Key(platform::kVkTab);
+    EXPECT_EQ(view.GetFocusItem(), order[i % order.size()]) << i;
+    EXPECT_NE(root->FindChild("focusRing"), nullptr) << "a visible focus, at " << i;
+  }
+  platform::SetCurrentModifierFlags(platform::kKeyStateShift);
+  Key(platform::kVkTab);
+  platform::SetCurrentModifierFlags(0);
+  EXPECT_EQ(view.GetFocusItem(), choices) << "Shift+Tab goes back";
+
+  const struct { CRSCanvasItem* control; unsigned vk; float value; } keys[] = {
+      {slider, platform::kVkRight, 10},  {slider, platform::kVkUp, 20},   {slider, platform::kVkLeft, 10},
+      {slider, platform::kVkEnd, 100},   {slider, platform::kVkHome, 0},  {choices, platform::kVkRight, 1},
+      {choices, platform::kVkEnd, 2},    {choices, platform::kVkDown, 2}, {choices, platform::kVkHome, 0},
+      {choices, platform::kVkLeft, 0},   {check, platform::kVkSpace, 1},  {check, platform::kVkSpace, 0},
+  };
+  for (const auto& k : keys) {
+    view.SetFocusItem(k.control);
+    Key(k.vk);
+    const float now = k.control == slider    ? slider->GetValue()
+                      : k.control == choices ? static_cast<float>(choices->GetSelection())
+                                             : (check->IsChecked() ? 1.0f : 0.0f);
+    EXPECT_EQ(now, k.value) << k.control->GetName() << " key " << k.vk;
+  }
+  EXPECT_EQ(root->FindChild("focusRing"), nullptr) << "no ring when the program moved it";
+  view.SetFocusItem(ok);
+  Key(platform::kVkReturn);
+  Key(platform::kVkSpace);
+  Deliver();
+  EXPECT_EQ(clicks, 2);
+
+  auto* box = new CRSControlWindow(PointF(100, 100), root, "box", SizeF(200, 80));
+  box->SetModal(true);
+  auto* yes = new CRSControlButton(PointF(10, 10), box->GetClientArea(), "yes", SizeF(60, 0), "Yes");
+  Key(platform::kVkTab);
+  EXPECT_EQ(view.GetFocusItem(), yes);
+  Key(platform::kVkTab);
+  EXPECT_EQ(view.GetFocusItem(), yes) << "Tab stays in the modal window";
+  const PointF at = CentreOf(*check);
+  box->SetModal(false);
+  Click(at.X, at.Y);
+  EXPECT_EQ(root->FindChild("focusRing"), nullptr) << "a press takes the ring away";
 }
 
 }  // namespace
