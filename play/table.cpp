@@ -8,6 +8,7 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
 #include "canvas/items/kept_layer.h"
+#include "play/table_history.h"
 #include "play/tray.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
@@ -34,7 +35,12 @@ class CPuzzleTable::Layer : public CRSKeptLayer {
 };
 
 CPuzzleTable::CPuzzleTable(CRSObject* owner, CRSCanvasItem* floor, const SizeF& size)
-    : CRSObject(owner, "puzzleTable"), m_floor(floor), m_ownSize(size.Width > 0.0f && size.Height > 0.0f) {
+    : CRSObject(owner, "puzzleTable"),
+      m_floor(floor),
+      m_ownSize(size.Width > 0.0f && size.Height > 0.0f),
+      m_history(std::make_unique<CTableHistory>(*this)) {
+  // What the table moves of its own accord is a step of the history.
+  sigItemsMoved.connect(m_history.get(), &CTableHistory::RequestCommit);
   if (!floor) return;
   auto* surface = new Layer(floor, "tableSurface", true);
   surface->SetZOrder(kSurfaceZOrder);
@@ -266,13 +272,20 @@ int CPuzzleTable::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEv
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyDown) m_spaceHeld = true;
     if (key.m_virtualKey == platform::kVkSpace && message == platform::kMsgKeyUp) m_spaceHeld = false;
     if (message == platform::kMsgKeyDown && (OnViewKey(key.m_virtualKey, platform::CurrentModifierFlags()) ||
-                                             OnSelectionKey(key.m_virtualKey, platform::CurrentModifierFlags())))
+                                             OnSelectionKey(key.m_virtualKey, platform::CurrentModifierFlags()) ||
+                                             OnHistoryKey(key.m_virtualKey, platform::CurrentModifierFlags())))
       return kVerdictSkipTarget;
     return kVerdictContinue;
   }
   if (event.GetType() != CRSEvents::kEventMouse) return kVerdictContinue;
   auto* item = dynamic_cast<CRSCanvasItem*>(target);
   const auto& mouse = static_cast<const CRSCanvasEvents::Mouse&>(event);
+  if (message == platform::kMsgLButtonDown || message == platform::kMsgRButtonDown) {
+    // What a step's slide shows is taken where it belongs before it is
+    // grabbed; a right press may start a turn, a step once it ends.
+    m_history->FinishSlide();
+    if (message == platform::kMsgRButtonDown) m_history->RequestCommit();
+  }
   if (int verdict = kVerdictContinue;
       item && !m_panning && OnSelectionMouse(item, message, mouse.m_point, mouse.m_keyState, verdict))
     return verdict;
