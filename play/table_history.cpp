@@ -145,7 +145,8 @@ void CTableHistory::Apply(const Step& step, bool forward) {
     const TablePieceState& to = forward ? change.after : change.before;
     targets.emplace_back(change.index, to);
     CPuzzlePiece* piece = (*pieces)[static_cast<std::size_t>(change.index)].get();
-    if (piece && from.container == TablePieceState::kOnTable && to.container == TablePieceState::kOnTable)
+    // A step of more pieces than a slide moves shows at once.
+    if (piece && step.pieces.size() <= CTableSlide::kMaxItems && from.container == TablePieceState::kOnTable && to.container == TablePieceState::kOnTable)
       were.emplace_back(piece, piece->MapToAncestor(piece->GetAnchor(), surface));
   }
   const std::vector<CRSCanvasItem*> tops =

@@ -54,8 +54,15 @@ bool CPuzzleTable::IsHandEmpty() const {
 
 void CPuzzleTable::EndHand() {
   CRSEffectsMuted muted;
+  // What the hand can hold lies on the lift, or in a tray while pressed
+  // there; only a turn may run on the surface.
   std::vector<CRSWeakRef<CRSCanvasItem>> items;
-  for (CRSCanvasItem* item : GetLooseItems()) items.emplace_back(item);
+  if (CBehaviourRotate90::IsAnyRotationRunning()) {
+    for (CRSCanvasItem* item : GetLooseItems()) items.emplace_back(item);
+  } else if (CRSCanvasItem* lift = m_lift.get()) {
+    for (CRSCanvasItem* item : lift->GetChildItems())
+      if (dynamic_cast<CPuzzlePiece*>(item) || dynamic_cast<CPuzzleGroup*>(item)) items.emplace_back(item);
+  }
   for (CPuzzleTray* tray : GetTrays()) {
     if (tray->IsRenaming()) tray->EndRename(true);
     for (CRSCanvasItem* item : tray->GetItems()) items.emplace_back(item);
