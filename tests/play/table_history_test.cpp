@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "canvas/behaviours.h"
+#include "canvas/sound.h"
 #include "data/puzzle_data.h"
 #include "data/puzzle_image_data.h"
 #include "data/xml_writer.h"
@@ -192,6 +193,25 @@ TEST_F(HistoryScene, NewStepsDropTheRedoListAndUndoEndsWhatTheHandHolds) {
   EXPECT_FALSE(CBehaviourRotate90::IsAnyRotationRunning());
   EXPECT_FLOAT_EQ(Piece(6)->GetRotation(), angle);
   EXPECT_TRUE(table_state::IsConsistent(*table));
+}
+
+// The puzzle made whole by a redo is solved as by a drop, and only once
+// however often the last join is taken back and made again.
+TEST_F(HistoryScene, ARedoThatSolvesThePuzzleCompletesItOnce) {
+  CRSSoundHandler& sound = CRSSoundHandler::Instance();
+  const int completions = sound.GetEffectRequests(CPuzzlePlayRoom::kCompleteSound);
+  for (int i = 0; i < kPieces; ++i) DropInPlace(i);
+  ASSERT_TRUE(History().Commit());
+  ASSERT_TRUE(History().Undo());
+  Pump(3);
+  EXPECT_FALSE(room->GetPuzzle()->IsCompleted()) << "taken back before the completion came";
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(History().Redo());
+    Pump(3);
+    EXPECT_TRUE(room->GetPuzzle()->IsCompleted());
+    ASSERT_TRUE(History().Undo());
+  }
+  EXPECT_EQ(sound.GetEffectRequests(CPuzzlePlayRoom::kCompleteSound), completions + 1);
 }
 
 // A thousand steps of random play, undone one by one, lead back through
