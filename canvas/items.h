@@ -98,6 +98,10 @@ class CRSCanvasItem : public CRSObject {
   SizeF SetSize(const SizeF& size);
   void SetScale(const PointF& scale);
   void SetRotation(float degrees);
+  // Sets the origin, position and turn to exactly these values (a place
+  // kept in a record), where the setters above keep values within their
+  // tolerance.
+  void SetPlacement(const PointF& origin, const PointF& position, float degrees);
   void SetZOrder(int zOrder);
   // Moves the item in its parent's list to just before `sibling` (another
   // child of the same parent), keeping its z-order: for an item that must be

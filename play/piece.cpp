@@ -66,6 +66,17 @@ void CPuzzlePiece::DisconnectAll() {
   }
 }
 
+std::uint8_t CPuzzlePiece::GetJoinedMask() const {
+  std::uint8_t mask = 0;
+  for (std::size_t i = 0; i < m_neighbours.size() && i < 8; ++i)
+    if (m_neighbours[i].connected) mask = static_cast<std::uint8_t>(mask | (1u << i));
+  return mask;
+}
+
+void CPuzzlePiece::SetJoinedMask(std::uint8_t mask) {
+  for (std::size_t i = 0; i < m_neighbours.size() && i < 8; ++i) m_neighbours[i].connected = (mask >> i) & 1u;
+}
+
 float CPuzzlePiece::TotalAngle(const CRSCanvasItem* item) {
   float sum = 0.0f;
   for (const CRSCanvasItem* link = item; link; link = link->GetParentItem()) sum += link->GetRotation();

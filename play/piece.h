@@ -9,6 +9,7 @@
 // Neighbour slots refer to other pieces weakly, so a neighbour that is gone
 // reads null and never keeps another piece alive.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_set>
@@ -57,6 +58,10 @@ class CPuzzlePiece : public CRSCanvasImage {
   void SetConnected(CPuzzlePiece* other, bool connected);
   // Clears every connected flag of this piece, in both directions.
   void DisconnectAll();
+  // The connected flags of the slots, bit i for slot i. Setting them sets
+  // this piece's flags only: whoever sets them sets the neighbours' too.
+  std::uint8_t GetJoinedMask() const;
+  void SetJoinedMask(std::uint8_t mask);
 
   // The connect test: joins every neighbour that lies in its place beside
   // this piece. Emits the solved signal (later, through the event queue)
@@ -109,6 +114,10 @@ class CPuzzlePiece : public CRSCanvasImage {
 // that they lie exactly as in the solved picture; the pieces that join an
 // existing group jump into place, the group they join stays where it is.
 void MergePieces(CPuzzlePiece* a, CPuzzlePiece* b);
+
+class CPuzzleGroup;
+// Puts a piece into a group at its place in the solved picture.
+void PlaceInGroup(CPuzzlePiece* piece, CPuzzleGroup* group);
 
 // Progress in percent over the given pieces: with N pieces in G groups of
 // joined pieces (a loose piece counts as a group of one), 100 for a single

@@ -14,7 +14,8 @@ std::vector<CPuzzlePiece*> Component(CPuzzlePiece* piece) {
   return {visited.begin(), visited.end()};
 }
 
-// Puts a piece into the group at its place in the solved picture.
+}  // namespace
+
 void PlaceInGroup(CPuzzlePiece* piece, CPuzzleGroup* group) {
   piece->SetOrigin(piece->GetAnchor());
   piece->SetParent(group);
@@ -22,8 +23,6 @@ void PlaceInGroup(CPuzzlePiece* piece, CPuzzleGroup* group) {
   piece->SetRotation(0.0f);
   piece->SetPosition(piece->GetCellCentre());
 }
-
-}  // namespace
 
 void MergePieces(CPuzzlePiece* a, CPuzzlePiece* b) {
   if (!a || !b || a == b) return;

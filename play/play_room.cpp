@@ -22,6 +22,7 @@
 #include "play/play_preview.h"
 #include "play/play_room_music.h"
 #include "play/table.h"
+#include "play/table_history.h"
 #include "play/table_overview.h"
 #include "play/button_panel.h"
 #include "data/puzzle_table_view.h"
@@ -100,6 +101,8 @@ CPuzzlePlayRoom::CPuzzlePlayRoom(CPuzzleRoomHost* host, const std::string& name)
   CreateTools();
   m_clock = std::make_unique<CPlayClock>(nullptr, m_host->GetFloor(), *m_puzzle);
   RestoreView();
+  // The history starts from the table as the player finds it.
+  m_table->GetHistory().Reset();
   if (platform::IsReporting()) {
     const CPuzzlePiece* first = m_pieces.empty() ? nullptr : m_pieces.front().get();
     char line[96];
@@ -206,7 +209,10 @@ void CPuzzlePlayRoom::OnPieceRaised(CRSCanvasItem* item) {
 }
 
 void CPuzzlePlayRoom::OnPieceLowered(CRSCanvasItem* item) {
-  if (m_table) m_table->Settle(item);
+  if (m_table) {
+    m_table->Settle(item);
+    m_table->GetHistory().RequestCommit();
+  }
   if (m_overview) m_overview->OnPiecesMoved();
   if (platform::IsReporting() && !m_building) ReportPieces();
 }
@@ -217,13 +223,19 @@ void CPuzzlePlayRoom::OnFloorClearing() {
   if (m_open) SaveAndRecord();
 }
 
+void CPuzzlePlayRoom::StoreTable() {
+  // A slide still running shows places the pieces have not reached.
+  if (m_table) m_table->GetHistory().FinishSlide();
+  m_puzzle->SetTableView(MakeTableView());
+  m_puzzle->SetTrays(MakeTrayData());
+}
+
 void CPuzzlePlayRoom::SaveAndRecord() {
   if (m_saved || !m_cutImage || m_gift || !m_host) return;
   m_saved = true;
   CPuzzleImageData* record = m_host->GetLibrary().FindPuzzleImage(m_name);
   if (!record) return;
-  m_puzzle->SetTableView(MakeTableView());
-  m_puzzle->SetTrays(MakeTrayData());
+  StoreTable();
   const bool saved = m_puzzle->Save();
   if (!saved) platform::ReportLine("play save failed " + m_puzzle->GetName());
   const int percent = std::clamp(m_puzzle->GetPercentCompleted(), 0, 100);

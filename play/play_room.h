@@ -103,6 +103,8 @@ class CPuzzlePlayRoom : public CRSObject {
   CRSCanvasShapeText* GetClockText() const;
   CRSCanvasShapeText* GetTipText() const;
   const CPuzzlePlayMusic* GetMusic() const { return m_music.get(); }
+  // Gives the puzzle data the table's view and trays, as a save writes them.
+  void StoreTable();
   // The window caption the room asks for (without the program's name).
   std::string MakeCaption() const;
   // The pieces' places in window coordinates, their angles and groups, as
@@ -142,6 +144,8 @@ class CPuzzlePlayRoom : public CRSObject {
   void CreateTools();
   void OnViewChanged();
   void OnNewTray();
+  // The "Undo" and "Redo" buttons follow what the history can do.
+  void OnHistoryChanged();
   void OnTableItemsMoved();
   // Puts the pieces the puzzle file names in trays into their trays (the
   // pieces are made, not yet joined).

@@ -18,6 +18,7 @@
 #include "play/play_room.h"
 #include "play/play_room_music.h"
 #include "play/table.h"
+#include "play/table_history.h"
 #include "play/table_overview.h"
 #include "platform/report.h"
 
@@ -80,6 +81,7 @@ void CPuzzlePlayRoom::Scatter() {
     m_table->EmptyTrays();
   }
   m_puzzle->ResetProgress();
+  if (m_table) m_table->GetHistory().RequestCommit();
   if (m_overview) m_overview->OnPiecesMoved();
   platform::ReportLine("play scattered");
   ReportPieces();
@@ -97,6 +99,7 @@ void CPuzzlePlayRoom::Hint() {
   CRSCanvasItem* inHand = m_hints ? m_hints->Hint(m_current.get()) : nullptr;
   if (!inHand) return;
   m_current.Assign(inHand);
+  if (m_table) m_table->GetHistory().RequestCommit();
   ReportPieces();
 }
 

@@ -13,6 +13,7 @@
 #include "data/room_host.h"
 #include "play/play_room.h"
 #include "play/table.h"
+#include "play/table_history.h"
 #include "play/table_overview.h"
 #include "play/tray.h"
 #include "play/button_panel.h"
@@ -28,6 +29,8 @@ constexpr const char* kNewTrayButton = "New Tra&y";
 constexpr const char* kEdgesButton = "&Edges";
 constexpr const char* kArrangeButton = "&Arrange";
 constexpr const char* kGatherButton = "Ga&ther";
+constexpr const char* kUndoButton = "&Undo";
+constexpr const char* kRedoButton = "Re&do";
 
 }  // namespace
 
@@ -73,9 +76,24 @@ void CPuzzlePlayRoom::CreateTools() {
   m_tools->AddButton(kEdgesButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::GatherEdges);
   m_tools->AddButton(kArrangeButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::Arrange);
   m_tools->AddButton(kGatherButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::Gather);
+  m_tools->AddButton(kUndoButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::Undo);
+  m_tools->AddButton(kRedoButton)->sigClicked.connect(m_table.get(), &CPuzzleTable::Redo);
+  m_table->GetHistory().sigChanged.connect(this, &CPuzzlePlayRoom::OnHistoryChanged);
+  OnHistoryChanged();
   m_table->sigItemsMoved.connect(this, &CPuzzlePlayRoom::OnTableItemsMoved);
   for (CPuzzleButtonPanel* panel : {m_menu.get(), m_tools.get()})
     if (CRSControlWindow* window = panel ? panel->GetWindow() : nullptr) m_table->KeepClearOf(window);
+}
+
+void CPuzzlePlayRoom::OnHistoryChanged() {
+  if (!m_tools || !m_table) return;
+  const CTableHistory& history = m_table->GetHistory();
+  for (const auto& [label, enabled] : {std::pair{kUndoButton, history.CanUndo()}, std::pair{kRedoButton, history.CanRedo()}})
+    if (CRSControlButton* button = m_tools->FindButton(label); button && button->IsEnabled() != enabled) {
+      button->SetEnabled(enabled);
+      platform::ReportLine(std::string("play tools ") + (label == kUndoButton ? "undo " : "redo ") +
+                           (enabled ? "on" : "off"));
+    }
 }
 
 void CPuzzlePlayRoom::OnNewTray() {

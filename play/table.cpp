@@ -9,6 +9,7 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/events.h"
 #include "canvas/items/kept_layer.h"
+#include "play/table_history.h"
 #include "play/tray.h"
 #include "platform/keyboard.h"
 #include "platform/messages.h"
@@ -35,7 +36,12 @@ class CPuzzleTable::Layer : public CRSKeptLayer {
 };
 
 CPuzzleTable::CPuzzleTable(CRSObject* owner, CRSCanvasItem* floor, const SizeF& size)
-    : CRSObject(owner, "puzzleTable"), m_floor(floor), m_ownSize(size.Width > 0.0f && size.Height > 0.0f) {
+    : CRSObject(owner, "puzzleTable"),
+      m_floor(floor),
+      m_ownSize(size.Width > 0.0f && size.Height > 0.0f),
+      m_history(std::make_unique<CTableHistory>(*this)) {
+  // What the table moves of its own accord is a step of the history.
+  sigItemsMoved.connect(m_history.get(), &CTableHistory::RequestCommit);
   if (!floor) return;
   auto* surface = new Layer(floor, "tableSurface", true);
   surface->SetZOrder(kSurfaceZOrder);
@@ -276,6 +282,7 @@ int CPuzzleTable::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEv
     const unsigned modifiers = platform::CurrentModifierFlags();
     const bool taken = message == platform::kMsgKeyDown
                            ? OnViewKey(key.m_virtualKey, modifiers) || OnSelectionKey(key.m_virtualKey, modifiers) ||
+                                 OnHistoryKey(key.m_virtualKey, modifiers) ||
                                  OnPlayKey(message, key.m_virtualKey, key.m_keyData)
                            : OnPlayKey(message, key.m_virtualKey, key.m_keyData);
     return taken ? kVerdictSkipTarget : kVerdictContinue;
@@ -285,8 +292,14 @@ int CPuzzleTable::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEv
   const auto& mouse = static_cast<const CRSCanvasEvents::Mouse&>(event);
   if (message == platform::kMsgLButtonDown) m_leftHeld = true;
   if (message == platform::kMsgLButtonUp) m_leftHeld = false;
-  // The mouse takes over from the keyboard: what the keys held goes down.
-  if (message == platform::kMsgLButtonDown || message == platform::kMsgRButtonDown) HideFocus();
+  if (message == platform::kMsgLButtonDown || message == platform::kMsgRButtonDown) {
+    // The mouse takes over from the keyboard: what the keys held goes down.
+    HideFocus();
+    // What a step's slide shows is taken where it belongs before it is
+    // grabbed; a right press may start a turn, a step once it ends.
+    m_history->FinishSlide();
+    if (message == platform::kMsgRButtonDown) m_history->RequestCommit();
+  }
   if (int verdict = kVerdictContinue;
       item && !m_panning && OnSelectionMouse(item, message, mouse.m_point, mouse.m_keyState, verdict))
     return verdict;

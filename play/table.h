@@ -25,9 +25,13 @@
 // item moves or turns every selected one; an item dropped over a tray goes
 // into it, one dragged out of a tray comes onto the table.
 //
+// Every change of where the pieces lie is reported to the table's history
+// (table_history.h), which takes steps back with Ctrl+Z and makes them again
+// with Ctrl+Y or Ctrl+Shift+Z.
+//
 // Ownership: the room owns the table; the layers are the floor's children,
 // held weakly, since the next room may clear the floor first. The table owns
-// the selection and the trays.
+// the selection, the trays and the history.
 
 #include <functional>
 #include <memory>
@@ -43,6 +47,7 @@
 
 class CPuzzlePiece;
 class CPuzzleTray;
+class CTableHistory;
 
 class CPuzzleTable : public CRSObject {
  public:
@@ -107,6 +112,8 @@ class CPuzzleTable : public CRSObject {
   // --- the pieces (for the tools that need their cells) ---------------------
   // The room's pieces, row by row over `columns`; the list outlives the table.
   void SetPieces(const std::vector<CRSWeakRef<CPuzzlePiece>>* pieces, int columns);
+  // The room's pieces, or null before they are given.
+  const std::vector<CRSWeakRef<CPuzzlePiece>>* GetPieces() const { return m_pieces; }
   // The size of the solved picture, which stands centred on the table.
   void SetPictureSize(const SizeF& size) { m_pictureSize = size; }
   RectF GetPictureArea() const;
@@ -173,8 +180,10 @@ class CPuzzleTable : public CRSObject {
   // A new tray at a quarter of the window, titled "Tray N" (the first N not
   // taken) unless a title is given.
   CPuzzleTray* NewTray(const std::string& title = {});
-  // A tray at a given place and scale (as the puzzle file keeps it).
-  CPuzzleTray* AddTray(const std::string& title, const RectF& place, float scale);
+  // A tray at a given place and scale (as the puzzle file keeps it), with
+  // the next free number unless one is given.
+  CPuzzleTray* AddTray(const std::string& title, const RectF& place, float scale, int serial = 0);
+  CPuzzleTray* FindTrayBySerial(int serial);
   // The trays still open, oldest first.
   std::vector<CPuzzleTray*> GetTrays();
   CPuzzleTray* FindTray(const std::string& title);
@@ -189,6 +198,19 @@ class CPuzzleTable : public CRSObject {
   void EmptyTrays();
   // Moves every loose edge piece, corners first, into the tray "Edges".
   void GatherEdges();
+
+  // --- the history (table_history.h) -----------------------------------------
+  CTableHistory& GetHistory() { return *m_history; }
+  void Undo();
+  void Redo();
+  // Whether nothing is held, raised, turning or sliding: a state the
+  // history can keep.
+  bool IsHandEmpty() const;
+  // Puts down what the player holds (where it is, as a drop would), ends
+  // every turn on its angle and every rename of a tray with what was typed.
+  void EndHand();
+  // The history restored a step: these items hold what it moved.
+  void OnStepRestored(const std::vector<CRSCanvasItem*>& items, bool redone);
 
  private:
   class Layer;
@@ -223,6 +245,7 @@ class CPuzzleTable : public CRSObject {
   void PutDown(const std::vector<CRSCanvasItem*>& items, const std::function<void()>& lower);
   static void TurnAboutCentre(CRSCanvasItem* item, int direction);
   void TurnItems(const std::vector<CRSCanvasItem*>& items, int direction);
+  bool OnHistoryKey(unsigned virtualKey, unsigned modifierFlags);
   // The top item (piece or group) of the table that holds a target.
   CRSCanvasItem* TableItemOf(CRSCanvasItem* target) const;
   void BeginSelectionDrag(CRSCanvasItem* held, const PointF& floorPoint);
@@ -272,4 +295,7 @@ class CPuzzleTable : public CRSObject {
   CTableFrame m_focusFrame;
   bool m_focusHeld = false;
   bool m_leftHeld = false;
+  int m_lastTraySerial = 0;
+  // Last, so that it goes first: it looks at the trays and layers.
+  std::unique_ptr<CTableHistory> m_history;
 };

@@ -10,6 +10,7 @@
 #include "play/piece.h"
 #include "play/table.h"
 #include "play/table_arrange.h"
+#include "play/table_history.h"
 #include "play/tray.h"
 #include "platform/report.h"
 
@@ -23,11 +24,26 @@ constexpr float kTrayMargin = 8.0f;
 
 }  // namespace
 
-CPuzzleTray* CPuzzleTable::AddTray(const std::string& title, const RectF& place, float scale) {
+CPuzzleTray* CPuzzleTable::AddTray(const std::string& title, const RectF& place, float scale, int serial) {
   CRSCanvasItem* floor = m_floor.get();
   if (!floor) return nullptr;
-  m_trays.push_back(std::make_unique<CPuzzleTray>(floor, title, place, scale));
-  return m_trays.back().get();
+  if (serial <= 0) serial = m_lastTraySerial + 1;
+  m_lastTraySerial = std::max(m_lastTraySerial, serial);
+  // Oldest first, by number: a tray opened again by the history takes its
+  // old place in the list, and the file keeps its trays in that order.
+  const auto at = std::find_if(m_trays.begin(), m_trays.end(),
+                               [&](const std::unique_ptr<CPuzzleTray>& other) { return other->GetSerial() > serial; });
+  CPuzzleTray* tray = m_trays.insert(at, std::make_unique<CPuzzleTray>(floor, title, place, scale))->get();
+  tray->SetSerial(serial);
+  // Renamed or closed by the player: a step.
+  tray->sigChanged.connect(m_history.get(), &CTableHistory::RequestCommit);
+  return tray;
+}
+
+CPuzzleTray* CPuzzleTable::FindTrayBySerial(int serial) {
+  for (CPuzzleTray* tray : GetTrays())
+    if (tray->GetSerial() == serial) return tray;
+  return nullptr;
 }
 
 CPuzzleTray* CPuzzleTable::NewTray(const std::string& wanted) {
@@ -53,6 +69,7 @@ CPuzzleTray* CPuzzleTable::NewTray(const std::string& wanted) {
                   static_cast<double>(box.Y), static_cast<double>(box.Width), static_cast<double>(box.Height));
     platform::ReportLine(line + title);
   }
+  m_history->RequestCommit();
   return tray;
 }
 

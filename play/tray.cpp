@@ -36,7 +36,10 @@ class CPuzzleTray::Window : public CRSControlWindow {
       CRSMessageBox::Show(kCloseRefused, "Tandrill", GetRootItem());
       return;
     }
+    const bool closing = !IsClosing();
+    CPuzzleTray* tray = m_tray;
     CRSControlWindow::Close();
+    if (closing && tray) tray->sigChanged();
   }
 
   void Forget() { m_tray = nullptr; }
@@ -111,6 +114,13 @@ std::string CPuzzleTray::GetTitle() const {
 
 void CPuzzleTray::SetTitle(const std::string& title) {
   if (CRSControlWindow* window = GetWindow()) window->SetCaption(title);
+}
+
+void CPuzzleTray::Dismiss() {
+  auto* window = dynamic_cast<Window*>(m_window.get());
+  if (!window || window->IsClosing()) return;
+  window->Forget();
+  window->Close();
 }
 
 bool CPuzzleTray::IsGone() const {
@@ -295,8 +305,10 @@ void CPuzzleTray::EndRename(bool keep) {
   const std::string text = edit->GetText();
   if (CRSCanvasItem* root = edit->GetRootItem()) root->sigFocusRequest(nullptr);
   edit->DeleteLater();
+  const std::string before = GetTitle();
   if (keep && !text.empty()) SetTitle(text);
   platform::ReportLine("tray title " + GetTitle());
+  if (GetTitle() != before) sigChanged();
 }
 
 int CPuzzleTray::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::BasicEvent& event) {

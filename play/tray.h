@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "canvas/object.h"
+#include "canvas/sigslot.h"
 #include "canvas/weak_ref.h"
 #include "platform/types.h"
 
@@ -50,6 +51,15 @@ class CPuzzleTray : public CRSObject {
   RectF GetPlace() const;
   // Whether the tray is gone or going (closed, or cleared with the floor).
   bool IsGone() const;
+  // The tray's number on its table, which stays when a step taken back
+  // closes the tray and a step made again opens it anew.
+  int GetSerial() const { return m_serial; }
+  void SetSerial(int serial) { m_serial = serial; }
+  // Closes the tray without asking (the history takes back its making; it
+  // holds nothing by then).
+  void Dismiss();
+  // Emitted when the player renamed or closed the tray.
+  sigslot::signal0 sigChanged;
 
   // The pieces and groups in the tray.
   std::vector<CRSCanvasItem*> GetItems() const;
@@ -94,4 +104,5 @@ class CPuzzleTray : public CRSObject {
   CRSWeakRef<CRSCanvasItem> m_content;
   CRSWeakRef<CRSCanvasItem> m_edit;  // a TitleEdit while renaming
   float m_scale;
+  int m_serial = 0;
 };

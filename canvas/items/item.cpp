@@ -397,6 +397,18 @@ void CRSCanvasItem::SetRotation(float degrees) {
   UpdateTransform();
 }
 
+void CRSCanvasItem::SetPlacement(const PointF& origin, const PointF& position, float degrees) {
+  const float normalized = NormalizeAngle(degrees);
+  if (origin.X == m_origin.X && origin.Y == m_origin.Y && position.X == m_position.X &&
+      position.Y == m_position.Y && normalized == m_rotation)
+    return;
+  ChangeFrame frame(*this);
+  m_origin = origin;
+  m_position = position;
+  m_rotation = normalized;
+  UpdateTransform();
+}
+
 void CRSCanvasItem::SetZOrder(int zOrder) {
   if (zOrder == m_zOrder) return;
   m_zOrder = std::clamp(zOrder, 0, kZOrderTop);
