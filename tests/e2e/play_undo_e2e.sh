@@ -19,23 +19,7 @@ TANDRILL_DATA_DIR="$library" SDL_VIDEODRIVER=dummy "$bin_dir/tandrill_store_room
 report="$E2E_WORK/report.txt"
 e2e_start_x 1280x800x24
 
-: >"$report"
-TANDRILL_REPORT="$report" TANDRILL_DATA_DIR="$library" SDL_AUDIODRIVER=dummy "$E2E_WORK/tandrill" &
-E2E_APP_PID=$!
-e2e_wait_for "$report" '^room storeRoom' 150
-e2e_wait_for "$report" '^item tree ' 150
-wid="$(xdotool search --pid "$E2E_APP_PID" 2>/dev/null | head -1)"
-[ -n "$wid" ] || e2e_fail "no window"
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-ox="$X"; oy="$Y"
-read -r tx ty < <(grep '^item tree ' "$report" | tail -1 | awk '{print $5, $6}')
-xdotool mousemove $((ox + tx)) $((oy + ty)) click 1
-e2e_wait_for "$report" '^selected tree'
-sleep 0.8
-xdotool key --clearmodifiers alt+p
-e2e_wait_for "$report" '^play ready ' 150
-e2e_wait_for "$report" '^pieces reported' 50
-sleep 0.5
+e2e_play_tree_puzzle "$report" "$library"
 
 reports() { grep -c '^pieces reported' "$report" || true; }
 wait_report_after() {
