@@ -130,3 +130,18 @@ e2e_play_tree_puzzle() {
   e2e_wait_for "$report" '^pieces reported' 50
   sleep 0.5
 }
+
+# The set-up of a scene on the store room's library: the game copied into
+# $E2E_WORK and a data folder written by the library maker (its mode in $2).
+# Sets library and report.
+e2e_library_scene() {
+  local bin="$1" mode="${2:-}"
+  [ -x "$bin/tandrill" ] || e2e_fail "no game in $bin"
+  [ -x "$bin/tandrill_store_room_library" ] || e2e_fail "no library maker in $bin"
+  cp "$bin/tandrill" "$E2E_WORK/"
+  library="$E2E_WORK/library"
+  mkdir -p "$library"
+  TANDRILL_DATA_DIR="$library" SDL_VIDEODRIVER=dummy "$bin/tandrill_store_room_library" $mode >/dev/null ||
+    e2e_fail "could not write the library"
+  report="$E2E_WORK/report.txt"
+}

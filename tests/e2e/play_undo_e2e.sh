@@ -9,14 +9,7 @@ set -euo pipefail
 bin_dir="$1"
 source_dir="$2"
 source "$source_dir/tests/e2e/lib.sh"
-[ -x "$bin_dir/tandrill" ] || e2e_fail "no game in $bin_dir"
-[ -x "$bin_dir/tandrill_store_room_library" ] || e2e_fail "no library maker in $bin_dir"
-cp "$bin_dir/tandrill" "$E2E_WORK/"
-library="$E2E_WORK/library"
-mkdir -p "$library"
-TANDRILL_DATA_DIR="$library" SDL_VIDEODRIVER=dummy "$bin_dir/tandrill_store_room_library" >/dev/null ||
-  e2e_fail "could not write the library"
-report="$E2E_WORK/report.txt"
+e2e_library_scene "$bin_dir"
 e2e_start_x 1280x800x24
 
 e2e_play_tree_puzzle "$report" "$library"
