@@ -8,6 +8,7 @@
 
 #include "app/gift.h"
 #include "app/library_check.h"
+#include "app/library_read_ahead.h"
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
 #include "canvas/controls/message_box.h"
@@ -163,11 +164,14 @@ int RunProgram(int argc, char** argv) {
   CRSTimerStatic::Create();
   // The style the library file reads into and writes, before any control.
   CRSControlStylesDefault::Install();
+  // The library is read while the window is made; the root takes it over.
+  StartReadingLibraryAhead();
   platform::SeedRand(platform::GetTickCount());
   // Music folders left behind by a copy of the game that did not end
   // normally.
   CPuzzlePlayMusic::SweepStaleMusicFolders();
   Run(argc, argv);
+  DropLibraryReadAhead();
   // The gifts made and mailed in this run are no longer needed.
   RemoveTemporaryGifts();
   // Nothing queued is delivered once the loop has ended; discarding still
