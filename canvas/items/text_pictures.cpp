@@ -5,7 +5,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <list>
 #include <memory>
@@ -272,7 +271,7 @@ bool BuildPicture(Kept& entry, const Gdiplus::Graphics& g, const Gdiplus::Graphi
   if (!picture->IsValid()) return false;
   Gdiplus::Matrix m = fraction;
   m.Translate(static_cast<float>(-left), static_cast<float>(-top), MatrixOrderAppend);
-  if (std::getenv("NO_DIST") || !PaintByDistance(entry.look, path, m, *picture)) {
+  if (!PaintByDistance(entry.look, path, m, *picture)) {
     Gdiplus::Graphics pg(picture.get());
     pg.SetSmoothingMode(g.GetSmoothingMode());
     pg.SetPixelOffsetMode(g.GetPixelOffsetMode());
