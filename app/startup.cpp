@@ -17,6 +17,7 @@
 #include "canvas/global_events.h"
 #include "canvas/timer.h"
 #include "data/control_styles_default.h"
+#include "data/library_decode.h"
 #include "platform/clock.h"
 #include "play/play_room_music.h"
 #include "platform/instance_lock.h"
@@ -177,8 +178,10 @@ int RunProgram(int argc, char** argv) {
   // Nothing queued is delivered once the loop has ended; discarding still
   // runs the queued deletions, so objects waiting for them are freed.
   DiscardEvents();
-  // The dialogs' thumbnail worker stops before the platform goes.
+  // The dialogs' thumbnail worker and the thumbnails decoded ahead stop
+  // before the platform goes.
   CRSThumbnailService::ShutdownShared();
+  library_decode::FinishBackground();
   // Whatever the quit message carried, a normal end exits with 0.
   return 0;
 }
