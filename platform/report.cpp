@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 
 namespace platform {
 namespace {
@@ -28,20 +29,43 @@ ReportFile& Report() {
 
 bool IsReporting() { return Report().file != nullptr; }
 
+namespace {
+
+// One report line per line given: line breaks inside are written as "\n".
+void AppendEscaped(std::string& out, std::string_view line) {
+  for (char c : line) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c != '\r') {
+      out += c;
+    }
+  }
+  out += '\n';
+}
+
+void Write(ReportFile& report, const std::string& text) {
+  std::lock_guard guard(report.lock);
+  std::fwrite(text.data(), 1, text.size(), report.file);
+  std::fflush(report.file);
+}
+
+}  // namespace
+
 void ReportLine(std::string_view line) {
   ReportFile& report = Report();
   if (!report.file) return;
-  std::lock_guard guard(report.lock);
-  // One report line per call: line breaks inside are written as "\n".
-  for (char c : line) {
-    if (c == '\n') {
-      std::fputs("\\n", report.file);
-    } else if (c != '\r') {
-      std::fputc(c, report.file);
-    }
-  }
-  std::fputc('\n', report.file);
-  std::fflush(report.file);
+  std::string text;
+  text.reserve(line.size() + 1);
+  AppendEscaped(text, line);
+  Write(report, text);
+}
+
+void ReportLines(const std::vector<std::string>& lines) {
+  ReportFile& report = Report();
+  if (!report.file || lines.empty()) return;
+  std::string text;
+  for (const std::string& line : lines) AppendEscaped(text, line);
+  Write(report, text);
 }
 
 }  // namespace platform

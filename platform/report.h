@@ -6,7 +6,9 @@
 // of waiting a fixed time or guessing from pixels. Without the variable,
 // reporting costs one branch.
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -15,5 +17,8 @@ bool IsReporting();
 
 // Appends one line (a line end is added). Does nothing when not reporting.
 void ReportLine(std::string_view line);
+// Appends the lines together, with one write: a report of thousands of
+// pieces then costs its text, not thousands of system calls.
+void ReportLines(const std::vector<std::string>& lines);
 
 }  // namespace platform

@@ -9,6 +9,10 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "canvas/controls.h"
 #include "data/library.h"
@@ -248,21 +252,89 @@ CRSCanvasShapeText* CPuzzlePlayRoom::GetClockText() const { return m_clock ? m_c
 
 CRSCanvasShapeText* CPuzzlePlayRoom::GetTipText() const { return m_clock ? m_clock->GetTipText() : nullptr; }
 
+namespace {
+
+// Whether a press at a point (root coordinates) reaches an item: what the
+// root's hit test answers, which walks every item above the one it finds.
+// The walk is taken only where another item's bounds above this one's
+// cover the point; elsewhere the item's own test answers. A report of a
+// table of thousands of pieces then costs about their number, not its
+// square.
+class PressReach {
+ public:
+  explicit PressReach(CRSCanvasItem* root) : m_root(root) {}
+
+  bool Reaches(CRSCanvasItem* item, const PointF& point) {
+    for (CRSCanvasItem* level = item; level != m_root;) {
+      CRSCanvasItem* parent = level->GetParentItem();
+      if (!parent) break;
+      // The walk from the root only goes down through items that hold the
+      // point themselves.
+      if (!Holds(parent, point)) return false;
+      const std::vector<CRSCanvasItem*>& siblings = parent->GetChildItems();
+      const std::vector<RectF>& boxes = BoxesOf(parent);
+      const auto at = std::find(siblings.begin(), siblings.end(), level);
+      for (auto it = at == siblings.end() ? at : at + 1; it != siblings.end(); ++it)
+        if ((*it)->IsVisible() && boxes[static_cast<std::size_t>(it - siblings.begin())].Contains(point))
+          return m_root->HitTest(point) == item;
+      level = parent;
+    }
+    PointF local;
+    if (!ToLocal(item, point, &local)) return m_root->HitTest(point) == item;
+    return item->HitTest(local) == item;
+  }
+
+ private:
+  static bool ToLocal(CRSCanvasItem* item, const PointF& point, PointF* local) {
+    Gdiplus::Matrix toItem = item->GetTransformTo(nullptr);
+    if (toItem.Invert() != Gdiplus::Ok) return false;
+    *local = point;
+    toItem.TransformPoints(local);
+    return true;
+  }
+
+  // As the hit test asks each item on its way down.
+  static bool Holds(CRSCanvasItem* item, const PointF& point) {
+    PointF local;
+    if (!item->IsVisible() || !ToLocal(item, point, &local)) return false;
+    return item->GetLocalRect().Contains(local) || item->ContainsPoint(local);
+  }
+
+  // The bounds in root coordinates of each child of parent, in its order.
+  const std::vector<RectF>& BoxesOf(CRSCanvasItem* parent) {
+    auto [it, added] = m_boxes.try_emplace(parent);
+    if (added)
+      for (CRSCanvasItem* child : parent->GetChildItems()) it->second.push_back(child->GetBoundsIn(nullptr));
+    return it->second;
+  }
+
+  CRSCanvasItem* m_root;
+  std::unordered_map<const CRSCanvasItem*, std::vector<RectF>> m_boxes;
+};
+
+}  // namespace
+
 void CPuzzlePlayRoom::ReportPieces() const {
   if (!platform::IsReporting()) return;
   std::map<const CRSCanvasItem*, int> groups;
   CRSCanvasItem* root = nullptr;
+  std::optional<PressReach> reach;
+  std::vector<std::string> lines;
+  lines.reserve(m_pieces.size() + 1);
   for (const auto& ref : m_pieces) {
     CPuzzlePiece* piece = ref.get();
     if (!piece) continue;
     CRSCanvasItem* top = piece;
     if (auto* group = dynamic_cast<CPuzzleGroup*>(piece->GetParent())) top = group;
-    if (!root) root = piece->GetRootItem();
+    if (!root) {
+      root = piece->GetRootItem();
+      reach.emplace(root);
+    }
     const int group = groups.emplace(top, static_cast<int>(groups.size())).first->second;
     // The anchor is the middle of the piece's cell: a press there takes
     // the piece, unless something lies over it ("free" says which).
     const PointF centre = piece->MapToAncestor(piece->GetAnchor(), nullptr);
-    const bool free = root && root->HitTest(centre) == top;
+    const bool free = reach->Reaches(top, centre);
     const RectF box = top->GetBoundsIn(nullptr);
     const Size grid = m_puzzle->GetCutter().GetGridSize();
     const int index = static_cast<int>(&ref - m_pieces.data());
@@ -273,8 +345,9 @@ void CPuzzlePlayRoom::ReportPieces() const {
                   static_cast<double>(CRSCanvasItem::NormalizeAngle(CPuzzlePiece::TotalAngle(piece))), free ? 1 : 0,
                   static_cast<double>(box.X), static_cast<double>(box.Y), static_cast<double>(box.Width),
                   static_cast<double>(box.Height));
-    platform::ReportLine(line);
+    lines.emplace_back(line);
   }
+  platform::ReportLines(lines);
   platform::ReportLine("pieces reported " + std::to_string(groups.size()) + " groups");
   ReportTrays();
 }
