@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "canvas/items.h"
+#include "platform/display_scale.h"
 #include "platform/graphics.h"
 
 namespace {
@@ -193,23 +194,28 @@ PointF ScreenFraction(const CRSCanvasItem& item, const RectF& rect) {
 
 std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength) {
   const RectF rect = item.GetLocalRect();
+  // On a dense screen the silhouette is painted and blurred in device
+  // pixels, so that it shows as sharp as the item it follows.
+  const float scale = platform::GetDisplayScale();
+  if (scale != 1.0f) n = std::max(1, static_cast<int>(std::lround(n * scale)));
   // Only the alpha of what the item paints counts: a piece's own picture
   // gives it without being painted into a second one first.
-  const Gdiplus::Bitmap* source = PlainPicture(item, rect);
+  const Gdiplus::Bitmap* source = scale == 1.0f ? PlainPicture(item, rect) : nullptr;
   std::optional<Gdiplus::Bitmap> painted;
   if (!source) {
     // An upright item is painted at the fraction of a pixel it lies at on
     // screen, so that its texts find the pictures the screen's paint made of
     // them; a floor of labelled thumbnails would otherwise paint every label
     // twice. The silhouette moves by less than a pixel, under a soft edge.
-    const PointF shift = ScreenFraction(item, rect);
-    const long w = std::lround(rect.Width + (shift.X > 0.0f ? 1.0f : 0.0f));
-    const long h = std::lround(rect.Height + (shift.Y > 0.0f ? 1.0f : 0.0f));
+    const PointF shift = scale == 1.0f ? ScreenFraction(item, rect) : PointF();
+    const long w = std::lround(rect.Width * scale + (shift.X > 0.0f ? 1.0f : 0.0f));
+    const long h = std::lround(rect.Height * scale + (shift.Y > 0.0f ? 1.0f : 0.0f));
     if (w <= 0 || h <= 0 || w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide) return nullptr;
     painted.emplace(static_cast<int>(w), static_cast<int>(h), PixelFormat::Format32bppARGB);
     if (!painted->IsValid()) return nullptr;
     {
       Gdiplus::Graphics g(&*painted);
+      if (scale != 1.0f) g.ScaleTransform(scale, scale);
       g.TranslateTransform(-rect.X + shift.X, -rect.Y + shift.Y);
       item.Paint(g, CRSCanvasItem::kZOrderTop, false);
       g.Flush();
@@ -228,6 +234,8 @@ std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB col
   }
   std::shared_ptr<Gdiplus::Bitmap> glow = BuildGlow(*source, n, colour, strength);
   if (!glow) return nullptr;
+  const float dpi = Gdiplus::Bitmap::kUnitResolution * scale;
+  glow->SetResolution(dpi, dpi);
   ++store.builds;
   store.Sweep();
   key.glow = glow;

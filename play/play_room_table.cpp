@@ -17,6 +17,7 @@
 #include "play/table_overview.h"
 #include "play/tray.h"
 #include "play/button_panel.h"
+#include "platform/display_scale.h"
 #include "platform/report.h"
 
 namespace {
@@ -45,7 +46,14 @@ SizeF CPuzzlePlayRoom::ChooseTableSize() const {
   const bool fits = !m_puzzle->IsFullPicture() &&
                     (largest.Width <= 0 || largest.Height <= 0 ||
                      (m_cutImage->GetWidth() <= largest.Width && m_cutImage->GetHeight() <= largest.Height));
-  if (fits) return SizeF();
+  // On a dense screen the largest picture is counted in device pixels: one
+  // with more pixels than the window has units lies on a table of its own
+  // size, seen at one picture pixel a screen pixel.
+  const float scale = platform::GetDisplayScale();
+  const bool fitsUnits = m_cutImage->GetWidth() <= largest.Width / scale &&
+                         m_cutImage->GetHeight() <= largest.Height / scale;
+  if (fits && (scale == 1.0f || fitsUnits)) return SizeF();
+  if (fits) return picture;
   return SizeF(std::ceil(picture.Width * kTableSideFactor), std::ceil(picture.Height * kTableSideFactor));
 }
 
@@ -59,7 +67,10 @@ void CPuzzlePlayRoom::CreateTable() {
 
 void CPuzzlePlayRoom::RestoreView() {
   const CPuzzleTableView& view = m_puzzle->GetTableView();
-  m_table->SetView(view.zoom, view.viewOrigin);
+  // A new puzzle on a table of its own is first seen at the screen's own
+  // size, where each unit of the table takes one device pixel.
+  const bool fresh = view.IsDefault() && m_table->HasOwnSize();
+  m_table->SetView(fresh ? 1.0f / platform::GetDisplayScale() : view.zoom, view.viewOrigin);
   m_table->sigViewChanged.connect(this, &CPuzzlePlayRoom::OnViewChanged);
   OnViewChanged();
 }
