@@ -181,8 +181,14 @@ void CPuzzlePlayRoom::OnViewChanged() {
   CPuzzleTable* table = m_table.get();
   if (!table) return;
   // The overview offers itself once, as soon as the window shows less than
-  // the whole table or the player zooms.
-  const bool partial = !table->GetViewport().TableFitsWindow() || table->GetZoom() != 1.0f;
+  // the whole table or the player zooms in.
+  const CTableViewport& viewport = table->GetViewport();
+  const RectF seen = viewport.GetVisibleRect();
+  const SizeF whole = viewport.GetTableSize();
+  constexpr float kSlack = 0.5f;
+  const bool wholeSeen = seen.X <= kSlack && seen.Y <= kSlack && seen.GetRight() >= whole.Width - kSlack &&
+                         seen.GetBottom() >= whole.Height - kSlack;
+  const bool partial = !wholeSeen || table->GetZoom() > viewport.GetMinZoom() * 1.0001f;
   if (partial && !m_overviewOffered && m_overview) SetOverviewShown(true);
   if (platform::IsReporting() && !m_building) {
     const PointF origin = table->GetViewport().GetOrigin();
