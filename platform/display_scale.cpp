@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <optional>
 
 namespace platform {
@@ -70,9 +71,16 @@ float DisplayDpi() {
   return diagonal;
 }
 
-std::optional<float>& ChosenScale() {
-  static std::optional<float> scale;
-  return scale;
+// The scale read, and its guard: pictures may be drawn for the screen on
+// other threads than the one that first asks.
+struct Chosen {
+  std::mutex guard;
+  std::optional<float> scale;
+};
+
+Chosen& ChosenScale() {
+  static Chosen chosen;
+  return chosen;
 }
 
 }  // namespace
@@ -87,7 +95,9 @@ float ChooseDisplayScale(const DisplayScaleSources& sources) {
 }
 
 float GetDisplayScale() {
-  std::optional<float>& scale = ChosenScale();
+  Chosen& chosen = ChosenScale();
+  const std::lock_guard<std::mutex> lock(chosen.guard);
+  std::optional<float>& scale = chosen.scale;
   if (!scale) {
     DisplayScaleSources sources;
     sources.override = EnvironmentValue("TANDRILL_SCALE");
@@ -96,11 +106,19 @@ float GetDisplayScale() {
       sources.gdkScale = EnvironmentValue("GDK_SCALE");
       sources.displayDpi = DisplayDpi();
     }
-    scale = ChooseDisplayScale(sources);
+    // Asked before the display was opened, the answer is a guess, kept
+    // only until the display can be asked.
+    const float chosenNow = ChooseDisplayScale(sources);
+    if (sources.override.empty() && !SDL_WasInit(SDL_INIT_VIDEO)) return chosenNow;
+    scale = chosenNow;
   }
   return *scale;
 }
 
-void SetDisplayScale(float scale) { ChosenScale() = InSteps(scale, 0.25f); }
+void SetDisplayScale(float scale) {
+  Chosen& chosen = ChosenScale();
+  const std::lock_guard<std::mutex> lock(chosen.guard);
+  chosen.scale = InSteps(scale, 0.25f);
+}
 
 }  // namespace platform
