@@ -7,6 +7,7 @@
 #include "app/first_start.h"
 #include "app/gift.h"
 #include "app/help_window.h"
+#include "app/library_read_ahead.h"
 #include "app/root_background.h"
 #include "app/room_title.h"
 #include "app/startup.h"
@@ -46,7 +47,7 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
   fill->Update();
 
   SetSize(size);
-  m_library.SetBackgroundImage(LoadBuiltInBackground());
+  m_library->SetBackgroundImage(LoadBuiltInBackground());
   UpdateBackground();
   SetGradientColour(CPuzzleLibrary::kDefaultGradientColour);
   SetParent(parent);
@@ -58,7 +59,7 @@ CPuzzleCanvas::CPuzzleCanvas(const SizeF& size, CRSObject* parent, const std::st
   if (!gift) m_lock = std::make_unique<platform::InstanceLock>(platform::GetDataDirectory());
   CPuzzleData::SetPuzzleFilesWritable(m_lock && m_lock->GetState() != platform::InstanceLock::State::kHeldByOther);
   LoadLibrary();
-  if (gift) m_library.SetGiftPuzzleText(std::move(*gift));
+  if (gift) m_library->SetGiftPuzzleText(std::move(*gift));
 
   SetCaption(std::string());
   AddFilter(CBehaviourMessageHandler::GetOrCreate(this), this, CRSEvents::kEventKey);
@@ -112,20 +113,20 @@ void CPuzzleCanvas::GoHome() {
     AdoptRoom(new CPuzzlePlayRoom(this, CPuzzlePlayRoom::kGiftName));
     return;
   }
-  if (m_library.GetStoreRoom()) return;
+  if (m_library->GetStoreRoom()) return;
   // A new player finds sample puzzles instead of an empty floor; only the
   // copy of the game that saves the library makes them.
   if (m_libraryWasMissing && WillSaveLibrary()) {
     m_libraryWasMissing = false;
-    app::AddSamplePuzzlesOnFirstStart(m_library, true);
+    app::AddSamplePuzzlesOnFirstStart(*m_library, true);
   }
   auto* room = new CPuzzleStoreRoom(this, "");
-  m_library.SetStoreRoom(room);
+  m_library->SetStoreRoom(room);
   AdoptRoom(room);
 }
 
 CRSObject* CPuzzleCanvas::PlaySelectedPuzzle() {
-  CPuzzleImageData* selected = m_library.GetSelectedPuzzleImage();
+  CPuzzleImageData* selected = m_library->GetSelectedPuzzleImage();
   if (!selected) return nullptr;
   auto* room = new CPuzzlePlayRoom(this, selected->GetName());
   AdoptRoom(room);
@@ -140,7 +141,7 @@ void CPuzzleCanvas::ModifySelectedPuzzle() {
 }
 
 void CPuzzleCanvas::OnModifySelected() {
-  CPuzzleImageData* selected = m_library.GetSelectedPuzzleImage();
+  CPuzzleImageData* selected = m_library->GetSelectedPuzzleImage();
   if (!selected) return;
   if (CPuzzleCutsRoom* room = CPuzzleCutsRoom::CreateFromPuzzle(this, selected->GetName(), app::IsAdministrator()))
     AdoptRoom(room);
@@ -170,7 +171,7 @@ void CPuzzleCanvas::CreatePuzzleFromPictureLater(const std::string& path) {
 }
 
 void CPuzzleCanvas::OnFileDropped(const std::string& path) {
-  if (path.empty() || IsGift() || !m_library.GetStoreRoom()) return;
+  if (path.empty() || IsGift() || !m_library->GetStoreRoom()) return;
   // A box or dialog waiting for an answer belongs to the room as it is;
   // replacing the room under it would leave the answer nowhere to go.
   if (CRSControlWindow::GetModalCount() > 0) return;
@@ -202,7 +203,7 @@ bool CPuzzleCanvas::PlayGiftLater(std::string puzzleText) {
   SaveLibrary();
   m_lock.reset();
   CPuzzleData::SetPuzzleFilesWritable(false);
-  m_library.SetGiftPuzzleText(std::move(puzzleText));
+  m_library->SetGiftPuzzleText(std::move(puzzleText));
   m_playGift.EmitLater();
   return true;
 }
@@ -235,7 +236,7 @@ void CPuzzleCanvas::ChooseBackgroundColor() {
   });
 }
 
-void CPuzzleCanvas::MakeGift() { app::MakeGift(m_library, this); }
+void CPuzzleCanvas::MakeGift() { app::MakeGift(*m_library, this); }
 
 // --- caption and background ---------------------------------------------
 
@@ -247,7 +248,7 @@ void CPuzzleCanvas::SetCaption(const std::string& text) {
   platform::ReportLine("caption " + caption);
 }
 
-void CPuzzleCanvas::UpdateBackground() { ShowBackgroundImage(m_library.GetBackgroundImage()); }
+void CPuzzleCanvas::UpdateBackground() { ShowBackgroundImage(m_library->GetBackgroundImage()); }
 
 void CPuzzleCanvas::ShowBackgroundImage(const std::shared_ptr<Gdiplus::Bitmap>& image) {
   // The brush reads the picture's pixels; holding the picture keeps them.
@@ -257,8 +258,8 @@ void CPuzzleCanvas::ShowBackgroundImage(const std::shared_ptr<Gdiplus::Bitmap>& 
 }
 
 void CPuzzleCanvas::SetGradientColour(std::uint32_t rgb) {
-  m_library.SetGradientColour(rgb);
-  m_gradientBrush = app::MakeGradientBrush(m_library.GetGradientColour(), GetSize());
+  m_library->SetGradientColour(rgb);
+  m_gradientBrush = app::MakeGradientBrush(m_library->GetGradientColour(), GetSize());
   ApplyBrushes();
 }
 
@@ -268,7 +269,7 @@ bool CPuzzleCanvas::SetBackgroundFile(const std::string& path) {
     CRSMessageBox::Show("Background image file could not be loaded:\nunrecognized format!!!", "ERROR", this);
     return false;
   }
-  m_library.SetBackgroundImage(std::move(picture));
+  m_library->SetBackgroundImage(std::move(picture));
   UpdateBackground();
   return true;
 }
@@ -287,17 +288,17 @@ void CPuzzleCanvas::DoSetSize(const SizeF& size) {
   // The frame's outline was rebuilt for the new size (square corners when
   // maximised); the view cuts the platform window to it.
   sigContentChanged.emit(this);
-  if (m_gradientBrush) m_gradientBrush = app::MakeGradientBrush(m_library.GetGradientColour(), GetSize());
+  if (m_gradientBrush) m_gradientBrush = app::MakeGradientBrush(m_library->GetGradientColour(), GetSize());
   ApplyBrushes();
 }
 
 void CPuzzleCanvas::CreateRoomTitle(CRSObject*, const std::string& text) { app::CreateRoomTitle(GetFloor(), text); }
 
 Size CPuzzleCanvas::GetLargestPictureSize() const {
-  return Size(m_library.GetLargestPictureWidth(), m_library.GetLargestPictureHeight());
+  return Size(m_library->GetLargestPictureWidth(), m_library->GetLargestPictureHeight());
 }
 
-void CPuzzleCanvas::SetLargestPictureSize(const Size& size) { m_library.SetLargestPictureSize(size.Width, size.Height); }
+void CPuzzleCanvas::SetLargestPictureSize(const Size& size) { m_library->SetLargestPictureSize(size.Width, size.Height); }
 
 // --- keys -------------------------------------------------------------------
 
@@ -337,7 +338,14 @@ bool CPuzzleCanvas::WillSaveLibrary() const {
 }
 
 void CPuzzleCanvas::LoadLibrary() {
-  const CPuzzleLibrary::LoadResult result = m_library.LoadFile();
+  CPuzzleLibrary::LoadResult result;
+  if (std::optional<app::LibraryRead> ahead = app::TakeLibraryReadAhead()) {
+    ahead->library->SetBackgroundImage(m_library->GetBackgroundImage());
+    m_library = std::move(ahead->library);
+    result = std::move(ahead->result);
+  } else {
+    result = m_library->LoadFile();
+  }
   m_libraryWasMissing = result.missing;
   if (!result.unreadableReason.empty()) {
     // The player's library is in a file the game cannot read. Writing at
@@ -369,6 +377,6 @@ void CPuzzleCanvas::SaveLibrary() {
   }
   // A failed write leaves the old file as it was and tells the player,
   // once per run, that the data folder cannot take their puzzles.
-  m_library.SaveFile();
+  m_library->SaveFile();
 }
 

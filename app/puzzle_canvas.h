@@ -34,7 +34,7 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   CRSCanvasItem* GetFloor() override;
   void ClearFloor() override;
   void SetFloorMinSize(const SizeF& size) override;
-  CPuzzleLibrary& GetLibrary() override { return m_library; }
+  CPuzzleLibrary& GetLibrary() override { return *m_library; }
   void GoHome() override;
   CRSObject* PlaySelectedPuzzle() override;
   void ModifySelectedPuzzle() override;
@@ -46,12 +46,12 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   void SetCaption(const std::string& text) override;
   void UpdateBackground() override;
   void ShowBackgroundImage(const std::shared_ptr<Gdiplus::Bitmap>& image) override;
-  std::shared_ptr<Gdiplus::Bitmap> GetBackgroundImage() const override { return m_library.GetBackgroundImage(); }
+  std::shared_ptr<Gdiplus::Bitmap> GetBackgroundImage() const override { return m_library->GetBackgroundImage(); }
   void CreateRoomTitle(CRSObject* room, const std::string& text) override;
   Size GetLargestPictureSize() const override;
   void SetLargestPictureSize(const Size& size) override;
-  bool IsGift() const override { return m_library.IsGift(); }
-  const std::string& GetGiftPuzzleText() const override { return m_library.GetGiftPuzzleText(); }
+  bool IsGift() const override { return m_library->IsGift(); }
+  const std::string& GetGiftPuzzleText() const override { return m_library->GetGiftPuzzleText(); }
 
   // Decodes the file as the new background; shows the "ERROR" box and keeps
   // the old background when it is not a picture. (The background command
@@ -101,7 +101,8 @@ class CPuzzleCanvas : public CRSControlWindow, public CPuzzleRoomHost {
   void OnModifySelected();
   void OnPlayGift();
 
-  CPuzzleLibrary m_library;
+  // Replaced once, by the library read ahead of the window, if there is one.
+  std::unique_ptr<CPuzzleLibrary> m_library = std::make_unique<CPuzzleLibrary>();
   CRSAutoPtrPolymorphic<CRSScrollView> m_floorView;
   CRSAutoPtrPolymorphic<CRSObject> m_room;
   CRSAutoPtrPolymorphic<CRSObject> m_help;

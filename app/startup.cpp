@@ -8,6 +8,7 @@
 
 #include "app/gift.h"
 #include "app/library_check.h"
+#include "app/library_read_ahead.h"
 #include "app/puzzle_canvas.h"
 #include "app/puzzle_view.h"
 #include "canvas/controls/message_box.h"
@@ -16,6 +17,7 @@
 #include "canvas/global_events.h"
 #include "canvas/timer.h"
 #include "data/control_styles_default.h"
+#include "data/library_decode.h"
 #include "platform/clock.h"
 #include "play/play_room_music.h"
 #include "platform/instance_lock.h"
@@ -163,18 +165,23 @@ int RunProgram(int argc, char** argv) {
   CRSTimerStatic::Create();
   // The style the library file reads into and writes, before any control.
   CRSControlStylesDefault::Install();
+  // The library is read while the window is made; the root takes it over.
+  StartReadingLibraryAhead();
   platform::SeedRand(platform::GetTickCount());
   // Music folders left behind by a copy of the game that did not end
   // normally.
   CPuzzlePlayMusic::SweepStaleMusicFolders();
   Run(argc, argv);
+  DropLibraryReadAhead();
   // The gifts made and mailed in this run are no longer needed.
   RemoveTemporaryGifts();
   // Nothing queued is delivered once the loop has ended; discarding still
   // runs the queued deletions, so objects waiting for them are freed.
   DiscardEvents();
-  // The dialogs' thumbnail worker stops before the platform goes.
+  // The dialogs' thumbnail worker and the thumbnails decoded ahead stop
+  // before the platform goes.
   CRSThumbnailService::ShutdownShared();
+  library_decode::FinishBackground();
   // Whatever the quit message carried, a normal end exits with 0.
   return 0;
 }

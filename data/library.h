@@ -87,6 +87,10 @@ class CPuzzleLibrary : public CRSXMLParser::XHandler, public sigslot::has_slots 
   LoadResult LoadFile(const std::string& path);
   // The same for a library held in memory (tests and the fuzzer).
   LoadResult LoadText(std::string_view text);
+  // The control style a file's style element is read into; null (the
+  // default) reads into the current style. A library read off the
+  // user-interface thread reads into a style of its own.
+  void SetStyleToRead(std::shared_ptr<CRSControlStyles> style) { m_styleToRead = std::move(style); }
   // Writes the library atomically; on failure the old file stays whole.
   SaveResult SaveFile() const;
   SaveResult SaveFile(const std::string& path) const;
@@ -184,4 +188,5 @@ class CPuzzleLibrary : public CRSXMLParser::XHandler, public sigslot::has_slots 
   std::vector<CPuzzleCategoryData*> m_readCategories;
   // The style whose element is being read, held for the parse.
   std::shared_ptr<CRSControlStyles> m_readingStyle;
+  std::shared_ptr<CRSControlStyles> m_styleToRead;
 };

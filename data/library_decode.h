@@ -21,4 +21,13 @@ inline constexpr unsigned kMaxThreads = 8;
 // before any other thread uses it; the rest run side by side.
 void RunAll(const std::vector<Task>& tasks);
 
+// Runs the tasks one after another, in the order given, on a thread of its
+// own, and returns at once. The first picture of each kind must have been
+// decoded on the calling thread before (as RunAll does), so that no
+// decoder is set up on two threads at once.
+void RunInBackground(std::vector<Task> tasks);
+// Waits until every task given to RunInBackground has run and ends the
+// thread (the program ends; done at exit too).
+void FinishBackground();
+
 }  // namespace library_decode

@@ -154,7 +154,7 @@ void CPuzzleLibrary::OnElement(const std::string& rawName, const CRSXMLParser::A
     m_readImages.push_back(entry);
     parser->PushHandler(entry);
   } else if (parser) {
-    const std::shared_ptr<CRSControlStyles> style = CRSControlStyles::GetCurrent();
+    const std::shared_ptr<CRSControlStyles> style = m_styleToRead ? m_styleToRead : CRSControlStyles::GetCurrent();
     if (style && xmltext::EqualsNoCase(name, style->GetElementName())) {
       // The style outlives the parse: the current style is only replaced
       // between parses, and the library keeps it while it reads.

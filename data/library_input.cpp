@@ -2,7 +2,9 @@
 
 #include "data/library_input.h"
 
-#include <cctype>
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -97,10 +99,24 @@ std::shared_ptr<Gdiplus::Bitmap> DecodePicture(std::string_view base64, int maxS
 }
 
 std::string PictureText(std::string_view text) {
-  std::string kept;
+  // The Base64 alphabet and its padding, whatever the locale says letters
+  // are.
+  static constexpr std::array<bool, 256> kAlphabet = [] {
+    std::array<bool, 256> table{};
+    for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = true;
+    for (int c = 'a'; c <= 'z'; ++c) table[static_cast<std::size_t>(c)] = true;
+    for (int c = '0'; c <= '9'; ++c) table[static_cast<std::size_t>(c)] = true;
+    for (char c : {'+', '/', '='}) table[static_cast<unsigned char>(c)] = true;
+    return table;
+  }();
+  auto inAlphabet = [](char c) { return kAlphabet[static_cast<unsigned char>(c)]; };
+  // The game writes pictures as one unbroken line, which is copied whole;
+  // only a text with breaks or stray marks is sifted.
+  const auto stray = std::find_if_not(text.begin(), text.end(), inAlphabet);
+  std::string kept(text.begin(), stray);
+  if (stray == text.end()) return kept;
   kept.reserve(text.size());
-  for (char c : text)
-    if (std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '=') kept.push_back(c);
+  std::copy_if(stray, text.end(), std::back_inserter(kept), inAlphabet);
   return kept;
 }
 

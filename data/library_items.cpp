@@ -5,12 +5,17 @@
 // into the record so the floor looks the same next time.
 
 #include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "canvas/behaviours.h"
 #include "canvas/items.h"
+#include "data/library_decode.h"
 #include "data/puzzle_category_data.h"
 #include "data/puzzle_image_data.h"
 #include "platform/brush.h"
+#include "platform/covered_area.h"
 #include "platform/graphics_path.h"
 #include "platform/display_scale.h"
 #include "platform/image_helpers.h"
@@ -107,6 +112,7 @@ class CThumbnailImage : public CRSCanvasItem {
                 Gdiplus::UnitPixel);
   }
   bool ContainsPoint(const PointF& local) override { return GetLocalRect().Contains(local); }
+  CPuzzleImageData* GetEntry() const { return m_entry.get(); }
   // Opaque before it is decoded too, so that a thumbnail under others is
   // never decoded; one whose text failed to decode shows nothing.
   bool PaintsOpaque() const override {
@@ -119,7 +125,50 @@ class CThumbnailImage : public CRSCanvasItem {
   CRSWeakRef<CPuzzleImageData> m_entry;
 };
 
+// The thumbnails below item, in the order they are painted, with their
+// rectangles on floor.
+void CollectThumbnails(CRSCanvasItem& floor, CRSCanvasItem& item,
+                       std::vector<std::pair<CThumbnailImage*, RectF>>& out) {
+  for (CRSCanvasItem* child : item.GetChildItems()) {
+    if (!child->IsVisible()) continue;
+    if (auto* thumbnail = dynamic_cast<CThumbnailImage*>(child))
+      out.emplace_back(thumbnail, Gdiplus::TransformedBounds(child->GetTransformTo(&floor), child->GetLocalRect()));
+    else
+      CollectThumbnails(floor, *child, out);
+  }
+}
+
 }  // namespace
+
+void CPuzzleImageData::DecodeThumbnailsInSight(CRSCanvasItem& floor) {
+  std::vector<std::pair<CThumbnailImage*, RectF>> thumbnails;
+  CollectThumbnails(floor, floor, thumbnails);
+  const RectF view(PointF(), floor.GetSize());
+  // From the top down: a thumbnail wholly under opaque ones above it is
+  // never painted.
+  platform::CoveredArea covered;
+  std::vector<CPuzzleImageData*> inSight;
+  for (auto it = thumbnails.rbegin(); it != thumbnails.rend(); ++it) {
+    RectF seen;
+    if (!RectF::Intersect(seen, it->second, view) || covered.Covers(seen)) continue;
+    if (CPuzzleImageData* entry = it->first->GetEntry()) inSight.push_back(entry);
+    if (it->first->PaintsOpaque()) covered.Add(it->second);
+  }
+  std::vector<library_decode::Task> tasks;
+  bool decoderReady = false;
+  for (auto it = inSight.rbegin(); it != inSight.rend(); ++it) {
+    CPuzzleImageData& entry = **it;
+    if (entry.m_decoded) continue;
+    if (!decoderReady) {
+      // Whatever decoder the pictures need is set up on this thread.
+      entry.DecodeThumbnail();
+      decoderReady = true;
+    } else if (std::function<void()> task = entry.DecodeThumbnailAhead()) {
+      tasks.push_back(std::move(task));
+    }
+  }
+  library_decode::RunInBackground(std::move(tasks));
+}
 
 // ---- puzzle entries ---------------------------------------------------------
 

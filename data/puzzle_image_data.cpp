@@ -38,6 +38,7 @@ std::unique_ptr<Gdiplus::Bitmap> CPuzzleImageData::MakeThumbnail(const Gdiplus::
 
 bool CPuzzleImageData::SetThumbnailFromPicture(const Gdiplus::Bitmap& picture) {
   m_thumbnail.reset();
+  m_thumbnailAhead = {};
   m_thumbnailSize = Size();
   m_thumbnailText.clear();
   m_decoded = true;
@@ -53,6 +54,7 @@ bool CPuzzleImageData::SetThumbnailFromPicture(const Gdiplus::Bitmap& picture) {
 bool CPuzzleImageData::SetThumbnailText(std::string text) {
   m_thumbnailText = std::move(text);
   m_thumbnail.reset();
+  m_thumbnailAhead = {};
   m_thumbnailSize = Size();
   m_decoded = false;
   DecodeThumbnail();
@@ -62,10 +64,21 @@ bool CPuzzleImageData::SetThumbnailText(std::string text) {
 void CPuzzleImageData::DecodeThumbnail() {
   if (m_decoded) return;
   m_decoded = true;
-  m_thumbnail = library_input::DecodePicture(m_thumbnailText, kMaxThumbnailSide);
+  m_thumbnail = m_thumbnailAhead.valid() ? m_thumbnailAhead.get()
+                                         : library_input::DecodePicture(m_thumbnailText, kMaxThumbnailSide);
   // A text whose header promised more than its pixels hold leaves the
   // entry without a thumbnail, as if it had never promised one.
   m_thumbnailSize = m_thumbnail ? Size(m_thumbnail->GetWidth(), m_thumbnail->GetHeight()) : Size();
+}
+
+std::function<void()> CPuzzleImageData::DecodeThumbnailAhead() {
+  if (m_decoded || m_thumbnailAhead.valid() || m_thumbnailText.empty()) return nullptr;
+  // The task owns a copy of the text and its result, so the entry may
+  // change or go while it runs.
+  auto task = std::make_shared<std::packaged_task<std::shared_ptr<Gdiplus::Bitmap>()>>(
+      [text = m_thumbnailText] { return library_input::DecodePicture(text, kMaxThumbnailSide); });
+  m_thumbnailAhead = task->get_future();
+  return [task] { (*task)(); };
 }
 
 void CPuzzleImageData::ProbeThumbnail() {
@@ -122,6 +135,7 @@ void CPuzzleImageData::OnElement(const std::string& rawName, const CRSXMLParser:
   } else if (name == "img-data") {
     m_thumbnailText = library_input::PictureText(text);
     m_thumbnail.reset();
+    m_thumbnailAhead = {};
     m_thumbnailSize = Size();
     m_decoded = false;
     if (!m_deferDecoding) DecodeThumbnail();

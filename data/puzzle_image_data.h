@@ -9,6 +9,8 @@
 // item when the entry itself goes, so a deleted puzzle leaves the floor.
 
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -84,6 +86,16 @@ class CPuzzleImageData : public CRSObject, public CRSXMLParser::XHandler {
   // Decodes the kept text now (a no-op when already decoded); safe to call
   // for different entries on different threads.
   void DecodeThumbnail();
+  // Starts decoding the kept text on the background decoder
+  // (library_decode::RunInBackground) and returns the task that does it;
+  // the next DecodeThumbnail takes its picture, waiting for it if need be.
+  // Null when there is nothing to decode.
+  std::function<void()> DecodeThumbnailAhead();
+  // Decodes, ahead of the frame that shows them, the thumbnails on floor
+  // that lie in its rectangle and under no other thumbnail: the first at
+  // once, the rest on the background decoder in the order they are painted,
+  // so the paint finds them decoded or nearly so.
+  static void DecodeThumbnailsInSight(CRSCanvasItem& floor);
   // Reads only the header of the kept text: the entry then counts as
   // having the thumbnail the header declares, and decodes it the first time
   // it is wanted (GetThumbnail, or its item painted). A thumbnail that is
@@ -161,6 +173,9 @@ class CPuzzleImageData : public CRSObject, public CRSXMLParser::XHandler {
   CRSXMLPointF m_position;
   std::string m_thumbnailText;
   std::shared_ptr<Gdiplus::Bitmap> m_thumbnail;
+  // The picture being decoded ahead from the text as it was then; dropped
+  // with any change of the text.
+  std::future<std::shared_ptr<Gdiplus::Bitmap>> m_thumbnailAhead;
   // The decoded thumbnail's size, or the size its text declares while it
   // is only probed.
   Size m_thumbnailSize;

@@ -72,6 +72,9 @@ CPuzzleStoreRoom::CPuzzleStoreRoom(CPuzzleRoomHost* root, const std::string& nam
     else
       AddPuzzle(*entry);
   }
+  // The first frame's thumbnails are decoded on a second core while this
+  // one paints the rest of it.
+  if (CRSCanvasItem* floor = m_root->GetFloor()) CPuzzleImageData::DecodeThumbnailsInSight(*floor);
 
   // Puzzles made while the room exists (the cuts room returns here, but a
   // tool may add one directly) join the floor too.

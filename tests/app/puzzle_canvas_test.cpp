@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/library_read_ahead.h"
 #include "app/puzzle_view.h"
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
+#include "data/control_styles_default.h"
 #include "platform/brush.h"
 #include "platform/message_loop.h"
 #include "platform/paths.h"
@@ -95,6 +97,51 @@ TEST_F(PuzzleCanvasScene, BackgroundThatIsNotAPictureKeepsTheOldOne) {
     }
   }
   EXPECT_EQ(boxes, 1);
+}
+
+// The library read while the window is made is the one the root plays
+// with, the style it holds made current only then; a read of a data folder
+// that is no longer the one in force is dropped for the folder in force.
+TEST(LibraryReadAhead, TheRootTakesTheReadWithItsStyleOnlyForItsOwnFolder) {
+  CRSEventDispatcher::Create();
+  const char* before = std::getenv("TANDRILL_DATA_DIR");
+  const std::string home = before ? before : "";
+  const std::string elsewhere = home + "/read-ahead-elsewhere/";
+  auto style = CRSControlStylesDefault::Install();
+  CRSControlStyleValues chosen;
+  chosen.buttonText = 0xFF102030;
+  auto writeLibrary = [&](const std::string& folder, int puzzles) {
+    style->SetValues(chosen);
+    CPuzzleLibrary library;
+    Gdiplus::Bitmap picture(40, 30, PixelFormat::Format24bppRGB);
+    const CPuzzleImageData sample(&picture, "sample");
+    for (int i = 0; i < puzzles; ++i) {
+      auto* entry = new CPuzzleImageData();
+      entry->SetName("P" + std::to_string(i));
+      entry->SetThumbnailText(sample.GetThumbnailText());
+      library.AddPuzzleImage(entry);
+    }
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(library.SaveFile(folder + CPuzzleLibrary::kFileName).ok);
+    style->SetValues(CRSControlStyleValues());
+  };
+  writeLibrary(platform::GetDataDirectory(), 3);
+  writeLibrary(elsewhere, 2);
+  for (const bool moved : {false, true}) {
+    app::StartReadingLibraryAhead();
+    EXPECT_EQ(style->GetValues().buttonText, CRSControlStyleValues().buttonText) << "not while the window is made";
+    if (moved) setenv("TANDRILL_DATA_DIR", elsewhere.c_str(), 1);
+    {
+      platform::MessageLoop loop;
+      CPuzzleView view;
+      ASSERT_TRUE(view.Create());
+      EXPECT_EQ(view.GetPuzzleCanvas()->GetLibrary().GetPuzzleImages().size(), moved ? 2u : 3u);
+      EXPECT_EQ(style->GetValues().buttonText, 0xFF102030u);
+    }
+    style->SetValues(CRSControlStyleValues());
+    setenv("TANDRILL_DATA_DIR", home.c_str(), 1);
+    DiscardEvents();
+  }
 }
 
 }  // namespace

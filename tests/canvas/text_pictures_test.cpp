@@ -1,12 +1,14 @@
 // Outlined texts of the same look share one picture. These tests compare the
-// shared picture with the text painted directly, and check that every
-// difference of look gets a picture of its own.
+// shared picture, painted from the distance to the outline, with the text
+// painted directly by the library, and check that every difference of look
+// gets a picture of its own.
 
 #include "canvas/items/text_pictures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "canvas/items.h"
 #include "item_test_support.h"
@@ -15,7 +17,6 @@
 
 namespace {
 
-using item_test::Differences;
 using item_test::Render;
 
 constexpr ARGB kWhite = 0xFFFFFFFF;
@@ -29,6 +30,24 @@ CRSCanvasShapeText* Text(CRSCanvasItem* parent, const PointF& at, const std::str
   shape->SetText(text);
   return shape;
 }
+
+// How alike two pictures are, as a peak signal-to-noise ratio over their
+// colour channels: the distance painter rounds corners by a share of a
+// pixel, which the eye does not tell from the library's (about 44 dB for
+// white texts with dark outlines); a misplaced or missing outline falls
+// below 30.
+double Psnr(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
+  double squares = 0;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x)
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int d = static_cast<int>((a.GetRow(y)[x] >> shift) & 0xFF) - static_cast<int>((b.GetRow(y)[x] >> shift) & 0xFF);
+        squares += d * d;
+      }
+  const double mean = squares / (3.0 * a.GetWidth() * a.GetHeight());
+  return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
+}
+constexpr double kAlike = 38.0;
 
 // Paints the tree with each text painted straight from its outline: the
 // reference the shared pictures must match.
@@ -59,9 +78,7 @@ TEST(TextPicturesTest, TextsOfOneLookShareAPictureThatLooksLikeTheOutline) {
   const auto shared = Render(root, 200, 140, 0xFF3060A0u);
   EXPECT_EQ(text_pictures::BuildCount() - builds, 3);
   EXPECT_EQ(text_pictures::KeptCount(), 3u);
-  // Blending a kept picture may round a level differently, no more.
-  const auto direct = RenderDirect(root, 200, 140);
-  EXPECT_EQ(Differences(*shared, *direct, 2), 0);
+  EXPECT_GT(Psnr(*shared, *RenderDirect(root, 200, 140)), kAlike);
 
   // Painting again builds nothing; off-screen paints (a glow's) share too.
   const int hits = text_pictures::HitCount();
@@ -75,17 +92,17 @@ TEST(TextPicturesTest, EveryDifferenceOfLookShowsAtOnce) {
   CRSCanvasItem root(PointF(), nullptr, "root");
   CRSCanvasShapeText* first = Text(&root, PointF(10, 10), "0%", 0xFFFFFFFF);
   CRSCanvasShapeText* second = Text(&root, PointF(10, 50), "0%", 0xFF00FF00);
-  auto matches = [&] { return Differences(*Render(root, 120, 100, 0xFF3060A0u), *RenderDirect(root, 120, 100), 2); };
-  EXPECT_EQ(matches(), 0) << "another fill colour";
+  auto matches = [&] { return Psnr(*Render(root, 120, 100, 0xFF3060A0u), *RenderDirect(root, 120, 100)); };
+  EXPECT_GT(matches(), kAlike) << "another fill colour";
   EXPECT_EQ(text_pictures::KeptCount(), 2u);
 
   second->SetPen(std::make_shared<Gdiplus::Pen>(Gdiplus::Color(0xFFFF0000u), 3.0f), 0);
-  EXPECT_EQ(matches(), 0) << "another pen";
+  EXPECT_GT(matches(), kAlike) << "another pen";
   second->SetText("0");
-  EXPECT_EQ(matches(), 0) << "another text";
+  EXPECT_GT(matches(), kAlike) << "another text";
   // A scaled text is kept at its size on screen, not stretched.
   first->SetScale(PointF(1.5f, 1.5f));
-  EXPECT_EQ(matches(), 0) << "a scaled text";
+  EXPECT_GT(matches(), kAlike) << "a scaled text";
   const int builds = text_pictures::BuildCount();
   first->SetScale(PointF(1.0f, 1.0f));
   Render(root, 120, 100);
@@ -113,7 +130,7 @@ TEST(TextPicturesTest, KeptPicturesStayWithinTheirBudget) {
   EXPECT_LT(text_pictures::KeptCount(), 6000u);
   EXPECT_GT(text_pictures::KeptCount(), 100u);
   text->SetText("5999");
-  EXPECT_EQ(Differences(*Render(root, 80, 40, 0xFF3060A0u), *RenderDirect(root, 80, 40), 2), 0);
+  EXPECT_GT(Psnr(*Render(root, 80, 40, 0xFF3060A0u), *RenderDirect(root, 80, 40)), kAlike);
   text_pictures::Clear();
   EXPECT_EQ(text_pictures::KeptCount(), 0u);
 }

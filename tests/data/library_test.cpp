@@ -2,6 +2,7 @@
 // refused and survived.
 
 #include "data/library.h"
+#include "data/library_decode.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -429,6 +430,33 @@ TEST_F(Library, ThumbnailsOutOfSightAreDecodedWhenFirstPainted) {
   EXPECT_EQ(painted >> 24, 0xFFu);
   for (int shift : {0, 8, 16})
     EXPECT_NEAR(static_cast<int>(painted >> shift & 0xFF), static_cast<int>(expected >> shift & 0xFF), 2);
+}
+
+TEST_F(Library, ThumbnailsInSightAreDecodedAheadEachIntoItsOwnEntry) {
+  // Four entries on a floor: one under another, one off the floor, two in
+  // sight; one text changes while its old picture is being decoded ahead.
+  // Whichever way each picture comes, it is the one of its entry's text.
+  std::string file = "<puzzle-config>";
+  for (int i = 0; i < 4; ++i) file += ImageElement("p" + std::to_string(i), JpegText(40 + i, 30));
+  WriteFile(file + "</puzzle-config>");
+  CPuzzleLibrary library;
+  ASSERT_FALSE(library.LoadFile().showError);
+  CRSCanvasItem floor(PointF(), nullptr, "floor");
+  floor.SetSize(SizeF(300, 200));
+  const PointF places[] = {PointF(10, 10), PointF(10, 10), PointF(900, 10), PointF(150, 100)};
+  for (int i = 0; i < 4; ++i) {
+    CRSCanvasItem* item = library.GetPuzzleImages()[static_cast<std::size_t>(i)]->GetItem();
+    ASSERT_TRUE(item);
+    item->SetParent(&floor);
+    item->SetPosition(places[i]);
+  }
+  CPuzzleImageData::DecodeThumbnailsInSight(floor);
+  CPuzzleImageData& changed = *library.GetPuzzleImages()[3];
+  changed.SetThumbnailText(JpegText(77, 30));
+  library_decode::FinishBackground();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(library.GetPuzzleImages()[static_cast<std::size_t>(i)]->GetThumbnail()->GetWidth(), 40 + i);
+  EXPECT_EQ(changed.GetThumbnail()->GetWidth(), 77);
 }
 
 TEST_F(Library, DamagedPictureChunksAreRefusedAtOnce) {

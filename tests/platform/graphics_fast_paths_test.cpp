@@ -1,6 +1,7 @@
 // The drawing context's fast paths against the exact ones they stand in
 // for: large gradient fills through a colour table, and the high-speed
-// stroke of thin pens.
+// stroke of thin pens, and fills and outlines painted from the distance to
+// the outline.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/graphics.h"
+#include "platform/outlined_fill.h"
 
 namespace {
 
@@ -258,6 +260,62 @@ TEST(HighSpeedStrokeTest, CurvesAndClosedFiguresAreStrokedWholeUnderTheTransform
   EXPECT_EQ(b.GetPixel(80, 90), kRed);  // local y 30 is device row 90
   EXPECT_EQ(b.GetPixel(159, 90), kRed);
   EXPECT_EQ(AlphaOf(b.GetPixel(80, 95)), 0);
+}
+
+// Straight edges must come out with the exact share of each pixel they
+// cover, as the scan converter gives it: these cases are worked by hand.
+TEST(OutlinedFillTest, EdgesCoverTheirExactShareAndTheFillRuleHolds) {
+  auto alpha = [](Bitmap& b, int x, int y) { return static_cast<int>(AlphaOf(b.GetPixel(x, y))); };
+  const Gdiplus::Matrix identity;
+  const ARGB white[] = {kWhite};
+  {
+    // A fill whose sides lie a quarter pixel inside the pixels 2 and 7.
+    Gdiplus::GraphicsPath path;
+    path.AddRectangle(RectF(2.25f, 3.0f, 5.5f, 3.0f));
+    Bitmap b(10, 10, PixelFormat::Format32bppARGB);
+    ASSERT_TRUE(Gdiplus::PaintOutlinedFill(b, identity, path, white, {}));
+    const int row[] = {0, 0, 191, 255, 255, 255, 255, 191, 0, 0};
+    for (int x = 0; x < 10; ++x) EXPECT_NEAR(alpha(b, x, 4), row[x], 1) << "x " << x;
+    EXPECT_EQ(alpha(b, 4, 2), 0);
+    EXPECT_EQ(alpha(b, 4, 3), 255);
+    EXPECT_EQ(alpha(b, 4, 6), 0);
+  }
+  {
+    // A one-pixel pen centred on whole-pixel sides covers half of the pixel
+    // on either side; the fill under it shows inside.
+    Gdiplus::GraphicsPath path;
+    path.AddRectangle(RectF(2, 2, 6, 6));
+    Bitmap b(10, 10, PixelFormat::Format32bppARGB);
+    const Gdiplus::OutlinePen pen[] = {{kRed, 1.0}};
+    ASSERT_TRUE(Gdiplus::PaintOutlinedFill(b, identity, path, white, pen));
+    EXPECT_EQ(b.GetPixel(0, 5), 0u);
+    EXPECT_NEAR(alpha(b, 1, 5), 128, 1);
+    EXPECT_EQ(b.GetPixel(2, 5) >> 16, 0xFFFFu) << "red over white, opaque";
+    EXPECT_EQ(b.GetPixel(4, 5), kWhite);
+  }
+  // Two squares drawn the same way round overlap: the winding rule fills
+  // the overlap, the alternate rule leaves it empty.
+  for (const Gdiplus::FillMode mode : {Gdiplus::FillModeWinding, Gdiplus::FillModeAlternate}) {
+    Gdiplus::GraphicsPath path(mode);
+    path.AddRectangle(RectF(1, 1, 6, 6));
+    path.AddRectangle(RectF(4, 4, 6, 6));
+    Bitmap b(12, 12, PixelFormat::Format32bppARGB);
+    ASSERT_TRUE(Gdiplus::PaintOutlinedFill(b, identity, path, white, {}));
+    EXPECT_EQ(alpha(b, 5, 5), mode == Gdiplus::FillModeWinding ? 255 : 0);
+    EXPECT_EQ(alpha(b, 2, 2), 255);
+    EXPECT_EQ(alpha(b, 8, 8), 255);
+  }
+  // What it cannot draw as the library would is left to the library.
+  Gdiplus::GraphicsPath open;
+  open.AddLine(PointF(1, 1), PointF(8, 8));
+  Bitmap b(10, 10, PixelFormat::Format32bppARGB);
+  const Gdiplus::OutlinePen thin[] = {{kRed, 1.0}};
+  const Gdiplus::OutlinePen wide[] = {{kRed, Gdiplus::kMaxOutlinePenWidth * 2}};
+  EXPECT_FALSE(Gdiplus::PaintOutlinedFill(b, identity, open, white, thin)) << "an open figure under a pen";
+  Gdiplus::GraphicsPath square;
+  square.AddRectangle(RectF(2, 2, 4, 4));
+  EXPECT_FALSE(Gdiplus::PaintOutlinedFill(b, identity, square, white, wide));
+  EXPECT_EQ(b.GetPixel(4, 4), 0u) << "nothing painted when refused";
 }
 
 }  // namespace
