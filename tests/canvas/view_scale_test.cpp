@@ -6,10 +6,14 @@
 #include <memory>
 #include <vector>
 
+#include "canvas/glow.h"
 #include "controls_test_support.h"
+#include "item_test_support.h"
 #include "platform/bitmap.h"
+#include "platform/brush.h"
 #include "platform/display_scale.h"
 #include "platform/graphics.h"
+#include "platform/graphics_path.h"
 
 namespace {
 
@@ -105,6 +109,25 @@ TEST(ViewScale, ControlsAtScaleTwoAreSharperThanTheirScaleOneDrawingEnlarged) {
   // Sharper: its edges step from one pixel to the next where the enlarged
   // copy spreads each step over two.
   EXPECT_GT(Steepness(dense, 2 * w, 2 * h), 1.6 * Steepness(enlarged, 2 * w, 2 * h));
+}
+
+TEST(ViewScale, GlowsAreMadeAtTheDensityOfWhatTheyFollowAndShowAtTheSameSize) {
+  auto path = std::make_unique<Gdiplus::GraphicsPath>();
+  path->AddRectangle(RectF(0, 0, 40, 30));
+  CRSCanvasShape shape(PointF(), nullptr, "shape", std::move(path));
+  shape.AddBrush(std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFF000000u)));
+  CRSCanvasImage piece(PointF(), nullptr, "piece", item_test::SolidPicture(40, 30, 0xFF000000u));
+  for (const float scale : {1.0f, 2.0f}) {
+    platform::SetDisplayScale(scale);
+    // A painted item at the screen's density, a plain picture at its own.
+    const auto drawn = RenderGlow(shape, 8, 0x80000000u, 1.0f), plain = RenderGlow(piece, 8, 0x80000000u, 1.0f);
+    ASSERT_TRUE(drawn && plain);
+    EXPECT_EQ(drawn->GetHorizontalResolution(), 96.0f * scale);
+    EXPECT_EQ(plain->GetHorizontalResolution(), 96.0f);
+    EXPECT_NEAR(drawn->GetUnitWidth(), 47.0f, 1.0f);
+    EXPECT_NEAR(plain->GetUnitWidth(), 47.0f, 1.0f);
+  }
+  platform::SetDisplayScale(1.0f);
 }
 
 }  // namespace
