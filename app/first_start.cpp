@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "data/puzzle_data.h"
 #include "data/puzzle_image_data.h"
 #include "platform/bitmap.h"
+#include "platform/display_scale.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
 #include "platform/paths.h"
@@ -62,12 +64,16 @@ bool AddSamplePuzzlesOnFirstStart(CPuzzleLibrary& library, bool libraryFileWasMi
   // other pictures keep the remaining cores busy. Each picture is its own
   // surface and depends on nothing shared, so the result is the same as
   // drawing them in turn.
+  // On a dense screen they are drawn at its density, cut into as many
+  // pieces, so that the pieces show as sharp as the rest of the game.
+  const float density = platform::GetDisplayScale();
+  auto dense = [density](int length) { return static_cast<int>(std::lround(length * density)); };
   std::array<std::shared_ptr<Gdiplus::Bitmap>, kSamplePictureCount> pictures;
   {
     std::vector<std::thread> painters;
     for (int i = 0; i < kSamplePictureCount; ++i) {
-      painters.emplace_back([&pictures, i] {
-        pictures[static_cast<size_t>(i)] = MakeSamplePicture(i, kSampleWidth, kSampleHeight);
+      painters.emplace_back([&pictures, &dense, i] {
+        pictures[static_cast<size_t>(i)] = MakeSamplePicture(i, dense(kSampleWidth), dense(kSampleHeight));
       });
     }
     for (std::thread& painter : painters) painter.join();
@@ -91,7 +97,7 @@ bool AddSamplePuzzlesOnFirstStart(CPuzzleLibrary& library, bool libraryFileWasMi
     CPuzzleData puzzle(name);
     puzzle.SetTitle(title);
     puzzle.SetPicture(picture);
-    puzzle.GetCutter().SetPieceSize(kCuts[static_cast<size_t>(i)].pieceSize);
+    puzzle.GetCutter().SetPieceSize(dense(kCuts[static_cast<size_t>(i)].pieceSize));
     puzzle.GetCutter().SetShapeType(kCuts[static_cast<size_t>(i)].shapeType);
     puzzle.GetCutter().SetDeviation(kCuts[static_cast<size_t>(i)].deviation);
     if (!puzzle.Save()) continue;

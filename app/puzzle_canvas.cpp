@@ -15,7 +15,9 @@
 #include "canvas/event_dispatcher.h"
 #include "data/puzzle_data.h"
 #include "play/play_room.h"
+#include "platform/display_scale.h"
 #include "platform/image_codec.h"
+#include "platform/image_helpers.h"
 #include "platform/paths.h"
 #include "platform/program_payload.h"
 #include "platform/report.h"
@@ -30,7 +32,8 @@ namespace {
 constexpr unsigned kMsgKeyDown = 256;
 
 std::shared_ptr<Gdiplus::Bitmap> LoadBuiltInBackground() {
-  return std::shared_ptr<Gdiplus::Bitmap>(platform::DecodeImage(platform::FindResource("IMG", "IMG_DEFAULT_BACKGROUND")));
+  return std::shared_ptr<Gdiplus::Bitmap>(
+      platform::LoadImageFromResource("IMG", "IMG_DEFAULT_BACKGROUND", platform::GetDisplayScale()));
 }
 
 }  // namespace

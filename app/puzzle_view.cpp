@@ -65,12 +65,14 @@ void CPuzzleView::OnCreate() {
   canvas->SetFrameMode(CRSFrameMode::kResizable);
 
   // The largest picture a new puzzle keeps: what the client area of a
-  // window as large as the screen holds, less a small margin.
+  // window as large as the screen holds, less a small margin, counted in the
+  // screen's device pixels, so that a dense screen shows its pieces sharp.
   const Size screen = platform::Window::GetScreenSize();
+  const float scale = GetDeviceScale();
   const SizeF client = CRSControlStyles::GetCurrent()->GetClientSize(
-      SizeF(static_cast<float>(screen.Width), static_cast<float>(screen.Height)), canvas->GetFrameOptions());
-  canvas->SetLargestPictureSize(Size(static_cast<int>(std::lround(client.Width - kPictureMargin)),
-                                     static_cast<int>(std::lround(client.Height - kPictureMargin))));
+      SizeF(screen.Width / scale, screen.Height / scale), canvas->GetFrameOptions());
+  canvas->SetLargestPictureSize(Size(static_cast<int>(std::lround((client.Width - kPictureMargin) * scale)),
+                                     static_cast<int>(std::lround((client.Height - kPictureMargin) * scale))));
 
   SetRoot(canvas);
 

@@ -11,6 +11,9 @@ namespace app {
 std::shared_ptr<Gdiplus::Brush> MakeBackgroundBrush(const Gdiplus::Bitmap* picture) {
   if (picture && picture->GetWidth() > 0 && picture->GetHeight() > 0) {
     auto brush = std::make_shared<Gdiplus::TextureBrush>(picture, Gdiplus::WrapModeTile);
+    // A picture made for a denser screen tiles at its size in units.
+    const float density = picture->GetHorizontalResolution() / Gdiplus::Bitmap::kUnitResolution;
+    if (density != 1.0f) brush->ScaleTransform(1.0f / density, 1.0f / density);
     if (brush->GetLastStatus() == Gdiplus::Ok) return brush;
   }
   return std::make_shared<Gdiplus::SolidBrush>(Gdiplus::Color(0xFFFFFFFFu));

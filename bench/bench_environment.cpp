@@ -16,6 +16,9 @@ struct BenchEnvironment {
     const char* given = std::getenv("TANDRILL_DATA_DIR");
     m_own = !(given && *given);
     setenv("TANDRILL_DATA_DIR", m_folder.c_str(), 0);
+    // The scale-1 cases measure one pixel a unit on any desktop; the dense
+    // cases set their own.
+    setenv("TANDRILL_SCALE", "1", 0);
   }
   // The folder made for this run goes with it: the real-game cases leave
   // puzzles of several megabytes in it.

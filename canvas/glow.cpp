@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "canvas/items.h"
+#include "platform/display_scale.h"
 #include "platform/graphics.h"
 
 namespace {
@@ -105,12 +106,13 @@ struct KeptGlow {
   int width = 0, height = 0, n = 0;
   ARGB colour = 0;
   float strength = 0.0f;
+  float density = 1.0f;  // pixels a unit, which the glow's resolution says
   std::vector<std::uint8_t> alpha;
   std::weak_ptr<Gdiplus::Bitmap> glow;
 
   bool Matches(const KeptGlow& o) const {
     return width == o.width && height == o.height && n == o.n && colour == o.colour && strength == o.strength &&
-           alpha == o.alpha;
+           density == o.density && alpha == o.alpha;
   }
 };
 
@@ -145,6 +147,7 @@ std::uint64_t HashOf(const KeptGlow& k) {
   mix(&k.n, sizeof k.n);
   mix(&k.colour, sizeof k.colour);
   mix(&k.strength, sizeof k.strength);
+  mix(&k.density, sizeof k.density);
   mix(k.alpha.data(), k.alpha.size());
   return h;
 }
@@ -165,8 +168,9 @@ std::vector<std::uint8_t> AlphaOf(const Gdiplus::Bitmap& painted) {
 }
 
 // The picture an item paints, when painting it would only copy that picture
-// pixel for pixel: a plain image, shown at its own size from its own corner,
-// with nothing of its own drawn over it. Null when it must be painted.
+// pixel for pixel: a plain image, shown at its own size (in units, for a
+// picture made for a denser screen) from its own corner, with nothing of its
+// own drawn over it. Null when it must be painted.
 const Gdiplus::Bitmap* PlainPicture(CRSCanvasItem& item, const RectF& rect) {
   auto* image = dynamic_cast<CRSCanvasImage*>(&item);
   if (!image || !image->IsVisible() || !image->DrawsItself() || image->GetPrePaintNotification() ||
@@ -174,8 +178,8 @@ const Gdiplus::Bitmap* PlainPicture(CRSCanvasItem& item, const RectF& rect) {
     return nullptr;
   const Gdiplus::Bitmap* picture = image->GetImage().get();
   if (!picture || !picture->IsValid()) return nullptr;
-  const bool fits = rect.X == 0.0f && rect.Y == 0.0f && rect.Width == static_cast<float>(picture->GetWidth()) &&
-                    rect.Height == static_cast<float>(picture->GetHeight());
+  const bool fits = rect.X == 0.0f && rect.Y == 0.0f && rect.Width == picture->GetUnitWidth() &&
+                    rect.Height == picture->GetUnitHeight();
   return fits ? picture : nullptr;
 }
 
@@ -194,22 +198,28 @@ PointF ScreenFraction(const CRSCanvasItem& item, const RectF& rect) {
 std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength) {
   const RectF rect = item.GetLocalRect();
   // Only the alpha of what the item paints counts: a piece's own picture
-  // gives it without being painted into a second one first.
+  // gives it without being painted into a second one first, at that
+  // picture's density. Anything else is painted at the screen's, so that
+  // the silhouette shows as sharp as the item it follows.
   const Gdiplus::Bitmap* source = PlainPicture(item, rect);
+  const float scale = platform::GetDisplayScale();
+  const float density = source ? source->GetHorizontalResolution() / Gdiplus::Bitmap::kUnitResolution : scale;
+  if (density != 1.0f) n = std::max(1, static_cast<int>(std::lround(n * density)));
   std::optional<Gdiplus::Bitmap> painted;
   if (!source) {
     // An upright item is painted at the fraction of a pixel it lies at on
     // screen, so that its texts find the pictures the screen's paint made of
     // them; a floor of labelled thumbnails would otherwise paint every label
     // twice. The silhouette moves by less than a pixel, under a soft edge.
-    const PointF shift = ScreenFraction(item, rect);
-    const long w = std::lround(rect.Width + (shift.X > 0.0f ? 1.0f : 0.0f));
-    const long h = std::lround(rect.Height + (shift.Y > 0.0f ? 1.0f : 0.0f));
+    const PointF shift = scale == 1.0f ? ScreenFraction(item, rect) : PointF();
+    const long w = std::lround(rect.Width * scale + (shift.X > 0.0f ? 1.0f : 0.0f));
+    const long h = std::lround(rect.Height * scale + (shift.Y > 0.0f ? 1.0f : 0.0f));
     if (w <= 0 || h <= 0 || w > Gdiplus::Bitmap::kMaxSide || h > Gdiplus::Bitmap::kMaxSide) return nullptr;
     painted.emplace(static_cast<int>(w), static_cast<int>(h), PixelFormat::Format32bppARGB);
     if (!painted->IsValid()) return nullptr;
     {
       Gdiplus::Graphics g(&*painted);
+      if (scale != 1.0f) g.ScaleTransform(scale, scale);
       g.TranslateTransform(-rect.X + shift.X, -rect.Y + shift.Y);
       item.Paint(g, CRSCanvasItem::kZOrderTop, false);
       g.Flush();
@@ -218,7 +228,7 @@ std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB col
   }
   // The glow depends on the painted alpha alone: an item whose alpha matches
   // one whose glow is still in use shares that picture.
-  KeptGlow key{source->GetWidth(), source->GetHeight(), n, colour, strength, AlphaOf(*source), {}};
+  KeptGlow key{source->GetWidth(), source->GetHeight(), n, colour, strength, density, AlphaOf(*source), {}};
   const std::uint64_t hash = HashOf(key);
   GlowStore& store = Glows();
   auto [first, last] = store.kept.equal_range(hash);
@@ -228,6 +238,8 @@ std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB col
   }
   std::shared_ptr<Gdiplus::Bitmap> glow = BuildGlow(*source, n, colour, strength);
   if (!glow) return nullptr;
+  const float dpi = Gdiplus::Bitmap::kUnitResolution * density;
+  glow->SetResolution(dpi, dpi);
   ++store.builds;
   store.Sweep();
   key.glow = glow;

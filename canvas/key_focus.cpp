@@ -90,6 +90,36 @@ bool MoveKeyFocus(CRSCanvasItem* root, CRSCanvasItem* current, bool backwards) {
   return true;
 }
 
+namespace {
+
+CRSControlButton* CloseButtonOf(CRSCanvasItem* item) {
+  auto* window = dynamic_cast<CRSControlWindow*>(item);
+  CRSControlButton* close = window ? window->GetTitleButton(CRSControlWindow::kButtonClose) : nullptr;
+  return close && close->IsVisible() && close->IsEnabled() ? close : nullptr;
+}
+
+// The close button of the last window painted, in paint order, under item.
+void FindFrontCloseButton(CRSCanvasItem* item, CRSControlButton*& found) {
+  for (CRSCanvasItem* child : item->GetChildItems()) {
+    if (!child->IsVisible()) continue;
+    if (CRSControlButton* close = CloseButtonOf(child)) found = close;
+    FindFrontCloseButton(child, found);
+  }
+}
+
+}  // namespace
+
+bool CloseFrontWindow(CRSCanvasItem* root, CRSCanvasItem* focus) {
+  if (!root || CRSControlWindow::GetTopModal()) return false;
+  CRSControlButton* close = nullptr;
+  CRSCanvasItem* holder = focus ? ScopeOf(root, focus) : nullptr;
+  if (holder && holder != root) close = CloseButtonOf(holder);
+  if (!close) FindFrontCloseButton(root, close);
+  if (!close) return false;
+  close->Click();
+  return true;
+}
+
 bool IsKeyFocusRequest() { return s_keyRequest; }
 
 CRSCanvasItem* CreateFocusRing(CRSCanvasItem* item) {

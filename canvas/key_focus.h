@@ -23,6 +23,10 @@ bool MoveKeyFocus(CRSCanvasItem* root, CRSCanvasItem* current, bool backwards);
 // left. Measured by each item's own rectangle (not its children: a focus
 // ring must not move its item), in the window's coordinates.
 void SortInReadingOrder(std::vector<CRSCanvasItem*>& items, float rowBand);
+// Escape for a window that is not modal: closes the one holding the
+// keyboard, else the front one shown with a close button (never the root
+// itself); a modal window answers Escape on its own. True when one closed.
+bool CloseFrontWindow(CRSCanvasItem* root, CRSCanvasItem* focus);
 // Whether the focus request being made comes from the keyboard (the view
 // then rings the item).
 bool IsKeyFocusRequest();

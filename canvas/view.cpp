@@ -12,6 +12,7 @@
 #include "platform/bitmap.h"
 #include "platform/brush.h"
 #include "platform/clock.h"
+#include "platform/display_scale.h"
 #include "platform/graphics.h"
 #include "platform/image_codec.h"
 #include "platform/matrix.h"
@@ -29,6 +30,9 @@ constexpr float kInitialScreenShare = 0.75f;
 const PointF kRootTopLeft(-0.4f, -0.4f);
 
 int RoundToInt(float v) { return static_cast<int>(std::lround(v)); }
+
+// The device pixels a length of units takes.
+int DeviceLength(float units, float scale) { return RoundToInt(units * scale); }
 
 Rect OutwardRect(const RectF& r) {
   const int l = static_cast<int>(std::floor(r.X)), t = static_cast<int>(std::floor(r.Y));
@@ -73,6 +77,7 @@ bool CRSCanvasView::Create(const std::string& title) {
   auto window = std::make_unique<platform::Window>(title, 640, 480, this);
   if (!window->IsValid()) return false;
   m_window = std::move(window);
+  m_scale = platform::GetDisplayScale();
   OnCreate();
   return true;
 }
@@ -99,8 +104,29 @@ PointF CRSCanvasView::GetViewOffset() const {
   if (!m_window || !m_root) return PointF();
   const Size client = m_window->GetClientSize();
   const SizeF root = m_root->GetSize();
-  return PointF(std::max(0.0f, (client.Width - root.Width) * 0.5f),
-                std::max(0.0f, (client.Height - root.Height) * 0.5f));
+  return PointF(std::max(0.0f, (client.Width / m_scale - root.Width) * 0.5f),
+                std::max(0.0f, (client.Height / m_scale - root.Height) * 0.5f));
+}
+
+// The root's corner lies kRootTopLeft device pixels from the window's at
+// every scale, so that pixel centres fall inside the shapes that cover them
+// as they do at a scale of 1.
+Gdiplus::Matrix CRSCanvasView::DeviceTransform() const {
+  const PointF offset = GetViewOffset();
+  Gdiplus::Matrix m;
+  if (m_scale != 1.0f) {
+    m.Translate(kRootTopLeft.X * (1.0f - m_scale), kRootTopLeft.Y * (1.0f - m_scale));
+    m.Scale(m_scale, m_scale);
+  }
+  m.Translate(-offset.X, -offset.Y);
+  return m;
+}
+
+PointF CRSCanvasView::UnitsFromDevice(const PointF& device) const {
+  Gdiplus::Matrix back = DeviceTransform();
+  PointF units = device;
+  if (back.Invert() == Gdiplus::Ok) back.TransformPoints(&units, 1);
+  return units;
 }
 
 CRSViewRoot* CRSCanvasView::GetViewRoot() const { return dynamic_cast<CRSViewRoot*>(m_root.get()); }
@@ -163,11 +189,12 @@ void CRSCanvasView::SetRoot(CRSCanvasItem* root) {
 
 void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
   if (!HasWindow() || !item) return;
-  const RectF bounds = Gdiplus::TransformedBounds(item->GetTransformTo(nullptr), rect);
+  Gdiplus::Matrix toDevice = item->GetTransformTo(nullptr);
+  toDevice.Multiply(DeviceTransform(), Gdiplus::MatrixOrderAppend);
+  const RectF bounds = Gdiplus::TransformedBounds(toDevice, rect);
   // Enlarged so that anti-aliased edges are repainted too.
-  const PointF offset = GetViewOffset();
-  const RectF device(bounds.X - 2.0f - offset.X, bounds.Y - 2.0f - offset.Y, bounds.Width + 5.0f,
-                     bounds.Height + 5.0f);
+  const float slack = 2.0f * m_scale;
+  const RectF device(bounds.X - slack, bounds.Y - slack, bounds.Width + 2.5f * slack, bounds.Height + 2.5f * slack);
   InvalidateWindow(OutwardRect(device));
   if (m_repaintPendingSince == 0) m_repaintPendingSince = std::max<std::uint32_t>(1, platform::GetTickCount());
   if (!m_watchdogRunning) {
@@ -229,7 +256,7 @@ void CRSCanvasView::SizeWindowToRoot() {
   if (!HasWindow() || !m_root || m_inSize) return;
   m_inSize = true;
   const SizeF s = m_root->GetSize();
-  m_window->ResizeTo(RoundToInt(s.Width), RoundToInt(s.Height));
+  m_window->ResizeTo(DeviceLength(s.Width, m_scale), DeviceLength(s.Height, m_scale));
   m_inSize = false;
 }
 
@@ -267,7 +294,9 @@ void CRSCanvasView::ApplyWindowShape() {
   if (!mask.IsValid()) return;
   {
     Gdiplus::Graphics g(&mask);
-    g.TranslateTransform(-wanted.offset.X + kRootTopLeft.X, -wanted.offset.Y + kRootTopLeft.Y);
+    const Gdiplus::Matrix toDevice = DeviceTransform();
+    g.SetTransform(&toDevice);
+    g.TranslateTransform(kRootTopLeft.X, kRootTopLeft.Y);
     Gdiplus::SolidBrush opaque(Gdiplus::Color(0xFF000000u));
     g.FillPath(&opaque, shape->GetPath());
   }
@@ -306,12 +335,12 @@ void CRSCanvasView::OnSize(unsigned type) {
   if (CRSViewRoot* parts = GetViewRoot()) parts->SetMaximized(type == platform::kSizeMaximized);
   const Size client = m_window->GetClientSize();
   if (m_root && (client.Width != 0 || client.Height != 0))
-    m_root->SetSize(SizeF(static_cast<float>(client.Width), static_cast<float>(client.Height)));
+    m_root->SetSize(SizeF(client.Width / m_scale, client.Height / m_scale));
   if (m_root && type != platform::kSizeMinimized && type != platform::kSizeMaximized) {
     const SizeF s = m_root->GetSize();
     // The root's minimum size wins over a window made too small.
-    if (s.Width > client.Width + 1.0f || s.Height > client.Height + 1.0f)
-      m_window->ResizeTo(RoundToInt(s.Width), RoundToInt(s.Height));
+    if (s.Width * m_scale > client.Width + 1.0f || s.Height * m_scale > client.Height + 1.0f)
+      m_window->ResizeTo(DeviceLength(s.Width, m_scale), DeviceLength(s.Height, m_scale));
   }
   m_inSize = false;
   if (HasWindow()) InvalidateWindow(Rect(0, 0, m_window->GetClientSize().Width, m_window->GetClientSize().Height));
@@ -375,22 +404,25 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
 }
 
 void CRSCanvasView::PaintPart(Gdiplus::Graphics& g, const Rect& invalid) {
-  const PointF offset = GetViewOffset();
   const RectF invalidF(static_cast<float>(invalid.X), static_cast<float>(invalid.Y),
                        static_cast<float>(invalid.Width), static_cast<float>(invalid.Height));
+  const Gdiplus::Matrix toDevice = DeviceTransform();
   g.ResetTransform();
   g.SetClip(invalidF);
-  g.TranslateTransform(-offset.X, -offset.Y);
+  g.SetTransform(&toDevice);
   if (Gdiplus::AlphaOf(m_backgroundColor) != 0) {
     // Everything of the invalid area that the root does not cover.
     Gdiplus::GraphicsStateSaver saved(g);
     const SizeF rootSize = m_root ? m_root->GetSize() : SizeF();
     g.ExcludeClip(RectF(0, 0, rootSize.Width, rootSize.Height));
+    Gdiplus::Matrix back = toDevice;
+    back.Invert();
     Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFFu));
-    g.FillRectangle(&white, RectF(invalidF.X + offset.X, invalidF.Y + offset.Y, invalidF.Width, invalidF.Height));
+    g.FillRectangle(&white, Gdiplus::TransformedBounds(back, invalidF));
   }
-  g.ResetClip();
+  g.ResetTransform();
   g.SetClip(RectF(invalidF.X - 1, invalidF.Y - 1, invalidF.Width + 2, invalidF.Height + 2));
+  g.SetTransform(&toDevice);
   if (CRSCanvasItem* root = m_root.get()) {
     const PointF topLeft = root->GetTopLeft();
     g.TranslateTransform(topLeft.X, topLeft.Y);
@@ -481,8 +513,7 @@ void CRSCanvasView::OnMouseMessage(unsigned message, unsigned keyFlags, std::int
     m_trackingLeave = true;
   }
   const int cx = platform::MousePositionX(position), cy = platform::MousePositionY(position);
-  const PointF offset = GetViewOffset();
-  const PointF rootPoint(cx + offset.X, cy + offset.Y);
+  const PointF rootPoint = UnitsFromDevice(PointF(static_cast<float>(cx), static_cast<float>(cy)));
 
   CRSAutoPtrPolymorphic<CRSCanvasItem> target = m_captured ? m_captured : CRSAutoPtrPolymorphic<CRSCanvasItem>();
   if (!target) target = m_root->HitTest(rootPoint);

@@ -14,6 +14,7 @@
 #include "canvas/sigslot.h"
 #include "canvas/timer.h"
 #include "canvas/weak_ref.h"
+#include "platform/matrix.h"
 #include "platform/message_loop.h"
 #include "platform/types.h"
 #include "platform/window.h"
@@ -64,8 +65,17 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSCanvasItem* GetFocusItem() const { return m_focus.get(); }
   bool IsTextInputOn() const { return m_textInputOn; }
 
-  // Per axis, half of what the client area has beyond the root's size.
+  // Per axis, half of what the client area has beyond the root's size, in
+  // units.
   PointF GetViewOffset() const;
+  // Device pixels per unit, the screen's scale read when the window was
+  // made. The window and the back buffer are in device pixels; the root and
+  // everything in it stay in units.
+  float GetDeviceScale() const { return m_scale; }
+  // A point of the window (device pixels) in the units of the root's
+  // parent, and the transform that takes such units to the window.
+  PointF UnitsFromDevice(const PointF& device) const;
+  Gdiplus::Matrix DeviceTransform() const;
 
   // Paints the window's invalid rectangle through the back buffer and shows
   // it. Called for every paint message.
@@ -122,6 +132,7 @@ class CRSCanvasView : public platform::WindowHandler,
   CRSViewRoot* GetViewRoot() const;
 
   std::unique_ptr<platform::Window> m_window;
+  float m_scale = 1.0f;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_root;
   CRSAutoPtrPolymorphic<CRSCanvasItem> m_captured;
   // Which button holds the capture: the left one (a drag) or the middle one

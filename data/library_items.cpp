@@ -17,6 +17,7 @@
 #include "platform/brush.h"
 #include "platform/covered_area.h"
 #include "platform/graphics_path.h"
+#include "platform/display_scale.h"
 #include "platform/image_helpers.h"
 #include "platform/pen.h"
 #include "platform/random.h"
@@ -50,10 +51,13 @@ CRSCanvasShapeText* MakeText(CRSCanvasItem* parent, const std::string& name, con
 // The folder icon at a third above its own size; decoded once.
 std::shared_ptr<Gdiplus::Bitmap> FolderPicture() {
   static const std::shared_ptr<Gdiplus::Bitmap> picture = []() -> std::shared_ptr<Gdiplus::Bitmap> {
-    std::unique_ptr<Gdiplus::Bitmap> icon = platform::LoadImageFromResource("IMG", "IMG_CATEGORY_FOLDER");
+    std::unique_ptr<Gdiplus::Bitmap> icon =
+        platform::LoadImageFromResource("IMG", "IMG_CATEGORY_FOLDER", platform::GetDisplayScale());
     if (!icon) return nullptr;
-    return platform::ScaledCopy(*icon, icon->GetWidth() * 4 / 3, icon->GetHeight() * 4 / 3,
-                                PixelFormat::Format32bppARGB, true);
+    std::unique_ptr<Gdiplus::Bitmap> larger = platform::ScaledCopy(
+        *icon, icon->GetWidth() * 4 / 3, icon->GetHeight() * 4 / 3, PixelFormat::Format32bppARGB, true);
+    if (larger) larger->SetResolution(icon->GetHorizontalResolution(), icon->GetVerticalResolution());
+    return std::shared_ptr<Gdiplus::Bitmap>(std::move(larger));
   }();
   return picture;
 }

@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -42,6 +43,13 @@ Bitmap::~Bitmap() {
   if (m_surface) cairo_surface_destroy(m_surface);
 }
 
+void Bitmap::SetResolution(float xDpi, float yDpi) {
+  // One density for both axes: the game never stretches a picture by its
+  // resolution, and a nonsense value keeps the one before.
+  const float dpi = (xDpi + yDpi) * 0.5f;
+  if (std::isfinite(dpi) && dpi >= kUnitResolution / 16.0f && dpi <= kUnitResolution * 16.0f) m_resolution = dpi;
+}
+
 std::unique_ptr<Bitmap> Bitmap::Clone() const {
   if (!IsValid()) return nullptr;
   auto copy = std::make_unique<Bitmap>(m_width, m_height, m_format);
@@ -50,6 +58,7 @@ std::unique_ptr<Bitmap> Bitmap::Clone() const {
   const int stride = GetStride();
   std::memcpy(copy->GetData(), GetData(), static_cast<size_t>(stride) * m_height);
   copy->MarkDirty();
+  copy->m_resolution = m_resolution;
   return copy;
 }
 

@@ -60,6 +60,17 @@ class Bitmap {
   }
   void MarkDirty();
 
+  // Pixels per inch, where 96 is one pixel a unit: a picture drawn for a
+  // screen of twice the density (192) shows at half its pixel size.
+  // Copies keep it; a new bitmap has 96.
+  static constexpr float kUnitResolution = 96.0f;
+  float GetHorizontalResolution() const { return m_resolution; }
+  float GetVerticalResolution() const { return m_resolution; }
+  void SetResolution(float xDpi, float yDpi);
+  // The picture's size in units.
+  float GetUnitWidth() const { return m_width * kUnitResolution / m_resolution; }
+  float GetUnitHeight() const { return m_height * kUnitResolution / m_resolution; }
+
   // Straight (not premultiplied) ARGB; RGB pictures read with alpha 0xFF.
   // Points outside the picture read 0 and are not written.
   ARGB GetPixel(int x, int y) const;
@@ -73,6 +84,7 @@ class Bitmap {
   int m_width = 0;
   int m_height = 0;
   PixelFormat m_format = PixelFormat::Format32bppARGB;
+  float m_resolution = kUnitResolution;
 };
 
 }  // namespace Gdiplus

@@ -4,13 +4,21 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/image_codec.h"
 #include "platform/resources.h"
 
 namespace platform {
 
-std::unique_ptr<Gdiplus::Bitmap> LoadImageFromResource(std::string_view type, std::string_view name) {
+std::unique_ptr<Gdiplus::Bitmap> LoadImageFromResource(std::string_view type, std::string_view name, float scale) {
+  if (scale > 1.0f) {
+    const std::span<const std::uint8_t> dense = FindResource(type, std::string(name) + "@2x");
+    if (std::unique_ptr<Gdiplus::Bitmap> picture = dense.empty() ? nullptr : DecodeImage(dense)) {
+      picture->SetResolution(2.0f * Gdiplus::Bitmap::kUnitResolution, 2.0f * Gdiplus::Bitmap::kUnitResolution);
+      return picture;
+    }
+  }
   const std::span<const std::uint8_t> bytes = FindResource(type, name);
   if (bytes.empty()) return nullptr;
   return DecodeImage(bytes);

@@ -9,8 +9,12 @@
 namespace platform {
 
 // Decodes the built-in resource of this type and name; null when there is
-// none or it is not a picture.
-std::unique_ptr<Gdiplus::Bitmap> LoadImageFromResource(std::string_view type, std::string_view name);
+// none or it is not a picture. On a screen denser than one pixel a unit
+// (scale above 1) its copy of twice the pixels ("name@2x") is taken where
+// the resources have one, with its resolution saying so (192 dpi): it shows
+// at the same size in units, sharper.
+std::unique_ptr<Gdiplus::Bitmap> LoadImageFromResource(std::string_view type, std::string_view name,
+                                                       float scale = 1.0f);
 
 // A new bitmap of the given size and format with the picture drawn into it,
 // smoothly scaled. With keepAspect the size becomes the picture's size times

@@ -17,6 +17,7 @@
 #include "play/table_overview.h"
 #include "play/tray.h"
 #include "play/button_panel.h"
+#include "platform/display_scale.h"
 #include "platform/report.h"
 
 namespace {
@@ -45,7 +46,14 @@ SizeF CPuzzlePlayRoom::ChooseTableSize() const {
   const bool fits = !m_puzzle->IsFullPicture() &&
                     (largest.Width <= 0 || largest.Height <= 0 ||
                      (m_cutImage->GetWidth() <= largest.Width && m_cutImage->GetHeight() <= largest.Height));
-  if (fits) return SizeF();
+  // On a dense screen the largest picture is counted in device pixels: one
+  // with more pixels than the window has units lies on a table of its own
+  // size, seen at one picture pixel a screen pixel.
+  const float scale = platform::GetDisplayScale();
+  const bool fitsUnits = m_cutImage->GetWidth() <= largest.Width / scale &&
+                         m_cutImage->GetHeight() <= largest.Height / scale;
+  if (fits && (scale == 1.0f || fitsUnits)) return SizeF();
+  if (fits) return picture;
   return SizeF(std::ceil(picture.Width * kTableSideFactor), std::ceil(picture.Height * kTableSideFactor));
 }
 
@@ -59,7 +67,10 @@ void CPuzzlePlayRoom::CreateTable() {
 
 void CPuzzlePlayRoom::RestoreView() {
   const CPuzzleTableView& view = m_puzzle->GetTableView();
-  m_table->SetView(view.zoom, view.viewOrigin);
+  // A new puzzle on a table of its own is first seen at the screen's own
+  // size, where each unit of the table takes one device pixel.
+  const bool fresh = view.IsDefault() && m_table->HasOwnSize();
+  m_table->SetView(fresh ? 1.0f / platform::GetDisplayScale() : view.zoom, view.viewOrigin);
   m_table->sigViewChanged.connect(this, &CPuzzlePlayRoom::OnViewChanged);
   OnViewChanged();
 }
@@ -170,8 +181,14 @@ void CPuzzlePlayRoom::OnViewChanged() {
   CPuzzleTable* table = m_table.get();
   if (!table) return;
   // The overview offers itself once, as soon as the window shows less than
-  // the whole table or the player zooms.
-  const bool partial = !table->GetViewport().TableFitsWindow() || table->GetZoom() != 1.0f;
+  // the whole table or the player zooms in.
+  const CTableViewport& viewport = table->GetViewport();
+  const RectF seen = viewport.GetVisibleRect();
+  const SizeF whole = viewport.GetTableSize();
+  constexpr float kSlack = 0.5f;
+  const bool wholeSeen = seen.X <= kSlack && seen.Y <= kSlack && seen.GetRight() >= whole.Width - kSlack &&
+                         seen.GetBottom() >= whole.Height - kSlack;
+  const bool partial = !wholeSeen || table->GetZoom() > viewport.GetMinZoom() * 1.0001f;
   if (partial && !m_overviewOffered && m_overview) SetOverviewShown(true);
   if (platform::IsReporting() && !m_building) {
     const PointF origin = table->GetViewport().GetOrigin();

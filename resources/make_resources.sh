@@ -101,6 +101,46 @@ convert -size 16x13 xc:none -fill '#d9a520' -stroke '#7a5a08' \
   -stroke '#7a5a08' -fill none -draw "line 0,4.5 15,4.5" -stroke '#fff2b0' -draw "line 1,5.5 14,5.5" \
   "${strip[@]}" "$img/category_folder.gif"
 
+# Copies at twice the pixels for dense screens (name@2x): the same artwork
+# drawn again, not enlarged. The smooth fields of the tiled textures are the
+# same ones enlarged (they have no detail to lose), their fine grain is drawn
+# anew at the finer pixels, and the drawn pieces are drawn at twice the size.
+convert "$work/wood_figure.png" -virtual-pixel tile -filter Catrom -resize 476x358! "$work/wood_figure2.png"
+tiled_noise 476 358 11 -morphology Convolve Blur:0x80 -blur 0x0.8 "$work/wood_grain2.png"
+convert "$work/wood_figure2.png" "$work/wood_grain2.png" \
+  -fx "ring=0.5+0.5*sin(2*pi*(3*j/h+0.9*u)); 0.45*pow(ring,1.5)+0.55*v" -auto-level "$work/wood_gray2.png"
+convert "$work/wood_gray2.png" -set colorspace sRGB -type TrueColor "$work/wood_clut.png" -clut \
+  -seed 3 -attenuate 0.25 +noise Gaussian -type TrueColor -sampling-factor 1x1 -quality 92 "${strip[@]}" \
+  "$img/default_background@2x.jpg"
+tiled_noise 320 320 5 -blur 0x1.4 "$work/wall_fine2.png"
+convert "$work/wall_soft.png" -virtual-pixel tile -filter Catrom -resize 320x320! "$work/wall_soft2.png"
+convert "$work/wall_fine2.png" "$work/wall_soft2.png" \
+  -fx "xs=floor(mod(i,40)/2); band=(xs>=3&&xs<9)?1:0; edge=(xs==3||xs==8)?0.5:0; 0.45+0.12*band-0.08*edge+0.10*(u-0.5)+0.12*(v-0.5)" \
+  "$work/wall_gray2.png"
+convert "$work/wall_gray2.png" -set colorspace sRGB -type TrueColor "$work/wall_clut.png" -clut -type TrueColor \
+  "${strip[@]}" PNG24:"$img/gallery_background@2x.png"
+convert -size 24x16 xc: -fx "$(profile '(i/2-0.25)')" -set colorspace sRGB -type TrueColor "$work/gold_clut.png" -clut \
+  "${strip[@]}" PNG32:"$img/gallery_frame_border@2x.png"
+convert -size 44x44 xc: -fx "$(profile 'min(i,j)/2-0.25') * (abs(i-j)<1.2 && i<24 ? 0.7 : 1)" \
+  -set colorspace sRGB -type TrueColor "$work/gold_clut.png" -clut \
+  \( -size 44x44 xc: -fx "min(i,j)<24 ? 1 : 0" \) -alpha off -compose CopyOpacity -composite \
+  -draw "affine 2,0,0,2,0.5,0.5 fill '#6b4510' stroke none circle 6.5,6.5 6.5,1
+         fill '#e9c45a' circle 6,6 6,1.5 fill '#b07e22' circle 6.6,6.6 6.6,3.6
+         fill '#f7dc84' circle 6,6 6,4 fill '#fff7da' circle 5,5 5,4.2
+         fill '#3e2708' path 'M11.5,11.5 L17.5,13.5 L15,15 L13.5,17.5 Z'
+         fill '#d9ad45' path 'M11.5,11.5 L16.5,13 L14.5,14.5 L13,16.5 Z'
+         fill '#fbe9a8' circle 13,13 13,13.5" \
+  "${strip[@]}" PNG32:"$img/gallery_frame_corner@2x.png"
+convert -size 34x22 xc:none -draw "affine 2,0,0,2,0.5,0.5 stroke '#3b2e22' stroke-width 1 line 8,4 1,10 line 8,4 15,10
+         stroke none fill '#00000055' circle 9.5,5.5 9.5,1.5
+         fill '#6e6e72' stroke '#2e2e30' circle 8,4 8,0.5 stroke none fill '#c9c9cf' circle 7,3 7,2" \
+  "${strip[@]}" PNG32:"$img/gallery_frame_nail@2x.png"
+convert -size 32x26 xc:none -draw "affine 2,0,0,2,0.5,0.5 fill '#d9a520' stroke '#7a5a08'
+         path 'M0.5,2.5 L0.5,1 L5.5,1 L6.5,2.5 L15.5,2.5 L15.5,12.5 L0.5,12.5 Z'
+         stroke none fill '#ffd95a' path 'M1,5 L15,5 L15,12 L1,12 Z'
+         stroke '#7a5a08' fill none line 0,4.5 15,4.5 stroke '#fff2b0' line 1,5.5 14,5.5" \
+  "${strip[@]}" "$img/category_folder@2x.gif"
+
 # The program icon: one jigsaw piece, 64 x 64, with knobs on the top and the
 # right and sockets on the left and the bottom, lit from the top left.
 piece="M14,18 L26,18 C22,10 26,4 32,4 C38,4 42,10 38,18 L50,18 L50,30 C58,26 62,30 62,36 C62,42 58,46 50,42 \

@@ -11,6 +11,7 @@
 #include "data/library.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
+#include "platform/display_scale.h"
 #include "platform/report.h"
 #include "rooms/cut_settings_dialog.h"
 
@@ -100,7 +101,8 @@ void CPuzzleCutsRoom::Build(bool modify, bool withGiftBox) {
 void CPuzzleCutsRoom::SetFloorMinSize() {
   // The floor is as large as the picture it shows; a full picture larger
   // than the screen is shown reduced, so the floor is as large as that
-  // picture fitted to the screen would be.
+  // picture fitted to the screen would be. The largest picture is counted in
+  // the screen's pixels, the floor in units.
   const Gdiplus::Bitmap& picture = *m_puzzle->GetPicture();
   const Size largest = m_root->GetLargestPictureSize();
   float w = static_cast<float>(picture.GetWidth()), h = static_cast<float>(picture.GetHeight());
@@ -109,7 +111,8 @@ void CPuzzleCutsRoom::SetFloorMinSize() {
     w *= scale;
     h *= scale;
   }
-  m_root->SetFloorMinSize(SizeF(std::round(w), std::round(h)));
+  const float density = platform::GetDisplayScale();
+  m_root->SetFloorMinSize(SizeF(std::round(w / density), std::round(h / density)));
 }
 
 void CPuzzleCutsRoom::ShowCaption() {

@@ -1,10 +1,12 @@
 #include "rooms/gallery_frame.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "canvas/behaviours.h"
 #include "canvas/items.h"
 #include "data/puzzle_image_data.h"
+#include "platform/display_scale.h"
 #include "platform/graphics.h"
 #include "platform/image_helpers.h"
 
@@ -13,9 +15,10 @@ namespace gallery {
 const FrameArtwork& FrameArtwork::BuiltIn() {
   static const FrameArtwork art = [] {
     FrameArtwork a;
-    a.nail = platform::LoadImageFromResource("IMG", "IMG_GALLERY_FRAME_NAIL");
-    a.corner = platform::LoadImageFromResource("IMG", "IMG_GALLERY_FRAME_CORNER");
-    a.border = platform::LoadImageFromResource("IMG", "IMG_GALLERY_FRAME_BORDER");
+    const float scale = platform::GetDisplayScale();
+    a.nail = platform::LoadImageFromResource("IMG", "IMG_GALLERY_FRAME_NAIL", scale);
+    a.corner = platform::LoadImageFromResource("IMG", "IMG_GALLERY_FRAME_CORNER", scale);
+    a.border = platform::LoadImageFromResource("IMG", "IMG_GALLERY_FRAME_BORDER", scale);
     return a;
   }();
   return art;
@@ -54,18 +57,28 @@ std::unique_ptr<Gdiplus::Bitmap> ComposeFrame(const Gdiplus::Bitmap& thumbnail, 
   const Gdiplus::Bitmap* nail = art.nail && art.nail->IsValid() ? art.nail.get() : nullptr;
   const Gdiplus::Bitmap* corner = art.corner && art.corner->IsValid() ? art.corner.get() : nullptr;
   const Gdiplus::Bitmap* border = art.border && art.border->IsValid() ? art.border.get() : nullptr;
-  const int w = thumbnail.GetWidth(), h = thumbnail.GetHeight();
+  const Gdiplus::Bitmap* any = border ? border : corner ? corner : nail;
+  const float resolution = any ? any->GetHorizontalResolution() : Gdiplus::Bitmap::kUnitResolution;
+  const float density = resolution / Gdiplus::Bitmap::kUnitResolution;
+  const int w = static_cast<int>(std::lround(thumbnail.GetWidth() * density));
+  const int h = static_cast<int>(std::lround(thumbnail.GetHeight() * density));
   const int b = border ? border->GetWidth() : 0;
   const int nw = nail ? nail->GetWidth() : 0, nh = nail ? nail->GetHeight() : 0;
   const int width = w + 2 * b, height = nh + h + 2 * b;
 
   auto frame = std::make_unique<Gdiplus::Bitmap>(width, height, Gdiplus::PixelFormat::Format32bppARGB);
   if (!frame->IsValid()) return nullptr;
+  frame->SetResolution(resolution, resolution);
   Gdiplus::Graphics g(frame.get());
   g.Clear(Gdiplus::Color(0u));
   const float fw = static_cast<float>(width), fb = static_cast<float>(b), fnh = static_cast<float>(nh);
   if (nail) g.DrawImage(nail, static_cast<float>((width - nw) / 2), 0.0f);
-  g.DrawImage(&thumbnail, fb, fnh + fb);
+  if (density == 1.0f) {
+    g.DrawImage(&thumbnail, fb, fnh + fb);
+  } else {
+    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    g.DrawImage(&thumbnail, RectF(fb, fnh + fb, static_cast<float>(w), static_cast<float>(h)));
+  }
 
   if (border) {
     // The strip is stretched only along its length; taking a source one

@@ -26,7 +26,8 @@ struct FrameArtwork {
   // stretched along each edge.
   std::shared_ptr<Gdiplus::Bitmap> border;
 
-  // The built-in artwork, decoded once and shared for the program's life.
+  // The built-in artwork for the screen's scale, decoded once and shared for
+  // the program's life.
   static const FrameArtwork& BuiltIn();
 };
 
@@ -38,7 +39,9 @@ std::unique_ptr<Gdiplus::Bitmap> QuarterTurnedCopy(const Gdiplus::Bitmap& pictur
 // the thumbnail at (b, n_h + b), strips along the four edges of the framed
 // area and a corner piece in each of its corners, each turned a quarter
 // further than the one before, clockwise from the top left. Null for an
-// invalid thumbnail.
+// invalid thumbnail. Sizes are the artwork's pixels: artwork drawn for a
+// denser screen (its resolution above 96) frames the thumbnail enlarged to
+// that density, and the frame keeps the artwork's resolution.
 std::unique_ptr<Gdiplus::Bitmap> ComposeFrame(const Gdiplus::Bitmap& thumbnail, const FrameArtwork& art);
 
 // The wall item of an entry: its framed thumbnail in a canvas image with a

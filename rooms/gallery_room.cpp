@@ -6,6 +6,7 @@
 #include "canvas/items.h"
 #include "data/library.h"
 #include "data/room_host.h"
+#include "platform/display_scale.h"
 #include "platform/image_helpers.h"
 #include "platform/report.h"
 #include "rooms/gallery_frame.h"
@@ -20,7 +21,7 @@ const SizeF kRootMinSize(300.0f, 1.0f);
 // gallery is entered.
 const std::shared_ptr<Gdiplus::Bitmap>& GalleryBackground() {
   static const std::shared_ptr<Gdiplus::Bitmap> picture =
-      platform::LoadImageFromResource("IMG", "IMG_GALLERY_BACKGROUND");
+      platform::LoadImageFromResource("IMG", "IMG_GALLERY_BACKGROUND", platform::GetDisplayScale());
   return picture;
 }
 

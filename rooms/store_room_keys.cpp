@@ -1,4 +1,5 @@
-// The store room from the keyboard: Tab over the floor, Enter to open.
+// The store room from the keyboard: Tab over the floor, the arrows inside a
+// category's window, Enter to open.
 
 #include <algorithm>
 
@@ -10,6 +11,17 @@
 #include "platform/keyboard.h"
 #include "platform/messages.h"
 #include "rooms/store_room.h"
+
+namespace {
+
+// The list view a thumbnail lies in, or null for one on the floor.
+CRSListView* ListHolding(CRSCanvasItem* item) {
+  for (CRSCanvasItem* link = item ? item->GetParentItem() : nullptr; link; link = link->GetParentItem())
+    if (auto* list = dynamic_cast<CRSListView*>(link)) return list;
+  return nullptr;
+}
+
+}  // namespace
 
 std::vector<CRSCanvasItem*> CPuzzleStoreRoom::GetFloorItemsInOrder() const {
   std::vector<CRSCanvasItem*> items;
@@ -41,6 +53,15 @@ int CPuzzleStoreRoom::FilterGlobalEvent(CRSEventReceiver* target, CRSEvents::Bas
     if (!m_selection->GetSelection()) return kVerdictContinue;
     Open();
     return kVerdictSkipTarget;
+  }
+  if (CRSListView* list = ListHolding(m_selection->GetSelection())) {
+    // A thumbnail in a category's window: the arrows, Home and End move the
+    // selection over that window's thumbnails.
+    if (CRSCanvasItem* next = list->GetItemBeside(m_selection->GetSelection(), vk)) {
+      m_selection->Select(CRSAutoPtrPolymorphic<CRSCanvasItem>(next));
+      list->ScrollIntoView(next);
+      return kVerdictSkipTarget;
+    }
   }
   if (vk != platform::kVkTab) return kVerdictContinue;
   const std::vector<CRSCanvasItem*> items = GetFloorItemsInOrder();

@@ -19,7 +19,12 @@ CBehaviourMessageHandler::~CBehaviourMessageHandler() = default;
 void CBehaviourMessageHandler::OnEvent(CRSEvents::BasicEvent& event) {
   if (event.GetType() != CRSEvents::kEventKey || event.GetMessage() != static_cast<int>(platform::kMsgKeyDown)) return;
   auto& key = static_cast<CRSCanvasEvents::Key&>(event);
-  if (key.m_virtualKey != platform::kVkTab || (platform::CurrentModifierFlags() & platform::kKeyStateControl)) return;
+  if (platform::CurrentModifierFlags() & platform::kKeyStateControl) return;
+  if (key.m_virtualKey == platform::kVkEscape) {
+    CloseFrontWindow(GetItem(), key.m_focusItem.get());
+    return;
+  }
+  if (key.m_virtualKey != platform::kVkTab) return;
   MoveKeyFocus(GetItem(), key.m_focusItem.get(), (platform::CurrentModifierFlags() & platform::kKeyStateShift) != 0);
 }
 

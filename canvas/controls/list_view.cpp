@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/messages.h"
+
 CRSListView::CRSListView(const PointF& position, CRSObject* parent, const std::string& name, const SizeF& size)
     : CRSScrollView(position, parent, name, size) {}
 
@@ -24,6 +26,41 @@ std::vector<CRSCanvasItem*> CRSListView::GetItems() const {
   for (const Entry& e : m_items)
     if (CRSCanvasItem* item = e.item.get(); item && !item->IsBeingDeleted()) out.push_back(item);
   return out;
+}
+
+CRSCanvasItem* CRSListView::GetItemBeside(CRSCanvasItem* from, unsigned virtualKey) const {
+  const std::vector<CRSCanvasItem*> items = GetItems();
+  const auto at = std::find(items.begin(), items.end(), from);
+  if (at == items.end()) return nullptr;
+  const long count = static_cast<long>(items.size()), index = at - items.begin();
+  // Side by side, every item is in the one row.
+  const long columns = m_sideBySide ? count : std::max(1, m_columns);
+  long to = -1;
+  switch (virtualKey) {
+    case platform::kVkLeft: to = index - 1; break;
+    case platform::kVkRight: to = index + 1; break;
+    case platform::kVkUp: to = index - columns; break;
+    case platform::kVkDown: to = index + columns; break;
+    case platform::kVkHome: to = 0; break;
+    case platform::kVkEnd: to = count - 1; break;
+    default: return nullptr;
+  }
+  return to >= 0 && to < count && to != index ? items[static_cast<size_t>(to)] : nullptr;
+}
+
+void CRSListView::ScrollIntoView(CRSCanvasItem* item) {
+  CRSCanvasItem* area = GetClientArea();
+  CRSCanvasItem* holder = GetHolder();
+  if (!item || !area || !holder) return;
+  const RectF r = item->GetBoundsIn(area);
+  const PointF offset = GetScrollOffset();
+  const SizeF seen = holder->GetSize();
+  PointF wanted = offset;
+  if (r.Y < offset.Y) wanted.Y = r.Y - kFirstRowY;
+  else if (r.GetBottom() > offset.Y + seen.Height) wanted.Y = r.GetBottom() - seen.Height + kFirstRowY;
+  if (r.X < offset.X) wanted.X = r.X;
+  else if (r.GetRight() > offset.X + seen.Width) wanted.X = r.GetRight() - seen.Width;
+  if (!wanted.Equals(offset)) ScrollTo(wanted);
 }
 
 void CRSListView::AddItem(CRSCanvasItem* item) {

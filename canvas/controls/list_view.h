@@ -36,6 +36,12 @@ class CRSListView : public CRSScrollView {
   void RemoveItem(CRSCanvasItem* item);
   // The live items in their order.
   std::vector<CRSCanvasItem*> GetItems() const;
+  // The item the arrow key (or Home, End) leads to from `from`: the one
+  // before or after it, the one in the row above or below, the first or the
+  // last; null when there is none that way or the key is none of these.
+  CRSCanvasItem* GetItemBeside(CRSCanvasItem* from, unsigned virtualKey) const;
+  // Scrolls as little as needed for the whole item to be seen.
+  void ScrollIntoView(CRSCanvasItem* item);
 
   // The figures of the last layout, for callers and tests.
   int GetColumnCount() const { return m_columns; }

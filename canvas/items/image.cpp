@@ -35,7 +35,8 @@ void CRSCanvasImage::SetImage(std::shared_ptr<Gdiplus::Bitmap> picture, bool res
   if (resize) {
     SetOrigin(PointF());
     if (m_picture && m_picture->GetWidth() != 0 && m_picture->GetHeight() != 0) {
-      SetSize(SizeF(static_cast<float>(m_picture->GetWidth()), static_cast<float>(m_picture->GetHeight())));
+      // A picture made for a denser screen takes the units it was made for.
+      SetSize(SizeF(m_picture->GetUnitWidth(), m_picture->GetUnitHeight()));
     } else {
       SetSize(SizeF());
       m_picture.reset();

@@ -33,7 +33,7 @@ CRSCanvasItem* CRSControlStylesDrawn::CreateButtonFace(CRSControlButton& button,
       state == 2 && button.GetImage(1) ? button.GetImage(1) : button.GetImage(0);
   if (picture) {
     auto* image = new CRSCanvasImage(PointF(), face, "image", picture);
-    image->SetSize(SizeF(static_cast<float>(picture->GetWidth()), static_cast<float>(picture->GetHeight())));
+    image->SetSize(SizeF(picture->GetUnitWidth(), picture->GetUnitHeight()));
     if (state == 3) {
       // Disabled pictures are faded to a third of their opacity.
       Gdiplus::ColorMatrix fade{};

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "canvas/behaviours.h"
 #include "canvas/controls/control_window.h"
@@ -11,6 +12,7 @@
 #include "canvas/styles/style_parts.h"
 #include "platform/bitmap.h"
 #include "platform/cursors.h"
+#include "platform/display_scale.h"
 #include "platform/graphics.h"
 
 namespace {
@@ -20,14 +22,20 @@ enum class Glyph { kClose, kMaximize, kRestore, kMinimize };
 // A small white symbol for a title-bar button, drawn once per size and kept:
 // every window of that size shares the same pictures.
 std::shared_ptr<Gdiplus::Bitmap> GlyphPicture(Glyph glyph, int size) {
-  static std::map<std::pair<int, int>, std::shared_ptr<Gdiplus::Bitmap>> cache;
+  static std::map<std::tuple<int, int, int>, std::shared_ptr<Gdiplus::Bitmap>> cache;
   size = std::clamp(size, 6, 64);
-  auto& slot = cache[{static_cast<int>(glyph), size}];
+  // Drawn in the screen's device pixels, and shown at its size in units.
+  const float scale = platform::GetDisplayScale();
+  const int pixels = static_cast<int>(std::lround(size * scale));
+  auto& slot = cache[{static_cast<int>(glyph), size, pixels}];
   if (slot) return slot;
-  auto bitmap = std::make_shared<Gdiplus::Bitmap>(size, size, PixelFormat::Format32bppARGB);
+  auto bitmap = std::make_shared<Gdiplus::Bitmap>(pixels, pixels, PixelFormat::Format32bppARGB);
+  const float density = static_cast<float>(pixels) / static_cast<float>(size);
+  bitmap->SetResolution(Gdiplus::Bitmap::kUnitResolution * density, Gdiplus::Bitmap::kUnitResolution * density);
   Gdiplus::Graphics g(bitmap.get());
   g.Clear(Gdiplus::Color(0x00000000u));
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  g.ScaleTransform(density, density);
   const float s = static_cast<float>(size), w = std::max(1.5f, s / 7.0f), in = w;
   Gdiplus::Pen pen(Gdiplus::Color(0xFFFFFFFFu), w);
   Gdiplus::Pen dark(Gdiplus::Color(0x90000000u), w + 1.5f);

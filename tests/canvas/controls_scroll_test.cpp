@@ -204,4 +204,23 @@ TEST_F(ListTest, AddingOneByOnePlacesItemsWhereAFullLayoutWould) {
   EXPECT_EQ(list->GetColumnCount(), 8);
 }
 
+TEST_F(ListTest, ArrowsHomeAndEndLeadOverTheRowsAndScrollTheItemIntoView) {
+  list = new CRSListView(PointF(0, 0), root, "list", SizeF(320, 100));
+  std::vector<CRSCanvasItem*> items;
+  for (int i = 0; i < 10; ++i) items.push_back(Item(50, 40));
+  ASSERT_EQ(list->GetColumnCount(), 4) << "rows of four, four and two";
+  const struct { int from; unsigned vk; int to; } keys[] = {
+      {0, platform::kVkRight, 1}, {1, platform::kVkLeft, 0},  {0, platform::kVkLeft, -1}, {9, platform::kVkRight, -1},
+      {1, platform::kVkDown, 5},  {5, platform::kVkUp, 1},    {1, platform::kVkUp, -1},   {6, platform::kVkDown, -1},
+      {5, platform::kVkHome, 0},  {5, platform::kVkEnd, 9},   {9, platform::kVkEnd, -1},  {5, platform::kVkTab, -1},
+  };
+  for (const auto& k : keys)
+    EXPECT_EQ(list->GetItemBeside(items[k.from], k.vk), k.to < 0 ? nullptr : items[k.to]) << k.from << " " << k.vk;
+  list->ScrollIntoView(items[9]);
+  const float bottom = items[9]->GetBoundsIn(list->GetClientArea()).GetBottom();
+  EXPECT_GE(list->GetScrollOffset().Y + list->GetHolder()->GetSize().Height, bottom);
+  list->ScrollIntoView(items[0]);
+  EXPECT_EQ(list->GetScrollOffset().Y, 0.0f);
+}
+
 }  // namespace

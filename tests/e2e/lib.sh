@@ -5,6 +5,9 @@
 
 E2E_WORK="$(mktemp -d)"
 E2E_XVFB_PID=""
+# The scenes measure the screen in units of one pixel, whatever desktop
+# scale the machine running them has; a scene that wants another sets it.
+export TANDRILL_SCALE="${TANDRILL_SCALE:-1}"
 
 # A game that ended by itself has left its process id free for the system
 # to give to any other program: only a process that is still this script's

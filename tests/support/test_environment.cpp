@@ -18,6 +18,9 @@ struct HeadlessEnvironment {
     // A test that wants another driver (the disk audio capture) sets its own.
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // Pixels are units, whatever the desktop's scale, unless the caller
+    // chose a scale to run the tests at.
+    setenv("TANDRILL_SCALE", "1", 0);
     // Each test process gets a data folder of its own under the temporary
     // folder unless the caller chose one.
     const char* tmp = std::getenv("TMPDIR");

@@ -1,7 +1,8 @@
 // Simple controls driven through a real view: the choice list's step
 // buttons click through the event queue and never wrap around, a text
 // field behind a modal window takes no typing, and Tab walks a dialog's
-// controls in reading order, each answering its keys.
+// controls in reading order, each answering its keys, and Escape closes a
+// window that is not modal.
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,19 @@ TEST_F(ControlsInViewTest, TabWalksTheDialogInReadingOrderAndControlsAnswerKeys)
   box->SetModal(false);
   Click(at.X, at.Y);
   EXPECT_EQ(root->FindChild("focusRing"), nullptr) << "a press takes the ring away";
+
+  // Escape closes a window that is not modal: the one holding the keyboard,
+  // else the front one with a close button.
+  dialog->SetCloseButton(true);
+  box->SetCloseButton(true);
+  view.SetFocusItem(slider);
+  Key(platform::kVkEscape);
+  Deliver();
+  EXPECT_EQ(root->FindChild("dialog"), nullptr);
+  EXPECT_NE(root->FindChild("box"), nullptr);
+  Key(platform::kVkEscape);
+  Deliver();
+  EXPECT_EQ(root->FindChild("box"), nullptr);
 }
 
 }  // namespace
