@@ -139,8 +139,9 @@ bool CPuzzleTable::OnSelectionKey(unsigned vk, unsigned modifiers) {
   if (vk == platform::kVkEscape && !m_selection.IsEmpty()) {
     m_selection.Clear();
     platform::ReportLine("table selected 0");
-    // Escape may mean more to whoever has the keyboard: it goes on.
-    return false;
+    // That was what this Escape meant: it closes no window as well. (A
+    // field being typed in has the keys before the table.)
+    return true;
   }
   return false;
 }
