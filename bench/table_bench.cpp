@@ -146,7 +146,8 @@ void BM_TableZoomOutBurst9600(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     table->ZoomSteps(centre, -1);
     scene.Frame();
-    worst = std::max(worst, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    worst = std::max(worst, took.count());
   }
   surface->Sharpen();
   for (int i = 0; i < 20 && surface->IsSoft(); ++i) scene.Frame();

@@ -386,9 +386,12 @@ void CRSCanvasItem::RefreshChildCull() {
     e.visible = child->m_visible;
     return e;
   };
-  if (!m_childCullValid || m_childCull.size() != children.size()) {
-    // The queue may name children that have left since: it is dropped
-    // unread.
+  // Many children out of date at once (a heap of pieces brought back onto
+  // the table) are read anew with the rest: each may have to be looked for
+  // in the list, where they were shifted by those that came before them.
+  const bool manyStale = m_staleCull.size() > children.size() / 8 + 64;
+  if (!m_childCullValid || m_childCull.size() != children.size() || manyStale) {
+    // Every child is read: the queue is dropped unread.
     m_staleCull.clear();
     m_childCull.resize(children.size());
     for (std::size_t i = 0; i < children.size(); ++i) {
