@@ -202,9 +202,8 @@ BENCHMARK(BM_TryConnectGroup600)->Unit(benchmark::kMicrosecond);
 // the other in reading order, so each joins the one growing group: the way
 // a player finishes a large puzzle. A join must not cost the size of the
 // group it joins, or the whole solve grows with the square of the pieces.
-void BM_SolvePieceByPiece9600(benchmark::State& state) {
+void SolvePieceByPiece(benchmark::State& state, int cols, int rows) {
   CRSEventDispatcher::Create();
-  const int cols = 120, rows = 80;
   auto square = std::make_shared<Gdiplus::Bitmap>(20, 20, PixelFormat::Format32bppARGB);
   for (auto _ : state) {
     state.PauseTiming();
@@ -231,6 +230,11 @@ void BM_SolvePieceByPiece9600(benchmark::State& state) {
   }
   state.counters["pieces"] = cols * rows;
 }
+// At a quarter of the pieces, for the scaling: a solve that costs a quarter
+// of the time is linear, one that costs a sixteenth is quadratic.
+void BM_SolvePieceByPiece2400(benchmark::State& state) { SolvePieceByPiece(state, 60, 40); }
+BENCHMARK(BM_SolvePieceByPiece2400)->Unit(benchmark::kMillisecond)->Iterations(1);
+void BM_SolvePieceByPiece9600(benchmark::State& state) { SolvePieceByPiece(state, 120, 80); }
 BENCHMARK(BM_SolvePieceByPiece9600)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

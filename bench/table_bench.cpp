@@ -12,6 +12,12 @@
 // - BM_TableZoomSharp1296, BM_TableZoomSharp9600: once the wheel rests after
 //   such a step, the frames that paint every piece sharp again, a band of
 //   the window a frame (counter frames: how many).
+// - BM_TableZoomOutBurst9600: wheel steps out in a burst, as fast as they
+//   come, from zoom 1 over the middle of the 9600-piece table to the zoom
+//   that fits the whole table, each with its frame: one iteration is one
+//   step. What comes into view at the edges is painted sharp, from pieces
+//   that are met smaller at every step. Budget: under 33 ms a step, the
+//   slowest step counted too (counter worst_ms, wall time).
 // - BM_TablePanStep9600: one pan step of 20 pixels at zoom 0.25, repaint
 //   included. Budget: under 16 ms.
 // - BM_TableRepaint9600: the whole window repainted with nothing changed,
@@ -23,6 +29,9 @@
 //   Budget: under 2 ms.
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
 
 #include "bench/play_scene.h"
 #include "canvas/behaviours.h"
@@ -109,6 +118,42 @@ BENCHMARK(BM_TableZoomStep9600)->Unit(benchmark::kMillisecond);
 
 void BM_TableZoomSharp9600(benchmark::State& state) { ZoomStepCase(state, LargeScene(), true); }
 BENCHMARK(BM_TableZoomSharp9600)->Unit(benchmark::kMillisecond);
+
+// Budget 33 ms a step.
+void BM_TableZoomOutBurst9600(benchmark::State& state) {
+  Scene& scene = LargeScene();
+  CPuzzleTable* table = OpenTable(scene, state);
+  if (!table) return;
+  auto* surface = static_cast<CRSKeptLayer*>(table->GetSurface());
+  const CTableViewport& viewport = table->GetViewport();
+  const SizeF window = viewport.GetWindowSize();
+  const PointF centre(window.Width / 2.0f, window.Height / 2.0f);
+  const auto startBurst = [&] {
+    const SizeF tableSize = viewport.GetTableSize();
+    table->SetView(1.0f, PointF(tableSize.Width / 2.0f - centre.X, tableSize.Height / 2.0f - centre.Y));
+    surface->Sharpen();
+    for (int i = 0; i < 20 && surface->IsSoft(); ++i) scene.Frame();
+    scene.Frame();
+  };
+  startBurst();
+  double worst = 0.0;
+  for (auto _ : state) {
+    if (table->GetZoom() <= viewport.GetMinZoom() * 1.0001f) {
+      state.PauseTiming();
+      startBurst();
+      state.ResumeTiming();
+    }
+    const auto start = std::chrono::steady_clock::now();
+    table->ZoomSteps(centre, -1);
+    scene.Frame();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    worst = std::max(worst, took.count());
+  }
+  surface->Sharpen();
+  for (int i = 0; i < 20 && surface->IsSoft(); ++i) scene.Frame();
+  state.counters["worst_ms"] = worst;
+}
+BENCHMARK(BM_TableZoomOutBurst9600)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Budget 16 ms.
 void BM_TablePanStep9600(benchmark::State& state) {

@@ -239,16 +239,33 @@ class CBehaviourSoftImage : public CRSCanvasBehaviour {
   CRSAutoPtrPolymorphic<CRSCanvasImage> m_image;
   bool m_tracking = false;
   bool m_placing = false;
-  // The rotation and scale of the parent, seen from the root, at the last
+  // Re-places the image when the parent's turn or scale, seen from the
+  // frame, differs from that of the last placing.
+  void OnChainMoved();
+  // Records the turn and scale the image was just placed under.
+  void NotePlaced();
+  // Joins the watch over the ancestors of the item's parent now, leaving
+  // the one before.
+  void JoinWatch();
+  void LeaveWatch();
+
+  // The rotation and scale of the parent, seen from the frame, at the last
   // placing (m11, m12, m21, m22).
   std::array<float, 4> m_placedUnder{1.0f, 0.0f, 0.0f, 1.0f};
-  // Connections to the item's ancestors; cut and made anew when the chain
-  // changes.
-  struct ChainSlots : sigslot::has_slots {
+  // Connections to the item itself.
+  struct ItemSlots : sigslot::has_slots {
     CBehaviourSoftImage* owner = nullptr;
     void OnGeometry(CRSCanvasItem* item) { owner->OnGeometryChanged(item); }
     void OnParent(CRSObject* o, CRSObject* n, CRSObject* p) { owner->OnParentChanged(o, n, p); }
-  } m_chain;
+  } m_itemSlots;
+  // The soft images of one parent's children share one watch over the
+  // parent and its ancestors (soft_image.cpp): a group of thousands of
+  // pieces that grows by one, or is dragged, tells one watch instead of
+  // every piece's shadow and glow.
+  class ChainWatch;
+  std::shared_ptr<ChainWatch> m_watch;
+  // This image's place in the watch's list.
+  std::size_t m_watchIndex = 0;
 };
 
 // A yellow glow behind the item, shown while switched on.

@@ -53,6 +53,7 @@ class CRSCanvasItem : public CRSObject {
   // --- the object tree -------------------------------------------------
   void SetParent(CRSObject* parent) override;
   CRSObject* FindInsertPosition(CRSObject* child) override;
+  std::size_t FindInsertIndex(CRSObject* child, std::size_t from = 0) override;
   void OnAddChild(CRSObject* child) override;
   void OnRemoveChild(CRSObject* child) override;
   void OnEvent(CRSEvents::BasicEvent& event) override;
@@ -61,8 +62,9 @@ class CRSCanvasItem : public CRSObject {
   CRSCanvasItem* GetParentItem() const;
   // The topmost item above this one (this item when it has no item parent).
   CRSCanvasItem* GetRootItem();
-  // The child items in painting order (bottom first). The vector is rebuilt
-  // after the children change; do not keep it across changes.
+  // The child items in painting order (bottom first). The vector follows
+  // the children as they come, go and change places; do not keep it across
+  // changes.
   const std::vector<CRSCanvasItem*>& GetChildItems() const;
 
   // --- drawing and hit testing ------------------------------------------
@@ -204,6 +206,10 @@ class CRSCanvasItem : public CRSObject {
   void NoteBoundsChanged();
 
  private:
+  // The paint walk's survey of opaque items (item_paint.cpp) reads the
+  // cull list to pass over the children outside its clip.
+  friend class CRSPaintSurvey;
+
   void RunCursorWalk();
   // Run for the item a mouse event was first delivered to.
   void RequestFocusForPress(int message);
@@ -220,6 +226,14 @@ class CRSCanvasItem : public CRSObject {
   // and the moves of MoveChildrenTo.
   void OnMoveStarting() override;
   void OnMoveDone(CRSObject* oldParent) override;
+  void OnChildLinked(CRSObject* child, std::size_t index) override;
+  void OnChildUnlinked(CRSObject* child, std::size_t index) override;
+  // The child at `from` in the list of children was moved to `to`, as
+  // std::rotate moves one entry.
+  void OnChildMoved(std::size_t from, std::size_t to);
+  // Whether the child items and the cull list stand one for one with the
+  // children, so that each change can be followed in place.
+  bool ChildItemsFollowChildren(std::size_t childrenBefore) const;
   // Moves between parents under way, and the updates setting before them.
   int m_moveDepth = 0;
   bool m_updatesBeforeMove = true;
@@ -270,8 +284,9 @@ class CRSCanvasItem : public CRSObject {
   std::vector<ChildCull> m_childCull;
   std::vector<CRSCanvasItem*> m_staleCull;
   bool m_childCullValid = false;
-  // This item's own entry in its parent's list: where, and whether it is
-  // already queued as out of date.
+  // This item's own entry in its parent's list: where it was last seen
+  // (children added or moved before it since shift it; it is looked for
+  // again then), and whether it is already queued as out of date.
   std::size_t m_indexInParent = 0;
   bool m_cullQueued = false;
 };

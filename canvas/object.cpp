@@ -56,8 +56,10 @@ void CRSObject::SetParent(CRSObject* newParent) {
     auto& siblings = oldParent->m_children;
     auto it = std::find_if(siblings.begin(), siblings.end(), [this](const auto& c) { return c.SameBlock(this); });
     if (it != siblings.end()) {
+      const auto index = static_cast<std::size_t>(it - siblings.begin());
       leaving = std::move(*it);
       siblings.erase(it);
+      oldParent->OnChildUnlinked(this, index);
     }
     leaving.Release();  // cannot delete us: we hold a count
     oldParent->OnRemoveChild(this);
@@ -66,22 +68,24 @@ void CRSObject::SetParent(CRSObject* newParent) {
   }
 
   if (linkable && adopter.Alive() && !IsBeingDeleted() && !newParent->IsBeingDeleted()) {
-    m_parent = newParent;
+    // Only a handler that moved us meanwhile can have linked us already:
+    // an object is in the list of the parent it names, and of no other.
+    // Looking through the list every time would make each move cost the
+    // size of the parent (a group of thousands of pieces).
     auto& siblings = newParent->m_children;
-    const bool present =
-        std::any_of(siblings.begin(), siblings.end(), [this](const auto& c) { return c.SameBlock(this); });
+    const bool present = m_parent && std::any_of(siblings.begin(), siblings.end(),
+                                                 [this](const auto& c) { return c.SameBlock(this); });
+    m_parent = newParent;
     if (!present) {
-      CRSObject* before = newParent->FindInsertPosition(this);
-      auto pos = before ? std::find_if(siblings.begin(), siblings.end(),
-                                       [before](const auto& c) { return c.SameBlock(before); })
-                        : siblings.end();
-      siblings.insert(pos, CRSAutoPtrPolymorphic<CRSObject>(this));
+      const std::size_t index = std::min(newParent->FindInsertIndex(this), siblings.size());
+      siblings.insert(siblings.begin() + static_cast<std::ptrdiff_t>(index), CRSAutoPtrPolymorphic<CRSObject>(this));
+      newParent->OnChildLinked(this, index);
     }
     sigParentChanged(this, newParent, oldParent);
   }
 }
 
-std::size_t CRSObject::PlaceOf(CRSObject* child, std::size_t from) {
+std::size_t CRSObject::FindInsertIndex(CRSObject* child, std::size_t from) {
   CRSObject* before = FindInsertPosition(child);
   if (!before) return m_children.size();
   // Children handed over in order land in order, so the search goes on
@@ -132,6 +136,8 @@ void CRSObject::MoveChildrenTo(CRSObject* newParent) {
     }
     CRSAutoPtrPolymorphic<CRSObject> moving = std::move(m_children[i]);
     child->m_parent = nullptr;
+    // The list closes up only at the end.
+    OnChildUnlinked(child, kNoIndex);
     OnRemoveChild(child);
     if (!alive.Alive() || !self.Alive()) continue;
     if (!linkable || !adopter.Alive() || child->IsBeingDeleted() || newParent->IsBeingDeleted()) {
@@ -139,8 +145,9 @@ void CRSObject::MoveChildrenTo(CRSObject* newParent) {
       continue;
     }
     child->m_parent = newParent;
-    place = newParent->PlaceOf(child, place);
+    place = std::min(newParent->FindInsertIndex(child, place), newParent->m_children.size());
     newParent->m_children.insert(newParent->m_children.begin() + static_cast<std::ptrdiff_t>(place), std::move(moving));
+    newParent->OnChildLinked(child, place);
     ++place;
     child->sigParentChanged(child, newParent, this);
     if (alive.Alive()) child->OnMoveDone(this);
@@ -149,6 +156,9 @@ void CRSObject::MoveChildrenTo(CRSObject* newParent) {
 }
 
 void CRSObject::DeleteChildren() {
+  // Every child goes: a view of the list is read anew afterwards rather
+  // than closed up after each child (a table of thousands of pieces).
+  if (!m_children.empty()) OnChildUnlinked(nullptr, kNoIndex);
   while (!m_children.empty()) {
     CRSObject* child = m_children.front().get();
     const CRSAutoPtrBlock* block = m_children.front().block();
@@ -162,7 +172,9 @@ void CRSObject::DeleteChildren() {
     if (!m_children.empty() && m_children.front().block() == block) {
       CRSAutoPtrPolymorphic<CRSObject> dropped = std::move(m_children.front());
       m_children.erase(m_children.begin());
-      if (CRSObject* orphan = dropped.get()) orphan->m_parent = nullptr;
+      CRSObject* orphan = dropped.get();
+      if (orphan) orphan->m_parent = nullptr;
+      OnChildUnlinked(orphan, kNoIndex);
     }
   }
 }

@@ -53,6 +53,10 @@ class CRSObject : public CRSEventReceiver, public CRSTimer {
   virtual void DeleteChildren();
   // The child before which `child` is inserted; null appends.
   virtual CRSObject* FindInsertPosition(CRSObject* child);
+  // The same answer as an index into the list (its size appends), looked
+  // for from `from` onward first. A subclass that finds the place by its
+  // index answers here without searching the list for it.
+  virtual std::size_t FindInsertIndex(CRSObject* child, std::size_t from = 0);
   // Called on the new parent before the child is linked; it may redirect the
   // child elsewhere, which ends the move.
   virtual void OnAddChild(CRSObject* child);
@@ -83,11 +87,16 @@ class CRSObject : public CRSEventReceiver, public CRSTimer {
   // just after it changes parent.
   virtual void OnMoveStarting() {}
   virtual void OnMoveDone(CRSObject* /*oldParent*/) {}
+  // Told right after `child` came into this object's list at `index`, and
+  // right after it left the list from `index` (kNoIndex: from no one place,
+  // as when the list closes up later; a null child with kNoIndex: every
+  // child is about to go), so that a subclass keeping a view of the list
+  // follows each change instead of reading the whole list again.
+  static constexpr std::size_t kNoIndex = static_cast<std::size_t>(-1);
+  virtual void OnChildLinked(CRSObject* /*child*/, std::size_t /*index*/) {}
+  virtual void OnChildUnlinked(CRSObject* /*child*/, std::size_t /*index*/) {}
 
  private:
-  // Where `child` goes in this object's list (FindInsertPosition's answer),
-  // looking from `from` onward first.
-  std::size_t PlaceOf(CRSObject* child, std::size_t from);
 
   CRSObject* m_parent = nullptr;
   ChildList m_children;

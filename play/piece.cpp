@@ -134,15 +134,16 @@ bool CPuzzlePiece::CollectConnected(PieceSet& visited) {
 }
 
 bool CPuzzlePiece::IsWhole() {
+  // Nearest pieces first: the open side that tells a puzzle is not whole
+  // lies next to the piece that just joined, where a walk deep into the
+  // group first would cross all of it at every join.
   PieceSet visited{this};
   std::vector<CPuzzlePiece*> pending{this};
-  while (!pending.empty()) {
-    CPuzzlePiece* piece = pending.back();
-    pending.pop_back();
-    for (const NeighbourSlot& slot : piece->m_neighbours) {
+  for (std::size_t next = 0; next < pending.size(); ++next) {
+    for (const NeighbourSlot& slot : pending[next]->m_neighbours) {
       if (!slot.connected) return false;
-      CPuzzlePiece* next = slot.piece.get();
-      if (next && visited.insert(next).second) pending.push_back(next);
+      CPuzzlePiece* neighbour = slot.piece.get();
+      if (neighbour && visited.insert(neighbour).second) pending.push_back(neighbour);
     }
   }
   return true;

@@ -6,6 +6,9 @@
 
 #include <array>
 #include <cmath>
+#include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "canvas/glow.h"
 #include "canvas/items/geometry_epoch.h"
@@ -64,14 +67,120 @@ bool PaintedWhole(Gdiplus::Graphics& g, CRSCanvasImage& image) {
 
 }  // namespace
 
+// One watch for every soft image whose item lies in `parent`. It listens
+// once to the links from the parent up to the soft-image frame and, when
+// any of them moves, turns or changes parent, tells the images only when
+// the parent's turn or scale seen from the frame changed: a mere move
+// carries item and image along alike. Joining a piece to a group of
+// thousands, or dragging that group, then costs one check, not one for
+// each of its pieces.
+class CBehaviourSoftImage::ChainWatch : public sigslot::has_slots {
+ public:
+  // The watch of that parent, made when missing.
+  static std::shared_ptr<ChainWatch> For(CRSCanvasItem* parent) {
+    auto& watches = Watches();
+    if (const auto found = watches.find(parent); found != watches.end()) {
+      if (std::shared_ptr<ChainWatch> watch = found->second.lock()) return watch;
+    }
+    auto watch = std::make_shared<ChainWatch>(parent);
+    watches[parent] = watch;
+    watch->Track();
+    return watch;
+  }
+
+  explicit ChainWatch(CRSCanvasItem* parent) : m_parent(parent), m_linear(LinearPartToFrame(parent)) {}
+  ~ChainWatch() override { Forget(); }
+
+  void Add(CBehaviourSoftImage* image) {
+    image->m_watchIndex = m_images.size();
+    m_images.push_back(image);
+    if (image->m_placedUnder != m_linear) m_mixed = true;
+  }
+
+  void Remove(CBehaviourSoftImage* image) {
+    const std::size_t at = image->m_watchIndex;
+    if (at >= m_images.size() || m_images[at] != image) return;
+    m_images[at] = m_images.back();
+    m_images[at]->m_watchIndex = at;
+    m_images.pop_back();
+  }
+
+  // An image placed under another turn or scale than the watch last saw
+  // (a link left its parent, which says nothing, and the image was placed
+  // meanwhile): the next change asks every image.
+  void NotePlaced(const std::array<float, 4>& linear) {
+    if (linear != m_linear) m_mixed = true;
+  }
+
+ private:
+  // The map outlives every watch: it is never destroyed, so a watch still
+  // held when the program ends finds it.
+  static std::unordered_map<const CRSCanvasItem*, std::weak_ptr<ChainWatch>>& Watches() {
+    static auto* watches = new std::unordered_map<const CRSCanvasItem*, std::weak_ptr<ChainWatch>>();
+    return *watches;
+  }
+
+  void Forget() {
+    if (!m_parent) return;
+    auto& watches = Watches();
+    const auto found = watches.find(m_parent);
+    if (found != watches.end() && found->second.expired()) watches.erase(found);
+    m_parent = nullptr;
+  }
+
+  void Track() {
+    disconnect_all();
+    if (!m_parent) return;
+    m_parent->sigDestroyed.connect(this, &ChainWatch::OnParentGone);
+    CRSCanvasItem* frame = FindSoftImageFrame(m_parent);
+    for (CRSCanvasItem* link = m_parent; link && link != frame; link = link->GetParentItem()) {
+      link->sigGeometryChanged.connect(this, &ChainWatch::OnGeometry);
+      link->sigParentChanged.connect(this, &ChainWatch::OnParent);
+    }
+  }
+
+  void OnGeometry(CRSCanvasItem*) {
+    if (!m_parent) return;
+    const std::array<float, 4> now = LinearPartToFrame(m_parent);
+    if (now == m_linear && !m_mixed) return;
+    m_linear = now;
+    m_mixed = false;
+    // Placing an image moves it inside the parent, which may report back
+    // here; by then the watch already holds the new turn.
+    for (std::size_t i = 0; i < m_images.size(); ++i) m_images[i]->OnChainMoved();
+  }
+
+  void OnParent(CRSObject*, CRSObject*, CRSObject*) {
+    Track();
+    OnGeometry(nullptr);
+  }
+
+  void OnParentGone(CRSObject*) {
+    // The images still listed belong to items that left the parent without
+    // a word (a detached item says nothing); each joins a watch of its new
+    // parent when it moves.
+    disconnect_all();
+    auto& watches = Watches();
+    const auto found = watches.find(m_parent);
+    if (found != watches.end() && found->second.lock().get() == this) watches.erase(found);
+    m_parent = nullptr;
+  }
+
+  CRSCanvasItem* m_parent;
+  std::vector<CBehaviourSoftImage*> m_images;
+  std::array<float, 4> m_linear;
+  bool m_mixed = false;
+};
+
 CBehaviourSoftImage::CBehaviourSoftImage(CRSCanvasItem* item, const std::string& name, const char* imageName,
                                          int margin)
     : CRSCanvasBehaviour(item, name), m_imageName(imageName), m_margin(margin) {
-  m_chain.owner = this;
+  m_itemSlots.owner = this;
 }
 
 CBehaviourSoftImage::~CBehaviourSoftImage() {
-  m_chain.disconnect_all();
+  m_itemSlots.disconnect_all();
+  LeaveWatch();
   // The image lives in the item's parent, which would otherwise keep showing
   // it long after the item and its behaviour are gone.
   m_image.ResetWithDeletion();
@@ -109,14 +218,35 @@ void CBehaviourSoftImage::Rebuild() {
 }
 
 void CBehaviourSoftImage::Track() {
-  m_chain.disconnect_all();
+  m_itemSlots.disconnect_all();
   CRSCanvasItem* item = GetItem();
-  CRSCanvasItem* frame = item ? FindSoftImageFrame(item->GetParentItem()) : nullptr;
-  for (CRSCanvasItem* link = item; link && link != frame; link = link->GetParentItem()) {
-    link->sigGeometryChanged.connect(&m_chain, &ChainSlots::OnGeometry);
-    link->sigZOrderChanged.connect(&m_chain, &ChainSlots::OnGeometry);
-    link->sigParentChanged.connect(&m_chain, &ChainSlots::OnParent);
+  if (item) {
+    item->sigGeometryChanged.connect(&m_itemSlots, &ItemSlots::OnGeometry);
+    item->sigZOrderChanged.connect(&m_itemSlots, &ItemSlots::OnGeometry);
+    item->sigParentChanged.connect(&m_itemSlots, &ItemSlots::OnParent);
   }
+  JoinWatch();
+}
+
+void CBehaviourSoftImage::JoinWatch() {
+  LeaveWatch();
+  CRSCanvasItem* item = GetItem();
+  CRSCanvasItem* parent = item ? item->GetParentItem() : nullptr;
+  // Directly on its frame, or on nothing, no ancestor can turn the image
+  // against the item.
+  if (!parent || FindSoftImageFrame(parent) == parent) return;
+  m_watch = ChainWatch::For(parent);
+  m_watch->Add(this);
+}
+
+void CBehaviourSoftImage::LeaveWatch() {
+  if (m_watch) m_watch->Remove(this);
+  m_watch.reset();
+}
+
+void CBehaviourSoftImage::NotePlaced() {
+  m_placedUnder = LinearPartToFrame(GetItem() ? GetItem()->GetParentItem() : nullptr);
+  if (m_watch) m_watch->NotePlaced(m_placedUnder);
 }
 
 void CBehaviourSoftImage::ApplyVisibility() {
@@ -136,7 +266,7 @@ void CBehaviourSoftImage::Place() {
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
   PlaceImage(*image, *item);
-  m_placedUnder = LinearPartToFrame(item->GetParentItem());
+  NotePlaced();
   image->SetUpdatesEnabled(enabled);
   image->Invalidate();
   m_placing = false;
@@ -162,7 +292,7 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   image->SetPrePaintNotification(false);
   if (!m_placing) {
     PlaceImage(*image, *item);
-    m_placedUnder = LinearPartToFrame(item->GetParentItem());
+    NotePlaced();
   }
   image->SetUpdatesEnabled(enabled);
   const bool moved = !image->GetTransform().Equals(transformBefore) || !image->GetSize().Equals(sizeBefore);
@@ -184,11 +314,13 @@ void CBehaviourSoftImage::OnItemVisibleChanged(CRSCanvasItem*, bool) { ApplyVisi
 
 void CBehaviourSoftImage::OnContentChanged(CRSCanvasItem*) { Rebuild(); }
 
-void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem* changed) {
+void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem*) { Place(); }
+
+void CBehaviourSoftImage::OnChainMoved() {
   // An ancestor that only moved carries the image with the item: dragging a
   // group of hundreds of pieces must not re-place hundreds of shadows.
   CRSCanvasItem* item = GetItem();
-  if (item && changed != item && m_image && LinearPartToFrame(item->GetParentItem()) == m_placedUnder) return;
+  if (item && m_image && LinearPartToFrame(item->GetParentItem()) == m_placedUnder) return;
   Place();
 }
 
@@ -197,6 +329,7 @@ void CBehaviourSoftImage::OnParentChanged(CRSObject* object, CRSObject* newParen
   if (object == GetItem() && image) {
     image->SetParent(newParent);
   }
-  Place();
+  // The new watch first, so that it knows what the image is placed under.
   Track();
+  Place();
 }

@@ -16,7 +16,10 @@ namespace {
 // its own; the entries are rotated in place, which keeps every reference
 // count as it was (a remove and re-insert would announce a change of
 // parent to everyone tracking the child).
-void MoveChildBefore(CRSObject& parent, CRSObject* child, CRSObject* before) {
+// Returns false when nothing moved; else `from` and `to` say where the
+// child was and where it was rotated to, as std::rotate moves one entry.
+bool MoveChildBefore(CRSObject& parent, CRSObject* child, CRSObject* before, std::size_t* fromIndex,
+                     std::size_t* toIndex) {
   auto& children = const_cast<CRSObject::ChildList&>(parent.GetChildren());
   // A new child was just appended and its place is usually near the end
   // (floors of thousands of thumbnails): search from the back, so filling a
@@ -28,13 +31,29 @@ void MoveChildBefore(CRSObject& parent, CRSObject* child, CRSObject* before) {
     return it == children.rend() ? children.end() : std::prev(it.base());
   };
   auto from = findFromBack(child);
-  if (from == children.end()) return;
+  if (from == children.end()) return false;
   auto to = before ? findFromBack(before) : children.end();
-  if (to == from) return;
+  if (to == from) return false;
+  *fromIndex = static_cast<std::size_t>(from - children.begin());
+  *toIndex = static_cast<std::size_t>(to - children.begin());
   if (to > from) {
     std::rotate(from, from + 1, to);
   } else {
     std::rotate(to, from, from + 1);
+  }
+  return true;
+}
+
+// The same move as MoveChildBefore's, made on a list that stands one for
+// one with the children.
+template <class List>
+void RotateLike(List& list, std::size_t from, std::size_t to) {
+  if (to > from) {
+    std::rotate(list.begin() + static_cast<std::ptrdiff_t>(from), list.begin() + static_cast<std::ptrdiff_t>(from + 1),
+                list.begin() + static_cast<std::ptrdiff_t>(to));
+  } else {
+    std::rotate(list.begin() + static_cast<std::ptrdiff_t>(to), list.begin() + static_cast<std::ptrdiff_t>(from),
+                list.begin() + static_cast<std::ptrdiff_t>(from + 1));
   }
 }
 
@@ -146,26 +165,29 @@ void CRSCanvasItem::OnMoveStarting() {
   m_updatesEnabled = false;
 }
 
-void CRSCanvasItem::OnMoveDone(CRSObject* oldParent) {
-  auto* oldParentItem = dynamic_cast<CRSCanvasItem*>(oldParent);
+void CRSCanvasItem::OnMoveDone(CRSObject*) {
   // A new parent may sit at the address of one that is gone.
   canvas_geometry::Advance();
   m_parentItemKey = nullptr;
   m_parentItem = nullptr;
-  // No parent's queue holds this item any more: the old one is rebuilt.
-  m_cullQueued = false;
-  // Slots run during the move may have read a parent's child items before
-  // this item was linked or unlinked: both lists are stale now.
-  if (oldParentItem) oldParentItem->MarkChildItemsDirty();
-  if (CRSCanvasItem* newParentItem = GetParentItem()) newParentItem->MarkChildItemsDirty();
+  // Both parents followed the move in their child items as it happened
+  // (OnChildLinked, OnChildUnlinked), and the old one let go of this item's
+  // entry in its cull queue.
   UpdateTransform();
   if (--m_moveDepth == 0) m_updatesEnabled = m_updatesBeforeMove;
   Invalidate();
 }
 
 CRSObject* CRSCanvasItem::FindInsertPosition(CRSObject* child) {
+  const ChildList& children = GetChildren();
+  const std::size_t index = FindInsertIndex(child);
+  return index < children.size() ? children[index].get() : nullptr;
+}
+
+std::size_t CRSCanvasItem::FindInsertIndex(CRSObject* child, std::size_t) {
+  const ChildList& children = GetChildren();
   auto* item = dynamic_cast<CRSCanvasItem*>(child);
-  if (!item || item->m_zOrder == kZOrderTop) return nullptr;
+  if (!item || item->m_zOrder == kZOrderTop) return children.size();
   // Every insertion and every change of z-order places the child through
   // this search, so the children stay sorted by z-order and the first child
   // of a higher z-order is found by halving: a floor of thousands of items
@@ -173,7 +195,6 @@ CRSObject* CRSCanvasItem::FindInsertPosition(CRSObject* child) {
   // An entry that is not an item (a room living on its floor) and the child
   // itself (already listed with its old place when its z-order changes)
   // take the key of their left neighbour, which keeps the keys sorted.
-  const ChildList& children = GetChildren();
   const int z = item->m_zOrder;
   auto keyAt = [&children, item](std::size_t i) -> long long {
     for (;;) {
@@ -194,12 +215,89 @@ CRSObject* CRSCanvasItem::FindInsertPosition(CRSObject* child) {
   }
   // Not before the child itself: that is the place it already has.
   while (low < children.size() && children[low].get() == child) ++low;
-  return low < children.size() ? children[low].get() : nullptr;
+  return low;
 }
 
-void CRSCanvasItem::OnAddChild(CRSObject*) { MarkChildItemsDirty(); }
+void CRSCanvasItem::OnAddChild(CRSObject*) {}
 
-void CRSCanvasItem::OnRemoveChild(CRSObject*) { MarkChildItemsDirty(); }
+void CRSCanvasItem::OnRemoveChild(CRSObject*) {}
+
+// The child items and the cull list follow the children change by change:
+// a piece joining a group of thousands, or leaving a table of thousands,
+// must not cost a type check and an extent for every other child. They are
+// read anew only when some child is not an item (a room on its floor).
+bool CRSCanvasItem::ChildItemsFollowChildren(std::size_t childrenBefore) const {
+  return !m_childItemsDirty && m_childItems.size() == childrenBefore;
+}
+
+void CRSCanvasItem::OnChildLinked(CRSObject* child, std::size_t index) {
+  auto* item = dynamic_cast<CRSCanvasItem*>(child);
+  const std::size_t before = GetChildren().size() - 1;
+  if (!item || index > before || !ChildItemsFollowChildren(before)) {
+    MarkChildItemsDirty();
+    return;
+  }
+  m_childItems.insert(m_childItems.begin() + static_cast<std::ptrdiff_t>(index), item);
+  if (m_childCullValid && m_childCull.size() == before) {
+    // Its entry is worked out when the list is next read.
+    m_childCull.insert(m_childCull.begin() + static_cast<std::ptrdiff_t>(index), ChildCull{});
+    item->m_indexInParent = index;
+    if (!item->m_cullQueued) {
+      item->m_cullQueued = true;
+      m_staleCull.push_back(item);
+    }
+  } else {
+    m_childCullValid = false;
+  }
+  if (!m_cullByBounds) NoteBoundsChanged();
+}
+
+void CRSCanvasItem::OnChildUnlinked(CRSObject* child, std::size_t index) {
+  auto* item = dynamic_cast<CRSCanvasItem*>(child);
+  if (item && item->m_cullQueued) {
+    item->m_cullQueued = false;
+    // A long queue (every child moved since the last paint, and now they
+    // all go) is dropped with the list rather than searched for each.
+    constexpr std::size_t kSearchedQueue = 64;
+    const auto queued = m_staleCull.size() <= kSearchedQueue
+                            ? std::find(m_staleCull.begin(), m_staleCull.end(), item)
+                            : m_staleCull.end();
+    if (queued != m_staleCull.end()) {
+      m_staleCull.erase(queued);
+    } else {
+      for (CRSCanvasItem* other : m_staleCull) other->m_cullQueued = false;
+      m_staleCull.clear();
+      m_childCullValid = false;
+    }
+  }
+  const std::size_t before = GetChildren().size() + 1;
+  if (!item || index == kNoIndex || !ChildItemsFollowChildren(before) || m_childItems[index] != item) {
+    MarkChildItemsDirty();
+    return;
+  }
+  m_childItems.erase(m_childItems.begin() + static_cast<std::ptrdiff_t>(index));
+  if (m_childCullValid && m_childCull.size() == before) {
+    m_childCull.erase(m_childCull.begin() + static_cast<std::ptrdiff_t>(index));
+  } else {
+    m_childCullValid = false;
+  }
+  if (!m_cullByBounds) NoteBoundsChanged();
+}
+
+void CRSCanvasItem::OnChildMoved(std::size_t from, std::size_t to) {
+  const std::size_t count = GetChildren().size();
+  if (!ChildItemsFollowChildren(count)) {
+    MarkChildItemsDirty();
+    return;
+  }
+  RotateLike(m_childItems, from, to);
+  if (m_childCullValid && m_childCull.size() == count) {
+    RotateLike(m_childCull, from, to);
+  } else {
+    m_childCullValid = false;
+  }
+  if (!m_cullByBounds) NoteBoundsChanged();
+}
 
 // --- geometry ----------------------------------------------------------------
 
@@ -288,9 +386,12 @@ void CRSCanvasItem::RefreshChildCull() {
     e.visible = child->m_visible;
     return e;
   };
-  if (!m_childCullValid || m_childCull.size() != children.size()) {
-    // The queue may name children that have left since: it is dropped
-    // unread.
+  // Many children out of date at once (a heap of pieces brought back onto
+  // the table) are read anew with the rest: each may have to be looked for
+  // in the list, where they were shifted by those that came before them.
+  const bool manyStale = m_staleCull.size() > children.size() / 8 + 64;
+  if (!m_childCullValid || m_childCull.size() != children.size() || manyStale) {
+    // Every child is read: the queue is dropped unread.
     m_staleCull.clear();
     m_childCull.resize(children.size());
     for (std::size_t i = 0; i < children.size(); ++i) {
@@ -308,7 +409,16 @@ void CRSCanvasItem::RefreshChildCull() {
   stale.swap(m_staleCull);
   for (CRSCanvasItem* child : stale) {
     child->m_cullQueued = false;
-    m_childCull[child->m_indexInParent] = entryOf(child);
+    // Children that came or moved before it since it was last seen shifted
+    // its place.
+    std::size_t at = child->m_indexInParent;
+    if (at >= children.size() || children[at] != child) {
+      const auto found = std::find(children.begin(), children.end(), child);
+      if (found == children.end()) continue;
+      at = static_cast<std::size_t>(found - children.begin());
+      child->m_indexInParent = at;
+    }
+    m_childCull[at] = entryOf(child);
   }
 }
 
@@ -414,8 +524,12 @@ void CRSCanvasItem::SetZOrder(int zOrder) {
   m_zOrder = std::clamp(zOrder, 0, kZOrderTop);
   CRSObject* parent = GetParent();
   if (!parent) return;
-  MoveChildBefore(*parent, this, parent->FindInsertPosition(this));
-  if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->MarkChildItemsDirty();
+  std::size_t from = 0, to = 0;
+  if (MoveChildBefore(*parent, this, parent->FindInsertPosition(this), &from, &to)) {
+    if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->OnChildMoved(from, to);
+  }
+  // The parent's entry for this item holds its z-order.
+  NoteBoundsChanged();
   sigZOrderChanged(this);
   Invalidate();
 }
@@ -424,8 +538,9 @@ void CRSCanvasItem::MoveBeforeSibling(CRSCanvasItem* sibling) {
   CRSObject* parent = GetParent();
   if (!parent || !sibling || sibling == this || sibling->GetParent() != parent) return;
   if (IsJustBefore(*parent, this, sibling)) return;
-  MoveChildBefore(*parent, this, sibling);
-  if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->MarkChildItemsDirty();
+  std::size_t from = 0, to = 0;
+  if (!MoveChildBefore(*parent, this, sibling, &from, &to)) return;
+  if (auto* parentItem = dynamic_cast<CRSCanvasItem*>(parent)) parentItem->OnChildMoved(from, to);
   Invalidate();
 }
 

@@ -11,6 +11,23 @@
 #include "platform/covered_area.h"
 #include "platform/messages.h"
 
+// What the survey below reads of an item's cull list.
+class CRSPaintSurvey {
+ public:
+  // The child items, with the cull list brought up to date beside them.
+  static const std::vector<CRSCanvasItem*>& Children(CRSCanvasItem& item) {
+    item.RefreshChildCull();
+    return item.GetChildItems();
+  }
+  // Whether the kept extent of the child at `index` misses `localClip`
+  // (in the item's space), so that the child cannot paint inside it.
+  static bool Misses(const CRSCanvasItem& item, std::size_t index, const RectF& localClip) {
+    if (index >= item.m_childCull.size()) return false;
+    const CRSCanvasItem::ChildCull& entry = item.m_childCull[index];
+    return entry.bounded && !entry.rect.IntersectsWith(localClip);
+  }
+};
+
 namespace {
 
 int s_mouseNesting = 0;
@@ -114,7 +131,23 @@ bool Survey(CRSCanvasItem* item, const Gdiplus::Matrix& world, const RectF& clip
       o.occluders.push_back({cover, o.drawers.size()});
     o.drawers.push_back(item);
   }
-  for (CRSCanvasItem* child : item->GetChildItems()) {
+  // Under a transform that only moves and scales, the children outside the
+  // clip are passed over from the kept list alone: a table of thousands of
+  // pieces, of which a band at its edge is repainted, is not walked piece
+  // by piece.
+  float w[6];
+  world.GetElements(w);
+  const bool axisAligned = w[1] == 0.0f && w[2] == 0.0f && w[0] != 0.0f && w[3] != 0.0f;
+  RectF localClip;
+  if (axisAligned) {
+    const float x0 = (clip.GetLeft() - 3.0f - w[4]) / w[0], x1 = (clip.GetRight() + 3.0f - w[4]) / w[0];
+    const float y0 = (clip.GetTop() - 3.0f - w[5]) / w[3], y1 = (clip.GetBottom() + 3.0f - w[5]) / w[3];
+    localClip = RectF(std::min(x0, x1), std::min(y0, y1), std::fabs(x1 - x0), std::fabs(y1 - y0));
+  }
+  const std::vector<CRSCanvasItem*>& children = CRSPaintSurvey::Children(*item);
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    if (axisAligned && CRSPaintSurvey::Misses(*item, i, localClip)) continue;
+    CRSCanvasItem* child = children[i];
     if (child->GetZOrder() > maxZ) break;
     if (!child->IsVisible()) continue;
     Gdiplus::Matrix childWorld = child->GetTransform();

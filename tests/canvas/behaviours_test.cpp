@@ -242,6 +242,25 @@ TEST_F(BehaviourTest, ShadowFallsTheSameWayOnScreenWhateverTheRotation) {
   const PointF corner2 = item->MapToAncestor(PointF(-4, -4), nullptr);
   ExpectPoint(image->MapToAncestor(PointF(), nullptr), corner2.X + 6, corner2.Y + 7);
 
+  // The shadows of a group's items share one watch over the group's
+  // ancestors: each still falls the same way after the group is turned, is
+  // taken off, gains an item while off and is put under a turned parent.
+  auto* group = new CRSCanvasGroup(PointF(20, 20), frame, "group");
+  std::vector<CRSCanvasItem*> members{AddItem(PointF(0, 0), SizeF(20, 20), group),
+                                      AddItem(PointF(30, 0), SizeF(20, 20), group)};
+  for (CRSCanvasItem* member : members) CBehaviourShadow::SetShadow(member, PointF(6, 7));
+  group->SetRotation(90);
+  group->SetParent(nullptr);
+  members.push_back(AddItem(PointF(0, 30), SizeF(20, 20), group));
+  CBehaviourShadow::SetShadow(members.back(), PointF(6, 7));
+  frame->SetRotation(270);
+  group->SetParent(frame);
+  for (CRSCanvasItem* member : members) {
+    const PointF at = member->MapToAncestor(PointF(-4, -4), nullptr);
+    ExpectPoint(CRSCanvasBehaviour::Find<CBehaviourShadow>(member)->GetImage()->MapToAncestor(PointF(), nullptr),
+                at.X + 6, at.Y + 7);
+  }
+
   // A zero offset switches the shadow off without deleting it.
   CBehaviourShadow::SetShadow(item, PointF());
   EXPECT_FALSE(image->IsVisible());

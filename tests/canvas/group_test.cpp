@@ -110,9 +110,11 @@ TEST(GroupBoundsTest, APieceJoiningWhileBoundsAreReadIsStillFoundAfterwards) {
   EXPECT_EQ(frame->GetPixel(110, 150), 0xFF0000FFu);
 }
 
-// The bounds are kept up to date child by child; after every kind of change
-// they must be what a new union of the visible pieces gives, whether they
-// were read in between or not.
+// The bounds, the list of child items and the list the paint culls by are
+// kept up to date change by change; after every kind of change they must be
+// what reading the group anew gives (a new union of the visible pieces, the
+// children that are items, every visible piece painted where it lies),
+// whether they were read in between or not.
 TEST(GroupBoundsTest, BoundsKeptChildByChildEqualANewUnionAfterEveryChange) {
   PieceGroup scene;
   std::vector<CRSCanvasImage*> pieces{scene.left, scene.right};
@@ -138,13 +140,41 @@ TEST(GroupBoundsTest, BoundsKeptChildByChildEqualANewUnionAfterEveryChange) {
       [&] { pieces[4]->SetRotation(45.0f); },
       [&] { pieces[7]->SetParent(&scene.root); },         // leaves the group
       [&] { pieces[7]->SetParent(scene.group); pieces[7]->SetPosition(PointF(-50, 200)); },
+      [&] { pieces[5]->SetZOrder(0); },                  // to the bottom, among the soft images
+      [&] { pieces[5]->SetZOrder(CRSCanvasItem::kZOrderDefault); },
+      [&] { pieces[2]->MoveBeforeSibling(pieces[6]); },
+      [&] { pieces[3]->SetParent(&scene.root); pieces[3]->SetParent(scene.group); },  // out and back at the end
+      [&] { new CRSObject(scene.group, "not an item"); },
+      [&] {  // one from the middle of the list goes, a new one comes last
+        delete pieces[6];
+        pieces[6] = new CRSCanvasImage(PointF(60, 90), scene.group, "piece", SolidPicture(40, 40, 0xFF0000FF));
+      },
       [&] { for (CRSCanvasImage* piece : pieces) piece->MoveBy(PointF(3, -2)); },
+  };
+  const auto checkChildItems = [&](const std::string& when) {
+    std::vector<CRSCanvasItem*> items;
+    for (const auto& child : scene.group->GetChildren())
+      if (auto* item = dynamic_cast<CRSCanvasItem*>(child.get())) items.push_back(item);
+    EXPECT_EQ(scene.group->GetChildItems(), items) << when;
+  };
+  const auto checkPainted = [&](const std::string& when) {
+    auto frame = item_test::Render(scene.root, 600, 600);
+    for (CRSCanvasImage* piece : pieces) {
+      if (piece->GetParent() != scene.group || !piece->IsVisible()) continue;
+      const PointF centre = piece->MapToAncestor(PointF(20, 20), &scene.root);
+      EXPECT_NE(frame->GetPixel(static_cast<int>(centre.X), static_cast<int>(centre.Y)), 0xFFFFFFFFu)
+          << when << ": " << piece->GetName() << " at " << centre.X << ", " << centre.Y;
+    }
   };
   for (bool readBetween : {true, false}) {
     for (std::size_t i = 0; i < steps.size(); ++i) {
       steps[i]();
-      if (readBetween || i + 1 == steps.size())
-        EXPECT_TRUE(scene.group->GetLocalRect().Equals(expected())) << "after step " << i << (readBetween ? "" : " unread");
+      const std::string when = "after step " + std::to_string(i) + (readBetween ? "" : " unread");
+      if (readBetween || i + 1 == steps.size()) {
+        EXPECT_TRUE(scene.group->GetLocalRect().Equals(expected())) << when;
+        checkChildItems(when);
+        checkPainted(when);
+      }
     }
   }
 }
