@@ -221,6 +221,8 @@ class CBehaviourSoftImage : public CRSCanvasBehaviour {
   void ApplyVisibility();
   void Place();
   int GetMargin() const { return m_margin; }
+  // Notes where the item stood when its image was placed.
+  void NotePlacing(CRSCanvasItem& item);
   // Places the image just under the item (the same z-order, directly before
   // it), turned as it is and reaching the margin beyond it: a glow round
   // the item's own outline.
@@ -242,11 +244,16 @@ class CBehaviourSoftImage : public CRSCanvasBehaviour {
   // The rotation and scale of the parent, seen from the root, at the last
   // placing (m11, m12, m21, m22).
   std::array<float, 4> m_placedUnder{1.0f, 0.0f, 0.0f, 1.0f};
+  // The item's own transform and rectangle at the last placing: an item
+  // that has only moved since carries its image by as much.
+  Gdiplus::Matrix m_placedItem;
+  RectF m_placedRect;
   // Connections to the item's ancestors; cut and made anew when the chain
   // changes.
   struct ChainSlots : sigslot::has_slots {
     CBehaviourSoftImage* owner = nullptr;
     void OnGeometry(CRSCanvasItem* item) { owner->OnGeometryChanged(item); }
+    void OnZOrder(CRSCanvasItem*) { owner->Place(); }
     void OnParent(CRSObject* o, CRSObject* n, CRSObject* p) { owner->OnParentChanged(o, n, p); }
   } m_chain;
 };

@@ -85,10 +85,13 @@ void CBehaviourSoftImage::Rebuild() {
   image->SetSize(SizeF(static_cast<float>(std::lround(rect.Width) + m_margin - 1),
                        static_cast<float>(std::lround(rect.Height) + m_margin - 1)));
   image->SetVisible(false);
-  // The glow is drawn straight from its picture: a screen copy of it would
-  // hold every soft edge twice (thousands of them under a large puzzle),
-  // and would only spare a little filtering on the rare whole repaint.
+  // The glow is drawn straight from its picture at its own size and
+  // larger: a screen copy would hold every soft edge twice (thousands of
+  // them under a large puzzle). Drawn smaller (a table zoomed out, where
+  // thousands show at once and a whole repaint filters every one of them),
+  // the copy is smaller than the picture and is kept.
   image->SetCacheEnabled(false);
+  image->SetCacheWhenShrunk(true);
   // The previous image is replaced, not left behind in the parent.
   m_image.ResetWithDeletion();
   m_image = image;
@@ -114,7 +117,7 @@ void CBehaviourSoftImage::Track() {
   CRSCanvasItem* frame = item ? FindSoftImageFrame(item->GetParentItem()) : nullptr;
   for (CRSCanvasItem* link = item; link && link != frame; link = link->GetParentItem()) {
     link->sigGeometryChanged.connect(&m_chain, &ChainSlots::OnGeometry);
-    link->sigZOrderChanged.connect(&m_chain, &ChainSlots::OnGeometry);
+    link->sigZOrderChanged.connect(&m_chain, &ChainSlots::OnZOrder);
     link->sigParentChanged.connect(&m_chain, &ChainSlots::OnParent);
   }
 }
@@ -136,7 +139,7 @@ void CBehaviourSoftImage::Place() {
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
   PlaceImage(*image, *item);
-  m_placedUnder = LinearPartToFrame(item->GetParentItem());
+  NotePlacing(*item);
   image->SetUpdatesEnabled(enabled);
   image->Invalidate();
   m_placing = false;
@@ -162,7 +165,7 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   image->SetPrePaintNotification(false);
   if (!m_placing) {
     PlaceImage(*image, *item);
-    m_placedUnder = LinearPartToFrame(item->GetParentItem());
+    NotePlacing(*item);
   }
   image->SetUpdatesEnabled(enabled);
   const bool moved = !image->GetTransform().Equals(transformBefore) || !image->GetSize().Equals(sizeBefore);
@@ -188,8 +191,31 @@ void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem* changed) {
   // An ancestor that only moved carries the image with the item: dragging a
   // group of hundreds of pieces must not re-place hundreds of shadows.
   CRSCanvasItem* item = GetItem();
-  if (item && changed != item && m_image && LinearPartToFrame(item->GetParentItem()) == m_placedUnder) return;
-  Place();
+  CRSCanvasImage* image = m_image;
+  if (!item || !image || LinearPartToFrame(item->GetParentItem()) != m_placedUnder) {
+    Place();
+    return;
+  }
+  if (changed != item) return;
+  // The item itself moved without turning or changing size (a drag step
+  // of each of hundreds of selected pieces): where the image belongs moves
+  // by as much in the parent they share, and its place among the siblings
+  // stays.
+  const Gdiplus::Matrix& now = item->GetTransform();
+  const Gdiplus::Matrix was = m_placedItem;
+  if (m_placing || now.M11() != was.M11() || now.M12() != was.M12() || now.M21() != was.M21() ||
+      now.M22() != was.M22() || !item->GetLocalRect().Equals(m_placedRect)) {
+    Place();
+    return;
+  }
+  m_placedItem = now;
+  image->MoveBy(PointF(now.DX() - was.DX(), now.DY() - was.DY()));
+}
+
+void CBehaviourSoftImage::NotePlacing(CRSCanvasItem& item) {
+  m_placedUnder = LinearPartToFrame(item.GetParentItem());
+  m_placedItem = item.GetTransform();
+  m_placedRect = item.GetLocalRect();
 }
 
 void CBehaviourSoftImage::OnParentChanged(CRSObject* object, CRSObject* newParent, CRSObject*) {

@@ -78,6 +78,20 @@ struct Occlusion {
 // pixels are not the walk's.
 Occlusion* s_occlusion = nullptr;
 const Gdiplus::Graphics* s_walkStep = nullptr;
+// The item paints are split at (SplitPaintsAt), which half they paint, and
+// whether the walk has met the item yet.
+const CRSCanvasItem* s_splitAt = nullptr;
+bool s_paintsFromSplit = false;
+bool s_passedSplit = false;
+
+// Whether the walk now paints what it meets.
+bool InPaintedHalf() { return !s_splitAt || s_passedSplit == s_paintsFromSplit; }
+
+bool HoldsSplit(const CRSCanvasItem* item) {
+  for (const CRSCanvasItem* up = s_splitAt; up; up = up->GetParentItem())
+    if (up == item) return true;
+  return false;
+}
 
 // The device pixels an item is sure to paint opaque: one that paints its
 // rectangle opaque, kept upright. Its edge pixels may be
@@ -220,6 +234,7 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   const bool fromWalk = s_walkStep == &g;
   s_walkStep = nullptr;
   if (!m_visible) return;
+  if (this == s_splitAt) s_passedSplit = true;
   // A Paint that is not a step of a walk starts one: the tree below is
   // surveyed for opaque items first. The walk it may interrupt (a pre-paint
   // slot painting into a picture of its own) is taken up again after it.
@@ -244,7 +259,7 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       if (Survey(this, world, clip, maxZ, *own) && !own->occluders.empty()) s_occlusion = own.get();
     }
   }
-  if (m_drawsItself) {
+  if (m_drawsItself && InPaintedHalf()) {
     const Gdiplus::GraphicsState state = g.Save();
     if (m_prePaintNotification) sigPrePaint(this, g, useCache);
     bool shown = true;
@@ -352,6 +367,11 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   } depth{picks};
   ++s_depth;
   for (const Pick& pick : picks) {
+    if (s_splitAt) {
+      if (!s_paintsFromSplit && (s_passedSplit || pick.child == s_splitAt)) break;
+      // Before the split, only the way down to it is walked.
+      if (s_paintsFromSplit && !s_passedSplit && !HoldsSplit(pick.child)) continue;
+    }
     if (pick.hidden) continue;
     CRSCanvasItem* child = pick.child;
     const Gdiplus::GraphicsState state = g.Save();
@@ -370,6 +390,12 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     s_coverChain = inherited;
     g.Restore(state);
   }
+}
+
+void CRSCanvasItem::SplitPaintsAt(const CRSCanvasItem* item, bool from) {
+  s_splitAt = item;
+  s_paintsFromSplit = from;
+  s_passedSplit = false;
 }
 
 bool CRSCanvasItem::ContainsPoint(const PointF& local) {
