@@ -158,6 +158,9 @@ class CRSCanvasItem : public CRSObject {
   void UpdateNow();
 
   bool DrawsItself() const { return m_drawsItself; }
+  // Whether everything the item paints of its own lies within its local
+  // rectangle, so that the clip to its bounds can never cut any of it.
+  virtual bool PaintsInsideBounds() const { return false; }
   bool GetUpdatesEnabled() const { return m_updatesEnabled; }
   bool GetCullByBounds() const { return m_cullByBounds; }
   bool IsVisible() const { return m_visible; }
@@ -399,6 +402,9 @@ class CRSCanvasImage : public CRSCanvasItem {
   void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
   bool ContainsPoint(const PointF& local) override;
   bool PaintsOpaque() const override;
+  // The picture fills the rectangle, its screen copy a whole-pixel box
+  // within it.
+  bool PaintsInsideBounds() const override { return true; }
   void SetVisible(bool visible) override;
 
   void SetImage(std::shared_ptr<Gdiplus::Bitmap> picture, bool resize);

@@ -6,6 +6,10 @@
 #include <cmath>
 #include <cstdint>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "platform/cairo_path.h"
 
 namespace Gdiplus {
@@ -504,6 +508,30 @@ inline std::uint32_t Over(std::uint32_t s, std::uint32_t d) {
 
 bool IsWhole(float v) { return v == std::floor(v); }
 
+// One row of Over, four pixels at a time where the processor allows, with
+// the same rounding as the pixel-by-pixel one.
+void OverRow(const std::uint32_t* s, std::uint32_t* d, int n, std::uint32_t alphaIn) {
+  int i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(0x80), full = _mm_set1_epi16(0xFF);
+  const __m128i round = _mm_set1_epi16(0x0101), forced = _mm_set1_epi32(static_cast<int>(alphaIn));
+  const auto times = [&](__m128i pixels, __m128i alphas) {
+    const __m128i inverse =
+        _mm_xor_si128(_mm_shufflehi_epi16(_mm_shufflelo_epi16(alphas, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3)),
+                      full);
+    return _mm_mulhi_epu16(_mm_adds_epu16(_mm_mullo_epi16(pixels, inverse), half), round);
+  };
+  for (; i + 4 <= n; i += 4) {
+    const __m128i src = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)), forced);
+    const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const __m128i low = times(_mm_unpacklo_epi8(dst, zero), _mm_unpacklo_epi8(src, zero));
+    const __m128i high = times(_mm_unpackhi_epi8(dst, zero), _mm_unpackhi_epi8(src, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_adds_epu8(src, _mm_packus_epi16(low, high)));
+  }
+#endif
+  for (; i < n; ++i) d[i] = Over(s[i] | alphaIn, d[i]);
+}
+
 }  // namespace
 
 bool Graphics::BlitSmall(cairo_surface_t* source, int x, int y) {
@@ -545,16 +573,12 @@ bool Graphics::BlitSmall(cairo_surface_t* source, int x, int y) {
   const int srcStride = cairo_image_surface_get_stride(source), dstStride = cairo_image_surface_get_stride(target);
   // An opaque picture is copied; its pad byte reads as full alpha. So is
   // the pad byte of a target without alpha, which nothing reads.
-  const bool opaque = from == CAIRO_FORMAT_RGB24;
+  const std::uint32_t alphaIn = from == CAIRO_FORMAT_RGB24 ? 0xFF000000u : 0u;
   for (int row = t; row < b; ++row) {
     const auto* s = reinterpret_cast<const std::uint32_t*>(src + static_cast<std::ptrdiff_t>(row - y) * srcStride) +
                     (l - x);
     auto* d = reinterpret_cast<std::uint32_t*>(dst + static_cast<std::ptrdiff_t>(row) * dstStride) + l;
-    for (int i = 0; i < r - l; ++i) {
-      const std::uint32_t p = opaque ? (s[i] | 0xFF000000u) : s[i];
-      if (p >= 0xFF000000u) d[i] = p;
-      else if (p != 0) d[i] = Over(p, d[i]);
-    }
+    OverRow(s, d, r - l, alphaIn);
   }
   cairo_surface_mark_dirty_rectangle(target, l, t, r - l, b - t);
   return true;
