@@ -252,10 +252,15 @@ class CBehaviourSoftImage : public CRSCanvasBehaviour {
   // The rotation and scale of the parent, seen from the frame, at the last
   // placing (m11, m12, m21, m22).
   std::array<float, 4> m_placedUnder{1.0f, 0.0f, 0.0f, 1.0f};
+  // The item's own transform and rectangle at the last placing: an item
+  // that has only moved since carries its image by as much.
+  Gdiplus::Matrix m_placedItem;
+  RectF m_placedRect;
   // Connections to the item itself.
   struct ItemSlots : sigslot::has_slots {
     CBehaviourSoftImage* owner = nullptr;
     void OnGeometry(CRSCanvasItem* item) { owner->OnGeometryChanged(item); }
+    void OnZOrder(CRSCanvasItem*) { owner->Place(); }
     void OnParent(CRSObject* o, CRSObject* n, CRSObject* p) { owner->OnParentChanged(o, n, p); }
   } m_itemSlots;
   // The soft images of one parent's children share one watch over the

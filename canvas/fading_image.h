@@ -33,6 +33,7 @@ class CRSCanvasFadingImage : public CRSCanvasImage {
   float GetAlphaFactor() const { return m_alphaFactor; }
 
   void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
+  bool PaintsInsideBounds() const override { return false; }
 
   // How often the picture was scaled for the screen and how often the faded
   // pixels were written; lets tests see what a tick costs.

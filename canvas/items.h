@@ -137,6 +137,19 @@ class CRSCanvasItem : public CRSObject {
   // panning it moves none of them.
   void SetSoftImageFrame(bool frame) { m_softImageFrame = frame; }
   bool IsSoftImageFrame() const { return m_softImageFrame; }
+  // A layer whose content changes on every frame while what lies under it
+  // holds still (the table's lift, which holds what is in the player's
+  // hand): while it holds something and nothing else changes, the window
+  // keeps a picture of what is painted before it and paints only the layer,
+  // and what is painted after it, over that picture, however many items it
+  // holds.
+  void SetTopLayer(bool on) { m_topLayer = on; }
+  bool IsTopLayer() const { return m_topLayer; }
+  // Splits the paints of a tree at an item, in the order the walk paints:
+  // with `from` false a paint leaves out that item and everything painted
+  // after it, with `from` true it paints only those. The two paints of one
+  // area together paint it whole. A null item ends the split.
+  static void SplitPaintsAt(const CRSCanvasItem* item, bool from);
 
   // Local → ancestor (the whole chain up to and including the root when the
   // ancestor is null or not above this item).
@@ -147,6 +160,9 @@ class CRSCanvasItem : public CRSObject {
   void UpdateNow();
 
   bool DrawsItself() const { return m_drawsItself; }
+  // Whether everything the item paints of its own lies within its local
+  // rectangle, so that the clip to its bounds can never cut any of it.
+  virtual bool PaintsInsideBounds() const { return false; }
   bool GetUpdatesEnabled() const { return m_updatesEnabled; }
   bool GetCullByBounds() const { return m_cullByBounds; }
   bool IsVisible() const { return m_visible; }
@@ -245,6 +261,7 @@ class CRSCanvasItem : public CRSObject {
   bool m_tabStop = false;
   bool m_takesText = false;
   bool m_softImageFrame = false;
+  bool m_topLayer = false;
   PointF m_position;
   PointF m_origin;
   SizeF m_size;
@@ -400,12 +417,19 @@ class CRSCanvasImage : public CRSCanvasItem {
   void PaintContent(Gdiplus::Graphics& g, bool useCache) override;
   bool ContainsPoint(const PointF& local) override;
   bool PaintsOpaque() const override;
+  // The picture fills the rectangle, its screen copy a whole-pixel box
+  // within it.
+  bool PaintsInsideBounds() const override { return true; }
   void SetVisible(bool visible) override;
 
   void SetImage(std::shared_ptr<Gdiplus::Bitmap> picture, bool resize);
   void SetImageAttributes(std::shared_ptr<Gdiplus::ImageAttributes> attributes);
   void SetColorMatrix(const Gdiplus::ColorMatrix& matrix);
   void SetCacheEnabled(bool on);
+  // With the cache turned off, a device copy is still kept while the image
+  // is drawn smaller than its picture: it then costs less than the picture
+  // itself, and spares filtering the picture down on every frame.
+  void SetCacheWhenShrunk(bool on) { m_cacheWhenShrunk = on; }
 
   const std::shared_ptr<Gdiplus::Bitmap>& GetImage() const { return m_picture; }
   const std::shared_ptr<Gdiplus::ImageAttributes>& GetImageAttributes() const { return m_attributes; }
@@ -442,6 +466,7 @@ class CRSCanvasImage : public CRSCanvasItem {
   SizeF m_lastScaledSize;
   std::shared_ptr<Gdiplus::ImageAttributes> m_attributes;
   bool m_cacheEnabled = true;
+  bool m_cacheWhenShrunk = false;
   std::unique_ptr<Gdiplus::CachedBitmap> m_cached;
   float m_cachedRotation = 0.0f;
   SizeF m_cachedScaledSize;

@@ -195,7 +195,13 @@ void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
   // Enlarged so that anti-aliased edges are repainted too.
   const float slack = 2.0f * m_scale;
   const RectF device(bounds.X - slack, bounds.Y - slack, bounds.Width + 2.5f * slack, bounds.Height + 2.5f * slack);
-  InvalidateWindow(OutwardRect(device));
+  CRSCanvasItem* top = item;
+  while (top && !top->IsTopLayer()) top = top->GetParentItem();
+  if (top && top != m_topLayer.get()) {
+    m_topLayer.Assign(top);
+    m_underChanged = true;
+  }
+  InvalidateWindow(OutwardRect(device), top != nullptr);
   if (m_repaintPendingSince == 0) m_repaintPendingSince = std::max<std::uint32_t>(1, platform::GetTickCount());
   if (!m_watchdogRunning) {
     m_watchdogRunning = true;
@@ -203,8 +209,9 @@ void CRSCanvasView::OnRootInvalidate(CRSCanvasItem* item, const RectF& rect) {
   }
 }
 
-void CRSCanvasView::InvalidateWindow(const Rect& rect) {
+void CRSCanvasView::InvalidateWindow(const Rect& rect, bool inTopLayer) {
   if (!HasWindow()) return;
+  if (!inTopLayer) m_underChanged = true;
   // Clipped to the client area as the window clips it, so that the list's
   // union can be compared with the window's.
   const Size client = m_window->GetClientSize();
@@ -213,6 +220,7 @@ void CRSCanvasView::InvalidateWindow(const Rect& rect) {
   if (r <= l || b <= t) return;
   Rect part(l, t, r - l, b - t);
   m_window->Invalidate(part);
+  m_ownInvalid = m_ownInvalid.IsEmptyArea() ? part : Bounding(m_ownInvalid, part);
   // Overlapping or nearly adjoining rectangles are merged, so no pixel is
   // painted twice and small neighbours do not each cost a walk.
   for (size_t i = 0; i < m_dirtyParts.size();) {
@@ -357,7 +365,12 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
     m_watchdogRunning = false;
   }
   m_lastPaintAt = now;
-  const std::vector<Rect> parts = TakeDirtyParts(invalid);
+  // Whatever the window asks beyond this view's own requests may have
+  // changed anything.
+  bool underChanged = m_underChanged || !(invalid == m_ownInvalid);
+  m_underChanged = false;
+  m_ownInvalid = Rect();
+  std::vector<Rect> parts = TakeDirtyParts(invalid);
   if (!HasWindow() || invalid.IsEmptyArea()) return;
   ApplyWindowShape();
   const Size client = m_window->GetClientSize();
@@ -371,6 +384,30 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
   }
   if (!m_backBuffer) return;
 
+  // While the top layer holds something (a selection in the player's hand)
+  // the rest of the window is kept as it was painted without it, and a
+  // frame in which only the layer changed copies that back and paints the
+  // layer alone over it.
+  CRSCanvasItem* top = UsableTopLayer();
+  if (top && (!m_underTop || m_underTop->GetWidth() != m_backBuffer->GetWidth() ||
+              m_underTop->GetHeight() != m_backBuffer->GetHeight())) {
+    m_underTop = std::make_unique<Gdiplus::Bitmap>(m_backBuffer->GetWidth(), m_backBuffer->GetHeight(),
+                                                   Gdiplus::PixelFormat::Format24bppRGB);
+    m_underTopValid = false;
+    if (!m_underTop->IsValid()) {
+      m_underTop.reset();
+      top = nullptr;
+    }
+  }
+  if (top && !m_underTopValid) {
+    parts.assign(1, Rect(0, 0, client.Width, client.Height));
+    underChanged = true;
+  }
+  const auto copyRows = [](const Gdiplus::Bitmap& from, Gdiplus::Bitmap& into, const Rect& part) {
+    const int l = std::max(0, part.X), r = std::min(part.GetRight(), from.GetWidth());
+    const int t = std::max(0, part.Y), b = std::min(part.GetBottom(), from.GetHeight());
+    for (int y = t; y < b && l < r; ++y) std::memcpy(into.GetRow(y) + l, from.GetRow(y) + l, size_t(r - l) * 4);
+  };
   {
     Gdiplus::Graphics g(m_backBuffer.get());
     g.SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
@@ -378,10 +415,28 @@ void CRSCanvasView::PaintTo(const Rect& invalid) {
     g.SetSmoothingMode(Gdiplus::SmoothingModeNone);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     for (const Rect& part : parts) {
+      if (top && !underChanged) {
+        copyRows(*m_underTop, *m_backBuffer, part);
+        m_backBuffer->MarkDirty();
+      } else {
+        Gdiplus::GraphicsStateSaver saved(g);
+        CRSCanvasItem::SplitPaintsAt(top, false);
+        PaintPart(g, part);
+        CRSCanvasItem::SplitPaintsAt(nullptr, false);
+      }
+      if (!top) continue;
+      if (underChanged) {
+        g.Flush();
+        copyRows(*m_backBuffer, *m_underTop, part);
+      }
       Gdiplus::GraphicsStateSaver saved(g);
+      CRSCanvasItem::SplitPaintsAt(top, true);
       PaintPart(g, part);
+      CRSCanvasItem::SplitPaintsAt(nullptr, false);
     }
   }
+  m_underTopValid = top != nullptr;
+  if (!top) m_underTop.reset();
 
   // One block copy of each painted rectangle onto the window.
   platform::PixelBuffer screen = m_window->GetPixelBuffer();
@@ -428,6 +483,15 @@ void CRSCanvasView::PaintPart(Gdiplus::Graphics& g, const Rect& invalid) {
     g.TranslateTransform(topLeft.X, topLeft.Y);
     root->Paint(g, CRSCanvasItem::kZOrderTop, true);
   }
+}
+
+CRSCanvasItem* CRSCanvasView::UsableTopLayer() const {
+  CRSCanvasItem* top = m_topLayer.get();
+  CRSCanvasItem* root = m_root.get();
+  if (!top || !root || top->GetChildItems().empty()) return nullptr;
+  for (CRSCanvasItem* item = top; item != root; item = item->GetParentItem())
+    if (!item || !item->IsVisible()) return nullptr;
+  return top;
 }
 
 void CRSCanvasView::OnTimer(int id, unsigned) {

@@ -124,11 +124,14 @@ class CRSCanvasView : public platform::WindowHandler,
   void ApplyWindowShape();
   // Notes a rectangle of the window (client pixels) as needing paint, both
   // on the window and in this view's list of what changed.
-  void InvalidateWindow(const Rect& rect);
+  void InvalidateWindow(const Rect& rect, bool inTopLayer = false);
   // The separate rectangles to paint for one paint of invalid: the view's
   // list when it accounts for exactly that rectangle, else invalid whole.
   std::vector<Rect> TakeDirtyParts(const Rect& invalid);
   void PaintPart(Gdiplus::Graphics& g, const Rect& part);
+  // The top layer to paint over the picture of the rest, or null when the
+  // window is painted whole (no such layer is shown holding anything).
+  CRSCanvasItem* UsableTopLayer() const;
   CRSViewRoot* GetViewRoot() const;
 
   std::unique_ptr<platform::Window> m_window;
@@ -149,6 +152,16 @@ class CRSCanvasView : public platform::WindowHandler,
   // their union; painting them apart spares what lies between them (the
   // cut lines of a preview and a caption across the room from them).
   std::vector<Rect> m_dirtyParts;
+  // The union of what this view asked to repaint since the last paint: a
+  // paint of anything more was asked by the window itself (an expose).
+  Rect m_ownInvalid;
+  // The top layer met among the repaints asked for, and the back buffer as
+  // painted before it (see CRSCanvasItem::SetTopLayer): valid while only
+  // the layer changes, kept up to date where anything else is repainted.
+  CRSWeakRef<CRSCanvasItem> m_topLayer;
+  std::unique_ptr<Gdiplus::Bitmap> m_underTop;
+  bool m_underTopValid = false;
+  bool m_underChanged = false;
   std::uint32_t m_repaintPendingSince = 0;
   // The watchdog runs only while repaints come and go: an idle window
   // wakes the program for nothing else.

@@ -240,6 +240,10 @@ class Graphics {
   // table; false (nothing drawn) when the gradient or the area does not
   // call for it.
   bool FillCurrentPathFromTable(cairo_pattern_t* gradient);
+  // Blends a small picture onto the target at whole device pixels, past
+  // the library, when nothing but a box clips it; false (nothing drawn) when
+  // the library must draw it.
+  bool BlitSmall(cairo_surface_t* source, int x, int y);
 
   cairo_t* m_cr = nullptr;
   int m_width = 0;

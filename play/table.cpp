@@ -25,6 +25,10 @@ class CPuzzleTable::Layer : public CRSKeptLayer {
   Layer(CRSCanvasItem* floor, const char* name, bool isSurface)
       : CRSKeptLayer(floor, name, isSurface), m_answersPresses(isSurface) {
     SetSoftImageFrame(true);
+    // Above every window, the lift is painted over a picture of the rest
+    // while it holds something: a selection of hundreds of pieces dragged
+    // over the table repaints them alone.
+    SetTopLayer(!isSurface);
   }
 
   bool ContainsPoint(const PointF& local) override {

@@ -39,6 +39,7 @@ void CTableHistory::Reset() {
   m_slide->Finish();
   m_undo.clear();
   m_redo.clear();
+  m_stepBytes = 0;
   m_kept = table_state::Capture(m_table);
   m_started = true;
   sigChanged();
@@ -75,10 +76,15 @@ bool CTableHistory::Commit() {
   Step step = Compare(now);
   m_kept = std::move(now);
   if (step.pieces.empty() && step.traysAfter.empty()) return false;
-  m_undo.push_back(std::move(step));
-  if (m_undo.size() > kMaxSteps) m_undo.pop_front();
   // A new step after an undo: what could have been redone is gone.
+  for (const Step& gone : m_redo) m_stepBytes -= BytesOf(gone);
   m_redo.clear();
+  m_stepBytes += BytesOf(step);
+  m_undo.push_back(std::move(step));
+  while (m_undo.size() > kMaxSteps || (m_stepBytes > m_maxBytes && m_undo.size() > 1)) {
+    m_stepBytes -= BytesOf(m_undo.front());
+    m_undo.pop_front();
+  }
   sigChanged();
   return true;
 }
@@ -179,13 +185,11 @@ void CTableHistory::Apply(const Step& step, bool forward) {
   }
 }
 
+std::size_t CTableHistory::BytesOf(const Step& step) {
+  return sizeof(Step) + step.pieces.capacity() * sizeof(PieceChange) +
+         (step.traysBefore.capacity() + step.traysAfter.capacity()) * sizeof(TableTrayState);
+}
+
 std::size_t CTableHistory::GetMemoryUse() const {
-  std::size_t bytes = sizeof(*this) + m_kept.pieces.capacity() * sizeof(TablePieceState);
-  const auto count = [&](const Step& step) {
-    bytes += sizeof(Step) + step.pieces.capacity() * sizeof(PieceChange) +
-             (step.traysBefore.capacity() + step.traysAfter.capacity()) * sizeof(TableTrayState);
-  };
-  for (const Step& step : m_undo) count(step);
-  for (const Step& step : m_redo) count(step);
-  return bytes;
+  return sizeof(*this) + m_kept.pieces.capacity() * sizeof(TablePieceState) + m_stepBytes;
 }

@@ -13,7 +13,10 @@
 //
 // The clock is not part of the table and is never taken back. The history
 // lives as long as its table and is not saved; it keeps the newest kMaxSteps
-// steps.
+// steps, and drops the oldest ones sooner when the steps together hold more
+// than kMaxBytes (a step holds a record for each piece it moved: a thousand
+// drops hold a fraction of that, a Scatter of 9,600 pieces two thirds of a
+// megabyte).
 //
 // Ownership: the table owns its history.
 
@@ -32,6 +35,7 @@ class CTableSlide;
 class CTableHistory : public CRSObject {
  public:
   static constexpr std::size_t kMaxSteps = 1000;
+  static constexpr std::size_t kMaxBytes = std::size_t{16} << 20;
   static constexpr int kCommitTimer = 1;
   // How often a requested commit looks whether the hand is empty yet.
   static constexpr unsigned kCommitPollMs = 15;
@@ -58,6 +62,9 @@ class CTableHistory : public CRSObject {
   bool CanRedo() const { return !m_redo.empty(); }
   // Bytes the steps hold, for the benchmarks.
   std::size_t GetMemoryUse() const;
+  // The bound on the bytes the steps hold (kMaxBytes unless set); the
+  // newest step is kept whatever its size.
+  void SetMaxBytes(std::size_t bytes) { m_maxBytes = bytes; }
 
   // Emitted when CanUndo or CanRedo may have changed.
   sigslot::signal0 sigChanged;
@@ -76,6 +83,7 @@ class CTableHistory : public CRSObject {
     std::vector<TableTrayState> traysAfter;
   };
 
+  static std::size_t BytesOf(const Step& step);
   // The step between the kept state and `now`.
   Step Compare(const TableState& now) const;
   void Apply(const Step& step, bool forward);
@@ -85,5 +93,8 @@ class CTableHistory : public CRSObject {
   bool m_started = false;
   std::deque<Step> m_undo;
   std::vector<Step> m_redo;
+  // What the steps of both lists hold, and the bound on it.
+  std::size_t m_stepBytes = 0;
+  std::size_t m_maxBytes = kMaxBytes;
   std::unique_ptr<CTableSlide> m_slide;
 };

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr float kSamePlace = 0.01f;
+// Restoring more pieces than this repaints the table whole.
+constexpr std::size_t kManyPieces = 300;
 
 // Where the item's local (0, 0) lies in its container: the place the player
 // sees, whatever origin the item was last turned or grabbed about.
@@ -118,6 +120,21 @@ std::vector<CRSCanvasItem*> Restore(CPuzzleTable& table, const TableState& curre
                                     const std::vector<TableTrayState>& trays) {
   // Exactly the places recorded, never pushed inside by the alignment.
   const CBehaviourAlign::Hold hold;
+  // Many pieces (a Scatter taken back) ask for no repaint one by one: the
+  // table is frozen meanwhile and painted again whole once.
+  struct Freeze {
+    CRSCanvasItem* surface;
+    bool enabled;
+    ~Freeze() {
+      if (!surface) return;
+      surface->SetUpdatesEnabled(enabled);
+      surface->Invalidate();
+    }
+  } freeze{targets.size() > kManyPieces ? table.GetSurface() : nullptr, true};
+  if (freeze.surface) {
+    freeze.enabled = freeze.surface->GetUpdatesEnabled();
+    freeze.surface->SetUpdatesEnabled(false);
+  }
   // Trays open again first: pieces may go back into them.
   for (const TableTrayState& tray : trays)
     if (tray.open && !table.FindTrayBySerial(tray.serial)) table.AddTray(tray.title, tray.place, tray.scale, tray.serial);

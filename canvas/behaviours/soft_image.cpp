@@ -194,10 +194,13 @@ void CBehaviourSoftImage::Rebuild() {
   image->SetSize(SizeF(static_cast<float>(std::lround(rect.Width) + m_margin - 1),
                        static_cast<float>(std::lround(rect.Height) + m_margin - 1)));
   image->SetVisible(false);
-  // The glow is drawn straight from its picture: a screen copy of it would
-  // hold every soft edge twice (thousands of them under a large puzzle),
-  // and would only spare a little filtering on the rare whole repaint.
+  // The glow is drawn straight from its picture at its own size and
+  // larger: a screen copy would hold every soft edge twice (thousands of
+  // them under a large puzzle). Drawn smaller (a table zoomed out, where
+  // thousands show at once and a whole repaint filters every one of them),
+  // the copy is smaller than the picture and is kept.
   image->SetCacheEnabled(false);
+  image->SetCacheWhenShrunk(true);
   // The previous image is replaced, not left behind in the parent.
   m_image.ResetWithDeletion();
   m_image = image;
@@ -222,7 +225,7 @@ void CBehaviourSoftImage::Track() {
   CRSCanvasItem* item = GetItem();
   if (item) {
     item->sigGeometryChanged.connect(&m_itemSlots, &ItemSlots::OnGeometry);
-    item->sigZOrderChanged.connect(&m_itemSlots, &ItemSlots::OnGeometry);
+    item->sigZOrderChanged.connect(&m_itemSlots, &ItemSlots::OnZOrder);
     item->sigParentChanged.connect(&m_itemSlots, &ItemSlots::OnParent);
   }
   JoinWatch();
@@ -245,7 +248,12 @@ void CBehaviourSoftImage::LeaveWatch() {
 }
 
 void CBehaviourSoftImage::NotePlaced() {
-  m_placedUnder = LinearPartToFrame(GetItem() ? GetItem()->GetParentItem() : nullptr);
+  CRSCanvasItem* item = GetItem();
+  m_placedUnder = LinearPartToFrame(item ? item->GetParentItem() : nullptr);
+  if (item) {
+    m_placedItem = item->GetTransform();
+    m_placedRect = item->GetLocalRect();
+  }
   if (m_watch) m_watch->NotePlaced(m_placedUnder);
 }
 
@@ -314,7 +322,27 @@ void CBehaviourSoftImage::OnItemVisibleChanged(CRSCanvasItem*, bool) { ApplyVisi
 
 void CBehaviourSoftImage::OnContentChanged(CRSCanvasItem*) { Rebuild(); }
 
-void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem*) { Place(); }
+void CBehaviourSoftImage::OnGeometryChanged(CRSCanvasItem*) {
+  CRSCanvasItem* item = GetItem();
+  CRSCanvasImage* image = m_image;
+  if (!item || !image || m_placing || LinearPartToFrame(item->GetParentItem()) != m_placedUnder) {
+    Place();
+    return;
+  }
+  // The item itself moved without turning or changing size (a drag step
+  // of each of hundreds of selected pieces): where the image belongs moves
+  // by as much in the parent they share, and its place among the siblings
+  // stays.
+  const Gdiplus::Matrix& now = item->GetTransform();
+  const Gdiplus::Matrix was = m_placedItem;
+  if (now.M11() != was.M11() || now.M12() != was.M12() || now.M21() != was.M21() || now.M22() != was.M22() ||
+      !item->GetLocalRect().Equals(m_placedRect)) {
+    Place();
+    return;
+  }
+  m_placedItem = now;
+  image->MoveBy(PointF(now.DX() - was.DX(), now.DY() - was.DY()));
+}
 
 void CBehaviourSoftImage::OnChainMoved() {
   // An ancestor that only moved carries the image with the item: dragging a

@@ -145,7 +145,10 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
     const bool fits = area < kMaxCachedDevicePixels || (!unscaled && area < kMaxCachedScaledPixels);
     const int w = static_cast<int>(std::lround(right - left));
     const int h = static_cast<int>(std::lround(bottom - top));
-    if (fits && quarter % 90 == 0 && (!m_cacheEnabled || !settled)) {
+    const bool shrunk = m_picture && static_cast<long long>(w) * h <
+                                         static_cast<long long>(m_picture->GetWidth()) * m_picture->GetHeight();
+    const bool keeps = m_cacheEnabled || (m_cacheWhenShrunk && shrunk);
+    if (fits && quarter % 90 == 0 && (!keeps || !settled)) {
       // Drawn straight, but filtered and bounded as its screen copy would
       // have been, so that an image kept without one looks exactly the
       // same. The state is the caller's to restore.

@@ -95,6 +95,20 @@ struct Occlusion {
 // pixels are not the walk's.
 Occlusion* s_occlusion = nullptr;
 const Gdiplus::Graphics* s_walkStep = nullptr;
+// The item paints are split at (SplitPaintsAt), which half they paint, and
+// whether the walk has met the item yet.
+const CRSCanvasItem* s_splitAt = nullptr;
+bool s_paintsFromSplit = false;
+bool s_passedSplit = false;
+
+// Whether the walk now paints what it meets.
+bool InPaintedHalf() { return !s_splitAt || s_passedSplit == s_paintsFromSplit; }
+
+bool HoldsSplit(const CRSCanvasItem* item) {
+  for (const CRSCanvasItem* up = s_splitAt; up; up = up->GetParentItem())
+    if (up == item) return true;
+  return false;
+}
 
 // The device pixels an item is sure to paint opaque: one that paints its
 // rectangle opaque, kept upright. Its edge pixels may be
@@ -253,6 +267,7 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   const bool fromWalk = s_walkStep == &g;
   s_walkStep = nullptr;
   if (!m_visible) return;
+  if (this == s_splitAt) s_passedSplit = true;
   // A Paint that is not a step of a walk starts one: the tree below is
   // surveyed for opaque items first. The walk it may interrupt (a pre-paint
   // slot painting into a picture of its own) is taken up again after it.
@@ -277,7 +292,7 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
       if (Survey(this, world, clip, maxZ, *own) && !own->occluders.empty()) s_occlusion = own.get();
     }
   }
-  if (m_drawsItself) {
+  if (m_drawsItself && InPaintedHalf()) {
     const Gdiplus::GraphicsState state = g.Save();
     if (m_prePaintNotification) sigPrePaint(this, g, useCache);
     bool shown = true;
@@ -385,8 +400,26 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   } depth{picks};
   ++s_depth;
   for (const Pick& pick : picks) {
+    if (s_splitAt) {
+      if (!s_paintsFromSplit && (s_passedSplit || pick.child == s_splitAt)) break;
+      // Before the split, only the way down to it is walked.
+      if (s_paintsFromSplit && !s_passedSplit && !HoldsSplit(pick.child)) continue;
+    }
     if (pick.hidden) continue;
     CRSCanvasItem* child = pick.child;
+    if (child->PaintsInsideBounds() && child->GetChildItems().empty()) {
+      // A leaf that paints inside its bounds needs neither the clip to them
+      // nor a state of its own (its Paint keeps the state it was given):
+      // a table of thousands of pieces and shadows painted whole spends
+      // most of its time on those otherwise.
+      g.SetTransform(&pick.world);
+      s_coverChain = inherited;
+      s_walkStep = &g;
+      child->Paint(g, maxZ, useCache);
+      s_walkStep = nullptr;
+      g.SetTransform(&world);
+      continue;
+    }
     const Gdiplus::GraphicsState state = g.Save();
     bool paint = true;
     if (child->m_cullByBounds) {
@@ -403,6 +436,12 @@ void CRSCanvasItem::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     s_coverChain = inherited;
     g.Restore(state);
   }
+}
+
+void CRSCanvasItem::SplitPaintsAt(const CRSCanvasItem* item, bool from) {
+  s_splitAt = item;
+  s_paintsFromSplit = from;
+  s_passedSplit = false;
 }
 
 bool CRSCanvasItem::ContainsPoint(const PointF& local) {

@@ -252,4 +252,29 @@ TEST_F(HistoryScene, AThousandRandomStepsUndoAndRedoExactly) {
   EXPECT_TRUE(table_state::IsConsistent(*table));
 }
 
+// Steps beyond the bound on their bytes go oldest first: the newest stay
+// exact, however large, and a thousand drops still fit the usual bound.
+TEST_F(HistoryScene, LargeStepsAreDroppedOldestFirstOnceTheirBytesPassTheBound) {
+  Piece(0)->MoveBy(PointF(40, 0));
+  ASSERT_TRUE(History().Commit());
+  const std::size_t oneDrop = History().GetMemoryUse();
+  room->Scatter();
+  ASSERT_TRUE(History().Commit());
+  const std::size_t scatter = History().GetMemoryUse() - oneDrop;
+  EXPECT_LT(std::size_t{1000} * oneDrop, CTableHistory::kMaxBytes);
+  History().Reset();
+  History().SetMaxBytes(oneDrop + 3 * scatter);
+  std::vector<TableState> states = {Now()};
+  for (int i = 0; i < 8; ++i) {
+    room->Scatter();
+    ASSERT_TRUE(History().Commit());
+    states.push_back(Now());
+    EXPECT_LE(History().GetMemoryUse(), oneDrop + 3 * scatter);
+  }
+  std::size_t undone = 0;
+  for (; History().Undo(); ++undone) ASSERT_TRUE(LooksLike(Now(), states[states.size() - 2 - undone]));
+  EXPECT_GE(undone, 2u);
+  EXPECT_LT(undone, 8u);
+}
+
 }  // namespace
