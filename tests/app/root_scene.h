@@ -9,6 +9,7 @@
 #include "canvas/event_dispatcher.h"
 #include "canvas/global_events.h"
 #include "platform/message_loop.h"
+#include "tests/data/puzzle_test_support.h"
 
 class RootScene : public ::testing::Test {
  protected:
@@ -29,6 +30,20 @@ class RootScene : public ::testing::Test {
       int quit = 0;
       loop.PumpMessages(0, &quit);
     }
+  }
+
+  // A 1000 x 800 window and, in its library, a saved puzzle "p1" of
+  // 50-unit pieces, columns x rows, on a table of its own of tableSize.
+  void AddPuzzleOnTable(int columns, int rows, const SizeF& tableSize) {
+    Pump(3);
+    canvas->SetSize(SizeF(1000, 800));
+    CPuzzleData puzzle("p1");
+    puzzle_test::MakePlayable(puzzle, 50, columns, rows);
+    CPuzzleTableView table;
+    table.tableSize = tableSize;
+    puzzle.SetTableView(table);
+    ASSERT_TRUE(puzzle.Save());
+    canvas->GetLibrary().AddPuzzleImage(new CPuzzleImageData(puzzle.GetPicture().get(), "p1"));
   }
 
   platform::MessageLoop loop;

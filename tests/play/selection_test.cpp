@@ -31,15 +31,7 @@ class SelectionScene : public RootScene {
  protected:
   void SetUp() override {
     RootScene::SetUp();
-    Pump(3);
-    canvas->SetSize(SizeF(1000, 800));
-    CPuzzleData puzzle("p1");
-    puzzle_test::MakePlayable(puzzle, 50, kColumns, kRows);
-    CPuzzleTableView table;
-    table.tableSize = SizeF(2000, 1600);
-    puzzle.SetTableView(table);
-    ASSERT_TRUE(puzzle.Save());
-    canvas->GetLibrary().AddPuzzleImage(new CPuzzleImageData(puzzle.GetPicture().get(), "p1"));
+    AddPuzzleOnTable(kColumns, kRows, SizeF(2000, 1600));
     Open();
   }
 

@@ -44,15 +44,7 @@ class HistoryScene : public RootScene {
  protected:
   void SetUp() override {
     RootScene::SetUp();
-    Pump(3);
-    canvas->SetSize(SizeF(1000, 800));
-    CPuzzleData puzzle("p1");
-    puzzle_test::MakePlayable(puzzle, 50, kColumns, kRows);
-    CPuzzleTableView view;
-    view.tableSize = SizeF(2000, 1600);
-    puzzle.SetTableView(view);
-    ASSERT_TRUE(puzzle.Save());
-    canvas->GetLibrary().AddPuzzleImage(new CPuzzleImageData(puzzle.GetPicture().get(), "p1"));
+    AddPuzzleOnTable(kColumns, kRows, SizeF(2000, 1600));
     room.Assign(dynamic_cast<CPuzzlePlayRoom*>(canvas->PlaySelectedPuzzle()));
     Pump(3);
     ASSERT_TRUE(room && room->IsOpen());

@@ -133,15 +133,7 @@ class TableScene : public RootScene {
  protected:
   void SetUp() override {
     RootScene::SetUp();
-    Pump(3);
-    canvas->SetSize(SizeF(1000, 800));
-    CPuzzleData puzzle("p1");
-    puzzle_test::MakePlayable(puzzle, 50, 4, 3);
-    CPuzzleTableView table;
-    table.tableSize = SizeF(4000, 3200);
-    puzzle.SetTableView(table);
-    ASSERT_TRUE(puzzle.Save());
-    canvas->GetLibrary().AddPuzzleImage(new CPuzzleImageData(puzzle.GetPicture().get(), "p1"));
+    AddPuzzleOnTable(4, 3, SizeF(4000, 3200));
     Open();
   }
 
