@@ -138,6 +138,37 @@ std::string XDoOutput(const std::vector<std::string>& arguments) {
   return output;
 }
 
+XDoSession::XDoSession() {
+  if (GameDisplay().empty()) return;
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+  posix_spawn_file_actions_addclose(&actions, fds[1]);
+  Environment env({{"DISPLAY", GameDisplay()}});
+  // "-" has xdotool run each line as it comes in.
+  m_pid = Spawn({"xdotool", "-"}, env.Get(), &actions);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[0]);
+  if (m_pid > 0) {
+    m_input = fds[1];
+  } else {
+    close(fds[1]);
+  }
+}
+
+XDoSession::~XDoSession() {
+  if (m_input >= 0) close(m_input);  // the end of its input ends xdotool
+  if (m_pid > 0) waitpid(m_pid, nullptr, 0);
+}
+
+bool XDoSession::Send(const std::string& command) {
+  if (m_input < 0) return false;
+  const std::string line = command + "\n";
+  return write(m_input, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+}
+
 double LoadAverage() {
   std::ifstream in("/proc/loadavg");
   double one = -1.0;

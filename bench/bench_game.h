@@ -25,6 +25,26 @@ bool XDo(const std::vector<std::string>& arguments);
 // The same, returning what xdotool printed (empty when it failed).
 std::string XDoOutput(const std::vector<std::string>& arguments);
 
+// One xdotool started ahead and kept, reading its commands from a pipe: a
+// command sent through it reaches the X server at once, without the tens
+// of milliseconds a new xdotool takes to start, which a timed press must
+// not count (the player's key costs nothing of the kind).
+class XDoSession {
+ public:
+  XDoSession();
+  ~XDoSession();
+  XDoSession(const XDoSession&) = delete;
+  XDoSession& operator=(const XDoSession&) = delete;
+
+  // Sends one command line ("key --clearmodifiers alt+p"); false when the
+  // session is not running.
+  bool Send(const std::string& command);
+
+ private:
+  pid_t m_pid = -1;
+  int m_input = -1;
+};
+
 // The one-minute load average of the machine, for the figures' context.
 double LoadAverage();
 

@@ -9,6 +9,7 @@
 
 #include "canvas/behaviours.h"
 #include "canvas/controls.h"
+#include "data/piece_cutting.h"
 #include "data/puzzle_data.h"
 #include "data/room_host.h"
 #include "play/bevel.h"
@@ -152,6 +153,10 @@ bool CPuzzlePlayRoom::BuildPieces() {
   bool complete = true;
   // Pieces a saved game lacks; see below.
   std::vector<CPuzzlePiece*> unsaved;
+  // Whether the progress window has been painted: a quick build never
+  // shows it, not even at 100 for the one frame before it closes (that
+  // frame would prepare the ghost's faint copy only to hide it again).
+  bool progressShown = false;
   {
     CBuildPump pump;
     const std::uint32_t buildStart = platform::GetTickCount();
@@ -159,15 +164,13 @@ bool CPuzzlePlayRoom::BuildPieces() {
     m_pieces.clear();
     m_pieces.reserve(static_cast<std::size_t>(m_pieceCount));
     // Cutting the pieces out is most of their making and needs nothing of
-    // the canvas: it runs on as many threads as the bevel did.
-    std::vector<CPuzzleCutter::PieceImage> images =
-        m_puzzle->GetCutter().GetPieceImages(*bevelled, BevelThreadCount(m_cutImage->GetHeight()));
-    complete = images.size() == static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+    // the canvas: it runs on as many threads as the bevel did, beside the
+    // making of the items.
+    CPieceCutting cutting(m_puzzle->GetCutter(), *bevelled, BevelThreadCount(m_cutImage->GetHeight()));
     for (int r = 0; r < rows && complete; ++r) {
       for (int c = 0; c < columns; ++c) {
         const bool saved = m_puzzle->GetPieceData(c, r) != nullptr;
-        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(
-            container.get(), c, r, std::move(images[static_cast<std::size_t>(r * columns + c)]));
+        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(container.get(), c, r, cutting.Take(c, r));
         if (!piece) {
           complete = false;
           break;
@@ -191,6 +194,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
         const std::uint32_t now = platform::GetTickCount();
         if (now - buildStart >= kBuildQuietMs && now - lastPump >= kBuildPumpMs) {
           ShowBuildProgress(static_cast<int>(100 * (index + 1) / static_cast<std::size_t>(m_pieceCount)));
+          progressShown = true;
           pump.Pump();
           lastPump = platform::GetTickCount();
         }
@@ -225,7 +229,7 @@ bool CPuzzlePlayRoom::BuildPieces() {
       piece->TryConnect();
       new CBehaviourAlign(piece, CBehaviourAlign::kKeepInside);
     }
-    ShowBuildProgress(100);
+    if (progressShown) ShowBuildProgress(100);
     CloseBuildWindow();
     m_building = false;
     HandOver(*container, *surface);
