@@ -432,6 +432,14 @@ class CRSCanvasImage : public CRSCanvasItem {
   void SetCacheWhenShrunk(bool on) { m_cacheWhenShrunk = on; }
 
   const std::shared_ptr<Gdiplus::Bitmap>& GetImage() const { return m_picture; }
+  // How often a picture drawn at `deviceScale` (device pixels per picture
+  // pixel) is halved before it is drawn: as often as it stays no smaller
+  // than its drawn size.
+  static int ReductionLevel(float deviceScale);
+  // The prepared picture halved `level` times (the copy this image draws
+  // from at that level, made and kept as painting would); the picture
+  // itself at level 0, or when no copy can be made.
+  const Gdiplus::Bitmap* PictureAtLevel(int level);
   const std::shared_ptr<Gdiplus::ImageAttributes>& GetImageAttributes() const { return m_attributes; }
   bool GetCacheEnabled() const { return m_cacheEnabled; }
   // Whether a device cache exists now (it is built by painting).

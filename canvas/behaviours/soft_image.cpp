@@ -280,10 +280,41 @@ void CBehaviourSoftImage::Place() {
   m_placing = false;
 }
 
+namespace {
+
+// How often the item's own picture may be halved for its glow when drawn
+// under `world`: as often as the item's image would halve it for itself,
+// and no further than leaves the glow's box two pixels wide, so that the
+// soft edge stays soft. 0 for an item that is not a plain picture.
+int GlowLevelFor(CRSCanvasItem& item, const Gdiplus::Matrix& world, int margin) {
+  auto* image = dynamic_cast<CRSCanvasImage*>(&item);
+  const Gdiplus::Bitmap* picture = image ? image->GetImage().get() : nullptr;
+  if (!picture || picture->GetWidth() <= 0 || picture->GetHeight() <= 0) return 0;
+  float m[6];
+  world.GetElements(m);
+  const RectF rect = item.GetLocalRect();
+  const float deviceScale = std::min(std::hypot(m[0], m[1]) * rect.Width / static_cast<float>(picture->GetWidth()),
+                                     std::hypot(m[2], m[3]) * rect.Height / static_cast<float>(picture->GetHeight()));
+  int level = CRSCanvasImage::ReductionLevel(deviceScale);
+  while (level > 0 && (margin >> level) < 2) --level;
+  return level;
+}
+
+}  // namespace
+
 void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool) {
   CRSCanvasImage* image = m_image;
   CRSCanvasItem* item = GetItem();
   if (!image || !item) return;
+  // The item and its image share a parent, so the image's transform scales
+  // as the item's does. Met far smaller than itself (thousands of pieces
+  // coming into view as the table zooms out), the glow is made from the
+  // item's halved picture: a sixteenth of the work at a quarter of the size.
+  // Such a glow stays watched and is made finer when drawn larger.
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  const int level = GlowLevelFor(*item, world, m_margin);
+  if (image->GetImage() && level >= m_glowLevel) return;
   // Until now the image had no picture, so nothing of it is on screen that
   // would need clearing. What is painted right now covers the new picture
   // unless the paint's clip cuts it, or placing it below moves it; only then
@@ -294,10 +325,16 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   const SizeF sizeBefore = image->GetSize();
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
-  image->SetImage(RenderGlow(*item, m_margin, GlowColour(), GlowStrength()), true);
-  // The picture is fixed until the item's content changes again.
-  image->sigPrePaint.disconnect(this);
-  image->SetPrePaintNotification(false);
+  // A reduced glow keeps the image's size: its unit size may differ from the
+  // full one's by less than a pixel at that scale, and an image that kept
+  // its place needs no repaint of its own.
+  image->SetImage(RenderGlow(*item, m_margin, GlowColour(), GlowStrength(), level), level == 0);
+  m_glowLevel = level;
+  if (level == 0) {
+    // The picture is fixed until the item's content changes again.
+    image->sigPrePaint.disconnect(this);
+    image->SetPrePaintNotification(false);
+  }
   if (!m_placing) {
     PlaceImage(*image, *item);
     NotePlaced();

@@ -84,11 +84,20 @@ const Gdiplus::Bitmap* CRSCanvasImage::PreparedPicture() {
   return m_prepared.get();
 }
 
-const Gdiplus::Bitmap* CRSCanvasImage::PictureForScale(float deviceScale) {
-  const Gdiplus::Bitmap* picture = PreparedPicture();
+int CRSCanvasImage::ReductionLevel(float deviceScale) {
   int level = 0;
   for (float s = deviceScale; s > 0.0f && s <= 0.5f && level < 8; s *= 2.0f) ++level;
-  if (level == 0) {
+  return level;
+}
+
+const Gdiplus::Bitmap* CRSCanvasImage::PictureForScale(float deviceScale) {
+  return PictureAtLevel(ReductionLevel(deviceScale));
+}
+
+const Gdiplus::Bitmap* CRSCanvasImage::PictureAtLevel(int level) {
+  const Gdiplus::Bitmap* picture = PreparedPicture();
+  if (!picture) return nullptr;
+  if (level <= 0) {
     m_reduced.reset();
     m_reducedLevel = 0;
     return picture;
