@@ -325,10 +325,10 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   const SizeF sizeBefore = image->GetSize();
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
-  // A reduced glow keeps the image's size: its unit size may differ from the
-  // full one's by less than a pixel at that scale, and an image that kept
-  // its place needs no repaint of its own.
-  image->SetImage(RenderGlow(*item, m_margin, GlowColour(), GlowStrength(), level), level == 0);
+  // The image takes the reduced glow's own size (a unit or two short of the
+  // full one's): stretched to the full size, its soft edge would slide off
+  // the place the full glow gives it.
+  image->SetImage(RenderGlow(*item, m_margin, GlowColour(), GlowStrength(), level), true);
   m_glowLevel = level;
   if (level == 0) {
     // The picture is fixed until the item's content changes again.
