@@ -323,6 +323,7 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   const bool paintedWhole = PaintedWhole(g, *image);
   const Gdiplus::Matrix transformBefore = image->GetTransform();
   const SizeF sizeBefore = image->GetSize();
+  const bool hadPicture = image->GetImage() != nullptr;
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
   // The image takes the reduced glow's own size (a unit or two short of the
@@ -340,8 +341,16 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
     NotePlaced();
   }
   image->SetUpdatesEnabled(enabled);
-  const bool moved = !image->GetTransform().Equals(transformBefore) || !image->GetSize().Equals(sizeBefore);
-  if (moved || !paintedWhole) image->Invalidate();
+  // A glow made from a halved picture is a unit or two off the size the
+  // image was given: the paint now running draws it at its new size from
+  // the same corner, so only a picture that shrank (which leaves old pixels
+  // behind) or one that grew past the paint's clip needs a repaint. Asking
+  // for one anyway would repaint thousands of pieces met in one zoom step.
+  const bool moved = !image->GetTransform().Equals(transformBefore);
+  const SizeF sizeNow = image->GetSize();
+  const bool resized = !sizeNow.Equals(sizeBefore);
+  const bool shrank = hadPicture && (sizeNow.Width < sizeBefore.Width || sizeNow.Height < sizeBefore.Height);
+  if (moved || !paintedWhole || shrank || (resized && !PaintedWhole(g, *image))) image->Invalidate();
 }
 
 void CBehaviourSoftImage::PlaceJustUnder(CRSCanvasImage& image, CRSCanvasItem& item) const {
