@@ -1,7 +1,10 @@
 #include "data/cutter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <system_error>
+#include <thread>
 
 #include "platform/piece_renderer.h"
 #include "platform/random.h"
@@ -360,6 +363,36 @@ std::unique_ptr<Bitmap> CPuzzleCutter::GetCutImage(const Bitmap& picture) const 
   const long height = std::lround(ch * static_cast<double>(m_scaleY));
   if (width < 1 || height < 1 || width > Bitmap::kMaxSide || height > Bitmap::kMaxSide) return nullptr;
   return platform::ScaledCopy(*cut, static_cast<int>(width), static_cast<int>(height));
+}
+
+std::vector<CPuzzleCutter::PieceImage> CPuzzleCutter::GetPieceImages(const Bitmap& cutImage, int threads) const {
+  const Size grid = GetGridSize();
+  if (grid.Width <= 0 || grid.Height <= 0) return {};
+  const std::size_t cells = static_cast<std::size_t>(grid.Width) * static_cast<std::size_t>(grid.Height);
+  // The edges work out their shapes when first asked: asked here for every
+  // cell, the threads below only read them.
+  for (int r = 0; r < grid.Height; ++r)
+    for (int c = 0; c < grid.Width; ++c) (void)GetPieceBounds(c, r);
+  std::vector<PieceImage> images(cells);
+  // Rows of pieces are handed out as the threads come for them: pieces at
+  // the picture's edges are smaller than those inside.
+  std::atomic<int> nextRow{0};
+  const auto cut = [&] {
+    for (int r; (r = nextRow.fetch_add(1)) < grid.Height;)
+      for (int c = 0; c < grid.Width; ++c)
+        images[static_cast<std::size_t>(r) * grid.Width + c] = GetPieceImage(cutImage, c, r);
+  };
+  std::vector<std::thread> workers;
+  for (int t = 1; t < std::min(threads, grid.Height); ++t) {
+    try {
+      workers.emplace_back(cut);
+    } catch (const std::system_error&) {
+      break;  // the rows left are cut here
+    }
+  }
+  cut();
+  for (std::thread& worker : workers) worker.join();
+  return images;
 }
 
 CPuzzleCutter::PieceImage CPuzzleCutter::GetPieceImage(const Bitmap& cutImage, int column, int row) const {

@@ -80,7 +80,11 @@ CRSCanvasItem* CPuzzleData::GetPieceItem(int column, int row) const {
 
 CPuzzlePiece* CPuzzleData::CreatePieceItem(CRSCanvasItem* parent, int column, int row,
                                            const Gdiplus::Bitmap& cutImage) {
-  CPuzzleCutter::PieceImage image = m_cutter.GetPieceImage(cutImage, column, row);
+  return CreatePieceItem(parent, column, row, m_cutter.GetPieceImage(cutImage, column, row));
+}
+
+CPuzzlePiece* CPuzzleData::CreatePieceItem(CRSCanvasItem* parent, int column, int row,
+                                           CPuzzleCutter::PieceImage image) {
   if (!image.bitmap) return nullptr;
 
   CPuzzlePieceData* record = GetPieceData(column, row);

@@ -76,6 +76,8 @@ class CPuzzleData : public CRSObject, public CRSXMLParser::XHandler {
   // parent and places it as its record says; a cell without a record gets a
   // new one and is scattered. Null when the cell is not part of the cut.
   CPuzzlePiece* CreatePieceItem(CRSCanvasItem* parent, int column, int row, const Gdiplus::Bitmap& cutImage);
+  // The same from the piece's picture already cut out (GetPieceImages).
+  CPuzzlePiece* CreatePieceItem(CRSCanvasItem* parent, int column, int row, CPuzzleCutter::PieceImage image);
   // 0 to 100 over the pieces that have items.
   int GetPercentCompleted() const;
 

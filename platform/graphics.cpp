@@ -453,12 +453,17 @@ Status Graphics::DrawImage(const Bitmap* image, const RectF& dest, float srcX, f
                       srcY + srcHeight <= image->GetHeight() + 0.001f;
   cairo_matrix_t device;
   cairo_get_matrix(m_cr, &device);
-  const bool pixelForPixel = device.xx == 1.0 && device.yy == 1.0 && device.xy == 0.0 && device.yx == 0.0 &&
-                             device.x0 - srcX == std::floor(device.x0 - srcX) &&
+  const bool unscaled = device.xx == 1.0 && device.yy == 1.0 && device.xy == 0.0 && device.yx == 0.0;
+  const bool pixelForPixel = unscaled && device.x0 - srcX == std::floor(device.x0 - srcX) &&
                              device.y0 - srcY == std::floor(device.y0 - srcY);
-  if (pixelForPixel && !prepared && srcX == 0 && srcY == 0 && srcWidth == image->GetWidth() &&
-      srcHeight == image->GetHeight() &&
-      BlitSmall(surface, static_cast<int>(device.x0), static_cast<int>(device.y0))) {
+  // A small picture drawn at its own size but between pixels (a piece laid
+  // down at a fraction of a unit) is copied at the nearest whole pixel: it
+  // stays as sharp as its picture, and a table of a thousand pieces is not
+  // resampled piece by piece. It moves by less than half a pixel.
+  const bool ownSize = unscaled && dest.Width == srcWidth && dest.Height == srcHeight;
+  if (ownSize && !prepared && srcX == 0 && srcY == 0 && srcWidth == image->GetWidth() &&
+      srcHeight == image->GetHeight() && std::fabs(device.x0) < 1e9 && std::fabs(device.y0) < 1e9 &&
+      BlitSmall(surface, static_cast<int>(std::lround(device.x0)), static_cast<int>(std::lround(device.y0)))) {
     cairo_pattern_destroy(pattern);
     cairo_restore(m_cr);
     return Ok;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "canvas/behaviours.h"
@@ -157,10 +158,16 @@ bool CPuzzlePlayRoom::BuildPieces() {
     std::uint32_t lastPump = buildStart - kBuildPumpMs;
     m_pieces.clear();
     m_pieces.reserve(static_cast<std::size_t>(m_pieceCount));
+    // Cutting the pieces out is most of their making and needs nothing of
+    // the canvas: it runs on as many threads as the bevel did.
+    std::vector<CPuzzleCutter::PieceImage> images =
+        m_puzzle->GetCutter().GetPieceImages(*bevelled, BevelThreadCount(m_cutImage->GetHeight()));
+    complete = images.size() == static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
     for (int r = 0; r < rows && complete; ++r) {
       for (int c = 0; c < columns; ++c) {
         const bool saved = m_puzzle->GetPieceData(c, r) != nullptr;
-        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(container.get(), c, r, *bevelled);
+        CPuzzlePiece* piece = m_puzzle->CreatePieceItem(
+            container.get(), c, r, std::move(images[static_cast<std::size_t>(r * columns + c)]));
         if (!piece) {
           complete = false;
           break;

@@ -5,6 +5,9 @@
 # findings/; a line per target (seconds, executions, result) is added to
 # fuzz-log.txt there.
 #   scripts/fuzz-run.sh BUILD_DIR SECONDS [TARGET...]
+# FUZZ_TIMEOUT (seconds, default 20) is how long one input may run; raise
+# it when the fuzzers are paused now and then (kill -STOP) for measurements,
+# since the pause counts against the input being run.
 set -uo pipefail
 build="$1"
 seconds="$2"
@@ -46,7 +49,7 @@ for target in "${targets[@]}"; do
   # The leak check after each input must leave alone what fontconfig and the
   # other system libraries keep for the whole process.
   export LSAN_OPTIONS="suppressions=$source_dir/tests/e2e/monkey_lsan.supp:print_suppressions=0"
-  "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=20 -rss_limit_mb=2560 \
+  "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=${FUZZ_TIMEOUT:-20} -rss_limit_mb=2560 \
     -artifact_prefix="$build/findings/$target-" "${dict[@]}" "$corpus" "${dirs[@]}" >"$log" 2>&1
   rc=$?
   runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)"
