@@ -12,6 +12,7 @@
 
 #include "canvas/glow.h"
 #include "canvas/items/geometry_epoch.h"
+#include "canvas/items/sharp_work_budget.h"
 
 namespace {
 
@@ -300,6 +301,17 @@ int GlowLevelFor(CRSCanvasItem& item, const Gdiplus::Matrix& world, int margin) 
   return level;
 }
 
+// Takes the work of a glow at `level` from the frame's budget: the halved
+// copy it is made from first (which the item draws from too), then its blur,
+// a few passes over as many pixels. False when either is left for later.
+bool AffordGlow(CRSCanvasItem& item, int level) {
+  auto* image = dynamic_cast<CRSCanvasImage*>(&item);
+  if (!image || !image->GetImage()) return CRSSharpWorkBudget::Spend(0);
+  const Gdiplus::Bitmap* source = level > 0 ? image->PictureAtLevel(level) : image->GetImage().get();
+  if (!source || (level > 0 && image->GetReducedLevel() != level)) return false;
+  return CRSSharpWorkBudget::Spend(static_cast<long long>(source->GetWidth()) * source->GetHeight() * 2);
+}
+
 }  // namespace
 
 void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool) {
@@ -315,6 +327,10 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   g.GetTransform(&world);
   const int level = GlowLevelFor(*item, world, m_margin);
   if (image->GetImage() && level >= m_glowLevel) return;
+  // Within a frame's budget of new work only: past it the image keeps the
+  // glow it has (or none yet) until a later frame, which the paint that
+  // fell short repaints.
+  if (!AffordGlow(*item, level)) return;
   // Until now the image had no picture, so nothing of it is on screen that
   // would need clearing. What is painted right now covers the new picture
   // unless the paint's clip cuts it, or placing it below moves it; only then
