@@ -239,6 +239,10 @@ class CBehaviourSoftImage : public CRSCanvasBehaviour {
   CRSAutoPtrPolymorphic<CRSCanvasImage> m_image;
   bool m_tracking = false;
   bool m_placing = false;
+  // How often the item's picture was halved for the glow now shown (0: at
+  // its own density). A reduced glow is made again finer when the item is
+  // drawn larger.
+  int m_glowLevel = 0;
   // Re-places the image when the parent's turn or scale, seen from the
   // frame, differs from that of the last placing.
   void OnChainMoved();

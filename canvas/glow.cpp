@@ -195,7 +195,7 @@ PointF ScreenFraction(const CRSCanvasItem& item, const RectF& rect) {
 
 }  // namespace
 
-std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength) {
+std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength, int level) {
   const RectF rect = item.GetLocalRect();
   // Only the alpha of what the item paints counts: a piece's own picture
   // gives it without being painted into a second one first, at that
@@ -203,7 +203,17 @@ std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB col
   // the silhouette shows as sharp as the item it follows.
   const Gdiplus::Bitmap* source = PlainPicture(item, rect);
   const float scale = platform::GetDisplayScale();
-  const float density = source ? source->GetHorizontalResolution() / Gdiplus::Bitmap::kUnitResolution : scale;
+  float density = source ? source->GetHorizontalResolution() / Gdiplus::Bitmap::kUnitResolution : scale;
+  if (source && level > 0) {
+    // The halved copy is the one the image itself draws from at that size,
+    // so it is made once for both. Its density follows from how often it
+    // was actually halved.
+    const Gdiplus::Bitmap* reduced = static_cast<CRSCanvasImage&>(item).PictureAtLevel(level);
+    if (reduced && reduced->IsValid()) {
+      for (int w = source->GetWidth(); w > reduced->GetWidth(); w = (w + 1) / 2) density /= 2.0f;
+      source = reduced;
+    }
+  }
   if (density != 1.0f) n = std::max(1, static_cast<int>(std::lround(n * density)));
   std::optional<Gdiplus::Bitmap> painted;
   if (!source) {

@@ -25,7 +25,13 @@ std::unique_ptr<Gdiplus::Bitmap> BuildGlow(const Gdiplus::Bitmap& source, int n,
 // item with an empty rectangle. Items that paint the same alpha share one
 // glow picture for as long as any of them shows it, so the picture must not
 // be changed in place.
-std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength);
+//
+// With `level` above 0, a plain image's glow is made from its picture halved
+// that many times, at that lower density (n shrinks alike): the glow of an
+// item drawn far smaller than itself (a table zoomed out) costs a fraction
+// of the full one and looks the same at that size. Other items ignore it.
+std::shared_ptr<Gdiplus::Bitmap> RenderGlow(CRSCanvasItem& item, int n, ARGB colour, float strength,
+                                            int level = 0);
 
 // How many glow pictures RenderGlow has made (not shared) so far.
 int GetGlowBuildCount();

@@ -432,6 +432,18 @@ class CRSCanvasImage : public CRSCanvasItem {
   void SetCacheWhenShrunk(bool on) { m_cacheWhenShrunk = on; }
 
   const std::shared_ptr<Gdiplus::Bitmap>& GetImage() const { return m_picture; }
+  // How often a picture drawn at `deviceScale` (device pixels per picture
+  // pixel) is halved before it is drawn: as often as it stays no smaller
+  // than its drawn size.
+  static int ReductionLevel(float deviceScale);
+  // The prepared picture halved `level` times (the copy this image draws
+  // from at that level, made and kept as painting would); the picture
+  // itself at level 0, or when no copy can be made.
+  // While a frame's budget of new work is spent (see CRSSharpWorkBudget), no
+  // copy is made and the nearest one at hand is given instead.
+  const Gdiplus::Bitmap* PictureAtLevel(int level);
+  // How often the copy PictureAtLevel gave last was halved (0: the picture).
+  int GetReducedLevel() const { return m_reduced ? m_reducedLevel : 0; }
   const std::shared_ptr<Gdiplus::ImageAttributes>& GetImageAttributes() const { return m_attributes; }
   bool GetCacheEnabled() const { return m_cacheEnabled; }
   // Whether a device cache exists now (it is built by painting).
@@ -460,6 +472,8 @@ class CRSCanvasImage : public CRSCanvasItem {
   std::unique_ptr<Gdiplus::Bitmap> m_prepared;
   std::unique_ptr<Gdiplus::Bitmap> m_reduced;
   int m_reducedLevel = 0;
+  // The last copy asked for was left for a later frame.
+  bool m_fellBack = false;
   // The drawn size of the last paint: a cache is built only when a paint
   // meets the same size again, so zooming through many sizes draws straight
   // instead of building a copy for every step.

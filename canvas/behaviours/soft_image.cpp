@@ -12,6 +12,7 @@
 
 #include "canvas/glow.h"
 #include "canvas/items/geometry_epoch.h"
+#include "canvas/items/sharp_work_budget.h"
 
 namespace {
 
@@ -280,10 +281,56 @@ void CBehaviourSoftImage::Place() {
   m_placing = false;
 }
 
+namespace {
+
+// How often the item's own picture may be halved for its glow when drawn
+// under `world`: as often as the item's image would halve it for itself,
+// and no further than leaves the glow's box two pixels wide, so that the
+// soft edge stays soft. 0 for an item that is not a plain picture.
+int GlowLevelFor(CRSCanvasItem& item, const Gdiplus::Matrix& world, int margin) {
+  auto* image = dynamic_cast<CRSCanvasImage*>(&item);
+  const Gdiplus::Bitmap* picture = image ? image->GetImage().get() : nullptr;
+  if (!picture || picture->GetWidth() <= 0 || picture->GetHeight() <= 0) return 0;
+  float m[6];
+  world.GetElements(m);
+  const RectF rect = item.GetLocalRect();
+  const float deviceScale = std::min(std::hypot(m[0], m[1]) * rect.Width / static_cast<float>(picture->GetWidth()),
+                                     std::hypot(m[2], m[3]) * rect.Height / static_cast<float>(picture->GetHeight()));
+  int level = CRSCanvasImage::ReductionLevel(deviceScale);
+  while (level > 0 && (margin >> level) < 2) --level;
+  return level;
+}
+
+// Takes the work of a glow at `level` from the frame's budget: the halved
+// copy it is made from first (which the item draws from too), then its blur,
+// a few passes over as many pixels. False when either is left for later.
+bool AffordGlow(CRSCanvasItem& item, int level) {
+  auto* image = dynamic_cast<CRSCanvasImage*>(&item);
+  if (!image || !image->GetImage()) return CRSSharpWorkBudget::Spend(0);
+  const Gdiplus::Bitmap* source = level > 0 ? image->PictureAtLevel(level) : image->GetImage().get();
+  if (!source || (level > 0 && image->GetReducedLevel() != level)) return false;
+  return CRSSharpWorkBudget::Spend(static_cast<long long>(source->GetWidth()) * source->GetHeight() * 2);
+}
+
+}  // namespace
+
 void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool) {
   CRSCanvasImage* image = m_image;
   CRSCanvasItem* item = GetItem();
   if (!image || !item) return;
+  // The item and its image share a parent, so the image's transform scales
+  // as the item's does. Met far smaller than itself (thousands of pieces
+  // coming into view as the table zooms out), the glow is made from the
+  // item's halved picture: a sixteenth of the work at a quarter of the size.
+  // Such a glow stays watched and is made finer when drawn larger.
+  Gdiplus::Matrix world;
+  g.GetTransform(&world);
+  const int level = GlowLevelFor(*item, world, m_margin);
+  if (image->GetImage() && level >= m_glowLevel) return;
+  // Within a frame's budget of new work only: past it the image keeps the
+  // glow it has (or none yet) until a later frame, which the paint that
+  // fell short repaints.
+  if (!AffordGlow(*item, level)) return;
   // Until now the image had no picture, so nothing of it is on screen that
   // would need clearing. What is painted right now covers the new picture
   // unless the paint's clip cuts it, or placing it below moves it; only then
@@ -292,19 +339,34 @@ void CBehaviourSoftImage::OnPrePaint(CRSCanvasItem*, Gdiplus::Graphics& g, bool)
   const bool paintedWhole = PaintedWhole(g, *image);
   const Gdiplus::Matrix transformBefore = image->GetTransform();
   const SizeF sizeBefore = image->GetSize();
+  const bool hadPicture = image->GetImage() != nullptr;
   const bool enabled = image->GetUpdatesEnabled();
   image->SetUpdatesEnabled(false);
-  image->SetImage(RenderGlow(*item, m_margin, GlowColour(), GlowStrength()), true);
-  // The picture is fixed until the item's content changes again.
-  image->sigPrePaint.disconnect(this);
-  image->SetPrePaintNotification(false);
+  // The image takes the reduced glow's own size (a unit or two short of the
+  // full one's): stretched to the full size, its soft edge would slide off
+  // the place the full glow gives it.
+  image->SetImage(RenderGlow(*item, m_margin, GlowColour(), GlowStrength(), level), true);
+  m_glowLevel = level;
+  if (level == 0) {
+    // The picture is fixed until the item's content changes again.
+    image->sigPrePaint.disconnect(this);
+    image->SetPrePaintNotification(false);
+  }
   if (!m_placing) {
     PlaceImage(*image, *item);
     NotePlaced();
   }
   image->SetUpdatesEnabled(enabled);
-  const bool moved = !image->GetTransform().Equals(transformBefore) || !image->GetSize().Equals(sizeBefore);
-  if (moved || !paintedWhole) image->Invalidate();
+  // A glow made from a halved picture is a unit or two off the size the
+  // image was given: the paint now running draws it at its new size from
+  // the same corner, so only a picture that shrank (which leaves old pixels
+  // behind) or one that grew past the paint's clip needs a repaint. Asking
+  // for one anyway would repaint thousands of pieces met in one zoom step.
+  const bool moved = !image->GetTransform().Equals(transformBefore);
+  const SizeF sizeNow = image->GetSize();
+  const bool resized = !sizeNow.Equals(sizeBefore);
+  const bool shrank = hadPicture && (sizeNow.Width < sizeBefore.Width || sizeNow.Height < sizeBefore.Height);
+  if (moved || !paintedWhole || shrank || (resized && !PaintedWhole(g, *image))) image->Invalidate();
 }
 
 void CBehaviourSoftImage::PlaceJustUnder(CRSCanvasImage& image, CRSCanvasItem& item) const {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "canvas/items.h"
+#include "canvas/items/sharp_work_budget.h"
 #include "platform/image_helpers.h"
 
 CRSCanvasImage::CRSCanvasImage(const PointF& position, CRSObject* parent, const std::string& name,
@@ -84,11 +85,21 @@ const Gdiplus::Bitmap* CRSCanvasImage::PreparedPicture() {
   return m_prepared.get();
 }
 
-const Gdiplus::Bitmap* CRSCanvasImage::PictureForScale(float deviceScale) {
-  const Gdiplus::Bitmap* picture = PreparedPicture();
+int CRSCanvasImage::ReductionLevel(float deviceScale) {
   int level = 0;
   for (float s = deviceScale; s > 0.0f && s <= 0.5f && level < 8; s *= 2.0f) ++level;
-  if (level == 0) {
+  return level;
+}
+
+const Gdiplus::Bitmap* CRSCanvasImage::PictureForScale(float deviceScale) {
+  return PictureAtLevel(ReductionLevel(deviceScale));
+}
+
+const Gdiplus::Bitmap* CRSCanvasImage::PictureAtLevel(int level) {
+  const Gdiplus::Bitmap* picture = PreparedPicture();
+  if (!picture) return nullptr;
+  m_fellBack = false;
+  if (level <= 0) {
     m_reduced.reset();
     m_reducedLevel = 0;
     return picture;
@@ -96,9 +107,18 @@ const Gdiplus::Bitmap* CRSCanvasImage::PictureForScale(float deviceScale) {
   if (!m_reduced || m_reducedLevel != level) {
     // Halved from the nearest copy at hand: from the level above when the
     // item is zoomed out a step further, else from the picture.
+    const bool fromCopy = m_reduced && m_reducedLevel < level;
+    const Gdiplus::Bitmap& from = fromCopy ? *m_reduced : *picture;
+    // Each halving reads a quarter of the pixels of the one before.
+    const long long pixels = static_cast<long long>(from.GetWidth()) * from.GetHeight() * 4 / 3;
+    if (!CRSSharpWorkBudget::Spend(pixels)) {
+      // Left for a later frame: the nearest copy at hand is drawn meanwhile.
+      m_fellBack = true;
+      return m_reduced ? m_reduced.get() : picture;
+    }
     std::unique_ptr<Gdiplus::Bitmap> copy;
     int have = 0;
-    if (m_reduced && m_reducedLevel < level) {
+    if (fromCopy) {
       copy = std::move(m_reduced);
       have = m_reducedLevel;
     }
@@ -131,7 +151,8 @@ bool CRSCanvasImage::PaintFromCache(Gdiplus::Graphics& g, const Gdiplus::Bitmap&
   }
   // A drawn size met for the first time after another (a zoom step) is
   // drawn straight; the copy is made when the same size comes again.
-  const bool settled = m_cacheBuilds == 0 || m_lastScaledSize.Equals(scaledSize);
+  // Nor is one made from a copy drawn only until the right one is made.
+  const bool settled = !m_fellBack && (m_cacheBuilds == 0 || m_lastScaledSize.Equals(scaledSize));
   m_lastScaledSize = scaledSize;
   if (!m_cached) {
     const float area = (right - left) * (bottom - top);

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
+
+#include "canvas/items/sharp_work_budget.h"
 
 namespace {
 
@@ -370,6 +373,10 @@ void CRSKeptLayer::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
     return;
   }
   ConnectToRoot();
+  // While the wheel turns, a frame makes only so many new copies and
+  // shadows; what it drew without them is sharpened with the rest.
+  std::optional<CRSSharpWorkBudget> budget;
+  if (m_scaleSoftly) budget.emplace(CRSSharpWorkBudget::kBurstFramePixels);
   if (m_picture) {
     if (SameLinearPart(world, m_world) && WholePixelsApart(world.DX(), m_world.DX()) &&
         WholePixelsApart(world.DY(), m_world.DY())) {
@@ -394,6 +401,8 @@ void CRSKeptLayer::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   if (!m_picture) {
     m_picture = TakeBuffer(area.Width, area.Height);
     if (!m_picture) {
+      // Painted straight, nothing would sharpen what fell short.
+      budget.reset();
       CRSCanvasItem::Paint(g, maxZ, useCache);
       return;
     }
@@ -404,6 +413,7 @@ void CRSKeptLayer::Paint(Gdiplus::Graphics& g, int maxZ, bool useCache) {
   }
   if (m_sharpening) SharpenBand();
   PaintDirty(g, maxZ);
+  if (budget && budget->FellShort()) m_soft = true;
   const Gdiplus::GraphicsState state = g.Save();
   g.ResetTransform();
   g.DrawImage(m_picture.get(), PointF(static_cast<float>(m_area.X), static_cast<float>(m_area.Y)));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,19 @@ constexpr unsigned kUp = platform::kMsgLButtonUp;
 constexpr unsigned kMove = platform::kMsgMouseMove;
 
 using BehaviourTest = BehaviourScene;
+
+// Peak signal-to-noise ratio of two frames over their colour channels.
+double Psnr(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
+  double squares = 0;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x)
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int d = static_cast<int>((a.GetRow(y)[x] >> shift) & 0xFF) - static_cast<int>((b.GetRow(y)[x] >> shift) & 0xFF);
+        squares += d * d;
+      }
+  const double mean = squares / (3.0 * a.GetWidth() * a.GetHeight());
+  return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
+}
 
 struct ItemLog : sigslot::has_slots {
   std::vector<CRSCanvasItem*> items;
@@ -218,6 +233,57 @@ TEST_F(BehaviourTest, AShadowRenderedAtItsFirstPaintAsksForARepaintOnlyWhereThat
   ASSERT_NE(cut->GetImage(), nullptr);
   ASSERT_EQ(recorder.calls.size(), 1u);
   EXPECT_EQ(recorder.calls[0].first, cut);
+}
+
+// A shadow first painted far smaller than its item is made from the item's
+// halved picture: it must look as one made at full size and drawn as small,
+// and be made at full size again once the item is drawn at its own size.
+TEST_F(BehaviourTest, AShadowMetSmallLooksAsOneMadeLargeAndSharpensWhenDrawnLarge) {
+  auto disc = std::make_shared<Gdiplus::Bitmap>(80, 80, PixelFormat::Format32bppARGB);
+  {
+    Gdiplus::Graphics g(disc.get());
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    Gdiplus::SolidBrush red(Gdiplus::Color(0xFFC02020u));
+    g.FillEllipse(&red, RectF(4.0f, 4.0f, 72.0f, 72.0f));
+  }
+  struct Floor {
+    CRSCanvasItem* floor;
+    CRSCanvasImage* shadow;
+  };
+  auto makeFloor = [&](const char* name) {
+    auto* floor = AddItem(PointF(0, 0), SizeF(800, 600), nullptr, name);
+    CRSCanvasImage* shadow = nullptr;
+    for (int i = 0; i < 4; ++i) {
+      auto* piece = new CRSCanvasImage(PointF(20.0f + 110.0f * static_cast<float>(i), 30.0f), floor, "piece", disc);
+      CBehaviourShadow::SetShadow(piece, PointF(6, 6));
+      shadow = CRSCanvasBehaviour::Find<CBehaviourShadow>(piece)->GetImage();
+    }
+    floor->SetVisible(false);
+    return Floor{floor, shadow};
+  };
+  const auto show = [&](const Floor& f, float scale, int w, int h) {
+    f.floor->SetVisible(true);
+    f.floor->SetScale(PointF(scale, scale));
+    auto frame = item_test::Render(*root, w, h);
+    f.floor->SetVisible(false);
+    return frame;
+  };
+  const Floor seenLarge = makeFloor("seenLarge"), metSmall = makeFloor("metSmall");
+  const auto largeBefore = show(seenLarge, 1.0f, 480, 140);
+  const int fullWidth = seenLarge.shadow->GetImage()->GetWidth();
+  for (const float scale : {0.4f, 0.2f}) {
+    const auto expected = show(seenLarge, scale, 200, 60);
+    const auto small = show(metSmall, scale, 200, 60);
+    EXPECT_LT(metSmall.shadow->GetImage()->GetWidth() * 3 / 2, fullWidth) << scale;
+    EXPECT_GT(Psnr(*small, *expected), 40.0) << scale;
+    // Without its shadow the same floor differs far more.
+    metSmall.shadow->SetVisible(false);
+    EXPECT_LT(Psnr(*show(metSmall, scale, 200, 60), *expected), 40.0) << scale;
+    metSmall.shadow->SetVisible(true);
+  }
+  const auto largeAfter = show(metSmall, 1.0f, 480, 140);
+  EXPECT_EQ(metSmall.shadow->GetImage()->GetWidth(), fullWidth);
+  EXPECT_GT(Psnr(*largeAfter, *largeBefore), 60.0);
 }
 
 TEST_F(BehaviourTest, ShadowFallsTheSameWayOnScreenWhateverTheRotation) {

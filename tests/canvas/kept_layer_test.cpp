@@ -6,9 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
+#include "canvas/behaviours.h"
+#include "canvas/items/sharp_work_budget.h"
 #include "item_test_support.h"
 
 namespace {
@@ -103,6 +106,47 @@ TEST(KeptLayerTest, ShowsWhatTheChildrenPaintAfterEveryChange) {
     // straight onto the target.
     EXPECT_EQ(Differences(*a, *b, 2), 0) << step.change;
   }
+}
+
+// A zoom out that meets many large pieces and their shadows at a fifth of
+// their size at once: the frame while the wheel turns makes only as many
+// halved copies as its budget of new work allows, yet shows every piece;
+// once the wheel rests, the layer shows what painting directly shows.
+TEST(KeptLayerTest, AZoomOutBurstMakesBoundedNewWorkAFrameAndIsWholeAfterTheRest) {
+  constexpr int kSide = 256, kCount = 36, kView = 400;
+  struct Table {
+    CRSCanvasItem root{PointF(), nullptr, "root"};
+    CRSKeptLayer* layer;
+    std::vector<CRSCanvasImage*> pieces;
+    explicit Table(bool keeps) : layer(new CRSKeptLayer(&root, "layer", keeps)) {
+      layer->SetSize(SizeF(2000, 2000));
+      for (int i = 0; i < kCount; ++i) {
+        pieces.push_back(new CRSCanvasImage(PointF(300.0f * (i % 6), 300.0f * (i / 6)), layer, "",
+                                            SolidPicture(kSide, kSide, 0xFF000000u | (0x2F1F0Fu * (i + 1u) & 0xFFFFFFu))));
+        pieces.back()->SetCacheEnabled(false);
+        CBehaviourShadow::SetShadow(pieces.back(), PointF(6, 6));
+      }
+      Render(root, kView, kView);
+    }
+    int Halved() const {
+      return static_cast<int>(std::count_if(pieces.begin(), pieces.end(), [](auto* p) { return p->GetReducedLevel() == 2; }));
+    }
+  };
+  Table kept(true), direct(false);
+  kept.layer->ScaleSoftlyFor(10000);
+  for (Table* table : {&kept, &direct}) {
+    table->layer->InvalidateTransform();
+    table->layer->SetScale(PointF(0.2f, 0.2f));
+  }
+  const auto burst = Render(kept.root, kView, kView);
+  EXPECT_LE(kept.Halved(), CRSSharpWorkBudget::kBurstFramePixels / (kSide * kSide * 4 / 3));
+  for (int i = 0; i < kCount; ++i)
+    EXPECT_EQ(burst->GetPixel(60 * (i % 6) + 25, 60 * (i / 6) + 25), kept.pieces[i]->GetImage()->GetPixel(0, 0)) << i;
+  kept.layer->Sharpen();
+  for (int frame = 0; frame < 8 && kept.layer->IsSoft(); ++frame) Render(kept.root, kView, kView);
+  EXPECT_FALSE(kept.layer->IsSoft());
+  EXPECT_EQ(kept.Halved(), kCount);
+  EXPECT_EQ(Differences(*Render(kept.root, kView, kView), *Render(direct.root, kView, kView), 2), 0);
 }
 
 }  // namespace

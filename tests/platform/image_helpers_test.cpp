@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
 TEST(ImageHelpersTest, ScaledCopyKeepsAspectWhenAskedAndFillsTheNewSize) {
   Bitmap picture(200, 100, PixelFormat::Format24bppRGB);
   for (int y = 0; y < 100; ++y)
@@ -48,4 +52,38 @@ TEST(ImageHelpersTest, ColourKeyedCopyMakesOnlyTheKeyTransparent) {
 
 TEST(ImageHelpersTest, MissingResourceGivesNoPicture) {
   EXPECT_EQ(platform::LoadImageFromResource("IMG", "NO_SUCH_PICTURE.PNG"), nullptr);
+}
+
+// The halving packs channels into shared lanes; each channel must still come
+// out as the rounded mean of its own four values, with no carry into the next
+// one, for even and odd sides alike.
+TEST(ImageHelpersTest, HalvedCopyAveragesEveryChannelAsAloneForAnySide) {
+  for (const auto [w, h] : {std::pair{6, 4}, std::pair{7, 5}, std::pair{1, 1}, std::pair{2, 3}}) {
+    Bitmap picture(w, h, PixelFormat::Format32bppARGB);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        // Saturated channels beside empty ones, where a carry would show.
+        picture.GetRow(y)[x] = (x + y) % 3 == 0 ? 0xFFFFFFFFu : seed;
+      }
+    picture.MarkDirty();
+    const auto half = platform::HalvedCopy(picture);
+    ASSERT_NE(half, nullptr);
+    ASSERT_EQ(half->GetWidth(), (w + 1) / 2);
+    ASSERT_EQ(half->GetHeight(), (h + 1) / 2);
+    for (int y = 0; y < half->GetHeight(); ++y)
+      for (int x = 0; x < half->GetWidth(); ++x) {
+        const int x0 = 2 * x, x1 = std::min(2 * x + 1, w - 1), y0 = 2 * y, y1 = std::min(2 * y + 1, h - 1);
+        const std::uint32_t p[4] = {picture.GetRow(y0)[x0], picture.GetRow(y0)[x1], picture.GetRow(y1)[x0],
+                                    picture.GetRow(y1)[x1]};
+        std::uint32_t expected = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+          unsigned sum = 2;
+          for (std::uint32_t q : p) sum += (q >> shift) & 0xFFu;
+          expected |= (sum / 4) << shift;
+        }
+        EXPECT_EQ(half->GetRow(y)[x], expected) << w << "x" << h << " at " << x << "," << y;
+      }
+  }
 }
