@@ -74,7 +74,19 @@ PangoContext* MeasuringPangoContext(bool antialias) {
 
 }  // namespace
 
-cairo_t* OutlineContext() { return MeasuringContext(); }
+// Outlines need a target without bounds: on a bounded one the glyphs that
+// lie far outside it are left out of the path.
+cairo_t* OutlineContext() {
+  thread_local struct Scratch {
+    cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
+    cairo_t* cr = cairo_create(surface);
+    ~Scratch() {
+      cairo_destroy(cr);
+      cairo_surface_destroy(surface);
+    }
+  } scratch;
+  return scratch.cr;
+}
 
 std::string StripHotkeys(const std::string& text, HotkeyPrefix mode, std::vector<int>* underlined) {
   if (mode == HotkeyPrefixNone) return text;

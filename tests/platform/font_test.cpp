@@ -170,6 +170,19 @@ TEST(FontTest, TextOutlineMatchesTheMeasuredBox) {
   EXPECT_GT(inside, samples / 8);
   EXPECT_LT(inside, samples * 3 / 4);
   EXPECT_EQ(Gdiplus::InvalidParameter, path.AddString("x", nullptr, 0, 10, PointF(), nullptr));
+
+  // A line far wider than the target outlines are laid out on keeps every
+  // glyph (the play room's tips lost both ends), however it is aligned.
+  const std::string line = "Tip: Rotate a piece clockwise by holding down the mouse right button";
+  for (auto align : {Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentFar}) {
+    StringFormat format;
+    format.SetAlignment(align);
+    GraphicsPath wide;
+    ASSERT_EQ(Gdiplus::Ok, wide.AddString(line, &family, FontStyleRegular, 30, RectF(), &format));
+    RectF drawn;
+    wide.GetBounds(&drawn);
+    EXPECT_GT(drawn.Width, Measure(line, font, RectF(), &format).Width * 0.95f) << "alignment " << align;
+  }
 }
 
 }  // namespace
