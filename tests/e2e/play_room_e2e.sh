@@ -93,27 +93,32 @@ xdotool key alt+g
 e2e_wait_for "$report" "^play ghost off" 50
 
 # Solve by dragging: each step puts a free piece (or its group) beside a
-# neighbour that is not yet joined to it.
+# neighbour that is not yet joined to it. A piece scattered under the menu
+# cannot be taken: as a player would, the planner asks for Reveal first
+# ('reveal'), and with $1 set to 'revealed' moves the pieces it raised.
 plan() {
   python3 -c "$python_common
 pieces, dist = last_block(sys.argv[1])
 ww, wh = int(sys.argv[2]), int(sys.argv[3])
+revealed = sys.argv[4] == 'revealed'
 if len({p['group'] for p in pieces.values()}) == 1:
     print('done'); sys.exit()
 options = []
 for (c, r), p in pieces.items():
     for dc, dr in ((1, 0), (0, 1), (-1, 0), (0, -1)):
         n = pieces.get((c + dc, r + dr))
-        if not n or n['group'] == p['group'] or not p['free']: continue
+        if not n or n['group'] == p['group'] or not (p['free'] or revealed): continue
         tx, ty = n['x'] - dc * dist, n['y'] - dr * dist
         bx, by, bw, bh = p['box']
         nx, ny = bx + tx - p['x'], by + ty - p['y']
         fits = nx >= 2 and ny >= 40 and nx + bw <= ww - 2 and ny + bh <= wh - 40
-        options.append((not fits, -bw * bh, p['x'], p['y'], tx, ty))
+        options.append((not fits, p['free'], -bw * bh, p['x'], p['y'], tx, ty))
 options.sort()
 if options and not options[0][0]:
-    _, _, x0, y0, x1, y1 = options[0]
+    _, _, _, x0, y0, x1, y1 = options[0]
     print(round(x0), round(y0), round(x1), round(y1)); sys.exit()
+if not revealed and any(not p['free'] for p in pieces.values()):
+    print('reveal'); sys.exit()
 # Nothing fits where it belongs: the largest free group may be lying over
 # the pieces it needs. It moves to a clear corner, right of the menu.
 free = [p for p in pieces.values() if p['free']]
@@ -122,12 +127,24 @@ if not free:
 big = max(free, key=lambda p: p['box'][2] * p['box'][3])
 bx, by, bw, bh = big['box']
 tx, ty = (ww - bw - 10, 60) if bx < ww / 2 else (130, 60)
-print(round(big['x']), round(big['y']), round(big['x'] + tx - bx), round(big['y'] + ty - by))" "$report" "$WIDTH" "$HEIGHT"
+print(round(big['x']), round(big['y']), round(big['x'] + tx - bx), round(big['y'] + ty - by))" "$report" "$WIDTH" "$HEIGHT" "${1:-}"
+}
+
+# The next drag of the plan, with Reveal pressed first when it asks for it.
+next_move() {
+  local move
+  move="$(plan)"
+  if [ "$move" = "reveal" ]; then
+    xdotool key --clearmodifiers alt+r
+    sleep 0.3
+    move="$(plan revealed)"
+  fi
+  echo "$move"
 }
 
 step=0
 for step in $(seq 1 40); do
-  move="$(plan)"
+  move="$(next_move)"
   [ "$move" = "done" ] && break
   [ "$move" = "stuck" ] && e2e_fail "no piece can be moved"
   read -r x0 y0 x1 y1 <<<"$move"
@@ -233,7 +250,7 @@ for step in $(seq 1 12); do
 pieces, _ = last_block(sys.argv[1])
 print(len(pieces) - len({p['group'] for p in pieces.values()}))" "$report")"
   [ "$drags" -ge 3 ] && [ "$joined" -ge 1 ] && break
-  move="$(plan)"
+  move="$(next_move)"
   case "$move" in done|stuck) e2e_fail "no piece to move in the library game ($move)" ;; esac
   read -r x0 y0 x1 y1 <<<"$move"
   reports="$(grep -c '^pieces reported' "$report")"

@@ -241,8 +241,10 @@ bx, by, bw, bh = big['box']
 others = [p for p in pieces.values() if p['group'] != big['group']]
 members = {k for k, p in pieces.items() if p['group'] == big['group']}
 def score(sx, sy):
-    # Fewest other pieces under the moved group, then most pieces that could
-    # join it on the screen afterwards, then the shortest way.
+    # A place where some piece could join the moved group on the screen
+    # afterwards first (two large groups that each fill half the window are
+    # joined only so), then fewest other pieces under the moved group, then
+    # most pieces that could join, then the shortest way.
     covered = sum(1 for p in others if bx + sx <= p['x'] <= bx + sx + bw and by + sy <= p['y'] <= by + sy + bh)
     joinable = 0
     for (c, r), p in pieces.items():
@@ -254,7 +256,7 @@ def score(sx, sy):
             pbx, pby, pbw, pbh = p['box']
             nx, ny = pbx + tx - p['x'], pby + ty - p['y']
             if nx >= 2 and ny >= 40 and nx + pbw <= ww - 2 and ny + pbh <= wh - 40: joinable += 1
-    return (covered, -joinable, abs(sx) + abs(sy))
+    return (joinable == 0, covered, -joinable, abs(sx) + abs(sy))
 candidates = [(x - bx, y - by) for x in range(130, max(131, int(ww - bw - 2)), 20)
               for y in range(40, max(41, int(wh - bh - 40)), 20)]
 candidates = [c for c in candidates if abs(c[0]) + abs(c[1]) >= 40] or [(130 - bx, 60 - by)]
