@@ -28,16 +28,20 @@ float AlignFactor(StringAlignment a) {
   return a == StringAlignmentCenter ? 0.5f : a == StringAlignmentFar ? 1.0f : 0.0f;
 }
 
-// A scratch target for layouts that are measured or turned into outlines.
+// A drawing context on a target of its own, one for each thread.
+struct ScratchContext {
+  explicit ScratchContext(cairo_surface_t* target) : surface(target), cr(cairo_create(target)) {}
+  ~ScratchContext() {
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+  }
+  cairo_surface_t* surface;
+  cairo_t* cr;
+};
+
+// A scratch target for layouts that are measured.
 cairo_t* MeasuringContext() {
-  thread_local struct Scratch {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-    cairo_t* cr = cairo_create(surface);
-    ~Scratch() {
-      cairo_destroy(cr);
-      cairo_surface_destroy(surface);
-    }
-  } scratch;
+  thread_local ScratchContext scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
   return scratch.cr;
 }
 
@@ -77,14 +81,7 @@ PangoContext* MeasuringPangoContext(bool antialias) {
 // Outlines need a target without bounds: on a bounded one the glyphs that
 // lie far outside it are left out of the path.
 cairo_t* OutlineContext() {
-  thread_local struct Scratch {
-    cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
-    cairo_t* cr = cairo_create(surface);
-    ~Scratch() {
-      cairo_destroy(cr);
-      cairo_surface_destroy(surface);
-    }
-  } scratch;
+  thread_local ScratchContext scratch(cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr));
   return scratch.cr;
 }
 

@@ -13,6 +13,8 @@
 
 namespace {
 
+using item_test::Psnr;
+
 using behaviour_test::BehaviourScene;
 using behaviour_test::ExpectPoint;
 constexpr unsigned kDown = platform::kMsgLButtonDown;
@@ -21,18 +23,6 @@ constexpr unsigned kMove = platform::kMsgMouseMove;
 
 using BehaviourTest = BehaviourScene;
 
-// Peak signal-to-noise ratio of two frames over their colour channels.
-double Psnr(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
-  double squares = 0;
-  for (int y = 0; y < a.GetHeight(); ++y)
-    for (int x = 0; x < a.GetWidth(); ++x)
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int d = static_cast<int>((a.GetRow(y)[x] >> shift) & 0xFF) - static_cast<int>((b.GetRow(y)[x] >> shift) & 0xFF);
-        squares += d * d;
-      }
-  const double mean = squares / (3.0 * a.GetWidth() * a.GetHeight());
-  return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
-}
 
 struct ItemLog : sigslot::has_slots {
   std::vector<CRSCanvasItem*> items;

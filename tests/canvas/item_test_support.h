@@ -3,6 +3,7 @@
 // renderer that paints a tree into an off-screen picture, and a recorder of
 // the repaint requests that reach the root.
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -20,6 +21,20 @@ inline std::shared_ptr<Gdiplus::Bitmap> SolidPicture(int w, int h, ARGB colour) 
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) bitmap->SetPixel(x, y, colour);
   return bitmap;
+}
+
+// How alike two pictures of one size are: the peak signal-to-noise ratio
+// over their colour channels, in dB (99 for equal ones).
+inline double Psnr(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
+  double squares = 0;
+  for (int y = 0; y < a.GetHeight(); ++y)
+    for (int x = 0; x < a.GetWidth(); ++x)
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int d = static_cast<int>((a.GetRow(y)[x] >> shift) & 0xFF) - static_cast<int>((b.GetRow(y)[x] >> shift) & 0xFF);
+        squares += d * d;
+      }
+  const double mean = squares / (3.0 * a.GetWidth() * a.GetHeight());
+  return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
 }
 
 // Paints the tree as the window does (maxZ at the top, caches on) onto an

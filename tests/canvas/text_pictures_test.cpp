@@ -17,6 +17,7 @@
 
 namespace {
 
+using item_test::Psnr;
 using item_test::Render;
 
 constexpr ARGB kWhite = 0xFFFFFFFF;
@@ -31,22 +32,9 @@ CRSCanvasShapeText* Text(CRSCanvasItem* parent, const PointF& at, const std::str
   return shape;
 }
 
-// How alike two pictures are, as a peak signal-to-noise ratio over their
-// colour channels: the distance painter rounds corners by a share of a
-// pixel, which the eye does not tell from the library's (about 44 dB for
-// white texts with dark outlines); a misplaced or missing outline falls
-// below 30.
-double Psnr(const Gdiplus::Bitmap& a, const Gdiplus::Bitmap& b) {
-  double squares = 0;
-  for (int y = 0; y < a.GetHeight(); ++y)
-    for (int x = 0; x < a.GetWidth(); ++x)
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int d = static_cast<int>((a.GetRow(y)[x] >> shift) & 0xFF) - static_cast<int>((b.GetRow(y)[x] >> shift) & 0xFF);
-        squares += d * d;
-      }
-  const double mean = squares / (3.0 * a.GetWidth() * a.GetHeight());
-  return mean == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mean);
-}
+// The distance painter rounds corners by a share of a pixel, which the eye
+// does not tell from the library's (about 44 dB for white texts with dark
+// outlines); a misplaced or missing outline falls below 30.
 constexpr double kAlike = 38.0;
 
 // Paints the tree with each text painted straight from its outline: the
