@@ -122,38 +122,55 @@ BENCHMARK(BM_TableZoomStep9600)->Unit(benchmark::kMillisecond);
 void BM_TableZoomSharp9600(benchmark::State& state) { ZoomStepCase(state, LargeScene(), true); }
 BENCHMARK(BM_TableZoomSharp9600)->Unit(benchmark::kMillisecond);
 
+// Repaints until the table is sharp again, at most 20 frames; returns the
+// frames it took.
+int SharpenFully(Scene& scene, CRSKeptLayer& surface) {
+  surface.Sharpen();
+  int frames = 0;
+  for (; frames < 20 && surface.IsSoft(); ++frames) scene.Frame();
+  return frames;
+}
+
+// The middle of the table in view at zoom 1, sharp: where a burst out starts.
+void ViewMiddleAtZoomOne(Scene& scene, CPuzzleTable& table, const PointF& centre) {
+  const SizeF tableSize = table.GetViewport().GetTableSize();
+  table.SetView(1.0f, PointF(tableSize.Width / 2.0f - centre.X, tableSize.Height / 2.0f - centre.Y));
+  SharpenFully(scene, *static_cast<CRSKeptLayer*>(table.GetSurface()));
+  scene.Frame();
+}
+
+// One wheel step out about the point, with its frame; the milliseconds.
+double StepOut(Scene& scene, CPuzzleTable& table, const PointF& at) {
+  const auto start = std::chrono::steady_clock::now();
+  table.ZoomSteps(at, -1);
+  scene.Frame();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+PointF WindowCentre(const CPuzzleTable& table) {
+  const SizeF window = table.GetViewport().GetWindowSize();
+  return PointF(window.Width / 2.0f, window.Height / 2.0f);
+}
+
+bool AtFitZoom(const CPuzzleTable& table) { return table.GetZoom() <= table.GetViewport().GetMinZoom() * 1.0001f; }
+
 // Budget 33 ms a step.
 void BM_TableZoomOutBurst9600(benchmark::State& state) {
   Scene& scene = LargeScene();
   CPuzzleTable* table = OpenTable(scene, state);
   if (!table) return;
-  auto* surface = static_cast<CRSKeptLayer*>(table->GetSurface());
-  const CTableViewport& viewport = table->GetViewport();
-  const SizeF window = viewport.GetWindowSize();
-  const PointF centre(window.Width / 2.0f, window.Height / 2.0f);
-  const auto startBurst = [&] {
-    const SizeF tableSize = viewport.GetTableSize();
-    table->SetView(1.0f, PointF(tableSize.Width / 2.0f - centre.X, tableSize.Height / 2.0f - centre.Y));
-    surface->Sharpen();
-    for (int i = 0; i < 20 && surface->IsSoft(); ++i) scene.Frame();
-    scene.Frame();
-  };
-  startBurst();
+  const PointF centre = WindowCentre(*table);
+  ViewMiddleAtZoomOne(scene, *table, centre);
   double worst = 0.0;
   for (auto _ : state) {
-    if (table->GetZoom() <= viewport.GetMinZoom() * 1.0001f) {
+    if (AtFitZoom(*table)) {
       state.PauseTiming();
-      startBurst();
+      ViewMiddleAtZoomOne(scene, *table, centre);
       state.ResumeTiming();
     }
-    const auto start = std::chrono::steady_clock::now();
-    table->ZoomSteps(centre, -1);
-    scene.Frame();
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    worst = std::max(worst, took.count());
+    worst = std::max(worst, StepOut(scene, *table, centre));
   }
-  surface->Sharpen();
-  for (int i = 0; i < 20 && surface->IsSoft(); ++i) scene.Frame();
+  SharpenFully(scene, *static_cast<CRSKeptLayer*>(table->GetSurface()));
   state.counters["worst_ms"] = worst;
 }
 BENCHMARK(BM_TableZoomOutBurst9600)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -173,32 +190,20 @@ void BM_TableZoomOutFirstBurst9600(benchmark::State& state) {
     scene.Open();
     CPuzzleTable* table = OpenTable(scene, state);
     if (!table) return;
-    auto* surface = static_cast<CRSKeptLayer*>(table->GetSurface());
-    const CTableViewport& viewport = table->GetViewport();
-    const SizeF window = viewport.GetWindowSize();
-    const PointF centre(window.Width / 2.0f, window.Height / 2.0f);
-    const SizeF tableSize = viewport.GetTableSize();
-    table->SetView(1.0f, PointF(tableSize.Width / 2.0f - centre.X, tableSize.Height / 2.0f - centre.Y));
-    surface->Sharpen();
-    for (int i = 0; i < 20 && surface->IsSoft(); ++i) scene.Frame();
-    scene.Frame();
+    const PointF centre = WindowCentre(*table);
+    ViewMiddleAtZoomOne(scene, *table, centre);
     state.ResumeTiming();
-    while (table->GetZoom() > viewport.GetMinZoom() * 1.0001f) {
-      const auto start = std::chrono::steady_clock::now();
-      table->ZoomSteps(centre, -1);
-      scene.Frame();
-      const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-      total += took.count();
-      worst = std::max(worst, took.count());
+    while (!AtFitZoom(*table)) {
+      const double took = StepOut(scene, *table, centre);
+      total += took;
+      worst = std::max(worst, took);
       ++steps;
     }
     state.PauseTiming();
     // The rest: what the frames left undone is made now, until all is sharp.
     const auto rested = std::chrono::steady_clock::now();
-    surface->Sharpen();
-    for (int i = 0; i < 20 && surface->IsSoft(); ++i, ++restFrames) scene.Frame();
-    const std::chrono::duration<double, std::milli> sharpening = std::chrono::steady_clock::now() - rested;
-    rest = std::max(rest, sharpening.count());
+    restFrames += SharpenFully(scene, *static_cast<CRSKeptLayer*>(table->GetSurface()));
+    rest = std::max(rest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - rested).count());
     state.ResumeTiming();
   }
   state.counters["steps"] = steps;
