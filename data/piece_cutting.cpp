@@ -1,5 +1,6 @@
 #include "data/piece_cutting.h"
 
+#include <algorithm>
 #include <system_error>
 
 CPieceCutting::CPieceCutting(const CPuzzleCutter& cutter, const Gdiplus::Bitmap& cutImage, int threads)

@@ -306,7 +306,8 @@ int GlowLevelFor(CRSCanvasItem& item, const Gdiplus::Matrix& world, int margin) 
 // a few passes over as many pixels. False when either is left for later.
 bool AffordGlow(CRSCanvasItem& item, int level) {
   auto* image = dynamic_cast<CRSCanvasImage*>(&item);
-  if (!image || !image->GetImage()) return CRSSharpWorkBudget::Spend(0);
+  // Anything else renders from its own paint, which the budget does not bound.
+  if (!image || !image->GetImage()) return true;
   const Gdiplus::Bitmap* source = level > 0 ? image->PictureAtLevel(level) : image->GetImage().get();
   if (!source || (level > 0 && image->GetReducedLevel() != level)) return false;
   return CRSSharpWorkBudget::Spend(static_cast<long long>(source->GetWidth()) * source->GetHeight() * 2);
